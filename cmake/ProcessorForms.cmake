@@ -1,0 +1,28 @@
+# Processor-specific source files are named *_sse2.cpp and *_avx2.cpp. They are built with the
+# matching instruction set and only ever called after the run-time check (GetCpuFeatures).
+# On processors other than x86-64 they are left out and the plain forms are all there is.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86)$")
+  set(VARO_X86 ON)
+else()
+  set(VARO_X86 OFF)
+endif()
+
+function(varo_processor_forms out_var)
+  set(result "")
+  foreach(src IN LISTS ARGN)
+    if(src MATCHES "_sse2\\.cpp$")
+      if(VARO_X86)
+        set_source_files_properties(${src} PROPERTIES COMPILE_OPTIONS "-msse2")
+        list(APPEND result ${src})
+      endif()
+    elseif(src MATCHES "_avx2\\.cpp$")
+      if(VARO_X86)
+        set_source_files_properties(${src} PROPERTIES COMPILE_OPTIONS "-mavx2;-mfma")
+        list(APPEND result ${src})
+      endif()
+    else()
+      list(APPEND result ${src})
+    endif()
+  endforeach()
+  set(${out_var} ${result} PARENT_SCOPE)
+endfunction()

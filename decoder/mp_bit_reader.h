@@ -1,0 +1,94 @@
+// MSB-first bit reader shared by all layer decoders. Two process-wide instances exist:
+// FrameBits (Layers I and II, one frame) and MainDataBits (Layer III side info and main data).
+//
+// `End` is the owner's soft limit (Layer III compares Cur with it). `Limit` is the hard end of
+// readable memory: bytes at or past it read as zero, so a corrupt frame that asks for more bits
+// than it carries can never read outside its buffer.
+#pragma once
+
+#include <cstdint>
+
+struct TMPBitReader {
+  const uint8_t* Cur;    // next byte not yet moved into Acc
+  uint32_t Acc;          // fetched, unconsumed bits, right-aligned; bits above Count are zero
+  int32_t Count;         // valid bits in Acc (0..32)
+  const uint8_t* Start;  // where reading began (BitPosition)
+  const uint8_t* End;    // owner's limit; not checked by the reader
+  const uint8_t* Limit;  // hard limit of readable bytes
+};
+
+extern TMPBitReader FrameBits;
+extern TMPBitReader MainDataBits;
+
+// Starts reading at p; bytes from p up to limit may be read.
+inline void ResetBits(TMPBitReader& r, const uint8_t* p, const uint8_t* limit) {
+  r.Cur = p;
+  r.Start = p;
+  r.Acc = 0;
+  r.Count = 0;
+  r.End = limit;
+  r.Limit = limit;
+}
+
+inline void SetBitsEnd(TMPBitReader& r, const uint8_t* p) { r.End = p; }
+
+inline uint32_t NextBitsByte(TMPBitReader& r) {
+  const uint8_t* p = r.Cur++;
+  return p < r.Limit ? *p : 0u;
+}
+
+// Appends whole bytes until more than 24 bits are held.
+inline void RefillBits(TMPBitReader& r) {
+  while (r.Count <= 24) {
+    r.Acc = (r.Acc << 8) | NextBitsByte(r);
+    r.Count += 8;
+  }
+}
+
+inline uint32_t TakeBits(TMPBitReader& r, int32_t n) {
+  r.Count -= n;
+  const uint32_t v = r.Acc >> r.Count;
+  r.Acc &= (r.Count == 0) ? 0u : (0xFFFFFFFFu >> (32 - r.Count));
+  return v;
+}
+
+// The next n bits (0 <= n <= 24) as an unsigned value.
+inline uint32_t GetBits(TMPBitReader& r, int32_t n) {
+  if (n <= 0) return 0;
+  if (r.Count < n) RefillBits(r);
+  return TakeBits(r, n);
+}
+
+// MainDataBits refills two bits early; the bits delivered are the same as GetBits.
+inline uint32_t GetMainBits(TMPBitReader& r, int32_t n) {
+  if (n <= 0) return 0;
+  if (r.Count < n + 2) RefillBits(r);
+  return TakeBits(r, n);
+}
+
+// The next n bits (1 <= n <= 24) without consuming them.
+inline uint32_t PeekBits(TMPBitReader& r, int32_t n) {
+  if (r.Count < 11 || r.Count < n) RefillBits(r);
+  return r.Acc >> (r.Count - n);
+}
+
+// Discards n bits that PeekBits has shown to be held.
+inline void ConsumeBits(TMPBitReader& r, int32_t n) { TakeBits(r, n); }
+
+// Discards n >= 0 bits, jumping whole bytes when n exceeds what is held.
+inline void SkipBits(TMPBitReader& r, int32_t n) {
+  if (n <= 0) return;
+  if (n > r.Count) {
+    n -= r.Count;
+    r.Cur += n / 8;
+    r.Acc = NextBitsByte(r);
+    r.Count = 8;
+    n %= 8;
+  }
+  TakeBits(r, n);
+}
+
+// Bits consumed since ResetBits.
+inline int32_t BitPosition(const TMPBitReader& r) {
+  return static_cast<int32_t>(r.Cur - r.Start) * 8 - r.Count;
+}

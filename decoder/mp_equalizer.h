@@ -1,0 +1,12 @@
+// The decoder side of the equalizer: per-sub-band gains applied before the synthesis DCT and
+// per-line gains applied to Layer III spectra. The player writes them from its own thread
+// while the decoding thread reads them, so every value is a relaxed atomic.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+std::atomic<float>* SubbandGainAt(int32_t i);  // i = 0..31
+std::atomic<int32_t>* SubbandEqFlag();
+std::atomic<float>* LineGainAt(int32_t i);  // i = 0..575
+std::atomic<int32_t>* LineEqFlag();

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every configuration and runs every test.
+#   build/release   optimised build: tools, conformance and corpus checks
+#   build/asan      AddressSanitizer + UndefinedBehaviorSanitizer: all unit tests
+#   build/tsan      ThreadSanitizer: the engine tests
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+scripts/install-deps.sh test
+
+jobs=$(nproc)
+configure() {  # dir, extra cmake args...
+  local dir=$1; shift
+  cmake -S "$root" -B "$root/$dir" -G Ninja -DVARO_WERROR=ON "$@" >/dev/null
+}
+
+configure build/release -DCMAKE_BUILD_TYPE=Release
+cmake --build build/release -j "$jobs"
+
+configure build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARO_SANITIZE=address,undefined \
+  -DVARO_BUILD_BENCH=OFF
+cmake --build build/asan -j "$jobs"
+
+configure build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARO_SANITIZE=thread \
+  -DVARO_BUILD_APP=OFF -DVARO_BUILD_BENCH=OFF
+cmake --build build/tsan -j "$jobs" --target varo_engine_tests 2>/dev/null || \
+  cmake --build build/tsan -j "$jobs"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+
+status=0
+(cd build/release && ctest --output-on-failure -j "$jobs" -L release) || status=1
+(cd build/asan && ctest --output-on-failure -j "$jobs" -LE release) || status=1
+(cd build/tsan && ctest --output-on-failure -j "$jobs" -L engine) || status=1
+
+if [ $status -ne 0 ]; then
+  echo "SOME TESTS FAILED"
+  exit 1
+fi
+echo "ALL TESTS PASSED"
