@@ -1,0 +1,82 @@
+// varo-skin-gen: draws the player's skins, lyrics backgrounds and icon.
+//   varo-skin-gen OUTDIR                      write skins/ and pictures/ into OUTDIR
+//   varo-skin-gen --preview DATADIR OUTDIR    compose previews of DATADIR's art
+#include <QGuiApplication>
+#include <QString>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "bmp_file.h"
+#include "lyrics_backgrounds.h"
+#include "png_file.h"
+#include "program_icon.h"
+#include "skin_pack.h"
+#include "skin_preview.h"
+#include "theme.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using skingen::Bytes;
+
+void writeFile(const fs::path& path, const char* data, std::size_t size) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(data, static_cast<std::streamsize>(size));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+void writeFile(const fs::path& path, const Bytes& bytes) {
+  writeFile(path, reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+void writeFile(const fs::path& path, const std::string& text) { writeFile(path, text.data(), text.size()); }
+
+void generate(const fs::path& out) {
+  fs::create_directories(out / "skins");
+  fs::create_directories(out / "pictures");
+  for (const skingen::Theme* theme : {&skingen::defaultTheme(), &skingen::sakuraTheme()}) {
+    const skingen::SkinFiles files = skingen::packSkin(skingen::drawSkin(*theme));
+    writeFile(out / "skins" / (theme->name + ".bmp"), files.pack);
+    writeFile(out / "skins" / (theme->name + ".txt"), files.layout);
+  }
+  for (int i = 1; i <= skingen::kLyricsBackgroundCount; ++i)
+    writeFile(out / "pictures" / ("kasi_back" + std::to_string(i) + ".bmp"),
+              skingen::encodeBmp24(skingen::drawLyricsBackground(i)));
+  for (int size : skingen::kIconSizes)
+    writeFile(out / "pictures" / ("varo-" + std::to_string(size) + ".png"), skingen::encodePng(skingen::renderIcon(size)));
+  writeFile(out / "pictures" / "varo.svg", skingen::iconSvg());
+}
+
+int usage() {
+  std::fputs("usage: varo-skin-gen OUTDIR\n       varo-skin-gen --preview DATADIR PREVIEWDIR\n", stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    if (argc == 2 && argv[1][0] != '-') {
+      generate(argv[1]);
+      return 0;
+    }
+    if (argc == 4 && std::string(argv[1]) == "--preview") {
+      if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      QGuiApplication app(argc, argv);  // fonts need it
+      QString error;
+      if (!skingen::writePreviews(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), &error)) {
+        std::fprintf(stderr, "varo-skin-gen: %s\n", qPrintable(error));
+        return 1;
+      }
+      return 0;
+    }
+    return usage();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "varo-skin-gen: %s\n", e.what());
+    return 1;
+  }
+}
