@@ -1,0 +1,26 @@
+// The processor forms of the Layer III routine slots (mp_cpu.h) and their shared kernels.
+// The plain forms are the reference; the SSE2 and AVX2 forms exist only on x86-64 and are
+// chosen by SelectCpuRoutines after the feature check.
+#pragma once
+
+#include <cstdint>
+
+void AliasReducePlain(float* spectrum, int32_t boundaries);
+void ImdctLongPlain(float* values);
+void ImdctShortPlain(float* values);
+int32_t HybridFilterPlain(float* spectrum, float* overlap, float* samples, int32_t blockType,
+                          int32_t longLines, int32_t lines, int32_t previousLines);
+
+#if defined(VARO_X86)
+void AliasReduceSse2(float* spectrum, int32_t boundaries);
+void ImdctLongSse2(float* values);
+void ImdctShortSse2(float* values);
+int32_t HybridFilterSse2(float* spectrum, float* overlap, float* samples, int32_t blockType,
+                         int32_t longLines, int32_t lines, int32_t previousLines);
+
+void AliasReduceAvx2(float* spectrum, int32_t boundaries);
+void ImdctLongAvx2(float* values);
+void ImdctShortAvx2(float* values);
+int32_t HybridFilterAvx2(float* spectrum, float* overlap, float* samples, int32_t blockType,
+                         int32_t longLines, int32_t lines, int32_t previousLines);
+#endif

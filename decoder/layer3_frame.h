@@ -1,0 +1,11 @@
+// Layer III frames: sync check, side information, the bit reservoir and the granules.
+#pragma once
+
+#include <cstdint>
+
+#include "mp3_decoder.h"
+
+// Whole frames of MPEG-1 (two granules) and MPEG-2/2.5 (one granule, slots alternating by
+// GranuleParity). (0, 0) means the frame was rejected and nothing was written.
+TMPDecodeResult DecodeLayer3FrameMpeg1(const uint8_t* frame, int32_t available, int16_t* output);
+TMPDecodeResult DecodeLayer3FrameLsf(const uint8_t* frame, int32_t available, int16_t* output);

@@ -1,0 +1,118 @@
+// Granule decoding: positions the reader on each channel's part of the main data, has the
+// scalefactors and spectrum decoded, then runs requantisation, stereo, alias reduction, line
+// gains and the channel routine.
+#include "layer3_granule.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "layer3_channels.h"
+#include "layer3_huffman.h"
+#include "layer3_requantize.h"
+#include "layer3_scalefactors.h"
+#include "layer3_state.h"
+#include "layer3_stereo.h"
+#include "mp_bit_reader.h"
+#include "mp_cpu.h"
+#include "mp_equalizer.h"
+
+namespace {
+
+// Bits the Huffman decoders may run past a part before it counts as broken.
+constexpr int32_t kOverrunMarginBits = 39;
+
+void ClearLines(float* x, int32_t from) {
+  if (from < kGranuleLines) std::memset(x + from, 0, sizeof(float) * (kGranuleLines - from));
+}
+
+// Reads the part of granule gr, channel ch: scalefactors and quantised spectrum.
+void DecodePart(int32_t gr, int32_t ch) {
+  TMPLayer3State& st = Layer3State;
+  TMPGranuleInfo& gi = st.Granule[gr][ch];
+  float* x = Layer3Spectrum(ch, gr);
+  int32_t& count = st.LineCount[gr][ch];
+  const int32_t heldBits = 8 * st.ReservoirFill;
+  const int32_t begin = st.ReservoirBitPosition;
+  const int32_t end = begin + gi.Part23Length;
+  st.ReservoirBitPosition = std::min(end, heldBits);
+  if (end > heldBits) {
+    // The part claims bits the frame never carried: nothing of it can be trusted.
+    ClearLines(x, 0);
+    count = 0;
+    return;
+  }
+
+  const uint8_t* reservoirEnd = st.Reservoir + st.ReservoirFill;
+  ResetBits(MainDataBits, st.Reservoir + begin / 8, reservoirEnd);
+  const int32_t skip = begin % 8;
+  GetMainBits(MainDataBits, skip);
+  SetBitsEnd(MainDataBits, st.Reservoir + (end + kOverrunMarginBits) / 8);
+
+  if (st.Id == 1) {
+    ReadScaleFactorsMpeg1(st.ScaleFactors[gr][ch], st.ScaleFactors[0][ch], gi, st.Scfsi[ch], gr);
+  } else {
+    ReadScaleFactorsLsf(st.ScaleFactors[gr][ch], gi, ch == 1 && st.IntensityStereo,
+                        st.LsfIntensity);
+  }
+
+  // Region boundaries; region counts that run past the last band end at 576.
+  const int32_t big = std::min(2 * gi.BigValues, st.LineLimit);
+  const int32_t r1 = std::min(st.LongBoundary[std::min(gi.Region0Count + 1, 22)], big);
+  const int32_t r2 =
+      std::min(st.LongBoundary[std::min(gi.Region0Count + gi.Region1Count + 2, 22)], big);
+  DecodeBigValues(x, r1, gi.TableSelect[0]);
+  DecodeBigValues(x + r1, r2 - r1, gi.TableSelect[1]);
+  DecodeBigValues(x + r2, big - r2, gi.TableSelect[2]);
+
+  const int32_t bitsLeft = gi.Part23Length - (BitPosition(MainDataBits) - skip);
+  count = big + DecodeCount1(x + big, st.LineLimit - big, bitsLeft, gi.Count1TableSelect);
+  const int32_t keep = gi.BlockType == 2 ? st.ShortLimit : st.LongLimit;
+  ClearLines(x, std::min(count, keep));
+  if (MainDataBits.Cur > MainDataBits.End) {
+    ClearLines(x, 0);
+    count = 0;
+  }
+}
+
+// A single-channel frame in a stream whose output needs channel 1: channel 1 plays the same,
+// so each channel's overlap stays continuous.
+void CopyChannel0To1(int32_t gr) {
+  TMPLayer3State& st = Layer3State;
+  std::memcpy(Layer3Spectrum(1, gr), Layer3Spectrum(0, gr), sizeof(float) * kGranuleLines);
+  st.LineCount[gr][1] = st.LineCount[gr][0];
+  st.Granule[gr][1] = st.Granule[gr][0];
+  st.Extent[gr][1] = st.Extent[gr][0];
+}
+
+}  // namespace
+
+void ApplyLineGains(float* x, int32_t lines) {
+  for (int32_t i = 0; i < lines; ++i) x[i] *= LineGainAt(i)->load(std::memory_order_relaxed);
+}
+
+void DecodeGranule(int16_t* output, int32_t gr) {
+  TMPLayer3State& st = Layer3State;
+  const int32_t channels = st.CodedChannels;
+  for (int32_t ch = 0; ch < channels; ++ch) DecodePart(gr, ch);
+  for (int32_t ch = 0; ch < channels; ++ch) {
+    Requantize(Layer3Spectrum(ch, gr), st.LineCount[gr][ch], st.ScaleFactors[gr][ch],
+               st.Granule[gr][ch], st.Extent[gr][ch], st.MixedLongBands);
+  }
+  if (channels == 2) JointStereo(gr);
+  const bool lineEq = LineEqFlag()->load(std::memory_order_relaxed) != 0;
+  for (int32_t ch = 0; ch < channels; ++ch) {
+    float* x = Layer3Spectrum(ch, gr);
+    int32_t& count = st.LineCount[gr][ch];
+    const TMPBandExtent& extent = st.Extent[gr][ch];
+    if (extent.LongBands != 0) {
+      const int32_t boundaries = extent.HasShort ? 1 : std::min(31, (count + 7) / 18);
+      if (boundaries > 0) {
+        AliasReduce(x, boundaries);
+        count = std::max(count, 18 * boundaries + 8);
+      }
+    }
+    if (lineEq) ApplyLineGains(x, count);
+  }
+  if (channels == 1 && st.ChannelRoutine != Layer3OutLeft) CopyChannel0To1(gr);
+  st.ChannelRoutine(output, gr);
+}

@@ -1,0 +1,11 @@
+// One granule of every channel: the main data part of each channel (scalefactors, Huffman
+// regions, line limits) and then the float pipeline up to the channel routine.
+#pragma once
+
+#include <cstdint>
+
+// Decodes granule gr from the reservoir bit position and hands it to ChannelRoutine.
+void DecodeGranule(int16_t* output, int32_t gr);
+
+// x[i] *= LineGains[i] for i < lines.
+void ApplyLineGains(float* x, int32_t lines);

@@ -1,0 +1,15 @@
+// Layer III requantisation: integer spectra to float spectra with the global gain, scalefactors
+// and subblock gains; short bands are reordered so the three windows interleave line by line.
+#pragma once
+
+#include <cstdint>
+
+#include "layer3_state.h"
+
+// Works in place on the 576 values of x up to `count` lines; count becomes the end of the last
+// band processed for granules with a short part. Fills extent.
+void Requantize(float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGranuleInfo& gi,
+                TMPBandExtent& extent, int32_t mixedLongBands);
+
+// x^(4/3) with sign times factor for one quantised value.
+float DequantizeValue(int32_t v, float factor);

@@ -1,0 +1,22 @@
+// Layer III joint stereo: mid/side and intensity stereo in their MPEG-1 and MPEG-2/2.5 forms.
+// The right channel's spectrum lies 1152 values after the left one.
+#pragma once
+
+#include <cstdint>
+
+#include "layer3_state.h"
+
+constexpr int32_t kRightChannelOffset = 2 * kGranuleLines;
+
+// (L, R) = (L + R, L - R) for the first `lines` lines; the 1/sqrt(2) is in both gains already.
+void MidSideStereo(float* left, int32_t lines);
+
+// extent: the pair {left, right} of the granule. Bands of the right channel above its last
+// nonzero band take the left channel's values scaled by the pair of the band's position.
+void IntensityStereoMpeg1(float* left, const TMPScaleFactors& right, const TMPBandExtent* extent,
+                          int32_t leftCount, int32_t msStereo);
+void IntensityStereoLsf(float* left, const TMPScaleFactors& right, const TMPBandExtent* extent,
+                        int32_t leftCount, int32_t msStereo, const TMPLsfIntensity& lsf);
+
+// The whole stereo step of granule gr of a two-channel frame: M/S, intensity, common count.
+void JointStereo(int32_t gr);

@@ -1,0 +1,243 @@
+#!/usr/bin/env python3
+"""Generates the static Layer III tables of the decoder from the plain-text tables in source/.
+
+    gen_layer3_tables.py [--out DIR]
+
+writes DIR/layer3_huffman_data.cpp and DIR/layer3_band_data.cpp (DIR defaults to decoder/).
+The output is deterministic, so a test can re-run this script and compare.
+
+Huffman lookup format (one uint32 per entry, independent of byte order):
+  header  = width | 0xFF << 24
+  leaf    = nonzero | x << 8 | y << 16 | length << 24      (length 1..width, never 0)
+  node    = offset in uint32 units from this table's header to the sub-table's header (< 2^24)
+A table is its header followed by 2^width entries indexed by the next `width` bits.
+"""
+
+import argparse
+import os
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.join(HERE, "source")
+
+# First-level lookup widths by code table (fixed: one peek resolves the common codes).
+FIRST_WIDTH = {1: 3, 2: 6, 3: 6, 5: 8, 6: 7, 7: 6, 8: 8, 9: 6, 10: 8, 11: 8, 12: 7, 13: 6,
+               15: 8, 16: 8, 24: 9}
+# Widest sub-table: bounds the size of the deep, rarely used parts of tables 13, 15, 16.
+SUB_WIDTH_CAP = 6
+
+HEADER_MARK = 0xFF << 24
+
+
+def read_rows(name):
+    with open(os.path.join(SOURCE, name), encoding="ascii") as f:
+        lines = f.read().splitlines()
+    assert lines[0].startswith("# "), name
+    return [line.split(" ") for line in lines[1:]]
+
+
+def int_rows(name):
+    return [[int(v) for v in row] for row in read_rows(name)]
+
+
+# ---------------------------------------------------------------------------------------------
+# Huffman tables
+
+
+def build_lookup(codes, width, out):
+    """Appends a table for `codes` [(bits, x, y)] (bits relative to this level) to out.
+
+    Returns the index of the table's header in out."""
+    base = len(out)
+    out.append(width | HEADER_MARK)
+    out.extend([None] * (1 << width))
+    groups = {}
+    for bits, x, y in codes:
+        n = len(bits)
+        if n <= width:
+            first = int(bits, 2) << (width - n)
+            nonzero = (x != 0) + (y != 0)
+            for i in range(first, first + (1 << (width - n))):
+                assert out[base + 1 + i] is None, "codes not prefix-free"
+                out[base + 1 + i] = nonzero | x << 8 | y << 16 | n << 24
+        else:
+            groups.setdefault(int(bits[:width], 2), []).append((bits[width:], x, y))
+    for prefix in sorted(groups):
+        rest = groups[prefix]
+        sub_width = min(max(len(b) for b, _, _ in rest), SUB_WIDTH_CAP)
+        sub = build_lookup(rest, sub_width, out)
+        assert out[base + 1 + prefix] is None
+        out[base + 1 + prefix] = sub - base
+    assert all(e is not None for e in out[base + 1:base + 1 + (1 << width)]), "incomplete code"
+    return base
+
+
+def huffman_source():
+    tables = int_rows("l3_huffman_tables.txt")
+    pairs = {}
+    for t, x, y, hlen, code in read_rows("l3_huffman_pairs.txt"):
+        assert len(code) == int(hlen)
+        pairs.setdefault(int(t), []).append((code, int(x), int(y)))
+
+    lines = []
+    depth_note = []
+    total_entries = 0
+    for t in sorted(pairs):
+        width = FIRST_WIDTH[t]
+        out = []
+        build_lookup(pairs[t], width, out)
+        total_entries += len(out)
+        longest = max(len(c) for c, _, _ in pairs[t])
+        depth_note.append(f"{t}:{len(out)}")
+        lines.append(f"// Code table {t}: first level {width} bits, longest code {longest} bits.")
+        lines.append(f"const uint32_t kLookup{t}[{len(out)}] = {{")
+        for i in range(0, len(out), 8):
+            lines.append("    " + ", ".join(f"0x{v:08X}u" for v in out[i:i + 8]) + ",")
+        lines.append("};")
+        lines.append("")
+
+    desc = []
+    for t, linbits, xlen, _ylen, _xmax, _ymax, codes_from, ncodes in tables:
+        if ncodes == 0:
+            desc.append(f"    {{nullptr, 0, 0}},  // {t}: all zero")
+            continue
+        assert xlen == 16 or linbits == 0
+        longest = max(len(c) for c, _, _ in pairs[codes_from])
+        if linbits > 0:
+            kind = 3
+        elif longest <= FIRST_WIDTH[codes_from]:
+            kind = 1
+        else:
+            kind = 2
+        desc.append(f"    {{kLookup{codes_from}, {linbits}, {kind}}},  // {t}")
+
+    quads = {}
+    for t, vwxy, _v, _w, _x, _y, hlen, code in read_rows("l3_huffman_quads.txt"):
+        assert len(code) == int(hlen)
+        quads.setdefault(int(t), []).append((code, int(vwxy)))
+    count1 = [None] * 64
+    for code, value in quads[0]:
+        n = len(code)
+        assert n <= 6
+        first = int(code, 2) << (6 - n)
+        for i in range(first, first + (1 << (6 - n))):
+            assert count1[i] is None
+            count1[i] = (n, value)
+    assert all(e is not None for e in count1)
+    # Table B is the 4-bit code inverted; the decoder relies on that instead of a table.
+    for code, value in quads[1]:
+        assert len(code) == 4 and int(code, 2) ^ 15 == value
+
+    text = [
+        "// Generated by decoder/tables/gen_layer3_tables.py from decoder/tables/source/; do not edit.",
+        f"// Layer III Huffman lookup tables ({total_entries * 4} bytes of lookup data).",
+        '#include "layer3_standard_tables.h"',
+        "",
+        "namespace {",
+        "",
+    ]
+    text += lines
+    text += ["}  // namespace", "", "const TMPHuffTable Layer3HuffTables[32] = {"]
+    text += desc
+    text += ["};", "", "const uint8_t Layer3Count1TableA[64][2] = {"]
+    for i in range(0, 64, 8):
+        text.append("    " + ", ".join(f"{{{n}, {v}}}" for n, v in count1[i:i + 8]) + ",")
+    text += ["};", ""]
+    return "\n".join(text)
+
+
+# ---------------------------------------------------------------------------------------------
+# Scalefactor bands and the small integer tables
+
+
+def band_source():
+    version_of = {3: 1, 2: 0, 0: 2}  # header version bits -> table set (1 MPEG-1, 0 MPEG-2, 2 2.5)
+    rates = {}
+    for row in int_rows("sampling_rates.txt"):
+        rates[version_of[row[0]]] = row[1:4]
+    long_rows = {row[0]: row[1:] for row in int_rows("l3_sfb_long.txt")}
+    short_rows = {row[0]: row[1:] for row in int_rows("l3_sfb_short.txt")}
+
+    text = [
+        "// Generated by decoder/tables/gen_layer3_tables.py from decoder/tables/source/; do not edit.",
+        "// Layer III scalefactor bands, pretab, scalefactor lengths and alias coefficients.",
+        '#include "layer3_standard_tables.h"',
+        "",
+        "const int32_t Layer3BandBoundaries[3][3][37] = {",
+    ]
+    for s in range(3):
+        text.append("    {")
+        for rate in rates[s]:
+            lb, sb = long_rows[rate], short_rows[rate]
+            assert len(lb) == 23 and lb[0] == 0 and lb[22] == 576
+            assert len(sb) == 14 and sb[0] == 0 and sb[13] == 192
+            assert all(a < b for a, b in zip(lb, lb[1:])) and all(a < b for a, b in zip(sb, sb[1:]))
+            text.append(f"        // {rate} Hz: 23 long, then 14 short boundaries")
+            text.append("        {" + ", ".join(map(str, lb)) + ",")
+            text.append("         " + ", ".join(map(str, sb)) + "},")
+        text.append("    },")
+    text.append("};")
+    text.append("")
+
+    pretab = [row[1] for row in int_rows("l3_pretab.txt")]
+    assert len(pretab) == 22
+    text.append("const int32_t Layer3Pretab[2][22] = {")
+    text.append("    {" + ", ".join(["0"] * 22) + "},")
+    text.append("    {" + ", ".join(map(str, pretab)) + "},")
+    text.append("};")
+    text.append("")
+
+    slen = int_rows("l3_slen_mpeg1.txt")
+    assert [r[0] for r in slen] == list(range(16))
+    text.append("const int32_t Layer3SlenMpeg1[16][2] = {")
+    text.append("    " + ", ".join(f"{{{a}, {b}}}" for _, a, b in slen) + ",")
+    text.append("};")
+    text.append("")
+
+    # Group sizes in bands: short counts are values of three windows; a mixed block starts with
+    # six long bands and continues in short bands 3.. (a first group larger than six long bands
+    # is split there, the split-off part keeping the first group's length).
+    groups = {}
+    for row, block, *n in int_rows("l3_lsf_nr_of_sfb.txt"):
+        if block == 0:
+            g = n
+        elif block == 1:
+            assert all(v % 3 == 0 for v in n)
+            g = [v // 3 for v in n]
+        else:
+            assert n[0] >= 6 and all(v % 3 == 0 for v in [n[0] - 6] + n[1:])
+            if n[0] == 6:
+                g = [6] + [v // 3 for v in n[1:]]
+            else:
+                assert n[3] == 0
+                g = [6, (n[0] - 6) // 3, n[1] // 3, n[2] // 3]
+        groups[(row, block)] = g
+    text.append("const int32_t Layer3LsfGroupBands[6][3][4] = {")
+    for row in range(6):
+        parts = ", ".join("{" + ", ".join(map(str, groups[(row, b)])) + "}" for b in range(3))
+        text.append(f"    {{{parts}}},")
+    text.append("};")
+    text.append("")
+
+    alias = [row for row in read_rows("l3_alias.txt")]
+    assert [int(r[0]) for r in alias] == list(range(8))
+    text.append("const double Layer3AliasCoefficients[8] = {")
+    text.append("    " + ", ".join(r[1] for r in alias) + ",")
+    text.append("};")
+    text.append("")
+    return "\n".join(text)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--out", default=os.path.dirname(HERE), help="output directory")
+    args = parser.parse_args()
+    outputs = {"layer3_huffman_data.cpp": huffman_source(), "layer3_band_data.cpp": band_source()}
+    for name, content in outputs.items():
+        with open(os.path.join(args.out, name), "w", encoding="ascii", newline="\n") as f:
+            f.write(content)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
