@@ -1,0 +1,54 @@
+// The routine slots and the one place where each slot's form is chosen from a feature word.
+#include "layer3_forms.h"
+#include "mp_cpu.h"
+#include "window_forms.h"
+
+TWindowRoutine WindowMono = WindowMonoPlain;
+TWindowRoutine WindowStereo = WindowStereoPlain;
+
+THybridFilterRoutine HybridFilter = HybridFilterPlain;
+TImdctRoutine ImdctLong = ImdctLongPlain;
+TImdctRoutine ImdctShort = ImdctShortPlain;
+TAliasReduceRoutine AliasReduce = AliasReducePlain;
+
+namespace {
+
+const char* WindowFormName = "plain";
+
+constexpr uint32_t kVectorBits = cpuSSE2 | cpuAVX2 | cpuFMA;
+
+bool Has(uint32_t features, uint32_t bits) { return (features & bits) == bits; }
+
+}  // namespace
+
+void SelectCpuRoutines(uint32_t features) {
+  // A vector form runs only where the processor really has it, whatever word the caller made.
+  features &= GetCpuFeatures() | ~kVectorBits;
+  if (!(features & cpu3DNow)) features &= ~uint32_t{cpuE3DNow};
+
+  // ---- Layer III rows: AliasReduce ----
+  AliasReduce = AliasReducePlain;
+
+  // ---- Synthesis window (WindowMono and WindowStereo always change together) ----
+  WindowMono = WindowMonoPlain;
+  WindowStereo = WindowStereoPlain;
+  WindowFormName = "plain";
+#if defined(VARO_X86)
+  if (Has(features, cpuAVX2 | cpuFMA)) {
+    WindowMono = WindowMonoAvx2;
+    WindowStereo = WindowStereoAvx2;
+    WindowFormName = "avx2";
+  } else if (Has(features, cpuSSE2)) {
+    WindowMono = WindowMonoSse2;
+    WindowStereo = WindowStereoSse2;
+    WindowFormName = "sse2";
+  }
+#endif
+
+  // ---- Layer III rows: HybridFilter, ImdctLong, ImdctShort ----
+  HybridFilter = HybridFilterPlain;
+  ImdctLong = ImdctLongPlain;
+  ImdctShort = ImdctShortPlain;
+}
+
+const char* SelectedWindowForm() { return WindowFormName; }

@@ -1,0 +1,84 @@
+// Stream set-up and frame start shared by Layers I and II.
+#include "layer12_stream.h"
+
+#include <algorithm>
+
+#include "mp_bit_reader.h"
+#include "mp_frame_header.h"
+
+TLayer12Stream Layer12;
+
+namespace {
+
+constexpr int32_t kMinCutoffHz = 1000;
+
+// Output routine and output channels by the channel code v: 0 single-channel stream, else
+// (OutputFlags & 3) + 1: both channels, mix, channel 0, channel 1.
+constexpr TSubbandOutput kOutputByChannelCode[5] = {SynthesizeMono, SynthesizeStereo, SynthesizeMix,
+                                                    SynthesizeLeft, SynthesizeRight};
+constexpr int32_t kChannelsByChannelCode[5] = {1, 2, 1, 1, 1};
+
+// Joint-stereo bound in entries by Mode * 4 + ModeExtension.
+constexpr int32_t kJointBound[16] = {64, 64, 64, 64, 8, 16, 24, 32, 64, 64, 64, 64, 32, 32, 32, 32};
+
+}  // namespace
+
+int32_t OpenLayer12Stream(const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
+                          uint8_t outputFlags, int32_t cutoffHz, int32_t subbands,
+                          int32_t samplesPerChannel, TMPOutputFormat& format) {
+  downShift = std::clamp(downShift, 0, 2);
+  // Only full-rate 16-bit output is built; the other forms are refused rather than faked.
+  if (downShift != 0 || (outputFlags & mofEightBit)) return 0;
+  cutoffHz = std::max(cutoffHz, kMinCutoffHz);
+
+  const int32_t rate = SamplingRateHz(header.Id, header.SamplingIndex);
+  const bool fullBand = (outputFlags & mofFullBand) != 0;
+  int64_t limit = (int64_t{cutoffHz} * 64 + rate / 2) / rate;
+  if (fullBand) {
+    limit = 32;
+  } else {
+    // Sub-band 31 is never reconstructed at full rate.
+    const int32_t bands = 32 >> downShift;
+    limit = std::min<int64_t>(limit, bands > 8 ? bands - 1 : bands);
+  }
+  limit = std::min<int64_t>(limit, subbands);
+
+  const int32_t channels = header.Mode == 3 ? 1 : 2;
+  const int32_t channelCode = channels == 1 ? 0 : (outputFlags & mofChannelMask) + 1;
+  const int32_t outputChannels = kChannelsByChannelCode[channelCode];
+  const int32_t samplesPerFrame = outputChannels * samplesPerChannel;
+
+  Layer12.Channels = channels;
+  Layer12.FrameLength = frameLength;
+  Layer12.CutoffLimit = static_cast<int32_t>(limit) * channels;
+  Layer12.BytesProduced = samplesPerFrame * 2;
+  Layer12.Output = kOutputByChannelCode[channelCode];
+
+  format = TMPOutputFormat{outputChannels, samplesPerFrame, rate >> downShift, 16, frameLength, 0};
+  return 1;
+}
+
+bool BeginLayer12Frame(const uint8_t* frame, int32_t available, TLayer12Frame& info) {
+  if (available < 4) return false;
+  // The frame's own length when its header gives one (free format: the length of the open),
+  // so that a damaged frame can never read past its end.
+  TMPFrameHeader header{};
+  int32_t length = ParseFrameHeader(frame, 0, header);
+  if (length <= 0) length = Layer12.FrameLength;
+  const int32_t size = FrameSizeWithPadding(header, length);
+  ResetBits(FrameBits, frame, frame + std::min(available, size));
+
+  if (GetBits(FrameBits, 12) != 0xFFF) return false;
+  GetBits(FrameBits, 3);  // ID, layer
+  const uint32_t protection = GetBits(FrameBits, 1);
+  info.BitrateIndex = static_cast<int32_t>(GetBits(FrameBits, 4));
+  GetBits(FrameBits, 2);  // sampling rate
+  GetBits(FrameBits, 1);  // padding: taken from the parsed header above
+  GetBits(FrameBits, 1);  // private bit
+  const uint32_t modeBits = GetBits(FrameBits, 4);
+  GetBits(FrameBits, protection ? 4 : 20);  // flags and emphasis, then the CRC (not checked)
+
+  info.Bound = Layer12.Channels == 1 ? kMaxEntries : kJointBound[modeBits];
+  info.BytesConsumed = size;
+  return true;
+}

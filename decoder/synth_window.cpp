@@ -1,0 +1,56 @@
+// The synthesis window tables, built at compile time from the standard's window, and the
+// polarity switch that negates them in place.
+#include "synth_window.h"
+
+#include <array>
+
+#include "mp3_decoder.h"
+#include "tables/synth_window_table.h"
+
+namespace {
+
+constexpr float D(int32_t i) { return static_cast<float>(kSynthWindowD65536[i]) / 65536.0f; }
+
+constexpr std::array<float, kSynthWindowSize> BuildSynthWindow() {
+  std::array<float, kSynthWindowSize> w{};
+  for (int32_t j = 0; j < 16; ++j) {
+    for (int32_t t = 0; t < 16; ++t) w[j * 16 + t] = D(32 * t + j);
+  }
+  for (int32_t k = 0; k < 8; ++k) w[256 + k] = -D(64 * k + 48);
+  return w;
+}
+constexpr std::array<float, kSynthWindowSize> kSynthWindowInitial = BuildSynthWindow();
+
+constexpr std::array<float, kVectorWindowSize> BuildVectorWindow() {
+  const auto& w = kSynthWindowInitial;
+  auto tap = [&w](int32_t row, int32_t t) { return w[row * 16 + t]; };
+  std::array<float, kVectorWindowSize> v{};
+  for (int32_t k = 0; k < 8; ++k) {
+    float* run = v.data() + k * 4 * kVectorWindowRun;
+    for (int32_t n = 0; n < 16; ++n) {
+      run[n] = tap(n, 2 * k);
+      run[16 + n] = tap(15 - n, 2 * k + 1);
+      run[32 + n] = n ? tap(16 - n, 14 - 2 * k) : w[256 + k];
+      run[48 + n] = n ? tap(n, 15 - 2 * k) : 0.0f;
+    }
+  }
+  return v;
+}
+
+int32_t Inverted = 0;
+
+}  // namespace
+
+// Constant-initialised, so they are ready before any other static initialisation runs.
+std::array<float, kSynthWindowSize> SynthWindow = kSynthWindowInitial;
+alignas(64) std::array<float, kVectorWindowSize> VectorWindow = BuildVectorWindow();
+
+void SetInvertPolarity(int32_t on) {
+  const int32_t state = on ? 1 : 0;
+  if (state == Inverted) return;
+  for (float& w : SynthWindow) w = -w;
+  for (float& w : VectorWindow) w = -w;
+  Inverted = state;
+}
+
+int32_t GetInvertPolarity() { return Inverted; }

@@ -1,0 +1,70 @@
+// The window step with AVX2 and FMA: eight output samples per vector, single-precision fused
+// multiply-adds over the vector window layout, rounding to nearest even by the conversion.
+#include <immintrin.h>
+
+#include "synth_window.h"
+#include "synthesis_state.h"
+#include "window_forms.h"
+
+namespace {
+
+constexpr int32_t kMask = kSynthRingSize - 1;
+
+// Clamps to the 16-bit range first (a float beyond the int32 range would convert to INT_MIN).
+__m256i RoundAndClip(__m256 a, __m256 b) {
+  const __m256 hi = _mm256_set1_ps(32767.0f), lo = _mm256_set1_ps(-32768.0f);
+  const __m256i ia = _mm256_cvtps_epi32(_mm256_max_ps(_mm256_min_ps(a, hi), lo));
+  const __m256i ib = _mm256_cvtps_epi32(_mm256_max_ps(_mm256_min_ps(b, hi), lo));
+  // packs works per 128-bit half; put the four quarters back in order.
+  return _mm256_permute4x64_epi64(_mm256_packs_epi32(ia, ib), 0xD8);
+}
+
+// The 32 samples of the slot at pos, as two vectors of 16.
+void WindowSlot(const float* ring, int32_t pos, __m256i& first, __m256i& second) {
+  const float* w = VectorWindow.data();
+  __m256 f0 = _mm256_setzero_ps(), f1 = f0, b0 = f0, b1 = f0, d0 = f0, d1 = f0, c0 = f0, c1 = f0;
+  for (int32_t k = 0; k < 8; ++k, w += 64) {
+    const float* even = ring + ((pos + 64 * k) & kMask);
+    const float* odd = ring + ((pos + 64 * k + 32) & kMask);
+    const __m256 e0 = _mm256_loadu_ps(even + 16), e1 = _mm256_loadu_ps(even + 24);
+    f0 = _mm256_fmadd_ps(_mm256_load_ps(w), e0, f0);
+    f1 = _mm256_fmadd_ps(_mm256_load_ps(w + 8), e1, f1);
+    b0 = _mm256_fmadd_ps(_mm256_load_ps(w + 16), _mm256_loadu_ps(odd + 1), b0);
+    b1 = _mm256_fmadd_ps(_mm256_load_ps(w + 24), _mm256_loadu_ps(odd + 9), b1);
+    d0 = _mm256_fmadd_ps(_mm256_load_ps(w + 32), _mm256_loadu_ps(odd), d0);
+    d1 = _mm256_fmadd_ps(_mm256_load_ps(w + 40), _mm256_loadu_ps(odd + 8), d1);
+    c0 = _mm256_fmadd_ps(_mm256_load_ps(w + 48), e0, c0);
+    c1 = _mm256_fmadd_ps(_mm256_load_ps(w + 56), e1, c1);
+  }
+  // Samples 0..15: the forward sums less the backward sums reversed.
+  const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+  const __m256 h0 = _mm256_sub_ps(f0, _mm256_permutevar8x32_ps(b1, reverse));
+  const __m256 h1 = _mm256_sub_ps(f1, _mm256_permutevar8x32_ps(b0, reverse));
+  // Samples 16..31: sample 16 + m takes backward sum 16 - m (none for m = 0): reverse the 16
+  // sums and shift them up by one lane.
+  const __m256i reverseShift = _mm256_setr_epi32(0, 7, 6, 5, 4, 3, 2, 1);
+  const __m256 r0 = _mm256_permutevar8x32_ps(c1, reverseShift);
+  const __m256 r1 = _mm256_permutevar8x32_ps(c0, reverseShift);
+  const __m256 s0 = _mm256_add_ps(d0, _mm256_blend_ps(r0, _mm256_setzero_ps(), 0x01));
+  const __m256 s1 = _mm256_add_ps(d1, _mm256_blend_ps(r1, r0, 0x01));
+  first = RoundAndClip(h0, h1);
+  second = RoundAndClip(s0, s1);
+}
+
+}  // namespace
+
+void WindowMonoAvx2(const float* ring, int32_t pos, int16_t* out) {
+  __m256i first, second;
+  WindowSlot(ring, pos, first, second);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), first);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), second);
+}
+
+void WindowStereoAvx2(const float* ring, int32_t pos, int16_t* out) {
+  __m256i first, second;
+  WindowSlot(ring, pos, first, second);
+  alignas(32) int16_t samples[32];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(samples), first);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(samples + 16), second);
+  StoreEveryOther(samples, out);
+}

@@ -1,0 +1,55 @@
+// The plain window step: each sample a sum of 16 (or 8) products taken in tap order and
+// accumulated in double precision, then rounded to nearest even and clipped to 16 bits.
+#include <cmath>
+
+#include "synth_window.h"
+#include "synthesis_state.h"
+#include "window_forms.h"
+
+namespace {
+
+constexpr int32_t kMask = kSynthRingSize - 1;
+
+int16_t RoundAndClip(double sum) {
+  if (sum > 32767.0) sum = 32767.0;
+  if (sum < -32768.0) sum = -32768.0;
+  return static_cast<int16_t>(std::lrint(sum));
+}
+
+template <int32_t Stride>
+void WindowPlain(const float* ring, int32_t pos, int16_t* out) {
+  const float* w = SynthWindow.data();
+  const float* shortRow = w + 256;
+  const int32_t p = pos;
+  const int32_t q = (p + 48) & kMask;
+
+  for (int32_t j = 0; j < 16; ++j) {
+    const float* row = w + 16 * j;
+    double sum = 0.0;
+    for (int32_t k = 0; k < 8; ++k) {
+      sum += double{row[2 * k]} * ring[(p + 16 + j + 64 * k) & kMask];
+      sum -= double{row[2 * k + 1]} * ring[(q - j + 64 * k) & kMask];
+    }
+    out[j * Stride] = RoundAndClip(sum);
+  }
+
+  double middle = 0.0;
+  for (int32_t k = 0; k < 8; ++k) middle += double{shortRow[k]} * ring[(q - 16 + 64 * k) & kMask];
+  out[16 * Stride] = RoundAndClip(middle);
+
+  for (int32_t m = 1; m < 16; ++m) {
+    const float* row = w + 16 * (16 - m);
+    double sum = 0.0;
+    for (int32_t k = 0; k < 8; ++k) {
+      sum += double{row[15 - 2 * k]} * ring[(p + 32 - m + 64 * k) & kMask];
+      sum += double{row[14 - 2 * k]} * ring[(q - 16 + m + 64 * k) & kMask];
+    }
+    out[(16 + m) * Stride] = RoundAndClip(sum);
+  }
+}
+
+}  // namespace
+
+void WindowMonoPlain(const float* ring, int32_t pos, int16_t* out) { WindowPlain<1>(ring, pos, out); }
+
+void WindowStereoPlain(const float* ring, int32_t pos, int16_t* out) { WindowPlain<2>(ring, pos, out); }

@@ -1,0 +1,86 @@
+// The window step with SSE2: four output samples per vector, single-precision products over
+// the vector window layout, computed as two halves of 16 samples to stay within the registers.
+#include <emmintrin.h>
+
+#include "synth_window.h"
+#include "synthesis_state.h"
+#include "window_forms.h"
+
+namespace {
+
+constexpr int32_t kMask = kSynthRingSize - 1;
+
+__m128 Reverse(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3)); }
+
+// (low[1], low[2], low[3], high[0]) reversed.
+__m128 ReverseAcross(__m128 low, __m128 high) {
+  const __m128 t = _mm_move_ss(low, high);
+  return _mm_shuffle_ps(t, t, _MM_SHUFFLE(1, 2, 3, 0));
+}
+
+__m128i RoundAndClip(__m128 a, __m128 b) {
+  const __m128 hi = _mm_set1_ps(32767.0f), lo = _mm_set1_ps(-32768.0f);
+  const __m128i ia = _mm_cvtps_epi32(_mm_max_ps(_mm_min_ps(a, hi), lo));
+  const __m128i ib = _mm_cvtps_epi32(_mm_max_ps(_mm_min_ps(b, hi), lo));
+  return _mm_packs_epi32(ia, ib);
+}
+
+// One half of the slot: runs `forward` and `backward` of the layout (0/1 for samples 0..15,
+// 2/3 for samples 16..31), read from ring offsets fOffset and bOffset of the odd/even slots.
+struct THalf {
+  __m128 forward[4];
+  __m128 backward[4];
+};
+
+template <int32_t Half>
+void Accumulate(const float* ring, int32_t pos, THalf& acc) {
+  for (int32_t q = 0; q < 4; ++q) acc.forward[q] = acc.backward[q] = _mm_setzero_ps();
+  const float* w = VectorWindow.data() + Half * 32;
+  for (int32_t k = 0; k < 8; ++k, w += 64) {
+    const float* even = ring + ((pos + 64 * k) & kMask);
+    const float* odd = ring + ((pos + 64 * k + 32) & kMask);
+    // Samples 0..15: even[16..31] forward, odd[1..16] backward.
+    // Samples 16..31: odd[0..15] forward, even[16..31] backward.
+    const float* fwd = Half == 0 ? even + 16 : odd;
+    const float* bwd = Half == 0 ? odd + 1 : even + 16;
+    for (int32_t q = 0; q < 4; ++q) {
+      acc.forward[q] = _mm_add_ps(acc.forward[q], _mm_mul_ps(_mm_load_ps(w + 4 * q), _mm_loadu_ps(fwd + 4 * q)));
+      acc.backward[q] =
+          _mm_add_ps(acc.backward[q], _mm_mul_ps(_mm_load_ps(w + 16 + 4 * q), _mm_loadu_ps(bwd + 4 * q)));
+    }
+  }
+}
+
+void WindowSlot(const float* ring, int32_t pos, __m128i out[4]) {
+  THalf acc;
+  Accumulate<0>(ring, pos, acc);
+  __m128 h[4];
+  for (int32_t q = 0; q < 4; ++q) h[q] = _mm_sub_ps(acc.forward[q], Reverse(acc.backward[3 - q]));
+  out[0] = RoundAndClip(h[0], h[1]);
+  out[1] = RoundAndClip(h[2], h[3]);
+
+  Accumulate<1>(ring, pos, acc);
+  const __m128* c = acc.backward;
+  const __m128 s0 = _mm_add_ps(acc.forward[0], ReverseAcross(c[3], _mm_setzero_ps()));
+  const __m128 s1 = _mm_add_ps(acc.forward[1], ReverseAcross(c[2], c[3]));
+  const __m128 s2 = _mm_add_ps(acc.forward[2], ReverseAcross(c[1], c[2]));
+  const __m128 s3 = _mm_add_ps(acc.forward[3], ReverseAcross(c[0], c[1]));
+  out[2] = RoundAndClip(s0, s1);
+  out[3] = RoundAndClip(s2, s3);
+}
+
+}  // namespace
+
+void WindowMonoSse2(const float* ring, int32_t pos, int16_t* out) {
+  __m128i samples[4];
+  WindowSlot(ring, pos, samples);
+  for (int32_t i = 0; i < 4; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8 * i), samples[i]);
+}
+
+void WindowStereoSse2(const float* ring, int32_t pos, int16_t* out) {
+  alignas(16) int16_t samples[32];
+  __m128i vectors[4];
+  WindowSlot(ring, pos, vectors);
+  for (int32_t i = 0; i < 4; ++i) _mm_store_si128(reinterpret_cast<__m128i*>(samples + 8 * i), vectors[i]);
+  StoreEveryOther(samples, out);
+}

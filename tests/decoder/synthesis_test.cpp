@@ -1,0 +1,299 @@
+// Synthesis: every window form against the standard's filterbank, rounding and clipping, the
+// ring positions, polarity, the equalizer and the channel forms.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "mp3_decoder.h"
+#include "mp_equalizer.h"
+#include "processor_forms.h"
+#include "reference_synthesis.h"
+#include "synth_window.h"
+#include "synthesis.h"
+#include "synthesis_state.h"
+
+namespace {
+
+constexpr int32_t kRow = 64;
+
+// Rows of interleaved two-channel sub-band samples (sub-band * 2 + channel).
+std::vector<float> RandomRows(int32_t slots, float amplitude, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<float> value(-amplitude, amplitude);
+  std::vector<float> rows(slots * kRow);
+  for (float& v : rows) v = value(random);
+  return rows;
+}
+
+// Reference PCM of one channel of interleaved rows (stride 2) or of single-channel rows.
+std::vector<int32_t> ReferencePcm(const std::vector<float>& rows, int32_t slots, int32_t first,
+                                  int32_t stride) {
+  TReferenceSynthesis reference;
+  std::vector<int32_t> pcm;
+  for (int32_t r = 0; r < slots; ++r) {
+    double subbands[32], out[32];
+    for (int32_t k = 0; k < 32; ++k) subbands[k] = rows[r * kRow + first + k * stride];
+    reference.Slot(subbands, out);
+    for (double v : out) pcm.push_back(ToPcm(v));
+  }
+  return pcm;
+}
+
+class SynthesisForms : public testing::TestWithParam<TProcessorForm> {
+ protected:
+  void SetUp() override {
+    if (!SelectProcessorForm(GetParam())) GTEST_SKIP() << "processor lacks " << GetParam().Name;
+    SetInvertPolarity(0);
+    SubbandEqOn = 0;
+    ResetSynthesis();
+  }
+  void TearDown() override { SelectCpuRoutines(GetCpuFeatures()); }
+};
+
+// Within one LSB of the rounded reference everywhere, and almost always equal.
+void ExpectCloseToReference(const std::vector<int32_t>& expected, const int16_t* actual, int32_t step) {
+  int32_t differing = 0;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const int32_t d = std::abs(expected[i] - actual[i * step]);
+    ASSERT_LE(d, 1) << "sample " << i;
+    differing += d != 0;
+  }
+  EXPECT_LT(differing, static_cast<int32_t>(expected.size() / 100)) << "samples off by one";
+}
+
+TEST_P(SynthesisForms, MonoMatchesStandardFilterbank) {
+  const int32_t slots = 36;
+  const auto rows = RandomRows(slots, 2000.0f, 1);
+  std::vector<int16_t> pcm(slots * 32);
+  SynthesizeMono(rows.data(), pcm.data(), slots);
+  ExpectCloseToReference(ReferencePcm(rows, slots, 0, 1), pcm.data(), 1);
+}
+
+TEST_P(SynthesisForms, StereoMatchesStandardFilterbankPerChannel) {
+  const int32_t slots = 36;
+  const auto rows = RandomRows(slots, 2000.0f, 2);
+  std::vector<int16_t> pcm(slots * 64);
+  SynthesizeStereo(rows.data(), pcm.data(), slots);
+  ExpectCloseToReference(ReferencePcm(rows, slots, 0, 2), pcm.data(), 2);
+  ExpectCloseToReference(ReferencePcm(rows, slots, 1, 2), pcm.data() + 1, 2);
+}
+
+TEST_P(SynthesisForms, ImpulseGivesScaledImpulseResponseOverSixteenSlots) {
+  const int32_t slots = 24, at = 3;
+  std::vector<float> rows(slots * kRow, 0.0f);
+  rows[at * kRow] = 1000.0f;  // sub-band 0
+  std::vector<int16_t> pcm(slots * 32);
+  SynthesizeMono(rows.data(), pcm.data(), slots);
+  const auto expected = ReferencePcm(rows, slots, 0, 1);
+  for (int32_t i = 0; i < slots * 32; ++i) {
+    const int32_t slot = i / 32;
+    if (slot < at || slot >= at + 16) {
+      EXPECT_EQ(pcm[i], 0) << "sample " << i;
+    } else {
+      EXPECT_NEAR(pcm[i], expected[i], 1) << "sample " << i;
+    }
+  }
+  EXPECT_GT(*std::max_element(pcm.begin(), pcm.end()), 30);
+}
+
+TEST_P(SynthesisForms, ZeroInputGivesExactZero) {
+  std::vector<float> rows(36 * kRow, 0.0f);
+  std::vector<int16_t> pcm(36 * 64, 7);
+  SynthesizeStereo(rows.data(), pcm.data(), 36);
+  EXPECT_TRUE(std::all_of(pcm.begin(), pcm.end(), [](int16_t v) { return v == 0; }));
+}
+
+// Sums placed on single taps: D[1] = -1/65536 weighs ring value p + 17 into sample 1, and
+// D[256] = 75038/65536 weighs ring value p + 272 into sample 0.
+int16_t WindowSample(float value, int32_t ringIndex, int32_t sample) {
+  alignas(64) static float ring[kSynthRingSize];
+  std::fill(std::begin(ring), std::end(ring), 0.0f);
+  ring[ringIndex] = value;
+  int16_t mono[32], stereo[64];
+  WindowMono(ring, 0, mono);
+  WindowStereo(ring, 0, stereo);
+  EXPECT_EQ(mono[sample], stereo[2 * sample]);
+  return mono[sample];
+}
+
+TEST_P(SynthesisForms, RoundsHalfwaySumsToEven) {
+  EXPECT_EQ(WindowSample(-2.5f * 65536, 17, 1), 2);
+  EXPECT_EQ(WindowSample(2.5f * 65536, 17, 1), -2);
+  EXPECT_EQ(WindowSample(-3.5f * 65536, 17, 1), 4);
+  EXPECT_EQ(WindowSample(-1.25f * 65536, 17, 1), 1);
+}
+
+TEST_P(SynthesisForms, SaturatesInsteadOfWrapping) {
+  const float tap = 75038.0f / 65536.0f;
+  EXPECT_EQ(WindowSample(32768.4f / tap, 272, 0), 32767);
+  EXPECT_EQ(WindowSample(-40000.0f / tap, 272, 0), -32768);
+  EXPECT_EQ(WindowSample(1e12f, 272, 0), 32767);
+  EXPECT_EQ(WindowSample(-1e12f, 272, 0), -32768);
+  SetInvertPolarity(1);
+  // Clipping is asymmetric: +32768.4 inverted gives -32768, not -32767.
+  EXPECT_EQ(WindowSample(32768.4f / tap, 272, 0), -32768);
+  SetInvertPolarity(0);
+}
+
+TEST_P(SynthesisForms, InvertedPolarityNegatesEverySample) {
+  const auto rows = RandomRows(36, 1500.0f, 3);
+  std::vector<int16_t> normal(36 * 64), inverted(36 * 64);
+  SynthesizeStereo(rows.data(), normal.data(), 36);
+  SetInvertPolarity(1);
+  EXPECT_EQ(GetInvertPolarity(), 1);
+  ResetSynthesis();
+  SynthesizeStereo(rows.data(), inverted.data(), 36);
+  SetInvertPolarity(1);  // no second flip
+  SetInvertPolarity(0);
+  for (size_t i = 0; i < normal.size(); ++i) ASSERT_EQ(inverted[i], -normal[i]) << i;
+  std::vector<int16_t> again(36 * 64);
+  ResetSynthesis();
+  SynthesizeStereo(rows.data(), again.data(), 36);
+  EXPECT_EQ(again, normal);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, SynthesisForms, testing::ValuesIn(AllProcessorForms()), FormTestName);
+
+class SynthesisRoutines : public testing::Test {
+ protected:
+  void SetUp() override {
+    SelectCpuRoutines(GetCpuFeatures());
+    SetInvertPolarity(0);
+    SubbandEqOn = 0;
+    ResetSynthesis();
+  }
+  void TearDown() override { SubbandEqOn = 0; }
+};
+
+TEST_F(SynthesisRoutines, StereoSharesOnePositionAcrossChannels) {
+  const auto rows = RandomRows(36, 100.0f, 4);
+  std::vector<int16_t> pcm(36 * 64);
+  SynthesizeStereo(rows.data(), pcm.data(), 36);
+  EXPECT_EQ(SynthPos[0], (0 - 36 * 32) & 511);
+  EXPECT_EQ(SynthPos[1], 0);
+  ResetSynthesis();
+  EXPECT_EQ(SynthPos[0], 0);
+}
+
+// A single-channel routine over one channel equals mono synthesis of that channel's rows.
+std::vector<int16_t> MonoOfChannel(const std::vector<float>& rows, int32_t slots, int32_t channel) {
+  std::vector<float> mono(slots * kRow, 0.0f);
+  for (int32_t r = 0; r < slots; ++r) {
+    for (int32_t k = 0; k < 32; ++k) mono[r * kRow + k] = rows[r * kRow + 2 * k + channel];
+  }
+  std::vector<int16_t> pcm(slots * 32);
+  ResetSynthesis();
+  SynthesizeMono(mono.data(), pcm.data(), slots);
+  return pcm;
+}
+
+TEST_F(SynthesisRoutines, LeftAndRightTakeOneChannel) {
+  const auto rows = RandomRows(36, 1500.0f, 5);
+  std::vector<int16_t> left(36 * 32), right(36 * 32);
+  ResetSynthesis();
+  SynthesizeLeft(rows.data(), left.data(), 36);
+  ResetSynthesis();
+  SynthesizeRight(rows.data(), right.data(), 36);
+  EXPECT_EQ(left, MonoOfChannel(rows, 36, 0));
+  EXPECT_EQ(right, MonoOfChannel(rows, 36, 1));
+}
+
+TEST_F(SynthesisRoutines, MixAveragesChannelsAndIgnoresEqualizer) {
+  const auto rows = RandomRows(36, 1500.0f, 6);
+  std::vector<float> mixed(36 * kRow, 0.0f);
+  for (int32_t r = 0; r < 36; ++r) {
+    for (int32_t k = 0; k < 32; ++k) mixed[r * kRow + k] = (rows[r * kRow + 2 * k] + rows[r * kRow + 2 * k + 1]) * 0.5f;
+  }
+  std::vector<int16_t> expected(36 * 32), mix(36 * 32);
+  SynthesizeMono(mixed.data(), expected.data(), 36);
+  for (int32_t k = 0; k < 32; ++k) SubbandGains[k] = 0.0f;
+  SubbandEqOn = 1;
+  ResetSynthesis();
+  SynthesizeMix(rows.data(), mix.data(), 36);
+  EXPECT_EQ(mix, expected);
+}
+
+TEST_F(SynthesisRoutines, EqualizerGainsScaleSubbands) {
+  const auto rows = RandomRows(36, 1500.0f, 7);
+  std::vector<int16_t> off(36 * 64), unity(36 * 64), muted(36 * 64);
+  SynthesizeStereo(rows.data(), off.data(), 36);
+  for (int32_t k = 0; k < 32; ++k) SubbandGains[k] = 1.0f;
+  SubbandEqOn = 1;
+  ResetSynthesis();
+  SynthesizeStereo(rows.data(), unity.data(), 36);
+  EXPECT_EQ(unity, off);
+
+  for (int32_t k = 0; k < 32; ++k) SubbandGains[k] = 0.0f;
+  ResetSynthesis();
+  SynthesizeStereo(rows.data(), muted.data(), 36);
+  EXPECT_TRUE(std::all_of(muted.begin(), muted.end(), [](int16_t v) { return v == 0; }));
+
+  // Gain 2 on sub-band 3 equals doubling sub-band 3 of both channels.
+  SubbandGains[3] = 2.0f;
+  for (int32_t k = 0; k < 32; ++k) {
+    if (k != 3) SubbandGains[k] = 1.0f;
+  }
+  std::vector<int16_t> boosted(36 * 64), expected(36 * 64);
+  ResetSynthesis();
+  SynthesizeStereo(rows.data(), boosted.data(), 36);
+  auto doubled = rows;
+  for (int32_t r = 0; r < 36; ++r) {
+    doubled[r * kRow + 6] *= 2.0f;
+    doubled[r * kRow + 7] *= 2.0f;
+  }
+  SubbandEqOn = 0;
+  ResetSynthesis();
+  SynthesizeStereo(doubled.data(), expected.data(), 36);
+  EXPECT_EQ(boosted, expected);
+}
+
+TEST_F(SynthesisRoutines, GranuleChannelsKeepTheirOwnPositions) {
+  // Two granules per channel, synthesised channel after channel, must equal the two-channel
+  // routine over the same 36 slots.
+  const auto rows = RandomRows(36, 1500.0f, 8);
+  std::vector<int16_t> expected(36 * 64), actual(36 * 64);
+  SynthesizeStereo(rows.data(), expected.data(), 36);
+
+  ResetSynthesis();
+  for (int32_t granule = 0; granule < 2; ++granule) {
+    for (int32_t channel = 0; channel < 2; ++channel) {
+      float samples[18 * 32];
+      for (int32_t r = 0; r < 18; ++r) {
+        for (int32_t k = 0; k < 32; ++k) samples[r * 32 + k] = rows[(granule * 18 + r) * kRow + 2 * k + channel];
+      }
+      SynthesizeGranuleChannel(samples, actual.data() + granule * 18 * 64, channel);
+    }
+  }
+  EXPECT_EQ(actual, expected);
+  EXPECT_EQ(SynthPos[0], SynthPos[1]);
+
+  std::vector<int16_t> mono(18 * 32);
+  float samples[18 * 32];
+  for (int32_t r = 0; r < 18; ++r) {
+    for (int32_t k = 0; k < 32; ++k) samples[r * 32 + k] = rows[r * kRow + 2 * k];
+  }
+  ResetSynthesis();
+  SynthesizeGranuleMono(samples, mono.data(), 0);
+  const auto left = MonoOfChannel(rows, 18, 0);
+  EXPECT_EQ(mono, left);
+}
+
+TEST(SynthesisWindow, HoldsTheStandardWindowRearranged) {
+  SetInvertPolarity(0);
+  const float* row0 = SynthWindow.data();
+  EXPECT_FLOAT_EQ(row0[0], 0.0f);
+  EXPECT_NEAR(row0[1], -0.000442505, 1e-9);
+  EXPECT_NEAR(row0[2], 0.003250122, 1e-9);
+  EXPECT_NEAR(row0[3], -0.007003784, 1e-9);
+  EXPECT_NEAR(row0[8], 1.144989014, 1e-9);
+  const float* shortRow = SynthWindow.data() + 256;
+  EXPECT_NEAR(shortRow[0], 0.001586914, 1e-9);
+  EXPECT_NEAR(shortRow[1], 0.023910522, 1e-9);
+  EXPECT_NEAR(shortRow[2], 0.148422241, 1e-9);
+  EXPECT_NEAR(shortRow[3], 0.976852417, 1e-9);
+}
+
+}  // namespace
