@@ -28,7 +28,7 @@ void FilterChannel(int32_t ch, int32_t gr) {
   const int32_t lines = LiveLines(gr, ch);
   const int32_t done =
       HybridFilter(Layer3Spectrum(ch, gr), Layer3Spectrum(ch, gr ^ 1), st.GranuleSamples,
-                   gi.BlockType, LongLines(gi, lines), lines, st.LineCount[gr ^ 1][ch]);
+                   FilterBlockType(gi), LongLines(gi, lines), lines, st.LineCount[gr ^ 1][ch]);
   st.LineCount[gr][ch] = done;
   FrequencyInvert(st.GranuleSamples, done);
 }
@@ -62,20 +62,20 @@ void Layer3OutMix(int16_t* output, int32_t gr) {
   int32_t& count0 = st.LineCount[gr][0];
   int32_t& count1 = st.LineCount[gr][1];
   int32_t inverted;
-  if (g0.BlockType == g1.BlockType && !g0.MixedBlock && !g1.MixedBlock) {
-    // Same windows: one filterbank over the summed spectra.
+  if (FilterBlockType(g0) == FilterBlockType(g1)) {
+    // Same windows in every sub-band: one filterbank over the summed spectra.
     const int32_t n = std::min(std::max(count0, count1), st.LineLimit);
     AddSpectrum(left, Layer3Spectrum(1, gr), n);
-    count0 = HybridFilter(left, Layer3Spectrum(0, gr ^ 1), st.GranuleSamples, g0.BlockType,
-                          g0.BlockType == 2 ? 0 : n, n, st.LineCount[gr ^ 1][0]);
+    count0 = HybridFilter(left, Layer3Spectrum(0, gr ^ 1), st.GranuleSamples, FilterBlockType(g0),
+                          LongLines(g0, n), n, st.LineCount[gr ^ 1][0]);
     inverted = count0;
   } else {
     const int32_t lines0 = LiveLines(gr, 0);
-    count0 = HybridFilter(left, Layer3Spectrum(0, gr ^ 1), st.GranuleSamples, g0.BlockType,
+    count0 = HybridFilter(left, Layer3Spectrum(0, gr ^ 1), st.GranuleSamples, FilterBlockType(g0),
                           LongLines(g0, lines0), lines0, st.LineCount[gr ^ 1][0]);
     // left now holds channel 0's new overlap and takes channel 1's as well.
     const int32_t lines1 = LiveLines(gr, 1);
-    count1 = HybridFilterAdd(Layer3Spectrum(1, gr), left, st.GranuleSamples, g1.BlockType,
+    count1 = HybridFilterAdd(Layer3Spectrum(1, gr), left, st.GranuleSamples, FilterBlockType(g1),
                              LongLines(g1, lines1), lines1);
     // The shared overlap must reach as far as either channel's, or its tail is never played.
     count0 = std::max(count0, count1);

@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+// Added to a HybridFilter block type when the granule's mixed flag is set: its lowest
+// sub-bands (the long part of a mixed block) use the normal window whatever the block type.
+constexpr int32_t kMixedWindowFlag = 4;
+
 void AliasReducePlain(float* spectrum, int32_t boundaries);
 void ImdctLongPlain(float* values);
 void ImdctShortPlain(float* values);

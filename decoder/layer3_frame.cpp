@@ -22,7 +22,7 @@ void ReadGranuleInfo(TMPGranuleInfo& gi, bool lsf) {
   gi.WindowSwitching = Bits(1);
   if (gi.WindowSwitching) {
     gi.BlockType = Bits(2);
-    gi.MixedBlock = Bits(1) && gi.BlockType == 2;  // the flag means nothing for long windows
+    gi.MixedBlock = Bits(1);
     for (int32_t r = 0; r < 2; ++r) gi.TableSelect[r] = Bits(5);
     for (int32_t w = 0; w < 3; ++w) gi.SubblockGain[w] = Bits(3);
     const bool lsfShort = lsf && gi.BlockType == 2;

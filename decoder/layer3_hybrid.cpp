@@ -11,6 +11,17 @@
 
 const int32_t kShortWindowTap[12] = {3, 4, 5, 5, 4, 3, 2, 1, 0, 0, 1, 2};
 
+int32_t FilterBlockType(const TMPGranuleInfo& gi) {
+  return (gi.BlockType & 3) | (gi.MixedBlock ? kMixedWindowFlag : 0);
+}
+
+const float* LongWindowOf(int32_t blockType, int32_t s) {
+  const int32_t type = blockType & 3;
+  const bool normal =
+      type == 2 || ((blockType & kMixedWindowFlag) != 0 && s < Layer3State.MixedSubbands);
+  return Layer3Tables.Window[normal ? 0 : type];
+}
+
 void WindowLong(const float* y, const float* window, float* z) {
   for (int32_t j = 0; j < 9; ++j) {
     z[j] = window[j] * y[9 + j];
@@ -39,12 +50,11 @@ using TKernel = void (*)(float* values);
 template <typename Emit>
 int32_t FilterSubbands(float* x, int32_t blockType, int32_t longLines, int32_t lines,
                        TKernel imdctLong, TKernel imdctShort, Emit emit) {
-  const float* longWindow = Layer3Tables.Window[blockType == 2 ? 0 : blockType & 3];
   float z[36];
   int32_t i = 0;
   for (const int32_t end = (longLines + 17) / 18; i < end; ++i) {
     imdctLong(x + 18 * i);
-    WindowLong(x + 18 * i, longWindow, z);
+    WindowLong(x + 18 * i, LongWindowOf(blockType, i), z);
     emit(i, z);
   }
   for (const int32_t end = (lines + 17) / 18; i < end; ++i) {

@@ -4,6 +4,14 @@
 
 #include <cstdint>
 
+struct TMPGranuleInfo;
+
+// Block type for the HybridFilter slot, with kMixedWindowFlag when the mixed flag is set.
+int32_t FilterBlockType(const TMPGranuleInfo& gi);
+
+// Sign-folded long window of sub-band s for a HybridFilter block type.
+const float* LongWindowOf(int32_t blockType, int32_t s);
+
 // Order of the short IMDCT outputs that each tap of a 12-point short window takes (relative to
 // the window's six outputs), with the window's stored signs.
 extern const int32_t kShortWindowTap[12];

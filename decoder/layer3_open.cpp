@@ -61,6 +61,7 @@ int32_t Layer3Open(const TMPFrameHeader& header, int32_t frameLength, int32_t do
   st.LongLimit = std::min(longTop, st.LineLimit);
   st.ShortLimit = std::min(shortTop, st.LineLimit);
   st.HybridBands = (st.LineLimit + 17) / 18;
+  st.MixedSubbands = (st.LongBoundary[st.MixedLongBands] + 17) / 18;
 
   const int32_t channelForm = outputFlags & mofChannelMask;
   // Mixing both channels into one halves each through its gain: -4 quarter steps.

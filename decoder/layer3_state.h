@@ -16,7 +16,7 @@ struct TMPGranuleInfo {
   int32_t ScalefacCompress;
   int32_t WindowSwitching;
   int32_t BlockType;
-  int32_t MixedBlock;  // only ever set together with BlockType 2
+  int32_t MixedBlock;  // with BlockType 2: long bands below; with any type: normal window below
   int32_t TableSelect[3];
   int32_t SubblockGain[3];
   int32_t Region0Count;
@@ -71,6 +71,7 @@ struct TMPLayer3State {
   int32_t GainOffset;
   int32_t SilenceByte;
   int32_t MixedLongBands;
+  int32_t MixedSubbands;  // sub-bands of a mixed block's long part (normal window)
   int32_t OutputBytes;
   int32_t GranuleOutputOffset;
   int32_t FrameLength;
