@@ -1,0 +1,48 @@
+// The play queue: a fixed table of 256 entries, the first QueueCount of them in use, and the
+// index of the current entry.
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <stdexcept>
+
+struct TQueueEntry {
+  QString FileName;    // full path of the MPEG audio file
+  QString LyricsFile;  // full path of the lyrics file, or empty
+  QString Title;       // display title
+};
+
+class EQueueFull : public std::runtime_error {
+public:
+  EQueueFull();
+};
+
+class TPlayQueue {
+public:
+  static constexpr int Capacity = 256;
+
+  int QueueCount() const { return FCount; }
+  bool IsFull() const { return FCount >= Capacity; }
+
+  int CurrentIndex = 0;
+
+  // Entry i; indexes outside the used entries read as an empty entry.
+  const TQueueEntry& Entry(int index) const;
+  // Writable slot 0 ... Capacity - 1 (the playlist window edits rows in place).
+  TQueueEntry& Slot(int index) { return FEntries.at(static_cast<size_t>(index)); }
+
+  // Fills slot QueueCount with path and title (its lyrics file stays as the slot held it).
+  // Raises EQueueFull when all 256 entries are in use.
+  void Append(const QString& fileName, const QString& title);
+  void Clear();  // empties every used entry
+  void SetQueueCount(int count);  // clamped to 0 ... Capacity
+
+  // The neighbours of CurrentIndex with wrap-around, as next and previous step.
+  int NextIndex() const { return CurrentIndex < FCount - 1 ? CurrentIndex + 1 : 0; }
+  int PreviousIndex() const { return (CurrentIndex <= 0 ? FCount : CurrentIndex) - 1; }
+
+private:
+  std::array<TQueueEntry, Capacity> FEntries;
+  int FCount = 0;
+};

@@ -1,0 +1,91 @@
+#include "program_entry.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+
+#include "application_home.h"
+#include "data_paths.h"
+#include "error_box.h"
+#include "intro_time_dialog.h"
+#include "lyrics_window.h"
+#include "main_window.h"
+#include "playlist_window.h"
+#include "sleep_timer_dialog.h"
+#include "version_dialog.h"
+
+namespace {
+
+QIcon ApplicationIcon() {
+  QIcon icon;
+  const QDir pictures(PicturesDir());
+  for (const QString& file : pictures.entryList({QStringLiteral("*icon*.png")}, QDir::Files))
+    icon.addFile(pictures.filePath(file));
+  return icon;
+}
+
+}  // namespace
+
+TStartOptions ParseCommandLine(const QStringList& arguments) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("VARO, an MP3 player"));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption home(QStringLiteral("home"),
+                                QStringLiteral("Folder for settings, playlists and skins."),
+                                QStringLiteral("DIR"));
+  parser.addOption(home);
+  parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MP3 files to play."),
+                               QStringLiteral("[FILE...]"));
+  parser.process(arguments);
+  TStartOptions options;
+  options.Home = parser.value(home);
+  for (const QString& file : parser.positionalArguments())
+    options.Files.append(QFileInfo(file).absoluteFilePath());
+  return options;
+}
+
+TApplicationWindows CreateApplicationWindows(const QString& home) {
+  TApplicationWindows w;
+  PrepareApplicationHome(home, DataDir());
+  w.Form1 = std::make_unique<TForm1>(home);
+  if (!w.Form1->FormCreate()) {
+    w.Form1.reset();
+    return w;
+  }
+  w.Form2 = std::make_unique<TForm2>(*w.Form1);
+  w.Form3 = std::make_unique<TForm3>();
+  w.Form4 = std::make_unique<TForm4>();
+  w.Form5 = std::make_unique<TForm5>(*w.Form1);
+  w.Form6 = std::make_unique<TForm6>();
+  w.Form1->AttachWindows(w.Form2.get(), w.Form3.get(), w.Form4.get(), w.Form5.get(), w.Form6.get());
+  return w;
+}
+
+void QueueStartFiles(TForm1& form1, const QStringList& files, const QString& demoDir) {
+  if (!files.isEmpty()) {
+    form1.FilesDropped(files);
+    return;
+  }
+  const QString demo = demoDir + QStringLiteral("/varo-demo.mp3");
+  if (form1.Queue().QueueCount() == 0 && QFileInfo(demo).isFile())
+    form1.QueueDemoTrack(demo, demoDir + QStringLiteral("/varo-demo.txt"));
+}
+
+int RunProgram(const QStringList& arguments) {
+  const TStartOptions options = ParseCommandLine(arguments);
+  QApplication::setWindowIcon(ApplicationIcon());
+  TApplicationWindows windows;
+  try {
+    windows = CreateApplicationWindows(ChooseApplicationHome(ProcessHomeCandidates(options.Home)));
+  } catch (const std::exception& e) {
+    ShowErrorBox(QString::fromUtf8(e.what()));
+    return 1;
+  }
+  if (!windows.Form1) return 1;
+  windows.Form1->show();
+  RunShowingErrors([&] { QueueStartFiles(*windows.Form1, options.Files, DemoDir()); });
+  return QApplication::exec();
+}

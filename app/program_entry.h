@@ -1,0 +1,43 @@
+// The program entry: the application home, the six windows created in order (Form1 first,
+// whose creation runs the start-up sequence), the files to play, the event loop.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class TForm1;
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+class TForm6;
+
+struct TStartOptions {
+  QString Home;       // --home; empty for the usual choice
+  QStringList Files;  // to queue, as if dropped on the main window
+};
+
+// Form1 first: the others refer to it and go before it.
+struct TApplicationWindows {
+  std::unique_ptr<TForm1> Form1;
+  std::unique_ptr<TForm2> Form2;
+  std::unique_ptr<TForm3> Form3;
+  std::unique_ptr<TForm4> Form4;
+  std::unique_ptr<TForm5> Form5;
+  std::unique_ptr<TForm6> Form6;
+};
+
+TStartOptions ParseCommandLine(const QStringList& arguments);
+
+// Prepares the home and creates the windows; Form1 is null when its start-up sequence ended
+// the program.
+TApplicationWindows CreateApplicationWindows(const QString& home);
+
+// Files named on the command line are queued as if dropped; without any, an empty queue gets
+// the bundled demo track with its lyrics.
+void QueueStartFiles(TForm1& form1, const QStringList& files, const QString& demoDir);
+
+// The whole program after the application object exists; returns the exit code.
+int RunProgram(const QStringList& arguments);

@@ -1,0 +1,40 @@
+// The layout file of a skin: 94 decimal integers, one per line, placing the 19 pieces of
+// the pack, telling how many bytes each piece takes, and placing the playlist combo and grid,
+// the lyrics paint box and the title labels.
+#pragma once
+
+#include <QByteArray>
+#include <QPoint>
+#include <QRect>
+
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+
+inline constexpr int kSkinPieceCount = 19;
+inline constexpr int kSkinLayoutLines = 94;
+inline constexpr int kSkinBlockSize = 2048;
+
+class ESkinError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+struct TSkinLayout {
+  std::array<QPoint, kSkinPieceCount> Positions{};  // piece i+1 at Positions[i]
+  std::array<int, kSkinPieceCount> Blocks{};        // B(i)
+  std::array<int, kSkinPieceCount> Remainders{};    // R(i), 0 ... 2048
+  QRect Combo;
+  QRect Grid;
+  QRect PaintBox;
+  int LabelFontSize = 0;
+  uint32_t LabelColor = 0;  // Windows colour value 0x00BBGGRR
+  QRect Label;              // left 0 selects the default label layout
+
+  // Bytes piece number (1 ... 19) takes in the pack.
+  qint64 PieceSize(int piece) const;
+};
+
+// Raises ESkinError: a short file, a value that is not an integer (the last four lines are
+// lenient: empty or not a number counts as 0), or a block count or remainder out of range.
+TSkinLayout ParseSkinLayout(const QByteArray& text);

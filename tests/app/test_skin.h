@@ -1,0 +1,33 @@
+// Small skins made on the spot: 19 pieces with known colours and sizes, their pack and
+// layout written into a skin folder the way the skin files are laid out.
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <array>
+
+struct TTestSkin {
+  std::array<QImage, 19> Pieces;       // piece i + 1
+  std::array<QPoint, 19> Positions;    // where the layout places them
+  QRect Combo{10, 10, 200, 20};
+  QRect Grid{10, 40, 260, 200};
+  QRect PaintBox{20, 20, 270, 157};
+  int LabelFontSize = 9;
+  quint32 LabelColor = 0x0000FFFF;  // 0x00BBGGRR: yellow
+  QRect Label{20, 30, 240, 14};
+};
+
+// variant changes the colours and the main background's size, so skins can be told apart.
+TTestSkin MakeTestSkin(int variant);
+
+QByteArray BmpBytes(const QImage& image);
+// The 94-line layout of a skin whose piece i takes pieceSizes[i] bytes.
+QByteArray LayoutText(const TTestSkin& skin, const std::array<qsizetype, 19>& pieceSizes);
+// The 19 pieces as BMP files one after the other; their sizes go to pieceSizes.
+QByteArray PackBytes(const TTestSkin& skin, std::array<qsizetype, 19>* pieceSizes = nullptr);
+
+// Writes name.bmp and name.txt into skinDir (created when missing).
+void WriteTestSkin(const QString& skinDir, const QString& name, const TTestSkin& skin);

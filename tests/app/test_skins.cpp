@@ -1,0 +1,216 @@
+// Skin pictures and files: the outline runs, the layout, cutting the pack, the fallback.
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "file_errors.h"
+#include "region_runs.h"
+#include "skin_layout.h"
+#include "skin_pack.h"
+#include "test_skin.h"
+
+namespace {
+
+QImage Picture(const QStringList& rows) {  // '#' body, '.' black
+  QImage image(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), QImage::Format_RGB32);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      image.setPixel(x, y, rows[y][x] == u'#' ? qRgb(200, 10, 10) : qRgb(0, 0, 0));
+  return image;
+}
+
+// The outline as it must come out: every pixel not of the transparent colour, except row 0
+// and column 0.
+QRegion ExpectedOutline(const QImage& image, QRgb transparent) {
+  QRegion region;
+  for (int y = 1; y < image.height(); ++y)
+    for (int x = 1; x < image.width(); ++x)
+      if ((image.pixel(x, y) & 0xFFFFFF) != (transparent & 0xFFFFFF)) region += QRect(x, y, 1, 1);
+  return region;
+}
+
+QByteArray LayoutWith(int line, const QByteArray& value) {  // line is 1-based
+  TTestSkin skin = MakeTestSkin(0);
+  std::array<qsizetype, 19> sizes{};
+  PackBytes(skin, &sizes);
+  QList<QByteArray> lines = LayoutText(skin, sizes).split('\n');
+  lines[line - 1] = value + "\r";
+  return lines.join('\n');
+}
+
+}  // namespace
+
+class TestSkins : public QObject {
+  Q_OBJECT
+
+private slots:
+  void runsOfSmallPictures_data() {
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QList<int>>("runs");  // y, left, right triples
+    QTest::newRow("full row reaches the edge") << QStringList{"####", "####"} << QList<int>{1, 1, 4};
+    QTest::newRow("single pixel between black")
+        << QStringList{".....", "..#.."} << QList<int>{1, 2, 3};
+    QTest::newRow("row 0 and column 0 never count")
+        << QStringList{"#####", "#....", "#.##."} << QList<int>{2, 2, 4};
+    QTest::newRow("two runs in a row") << QStringList{"......", ".##.##"} << QList<int>{1, 1, 3, 1, 4, 6};
+    QTest::newRow("all black") << QStringList{"...", "..."} << QList<int>{};
+    QTest::newRow("one column wide") << QStringList{"#", "#"} << QList<int>{};
+  }
+  void runsOfSmallPictures() {
+    QFETCH(QStringList, rows);
+    QFETCH(QList<int>, runs);
+    std::vector<TRegionRun> expected;
+    for (qsizetype i = 0; i < runs.size(); i += 3) expected.push_back({runs[i], runs[i + 1], runs[i + 2]});
+    QCOMPARE(BuildRegionRuns(Picture(rows), 0), expected);
+  }
+
+  // Random pictures, several transparent colours: the runs cover exactly the outline.
+  void runsCoverExactlyTheOutline() {
+    QRandomGenerator random(1234);
+    const std::array<quint32, 3> colorRefs{0x000000, 0xFF00FF, 0x0080FF};  // 0x00BBGGRR
+    for (int round = 0; round < 30; ++round) {
+      const quint32 colorRef = colorRefs[static_cast<size_t>(round) % colorRefs.size()];
+      const QRgb t = ColorRefToRgb(colorRef);
+      QImage image(1 + random.bounded(40), 1 + random.bounded(12), QImage::Format_RGB32);
+      for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+          image.setPixel(x, y, random.bounded(3) == 0 ? t : qRgb(random.bounded(256), 20, 30));
+      const QRegion got = RegionFromRuns(BuildRegionRuns(image, colorRef), QPoint(0, 0));
+      QCOMPARE(got, ExpectedOutline(image, t));
+    }
+  }
+
+  void colorRefIsBlueGreenRed() { QCOMPARE(ColorRefToRgb(0x00112233), qRgb(0x33, 0x22, 0x11)); }
+
+  void regionIsPlacedAtTheControl() {
+    const QRegion r = RegionFromRuns({{1, 2, 5}}, QPoint(10, 20));
+    QCOMPARE(r, QRegion(QRect(12, 21, 3, 1)));
+  }
+
+  void pieceSizes_data() {
+    QTest::addColumn<int>("blocks");
+    QTest::addColumn<int>("remainder");
+    QTest::addColumn<qint64>("size");
+    QTest::newRow("B3 R100") << 3 << 100 << qint64(2148);
+    QTest::newRow("B2 R100") << 2 << 100 << qint64(100);
+    QTest::newRow("B0 R0") << 0 << 0 << qint64(0);
+    QTest::newRow("B1 R2048") << 1 << 2048 << qint64(2048);
+    QTest::newRow("B7 R0") << 7 << 0 << qint64(5 * 2048);
+  }
+  void pieceSizes() {
+    QFETCH(int, blocks);
+    QFETCH(int, remainder);
+    QFETCH(qint64, size);
+    TSkinLayout layout;
+    layout.Blocks[4] = blocks;
+    layout.Remainders[4] = remainder;
+    QCOMPARE(layout.PieceSize(5), size);
+  }
+
+  void layoutValuesLandWhereTheyBelong() {
+    const TTestSkin skin = MakeTestSkin(2);
+    std::array<qsizetype, 19> sizes{};
+    PackBytes(skin, &sizes);
+    const TSkinLayout layout = ParseSkinLayout(LayoutText(skin, sizes));
+    for (int piece = 1; piece <= 19; ++piece) {
+      QCOMPARE(layout.Positions[piece - 1], skin.Positions[piece - 1]);
+      QCOMPARE(layout.PieceSize(piece), qint64(sizes[piece - 1]));
+    }
+    QCOMPARE(layout.Combo, skin.Combo);
+    QCOMPARE(layout.Grid, skin.Grid);
+    QCOMPARE(layout.PaintBox, skin.PaintBox);
+    QCOMPARE(layout.LabelFontSize, skin.LabelFontSize);
+    QCOMPARE(layout.LabelColor, skin.LabelColor);
+    QCOMPARE(layout.Label, skin.Label);
+  }
+
+  void badLayoutsAreRefused_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("short") << LayoutWith(1, "0").left(40);
+    QTest::newRow("not a number") << LayoutWith(12, "abc");
+    QTest::newRow("empty line among the integers") << LayoutWith(89, "");
+    QTest::newRow("remainder above a block") << LayoutWith(58, "2049");
+    QTest::newRow("negative remainder") << LayoutWith(60, "-1");
+    QTest::newRow("negative block count") << LayoutWith(39, "-3");
+  }
+  void badLayoutsAreRefused() {
+    QFETCH(QByteArray, text);
+    QVERIFY_THROWS_EXCEPTION(ESkinError, ParseSkinLayout(text));
+  }
+
+  void theLabelLinesAreLenient() {
+    for (const QByteArray& value : {QByteArray(""), QByteArray("x")}) {
+      const TSkinLayout layout = ParseSkinLayout(LayoutWith(91, value));
+      QCOMPARE(layout.Label.x(), 0);
+    }
+    QByteArray cut = LayoutWith(1, "0");
+    cut.truncate(cut.lastIndexOf("\r\n", cut.size() - 3) + 2);  // drop line 94
+    QCOMPARE(ParseSkinLayout(cut).Label.height(), 0);
+  }
+
+  void cuttingGivesBackEveryPiece() {
+    const TTestSkin skin = MakeTestSkin(1);
+    std::array<qsizetype, 19> sizes{};
+    const QByteArray pack = PackBytes(skin, &sizes);
+    TSkin loaded;
+    loaded.Layout = ParseSkinLayout(LayoutText(skin, sizes));
+    loaded.Pieces = CutSkinPack(pack + "trailing bytes are ignored", loaded.Layout);
+    for (int piece = 1; piece <= 19; ++piece)
+      QCOMPARE(loaded.Picture(piece).convertToFormat(QImage::Format_RGB32),
+               skin.Pieces[piece - 1].convertToFormat(QImage::Format_RGB32));
+  }
+
+  void aShortPackIsRefused() {
+    const TTestSkin skin = MakeTestSkin(1);
+    std::array<qsizetype, 19> sizes{};
+    const QByteArray pack = PackBytes(skin, &sizes);
+    const TSkinLayout layout = ParseSkinLayout(LayoutText(skin, sizes));
+    QVERIFY_THROWS_EXCEPTION(ESkinError, CutSkinPack(pack.chopped(1), layout));
+  }
+
+  void emptyAndBrokenPieces() {
+    TSkin skin;
+    QVERIFY(skin.Picture(3).isNull());  // an empty piece is an empty picture
+    skin.Pieces[3] = "BM this is no bitmap";
+    QVERIFY_THROWS_EXCEPTION(ESkinError, skin.Picture(4));
+  }
+
+  void aMissingPackFallsBackToDefault() {
+    QTemporaryDir dir;
+    WriteTestSkin(dir.path(), QStringLiteral("default"), MakeTestSkin(0));
+    WriteTestSkin(dir.path(), QStringLiteral("blue"), MakeTestSkin(3));
+    QCOMPARE(ResolveSkinName(dir.path(), QStringLiteral("blue")), QStringLiteral("blue"));
+    QCOMPARE(ResolveSkinName(dir.path(), QStringLiteral("gone")), QStringLiteral("default"));
+    QCOMPARE(ResolveSkinName(dir.path(), QString()), QStringLiteral("default"));
+    const TSkin skin = ReadSkin(dir.path(), QStringLiteral("gone"));
+    QCOMPARE(skin.Name, QStringLiteral("default"));
+    QCOMPARE(skin.Picture(1).size(), MakeTestSkin(0).Pieces[0].size());
+  }
+
+  void aMissingLayoutRaisesTheFileError() {
+    QTemporaryDir dir;
+    WriteTestSkin(dir.path(), QStringLiteral("default"), MakeTestSkin(0));
+    QFile::remove(dir.filePath(QStringLiteral("default.txt")));
+    try {
+      ReadSkin(dir.path(), QStringLiteral("default"));
+      QFAIL("no error");
+    } catch (const EFileError& e) {
+      QVERIFY(QString::fromUtf8(e.what()).contains(QStringLiteral("default.txt")));
+    }
+  }
+
+  void skinNamesForTheMenu() {
+    QTemporaryDir dir;
+    for (const char* name : {"b", "default", "a", "C"})
+      WriteTestSkin(dir.path(), QString::fromLatin1(name), MakeTestSkin(0));
+    QFile::remove(dir.filePath(QStringLiteral("C.bmp")));  // listed by its layout alone
+    QFile(dir.filePath(QStringLiteral("notes.md"))).open(QIODevice::WriteOnly);
+    QCOMPARE(ListSkinNames(dir.path()),
+             (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("C")}));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestSkins)
+#include "test_skins.moc"
