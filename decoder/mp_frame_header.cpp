@@ -134,7 +134,8 @@ int32_t FindFreeFormatLength(const uint8_t* bytes, int32_t available) {
         break;
       }
     }
-    const int32_t c = e - pad0;
+    // The first frame's padding slot is whole slots (4 bytes in Layer I), not one byte.
+    const int32_t c = e - pad0 * slot;
     if (c <= 0) return 0;
 
     // Walk the frames this length predicts; every boundary must repeat the first two bytes.

@@ -168,6 +168,9 @@ TEST(FreeFormat, Layer1UsesFourByteSlots) {
   int32_t bitrate = 0;
   EXPECT_EQ(ParseFrameHeaderRate(stream.data(), static_cast<int32_t>(stream.size()), h, bitrate), 400);
   EXPECT_EQ(bitrate, 882 * 400 * 1000 / 960);
+  // A padded first frame is one 4-byte slot longer; the length stays 400.
+  const auto padded = FreeFormatStream(400, {true, false, true, false}, 0xFF);
+  EXPECT_EQ(ParseFrameHeader(padded.data(), static_cast<int32_t>(padded.size()), h), 400);
 }
 
 TEST(FreeFormat, NeedsConfirmingBytes) {

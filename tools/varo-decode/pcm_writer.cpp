@@ -1,0 +1,89 @@
+// WAV and raw PCM output.
+#include "pcm_writer.h"
+
+#include <bit>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr uint64_t kMaxWavDataBytes = 0xFFFFFFFFull - 36;
+
+void PutLe(std::vector<uint8_t>& out, uint32_t value, int32_t bytes) {
+  for (int32_t i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+std::vector<uint8_t> WavHeader(int32_t channels, int32_t sampleRate, uint32_t dataBytes) {
+  std::vector<uint8_t> h;
+  auto tag = [&h](const char* text) { h.insert(h.end(), text, text + 4); };
+  tag("RIFF");
+  PutLe(h, 36 + dataBytes, 4);
+  tag("WAVE");
+  tag("fmt ");
+  PutLe(h, 16, 4);
+  PutLe(h, 1, 2);  // integer PCM
+  PutLe(h, static_cast<uint32_t>(channels), 2);
+  PutLe(h, static_cast<uint32_t>(sampleRate), 4);
+  PutLe(h, static_cast<uint32_t>(sampleRate * channels * 2), 4);
+  PutLe(h, static_cast<uint32_t>(channels * 2), 2);
+  PutLe(h, 16, 2);
+  tag("data");
+  PutLe(h, dataBytes, 4);
+  return h;
+}
+
+std::string Reason() { return std::strerror(errno); }
+
+}  // namespace
+
+TPcmWriter::TPcmWriter(const std::string& path, bool wav, int32_t channels, int32_t sampleRate, uint64_t dataBytes)
+    : path_(path == "-" ? "standard output" : path) {
+  if (wav && dataBytes > kMaxWavDataBytes) {
+    throw TOutputError("the decoded audio is too long for a WAV file; use --raw");
+  }
+  if (path == "-") {
+    file_ = stdout;
+  } else {
+    file_ = std::fopen(path.c_str(), "wb");
+    if (!file_) throw TOutputError("cannot create '" + path + "': " + Reason());
+    ownsFile_ = true;
+  }
+  std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
+  if (wav) {
+    const auto header = WavHeader(channels, sampleRate, static_cast<uint32_t>(dataBytes));
+    Put(header.data(), header.size());
+  }
+}
+
+TPcmWriter::~TPcmWriter() {
+  if (ownsFile_ && file_) std::fclose(file_);
+}
+
+void TPcmWriter::Put(const void* bytes, size_t size) {
+  if (std::fwrite(bytes, 1, size, file_) != size) throw TOutputError("cannot write " + path_ + ": " + Reason());
+}
+
+void TPcmWriter::Write(const int16_t* samples, size_t count) {
+  if constexpr (std::endian::native == std::endian::little) {
+    Put(samples, count * sizeof(int16_t));
+  } else {
+    std::vector<uint8_t> bytes(count * 2);
+    for (size_t i = 0; i < count; ++i) {
+      bytes[2 * i] = static_cast<uint8_t>(samples[i]);
+      bytes[2 * i + 1] = static_cast<uint8_t>(static_cast<uint16_t>(samples[i]) >> 8);
+    }
+    Put(bytes.data(), bytes.size());
+  }
+}
+
+void TPcmWriter::Close() {
+  const bool failed = std::fflush(file_) != 0;
+  const std::string reason = failed ? Reason() : std::string();
+  if (ownsFile_) {
+    const bool closeFailed = std::fclose(file_) != 0;
+    file_ = nullptr;
+    if (closeFailed && !failed) throw TOutputError("cannot write " + path_ + ": " + Reason());
+  }
+  if (failed) throw TOutputError("cannot write " + path_ + ": " + reason);
+}

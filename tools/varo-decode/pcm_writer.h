@@ -1,0 +1,30 @@
+// Writes 16-bit PCM as a WAV file or as raw little-endian samples, to a file or to standard
+// output ("-"). Errors are reported by throwing TOutputError with a one-line message.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+struct TOutputError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+class TPcmWriter {
+ public:
+  // `dataBytes` is the exact number of PCM bytes that will follow (the WAV header needs it).
+  TPcmWriter(const std::string& path, bool wav, int32_t channels, int32_t sampleRate, uint64_t dataBytes);
+  ~TPcmWriter();
+  TPcmWriter(const TPcmWriter&) = delete;
+  TPcmWriter& operator=(const TPcmWriter&) = delete;
+
+  void Write(const int16_t* samples, size_t count);
+  void Close();  // flushes; errors surface here at the latest
+
+ private:
+  void Put(const void* bytes, size_t size);
+  std::string path_;
+  FILE* file_ = nullptr;
+  bool ownsFile_ = false;
+};
