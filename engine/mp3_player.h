@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "mp3_info.h"
@@ -18,6 +19,7 @@ class TMPStreamReader;
 class TSoundOut;
 class TMPLoopThread;
 class TMPSimpleMutex;
+class TMPAbstractMutex;
 class TMPSimpleEvent;
 class TMPPlayerMessageQueue;
 class TMPFrameWalker;
@@ -147,7 +149,7 @@ class TMP3Player {
   void UpdateEqualizer();
   void PrepareDecoding();
   void DecodeStep();
-  void FinishData(uint64_t generation);
+  void FinishData(std::unique_lock<TMPAbstractMutex>& decoder, uint64_t generation);
   uint32_t CpuFeatureWord() const;
   std::string DeviceSpec() const;
 

@@ -1,0 +1,81 @@
+// A worker thread that sleeps until its event is signalled, its wait times out or a message
+// arrives, and hands each of these to its owner as a numbered message.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "mp_simple_event.h"
+
+struct TMPMessage {
+  uint32_t Msg = 0;
+  uintptr_t WParam = 0;
+  intptr_t LParam = 0;
+  intptr_t Result = 0;
+};
+
+// Receives the messages a loop thread dispatches, on that thread.
+class TMPMessageTarget {
+ public:
+  virtual ~TMPMessageTarget() = default;
+  virtual void Dispatch(TMPMessage& message) = 0;
+};
+
+class TMPLoopThread {
+ public:
+  using TExceptionHandler =
+      std::function<void(TMPLoopThread& sender, const std::exception& error, bool& handled)>;
+
+  // Starts the thread suspended; the owner sets OnException and then calls Resume.
+  explicit TMPLoopThread(TMPMessageTarget* owner);
+  // Quits the thread and waits for it to end.
+  ~TMPLoopThread();
+  TMPLoopThread(const TMPLoopThread&) = delete;
+  TMPLoopThread& operator=(const TMPLoopThread&) = delete;
+
+  void Resume();
+  // Windows-style priority (-15 idle .. 0 normal .. 15 time critical), applied as the
+  // thread's nice value where the system allows it.
+  void SetPriority(int priority);
+  // Queues a message; false when the thread has ended.
+  bool Post(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
+  void Quit();
+  // Returns once every message posted before it has been handled. Never call it on the
+  // thread itself.
+  void Sync();
+
+  TMPSimpleEvent& Event() { return event_; }
+  int32_t Timeout() const { return timeout_.load(); }
+  void SetTimeout(int32_t milliseconds) { timeout_.store(milliseconds); }
+
+  TExceptionHandler OnException;
+
+ private:
+  enum class WaitResult { Signalled, TimedOut, Input };
+
+  void Run();
+  WaitResult WaitForWork();
+  bool DrainQueue();  // false when MPM_QUIT was taken
+  void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam);
+  void HandleException(const std::exception& error);
+  void ApplyPriority();
+  void Finish();
+
+  TMPMessageTarget* owner_;
+  TMPSimpleEvent event_;
+  std::atomic<int32_t> timeout_{-1};
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<TMPMessage> queue_;
+  bool resumed_ = false;
+  bool ended_ = false;
+  std::atomic<int> nice_{0};
+  std::atomic<int> threadId_{0};
+  std::thread thread_;
+};

@@ -1,0 +1,93 @@
+// varo-play: plays MPEG audio files headless, or shows what their tags hold.
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "info_report.h"
+#include "play_session.h"
+#include "wave_device_spec.h"
+
+namespace {
+
+volatile std::sig_atomic_t interruptSignal = 0;
+
+void OnSignal(int signal) { interruptSignal = signal; }
+
+void Usage(std::ostream& out) {
+  out << "usage: varo-play [--audio alsa[:DEV]|null[:SPEED]|wav[@SPEED]:PATH] [--volume N]\n"
+         "                 [--balance N] [--repeat] FILE...\n"
+         "       varo-play --info FILE...\n";
+}
+
+bool ParseInt(const char* text, int low, int high, int& value) {
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (*text == '\0' || *end != '\0' || v < low || v > high) return false;
+  value = static_cast<int>(v);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TPlayOptions options;
+  bool info = false;
+  std::vector<std::string> files;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    if (arg == "--info") {
+      info = true;
+    } else if (arg == "--repeat") {
+      options.Repeat = true;
+    } else if (arg == "--audio") {
+      const char* spec = value();
+      TWaveDeviceSpec parsed;
+      if (spec == nullptr || !ParseWaveDeviceSpec(spec, parsed)) {
+        std::cerr << "varo-play: invalid --audio device" << (spec ? std::string(" \"") + spec + "\"" : "") << '\n';
+        return 2;
+      }
+      options.Audio = spec;
+    } else if (arg == "--volume" || arg == "--balance") {
+      const char* text = value();
+      const bool volume = arg == "--volume";
+      int* target = volume ? &options.Volume : &options.Balance;
+      if (text == nullptr || !ParseInt(text, volume ? 0 : -100, 100, *target)) {
+        std::cerr << "varo-play: " << arg << " needs a number in "
+                  << (volume ? "0..100" : "-100..100") << '\n';
+        return 2;
+      }
+    } else if (arg == "--help" || arg == "-h") {
+      Usage(std::cout);
+      return 0;
+    } else if (arg == "--") {
+      for (++i; i < argc; ++i) files.emplace_back(argv[i]);
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      std::cerr << "varo-play: unknown option " << arg << '\n';
+      Usage(std::cerr);
+      return 2;
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (files.empty()) {
+    Usage(std::cerr);
+    return 2;
+  }
+
+  if (info) {
+    bool ok = true;
+    for (const std::string& file : files) ok = ReportFileInfo(file, std::cout, std::cerr) && ok;
+    return ok ? 0 : 1;
+  }
+
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  return PlayFiles(files, options, interruptSignal, std::cout, std::cerr);
+}

@@ -1,0 +1,20 @@
+// varo-play's playing: the files in order on one TMP3Player, pumping its messages from a
+// plain loop until the list is done or an interrupt arrives.
+#pragma once
+
+#include <csignal>
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct TPlayOptions {
+  std::string Audio;  // device spec; empty: VARO_AUDIO or the default device
+  int Volume = -1;    // -1: leave as is
+  int Balance = 0;
+  bool Repeat = false;
+};
+
+// Returns the exit status: 0 when every file played, 1 when any failed, 128 + signal when
+// interrupted.
+int PlayFiles(const std::vector<std::string>& files, const TPlayOptions& options,
+              volatile std::sig_atomic_t& interrupt, std::ostream& out, std::ostream& err);
