@@ -15,11 +15,18 @@ int32_t FilterBlockType(const TMPGranuleInfo& gi) {
   return (gi.BlockType & 3) | (gi.MixedBlock ? kMixedWindowFlag : 0);
 }
 
-const float* LongWindowOf(int32_t blockType, int32_t s) {
+THybridRanges HybridRangesOf(int32_t blockType, int32_t longLines, int32_t lines,
+                             int32_t previousLines) {
   const int32_t type = blockType & 3;
-  const bool normal =
-      type == 2 || ((blockType & kMixedWindowFlag) != 0 && s < Layer3State.MixedSubbands);
-  return Layer3Tables.Window[normal ? 0 : type];
+  THybridRanges r;
+  r.LongEnd = (longLines + 17) / 18;
+  r.ShortEnd = std::max(r.LongEnd, (lines + 17) / 18);
+  r.OverlapEnd = std::max(r.ShortEnd, (previousLines + 17) / 18);
+  // A mixed flag keeps the lowest sub-bands on the normal window whatever the block type;
+  // the long sub-bands of a short block type are those of a mixed block.
+  r.MixedEnd = (blockType & kMixedWindowFlag) ? std::min(Layer3State.MixedSubbands, r.LongEnd) : 0;
+  r.LongWindow = Layer3Tables.Window[type == 2 ? 0 : type];
+  return r;
 }
 
 void WindowLong(const float* y, const float* window, float* z) {
@@ -36,63 +43,86 @@ void WindowShort(const float* u, float* z) {
   std::fill(z, z + 36, 0.0f);
   for (int32_t w = 0; w < 3; ++w) {
     float* frame = z + 6 + 6 * w;
-    const float* window6 = u + 6 * w;
-    for (int32_t n = 0; n < 12; ++n) frame[n] += window[n] * window6[kShortWindowTap[n]];
+    const float* outputs = u + 6 * w;
+    for (int32_t n = 0; n < 12; ++n) frame[n] += window[n] * outputs[kShortWindowTap[n]];
   }
+}
+
+int32_t FinishHybrid(const THybridRanges& r, const float* overlap, float* newOverlap,
+                     float* samples) {
+  const int32_t bands = std::max(Layer3State.HybridBands, r.OverlapEnd);
+  for (int32_t t = 0; t < 18; ++t) {
+    float* out = samples + 32 * t;
+    float* next = newOverlap + 32 * t;
+    const float* prev = overlap + 32 * t;
+    for (int32_t s = r.ShortEnd; s < r.OverlapEnd; ++s) {
+      out[s] = prev[s];
+      next[s] = 0.0f;
+    }
+    for (int32_t s = r.OverlapEnd; s < bands; ++s) {
+      out[s] = 0.0f;
+      next[s] = 0.0f;
+    }
+  }
+  return 18 * r.OverlapEnd;
 }
 
 namespace {
 
 using TKernel = void (*)(float* values);
 
-// Runs the kernels over the live sub-bands: calls emit(i, z) with the windowed frame of sub-band
-// i. Returns the number of sub-bands done.
+// Runs the kernels over sub-bands [first, end) of x (sub-band major, 18 values each, changed in
+// place) and calls emit(s, z) with the windowed frame of each.
 template <typename Emit>
-int32_t FilterSubbands(float* x, int32_t blockType, int32_t longLines, int32_t lines,
-                       TKernel imdctLong, TKernel imdctShort, Emit emit) {
+void FilterRange(float* x, int32_t first, int32_t end, const float* longWindow,
+                 TKernel kernel, Emit emit) {
   float z[36];
-  int32_t i = 0;
-  for (const int32_t end = (longLines + 17) / 18; i < end; ++i) {
-    imdctLong(x + 18 * i);
-    WindowLong(x + 18 * i, LongWindowOf(blockType, i), z);
-    emit(i, z);
+  for (int32_t s = first; s < end; ++s) {
+    kernel(x + 18 * s);
+    if (longWindow) {
+      WindowLong(x + 18 * s, longWindow, z);
+    } else {
+      WindowShort(x + 18 * s, z);
+    }
+    emit(s, z);
   }
-  for (const int32_t end = (lines + 17) / 18; i < end; ++i) {
-    imdctShort(x + 18 * i);
-    WindowShort(x + 18 * i, z);
-    emit(i, z);
-  }
-  return i;
+}
+
+template <typename Emit>
+void FilterAll(float* x, const THybridRanges& r, TKernel imdctLong, TKernel imdctShort,
+               Emit emit) {
+  FilterRange(x, 0, r.MixedEnd, Layer3Tables.Window[0], imdctLong, emit);
+  FilterRange(x, r.MixedEnd, r.LongEnd, r.LongWindow, imdctLong, emit);
+  FilterRange(x, r.LongEnd, r.ShortEnd, nullptr, imdctShort, emit);
 }
 
 }  // namespace
 
 int32_t HybridFilterPlain(float* x, float* o, float* out, int32_t blockType, int32_t longLines,
                           int32_t lines, int32_t previousLines) {
-  int32_t i = FilterSubbands(x, blockType, longLines, lines, ImdctLongPlain, ImdctShortPlain,
-                             [&](int32_t s, const float* z) {
-                               const float* prev = o + 18 * s;
-                               for (int32_t t = 0; t < 18; ++t) out[32 * t + s] = prev[t] + z[t];
-                               std::memcpy(x + 18 * s, z + 18, 18 * sizeof(float));
-                             });
-  for (const int32_t end = (previousLines + 17) / 18; i < end; ++i)
-    for (int32_t t = 0; t < 18; ++t) out[32 * t + i] = o[18 * i + t];
-  for (int32_t t = 0; t < 18; ++t)
-    for (int32_t s = i; s < Layer3State.HybridBands; ++s) out[32 * t + s] = 0.0f;
-  return 18 * i;
+  const THybridRanges r = HybridRangesOf(blockType, longLines, lines, previousLines);
+  // The new overlap goes over x in another layout: work on a copy of the spectrum.
+  float* input = Layer3State.Reorder;
+  std::memcpy(input, x, sizeof(float) * 18 * static_cast<size_t>(r.ShortEnd));
+  FilterAll(input, r, ImdctLongPlain, ImdctShortPlain, [&](int32_t s, const float* z) {
+    for (int32_t t = 0; t < 18; ++t) {
+      out[32 * t + s] = o[32 * t + s] + z[t];
+      x[32 * t + s] = z[18 + t];
+    }
+  });
+  return FinishHybrid(r, o, x, out);
 }
 
 int32_t HybridFilterAdd(float* x, float* shared, float* out, int32_t blockType,
                         int32_t longLines, int32_t lines) {
-  const int32_t done = FilterSubbands(x, blockType, longLines, lines, ImdctLong, ImdctShort,
-                                      [&](int32_t s, const float* z) {
-                                        float* overlap = shared + 18 * s;
-                                        for (int32_t t = 0; t < 18; ++t) {
-                                          out[32 * t + s] += z[t];
-                                          overlap[t] += z[18 + t];
-                                        }
-                                      });
-  return 18 * done;
+  const THybridRanges r = HybridRangesOf(blockType, longLines, lines, 0);
+  FilterAll(x, r, ImdctLong, ImdctShort, [&](int32_t s, const float* z) {
+    for (int32_t t = 0; t < 18; ++t) {
+      out[32 * t + s] += z[t];
+      shared[32 * t + s] += z[18 + t];
+    }
+  });
+  return 18 * r.ShortEnd;
 }
 
 void FrequencyInvert(float* samples, int32_t lines) {

@@ -1,5 +1,9 @@
 // The Layer III hybrid filterbank around the IMDCT kernels: windowing, overlap-add, the
-// mixed-down add form and frequency inversion. out[t, s] is samples[32 t + s].
+// mixed-down add form and frequency inversion.
+//
+// Layouts: out[t, s] is samples[32 t + s] (time slot t, sub-band s). The overlap a granule leaves
+// for the next one is stored over its spectrum buffer in the same time-major layout, overlap of
+// sub-band s for slot t at 32 t + s, so vector forms read and write it in rows of sub-bands.
 #pragma once
 
 #include <cstdint>
@@ -9,22 +13,39 @@ struct TMPGranuleInfo;
 // Block type for the HybridFilter slot, with kMixedWindowFlag when the mixed flag is set.
 int32_t FilterBlockType(const TMPGranuleInfo& gi);
 
-// Sign-folded long window of sub-band s for a HybridFilter block type.
-const float* LongWindowOf(int32_t blockType, int32_t s);
+// Sub-band ranges of one HybridFilter call: [0, MixedEnd) long with the normal window,
+// [MixedEnd, LongEnd) long with the block type's window, [LongEnd, ShortEnd) short,
+// [ShortEnd, OverlapEnd) overlap only, [OverlapEnd, HybridBands) silent.
+struct THybridRanges {
+  int32_t MixedEnd;
+  int32_t LongEnd;
+  int32_t ShortEnd;
+  int32_t OverlapEnd;
+  const float* LongWindow;  // sign-folded window of [MixedEnd, LongEnd)
+};
+THybridRanges HybridRangesOf(int32_t blockType, int32_t longLines, int32_t lines,
+                             int32_t previousLines);
 
 // Order of the short IMDCT outputs that each tap of a 12-point short window takes (relative to
-// the window's six outputs), with the window's stored signs.
+// the window's six outputs), matching the window's stored signs.
 extern const int32_t kShortWindowTap[12];
 
+// Windowed 36-point frame of one sub-band from the IMDCT kernel outputs: z[0..17] joins the
+// previous overlap, z[18..35] is the new overlap.
+void WindowLong(const float* y, const float* window, float* z);
+void WindowShort(const float* u, float* z);
+
+// The overlap-only and silent sub-bands of a HybridFilter call, shared by every form: copies
+// the previous overlap to samples for [ShortEnd, OverlapEnd) and clears the new overlap there,
+// clears samples and new overlap for [OverlapEnd, HybridBands). Returns 18 x OverlapEnd.
+int32_t FinishHybrid(const THybridRanges& ranges, const float* overlap, float* newOverlap,
+                     float* samples);
+
 // As the HybridFilter slot for another channel of a mixed-down granule: adds the windowed IMDCT
-// terms to samples and the new overlap terms to sharedOverlap. Returns 18 x sub-bands done.
+// terms to samples and the new overlap terms to sharedOverlap (time-major). Returns 18 x the
+// sub-bands done.
 int32_t HybridFilterAdd(float* spectrum, float* sharedOverlap, float* samples, int32_t blockType,
                         int32_t longLines, int32_t lines);
 
 // Negates the odd time slots of the odd sub-bands below `lines`.
 void FrequencyInvert(float* samples, int32_t lines);
-
-// Windowed 36-point frame of one sub-band from the IMDCT kernel outputs y: z[0..17] is what
-// joins the previous overlap, z[18..35] the new overlap.
-void WindowLong(const float* y, const float* window, float* z);
-void WindowShort(const float* u, float* z);
