@@ -1,0 +1,475 @@
+// The main window on the offscreen platform with a temporary home: start-up from various
+// settings files, exit, dropped files, the popup menu, skins and dragging.
+#include <QAction>
+#include <QActionGroup>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include "application_home.h"
+#include "error_box.h"
+#include "form_rgn.h"
+#include "image_button.h"
+#include "intro_time_dialog.h"
+#include "lyrics_window.h"
+#include "main_window.h"
+#include "mp3_player.h"
+#include "playlist_window.h"
+#include "program_entry.h"
+#include "region_runs.h"
+#include "settings_file.h"
+#include "settings_keys.h"
+#include "sleep_timer_dialog.h"
+#include "test_skin.h"
+#include "version_dialog.h"
+
+namespace {
+
+const QString kTrack = QStringLiteral(VARO_TEST_DATA "/corpus/layer2/l2_mpeg1_32k_stereo_64_pink.mp2");
+
+QStringList Captions(const QMenu* menu) {
+  QStringList captions;
+  for (const QAction* a : menu->actions()) {
+    QString c = a->isSeparator() ? QStringLiteral("-") : a->text();
+    if (a->isCheckable()) c += a->isChecked() ? QStringLiteral(" [x]") : QStringLiteral(" [ ]");
+    captions << c;
+    if (a->menu()) captions << QStringLiteral(">") + Captions(a->menu()).join(QStringLiteral("|"));
+  }
+  return captions;
+}
+
+QImage Rgb(const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); }
+
+// A home with the standard skin "default" (variant 0) and what a test adds.
+struct THarness {
+  QTemporaryDir Dir;
+  QString Home;
+  QStringList Errors;
+  TApplicationWindows W;
+
+  THarness() {
+    Home = Dir.filePath(QStringLiteral("home"));
+    WriteTestSkin(SkinDir(Home), QStringLiteral("default"), MakeTestSkin(0));
+    SetErrorBoxHandler([this](const QString& text) { Errors << text; });
+  }
+  ~THarness() {
+    Close();
+    SetErrorBoxHandler(nullptr);
+  }
+  void Close() {  // the other windows refer to Form1: they go first
+    W.Form6.reset();
+    W.Form5.reset();
+    W.Form4.reset();
+    W.Form3.reset();
+    W.Form2.reset();
+    W.Form1.reset();
+  }
+  QString Track(const QString& name) {  // a copy of the test track; its title is its name
+    const QString path = Dir.filePath(name);
+    if (!QFile::exists(path)) QFile::copy(kTrack, path);
+    return path;
+  }
+  TSettingsFile Ini() { return TSettingsFile(SettingsFileName(Home)); }
+  void WriteIni(const QString& text) {
+    QDir().mkpath(Home);
+    QFile f(SettingsFileName(Home));
+    f.open(QIODevice::WriteOnly);
+    f.write(text.toUtf8());
+  }
+  TForm1& Start() {
+    Close();
+    W = CreateApplicationWindows(Home);
+    if (!W.Form1) throw std::runtime_error("start-up ended the program");
+    W.Form1->show();
+    return *W.Form1;
+  }
+  // A stored queue of the named files, belonging to a named playlist unless listName is empty.
+  void StoreQueue(const QStringList& files, int current, const QString& listName) {
+    QString text = QStringLiteral("[varo]\nmax=%1\nlast_music_number=%2\n").arg(files.size()).arg(current);
+    for (int i = 0; i < files.size(); ++i) text += QStringLiteral("list%1=%2\n").arg(i + 1).arg(files[i]);
+    if (!listName.isEmpty()) text += QStringLiteral("listfilename=") + listName + u'\n';
+    WriteIni(text);
+  }
+};
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+  Q_OBJECT
+
+private slots:
+  void firstStartWithoutASettingsFile() {
+    THarness h;
+    TForm1& f = h.Start();
+    QCOMPARE(f.pos(), QPoint(100, 100));
+    QVERIFY(f.Menu().rep2->isChecked());
+    QCOMPARE(f.Queue().QueueCount(), 0);
+    QCOMPARE(f.mp3().Status(), mpsStopped);
+    QVERIFY(f.Menu().music1->actions().isEmpty());
+    QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QVERIFY(f.Label1->isVisibleTo(&f));
+    QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("default"));
+    // The playlist and lyrics windows get their skin a moment later.
+    QTRY_VERIFY(f.DeferredSkinDone);
+    QVERIFY(!f.Timer3.isActive());
+    QCOMPARE(Rgb(h.W.Form2->FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[14]));
+    QCOMPARE(Rgb(h.W.Form2->Image9->Picture()), Rgb(MakeTestSkin(0).Pieces[18]));
+    QCOMPARE(h.W.Form2->gd->geometry(), MakeTestSkin(0).Grid);
+    QCOMPARE(Rgb(h.W.Form5->fr5->Picture()), Rgb(MakeTestSkin(0).Pieces[10]));
+    QCOMPARE(h.W.Form5->pb1->geometry(), MakeTestSkin(0).PaintBox);
+    QVERIFY(h.Errors.isEmpty());
+  }
+
+  void aMissingStandardSkinEndsTheProgram() {
+    THarness h;
+    QFile::remove(SkinDir(h.Home) + QStringLiteral("/default.bmp"));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, h.Start());
+    QCOMPARE(h.Errors, QStringList{QStringLiteral("SKINファイルが存在しません")});
+  }
+
+  void theWindowIsCutToTheSkinsOutline() {
+    THarness h;
+    TForm1& f = h.Start();
+    const QImage background = MakeTestSkin(0).Pieces[0];
+    QCOMPARE(f.mask(), RegionFromRuns(BuildRegionRuns(background, 0), f.FR1->pos()));
+    QVERIFY(!f.mask().contains(QPoint(1, 1)));  // a black corner
+    QVERIFY(f.mask().contains(QPoint(background.width() / 2, background.height() / 2)));
+  }
+
+  // list1 ... list3 with the second file deleted; the list belongs to a named playlist.
+  void aStoredQueueRestoresWithoutTheMissingFileAndPlays() {
+    THarness h;
+    const QString a = h.Track(QStringLiteral("a.mp2")), c = h.Track(QStringLiteral("c.mp2"));
+    h.StoreQueue({a, h.Dir.filePath(QStringLiteral("b.mp2")), c}, 1, QStringLiteral("mine.vrl"));
+    TForm1& f = h.Start();
+    QCOMPARE(f.Queue().QueueCount(), 2);
+    QCOMPARE(f.Queue().Entry(1).FileName, c);
+    QCOMPARE(f.mp3().Status(), mpsPlaying);
+    QCOMPARE(QString::fromStdString(f.mp3().FileName()), c);
+    QCOMPARE(f.Label1->text(), QStringLiteral("c.mp2"));
+    QCOMPARE(Captions(f.Menu().music1), (QStringList{"&1 a.mp2 [ ]", "&2 c.mp2 [x]"}));
+    f.ExitProgram();
+    QCOMPARE(h.Ini().ReadInteger(kKeyMax, 0), 2);
+    QVERIFY(!h.Ini().KeyExists(QStringLiteral("list3")));
+  }
+
+  void anUnnamedQueueIsNotKept() {
+    THarness h;
+    h.StoreQueue({h.Track(QStringLiteral("a.mp2")), h.Track(QStringLiteral("b.mp2")),
+                  h.Track(QStringLiteral("c.mp2"))},
+                 0, QStringLiteral("再生リスト"));
+    TForm1& f = h.Start();
+    QCOMPARE(f.Queue().QueueCount(), 0);
+    QCOMPARE(f.mp3().Status(), mpsStopped);
+    QVERIFY(f.Menu().music1->actions().isEmpty());
+  }
+
+  void anIndexPastTheRestoredQueueStartsAtTheFirstEntry() {
+    THarness h;
+    h.StoreQueue({h.Track(QStringLiteral("a.mp2")), h.Dir.filePath(QStringLiteral("gone.mp2"))}, 1,
+                 QStringLiteral("mine.vrl"));
+    TForm1& f = h.Start();
+    QCOMPARE(f.Queue().QueueCount(), 1);
+    QCOMPARE(f.Queue().CurrentIndex, 0);
+    QCOMPARE(f.Label1->text(), QStringLiteral("a.mp2"));
+  }
+
+  void windowZeroHidesTheTitleButSetsTheShadows() {
+    THarness h;
+    h.StoreQueue({h.Track(QStringLiteral("a.mp2"))}, 0, QStringLiteral("mine.vrl"));
+    TSettingsFile(SettingsFileName(h.Home)).WriteInteger(kKeyWindow, 0);
+    TForm1& f = h.Start();
+    QVERIFY(!f.Label1->isVisible());
+    QVERIFY(!f.Label2->isVisible());
+    QVERIFY(f.Label3->isVisible());
+    QCOMPARE(f.Label3->text(), QStringLiteral("a.mp2"));
+    QCOMPARE(f.Label1->text(), QStringLiteral("a.mp2"));
+  }
+
+  void storedSettingsAreRead() {
+    THarness h;
+    h.WriteIni(QStringLiteral("[varo]\nwindow_x=37\nwindow_y=41\nrepeat=3\nstaytop=1\n"));
+    TForm1& f = h.Start();
+    QCOMPARE(f.pos(), QPoint(37, 41));
+    QVERIFY(f.Menu().rep3->isChecked());
+    QCOMPARE(f.Player().PlayMode, int(pmRandom));
+    QVERIFY(f.Menu().staytop1->isChecked());
+    QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
+  }
+
+  void aModeOutsideOneToFourChecksNone() {
+    THarness h;
+    h.WriteIni(QStringLiteral("[varo]\nrepeat=9\n"));
+    TForm1& f = h.Start();
+    for (int mode = 1; mode <= 4; ++mode) QVERIFY(!f.Menu().ModeItem(mode)->isChecked());
+    f.Menu().rep1->trigger();
+    QVERIFY(f.Menu().rep1->isChecked());
+    QCOMPARE(h.Ini().ReadInteger(kKeyRepeat, 0), 1);
+  }
+
+  void exitAfterTheQueueShrankWritesOnlyTheRest() {
+    THarness h;
+    QStringList files;
+    for (const char* n : {"1.mp2", "2.mp2", "3.mp2", "4.mp2", "5.mp2"}) files << h.Track(QString::fromLatin1(n));
+    h.StoreQueue(files, 4, QStringLiteral("mine.vrl"));
+    TForm1& f = h.Start();
+    QCOMPARE(f.Queue().QueueCount(), 5);
+    f.Queue().SetQueueCount(2);
+    f.Queue().CurrentIndex = 1;
+    f.move(55, 66);
+    f.ExitProgram();
+    QVERIFY(!f.isVisible());
+    const TSettingsFile ini = h.Ini();
+    QCOMPARE(ini.ReadInteger(kKeyMax, 0), 2);
+    QCOMPARE(ini.ReadString(QStringLiteral("list1"), QString()), files[0]);
+    QCOMPARE(ini.ReadString(QStringLiteral("list2"), QString()), files[1]);
+    for (int n = 3; n <= 5; ++n) QVERIFY(!ini.KeyExists(ListKey(n)));
+    QCOMPARE(ini.ReadInteger(kKeyLastMusicNumber, -1), 1);
+    QCOMPARE(ini.ReadInteger(kKeyWindowX, 0), 55);
+    QCOMPARE(ini.ReadInteger(kKeyWindowY, 0), 66);
+    QCOMPARE(ini.ReadString(kKeyListFileName, QString()), QStringLiteral("mine.vrl"));
+  }
+
+  void droppingWhilePausedAppendsAndStartsTheFirstEntry() {
+    THarness h;
+    const QString first = h.Track(QStringLiteral("first.mp2"));
+    h.StoreQueue({first}, 0, QStringLiteral("mine.vrl"));
+    TForm1& f = h.Start();
+    f.mp3().SetAudioDevice("null:1");
+    f.Player().PlayCommand();
+    QTRY_COMPARE(f.Player().PlayState, psPlaying);  // the restart's own end report came
+    f.Player().PauseCommand();
+    QCOMPARE(f.mp3().Status(), mpsPaused);
+    QFile notAudio(h.Dir.filePath(QStringLiteral("readme.mp3")));
+    notAudio.open(QIODevice::WriteOnly);
+    notAudio.write(QByteArray(3000, 'z'));
+    notAudio.close();
+    f.FilesDropped({h.Track(QStringLiteral("x.mp2")), notAudio.fileName(), h.Track(QStringLiteral("y.mp2")),
+                    h.Track(QStringLiteral("z.mp2"))});
+    QCOMPARE(f.Queue().QueueCount(), 4);
+    QCOMPARE(f.Queue().Entry(3).Title, QStringLiteral("z.mp2"));
+    QCOMPARE(f.Queue().CurrentIndex, 0);
+    QCOMPARE(QString::fromStdString(f.mp3().FileName()), first);
+    QTRY_COMPARE(f.Player().PlayState, psPlaying);
+    QCOMPARE(f.mp3().Status(), mpsPlaying);
+    QVERIFY(h.W.Form2->isVisible());
+    QCOMPARE(h.W.Form2->pos(), QPoint(f.x() + f.FR1->width(), f.y()));
+    QCOMPARE(h.W.Form2->RowTitle(4), QStringLiteral("z.mp2"));
+    QCOMPARE(f.Menu().music1->actions().size(), 4);
+    QVERIFY(h.Errors.isEmpty());
+  }
+
+  void droppingOntoAFullQueueSaysSoOnce() {
+    THarness h;
+    TForm1& f = h.Start();
+    const QString track = h.Track(QStringLiteral("t.mp2"));
+    while (f.Queue().QueueCount() < TPlayQueue::Capacity - 1) f.Queue().Append(track, QStringLiteral("t"));
+    f.Player().PlayState = psPlaying;  // nothing to start
+    f.FilesDropped({track, track, track});
+    QCOMPARE(f.Queue().QueueCount(), TPlayQueue::Capacity);
+    QCOMPARE(h.Errors.size(), 1);
+  }
+
+  void thePopupMenu() {
+    THarness h;
+    WriteTestSkin(SkinDir(h.Home), QStringLiteral("b"), MakeTestSkin(2));
+    WriteTestSkin(SkinDir(h.Home), QStringLiteral("a"), MakeTestSkin(1));
+    TForm1& f = h.Start();
+    const QStringList expected{
+        "再生(&P)", "停止(&Q)", "一時停止(&U)", "前の曲(&N)", "次の曲(&B)",
+        "曲名(&M)", ">", "再生リスト(&A)", ">", "-",
+        "再生モード(&S)",
+        ">1曲リピート(&O) [ ]|全曲リピート(&A) [x]|ランダム再生(&R) [ ]|イントロ再生：5秒(&I) [ ]|>"
+        "イントロ再生時間設定(&S)",
+        "おやすみタイマー設定(&O) [ ]", "タスクトレイにしまう(&T)", "-", "常に手前に表示(&C) [ ]",
+        "再生リスト表示(&L)", "歌詞画面表示(&K)", "-", "SKIN(&I)", ">標準(&H)|-|a|b", "-",
+        "再生履歴(&H)", "バージョン情報(&V)", "終了(&X)"};
+    QCOMPARE(Captions(f.Menu().PopupMenu1), expected);
+    // The modes are radio items: choosing one unchecks the others.
+    f.Menu().rep3->trigger();
+    QVERIFY(f.Menu().rep3->isChecked() && !f.Menu().rep2->isChecked());
+  }
+
+  void choosingASkinChangesAllThreeWindows() {
+    THarness h;
+    WriteTestSkin(SkinDir(h.Home), QStringLiteral("b"), MakeTestSkin(2));
+    TForm1& f = h.Start();
+    QTRY_VERIFY(f.DeferredSkinDone);
+    const QList<QAction*> items = f.Menu().SKINI1->actions();
+    items.last()->trigger();  // b
+    const TTestSkin b = MakeTestSkin(2);
+    QCOMPARE(Rgb(f.FR1->Picture()), Rgb(b.Pieces[0]));
+    QCOMPARE(Rgb(h.W.Form2->FR1->Picture()), Rgb(b.Pieces[14]));
+    QCOMPARE(Rgb(h.W.Form5->fr5->Picture()), Rgb(b.Pieces[10]));
+    QCOMPARE(f.mask(), RegionFromRuns(BuildRegionRuns(b.Pieces[0], 0), QPoint(0, 0)));
+    QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("b"));
+    f.Menu().H1->trigger();
+    QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("default"));
+    // No piece file is left behind.
+    QCOMPARE(QDir(SkinDir(h.Home)).entryList({QStringLiteral("ss*")}, QDir::Files), QStringList());
+  }
+
+  void aStoredSkinThatIsGoneFallsBackToTheStandardOne() {
+    THarness h;
+    h.WriteIni(QStringLiteral("[varo]\nskin=vanished\n"));
+    TForm1& f = h.Start();
+    QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("default"));
+    QVERIFY(h.Errors.isEmpty());
+  }
+
+  void aBrokenSkinChangesNothingAndSaysWhy() {
+    THarness h;
+    WriteTestSkin(SkinDir(h.Home), QStringLiteral("broken"), MakeTestSkin(3));
+    QFile layout(SkinDir(h.Home) + QStringLiteral("/broken.txt"));
+    layout.open(QIODevice::WriteOnly);
+    layout.write("10\r\n20\r\nthirty\r\n");
+    layout.close();
+    TForm1& f = h.Start();
+    QTRY_VERIFY(f.DeferredSkinDone);
+    f.Menu().SKINI1->actions().last()->trigger();
+    QCOMPARE(h.Errors.size(), 1);
+    QVERIFY(h.Errors[0].contains(QStringLiteral("thirty")));
+    QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("default"));
+  }
+
+  void aBrokenStoredSkinStillStartsWithTheStandardOne() {
+    THarness h;
+    QFile pack(SkinDir(h.Home) + QStringLiteral("/bad.bmp"));
+    pack.open(QIODevice::WriteOnly);
+    pack.write("not a pack");
+    pack.close();
+    h.WriteIni(QStringLiteral("[varo]\nskin=bad\n"));
+    TForm1& f = h.Start();
+    QCOMPARE(h.Errors.size(), 1);
+    QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+  }
+
+  void theTitleLabelsFollowTheLayout() {
+    THarness h;
+    TTestSkin skin = MakeTestSkin(0);
+    WriteTestSkin(SkinDir(h.Home), QStringLiteral("default"), skin);
+    TForm1& f = h.Start();
+    const QRect l = skin.Label;
+    QCOMPARE(f.Label1->geometry(), l);
+    QCOMPARE(f.Label3->geometry(), QRect(l.x() + 1, l.y() + 1, l.width(), l.height()));
+    QCOMPARE(f.Label2->geometry(), QRect(l.x() + 1, l.y() + l.height() + 3, l.width(), l.height()));
+    QCOMPARE(f.Label4->geometry(), QRect(l.x() + 1, l.y() + l.height() + 4, l.width(), l.height()));
+    QCOMPARE(f.Label1->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    QCOMPARE(f.Label3->palette().color(QPalette::WindowText), QColor(Qt::black));
+    QCOMPARE(f.Label4->font().pixelSize(), 12);  // 9 points at 96 dpi
+    QVERIFY(f.Label4->font().bold());
+
+    skin.Label = QRect();  // left 0: the default layout over the full width
+    WriteTestSkin(SkinDir(h.Home), QStringLiteral("plain"), skin);
+    f.LoadSkin(QStringLiteral("plain"), kSkinMain);
+    QCOMPARE(f.Label1->geometry().topLeft(), QPoint(0, 48));
+    QCOMPARE(f.Label2->geometry().topLeft(), QPoint(0, 58));
+    QCOMPARE(f.Label1->width(), f.FR1->width());
+  }
+
+  void transparentButtonsLeaveOutTheirKeyColour() {
+    THarness h;
+    TForm1& f = h.Start();
+    QCOMPARE(qAlpha(f.Image1->DrawnPicture().pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(f.Image1->DrawnPicture().pixel(12, 10)), 255);
+    QCOMPARE(qAlpha(f.Image9->DrawnPicture().pixel(0, 0)), 255);  // drawn opaque
+    QCOMPARE(f.Image1->toolTip(), QStringLiteral("再生"));
+    QCOMPARE(f.Image1->pos(), MakeTestSkin(0).Positions[1]);
+  }
+
+  void draggingSnapsToTheScreenEdges_data() {
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("landed");
+    QTest::newRow("9 snaps") << 9 << 0;
+    QTest::newRow("10 stays") << 10 << 10;
+  }
+  void draggingSnapsToTheScreenEdges() {
+    QFETCH(int, left);
+    QFETCH(int, landed);
+    THarness h;
+    TForm1& f = h.Start();
+    const QRect screen = f.screen()->availableGeometry();
+    const QPoint grab(60, 60);  // on FR1, in window coordinates
+    auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
+      QMouseEvent e(type, f.FR1->mapFromGlobal(global), global,
+                    type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+      QApplication::sendEvent(f.FR1, &e);
+    };
+    send(QEvent::MouseButtonPress, f.pos() + grab, Qt::LeftButton);
+    send(QEvent::MouseMove, QPoint(screen.x() + left, 300) + grab, Qt::LeftButton);
+    QCOMPARE(f.x(), screen.x() + landed);
+    QCOMPARE(f.y(), 300);
+    send(QEvent::MouseMove, QPoint(400, 300) + grab, Qt::NoButton);  // button released: no move
+    QCOMPARE(f.x(), screen.x() + landed);
+  }
+
+  void stayOnTopIsToggledAndStored() {
+    THarness h;
+    TForm1& f = h.Start();
+    f.Menu().staytop1->trigger();
+    QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(f.isVisible());
+    QCOMPARE(h.Ini().ReadInteger(kKeyStayTop, 0), 1);
+    f.Menu().staytop1->trigger();
+    QVERIFY(!(f.windowFlags() & Qt::WindowStaysOnTopHint));
+    QCOMPARE(h.Ini().ReadInteger(kKeyStayTop, 1), 0);
+  }
+
+  void thePlaylistWindowOpensBesideAndTakesTheStoredName() {
+    THarness h;
+    h.WriteIni(QStringLiteral("[varo]\nlistfilename=旅.vrl\n"));
+    TForm1& f = h.Start();
+    f.Menu().L1->trigger();
+    QVERIFY(h.W.Form2->isVisible());
+    QCOMPARE(h.W.Form2->pos(), QPoint(f.x() + f.FR1->width(), f.y()));
+    QCOMPARE(h.W.Form2->combo->currentText(), QStringLiteral("旅.vrl"));
+    QVERIFY(!f.PlaylistPending);
+    QVERIFY(f.DeferredSkinDone);  // shown before the timer: it loaded its skin itself
+    QCOMPARE(Rgb(h.W.Form2->Image1->Picture()), Rgb(MakeTestSkin(0).Pieces[15]));
+    f.Menu().L1->trigger();
+    QVERIFY(!h.W.Form2->isVisible());
+  }
+
+  void startFilesOrTheDemo() {
+    THarness h;
+    const QString demoDir = h.Dir.filePath(QStringLiteral("demo"));
+    QDir().mkpath(demoDir);
+    QFile::copy(kTrack, demoDir + QStringLiteral("/varo-demo.mp3"));
+    QFile lyrics(demoDir + QStringLiteral("/varo-demo.txt"));
+    lyrics.open(QIODevice::WriteOnly);
+    lyrics.write("[00:00.00]la\n");
+    lyrics.close();
+    {
+      TForm1& f = h.Start();
+      QueueStartFiles(f, {}, demoDir);
+      QCOMPARE(f.Queue().QueueCount(), 1);
+      QCOMPARE(f.Queue().Entry(0).LyricsFile, lyrics.fileName());
+      QCOMPARE(f.mp3().Status(), mpsPlaying);
+      QVERIFY(f.LyricsActive);
+      QVERIFY(h.W.Form5->isVisible());
+      QCOMPARE(h.W.Form5->pos(), QPoint(f.x(), f.y() + f.FR1->height()));
+    }
+    {
+      TForm1& f = h.Start();
+      QueueStartFiles(f, {h.Track(QStringLiteral("given.mp2"))}, demoDir);
+      QCOMPARE(f.Queue().QueueCount(), 1);
+      QCOMPARE(f.Queue().Entry(0).Title, QStringLiteral("given.mp2"));
+      QVERIFY(h.W.Form2->isVisible());
+    }
+  }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

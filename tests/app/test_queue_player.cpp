@@ -1,0 +1,258 @@
+// The queue played through the real engine on the null sound device: what each transport
+// command and each play mode does when tracks end, are switched, paused or stopped.
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include "engine_host.h"
+#include "mp3_player.h"
+#include "queue_player.h"
+
+namespace {
+
+// 1.5 seconds of Layer II audio without tags: its title is its file name.
+const QString kTrack = QStringLiteral(VARO_TEST_DATA "/corpus/layer2/l2_mpeg1_32k_stereo_64_pink.mp2");
+
+struct TRecordingHost : TQueuePlayerHost {
+  QStringList Shown;    // titles, in the order tracks started
+  QStringList Counted;  // CountPlay titles
+  QStringList Lyrics;   // lyrics files started
+  int SongMenus = 0, Dropped = 0, Stopped = 0, Paused = 0;
+
+  void ShowTrack(const QString& title, const QString&) override { Shown << title; }
+  void CountPlay(const QString& title) override { Counted << title; }
+  void BuildSongMenu() override { ++SongMenus; }
+  void StartEntryLyrics(const QString& file) override { Lyrics << file; }
+  void DropLyrics() override { ++Dropped; }
+  void StopLyrics() override { ++Stopped; }
+  void PauseLyrics() override { ++Paused; }
+};
+
+}  // namespace
+
+class TestQueuePlayer : public QObject {
+  Q_OBJECT
+
+private slots:
+  void initTestCase() {
+    QVERIFY(FDir.isValid());
+    for (const char* name : {"a", "b", "c", "d", "e"}) {
+      const QString path = FDir.filePath(QString::fromLatin1(name) + QStringLiteral(".mp2"));
+      QVERIFY(QFile::copy(kTrack, path));
+      FFiles << path;
+    }
+    FNotAudio = FDir.filePath(QStringLiteral("notes.mp3"));
+    QFile f(FNotAudio);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(5000, 'x'));
+  }
+
+  void init() {
+    FEngine = std::make_unique<TMP3Player>();
+    ApplyMainPlayerSettings(*FEngine);
+    FPump = std::make_unique<TEngineMessagePump>(*FEngine);
+    FHost = std::make_unique<TRecordingHost>();
+    FPlayer = std::make_unique<TQueuePlayer>(*FEngine, *FHost);
+  }
+
+  void cleanup() {
+    FPlayer.reset();
+    FPump.reset();
+    FEngine.reset();
+    FHost.reset();
+  }
+
+  void repeatAllWrapsFromTheLastEntryToTheFirst() {
+    Fill(3);
+    StartAt(2);
+    QTRY_COMPARE_WITH_TIMEOUT(FHost->Shown.size(), 2, 5000);
+    QCOMPARE(FHost->Shown, (QStringList{"c.mp2", "a.mp2"}));
+    QCOMPARE(FPlayer->Queue.CurrentIndex, 0);
+  }
+
+  void previousAndNextWrapAround() {
+    Slow();
+    Fill(5);
+    StartAt(0);
+    FPlayer->PreviousCommand();
+    QCOMPARE(FPlayer->Queue.CurrentIndex, 4);
+    QCOMPARE(FHost->Shown.last(), QStringLiteral("e.mp2"));
+    FPlayer->NextCommand();
+    QCOMPARE(FPlayer->Queue.CurrentIndex, 0);
+    QCOMPARE(FHost->Shown.last(), QStringLiteral("a.mp2"));
+    QCOMPARE(FEngine->Status(), mpsPlaying);
+  }
+
+  void repeatOneReplaysAndCountsEveryTime() {
+    Fill(2);
+    FPlayer->PlayMode = pmRepeatOne;
+    StartAt(1);
+    QTRY_VERIFY_WITH_TIMEOUT(FHost->Counted.size() >= 3, 5000);
+    for (const QString& title : FHost->Counted) QCOMPARE(title, QStringLiteral("b.mp2"));
+    QCOMPARE(FPlayer->Queue.CurrentIndex, 1);
+  }
+
+  // The stop inside the switch reports an end; it must not move the queue a second time.
+  void nextWhilePlayingAdvancesOnce() {
+    Slow();
+    Fill(3);
+    StartAt(0);
+    FPlayer->NextCommand();
+    QCOMPARE(FPlayer->PlayState, psSwitching);
+    QTRY_COMPARE_WITH_TIMEOUT(FPlayer->PlayState, psPlaying, 5000);  // the report arrived
+    QTest::qWait(50);
+    QCOMPARE(FPlayer->Queue.CurrentIndex, 1);
+    QCOMPARE(FHost->Shown, (QStringList{"a.mp2", "b.mp2"}));
+    QCOMPARE(FEngine->Status(), mpsPlaying);
+  }
+
+  // Nothing plays after stop, so no end report can come: the next track must not wait for
+  // one, and the queue goes on after it.
+  void nextAfterStopKeepsTheQueueGoing() {
+    Fill(3);
+    FPlayer->PlayMode = pmRepeatAll;
+    StartAt(0);
+    FPlayer->StopCommand();
+    QCOMPARE(FHost->Stopped, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(FPlayer->PlayState, psStopped, 5000);
+    QTest::qWait(20);  // the stop's own report is ignored
+    FPlayer->NextCommand();
+    QCOMPARE(FPlayer->PlayState, psPlaying);
+    QTRY_VERIFY_WITH_TIMEOUT(FHost->Shown.size() >= 3, 5000);
+    QCOMPARE(FHost->Shown.mid(0, 3), (QStringList{"a.mp2", "b.mp2", "c.mp2"}));
+  }
+
+  void pauseThenNextPlaysTheNewTrack() {
+    Slow();
+    Fill(3);
+    StartAt(0);
+    FPlayer->PauseCommand();
+    QCOMPARE(FEngine->Status(), mpsPaused);
+    QCOMPARE(FPlayer->PlayState, psPaused);
+    QCOMPARE(FHost->Paused, 1);
+    FPlayer->NextCommand();
+    QTRY_COMPARE_WITH_TIMEOUT(FPlayer->PlayState, psPlaying, 5000);
+    QTest::qWait(50);
+    QCOMPARE(FEngine->Status(), mpsPlaying);
+    QCOMPARE(QString::fromStdString(FEngine->FileName()), FFiles[1]);
+    QCOMPARE(FHost->Shown, (QStringList{"a.mp2", "b.mp2"}));
+  }
+
+  void pauseAndResume() {
+    Slow();
+    Fill(1);
+    StartAt(0);
+    FPlayer->PauseCommand();
+    QCOMPARE(FEngine->Status(), mpsPaused);
+    FPlayer->PauseCommand();
+    QCOMPARE(FEngine->Status(), mpsPlaying);
+    QCOMPARE(FPlayer->PlayState, psPlaying);
+    FPlayer->StopCommand();
+    FPlayer->PauseCommand();  // stopped: nothing to pause
+    QCOMPARE(FPlayer->PlayState, psStopped);
+    QCOMPARE(FEngine->Status(), mpsStopped);
+  }
+
+  // Four entries, a short intro: 0, 1, 2, 3, 0 ... in turn; stop does not end the cycle.
+  void introModeCyclesThroughTheQueue() {
+    Slow();
+    Fill(4);
+    FPlayer->intro_timer.setInterval(120);
+    FPlayer->Queue.CurrentIndex = 2;
+    FPlayer->ChoosePlayMode(pmIntro);
+    QCOMPARE(FPlayer->Queue.CurrentIndex, 0);
+    QVERIFY(FPlayer->intro_timer.isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(FHost->Shown.size() >= 2, 5000);
+    FPlayer->StopCommand();
+    QTRY_VERIFY_WITH_TIMEOUT(FHost->Shown.size() >= 6, 5000);
+    QCOMPARE(FHost->Shown.mid(0, 6), (QStringList{"a.mp2", "b.mp2", "c.mp2", "d.mp2", "a.mp2", "b.mp2"}));
+  }
+
+  void choosingRepeatAllEndsTheIntroCycle() {
+    Fill(3);
+    FPlayer->intro_timer.setInterval(60000);
+    FPlayer->ChoosePlayMode(pmIntro);
+    FPlayer->ChoosePlayMode(pmRepeatAll);
+    QVERIFY(!FPlayer->intro_timer.isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(FHost->Shown.size() >= 2, 5000);  // the track ends, the queue goes on
+    QCOMPARE(FHost->Shown.mid(0, 2), (QStringList{"a.mp2", "b.mp2"}));
+  }
+
+  void introModeWithAnEmptyQueueStartsNothing() {
+    FPlayer->ChoosePlayMode(pmIntro);
+    QVERIFY(!FPlayer->intro_timer.isActive());
+    QCOMPARE(FPlayer->PlayMode, int(pmIntro));
+  }
+
+  void randomModeStaysInsideTheQueue() {
+    Fill(3);
+    FPlayer->PlayMode = pmRandom;
+    StartAt(0);
+    QTRY_VERIFY_WITH_TIMEOUT(FHost->Shown.size() >= 6, 10000);
+    for (const QString& title : FHost->Shown)
+      QVERIFY2(QStringList({"a.mp2", "b.mp2", "c.mp2"}).contains(title), qPrintable(title));
+  }
+
+  void failuresEndPlayEntryQuietly() {
+    // An end of play with an empty queue asks for entry 0, which does not exist.
+    FPlayer->PlayState = psPlaying;
+    FPlayer->mp3EndPlay();
+    QVERIFY(FHost->Shown.isEmpty());
+    // A file that is no MPEG audio: labels and menus keep what they had.
+    FPlayer->Queue.Append(FNotAudio, QStringLiteral("notes"));
+    FPlayer->PlayEntry(0);
+    FPlayer->PlayEntry(-3);
+    FPlayer->PlayEntry(400);
+    QVERIFY(FHost->Shown.isEmpty());
+    QCOMPARE(FHost->SongMenus, 0);
+    QCOMPARE(FEngine->Status(), mpsStopped);
+  }
+
+  void theEntrysLyricsStartOrTheWindowCloses() {
+    Slow();
+    Fill(2);
+    FPlayer->Queue.Slot(1).LyricsFile = QStringLiteral("/lyrics/b.txt");
+    StartAt(0);
+    QCOMPARE(FHost->Dropped, 1);
+    FPlayer->NextCommand();
+    QCOMPARE(FHost->Lyrics, QStringList{QStringLiteral("/lyrics/b.txt")});
+    QCOMPARE(FHost->SongMenus, 2);
+    QCOMPARE(FHost->Counted, (QStringList{"a.mp2", "b.mp2"}));
+  }
+
+  void appendingReadsTagsAndStopsAtAFullQueue() {
+    FPlayer->AppendToQueue(FFiles[2]);
+    QCOMPARE(FPlayer->Queue.Entry(0).Title, QStringLiteral("c.mp2"));
+    QVERIFY_THROWS_EXCEPTION(std::exception, FPlayer->AppendToQueue(FNotAudio));
+    QCOMPARE(FPlayer->Queue.QueueCount(), 1);
+    while (!FPlayer->Queue.IsFull()) FPlayer->Queue.Append(FFiles[0], QStringLiteral("a"));
+    QVERIFY_THROWS_EXCEPTION(EQueueFull, FPlayer->AppendToQueue(FFiles[1]));
+    QCOMPARE(FPlayer->Queue.QueueCount(), TPlayQueue::Capacity);
+  }
+
+private:
+  void Fill(int count) {
+    for (int i = 0; i < count; ++i) FPlayer->AppendToQueue(FFiles[i]);
+  }
+  void StartAt(int index) {
+    FPlayer->Queue.CurrentIndex = index;
+    FPlayer->PlayState = psPlaying;
+    FPlayer->PlayEntry(index);
+    QCOMPARE(FEngine->Status(), mpsPlaying);
+  }
+  // Tracks long enough that a test acts before they end.
+  void Slow() { FEngine->SetAudioDevice("null:1"); }
+
+  QTemporaryDir FDir;
+  QStringList FFiles;
+  QString FNotAudio;
+  std::unique_ptr<TMP3Player> FEngine;
+  std::unique_ptr<TEngineMessagePump> FPump;
+  std::unique_ptr<TRecordingHost> FHost;
+  std::unique_ptr<TQueuePlayer> FPlayer;
+};
+
+QTEST_GUILESS_MAIN(TestQueuePlayer)
+#include "test_queue_player.moc"
