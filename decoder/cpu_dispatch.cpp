@@ -28,6 +28,13 @@ void SelectCpuRoutines(uint32_t features) {
 
   // ---- Layer III rows: AliasReduce ----
   AliasReduce = AliasReducePlain;
+#if defined(VARO_X86)
+  if (Has(features, cpuAVX2 | cpuFMA)) {
+    AliasReduce = AliasReduceAvx2;
+  } else if (Has(features, cpuSSE2)) {
+    AliasReduce = AliasReduceSse2;
+  }
+#endif
 
   // ---- Synthesis window (WindowMono and WindowStereo always change together) ----
   WindowMono = WindowMonoPlain;
@@ -45,10 +52,21 @@ void SelectCpuRoutines(uint32_t features) {
   }
 #endif
 
-  // ---- Layer III rows: HybridFilter, ImdctLong, ImdctShort ----
+  // ---- Layer III rows: HybridFilter, ImdctLong, ImdctShort (always of one family) ----
   HybridFilter = HybridFilterPlain;
   ImdctLong = ImdctLongPlain;
   ImdctShort = ImdctShortPlain;
+#if defined(VARO_X86)
+  if (Has(features, cpuAVX2 | cpuFMA)) {
+    HybridFilter = HybridFilterAvx2;
+    ImdctLong = ImdctLongAvx2;
+    ImdctShort = ImdctShortAvx2;
+  } else if (Has(features, cpuSSE2)) {
+    HybridFilter = HybridFilterSse2;
+    ImdctLong = ImdctLongSse2;
+    ImdctShort = ImdctShortSse2;
+  }
+#endif
 }
 
 const char* SelectedWindowForm() { return WindowFormName; }

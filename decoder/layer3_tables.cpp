@@ -88,6 +88,10 @@ void BuildWindows(TLayer3Tables& t) {
   }
 }
 
+void Narrow(const double* from, float* to, int n) {
+  for (int i = 0; i < n; ++i) to[i] = static_cast<float>(from[i]);
+}
+
 void BuildImdctTables(TLayer3Tables& t) {
   for (int m = 0; m < 18; ++m) t.Dct18Post[m] = 0.5 / std::cos((2 * m + 1) * kPi / 72.0);
   for (int m = 0; m < 9; ++m) t.Dct9Post[m] = 0.5 / std::cos((2 * m + 1) * kPi / 36.0);
@@ -102,6 +106,21 @@ void BuildImdctTables(TLayer3Tables& t) {
     for (int j = 0; j < 2; ++j) t.Dct3Even[m][j] = std::cos(kPi * (2 * m + 1) * (j + 1) / 6.0);
     for (int j = 0; j < 3; ++j) t.Dct3Odd[m][j] = std::cos(kPi * (2 * m + 1) * (2 * j + 1) / 12.0);
   }
+  Narrow(t.Dct18Post, t.Dct18PostF, 18);
+  Narrow(t.Dct9Post, t.Dct9PostF, 9);
+  Narrow(t.Dct6Post, t.Dct6PostF, 6);
+  Narrow(&t.Dct9Even[0][0], &t.Dct9EvenF[0][0], 16);
+  Narrow(&t.Dct9Odd[0][0], &t.Dct9OddF[0][0], 16);
+  Narrow(&t.Dct3Even[0][0], &t.Dct3EvenF[0][0], 6);
+  Narrow(&t.Dct3Odd[0][0], &t.Dct3OddF[0][0], 9);
+  for (int k = 0; k < 18; ++k)
+    for (int m = 0; m < 24; ++m)
+      t.ImdctLongMatrix[k][m] =
+          m < 18 ? static_cast<float>(std::cos(kPi * (2 * m + 1) * (2 * k + 1) / 72.0)) : 0.0f;
+  for (int k = 0; k < 6; ++k)
+    for (int m = 0; m < 8; ++m)
+      t.ImdctShortMatrix[k][m] =
+          m < 6 ? static_cast<float>(std::cos(kPi * (2 * m + 1) * (2 * k + 1) / 24.0)) : 0.0f;
 }
 
 }  // namespace

@@ -31,6 +31,18 @@ struct TLayer3Tables {
   double Dct9Odd[4][4];   // cos(pi (2m + 1) (2j + 1) / 18), m = 0..3, j = 0..3
   double Dct3Even[3][2];  // cos(pi (2m + 1) j / 6), m = 0..2, j = 1..2
   double Dct3Odd[3][3];   // cos(pi (2m + 1) (2j + 1) / 12)
+  // The same in single precision for the vector forms of the hybrid filterbank.
+  float Dct18PostF[18];
+  float Dct9PostF[9];
+  float Dct6PostF[6];
+  float Dct9EvenF[4][4];
+  float Dct9OddF[4][4];
+  float Dct3EvenF[3][2];
+  float Dct3OddF[3][3];
+  // Vector forms of the IMDCT slots, as matrix products: [k][m] = cos(pi (2m + 1)(2k + 1) / 4N)
+  // for N = 18 and 6, rows padded to whole vectors.
+  alignas(32) float ImdctLongMatrix[18][24];
+  alignas(32) float ImdctShortMatrix[6][8];
 };
 
 extern TLayer3Tables Layer3Tables;

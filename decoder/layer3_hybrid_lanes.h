@@ -1,0 +1,162 @@
+// The hybrid filterbank on rows of sub-bands: one sub-band per vector lane, so the time-major
+// output and overlap rows are read and written whole. The kernels are the DCT-IV factorisations
+// of the plain form (layer3_imdct.cpp) in single precision.
+//
+// Included only by the vector forms (layer3_hybrid_sse2.cpp, layer3_hybrid_avx2.cpp), each of
+// which defines its vector types: everything here has internal linkage, so every instantiation
+// is compiled for the instruction set of the file that includes it. A vector type V provides
+// Load, Store, Set, +, -, * and MulAdd(a, b, c) = a * b + c.
+#pragma once
+
+#include <cstdint>
+
+#include "layer3_hybrid.h"
+#include "layer3_state.h"
+#include "layer3_tables.h"
+
+namespace {
+
+// One lane: the scalar tail of a range.
+struct TLane1 {
+  float v;
+  static TLane1 Load(const float* p) { return {*p}; }
+  void Store(float* p) const { *p = v; }
+  static TLane1 Set(float f) { return {f}; }
+  friend TLane1 operator+(TLane1 a, TLane1 b) { return {a.v + b.v}; }
+  friend TLane1 operator-(TLane1 a, TLane1 b) { return {a.v - b.v}; }
+  friend TLane1 operator*(TLane1 a, TLane1 b) { return {a.v * b.v}; }
+  friend TLane1 MulAdd(TLane1 a, TLane1 b, TLane1 c) { return {a.v * b.v + c.v}; }
+};
+
+// f[m] = sum_{j=0..8} a[j] cos(pi (2m + 1) j / 18).
+template <class V>
+inline void Dct3Of9Lanes(const V* a, V* f) {
+  const TLayer3Tables& t = Layer3Tables;
+  for (int m = 0; m < 4; ++m) {
+    const float* ce = t.Dct9EvenF[m];
+    const float* co = t.Dct9OddF[m];
+    V even = MulAdd(a[2], V::Set(ce[0]), a[0]);
+    even = MulAdd(a[4], V::Set(ce[1]), even);
+    even = MulAdd(a[6], V::Set(ce[2]), even);
+    even = MulAdd(a[8], V::Set(ce[3]), even);
+    V odd = a[1] * V::Set(co[0]);
+    odd = MulAdd(a[3], V::Set(co[1]), odd);
+    odd = MulAdd(a[5], V::Set(co[2]), odd);
+    odd = MulAdd(a[7], V::Set(co[3]), odd);
+    f[m] = even + odd;
+    f[8 - m] = even - odd;
+  }
+  f[4] = a[0] - a[2] + a[4] - a[6] + a[8];
+}
+
+// The 18-point DCT-IV of x, in place (the long IMDCT in kernel order).
+template <class V>
+inline void ImdctLongLanes(V* x) {
+  const TLayer3Tables& t = Layer3Tables;
+  V even[9], odd[9];
+  even[0] = x[0];
+  odd[0] = x[1] + x[0];
+  for (int j = 1; j < 9; ++j) {
+    even[j] = x[2 * j] + x[2 * j - 1];
+    odd[j] = x[2 * j + 1] + x[2 * j];
+  }
+  // The odd half is a 9-point DCT-IV: its own neighbour sums, a DCT-III, the post factors.
+  V z[9];
+  z[0] = odd[0];
+  for (int k = 1; k < 9; ++k) z[k] = odd[k] + odd[k - 1];
+  V e[9], o[9];
+  Dct3Of9Lanes(even, e);
+  Dct3Of9Lanes(z, o);
+  for (int m = 0; m < 9; ++m) {
+    const V om = o[m] * V::Set(t.Dct9PostF[m]);
+    x[m] = (e[m] + om) * V::Set(t.Dct18PostF[m]);
+    x[17 - m] = (e[m] - om) * V::Set(t.Dct18PostF[17 - m]);
+  }
+}
+
+// The 6-point DCT-IV of window w's values x[3k + w] into u[0..5].
+template <class V>
+inline void ImdctShortWindowLanes(const V* x, int w, V* u) {
+  const TLayer3Tables& t = Layer3Tables;
+  V z[6];
+  z[0] = x[w];
+  for (int k = 1; k < 6; ++k) z[k] = x[3 * k + w] + x[3 * k - 3 + w];
+  for (int m = 0; m < 3; ++m) {
+    const V even = MulAdd(z[4], V::Set(t.Dct3EvenF[m][1]), MulAdd(z[2], V::Set(t.Dct3EvenF[m][0]), z[0]));
+    V odd = z[1] * V::Set(t.Dct3OddF[m][0]);
+    odd = MulAdd(z[3], V::Set(t.Dct3OddF[m][1]), odd);
+    odd = MulAdd(z[5], V::Set(t.Dct3OddF[m][2]), odd);
+    u[m] = (even + odd) * V::Set(t.Dct6PostF[m]);
+    u[5 - m] = (even - odd) * V::Set(t.Dct6PostF[5 - m]);
+  }
+}
+
+// Rows of one group of sub-bands from s: input rows 32 k + s (spectrum, time-major copy),
+// previous overlap o, output samples, new overlap next (all rows of 32).
+template <class V>
+inline void LongGroup(const float* input, int32_t s, const float* window, const float* o,
+                      float* out, float* next) {
+  V x[18];
+  for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
+  ImdctLongLanes(x);
+  for (int j = 0; j < 9; ++j) {
+    MulAdd(V::Set(window[j]), x[9 + j], V::Load(o + 32 * j + s)).Store(out + 32 * j + s);
+    MulAdd(V::Set(window[9 + j]), x[17 - j], V::Load(o + 32 * (9 + j) + s))
+        .Store(out + 32 * (9 + j) + s);
+    (V::Set(window[18 + j]) * x[8 - j]).Store(next + 32 * j + s);
+    (V::Set(window[27 + j]) * x[j]).Store(next + 32 * (9 + j) + s);
+  }
+}
+
+template <class V>
+inline void ShortGroup(const float* input, int32_t s, const float* o, float* out, float* next) {
+  const float* window = Layer3Tables.Window[2];
+  V x[18];
+  for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
+  V u[3][6];
+  for (int w = 0; w < 3; ++w) ImdctShortWindowLanes(x, w, u[w]);
+  // The 36-point frame: window w covers frame slots 6 + 6w .. 17 + 6w.
+  V frame[36];
+  for (int n = 0; n < 36; ++n) frame[n] = V::Set(0.0f);
+  for (int w = 0; w < 3; ++w)
+    for (int n = 0; n < 12; ++n)
+      frame[6 + 6 * w + n] = MulAdd(V::Set(window[n]), u[w][kShortWindowTap[n]], frame[6 + 6 * w + n]);
+  for (int t = 0; t < 6; ++t) V::Load(o + 32 * t + s).Store(out + 32 * t + s);
+  for (int t = 6; t < 18; ++t) (V::Load(o + 32 * t + s) + frame[t]).Store(out + 32 * t + s);
+  for (int t = 0; t < 12; ++t) frame[18 + t].Store(next + 32 * t + s);
+  for (int t = 12; t < 18; ++t) V::Set(0.0f).Store(next + 32 * t + s);
+}
+
+// Calls f.template operator()<V>(s) over [first, end): whole groups of the widest type first,
+// then narrower ones for the rest.
+template <class V, class... Narrower, class F>
+inline void ForGroups(int32_t first, int32_t end, F&& f) {
+  constexpr int32_t lanes = sizeof(V) / sizeof(float);
+  int32_t s = first;
+  for (; s + lanes <= end; s += lanes) f.template operator()<V>(s);
+  if constexpr (sizeof...(Narrower) > 0) ForGroups<Narrower...>(s, end, f);
+}
+
+// The HybridFilter slot on lanes of the given widths (widest first, ending with TLane1).
+template <class... Widths>
+inline int32_t HybridFilterLanes(float* x, float* o, float* out, int32_t blockType,
+                                 int32_t longLines, int32_t lines, int32_t previousLines) {
+  const THybridRanges r = HybridRangesOf(blockType, longLines, lines, previousLines);
+  // Time-major copy of the live spectrum: row k holds line k of every sub-band.
+  float* input = Layer3State.Reorder;
+  for (int32_t s = 0; s < r.ShortEnd; ++s)
+    for (int32_t k = 0; k < 18; ++k) input[32 * k + s] = x[18 * s + k];
+  const float* normal = Layer3Tables.Window[0];
+  ForGroups<Widths...>(0, r.MixedEnd, [&]<class V>(int32_t s) {
+    LongGroup<V>(input, s, normal, o, out, x);
+  });
+  ForGroups<Widths...>(r.MixedEnd, r.LongEnd, [&]<class V>(int32_t s) {
+    LongGroup<V>(input, s, r.LongWindow, o, out, x);
+  });
+  ForGroups<Widths...>(r.LongEnd, r.ShortEnd, [&]<class V>(int32_t s) {
+    ShortGroup<V>(input, s, o, out, x);
+  });
+  return FinishHybrid(r, o, x, out);
+}
+
+}  // namespace

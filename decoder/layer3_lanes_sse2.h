@@ -1,0 +1,20 @@
+// Four-lane float vector for the SSE2 forms of the Layer III routines. Include only from
+// *_sse2.cpp files (internal linkage: each file gets its own copy for its instruction set).
+#pragma once
+
+#include <emmintrin.h>
+
+namespace {
+
+struct TLane4 {
+  __m128 v;
+  static TLane4 Load(const float* p) { return {_mm_loadu_ps(p)}; }
+  void Store(float* p) const { _mm_storeu_ps(p, v); }
+  static TLane4 Set(float f) { return {_mm_set1_ps(f)}; }
+  friend TLane4 operator+(TLane4 a, TLane4 b) { return {_mm_add_ps(a.v, b.v)}; }
+  friend TLane4 operator-(TLane4 a, TLane4 b) { return {_mm_sub_ps(a.v, b.v)}; }
+  friend TLane4 operator*(TLane4 a, TLane4 b) { return {_mm_mul_ps(a.v, b.v)}; }
+  friend TLane4 MulAdd(TLane4 a, TLane4 b, TLane4 c) { return {_mm_add_ps(_mm_mul_ps(a.v, b.v), c.v)}; }
+};
+
+}  // namespace
