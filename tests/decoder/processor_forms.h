@@ -1,6 +1,7 @@
 // Test helper: the window forms this machine can run, each selected through the feature word.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,3 +25,5 @@ inline bool SelectProcessorForm(const TProcessorForm& form) {
   SelectCpuRoutines(form.Features);
   return form.Name == SelectedWindowForm();
 }
+
+inline void PrintTo(const TProcessorForm& form, std::ostream* os) { *os << form.Name; }
