@@ -112,6 +112,21 @@ QImage mainBackground(const Theme& theme) {
   QPainterPath display;
   display.addRoundedRect(QRectF(g::kDisplay).adjusted(1, 1, -1, -1), 9, 9);
   p.fillPath(glare.intersected(display), QColor(255, 255, 255, 9));
+  // An accent hairline along the foot of the display, fading at both ends.
+  const qreal footY = g::kDisplay.bottom() - 3.5;
+  QLinearGradient hairline(g::kDisplay.left() + 24, 0, g::kDisplay.right() - 24, 0);
+  QColor a = theme.accentA, b = theme.accentB, clear = theme.accentA;
+  clear.setAlpha(0);
+  a.setAlpha(150);
+  b.setAlpha(150);
+  hairline.setColorAt(0, clear);
+  hairline.setColorAt(0.3, a);
+  hairline.setColorAt(0.7, b);
+  clear = theme.accentB;
+  clear.setAlpha(0);
+  hairline.setColorAt(1, clear);
+  p.setPen(QPen(QBrush(hairline), 1));
+  p.drawLine(QPointF(g::kDisplay.left() + 24, footY), QPointF(g::kDisplay.right() - 24, footY));
 
   paintWordMark(p, g::kWordMarkAt, g::kWordMarkHeight, theme);
   paintOrnament(p, QRectF(268, 113, 52, 36), theme, 5);

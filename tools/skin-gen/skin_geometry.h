@@ -26,7 +26,7 @@ inline constexpr double kPlayRadius = 30;
 inline constexpr double kRingRadius = 57;  // where the ring buttons sit
 inline constexpr double kBeadRadius = 16;
 inline constexpr QRect kDisplay{196, 34, 228, 66};
-inline constexpr QRect kLabel{202, 41, 216, 22};
+inline constexpr QRect kLabel{202, 43, 216, 22};
 inline constexpr int kLabelFontSize = 10;
 inline constexpr QPointF kWordMarkAt{204, 120};
 inline constexpr double kWordMarkHeight = 13;

@@ -25,9 +25,10 @@ std::string hex(int v) {
   return {digits[(v >> 4) & 15], digits[v & 15]};
 }
 
-std::string colourAttributes(const char* name, const QColor& c) {
-  std::string s = std::string(name) + "=\"#" + hex(c.red()) + hex(c.green()) + hex(c.blue()) + "\"";
-  if (c.alpha() != 255) s += std::string(" ") + name + "-opacity=\"" + num(c.alphaF()) + "\"";
+// `colour="#rrggbb"` and, when not opaque, `opacity="a"`.
+std::string colourAttributes(const char* colour, const char* opacity, const QColor& c) {
+  std::string s = std::string(colour) + "=\"#" + hex(c.red()) + hex(c.green()) + hex(c.blue()) + "\"";
+  if (c.alpha() != 255) s += std::string(" ") + opacity + "=\"" + num(c.alphaF()) + "\"";
   return s;
 }
 
@@ -59,7 +60,7 @@ std::string gradientDef(const QGradient& g, const std::string& id) {
   }
   s += "\n";
   for (const auto& [offset, colour] : g.stops())
-    s += "  <stop offset=\"" + num(offset) + "\" " + colourAttributes("stop-color", colour) + "/>\n";
+    s += "  <stop offset=\"" + num(offset) + "\" " + colourAttributes("stop-color", "stop-opacity", colour) + "/>\n";
   s += g.type() == QGradient::LinearGradient ? "</linearGradient>\n" : "</radialGradient>\n";
   return s;
 }
@@ -77,7 +78,7 @@ std::string iconSvg() {
       defs += gradientDef(*g, name);
       fill = "fill=\"url(#" + name + ")\"";
     } else {
-      fill = colourAttributes("fill", layer.brush.color());
+      fill = colourAttributes("fill", "fill-opacity", layer.brush.color());
     }
     const char* rule = layer.path.fillRule() == Qt::OddEvenFill ? "evenodd" : "nonzero";
     body += "<path " + fill + " fill-rule=\"" + rule + "\" d=\"" + pathData(layer.path) + "\"/>\n";
