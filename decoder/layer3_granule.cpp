@@ -68,7 +68,7 @@ void DecodePart(int32_t gr, int32_t ch) {
   count = big + DecodeCount1(x + big, st.LineLimit - big, bitsLeft, gi.Count1TableSelect);
   const int32_t keep = gi.BlockType == 2 ? st.ShortLimit : st.LongLimit;
   ClearLines(x, std::min(count, keep));
-  if (MainDataBits.Cur > MainDataBits.End) {
+  if (Layer3PartOverrun(MainDataBits)) {
     ClearLines(x, 0);
     count = 0;
   }

@@ -1,6 +1,7 @@
 // Big-value and count1 Huffman decoding through the static lookup tables.
 #include "layer3_huffman.h"
 
+#include <bit>
 #include <cstring>
 
 #include "layer3_standard_tables.h"
@@ -9,59 +10,165 @@
 
 namespace {
 
-// Applies the sign bit that follows a nonzero value (1 = negative).
-inline int32_t Signed(int32_t value, uint32_t negative) {
-  const int32_t mask = -static_cast<int32_t>(negative);
-  return (value ^ mask) - mask;
+// The decoding loops read MainDataBits through a 64-bit window: the same bits in the same order,
+// but one refill per pair or quadruple covers every bit it can need (at most 47).
+struct TWideBits {
+  uint64_t Acc;  // unread bits, first bit at the top; bits past Count are the stream's next bits
+  int32_t Count;
+  const uint8_t* Cur;
+  const uint8_t* Start;
+  const uint8_t* Limit;
+};
+
+TWideBits Widen(const TMPBitReader& r) {
+  TWideBits w;
+  w.Acc = r.Count ? static_cast<uint64_t>(r.Acc) << (64 - r.Count) : 0;
+  w.Count = r.Count;
+  w.Cur = r.Cur;
+  w.Start = r.Start;
+  w.Limit = r.Limit;
+  return w;
+}
+
+// Hands the position back: unread whole bytes are returned to the byte pointer.
+void Narrow(const TWideBits& w, TMPBitReader& r) {
+  r.Cur = w.Cur - (w.Count >> 3);
+  r.Count = w.Count & 7;
+  r.Acc = r.Count ? static_cast<uint32_t>(w.Acc >> (64 - r.Count)) : 0u;
+}
+
+// Bits one pair can take: a code (at most 19 bits) and two sign bits; with linbits, two escapes
+// of up to 13 bits more. A count1 quadruple takes at most 10.
+constexpr int32_t kPairBits = 21;
+constexpr int32_t kLinbitsPairBits = 47;
+constexpr int32_t kQuadrupleBits = 10;
+
+// Makes sure at least `need` (<= 56) bits are held; bytes at or past Limit read as zero.
+inline void Refill(TWideBits& w, int32_t need) {
+  if (w.Count >= need) return;
+  if (w.Limit - w.Cur >= 8) {
+    uint64_t word;
+    std::memcpy(&word, w.Cur, sizeof word);
+    if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+    w.Acc |= word >> w.Count;
+    w.Cur += (63 - w.Count) >> 3;
+    w.Count |= 56;
+    return;
+  }
+  while (w.Count <= 56) {
+    const uint64_t byte = w.Cur < w.Limit ? *w.Cur : 0u;
+    w.Acc |= byte << (56 - w.Count);
+    ++w.Cur;
+    w.Count += 8;
+  }
+}
+
+inline uint32_t Peek(const TWideBits& w, int32_t n) { return static_cast<uint32_t>(w.Acc >> (64 - n)); }
+
+inline void Consume(TWideBits& w, int32_t n) {
+  w.Acc <<= n;
+  w.Count -= n;
+}
+
+inline uint32_t Take(TWideBits& w, int32_t n) {
+  const uint32_t v = Peek(w, n);
+  Consume(w, n);
+  return v;
+}
+
+// Applies the sign bit at the top of bits to value; a zero value stays zero whatever that bit is.
+inline int32_t SignedBy(int32_t value, uint64_t bits) {
+  const int32_t negative = static_cast<int32_t>(bits >> 63);
+  return (value ^ -negative) + negative;
+}
+
+// Reads the sign bit of value when it is nonzero.
+inline int32_t WithSign(TWideBits& w, int32_t value) {
+  const int32_t v = SignedBy(value, w.Acc);
+  Consume(w, value != 0);
+  return v;
 }
 
 // Resolves one code: one peek and one load for codes within the first level, one more of each
 // per sub-table below it. Returns the leaf entry; its code bits are consumed.
-inline uint32_t LookupPair(TMPBitReader& r, const uint32_t* table) {
+inline uint32_t LookupPair(TWideBits& w, const uint32_t* table) {
   int32_t width = static_cast<int32_t>(table[0] & 0xFF);
-  uint32_t entry = table[1 + PeekBits(r, width)];
+  uint32_t entry = table[1 + Peek(w, width)];
   while ((entry >> 24) == 0) {
-    ConsumeBits(r, width);
+    Consume(w, width);
     table += entry;
     width = static_cast<int32_t>(table[0] & 0xFF);
-    entry = table[1 + PeekBits(r, width)];
+    entry = table[1 + Peek(w, width)];
   }
-  ConsumeBits(r, static_cast<int32_t>(entry >> 24));
+  Consume(w, static_cast<int32_t>(entry >> 24));
   return entry;
 }
 
-// Tables without linbits: the sign bits of both values are read at once.
-void DecodePairs(TMPBitReader& r, float* dst, int32_t pairs, const uint32_t* table) {
+// The loops take the window by value and hand it back: as a local it stays in registers (the
+// spectrum stores could otherwise alias it).
+
+// Tables without linbits: the values are at most 15, and the leaf says how many sign bits follow.
+TWideBits DecodePairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* table) {
   for (int32_t i = 0; i < pairs; ++i) {
-    const uint32_t entry = LookupPair(r, table);
+    Refill(w, kPairBits);
+    const uint32_t entry = LookupPair(w, table);
     const int32_t x = static_cast<int32_t>((entry >> 8) & 0xFF);
     const int32_t y = static_cast<int32_t>((entry >> 16) & 0xFF);
-    const int32_t nonzero = static_cast<int32_t>(entry & 3);
-    const uint32_t signs = GetMainBits(r, nonzero);
-    PutSpectrumInt(dst + 2 * i, x ? Signed(x, signs >> (nonzero - 1)) : 0);
-    PutSpectrumInt(dst + 2 * i + 1, y ? Signed(y, signs & 1) : 0);
-    if (r.Cur > r.End) return;
+    const uint64_t signs = w.Acc;
+    PutSpectrumInt(dst + 2 * i, SignedBy(x, signs));
+    PutSpectrumInt(dst + 2 * i + 1, SignedBy(y, signs << ((x + 15) >> 4)));  // skip x's sign
+    Consume(w, static_cast<int32_t>(entry & 3));
   }
+  return w;
 }
 
 // Tables 16..31: a value of 15 is followed by linbits extra bits, then its sign.
-void DecodeLinbitsPairs(TMPBitReader& r, float* dst, int32_t pairs, const uint32_t* table,
-                        int32_t linbits) {
+TWideBits DecodeLinbitsPairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* table,
+                             int32_t linbits) {
   for (int32_t i = 0; i < pairs; ++i) {
-    const uint32_t entry = LookupPair(r, table);
+    Refill(w, kLinbitsPairBits);
+    const uint32_t entry = LookupPair(w, table);
     int32_t x = static_cast<int32_t>((entry >> 8) & 0xFF);
     int32_t y = static_cast<int32_t>((entry >> 16) & 0xFF);
-    if (x == 15) x += static_cast<int32_t>(GetMainBits(r, linbits));
-    if (x) x = Signed(x, GetMainBits(r, 1));
-    if (y == 15) y += static_cast<int32_t>(GetMainBits(r, linbits));
-    if (y) y = Signed(y, GetMainBits(r, 1));
+    if (x == 15) x += static_cast<int32_t>(Take(w, linbits));
+    x = WithSign(w, x);
+    if (y == 15) y += static_cast<int32_t>(Take(w, linbits));
     PutSpectrumInt(dst + 2 * i, x);
-    PutSpectrumInt(dst + 2 * i + 1, y);
-    if (r.Cur > r.End) return;
+    PutSpectrumInt(dst + 2 * i + 1, WithSign(w, y));
   }
+  return w;
 }
 
+// The four values of a count1 quadruple by (value vwxy, its sign bits as read): count1 values
+// are 0 or 1, so the whole quadruple is one lookup.
+struct TQuadruples {
+  int8_t Values[16][16][4];
+  int8_t Nonzero[16];
+};
+constexpr TQuadruples MakeQuadruples() {
+  TQuadruples q{};
+  for (int value = 0; value < 16; ++value) {
+    const int nonzero = (value & 1) + (value >> 1 & 1) + (value >> 2 & 1) + (value >> 3 & 1);
+    q.Nonzero[value] = static_cast<int8_t>(nonzero);
+    for (int signs = 0; signs < (1 << nonzero); ++signs) {
+      int next = nonzero;
+      for (int k = 0; k < 4; ++k) {
+        if ((value >> (3 - k)) & 1) {
+          --next;
+          q.Values[value][signs][k] = static_cast<int8_t>((signs >> next) & 1 ? -1 : 1);
+        }
+      }
+    }
+  }
+  return q;
+}
+constexpr TQuadruples kQuadruples = MakeQuadruples();
+
 }  // namespace
+
+bool Layer3PartOverrun(const TMPBitReader& r) {
+  return BitPosition(r) > static_cast<int32_t>(r.End - r.Start) * 8;
+}
 
 void DecodeBigValues(float* dst, int32_t lines, int32_t table) {
   if (lines <= 0) return;
@@ -71,53 +178,65 @@ void DecodeBigValues(float* dst, int32_t lines, int32_t table) {
     std::memset(dst, 0, sizeof(float) * 2 * static_cast<size_t>(pairs));
     return;
   }
-  // Working on a local copy keeps the reader in registers.
-  TMPBitReader r = MainDataBits;
-  if (h.Kind == hkLinbits) {
-    DecodeLinbitsPairs(r, dst, pairs, h.Lookup, h.Linbits);
-  } else {
-    DecodePairs(r, dst, pairs, h.Lookup);
-  }
-  MainDataBits = r;
+  const TWideBits w = Widen(MainDataBits);
+  Narrow(h.Kind == hkLinbits ? DecodeLinbitsPairs(w, dst, pairs, h.Lookup, h.Linbits)
+                             : DecodePairs(w, dst, pairs, h.Lookup),
+         MainDataBits);
 }
 
-int32_t DecodeCount1(float* dst, int32_t maxLines, int32_t bitsLeft, int32_t select) {
-  const int32_t quadruples = maxLines >> 2;
+namespace {
+
+struct TCount1Result {
+  TWideBits Bits;
+  int32_t Decoded;    // quadruples read
+  int32_t BitsLeft;
+  int32_t Last;       // last nonzero quadruple, -1 if none
+  int32_t LastValue;
+};
+
+template <bool TableB>
+TCount1Result DecodeQuadruples(TWideBits w, float* dst, int32_t quadruples, int32_t bitsLeft) {
   int32_t last = -1;
   int32_t lastValue = 15;
   int32_t i = 0;
-  TMPBitReader r = MainDataBits;
-  while (i < quadruples) {
+  // The budget test before each quadruple keeps the reader within 10 bits of the part's end,
+  // well inside the owner's margin: count1 decoding never runs past End.
+  for (; i < quadruples; ++i) {
+    Refill(w, kQuadrupleBits);
     int32_t value;
-    if (select == 0) {
+    if constexpr (!TableB) {
       if (bitsLeft <= 0) break;
-      const uint8_t* code = Layer3Count1TableA[PeekBits(r, 6)];
-      ConsumeBits(r, code[0]);
+      const uint8_t* code = Layer3Count1TableA[Peek(w, 6)];
+      Consume(w, code[0]);
       bitsLeft -= code[0];
       value = code[1];
     } else {
       if (bitsLeft < 4) break;
       bitsLeft -= 4;
-      value = static_cast<int32_t>(GetMainBits(r, 4) ^ 15);
+      value = static_cast<int32_t>(Take(w, 4) ^ 15);
     }
-    float* q = dst + 4 * i;
-    for (int32_t k = 0; k < 4; ++k) {
-      int32_t v = (value >> (3 - k)) & 1;
-      if (v) {
-        v = Signed(v, GetMainBits(r, 1));
-        --bitsLeft;
-      }
-      PutSpectrumInt(q + k, v);
-    }
+    const int32_t nonzero = kQuadruples.Nonzero[value];
+    const uint32_t signs = nonzero ? Take(w, nonzero) : 0u;
+    bitsLeft -= nonzero;
+    const int8_t* values = kQuadruples.Values[value][signs];
+    for (int32_t k = 0; k < 4; ++k) PutSpectrumInt(dst + 4 * i + k, values[k]);
     if (value) {
       last = i;
       lastValue = value;
     }
-    if (r.Cur > r.End) break;
-    ++i;
   }
+  return {w, i, bitsLeft, last, lastValue};
+}
+
+}  // namespace
+
+int32_t DecodeCount1(float* dst, int32_t maxLines, int32_t bitsLeft, int32_t select) {
+  const TWideBits w = Widen(MainDataBits);
+  const int32_t quadruples = maxLines >> 2;
+  const TCount1Result r = select ? DecodeQuadruples<true>(w, dst, quadruples, bitsLeft)
+                                 : DecodeQuadruples<false>(w, dst, quadruples, bitsLeft);
+  Narrow(r.Bits, MainDataBits);
   // The last quadruple read bits of the next part: it is not data of this one.
-  if (bitsLeft < 0 && i > 0) std::memset(dst + 4 * (i - 1), 0, 4 * sizeof(float));
-  MainDataBits = r;
-  return (last + 1) * 4 - ((lastValue & 3) == 0 ? 2 : 0);
+  if (r.BitsLeft < 0 && r.Decoded > 0) std::memset(dst + 4 * (r.Decoded - 1), 0, 4 * sizeof(float));
+  return (r.Last + 1) * 4 - ((r.LastValue & 3) == 0 ? 2 : 0);
 }

@@ -4,8 +4,15 @@
 
 #include <cstdint>
 
-// Decodes lines / 2 pairs with code table `table` (TableSelect) into dst as int32 values. Stops
-// after the pair during which the reader's Cur passed its End.
+#include "mp_bit_reader.h"
+
+// True when the reader has consumed bits past its End (the part's last bit plus the margin the
+// owner allows): the part's data cannot be trusted.
+bool Layer3PartOverrun(const TMPBitReader& r);
+
+// Decodes lines / 2 pairs with code table `table` (TableSelect) into dst as int32 values. A part
+// whose codes run past the reader's End is noticed afterwards (Layer3PartOverrun): the reader
+// never leaves its Limit, and the caller discards the part.
 void DecodeBigValues(float* dst, int32_t lines, int32_t table);
 
 // Decodes quadruples into dst while lines (maxLines, rounded down to quadruples) and the part's

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "layer3_float4.h"
 #include "layer3_forms.h"
 #include "layer3_state.h"
 #include "layer3_tables.h"
@@ -50,19 +51,16 @@ void WindowShort(const float* u, float* z) {
 
 int32_t FinishHybrid(const THybridRanges& r, const float* overlap, float* newOverlap,
                      float* samples) {
-  const int32_t bands = std::max(Layer3State.HybridBands, r.OverlapEnd);
+  // Everything above is cleared, up to sub-band 31: the vector forms widen their last range of
+  // sub-bands into it and rely on a clean overlap there.
+  const int32_t bands = 32;
   for (int32_t t = 0; t < 18; ++t) {
-    float* out = samples + 32 * t;
-    float* next = newOverlap + 32 * t;
-    const float* prev = overlap + 32 * t;
-    for (int32_t s = r.ShortEnd; s < r.OverlapEnd; ++s) {
-      out[s] = prev[s];
-      next[s] = 0.0f;
-    }
-    for (int32_t s = r.OverlapEnd; s < bands; ++s) {
-      out[s] = 0.0f;
-      next[s] = 0.0f;
-    }
+    float* __restrict out = samples + 32 * t;
+    float* __restrict next = newOverlap + 32 * t;
+    const float* __restrict prev = overlap + 32 * t;
+    for (int32_t s = r.ShortEnd; s < r.OverlapEnd; ++s) out[s] = prev[s];
+    for (int32_t s = r.OverlapEnd; s < bands; ++s) out[s] = 0.0f;
+    for (int32_t s = r.ShortEnd; s < bands; ++s) next[s] = 0.0f;
   }
   return 18 * r.OverlapEnd;
 }
@@ -125,7 +123,27 @@ int32_t HybridFilterAdd(float* x, float* shared, float* out, int32_t blockType,
   return 18 * r.ShortEnd;
 }
 
+namespace {
+
+// Row factors of FrequencyInvert by the number of sub-band pairs it covers: -1 for the odd
+// sub-bands below, 1 elsewhere. Whole rows of 32 keep the loop a plain vector product.
+struct TInversionSigns {
+  float Row[17][32];
+};
+constexpr TInversionSigns MakeInversionSigns() {
+  TInversionSigns t{};
+  for (int pairs = 0; pairs <= 16; ++pairs)
+    for (int s = 0; s < 32; ++s) t.Row[pairs][s] = (s & 1) && s < 2 * pairs ? -1.0f : 1.0f;
+  return t;
+}
+constexpr TInversionSigns kInversionSigns = MakeInversionSigns();
+
+}  // namespace
+
 void FrequencyInvert(float* samples, int32_t lines) {
-  for (int32_t k = 0, end = (lines + 17) / 36; k < end; ++k)
-    for (int32_t t = 1; t < 18; t += 2) samples[32 * t + 2 * k + 1] = -samples[32 * t + 2 * k + 1];
+  const float* sign = kInversionSigns.Row[std::clamp((lines + 17) / 36, 0, 16)];
+  for (int32_t t = 1; t < 18; t += 2) {
+    float* row = samples + 32 * t;
+    for (int32_t s = 0; s < 32; s += 4) StoreFloat4(row + s, LoadFloat4(row + s) * LoadFloat4(sign + s));
+  }
 }

@@ -15,7 +15,7 @@ int32_t FilterBlockType(const TMPGranuleInfo& gi);
 
 // Sub-band ranges of one HybridFilter call: [0, MixedEnd) long with the normal window,
 // [MixedEnd, LongEnd) long with the block type's window, [LongEnd, ShortEnd) short,
-// [ShortEnd, OverlapEnd) overlap only, [OverlapEnd, HybridBands) silent.
+// [ShortEnd, OverlapEnd) overlap only, [OverlapEnd, 32) silent (and left with a zero overlap).
 struct THybridRanges {
   int32_t MixedEnd;
   int32_t LongEnd;
@@ -35,9 +35,9 @@ extern const int32_t kShortWindowTap[12];
 void WindowLong(const float* y, const float* window, float* z);
 void WindowShort(const float* u, float* z);
 
-// The overlap-only and silent sub-bands of a HybridFilter call, shared by every form: copies
-// the previous overlap to samples for [ShortEnd, OverlapEnd) and clears the new overlap there,
-// clears samples and new overlap for [OverlapEnd, HybridBands). Returns 18 x OverlapEnd.
+// The overlap-only and silent sub-bands of a HybridFilter call: copies the previous overlap to
+// samples for [ShortEnd, OverlapEnd) and clears the new overlap there, clears samples and new
+// overlap for [OverlapEnd, 32). Returns 18 x OverlapEnd.
 int32_t FinishHybrid(const THybridRanges& ranges, const float* overlap, float* newOverlap,
                      float* samples);
 

@@ -8,6 +8,7 @@
 // Load, Store, Set, +, -, * and MulAdd(a, b, c) = a * b + c.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "layer3_hybrid.h"
@@ -26,6 +27,7 @@ struct TLane1 {
   friend TLane1 operator-(TLane1 a, TLane1 b) { return {a.v - b.v}; }
   friend TLane1 operator*(TLane1 a, TLane1 b) { return {a.v * b.v}; }
   friend TLane1 MulAdd(TLane1 a, TLane1 b, TLane1 c) { return {a.v * b.v + c.v}; }
+  static void Transpose(const float* src, int, float* dst, int) { *dst = *src; }
 };
 
 // f[m] = sum_{j=0..8} a[j] cos(pi (2m + 1) j / 18).
@@ -137,26 +139,65 @@ inline void ForGroups(int32_t first, int32_t end, F&& f) {
   if constexpr (sizeof...(Narrower) > 0) ForGroups<Narrower...>(s, end, f);
 }
 
-// The HybridFilter slot on lanes of the given widths (widest first, ending with TLane1).
+// Copies sub-bands [first, end) of the spectrum x (18 lines each) into rows: input[32 k + s] is
+// line k of sub-band s.
 template <class... Widths>
+inline void TransposeSpectrum(const float* x, int32_t first, int32_t end, float* input) {
+  ForGroups<Widths...>(first, end, [&]<class V>(int32_t s) {
+    constexpr int32_t lanes = sizeof(V) / sizeof(float);
+    int32_t k = 0;
+    for (; k + lanes <= 18; k += lanes) V::Transpose(x + 18 * s + k, 18, input + 32 * k + s, 32);
+    for (; k < 18; ++k)
+      for (int32_t j = 0; j < lanes; ++j) input[32 * k + s + j] = x[18 * (s + j) + k];
+  });
+}
+
+// The HybridFilter slot on lanes of the given widths (widest first, ending with TLane1).
+template <class Widest, class... Narrower>
 inline int32_t HybridFilterLanes(float* x, float* o, float* out, int32_t blockType,
                                  int32_t longLines, int32_t lines, int32_t previousLines) {
-  const THybridRanges r = HybridRangesOf(blockType, longLines, lines, previousLines);
+  THybridRanges r = HybridRangesOf(blockType, longLines, lines, previousLines);
+  const int32_t live = Layer3State.HybridBands;
+  // The last range of sub-bands is widened to whole vectors. Its extra sub-bands get a zero
+  // spectrum (the spectrum is zero above the live lines; sub-bands from HybridBands on are
+  // never reconstructed), which yields exactly the overlap-only output and a zero overlap.
+  constexpr int32_t lanes = sizeof(Widest) / sizeof(float);
+  const bool shortLast = r.ShortEnd > r.LongEnd;
+  int32_t& lastEnd = shortLast ? r.ShortEnd : r.LongEnd;
+  const int32_t lastStart = shortLast ? r.LongEnd : r.MixedEnd;
+  if (lastEnd > lastStart) {
+    lastEnd = std::min(lastStart + (lastEnd - lastStart + lanes - 1) / lanes * lanes, 32);
+    r.ShortEnd = std::max(r.ShortEnd, r.LongEnd);
+  }
   // Time-major copy of the live spectrum: row k holds line k of every sub-band.
   float* input = Layer3State.Reorder;
-  for (int32_t s = 0; s < r.ShortEnd; ++s)
-    for (int32_t k = 0; k < 18; ++k) input[32 * k + s] = x[18 * s + k];
+  TransposeSpectrum<Widest, Narrower...>(x, 0, std::min(r.ShortEnd, live), input);
+  for (int32_t k = 0; k < 18; ++k)
+    for (int32_t s = live; s < r.ShortEnd; ++s) input[32 * k + s] = 0.0f;
   const float* normal = Layer3Tables.Window[0];
-  ForGroups<Widths...>(0, r.MixedEnd, [&]<class V>(int32_t s) {
+  ForGroups<Widest, Narrower...>(0, r.MixedEnd, [&]<class V>(int32_t s) {
     LongGroup<V>(input, s, normal, o, out, x);
   });
-  ForGroups<Widths...>(r.MixedEnd, r.LongEnd, [&]<class V>(int32_t s) {
+  ForGroups<Widest, Narrower...>(r.MixedEnd, r.LongEnd, [&]<class V>(int32_t s) {
     LongGroup<V>(input, s, r.LongWindow, o, out, x);
   });
-  ForGroups<Widths...>(r.LongEnd, r.ShortEnd, [&]<class V>(int32_t s) {
+  ForGroups<Widest, Narrower...>(r.LongEnd, r.ShortEnd, [&]<class V>(int32_t s) {
     ShortGroup<V>(input, s, o, out, x);
   });
-  return FinishHybrid(r, o, x, out);
+  // Overlap-only sub-bands play the previous overlap; above them everything is silent.
+  ForGroups<Widest, Narrower...>(r.ShortEnd, r.OverlapEnd, [&]<class V>(int32_t s) {
+    for (int t = 0; t < 18; ++t) {
+      V::Load(o + 32 * t + s).Store(out + 32 * t + s);
+      V::Set(0.0f).Store(x + 32 * t + s);
+    }
+  });
+  ForGroups<Widest, Narrower...>(std::max(r.ShortEnd, r.OverlapEnd), 32, [&]<class V>(int32_t s) {
+    for (int t = 0; t < 18; ++t) {
+      V::Set(0.0f).Store(out + 32 * t + s);
+      V::Set(0.0f).Store(x + 32 * t + s);
+    }
+  });
+  return 18 * r.OverlapEnd;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <emmintrin.h>
+#include <xmmintrin.h>
 
 namespace {
 
@@ -15,6 +16,17 @@ struct TLane4 {
   friend TLane4 operator-(TLane4 a, TLane4 b) { return {_mm_sub_ps(a.v, b.v)}; }
   friend TLane4 operator*(TLane4 a, TLane4 b) { return {_mm_mul_ps(a.v, b.v)}; }
   friend TLane4 MulAdd(TLane4 a, TLane4 b, TLane4 c) { return {_mm_add_ps(_mm_mul_ps(a.v, b.v), c.v)}; }
+
+  // dst[j * dstStride + i] = src[i * srcStride + j] for a 4 x 4 block.
+  static void Transpose(const float* src, int srcStride, float* dst, int dstStride) {
+    __m128 r0 = _mm_loadu_ps(src), r1 = _mm_loadu_ps(src + srcStride);
+    __m128 r2 = _mm_loadu_ps(src + 2 * srcStride), r3 = _mm_loadu_ps(src + 3 * srcStride);
+    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+    _mm_storeu_ps(dst, r0);
+    _mm_storeu_ps(dst + dstStride, r1);
+    _mm_storeu_ps(dst + 2 * dstStride, r2);
+    _mm_storeu_ps(dst + 3 * dstStride, r3);
+  }
 };
 
 }  // namespace

@@ -7,10 +7,11 @@
 #include "layer3_standard_tables.h"
 #include "layer3_tables.h"
 
-float DequantizeValue(int32_t v, float factor) {
-  if (static_cast<uint32_t>(v + 32) < 64u) return factor * Layer3Tables.Power[v + 32];
-  const double magnitude = std::fabs(static_cast<double>(v));
-  return factor * static_cast<float>(v * std::cbrt(magnitude));
+float DequantizeLarge(int32_t v, float factor) {
+  const int32_t magnitude = v < 0 ? -v : v;
+  const float power = magnitude < 1024 ? Layer3Tables.PowerLarge[magnitude]
+                                       : static_cast<float>(magnitude * std::cbrt(static_cast<double>(magnitude)));
+  return factor * (v < 0 ? -power : power);
 }
 
 namespace {
@@ -19,11 +20,12 @@ namespace {
 // value of the band is nonzero.
 inline int32_t DequantizeBand(const float* src, float* dst, int32_t n, int32_t dstStride,
                               float factor) {
+  const float* power = Layer3Tables.Power + 32;
   int32_t any = 0;
   for (int32_t i = 0; i < n; ++i) {
     const int32_t v = GetSpectrumInt(src + i);
     any |= v;
-    dst[i * dstStride] = DequantizeValue(v, factor);
+    dst[i * dstStride] = static_cast<uint32_t>(v + 32) < 64u ? factor * power[v] : DequantizeLarge(v, factor);
   }
   return any;
 }

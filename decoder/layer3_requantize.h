@@ -11,5 +11,5 @@
 void Requantize(float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGranuleInfo& gi,
                 TMPBandExtent& extent, int32_t mixedLongBands);
 
-// x^(4/3) with sign times factor for one quantised value.
-float DequantizeValue(int32_t v, float factor);
+// Sign times |v|^(4/3) times factor for a quantised value outside -32..31.
+float DequantizeLarge(int32_t v, float factor);

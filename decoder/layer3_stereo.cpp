@@ -38,13 +38,18 @@ void IntensityLong(float* left, const TMPBandExtent& right, int32_t leftCount, P
 }  // namespace
 
 void MidSideStereo(float* left, int32_t lines) {
-  float* right = left + kRightChannelOffset;
-  for (int32_t i = 0; i < lines; ++i) {
-    const float l = left[i];
-    const float r = right[i];
-    left[i] = l + r;
-    right[i] = l - r;
-  }
+  float* __restrict l = left;
+  float* __restrict r = left + kRightChannelOffset;
+  auto butterfly = [l, r](int32_t i) {
+    const float a = l[i];
+    const float b = r[i];
+    l[i] = a + b;
+    r[i] = a - b;
+  };
+  int32_t i = 0;
+  for (; i + 8 <= lines; i += 8)  // fixed-size blocks vectorise
+    for (int32_t k = 0; k < 8; ++k) butterfly(i + k);
+  for (; i < lines; ++i) butterfly(i);
 }
 
 void IntensityStereoMpeg1(float* left, const TMPScaleFactors& right, const TMPBandExtent* extent,

@@ -20,6 +20,7 @@ void BuildRequantTables(TLayer3Tables& t) {
         t.Scale[s][p][f] = static_cast<float>(std::pow(2.0, -(s + 1) * 0.5 * (p + f)));
   for (int v = -32; v < 32; ++v)
     t.Power[v + 32] = static_cast<float>(v * std::cbrt(std::fabs(static_cast<double>(v))));
+  for (int v = 0; v < 1024; ++v) t.PowerLarge[v] = static_cast<float>(v * std::cbrt(static_cast<double>(v)));
   for (int k = 0; k < 8; ++k) t.Subblock[k] = static_cast<float>(std::pow(2.0, -2.0 * k));
 }
 

@@ -10,6 +10,7 @@ struct TLayer3Tables {
   // [ScalefacScale][pretab value][scalefactor] = 2^(-(s + 1) / 2 * (p + f)).
   float Scale[2][4][32];
   float Power[64];    // v = -32..31 at v + 32: v * |v|^(1/3)
+  float PowerLarge[1024];  // |v|^(4/3) for the larger values that escapes produce, v < 1024
   float Subblock[8];  // 2^(-2k)
   float AliasCs[8];
   float AliasCa[8];
