@@ -27,12 +27,18 @@ bool IsSyncPair(const uint8_t* bytes) {
 }
 
 bool FollowedByMatchingFrame(const uint8_t* bytes, int32_t n, int32_t at, int32_t frameSize) {
-  if (frameSize <= 0) return true;
-  const int64_t next = int64_t{at} + frameSize;
-  if (next + 4 > n) return true;
-  const uint8_t* candidate = bytes + next;
-  if (!SameFrameFormat(bytes + at, candidate)) return false;
-  TMPFrameHeader header{};
-  if (ParseFrameHeader(candidate, 0, header) > 0) return true;
-  return header.Sync != 0 && header.Layer != 0 && header.BitrateIndex == 0;  // free format
+  constexpr int kFramesChecked = 3;
+  int64_t next = int64_t{at} + frameSize;
+  for (int k = 0; k < kFramesChecked && frameSize > 0; ++k) {
+    if (next + 4 > n) return true;
+    const uint8_t* candidate = bytes + next;
+    if (!SameFrameFormat(bytes + at, candidate)) return false;
+    TMPFrameHeader header{};
+    const int32_t length = ParseFrameHeader(candidate, 0, header);
+    if (length <= 0)  // only a free-format frame may give no length here
+      return header.Sync != 0 && header.Layer != 0 && header.BitrateIndex == 0;
+    frameSize = length + PaddingBytes(header);
+    next += frameSize;
+  }
+  return true;
 }

@@ -66,7 +66,8 @@ TMP3Player::~TMP3Player() {
   } catch (const std::exception&) {
   }
   window_->Shutdown();
-  // The decoding thread goes first: its steps use everything else.
+  // The decoding thread goes first: its steps use everything else, itself included.
+  thread_->Join();
   thread_.reset();
   soundOut_.reset();
 }

@@ -1,5 +1,6 @@
 #include "mp_frame_walker.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine_error.h"
@@ -15,12 +16,18 @@ uint32_t BigEndian32(const uint8_t* p) {
   return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
 }
 
-// Offset of a Xing/VBRI tag from the start of the frame.
+// Offset of a Xing/VBRI tag from the start of the frame: behind the header, the CRC and
+// the side information.
 int32_t InfoTagOffset(const TMPFrameHeader& header) {
   const int32_t crc = header.ProtectionBit == 0 ? 2 : 0;
   const bool mono = header.Mode == 3;
   if (header.Id == 1) return crc + (mono ? 21 : 36);
   return crc + (mono ? 13 : 21);
+}
+
+bool IsInfoTag(const uint8_t* p) {
+  return std::memcmp(p, "Xing", 4) == 0 || std::memcmp(p, "Info", 4) == 0 ||
+         std::memcmp(p, "VBRI", 4) == 0;
 }
 
 }  // namespace
@@ -87,24 +94,18 @@ void TMPFrameWalker::Open(const TMPFrameWalkOptions& options) {
   if (!reader_.Ensure(frameSize_)) RaiseUnknownFormat();
 }
 
-// The first sync pair whose header parses and is followed by a frame of the same format;
-// failing that, the first one whose header parses at all. -1 when there is none.
+// The first sync pair whose header parses and is followed by frames of the same format;
+// failing that, the first one whose header parses at all. -1 when there is none. A
+// free-format stream (its length confirmed by the frames that follow) is taken as it is:
+// without the free-format option its header parse then refuses it.
 int32_t TMPFrameWalker::FindFirstFrame(const uint8_t* bytes, int32_t n) {
   int32_t fallback = -1;
   for (int32_t i = 0; i + 4 <= n; ++i) {
     if (!IsSyncPair(bytes + i)) continue;
     TMPFrameHeader header{};
-    int32_t length = ParseFrameHeader(bytes + i, n - i, header);
-    if (length <= 0) continue;
-    if (header.BitrateIndex == 0) {
-      if (!options_.FreeFormat) {
-        if (fallback < 0) fallback = i;  // fails in the header parse that follows
-        continue;
-      }
-    } else {
-      length = ParseFrameHeader(bytes + i, 0, header);
-    }
+    const int32_t length = ParseFrameHeader(bytes + i, n - i, header);
     if (length <= 0 || VersionNumber(header) == 0) continue;
+    if (header.BitrateIndex == 0) return i;
     if (FollowedByMatchingFrame(bytes, n, i, length + PaddingBytes(header))) return i;
     if (fallback < 0) fallback = i;
   }
@@ -113,8 +114,10 @@ int32_t TMPFrameWalker::FindFirstFrame(const uint8_t* bytes, int32_t n) {
 
 void TMPFrameWalker::PassInfoFrame() {
   const uint8_t* frame = reader_.Data();
-  const int32_t tag = InfoTagOffset(firstHeader_);
   auto fits = [&](int32_t end) { return end <= frameSize_ && end <= reader_.Contiguous(); };
+  int32_t tag = InfoTagOffset(firstHeader_);
+  // Encoders write the tag of a CRC-protected stream as if there were no CRC.
+  if (firstHeader_.ProtectionBit == 0 && fits(tag + 4) && !IsInfoTag(frame + tag)) tag -= 2;
   if (!fits(tag + 4)) return;
   const uint8_t* p = frame + tag;
   if (std::memcmp(p, "Xing", 4) == 0 || std::memcmp(p, "Info", 4) == 0) {
@@ -156,6 +159,12 @@ TMPFrameWalker::TStep TMPFrameWalker::ParseNext(TMPFrameHeader& header) {
     return TStep::Ended;
   }
   frameSize_ = HeaderParse(header);
+  // Behind junk, a header must be followed by frames of the same format, so that a chance
+  // sync pattern inside the junk is not decoded as a frame.
+  if (frameSize_ > 0 && skipCount_ > 0) {
+    const int32_t n = reader_.EnsureUpTo(std::min(reader_.Capacity(), 3 * frameSize_ + 4));
+    if (!FollowedByMatchingFrame(reader_.Data(), n, 0, frameSize_)) frameSize_ = 0;
+  }
   if (frameSize_ <= 0) {
     SkipByte();
     return Exhausted() ? TStep::Ended : TStep::Skipped;

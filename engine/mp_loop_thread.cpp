@@ -35,7 +35,9 @@ TMPLoopThread::TMPLoopThread(TMPMessageTarget* owner) : owner_(owner) {
   thread_ = std::thread([this] { Run(); });
 }
 
-TMPLoopThread::~TMPLoopThread() {
+TMPLoopThread::~TMPLoopThread() { Join(); }
+
+void TMPLoopThread::Join() {
   Quit();
   {
     std::lock_guard lock(mutex_);

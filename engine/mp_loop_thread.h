@@ -40,6 +40,9 @@ class TMPLoopThread {
   TMPLoopThread& operator=(const TMPLoopThread&) = delete;
 
   void Resume();
+  // Quits the thread and waits for it to end (what the destructor does). The object stays
+  // usable for the owner's handlers while the thread finishes its queue.
+  void Join();
   // Windows-style priority (-15 idle .. 0 normal .. 15 time critical), applied as the
   // thread's nice value where the system allows it.
   void SetPriority(int priority);

@@ -36,6 +36,7 @@ TSoundOut::~TSoundOut() {
   } catch (...) {
     ReleaseDevice();
   }
+  thread_->Join();
   thread_.reset();
 }
 

@@ -58,7 +58,9 @@ void WavFileWaveDevice::CloseOutput() {
 int WavFileWaveDevice::PlayChunk(const uint8_t* data, int32_t bytes) {
   const int paced = NullWaveDevice::PlayChunk(data, bytes);
   if (paced != kWaveNoError) return paced;
-  if (std::fwrite(data, 1, static_cast<size_t>(bytes), file_) != static_cast<size_t>(bytes))
+  // Flushed chunk by chunk: the file shows what has been played so far.
+  if (std::fwrite(data, 1, static_cast<size_t>(bytes), file_) != static_cast<size_t>(bytes) ||
+      std::fflush(file_) != 0)
     return errno != 0 ? -errno : -5;  // EIO
   dataBytes_ += static_cast<uint32_t>(bytes);
   return kWaveNoError;

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <regex>
+
+#include "engine_error.h"
+#include "frame_facts.h"
+#include "mp3_info.h"
+#include "test_support.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+
+int64_t NoteNumber(const std::string& note, const char* pattern) {
+  std::smatch m;
+  return std::regex_search(note, m, std::regex(pattern)) ? std::stoll(m[1]) : -1;
+}
+
+TMP3InfoType KindsOf(const std::string& tags) {
+  TMP3InfoType kinds;
+  if (tags.find("id3v1") != std::string::npos) kinds.Include(mitID3V1);
+  if (tags.find("id3v2") != std::string::npos) kinds.Include(mitID3V2);
+  if (tags.find("riff") != std::string::npos) kinds.Include(mitRiff);
+  if (tags.find("macbinary") != std::string::npos) kinds.Include(mitMacBin);
+  if (tags.find("lyrics3") != std::string::npos) kinds.Include(mitLyrics);
+  if (tags.find("apev2") != std::string::npos) kinds.Include(mitAPE);
+  return kinds;
+}
+
+Bytes BaseAudio() { return ReadFileBytes(CorpusPath("tags/tag_none_base.mp3")); }
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+void PutBigEndian(Bytes& b, size_t at, uint32_t v, bool syncSafe) {
+  for (int i = 0; i < 4; ++i) {
+    const int shift = (3 - i) * (syncSafe ? 7 : 8);
+    b[at + i] = static_cast<uint8_t>((v >> shift) & (syncSafe ? 0x7F : 0xFF));
+  }
+}
+
+Bytes Id3v2Frame(const std::string& id, const Bytes& payload, int version, uint8_t formatFlags = 0) {
+  Bytes frame(10);
+  std::copy(id.begin(), id.end(), frame.begin());
+  PutBigEndian(frame, 4, static_cast<uint32_t>(payload.size()), version == 4);
+  frame[9] = formatFlags;
+  frame.insert(frame.end(), payload.begin(), payload.end());
+  return frame;
+}
+
+Bytes Id3v2Tag(int version, uint8_t flags, const Bytes& body) {
+  Bytes tag = {'I', 'D', '3', static_cast<uint8_t>(version), 0, flags, 0, 0, 0, 0};
+  PutBigEndian(tag, 6, static_cast<uint32_t>(body.size()), true);
+  tag.insert(tag.end(), body.begin(), body.end());
+  return tag;
+}
+
+Bytes Id3v1Tag(const std::string& title, const std::string& artist, uint8_t genre, int track) {
+  Bytes tag(128, 0);
+  std::copy_n("TAG", 3, tag.begin());
+  std::copy(title.begin(), title.end(), tag.begin() + 3);
+  std::copy(artist.begin(), artist.end(), tag.begin() + 33);
+  if (track >= 0) tag[126] = static_cast<uint8_t>(track);
+  else tag[125] = 'x';
+  tag[127] = genre;
+  return tag;
+}
+
+TMP3Info& ReadBytes(TTempDir& dir, const Bytes& bytes, TMP3Info& info) {
+  const std::string path = dir.File("track.mp3");
+  WriteFileBytes(path, bytes);
+  info.ReadFromFile(path);
+  return info;
+}
+
+}  // namespace
+
+class CorpusTags : public testing::TestWithParam<TManifestRow> {};
+
+// Every file of the corpus: the tag kinds found, title and artist, where the audio starts,
+// what its first frame says, and which files hold no audio.
+TEST_P(CorpusTags, ReadFromFileFindsWhatTheFileHolds) {
+  const TManifestRow& row = GetParam();
+  const std::string path = CorpusPath(row["file"]);
+  const std::string expect = row["expect"];
+  TMP3Info info;
+  if (expect.starts_with("no_audio")) {
+    try {
+      info.ReadFromFile(path);
+      FAIL() << "opened a file without audio";
+    } catch (const EMP3Error& error) {
+      EXPECT_STREQ(error.what(), "unknown MPEG Audio format.");
+    }
+    EXPECT_TRUE(info.Found().Empty());
+    EXPECT_EQ(info.Title(), "");
+    info.ReadTagsFromFile(path);  // a tag without audio is still read
+  } else {
+    ASSERT_NO_THROW(info.ReadFromFile(path));
+    const TMPFrameHeader& h = info.FirstFrameHeader();
+    EXPECT_EQ(std::to_string(LayerNumber(h)), row["layer"]);
+    const char* versions[] = {"", "1", "2", "2.5"};
+    EXPECT_EQ(versions[VersionNumber(h)], row["version"]);
+    EXPECT_TRUE(row["sample_rate"].starts_with(std::to_string(StreamSampleRate(h))));
+    EXPECT_EQ(std::to_string(StreamChannels(h)), row["channels"]);
+    int64_t start = NoteNumber(row["note"], R"(MPEG audio at bytes (\d+)-)");
+    if (start < 0) start = NoteNumber(row["note"], R"(real stream at byte (\d+))");
+    EXPECT_EQ(info.DataStart(), std::max<int64_t>(start, 0));
+  }
+  const std::string title = row["expected_title"], artist = row["expected_artist"];
+  EXPECT_EQ(info.Title(), title == "-" ? BaseName(path) : title);
+  EXPECT_EQ(info.Artist(), artist == "-" ? "" : artist);
+  EXPECT_EQ(info.Found().Bits(), KindsOf(row["tags"]).Bits()) << row["tags"];
+  const std::string tags = row["tags"];
+  for (int v = 2; v <= 4; ++v)
+    if (tags.find("id3v2." + std::to_string(v)) != std::string::npos) {
+      EXPECT_EQ(info.ID3v2Version(), v);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Manifest, CorpusTags, testing::ValuesIn(CorpusManifest()),
+                         [](const testing::TestParamInfo<TManifestRow>& c) {
+                           std::string name = c.param["file"];
+                           for (char& ch : name)
+                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           return name;
+                         });
+
+TEST(TagReader, LongestTitleAmongTheAllowedKindsWins) {
+  TTempDir dir;
+  const Bytes id3v2 = Id3v2Tag(3, 0, Id3v2Frame("TIT2", Text(std::string("\0Twelve chars", 13)), 3));
+  const Bytes file = Concat({id3v2, BaseAudio(), Id3v1Tag("Exactly Thirty Characters Here", "Someone", 12, 3)});
+  TMP3Info info;
+  ReadBytes(dir, file, info);
+  EXPECT_EQ(info.Title(), "Exactly Thirty Characters Here");
+  EXPECT_EQ(info.Artist(), "Someone");
+  info.SetNeedInfoType({mitID3V2});
+  EXPECT_EQ(info.Title(), "Twelve chars");
+  EXPECT_EQ(info.Artist(), "");
+  EXPECT_EQ(info.ID3v1Values().Values("track"), "3");  // names compare without case
+}
+
+TEST(TagReader, Id3v1GenresAndTrack) {
+  TTempDir dir;
+  TMP3Info info;
+  ReadBytes(dir, Concat({BaseAudio(), Id3v1Tag("T", "A", 200, -1)}), info);
+  EXPECT_EQ(info.ID3v1Values().Values("GENRE"), "");
+  EXPECT_EQ(info.ID3v1Values().Values("GENREIDX"), "200");
+  for (const std::string& line : info.ID3v1Values()) EXPECT_FALSE(line.starts_with("TRACK="));
+  ReadBytes(dir, Concat({BaseAudio(), Id3v1Tag("T", "A", 255, 9)}), info);
+  EXPECT_EQ(info.ID3v1Values().Values("GENRE"), "Anime(J)");
+  EXPECT_EQ(info.ID3v1Values().Values("TRACK"), "9");
+  ReadBytes(dir, Concat({BaseAudio(), Id3v1Tag("T", "A", 147, 0)}), info);
+  EXPECT_EQ(info.ID3v1Values().Values("GENRE"), "Synthpop");
+}
+
+TEST(TagReader, Id3v24FooterExtendedHeaderAndFrameFlags) {
+  TTempDir dir;
+  Bytes ext = {0, 0, 0, 6, 1, 0};  // syncsafe size 6, one flag byte, no flags
+  // TPE1 with a data length indicator and its own unsynchronisation: the FF 00 FE of its
+  // byte-order mark stands for FF FE.
+  Bytes artist = {0, 0, 0, 7, 1, 0xFF, 0x00, 0xFE, 'A', 0, 'B', 0};
+  Bytes body = Concat({ext, Id3v2Frame("TIT2", Text(std::string("\x03T\xC3\xADtulo", 8)), 4),
+                       Id3v2Frame("TPE1", artist, 4, 0x03), Bytes(40, 0)});
+  Bytes tag = Id3v2Tag(4, 0x40 | 0x10, body);
+  Bytes footer(tag.begin(), tag.begin() + 10);
+  footer[0] = '3', footer[1] = 'D', footer[2] = 'I';
+  TMP3Info info;
+  ReadBytes(dir, Concat({tag, footer, BaseAudio()}), info);
+  EXPECT_EQ(info.Title(), "T\xC3\xADtulo");
+  EXPECT_EQ(info.Artist(), "AB");
+  EXPECT_EQ(info.DataStart(), static_cast<int64_t>(tag.size() + 10));
+}
+
+TEST(TagReader, Id3v23TextEncodingsAndOversizedFrames) {
+  TTempDir dir;
+  const Bytes big(70000, 'x');
+  Bytes body = Concat({Id3v2Frame("TIT2", Bytes{1, 0xFE, 0xFF, 0x59, 0x1C, 0, 0}, 3),  // UTF-16 BE
+                       Id3v2Frame("TPE1", Bytes{0, 0x8E, 0x52, 0x93, 0x63}, 3),      // Shift-JIS
+                       Id3v2Frame("PRIV", big, 3), Id3v2Frame("TALB", Text(std::string("\0After", 6)), 3)});
+  TMP3Info info;
+  const Bytes tag = Id3v2Tag(3, 0, body);
+  ReadBytes(dir, Concat({tag, BaseAudio()}), info);
+  EXPECT_EQ(info.Title(), "\xE5\xA4\x9C");
+  EXPECT_EQ(info.Artist(), "\xE5\xB1\xB1\xE7\x94\xB0");
+  EXPECT_EQ(info.ID3v2Values().Values("PRIV"), "");  // too large for the reader: no line
+  EXPECT_EQ(info.ID3v2Values().Count(), 3u);
+  EXPECT_EQ(info.ID3v2Values().Values("TALB"), "After");
+  EXPECT_EQ(info.DataStart(), static_cast<int64_t>(tag.size()));
+}
+
+TEST(TagReader, UnknownId3v2VersionIsSkippedWhole) {
+  TTempDir dir;
+  TMP3Info info;
+  const Bytes tag = Id3v2Tag(5, 0, Id3v2Frame("TIT2", Text(std::string("\0Never", 6)), 3));
+  ReadBytes(dir, Concat({tag, BaseAudio()}), info);
+  EXPECT_TRUE(info.Found().Contains(mitID3V2));
+  EXPECT_TRUE(info.ID3v2Values().Empty());
+  EXPECT_EQ(info.DataStart(), static_cast<int64_t>(tag.size()));
+}
+
+// Cut and damaged tags are no errors: whatever checks out is read, nothing crashes, and a
+// file that still has its audio still opens.
+TEST(TagReader, TruncatedAndDamagedTagFilesNeverCrash) {
+  TTempDir dir;
+  std::mt19937 random(7);
+  for (const TManifestRow& row : CorpusManifest()) {
+    if (!row["file"].starts_with("tags/") && !row["file"].starts_with("damaged/")) continue;
+    const Bytes original = ReadFileBytes(CorpusPath(row["file"]));
+    for (int round = 0; round < 12; ++round) {
+      Bytes damaged = original;
+      if (round % 2 == 0) {
+        damaged.resize(random() % (original.size() + 1));
+      } else {
+        for (int k = 0; k < 8 && !damaged.empty(); ++k) {
+          const size_t at = random() % std::min<size_t>(damaged.size(), 3000);
+          damaged[at] = static_cast<uint8_t>(random());
+          damaged[damaged.size() - 1 - at % std::min<size_t>(damaged.size(), 400)] =
+              static_cast<uint8_t>(random());
+        }
+      }
+      TMP3Info info;
+      try {
+        ReadBytes(dir, damaged, info);
+        EXPECT_LE(info.DataStart(), static_cast<int64_t>(damaged.size()));
+      } catch (const EMP3Error& error) {
+        EXPECT_STREQ(error.what(), "unknown MPEG Audio format.");
+      }
+      info.Title();
+      info.Artist();
+    }
+  }
+}
+
+TEST(TagReader, FileThatCannotBeOpenedRaisesAndClears) {
+  TMP3Info info;
+  try {
+    info.ReadFromFile("/nonexistent-varo/none.mp3");
+    FAIL();
+  } catch (const EMP3Error& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Cannot open file \"/nonexistent-varo/none.mp3\". No such file or directory");
+  }
+  EXPECT_EQ(info.FileName(), "");
+}

@@ -1,0 +1,255 @@
+// TMP3Player's decode loop: what reaches the device, and when the end is reported.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+
+#include "engine_error.h"
+#include "mp_frame_walker.h"
+#include "mp_stream_reader.h"
+#include "player_harness.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<uint8_t>;
+
+const std::string kLayer2 = "layer2/l2_mpeg1_44k_stereo_128_speech_en.mp2";
+const std::string kLayer2At48k = "layer2/l2_mpeg1_48k_stereo_192_lr.mp2";
+const std::string kTagged = "tags/tag_id3v23_latin1.mp3";  // ID3v2, Info frame, 59 frames
+constexpr size_t kStereoFrameBytes = 1152 * 2 * 2;
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+// Plays bytes from memory to the end; returns what was played.
+Bytes PlayBytes(const Bytes& bytes, bool seekable = true) {
+  TPlayerHarness h(100);
+  h.Player().OpenStream(new TMemoryStream(bytes, seekable), (seekable ? msoSeekable : 0) | msoOwned);
+  EXPECT_TRUE(h.PlayToEnd());
+  return h.Played();
+}
+
+}  // namespace
+
+// The end is reported only once the last buffer has been heard: by then the device has
+// written every sample.
+TEST(PlayerPlayback, EndOfDataComesAfterTheLastBufferPlayed) {
+  TPlayerHarness h(10);
+  TMP3Player& p = h.Player();
+  p.SetFileName(CorpusPath(kLayer2));
+  const int64_t start = p.AudioStart();
+  size_t playedAtEnd = 0;
+  h.onEnd = [&](TMP3EndPlayReason) { playedAtEnd = h.Played().size(); };
+  ASSERT_TRUE(h.PlayToEnd());
+  const size_t frames = SplitFrames(ReadFileBytes(CorpusPath(kLayer2))).size();
+  EXPECT_EQ(playedAtEnd, frames * kStereoFrameBytes);
+  EXPECT_EQ(p.Status(), mpsStopped);
+  EXPECT_TRUE(p.IsOpen());
+  EXPECT_EQ(p.FileName(), CorpusPath(kLayer2));
+  EXPECT_EQ(p.AudioStart(), start);
+  EXPECT_EQ(h.endReasons, std::vector<TMP3EndPlayReason>{merEndOfData});
+}
+
+// Stopping in the middle and playing again starts over with a freshly set-up decoder: the
+// second play gives exactly what a first play gives.
+TEST(PlayerPlayback, StopThenPlayStartsAfreshFromTheFirstFrame) {
+  for (const std::string& file : {kTagged, kLayer2}) {
+    TPlayerHarness fresh(100);
+    fresh.Player().SetFileName(CorpusPath(file));
+    ASSERT_TRUE(fresh.PlayToEnd());
+    const Bytes reference = fresh.Played();
+
+    TPlayerHarness h(4);
+    TMP3Player& p = h.Player();
+    p.SetFileName(CorpusPath(file));
+    p.Play();
+    ASSERT_TRUE(h.PumpUntil([&] { return h.Played().size() > 100000; })) << file;
+    p.Stop();
+    ASSERT_TRUE(h.PumpUntil([&] { return h.endReasons.size() == 1; }));
+    ASSERT_TRUE(h.PlayToEnd()) << file;
+    EXPECT_TRUE(h.Played() == reference) << file;
+  }
+}
+
+TEST(PlayerPlayback, PausedOutputPlaysOnAfterResume) {
+  TPlayerHarness reference(100);
+  reference.Player().SetFileName(CorpusPath(kLayer2));
+  ASSERT_TRUE(reference.PlayToEnd());
+
+  TPlayerHarness h(8);
+  TMP3Player& p = h.Player();
+  p.SetFileName(CorpusPath(kLayer2));
+  p.Play();
+  std::this_thread::sleep_for(60ms);
+  p.Pause();
+  const size_t paused = h.Played().size();
+  std::this_thread::sleep_for(200ms);
+  EXPECT_LE(h.Played().size(), paused + 8820);  // at most the chunk that was playing
+  p.Resume();
+  ASSERT_TRUE(h.PumpUntil([&] { return !h.endReasons.empty(); }));
+  EXPECT_EQ(h.endReasons[0], merEndOfData);
+  EXPECT_TRUE(h.Played() == reference.Played());
+}
+
+// Pausing while the end of the data is awaited, then stopping, must not hang.
+TEST(PlayerPlayback, StopWhilePausedAtTheEndReturns) {
+  TPlayerHarness h(4);
+  TMP3Player& p = h.Player();
+  p.SetFileName(CorpusPath(kLayer2));  // 2 s: all of it is decoded ahead at once
+  p.Play();
+  std::this_thread::sleep_for(150ms);
+  p.Pause();
+  p.Stop();
+  ASSERT_TRUE(h.PumpUntil([&] { return !h.endReasons.empty(); }));
+  EXPECT_EQ(h.endReasons, std::vector<TMP3EndPlayReason>{merStopped});
+}
+
+TEST(PlayerPlayback, InformationFrameIsNeverHeard) {
+  struct Variant {
+    const char* Tag;
+    bool Skipped;
+  };
+  const Bytes tagged = ReadFileBytes(CorpusPath(kTagged));
+  const size_t audio = 83;  // behind the ID3v2 tag
+  const size_t tagAt = audio + 36;
+  ASSERT_EQ(std::memcmp(tagged.data() + tagAt, "Info", 4), 0);
+  const auto split = SplitFrames(Bytes(tagged.begin() + audio, tagged.end()));
+  const size_t frames = split.size();
+  const auto frameSize = static_cast<int64_t>(split[0].size());
+  for (const Variant v : {Variant{"Info", true}, Variant{"Xing", true}, Variant{"VBRI", true},
+                          Variant{"None", false}}) {
+    Bytes bytes = tagged;
+    std::memcpy(bytes.data() + tagAt, v.Tag, 4);
+    if (std::string(v.Tag) == "VBRI") {
+      const uint32_t length = static_cast<uint32_t>(bytes.size() - audio);
+      for (int i = 0; i < 4; ++i) bytes[tagAt + 10 + i] = static_cast<uint8_t>(length >> (24 - 8 * i));
+    }
+    TPlayerHarness h(100);
+    TMP3Player& p = h.Player();
+    p.OpenStream(new TMemoryStream(bytes), msoSeekable | msoOwned);
+    EXPECT_EQ(p.AudioStart(), static_cast<int64_t>(audio) + (v.Skipped ? frameSize : 0)) << v.Tag;
+    if (v.Skipped) {
+      EXPECT_EQ(p.AudioLength(), 25076 - frameSize) << v.Tag;
+    }
+    ASSERT_TRUE(h.PlayToEnd()) << v.Tag;
+    EXPECT_EQ(h.Played().size(), (frames - (v.Skipped ? 1 : 0)) * kStereoFrameBytes) << v.Tag;
+  }
+}
+
+struct JunkCase {
+  size_t Junk;
+  bool PlaysOn;
+};
+class PlayerJunk : public testing::TestWithParam<JunkCase> {};
+
+// Junk between frames is passed over byte by byte, up to 4096 bytes.
+TEST_P(PlayerJunk, IsPassedOverUpToTheLimit) {
+  const auto frames = SplitFrames(ReadFileBytes(CorpusPath(kLayer2)));
+  ASSERT_GT(frames.size(), 40u);
+  const Bytes bytes = Concat({JoinFrames(frames, 0, 10), Bytes(GetParam().Junk, 0x00),
+                              JoinFrames(frames, 10, frames.size())});
+  const size_t expected = GetParam().PlaysOn ? frames.size() : 10;
+  EXPECT_EQ(PlayBytes(bytes).size(), expected * kStereoFrameBytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, PlayerJunk,
+                         testing::Values(JunkCase{1, true}, JunkCase{4096, true},
+                                         JunkCase{4097, false}));
+
+// Frames at another sampling rate are junk: a short run of them is passed over, a long one
+// ends the track.
+TEST(PlayerPlayback, FramesAtAnotherSamplingRateAreJunk) {
+  const auto frames = SplitFrames(ReadFileBytes(CorpusPath(kLayer2)));
+  const auto other = SplitFrames(ReadFileBytes(CorpusPath(kLayer2At48k)));
+  const Bytes shortRun = Concat({JoinFrames(frames, 0, 20), JoinFrames(other, 0, 3),
+                                 JoinFrames(frames, 20, frames.size())});
+  EXPECT_EQ(PlayBytes(shortRun).size(), frames.size() * kStereoFrameBytes);
+  const Bytes longRun = Concat({JoinFrames(frames, 0, 20), JoinFrames(other, 0, other.size())});
+  EXPECT_EQ(PlayBytes(longRun).size(), 20 * kStereoFrameBytes);
+}
+
+TEST(PlayerPlayback, ForwardOnlyStreamPlaysAndClosesAtTheEnd) {
+  const Bytes bytes = ReadFileBytes(CorpusPath(kTagged));
+  TPlayerHarness h(100);
+  TMP3Player& p = h.Player();
+  p.OpenStream(new TMemoryStream(bytes, false), msoOwned);
+  EXPECT_EQ(p.AudioLength(), 25076 - 417);  // from the Info frame, less the frame itself
+  ASSERT_TRUE(h.PlayToEnd());
+  EXPECT_FALSE(p.IsOpen());
+  EXPECT_EQ(h.Played().size(), 59 * kStereoFrameBytes);
+}
+
+// The damaged files of the corpus: a false sync in front of the audio is passed over, a
+// cut last frame ends the track cleanly, junk up to the limit is passed over.
+TEST(PlayerPlayback, DamagedFilesPlayWhatTheyHold) {
+  TPlayerHarness base(100);
+  base.Player().SetFileName(CorpusPath("damaged/dmg_none_base.mp3"));
+  ASSERT_TRUE(base.PlayToEnd());
+  const Bytes clean = base.Played();
+  ASSERT_EQ(clean.size(), 59 * kStereoFrameBytes);
+  struct Case {
+    const char* File;
+    size_t Frames;
+    bool SameAsClean;
+  };
+  for (const Case c : {Case{"damaged/dmg_false_sync_foreign_header.mp3", 59, true},
+                       Case{"damaged/dmg_false_sync_same_header.mp3", 59, true},
+                       Case{"damaged/dmg_truncated_last_frame.mp3", 58, false},
+                       Case{"damaged/dmg_junk1000_between_frames.mp3", 59, false},
+                       Case{"damaged/dmg_junk5000_between_frames.mp3", 30, false},
+                       Case{"damaged/dmg_rate_switch_44k_to_48k.mp3", 59, false}}) {
+    TPlayerHarness h(100);
+    h.Player().SetFileName(CorpusPath(c.File));
+    ASSERT_TRUE(h.PlayToEnd()) << c.File;
+    const Bytes played = h.Played();
+    EXPECT_EQ(played.size(), c.Frames * kStereoFrameBytes) << c.File;
+    if (c.SameAsClean) {
+      EXPECT_TRUE(played == clean) << c.File;
+    }
+  }
+}
+
+TEST(PlayerPlayback, VolumeZeroAtRunTimeIsSilence) {
+  TPlayerHarness h(100);
+  TMP3Player& p = h.Player();
+  p.SetVolume(0);
+  p.SetFileName(CorpusPath(kLayer2));
+  ASSERT_TRUE(h.PlayToEnd());
+  const Bytes played = h.Played();
+  ASSERT_FALSE(played.empty());
+  EXPECT_TRUE(std::all_of(played.begin(), played.end(), [](uint8_t b) { return b == 0; }));
+}
+
+// The frame walk on its own, as a tool uses it: every frame of every playable corpus file.
+TEST(FrameWalker, HandsOutEveryAudioFrameOfTheCorpus) {
+  for (const TManifestRow& row : CorpusManifest()) {
+    if (row["expect"].starts_with("no_audio")) continue;
+    TMPFileStream file(CorpusPath(row["file"]));
+    TMPStreamReader reader(65536);
+    reader.Attach(&file, true);
+    TMP3Info info;
+    TMPFrameWalker walker(reader, info);
+    TMPFrameWalkOptions options;
+    options.FreeFormat = true;
+    walker.Open(options);
+    walker.PassInfoFrame();
+    TMPFrameHeader header{};
+    size_t frames = 0;
+    while (walker.NextFrame(header)) {
+      ++frames;
+      walker.ConsumeFrame();
+    }
+    const std::string note = row["note"];
+    const bool infoFrame = note.find("Info frame first") != std::string::npos ||
+                           note.find("Xing frame first") != std::string::npos;
+    size_t expected = std::stoul(row["frames"]) - (infoFrame ? 1 : 0);
+    if (row["file"] == "damaged/dmg_truncated_last_frame.mp3") expected -= 1;
+    if (row["file"] == "damaged/dmg_junk5000_between_frames.mp3") expected = 30;
+    if (row["file"] == "damaged/dmg_rate_switch_44k_to_48k.mp3") expected = 59;
+    EXPECT_EQ(frames, expected) << row["file"];
+  }
+}

@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "engine_error.h"
+#include "software_gain.h"
+#include "sound_out.h"
+#include "test_support.h"
+#include "wave_device_spec.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::vector<uint8_t> Ramp(size_t bytes) {
+  std::vector<uint8_t> pcm(bytes);
+  for (size_t i = 0; i < bytes; ++i) pcm[i] = static_cast<uint8_t>(i * 13 + i / 256);
+  return pcm;
+}
+
+std::vector<int16_t> Samples(const std::vector<uint8_t>& bytes) {
+  std::vector<int16_t> samples(bytes.size() / 2);
+  std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  return samples;
+}
+
+std::string ErrorOf(TSoundOut& out) {
+  try {
+    out.Open();
+  } catch (const EMP3Error& error) {
+    return error.what();
+  }
+  return "";
+}
+
+}  // namespace
+
+struct BufferSizeCase {
+  int32_t Rate, Channels, Bits, Expected;
+};
+class SoundOutBufferSize : public testing::TestWithParam<BufferSizeCase> {};
+
+TEST_P(SoundOutBufferSize, HoldsHalfASecondRaisedToAMultipleOfFour) {
+  const BufferSizeCase c = GetParam();
+  EXPECT_EQ(TSoundOut::ComputeBufferSize(c.Rate, c.Channels, c.Bits), c.Expected);
+  TSoundOut out;
+  out.SetDeviceSpec("null:100");
+  out.SetSampleRate(c.Rate);
+  out.SetChannels(c.Channels);
+  out.SetBitsPerSample(c.Bits);
+  out.Open();
+  EXPECT_EQ(out.BufferSize(), c.Expected);
+  out.Close();
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SoundOutBufferSize,
+                         testing::Values(BufferSizeCase{44100, 2, 16, 88200},
+                                         BufferSizeCase{22050, 1, 16, 22052},
+                                         BufferSizeCase{48000, 2, 16, 96000},
+                                         BufferSizeCase{11025, 1, 16, 11028},
+                                         BufferSizeCase{8000, 1, 8, 4000},
+                                         BufferSizeCase{11025, 1, 8, 5512}));
+
+TEST(SoundOut, FormatValuesOutOfRangeAreIgnored) {
+  TSoundOut out;
+  out.SetSampleRate(0);
+  out.SetChannels(3);
+  out.SetBitsPerSample(24);
+  EXPECT_EQ(out.SampleRate(), 44100);
+  EXPECT_EQ(out.Channels(), 2);
+  EXPECT_EQ(out.BitsPerSample(), 16);
+  out.SetVolume(101);
+  out.SetBalance(-101);
+  EXPECT_EQ(out.Volume(), 100);  // a new device reads as full volume
+  EXPECT_EQ(out.Balance(), 0);
+}
+
+TEST(SoundOut, FreePercentFollowsTheQueuedBuffers) {
+  TSoundOut out;
+  out.SetDeviceSpec("null:100");
+  EXPECT_EQ(out.FreePercent(), 0);  // not open
+  out.Open();
+  out.Pause();  // nothing is consumed from here on
+  EXPECT_EQ(out.FreePercent(), 100);
+  const int32_t size = out.BufferSize();
+  const std::vector<uint8_t> pcm = Ramp(static_cast<size_t>(size) * 5);
+  EXPECT_EQ(out.Write(pcm.data(), size / 2), size / 2);
+  EXPECT_EQ(out.FreePercent(), 87);
+  EXPECT_EQ(out.Write(pcm.data(), size / 2), size / 2);
+  EXPECT_EQ(out.FreePercent(), 75);
+  EXPECT_EQ(out.Write(pcm.data(), size * 4), size * 3);  // only three buffers were left
+  EXPECT_EQ(out.FreePercent(), 0);
+  EXPECT_FALSE(out.CanWrite());
+  EXPECT_EQ(out.Write(pcm.data(), 4), 0);
+  out.Reset();
+  out.Close();  // after Reset: nothing left to wait for
+  EXPECT_FALSE(out.IsOpen());
+}
+
+TEST(SoundOut, WaiterIsSignalledOnceABufferIsFree) {
+  TSoundOut out;
+  out.SetDeviceSpec("null:100");
+  out.Open();
+  TMPSimpleEvent waiter;
+  out.SetWaiter(&waiter);  // free already: signalled at once
+  EXPECT_EQ(waiter.WaitFor(0), WAIT_OBJECT_0);
+  out.Pause();
+  const std::vector<uint8_t> pcm = Ramp(static_cast<size_t>(out.BufferSize()) * 4);
+  ASSERT_EQ(out.Write(pcm.data(), static_cast<int32_t>(pcm.size())), static_cast<int32_t>(pcm.size()));
+  waiter.ResetEvent();
+  out.SetWaiter(&waiter);
+  EXPECT_EQ(waiter.WaitFor(50), WAIT_TIMEOUT);  // paused and full
+  out.Unpause();
+  EXPECT_EQ(waiter.WaitFor(5000), WAIT_OBJECT_0);
+  EXPECT_TRUE(out.CanWrite());
+  out.Reset();
+  out.Close();
+}
+
+TEST(SoundOut, DeviceVolumeFromVolumeAndBalance) {
+  auto left = [](uint32_t v) { return v & 0xFFFF; };
+  auto right = [](uint32_t v) { return v >> 16; };
+  EXPECT_EQ(left(TSoundOut::DeviceVolume(80, -50)), 52428u);
+  EXPECT_EQ(right(TSoundOut::DeviceVolume(80, -50)), 26214u);
+  EXPECT_EQ(left(TSoundOut::DeviceVolume(100, 100)), 0u);
+  EXPECT_EQ(right(TSoundOut::DeviceVolume(100, 100)), 65535u);
+  EXPECT_EQ(left(TSoundOut::DeviceVolume(100, -100)), 65535u);
+  EXPECT_EQ(right(TSoundOut::DeviceVolume(100, -100)), 0u);
+  EXPECT_EQ(TSoundOut::DeviceVolume(100, 0), kFullWaveVolume);
+  EXPECT_EQ(TSoundOut::DeviceVolume(0, 0), 0u);
+}
+
+TEST(SoundOut, CloseWithoutResetPlaysEverythingOut) {
+  TTempDir dir;
+  const std::string path = dir.File("out.wav");
+  TSoundOut out;
+  out.SetDeviceSpec("wav@50:" + path);
+  out.Open();
+  const std::vector<uint8_t> pcm = Ramp(static_cast<size_t>(out.BufferSize()) * 2 + 1000);
+  int32_t written = 0;
+  while (written < static_cast<int32_t>(pcm.size())) {
+    written += out.Write(pcm.data() + written, static_cast<int32_t>(pcm.size()) - written);
+    std::this_thread::sleep_for(1ms);
+  }
+  out.Close();
+  EXPECT_EQ(WavData(path), pcm);
+}
+
+TEST(SoundOut, CloseAfterResetDropsTheQueuedAudio) {
+  TTempDir dir;
+  const std::string path = dir.File("out.wav");
+  TSoundOut out;
+  out.SetDeviceSpec("wav:" + path);
+  out.Open();
+  out.Pause();
+  const std::vector<uint8_t> pcm = Ramp(static_cast<size_t>(out.BufferSize()) * 3);
+  out.Write(pcm.data(), static_cast<int32_t>(pcm.size()));
+  out.Reset();
+  out.Close();  // real-time pace: waiting for 1.5 s of audio would show as a stuck test
+  EXPECT_TRUE(WavData(path).empty());
+}
+
+struct GainCase {
+  int32_t Volume, Balance;
+  double Left, Right;  // expected factors
+};
+class SoundOutGain : public testing::TestWithParam<GainCase> {};
+
+// The volume acts on the samples of this stream only, exactly as the device volume word says.
+TEST_P(SoundOutGain, ScalesTheSamplesPlayed) {
+  const GainCase c = GetParam();
+  TTempDir dir;
+  const std::string path = dir.File("gain.wav");
+  TSoundOut out;
+  out.SetDeviceSpec("wav@100:" + path);
+  out.SetVolume(c.Volume);
+  out.SetBalance(c.Balance);
+  out.Open();
+  std::vector<uint8_t> pcm(8000);
+  for (size_t i = 0; i < pcm.size() / 2; ++i) {
+    const auto s = static_cast<int16_t>(static_cast<int>(i * 37 % 65536) - 32768);
+    std::memcpy(pcm.data() + 2 * i, &s, 2);
+  }
+  ASSERT_EQ(out.Write(pcm.data(), static_cast<int32_t>(pcm.size())), static_cast<int32_t>(pcm.size()));
+  out.Close();
+  const std::vector<int16_t> in = Samples(pcm), played = Samples(WavData(path));
+  ASSERT_EQ(played.size(), in.size());
+  const uint32_t word = TSoundOut::DeviceVolume(c.Volume, c.Balance);
+  const int64_t gains[2] = {word & 0xFFFF, word >> 16};
+  for (size_t i = 0; i < in.size(); ++i)
+    ASSERT_EQ(played[i], static_cast<int16_t>(in[i] * gains[i % 2] / 0xFFFF)) << i;
+  EXPECT_NEAR(gains[0] / 65535.0, c.Left, 1e-4);
+  EXPECT_NEAR(gains[1] / 65535.0, c.Right, 1e-4);
+}
+
+INSTANTIATE_TEST_SUITE_P(VolumesAndBalances, SoundOutGain,
+                         testing::Values(GainCase{100, 0, 1.0, 1.0}, GainCase{50, 0, 0.5, 0.5},
+                                         GainCase{80, -50, 0.8, 0.4}, GainCase{100, 100, 0.0, 1.0},
+                                         GainCase{100, -100, 1.0, 0.0}, GainCase{0, 0, 0.0, 0.0}));
+
+TEST(SoftwareGain, MonoTakesTheLouderSideAndEightBitKeepsItsMiddle) {
+  TWaveFormat mono{8000, 1, 16};
+  const int16_t in[2] = {1000, -1000};
+  int16_t out[2];
+  ApplySoftwareGain(reinterpret_cast<const uint8_t*>(in), reinterpret_cast<uint8_t*>(out), 4, mono,
+                    TSoundOut::DeviceVolume(100, 100));  // left silent, right full
+  EXPECT_EQ(out[0], 1000);
+  EXPECT_EQ(out[1], -1000);
+  TWaveFormat eight{8000, 2, 8};
+  const uint8_t bytes[4] = {128, 255, 0, 200};
+  uint8_t scaled[4];
+  ApplySoftwareGain(bytes, scaled, 4, eight, TSoundOut::DeviceVolume(50, 0));
+  EXPECT_EQ(scaled[0], 128);
+  EXPECT_EQ(scaled[1], 128 + 127 * 32767 / 65535);
+  EXPECT_EQ(scaled[2], 128 - 128 * 32767 / 65535);
+}
+
+TEST(SoundOut, PositionTicksWhileAudioPlays) {
+  TSoundOut out;
+  out.SetDeviceSpec("null:2");
+  out.SetNotifyInterval(100);
+  std::atomic<int> ticks{0};
+  out.SetOnPosition([&](TSoundOut&) { ++ticks; });
+  out.Open();
+  const std::vector<uint8_t> pcm = Ramp(static_cast<size_t>(out.BufferSize()) * 2);
+  out.Write(pcm.data(), static_cast<int32_t>(pcm.size()));  // 1 s of audio, 0.5 s at speed 2
+  out.Close();
+  EXPECT_GE(ticks.load(), 2);
+  EXPECT_LE(ticks.load(), 8);
+  const int after = ticks.load();
+  std::this_thread::sleep_for(250ms);
+  EXPECT_EQ(ticks.load(), after);  // nothing queued, no ticks
+}
+
+TEST(SoundOut, DeviceErrorsReadSystemTextAndContext) {
+  TSoundOut out;
+  out.SetDeviceSpec("wav:/nonexistent-varo-folder/out.wav");
+  EXPECT_EQ(ErrorOf(out), "No such file or directory(TSoundOut.Open:WaveOutOpen)");
+  EXPECT_FALSE(out.IsOpen());
+  out.SetDeviceSpec("speaker");
+  EXPECT_EQ(ErrorOf(out), "unknown audio device \"speaker\"(TSoundOut.Open:WaveOutOpen)");
+  // A device name ALSA does not know: refused by its configuration, no card is touched.
+  out.SetDeviceSpec("alsa:varo_test_no_such_pcm");
+  const std::string alsa = ErrorOf(out);
+  EXPECT_TRUE(alsa.ends_with("(TSoundOut.Open:WaveOutOpen)")) << alsa;
+  EXPECT_GT(alsa.size(), std::strlen("(TSoundOut.Open:WaveOutOpen)"));
+  EXPECT_FALSE(out.IsOpen());
+}
+
+struct SpecCase {
+  const char* Text;
+  bool Valid;
+  TWaveBackend Backend;
+  const char* DeviceOrPath;
+  double Speed;
+};
+class WaveDeviceSpecTest : public testing::TestWithParam<SpecCase> {};
+
+TEST_P(WaveDeviceSpecTest, Parses) {
+  const SpecCase c = GetParam();
+  TWaveDeviceSpec spec;
+  ASSERT_EQ(ParseWaveDeviceSpec(c.Text, spec), c.Valid) << c.Text;
+  if (!c.Valid) return;
+  EXPECT_EQ(spec.Backend, c.Backend);
+  EXPECT_EQ(c.Backend == TWaveBackend::WavFile ? spec.Path : spec.Device, c.DeviceOrPath);
+  EXPECT_DOUBLE_EQ(spec.Speed, c.Speed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, WaveDeviceSpecTest,
+    testing::Values(SpecCase{"alsa", true, TWaveBackend::Alsa, "default", 1},
+                    SpecCase{"alsa:hw:1,0", true, TWaveBackend::Alsa, "hw:1,0", 1},
+                    SpecCase{"null", true, TWaveBackend::Null, "default", 1},
+                    SpecCase{"null:8", true, TWaveBackend::Null, "default", 8},
+                    SpecCase{"null:0.5", true, TWaveBackend::Null, "default", 0.5},
+                    SpecCase{"wav:/tmp/a:b.wav", true, TWaveBackend::WavFile, "/tmp/a:b.wav", 1},
+                    SpecCase{"wav@16:x.wav", true, TWaveBackend::WavFile, "x.wav", 16},
+                    SpecCase{"wav", false, TWaveBackend::Alsa, "", 1},
+                    SpecCase{"wav:", false, TWaveBackend::Alsa, "", 1},
+                    SpecCase{"null:0", false, TWaveBackend::Alsa, "", 1},
+                    SpecCase{"null:fast", false, TWaveBackend::Alsa, "", 1},
+                    SpecCase{"alsa:", false, TWaveBackend::Alsa, "", 1},
+                    SpecCase{"pulse", false, TWaveBackend::Alsa, "", 1}));
