@@ -10,7 +10,7 @@
 #include "deflate.h"
 #include "png_file.h"
 #include "shape_mask.h"
-#include "surfaces.h"
+#include "stable_hash.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "surfaces.h"
+#include "stable_hash.h"
 
 namespace skingen {
 namespace {

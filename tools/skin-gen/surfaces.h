@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QRectF>
 
+#include "stable_hash.h"
 #include "theme.h"
 
 class QPainter;
@@ -29,9 +30,5 @@ void paintWordMark(QPainter& p, QPointF origin, qreal height, const Theme& theme
 
 // A small emblem glyph in the accent gradient.
 void paintEmblem(QPainter& p, const QPainterPath& shape, const Theme& theme);
-
-// Stable pseudo-random numbers from a position and seed (no library RNG,
-// whose sequences are not fixed across implementations).
-std::uint32_t hashOf(std::uint32_t a, std::uint32_t b, std::uint32_t seed);
 
 }  // namespace skingen
