@@ -21,7 +21,7 @@ namespace {
 QIcon ApplicationIcon() {
   QIcon icon;
   const QDir pictures(PicturesDir());
-  for (const QString& file : pictures.entryList({QStringLiteral("*icon*.png")}, QDir::Files))
+  for (const QString& file : pictures.entryList({QStringLiteral("varo-*.png")}, QDir::Files))
     icon.addFile(pictures.filePath(file));
   return icon;
 }
