@@ -1,6 +1,7 @@
 // The routine slots and the one place where each slot's form is chosen from a feature word.
 #include "layer3_forms.h"
 #include "mp_cpu.h"
+#include "synthesis_dct.h"
 #include "window_forms.h"
 
 TWindowRoutine WindowMono = WindowMonoPlain;
@@ -36,18 +37,21 @@ void SelectCpuRoutines(uint32_t features) {
   }
 #endif
 
-  // ---- Synthesis window (WindowMono and WindowStereo always change together) ----
+  // ---- Synthesis: window (WindowMono and WindowStereo always together) and DCT ----
   WindowMono = WindowMonoPlain;
   WindowStereo = WindowStereoPlain;
+  SubbandDctForm = SubbandDctPlain;
   WindowFormName = "plain";
 #if defined(VARO_X86)
   if (Has(features, cpuAVX2 | cpuFMA)) {
     WindowMono = WindowMonoAvx2;
     WindowStereo = WindowStereoAvx2;
+    SubbandDctForm = SubbandDctAvx2;
     WindowFormName = "avx2";
   } else if (Has(features, cpuSSE2)) {
     WindowMono = WindowMonoSse2;
     WindowStereo = WindowStereoSse2;
+    SubbandDctForm = SubbandDctSse2;
     WindowFormName = "sse2";
   }
 #endif

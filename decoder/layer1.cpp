@@ -26,13 +26,12 @@ float ScaledFactor[kMaxEntries];
 
 // Allocation pass; returns the sample bits per slot of the entries at or above DecodedLimit, or
 // -1 for the forbidden allocation, which no frame may carry.
-int32_t ReadAllocation(int32_t bound, int32_t allocation[kMaxEntries]) {
+int32_t ReadAllocation(TMPBitReader& bits, int32_t bound, int32_t allocation[kMaxEntries]) {
   int32_t skip = 0;
   for (int32_t e = 0; e < Entries;) {
-    const uint32_t a = GetBits(FrameBits, 4);
+    const uint32_t a = GetBits(bits, 4);
     if (a == kForbiddenAllocation) return -1;
-    const int32_t bits = a ? Layer1SampleBits[a] : 0;
-    if (e >= DecodedLimit) skip += bits;
+    if (e >= DecodedLimit) skip += a ? Layer1SampleBits[a] : 0;
     if (e < bound) {
       allocation[e] = static_cast<int32_t>(a);
       ClassCode[e] = static_cast<int32_t>(a);
@@ -48,19 +47,19 @@ int32_t ReadAllocation(int32_t bound, int32_t allocation[kMaxEntries]) {
   return skip;
 }
 
-void ReadScalefactors(const int32_t allocation[kMaxEntries]) {
+void ReadScalefactors(TMPBitReader& bits, const int32_t allocation[kMaxEntries]) {
   for (int32_t e = 0; e < Entries; ++e) {
     const int32_t a = allocation[e];
-    if (a) ScaledFactor[e] = ScalefactorTable[GetBits(FrameBits, 6)] * Layer1Factor[a];
+    if (a) ScaledFactor[e] = ScalefactorTable[GetBits(bits, 6)] * Layer1Factor[a];
   }
 }
 
-float ReadSample(int32_t a) {
-  const int32_t v = static_cast<int32_t>(GetBits(FrameBits, a + 1));
+inline float ReadSample(TMPBitReader& bits, int32_t a) {
+  const int32_t v = static_cast<int32_t>(GetBits(bits, a + 1));
   return static_cast<float>(v - ((1 << a) - 1));
 }
 
-void ReadSamples(int32_t skip) {
+void ReadSamples(TMPBitReader& bits, int32_t skip) {
   for (int32_t slot = 0; slot < kSlots; ++slot) {
     float* row = SampleStore + slot * kRow;
     for (int32_t e = 0;;) {
@@ -68,16 +67,16 @@ void ReadSamples(int32_t skip) {
       if (code == 0) {
         row[e++] = 0.0f;
       } else if (code < kJointBase) {
-        row[e] = ReadSample(code) * ScaledFactor[e];
+        row[e] = ReadSample(bits, code) * ScaledFactor[e];
         ++e;
       } else if (code < kEndCode) {
         const int32_t a = code - kJointBase;
-        const float v = a ? ReadSample(a) : 0.0f;
+        const float v = a ? ReadSample(bits, a) : 0.0f;
         row[e] = v * ScaledFactor[e];
         row[e + 1] = v * ScaledFactor[e + 1];
         e += 2;
       } else {
-        if (code == kCutCode) SkipBits(FrameBits, skip);
+        if (code == kCutCode) SkipBits(bits, skip);
         break;
       }
     }
@@ -105,10 +104,14 @@ TMPDecodeResult DecodeLayer1Frame(const uint8_t* frame, int32_t available, void*
   TLayer12Frame info;
   if (!BeginLayer12Frame(frame, available, info)) return {0, 0};
   int32_t allocation[kMaxEntries] = {};
-  const int32_t skip = ReadAllocation(info.Bound, allocation);
+  // A local copy of the reader stays in registers through the passes.
+  TMPBitReader bits = FrameBits;
+  const int32_t skip = ReadAllocation(bits, info.Bound, allocation);
+  FrameBits = bits;
   if (skip < 0) return {0, 0};
-  ReadScalefactors(allocation);
-  ReadSamples(skip);
+  ReadScalefactors(bits, allocation);
+  ReadSamples(bits, skip);
+  FrameBits = bits;
   Layer12.Output(SampleStore, static_cast<int16_t*>(pcm), kSlots);
   return {info.BytesConsumed, Layer12.BytesProduced};
 }

@@ -53,14 +53,14 @@ void UseAllocTable(int32_t table) {
 }
 
 // Allocation pass; returns the sample bits per granule of the entries at or above DecodedLimit.
-int32_t ReadAllocation(int32_t bound) {
+int32_t ReadAllocation(TMPBitReader& bits, int32_t bound) {
   int32_t skip = 0;
   int32_t e = 0;
   for (int32_t g = 0; g < 4; ++g) {
     const uint8_t* classOf = Layout.GroupClass[g];
-    const int32_t bits = Layout.GroupBits[g];
+    const int32_t width = Layout.GroupBits[g];
     for (const int32_t end = e + Layout.GroupEntries[g]; e < end;) {
-      const int32_t c = classOf[GetBits(FrameBits, bits)];
+      const int32_t c = classOf[GetBits(bits, width)];
       if (e >= Layout.DecodedLimit) skip += Layer2GranuleBits[c];
       if (e < bound) {
         Class[e] = c;
@@ -79,15 +79,15 @@ int32_t ReadAllocation(int32_t bound) {
   return skip;
 }
 
-void ReadScalefactors() {
+void ReadScalefactors(TMPBitReader& bits) {
   for (int32_t e = 0; e < Layout.Entries; ++e) {
-    Scfsi[e] = Class[e] ? static_cast<int32_t>(GetBits(FrameBits, 2)) : kNoScalefactors;
+    Scfsi[e] = Class[e] ? static_cast<int32_t>(GetBits(bits, 2)) : kNoScalefactors;
   }
   for (int32_t e = 0; e < Layout.Entries; ++e) {
     const int32_t scfsi = Scfsi[e];
     if (scfsi == kNoScalefactors) continue;
     const float factor = Layer2ClassFactor[Class[e]];
-    auto next = [factor] { return ScalefactorTable[GetBits(FrameBits, 6)] * factor; };
+    auto next = [factor, &bits] { return ScalefactorTable[GetBits(bits, 6)] * factor; };
     float* sf = ScaledFactor[e];
     switch (scfsi) {
       case 0:
@@ -110,32 +110,58 @@ void ReadScalefactors() {
   }
 }
 
-// The three values (centred, not yet scaled) of one granule of class c.
-void ReadTriple(int32_t c, float v[3]) {
-  const float* digits;
-  switch (c) {
-    case 1:
-      digits = Degroup3[GetBits(FrameBits, 5)];
-      break;
-    case 2:
-      digits = Degroup5[GetBits(FrameBits, 7)];
-      break;
-    case 4:
-      digits = Degroup9[GetBits(FrameBits, 10)];
-      break;
-    default: {
-      const int32_t bits = kLayer2ClassCodeBits[c];
-      const float mid = Layer2ClassMidpoint[c];
-      for (int32_t i = 0; i < 3; ++i) v[i] = static_cast<float>(GetBits(FrameBits, bits)) - mid;
-      return;
-    }
+// How the three values of a granule of each class are read.
+struct TClassReading {
+  int32_t Bits;            // bits per code word
+  float Midpoint;          // (L - 1) / 2 of ungrouped classes
+  const float* Digits;     // grouped classes: three centred digits per code word
+};
+TClassReading ClassReading[18];
+
+void BuildClassReading() {
+  for (int32_t c = 1; c < 18; ++c) {
+    ClassReading[c] = {kLayer2ClassCodeBits[c], Layer2ClassMidpoint[c], nullptr};
   }
-  v[0] = digits[0];
-  v[1] = digits[1];
-  v[2] = digits[2];
+  ClassReading[1].Digits = Degroup3[0];
+  ClassReading[2].Digits = Degroup5[0];
+  ClassReading[4].Digits = Degroup9[0];
 }
 
-void ReadGranule(int32_t part, float* rows, int32_t skip) {
+// The three values (centred, not yet scaled) of one granule of class c. Short code words are
+// fetched together in one read.
+inline void ReadTriple(TMPBitReader& bits, int32_t c, float v[3]) {
+  const TClassReading& reading = ClassReading[c];
+  const int32_t n = reading.Bits;
+  if (reading.Digits) {
+    const float* digits = reading.Digits + 3 * GetBits(bits, n);
+    v[0] = digits[0];
+    v[1] = digits[1];
+    v[2] = digits[2];
+    return;
+  }
+  const uint32_t mask = (1u << n) - 1;
+  uint32_t a, b, d;
+  if (3 * n <= 24) {
+    const uint32_t all = GetBits(bits, 3 * n);
+    a = all >> (2 * n);
+    b = (all >> n) & mask;
+    d = all & mask;
+  } else if (2 * n <= 24) {
+    const uint32_t two = GetBits(bits, 2 * n);
+    a = two >> n;
+    b = two & mask;
+    d = GetBits(bits, n);
+  } else {
+    a = GetBits(bits, n);
+    b = GetBits(bits, n);
+    d = GetBits(bits, n);
+  }
+  v[0] = static_cast<float>(a) - reading.Midpoint;
+  v[1] = static_cast<float>(b) - reading.Midpoint;
+  v[2] = static_cast<float>(d) - reading.Midpoint;
+}
+
+void ReadGranule(TMPBitReader& bits, int32_t part, float* rows, int32_t skip) {
   float* r0 = rows;
   float* r1 = rows + kRow;
   float* r2 = rows + 2 * kRow;
@@ -146,7 +172,7 @@ void ReadGranule(int32_t part, float* rows, int32_t skip) {
       r0[e] = r1[e] = r2[e] = 0.0f;
       e += 1;
     } else if (code < kJointBase) {
-      ReadTriple(code, v);
+      ReadTriple(bits, code, v);
       const float sf = ScaledFactor[e][part];
       r0[e] = v[0] * sf;
       r1[e] = v[1] * sf;
@@ -155,7 +181,7 @@ void ReadGranule(int32_t part, float* rows, int32_t skip) {
     } else if (code < kEndCode) {
       const int32_t c = code - kJointBase;
       if (c) {
-        ReadTriple(c, v);
+        ReadTriple(bits, c, v);
       } else {
         v[0] = v[1] = v[2] = 0.0f;
       }
@@ -168,7 +194,7 @@ void ReadGranule(int32_t part, float* rows, int32_t skip) {
       r2[e + 1] = v[2] * sf1;
       e += 2;
     } else {
-      if (code == kCutCode) SkipBits(FrameBits, skip);
+      if (code == kCutCode) SkipBits(bits, skip);
       return;
     }
   }
@@ -189,6 +215,7 @@ int32_t Layer2Open(const TMPFrameHeader& header, int32_t frameLength, int32_t do
   if (!OpenLayer12Stream(header, frameLength, downShift, outputFlags, cutoffHz, subbands, 1152, format)) {
     return 0;
   }
+  BuildClassReading();
   OpenId = header.Id;
   OpenMode = header.Mode;
   OpenSamplingIndex = header.SamplingIndex;
@@ -211,13 +238,16 @@ TMPDecodeResult DecodeLayer2Frame(const uint8_t* frame, int32_t available, void*
     std::memset(SampleStore, 0, kSlots * kRow * sizeof(float));
   }
 
-  const int32_t skip = ReadAllocation(info.Bound);
-  ReadScalefactors();
+  // A local copy of the reader stays in registers through the passes.
+  TMPBitReader bits = FrameBits;
+  const int32_t skip = ReadAllocation(bits, info.Bound);
+  ReadScalefactors(bits);
   for (int32_t part = 0; part < 3; ++part) {
     for (int32_t granule = 0; granule < 4; ++granule) {
-      ReadGranule(part, SampleStore + 3 * (4 * part + granule) * kRow, skip);
+      ReadGranule(bits, part, SampleStore + 3 * (4 * part + granule) * kRow, skip);
     }
   }
+  FrameBits = bits;
   Layer12.Output(SampleStore, static_cast<int16_t*>(pcm), kSlots);
   return {info.BytesConsumed, Layer12.BytesProduced};
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 struct TMPBitReader {
   const uint8_t* Cur;    // next byte not yet moved into Acc
@@ -37,8 +38,27 @@ inline uint32_t NextBitsByte(TMPBitReader& r) {
   return p < r.Limit ? *p : 0u;
 }
 
-// Appends whole bytes until more than 24 bits are held.
+// Four bytes from p, first byte most significant.
+inline uint32_t LoadBitsWord(const uint8_t* p) {
+  uint32_t word;
+  std::memcpy(&word, p, 4);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  word = __builtin_bswap32(word);
+#endif
+  return word;
+}
+
+// Appends whole bytes until more than 24 bits are held: all of them with one load when four
+// bytes are readable, byte by byte near the limit.
 inline void RefillBits(TMPBitReader& r) {
+  if (r.Limit - r.Cur >= 4) {
+    const int32_t bytes = (32 - r.Count) >> 3;
+    const uint64_t fresh = uint64_t{LoadBitsWord(r.Cur)} >> (32 - 8 * bytes);  // bytes may be 0
+    r.Acc = static_cast<uint32_t>((uint64_t{r.Acc} << (8 * bytes)) | fresh);
+    r.Cur += bytes;
+    r.Count += 8 * bytes;
+    return;
+  }
   while (r.Count <= 24) {
     r.Acc = (r.Acc << 8) | NextBitsByte(r);
     r.Count += 8;

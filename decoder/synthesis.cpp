@@ -4,6 +4,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "mp_cpu.h"
 #include "synthesis_dct.h"
 #include "synthesis_state.h"
@@ -40,6 +44,23 @@ void SynthesizeOneChannel(const float* samples, int32_t rowSize, int32_t stride,
   SynthPos[0] = pos;
 }
 
+// Interleaves 32 samples of each channel into 32 pairs.
+void InterleaveChannels(const int16_t* left, const int16_t* right, int16_t* out) {
+#if defined(__SSE2__)
+  for (int32_t i = 0; i < 32; i += 8) {
+    const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(left + i));
+    const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(right + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i), _mm_unpacklo_epi16(l, r));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i + 8), _mm_unpackhi_epi16(l, r));
+  }
+#else
+  for (int32_t i = 0; i < 32; ++i) {
+    out[2 * i] = left[i];
+    out[2 * i + 1] = right[i];
+  }
+#endif
+}
+
 }  // namespace
 
 void SynthesizeMono(const float* samples, int16_t* out, int32_t slots) {
@@ -57,14 +78,18 @@ void SynthesizeRight(const float* samples, int16_t* out, int32_t slots) {
 void SynthesizeStereo(const float* samples, int16_t* out, int32_t slots) {
   TSubbandGains gains;
   TakeSubbandGains(gains);
-  // Both channels share position 0: they are always produced slot by slot together.
+  // Both channels share position 0: they are always produced slot by slot together, so each
+  // slot's two windows are computed contiguously and then interleaved in one pass (the same
+  // samples WindowStereo would place one by one).
   int32_t pos = SynthPos[0];
+  alignas(32) int16_t left[32], right[32];
   for (int32_t r = 0; r < slots; ++r) {
     const float* row = samples + r * kSubbandRow;
     EqualizedDct(row, 2, SynthRing[0] + pos, gains);
     EqualizedDct(row + 1, 2, SynthRing[1] + pos, gains);
-    WindowStereo(SynthRing[0], pos, out + 64 * r);
-    WindowStereo(SynthRing[1], pos, out + 64 * r + 1);
+    WindowMono(SynthRing[0], pos, left);
+    WindowMono(SynthRing[1], pos, right);
+    InterleaveChannels(left, right, out + 64 * r);
     pos = NextRingPos(pos);
   }
   SynthPos[0] = pos;

@@ -1,5 +1,6 @@
-// The fast 32-point DCT of the synthesis (five butterfly stages over mirrored inputs, single
-// precision throughout), with its equalized and down-mix forms.
+// The 32-point DCT of the synthesis: the plain form (five butterfly stages over mirrored
+// inputs, single precision throughout), the matrices of the vector forms, and the equalized
+// and down-mix variants.
 #include "synthesis_dct.h"
 
 #include <cmath>
@@ -7,6 +8,9 @@
 #include "mp_equalizer.h"
 
 float DctCoefficients[31];
+alignas(32) float DctEvenMatrix[16][16];
+alignas(32) float DctOddMatrix[16][16];
+TDctRoutine SubbandDctForm = SubbandDctPlain;
 
 void BuildDctCoefficients() {
   static bool built = false;
@@ -16,6 +20,12 @@ void BuildDctCoefficients() {
   for (int32_t n = 16; n >= 1; n /= 2) {
     for (int32_t j = 0; j < n; ++j) {
       DctCoefficients[index++] = static_cast<float>(0.5 / std::cos(pi * (2 * j + 1) / (4.0 * n)));
+    }
+  }
+  for (int32_t k = 0; k < 16; ++k) {
+    for (int32_t j = 0; j < 16; ++j) {
+      DctEvenMatrix[k][j] = static_cast<float>(std::cos(pi * j * (2 * k + 1) / 32));
+      DctOddMatrix[k][j] = static_cast<float>(std::cos(pi * (2 * j + 1) * (2 * k + 1) / 64));
     }
   }
   built = true;
@@ -55,7 +65,9 @@ template <int32_t N, int32_t Stride>
 
 }  // namespace
 
-void SubbandDct(const float* input, int32_t stride, float* dest) {
+void SubbandDct(const float* input, int32_t stride, float* dest) { SubbandDctForm(input, stride, dest); }
+
+void SubbandDctPlain(const float* input, int32_t stride, float* dest) {
   if (stride == 2) {
     DctStage<32, 2>(input, dest);
   } else {
@@ -77,11 +89,11 @@ void EqualizedDct(const float* input, int32_t stride, float* dest, const TSubban
   }
   float scaled[32];
   for (int32_t k = 0; k < 32; ++k) scaled[k] = input[k * stride] * gains.Gains[k];
-  DctStage<32, 1>(scaled, dest);
+  SubbandDctForm(scaled, 1, dest);
 }
 
 void MixDct(const float* row, float* dest) {
   float mixed[32];
   for (int32_t k = 0; k < 32; ++k) mixed[k] = (row[2 * k] + row[2 * k + 1]) * 0.5f;
-  DctStage<32, 1>(mixed, dest);
+  SubbandDctForm(mixed, 1, dest);
 }

@@ -9,8 +9,25 @@
 extern float DctCoefficients[31];
 void BuildDctCoefficients();
 
-// S[k] = input[k * stride], stride 1 or 2.
+// S[k] = input[k * stride], stride 1 or 2; through the form chosen by SelectCpuRoutines.
 void SubbandDct(const float* input, int32_t stride, float* dest);
+
+// Processor forms of the DCT. The plain form is the butterfly factorisation; the vector forms
+// split the inputs into mirrored sums and differences and multiply them by two 16 x 16 cosine
+// matrices: X[2j] = sum g[k] cos(j pi (2k + 1) / 32), X[2j + 1] = sum d[k] cos((2j + 1) pi (2k + 1) / 64)
+// with g[k] = S[k] + S[31 - k], d[k] = S[k] - S[31 - k].
+using TDctRoutine = void (*)(const float* input, int32_t stride, float* dest);
+extern TDctRoutine SubbandDctForm;
+void SubbandDctPlain(const float* input, int32_t stride, float* dest);
+#if defined(VARO_X86)
+void SubbandDctSse2(const float* input, int32_t stride, float* dest);
+void SubbandDctAvx2(const float* input, int32_t stride, float* dest);
+#endif
+
+// The two cosine matrices of the vector forms, row k holding the 16 outputs' factors for input
+// k; built by BuildDctCoefficients.
+extern float DctEvenMatrix[16][16];
+extern float DctOddMatrix[16][16];
 
 // The sub-band gains as they stood when a block of slots began (null gains: equalizer off).
 struct TSubbandGains {

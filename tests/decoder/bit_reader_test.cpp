@@ -64,6 +64,24 @@ TEST(BitReader, RandomOperationsMatchAPlainCursor) {
   }
 }
 
+TEST(BitReader, ReadsAcrossTheLimitLikeAPlainCursor) {
+  // Short buffers end inside the refill, so both the word-wise and the byte-wise refill run.
+  std::mt19937 random(7);
+  for (size_t size = 1; size < 24; ++size) {
+    auto bytes = std::make_unique<uint8_t[]>(size);
+    std::vector<uint8_t> copy(size);
+    for (size_t i = 0; i < size; ++i) copy[i] = bytes[i] = static_cast<uint8_t>(random());
+    TMPBitReader r;
+    ResetBits(r, bytes.get(), bytes.get() + size);
+    size_t pos = 0;
+    while (pos < size * 8 + 64) {
+      const int32_t n = 1 + static_cast<int32_t>(random() % 24);
+      ASSERT_EQ(GetMainBits(r, n), BitsAt(copy, pos, n)) << "size " << size << " at " << pos;
+      pos += n;
+    }
+  }
+}
+
 TEST(BitReader, ZeroBitsReadNothing) {
   const uint8_t bytes[2] = {0xAB, 0xCD};
   TMPBitReader r;

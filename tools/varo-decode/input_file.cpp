@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 bool ReadInputFile(const std::string& path, std::vector<uint8_t>& data, std::string& error) {
   const bool standardInput = path == "-";
   FILE* file = standardInput ? stdin : std::fopen(path.c_str(), "rb");
@@ -12,6 +14,8 @@ bool ReadInputFile(const std::string& path, std::vector<uint8_t>& data, std::str
     return false;
   }
   data.clear();
+  struct stat info {};
+  if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode)) data.reserve(static_cast<size_t>(info.st_size));
   uint8_t chunk[1 << 16];
   size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) data.insert(data.end(), chunk, chunk + got);

@@ -1,0 +1,124 @@
+#!/usr/bin/env python3
+"""Decoding speed of varo-decode beside mpg123 and ffmpeg, in one run on the same files.
+
+For every file in FILES a longer stream is made by repeating the file in a temporary folder.
+Each decoder decodes it RUNS times; the best CPU time (user + system) counts, and its ratio to
+mpg123 (`mpg123 -q -t`, decoding without output) and ffmpeg (`-f null`) is printed. A ratio
+at or below 1.0 means varo-decode is at least as fast. Then valgrind's callgrind counts the
+instructions varo-decode (and mpg123) execute per output sample on one copy of the file.
+
+    bench/decode_speed/decode_speed.py [--decoder PATH] [--runs N] [--no-callgrind]
+
+Add a file by adding a line to FILES (label, path under tests/data/corpus, repeats).
+"""
+
+import argparse
+import os
+import pathlib
+import re
+import resource
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+CORPUS = ROOT / "tests" / "data" / "corpus"
+DEFAULT_DECODER = ROOT / "build" / "release" / "tools" / "varo-decode" / "varo-decode"
+
+FILES = [
+    # label, file under tests/data/corpus, repeats (a few hundred seconds of audio in all)
+    ("Layer II, MPEG-1 48 kHz stereo 256 kbit/s", "layer2/l2_mpeg1_48k_stereo_256_ffmpeg_speech_ja.mp2", 150),
+    ("Layer II, MPEG-1 44.1 kHz joint 192 kbit/s", "layer2/l2_mpeg1_44k_joint_192_white.mp2", 200),
+    ("Layer II, MPEG-2 24 kHz stereo 160 kbit/s", "layer2/l2_mpeg2_24k_stereo_160_sweep.mp2", 300),
+]
+
+
+def decoders(varo, stream):
+    return [
+        ("varo-decode", [str(varo), "--raw", str(stream), os.devnull]),
+        ("mpg123 -t", ["mpg123", "-q", "-t", str(stream)]),
+        ("ffmpeg -f null", ["ffmpeg", "-v", "quiet", "-nostdin", "-i", str(stream), "-f", "null", "-"]),
+    ]
+
+
+def cpu_seconds(command):
+    """CPU time (user + system) and wall time of one run."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    start = time.perf_counter()
+    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wall = time.perf_counter() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime), wall
+
+
+def repeated(source, times, folder):
+    target = folder / ("repeated" + source.suffix)
+    data = source.read_bytes()
+    with open(target, "wb") as out:
+        for _ in range(times):
+            out.write(data)
+    return target
+
+
+def callgrind_instructions(command, folder):
+    out = folder / "callgrind.out"
+    subprocess.run(["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}"] + command,
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    match = re.search(r"^(?:summary|totals):\s+(\d+)", out.read_text(), re.MULTILINE)
+    return int(match.group(1)) if match else None
+
+
+def output_samples(varo, stream, folder):
+    raw = folder / "out.raw"
+    subprocess.run([str(varo), "--raw", str(stream), str(raw)], check=True, stderr=subprocess.DEVNULL)
+    return raw.stat().st_size // 2
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--decoder", type=pathlib.Path, default=DEFAULT_DECODER, help="varo-decode to measure")
+    parser.add_argument("--runs", type=int, default=5, help="runs per decoder; the best counts")
+    parser.add_argument("--no-callgrind", action="store_true", help="skip the instruction counts")
+    args = parser.parse_args()
+    if not args.decoder.exists():
+        print(f"no varo-decode at {args.decoder}: build it or pass --decoder", file=sys.stderr)
+        return 1
+    for tool in ("mpg123", "ffmpeg") + (() if args.no_callgrind else ("valgrind",)):
+        if not shutil.which(tool):
+            print(f"{tool} is not installed (scripts/install-deps.sh test)", file=sys.stderr)
+            return 1
+
+    missed = 0
+    with tempfile.TemporaryDirectory() as tmp:
+        folder = pathlib.Path(tmp)
+        for label, name, times in FILES:
+            source = CORPUS / name
+            stream = repeated(source, times, folder)
+            samples = output_samples(args.decoder, stream, folder)
+            print(f"{label}: {name} x {times} ({samples} output samples)")
+            best = {}
+            for tool, command in decoders(args.decoder, stream):
+                runs = [cpu_seconds(command) for _ in range(args.runs)]
+                best[tool] = min(cpu for cpu, _ in runs)
+                wall = min(w for _, w in runs)
+                print(f"  {tool:15s} cpu {best[tool]:7.3f} s   wall {wall:7.3f} s")
+            to_mpg123 = best["varo-decode"] / best["mpg123 -t"]
+            to_ffmpeg = best["varo-decode"] / best["ffmpeg -f null"]
+            verdict = "target met" if to_mpg123 <= 1.0 else "TARGET MISSED"
+            missed += to_mpg123 > 1.0
+            print(f"  ratio varo/mpg123 {to_mpg123:.2f} ({verdict}), varo/ffmpeg {to_ffmpeg:.2f}")
+            if not args.no_callgrind:
+                single = repeated(source, 1, folder)
+                once = output_samples(args.decoder, single, folder)
+                for tool, command in decoders(args.decoder, single)[:2]:
+                    count = callgrind_instructions(command, folder)
+                    if count:
+                        print(f"  {tool:15s} {count / once:7.1f} instructions per output sample (callgrind)")
+    print("all targets met" if not missed else f"{missed} file(s) slower than mpg123")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
