@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Starts the player on its own Xvfb display with a fresh home, photographs the screen, checks
-# that the main window is cut to its skin's outline, leaves through the exit button and keeps
-# the screenshot and the settings file it wrote.
-#   screenshot_test.sh VARO_BINARY OUTPUT_DIR
+# Starts the player on its own Xvfb display with a fresh home and photographs the screen twice:
+#   varo-first-start.png  a first start: the demo track plays, the lyrics window is open
+#   varo-with-file.png    a start with a file of Japanese tags: title, artist, playlist window
+# Each time it checks that the main window is cut to its skin's outline and leaves through the
+# exit button; the settings file left behind is kept as varo.ini.
+#   screenshot_test.sh VARO_BINARY OUTPUT_DIR TEST_DATA_DIR
 # Only processes started here are ended, each by its own process id.
 set -euo pipefail
 varo=$1
 out=$2
+data=$3
 mkdir -p "$out"
 work=$(mktemp -d)
 xvfb_pid=""
@@ -18,40 +21,49 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+fail() { echo "$1"; [ -f "$work/varo.log" ] && cat "$work/varo.log"; exit 1; }
 
 # A display nobody uses.
 display=""
 for n in $(seq 71 199); do
   if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
 done
-[ -n "$display" ] || { echo "no free display"; exit 1; }
+[ -n "$display" ] || fail "no free display"
 # A white root: outside the window's outline the screenshot must show it.
 Xvfb ":$display" -screen 0 1024x768x24 -wr -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 export DISPLAY=":$display"
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+xdpyinfo >/dev/null 2>&1 || { cat "$work/xvfb.log"; fail "Xvfb did not start"; }
 
 export HOME="$work/user" XDG_CONFIG_HOME="$work/user/config" XDG_CACHE_HOME="$work/user/cache"
 export XDG_RUNTIME_DIR="$work/runtime" VARO_AUDIO=null QT_QPA_PLATFORM=xcb
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 home="$work/home"
-"$varo" --home "$home" >"$work/varo.log" 2>&1 &
-varo_pid=$!
 
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --onlyvisible --name '^VARO$' 2>/dev/null | head -1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "the main window did not appear"; cat "$work/varo.log"; exit 1; }
-sleep 1.5  # the deferred skin load and the first lyrics
-import -window root "$out/varo-screen.png"
+pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
+is_white() { [ "$1" = "white" ] || [ "$1" = "srgb(255,255,255)" ]; }
 
-# Where things are, from the skin's layout and the sizes in its pieces' headers: the middle of
-# the main background (piece 1) and of the exit button (piece 9); the window sits at (100, 100).
-read -r mx my ex ey < <(python3 - "$home/skin/default.txt" "$home/skin/default.bmp" <<'EOF'
+# run_and_shoot SCREENSHOT [FILE...]: starts varo, photographs it, checks the outline, exits.
+run_and_shoot() {
+  local shot="$out/$1"
+  shift
+  "$varo" --home "$home" "$@" >"$work/varo.log" 2>&1 &
+  varo_pid=$!
+  local window=""
+  for _ in $(seq 100); do
+    window=$(xdotool search --onlyvisible --name '^VARO$' 2>/dev/null | head -1 || true)
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  [ -n "$window" ] || fail "the main window did not appear"
+  sleep 1.5  # the deferred skin load and the first lyrics
+  import -window root "$shot"
+
+  # From the skin's layout and its pieces' headers: the middle of the main background
+  # (piece 1) and of the exit button (piece 9); the window sits at (100, 100).
+  local mx my ex ey
+  read -r mx my ex ey < <(python3 - "$home/skin/default.txt" "$home/skin/default.bmp" <<'EOF'
 import struct, sys
 v = open(sys.argv[1]).read().split('\n')
 pack = open(sys.argv[2], 'rb').read()
@@ -63,27 +75,34 @@ for i in range(9):
     off += (b - 2) * 2048 + r if b > 2 else r
 print(*centres[0], *centres[8])
 EOF
-)
-# The top left corner lies outside the outline and must show the white root; the middle of the
-# background is skin.
-pixel() { convert "$out/varo-screen.png" -format "%[pixel:p{$1,$2}]" info:; }
-is_white() { [ "$1" = "white" ] || [ "$1" = "srgb(255,255,255)" ]; }
-corner=$(pixel 100 100)
-middle=$(pixel "$mx" "$my")
-echo "corner $corner, middle $middle"
-is_white "$corner" || { echo "the window is not cut to its outline"; exit 1; }
-! is_white "$middle" || { echo "no skin in the window"; exit 1; }
+  )
+  # The top left corner lies outside the outline and must show the white root; the middle
+  # of the background is skin.
+  local corner middle
+  corner=$(pixel "$shot" 100 100)
+  middle=$(pixel "$shot" "$mx" "$my")
+  echo "$(basename "$shot"): corner $corner, middle $middle"
+  is_white "$corner" || fail "the window is not cut to its outline"
+  ! is_white "$middle" || fail "no skin in the window"
 
-# Leave through the exit button.
-xdotool mousemove "$ex" "$ey" click 1
-for _ in $(seq 100); do kill -0 "$varo_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$varo_pid" 2>/dev/null; then echo "the exit button did not end the program"; exit 1; fi
-wait "$varo_pid" || { echo "varo failed"; cat "$work/varo.log"; exit 1; }
-varo_pid=""
+  xdotool mousemove "$ex" "$ey" click 1
+  for _ in $(seq 100); do kill -0 "$varo_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$varo_pid" 2>/dev/null && fail "the exit button did not end the program"
+  wait "$varo_pid" || fail "varo failed"
+  varo_pid=""
+}
+
+run_and_shoot varo-first-start.png
+cp "$home/varo.ini" "$out/varo-first-start.ini"
+grep -q '^skin=default$' "$home/varo.ini"
+grep -q '^window_x=100$' "$home/varo.ini"
+grep -q '^max=1$' "$home/varo.ini"  # the demo track was queued
+grep -q '^list1=.*varo-demo.mp3$' "$home/varo.ini"
+
+japanese="$data/corpus/tags/tag_id3v23_utf16_bom.mp3"
+run_and_shoot varo-with-file.png "$japanese"
 cp "$home/varo.ini" "$out/varo.ini"
+grep -q "^list1=.*/tag_id3v23_utf16_bom.mp3$" "$home/varo.ini"
+grep -q '^max=1$' "$home/varo.ini"
 cat "$out/varo.ini"
-grep -q '^skin=default$' "$out/varo.ini"
-grep -q '^window_x=100$' "$out/varo.ini"
-grep -q '^max=1$' "$out/varo.ini"  # the demo track was queued
-grep -q '^list1=.*varo-demo.mp3$' "$out/varo.ini"
-echo "screenshot and settings file in $out"
+echo "screenshots and settings files in $out"
