@@ -86,6 +86,13 @@ void CopyChannel0To1(int32_t gr) {
 
 }  // namespace
 
+int32_t AliasBoundaries(const TMPBandExtent& extent, int32_t& count) {
+  if (extent.LongBands == 0) return 0;
+  const int32_t boundaries = extent.HasShort ? 1 : std::min(31, (count + 7) / 18);
+  if (boundaries > 0) count = std::max(count, 18 * boundaries + 8);
+  return boundaries;
+}
+
 void ApplyLineGains(float* x, int32_t lines) {
   for (int32_t i = 0; i < lines; ++i) x[i] *= LineGainAt(i)->load(std::memory_order_relaxed);
 }
@@ -103,14 +110,8 @@ void DecodeGranule(int16_t* output, int32_t gr) {
   for (int32_t ch = 0; ch < channels; ++ch) {
     float* x = Layer3Spectrum(ch, gr);
     int32_t& count = st.LineCount[gr][ch];
-    const TMPBandExtent& extent = st.Extent[gr][ch];
-    if (extent.LongBands != 0) {
-      const int32_t boundaries = extent.HasShort ? 1 : std::min(31, (count + 7) / 18);
-      if (boundaries > 0) {
-        AliasReduce(x, boundaries);
-        count = std::max(count, 18 * boundaries + 8);
-      }
-    }
+    const int32_t boundaries = AliasBoundaries(st.Extent[gr][ch], count);
+    if (boundaries > 0) AliasReduce(x, boundaries);
     if (lineEq) ApplyLineGains(x, count);
   }
   if (channels == 1 && st.ChannelRoutine != Layer3OutLeft) CopyChannel0To1(gr);

@@ -7,5 +7,12 @@
 // Decodes granule gr from the reservoir bit position and hands it to ChannelRoutine.
 void DecodeGranule(int16_t* output, int32_t gr);
 
+struct TMPBandExtent;
+
+// Boundaries between sub-bands that alias reduction crosses in a requantised granule: none for
+// pure short blocks, the first one for a mixed block, else those below the count. Raises count
+// to cover the lines it changes.
+int32_t AliasBoundaries(const TMPBandExtent& extent, int32_t& count);
+
 // x[i] *= LineGains[i] for i < lines.
 void ApplyLineGains(float* x, int32_t lines);

@@ -1,0 +1,333 @@
+// Layer III spectra after Huffman decoding: requantisation with gains and scalefactors, the
+// short-block reorder, mid/side and intensity stereo, alias reduction in every processor form.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "layer3.h"
+#include "layer3_forms.h"
+#include "layer3_granule.h"
+#include "layer3_requantize.h"
+#include "layer3_standard_tables.h"
+#include "layer3_state.h"
+#include "layer3_stereo.h"
+#include "layer3_tables.h"
+#include "layer3_test_support.h"
+
+namespace {
+
+using layer3_test::MakeHeader;
+
+// Opens a stream so that the band tables and float tables are those of (sync, id, index).
+void OpenStream(int32_t sync = 1, int32_t id = 1, int32_t samplingIndex = 0, uint8_t flags = mofFullBand) {
+  TMPOutputFormat format;
+  ASSERT_EQ(Layer3Open(MakeHeader(sync, id, samplingIndex, 1), 417, 0, 0, flags, 24000, format), 1);
+}
+
+// Both channels' spectra of granule 0 with integer values.
+struct TSpectra {
+  float* Left = Layer3Spectrum(0, 0);
+  float* Right = Layer3Spectrum(1, 0);
+  TSpectra() {
+    for (int32_t i = 0; i < kGranuleLines; ++i) {
+      Left[i] = 0.0f;
+      Right[i] = 0.0f;
+    }
+  }
+};
+
+TMPGranuleInfo Granule(int32_t gain, int32_t blockType = 0, int32_t mixed = 0) {
+  TMPGranuleInfo gi{};
+  gi.GlobalGain = gain;
+  gi.BlockType = blockType;
+  gi.MixedBlock = mixed;
+  return gi;
+}
+
+TEST(Layer3Requantize, GainAndPowerLaw) {
+  OpenStream();
+  TSpectra s;
+  const int32_t values[] = {1, 8, -40, 0, 31, -32, 1000, -8206};
+  for (int32_t i = 0; i < 8; ++i) PutSpectrumInt(s.Left + i, values[i]);
+  int32_t count = 8;
+  TMPScaleFactors sf{};
+  TMPBandExtent extent;
+  Requantize(s.Left, count, sf, Granule(150), extent, 8);
+  for (int32_t i = 0; i < 8; ++i) {
+    const double v = values[i];
+    const double expected = v * std::cbrt(std::fabs(v));  // gain 150 is a factor of exactly 1
+    EXPECT_NEAR(s.Left[i], expected, std::fabs(expected) * 2e-7) << values[i];
+  }
+  EXPECT_EQ(s.Left[0], 1.0f);
+  EXPECT_EQ(s.Left[1], 16.0f);
+  EXPECT_EQ(count, 8) << "long blocks keep their count";
+  EXPECT_EQ(extent.HasShort, 0);
+  EXPECT_EQ(extent.LastBand, 1) << "lines 4..7 are band 1 at 44.1 kHz";
+}
+
+TEST(Layer3Requantize, ScalefactorsPretabAndScale) {
+  OpenStream();
+  TSpectra s;
+  // One value of 1 in each long band; band b's start line.
+  for (int32_t b = 0; b < 22; ++b) PutSpectrumInt(s.Left + Layer3State.LongBoundary[b], 1);
+  TMPScaleFactors sf{};
+  for (int32_t b = 0; b < 21; ++b) sf.Long[b] = b % 4;
+  TMPGranuleInfo gi = Granule(150 + 8);  // two more factors of 2
+  gi.Preflag = 1;
+  gi.ScalefacScale = 1;
+  const int32_t pretab[22] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 3, 3, 3, 2, 0};
+  int32_t count = 576;
+  TMPBandExtent extent;
+  Requantize(s.Left, count, sf, gi, extent, 8);
+  for (int32_t b = 0; b < 22; ++b) {
+    // 2^2 * 2^(-(1 + 1) / 2 * (sf + pretab))
+    const double expected = 4.0 * std::pow(2.0, -1.0 * (sf.Long[b] + pretab[b]));
+    EXPECT_FLOAT_EQ(s.Left[Layer3State.LongBoundary[b]], static_cast<float>(expected)) << "band " << b;
+  }
+  EXPECT_EQ(extent.LastBand, 21);
+}
+
+TEST(Layer3Requantize, ShortBlocksInterleaveWindowsWithSubblockGains) {
+  OpenStream();
+  TSpectra s;
+  // Short bands 0 and 1 (4 lines each at 44.1 kHz): window w's line i of band b holds 1.
+  for (int32_t b = 0; b < 2; ++b)
+    for (int32_t w = 0; w < 3; ++w)
+      for (int32_t i = 0; i < 4; ++i) PutSpectrumInt(s.Left + 12 * b + 4 * w + i, 1);
+  TMPGranuleInfo gi = Granule(150, 2);
+  gi.SubblockGain[1] = 1;
+  gi.SubblockGain[2] = 2;
+  int32_t count = 24;
+  TMPScaleFactors sf{};
+  TMPBandExtent extent;
+  Requantize(s.Left, count, sf, gi, extent, 8);
+  for (int32_t b = 0; b < 2; ++b)
+    for (int32_t i = 0; i < 4; ++i)
+      for (int32_t w = 0; w < 3; ++w)
+        EXPECT_EQ(s.Left[12 * b + 3 * i + w], w == 0 ? 1.0f : w == 1 ? 0.25f : 0.0625f)
+            << "band " << b << " line " << i << " window " << w;
+  EXPECT_EQ(count, 24) << "the end of the last band processed";
+  EXPECT_EQ(extent.HasShort, 1);
+  EXPECT_EQ(extent.FirstShortBand, 0);
+  EXPECT_EQ(extent.LongBands, 0);
+  EXPECT_EQ(extent.LastBand, 1);
+}
+
+TEST(Layer3Requantize, MixedBlockKeepsLongLinesAndReordersTheRest) {
+  OpenStream();
+  TSpectra s;
+  for (int32_t i = 0; i < 36; ++i) PutSpectrumInt(s.Left + i, i % 3 == 0 ? 1 : 0);
+  // Short band 3 (4 lines from 36): window 0 = 1, window 1 = 8, window 2 = 0.
+  for (int32_t i = 0; i < 4; ++i) {
+    PutSpectrumInt(s.Left + 36 + i, 1);
+    PutSpectrumInt(s.Left + 40 + i, 8);
+  }
+  int32_t count = 48;
+  TMPScaleFactors sf{};
+  TMPBandExtent extent;
+  Requantize(s.Left, count, sf, Granule(150, 2, 1), extent, 8);
+  for (int32_t i = 0; i < 36; ++i) EXPECT_EQ(s.Left[i], i % 3 == 0 ? 1.0f : 0.0f);
+  for (int32_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(s.Left[36 + 3 * i], 1.0f);
+    EXPECT_EQ(s.Left[36 + 3 * i + 1], 16.0f);
+    EXPECT_EQ(s.Left[36 + 3 * i + 2], 0.0f);
+  }
+  EXPECT_EQ(extent.FirstShortBand, 3);
+  EXPECT_EQ(extent.LongBands, 8);
+  EXPECT_EQ(extent.LastShortBand[0], 3);
+  EXPECT_EQ(extent.LastShortBand[2], 3) << "a silent window keeps the first short band";
+}
+
+// Fills the stereo state of granule 0 for the stereo routines.
+void SetStereo(int32_t mode, int32_t id = 1) {
+  Layer3State.Id = id;
+  Layer3State.ModeExtension = mode;
+  Layer3State.MsStereo = mode >> 1;
+  Layer3State.IntensityStereo = mode & 1;
+}
+
+TEST(Layer3Stereo, MidSideOverBothCounts) {
+  OpenStream();
+  TSpectra s;
+  s.Left[0] = 3.0f;
+  s.Right[0] = 1.0f;
+  s.Right[9] = 2.0f;
+  Layer3State.LineCount[0][0] = 2;
+  Layer3State.LineCount[0][1] = 10;
+  SetStereo(2);
+  JointStereo(0);
+  EXPECT_EQ(s.Left[0], 4.0f);
+  EXPECT_EQ(s.Right[0], 2.0f);
+  EXPECT_EQ(s.Left[9], 2.0f);
+  EXPECT_EQ(s.Right[9], -2.0f);
+  EXPECT_EQ(Layer3State.LineCount[0][0], 10) << "both channels take the larger count";
+}
+
+// The right channel is silent above band 1: bands 2..20 are intensity-coded with positions.
+void PrepareIntensity(const std::vector<int32_t>& positions, int32_t mode) {
+  OpenStream();
+  TSpectra s;
+  for (int32_t i = 0; i < 576; ++i) s.Left[i] = 1.0f;
+  s.Right[4] = 1.0f;  // band 1
+  TMPBandExtent& left = Layer3State.Extent[0][0];
+  TMPBandExtent& right = Layer3State.Extent[0][1];
+  left = {0, 21, 12, 22, {12, 12, 12}};
+  right = {0, 1, 12, 22, {12, 12, 12}};
+  for (int32_t b = 0; b < 21; ++b) Layer3State.ScaleFactors[0][1].Long[b] = positions[b % positions.size()];
+  Layer3State.LineCount[0][0] = 576;
+  Layer3State.LineCount[0][1] = 6;
+  SetStereo(mode);
+}
+
+TEST(Layer3Stereo, Mpeg1IntensityPositions) {
+  const double pi = 4.0 * std::atan(1.0);
+  for (int32_t mode : {1, 3}) {
+    // Positions 0..6 spread the band; 7 is the illegal position; 8..15 count as 7.
+    PrepareIntensity({0, 1, 2, 3, 4, 5, 6, 7, 9, 15}, mode);
+    JointStereo(0);
+    const float* left = Layer3Spectrum(0, 0);
+    const float* right = Layer3Spectrum(1, 0);
+    for (int32_t b = 2; b <= 20; ++b) {
+      const int32_t p = Layer3State.ScaleFactors[0][1].Long[b];
+      const int32_t line = Layer3State.LongBoundary[b];
+      double kl = 1.0, kr = mode == 3 ? 1.0 : 0.0;
+      if (p < 7) {
+        const double ratio = std::tan(p * pi / 12);
+        kl = ratio / (1 + ratio) * (mode == 3 ? std::sqrt(2.0) : 1.0);
+        kr = 1 / (1 + ratio) * (mode == 3 ? std::sqrt(2.0) : 1.0);
+      }
+      SCOPED_TRACE(testing::Message() << "mode " << mode << " band " << b << " position " << p);
+      EXPECT_NEAR(left[line], kl, 1e-6);
+      EXPECT_NEAR(right[line], kr, 1e-6);
+    }
+    // Long band 21 is left as it is.
+    EXPECT_EQ(left[Layer3State.LongBoundary[21]], 1.0f);
+    EXPECT_EQ(right[Layer3State.LongBoundary[21]], 0.0f);
+    EXPECT_EQ(Layer3State.LineCount[0][1], 576);
+  }
+}
+
+TEST(Layer3Stereo, LsfIntensityUsesEachGroupsSubTable) {
+  OpenStream(1, 0, 0);
+  PrepareIntensity({1}, 1);
+  SetStereo(1, 0);
+  // Groups of 8 bands with 2 bits (entries 3..6), 8 bands with 1 bit (entries 1..2), 5 with 3.
+  Layer3State.LsfIntensity = {{8, 8, 5}, {2, 1, 3}, 1};
+  JointStereo(0);
+  const float* left = Layer3Spectrum(0, 0);
+  const float* right = Layer3Spectrum(1, 0);
+  const double io = std::pow(2.0, -0.5);  // IntensityScale 1
+  for (int32_t b = 2; b <= 20; ++b) {
+    const int32_t line = Layer3State.LongBoundary[b];
+    // Position 1 is odd: left * io^1, right as is; in the 1-bit group it is the illegal position.
+    const bool illegal = b >= 8 && b < 16;
+    EXPECT_NEAR(left[line], illegal ? 1.0 : io, 1e-6) << b;
+    EXPECT_NEAR(right[line], illegal ? 0.0 : 1.0, 1e-6) << b;
+  }
+}
+
+// Short blocks: each window separately, from the right channel's last nonzero band of that window
+// up to the left channel's. Slen-1 groups with position 0 give both channels the left value.
+TEST(Layer3Stereo, LsfShortIntensityWorksPerWindow) {
+  OpenStream(1, 0, 0);
+  TSpectra s;
+  for (int32_t i = 0; i < 576; ++i) s.Left[i] = 2.0f;
+  Layer3State.Extent[0][0] = {1, 12, 0, 0, {12, 11, 12}};
+  Layer3State.Extent[0][1] = {1, 4, 0, 0, {4, 10, 0}};
+  Layer3State.ScaleFactors[0][1] = {};
+  Layer3State.LsfIntensity = {{4, 4, 4}, {1, 1, 1}, 0};
+  Layer3State.LineCount[0][0] = 576;
+  Layer3State.LineCount[0][1] = 100;
+  SetStereo(1, 0);
+  JointStereo(0);
+  const int32_t first[3] = {5, 11, 1};
+  const int32_t last[3] = {12, 11, 12};
+  for (int32_t w = 0; w < 3; ++w) {
+    for (int32_t b = 0; b < 13; ++b) {
+      const int32_t line = Layer3State.ShortBoundary3[b] + w;
+      // Band 12 lies outside the three groups: the illegal position, right stays silent.
+      const bool spread = b >= first[w] && b <= last[w] && b < 12;
+      EXPECT_EQ(s.Right[line], spread ? 2.0f : 0.0f) << "window " << w << " band " << b;
+      EXPECT_EQ(s.Left[line], 2.0f);
+    }
+  }
+}
+
+// A mixed block's groups after the six long bands carried short bands 3 on; those bands take
+// their own groups' sub-tables. Position 3 is the illegal one of a 2-bit group but an ordinary
+// one of a 3-bit group.
+TEST(Layer3Stereo, LsfMixedBlockShortBandsUseTheGroupsThatCarriedThem) {
+  OpenStream(1, 0, 0);
+  TSpectra s;
+  for (int32_t i = 0; i < 576; ++i) s.Left[i] = 1.0f;
+  Layer3State.Extent[0][0] = {1, 11, 3, 6, {11, 11, 11}};
+  Layer3State.Extent[0][1] = {1, 3, 3, 6, {3, 3, 3}};
+  for (auto& window : Layer3State.ScaleFactors[0][1].Short)
+    for (int32_t& v : window) v = 3;
+  Layer3State.LsfIntensity = {{6, 5, 4}, {1, 2, 3}, 1};
+  Layer3State.LineCount[0][0] = 576;
+  Layer3State.LineCount[0][1] = 36;
+  SetStereo(1, 0);
+  JointStereo(0);
+  const double io2 = 0.5;  // (2^-0.5)^2
+  for (int32_t b = 4; b <= 11; ++b) {
+    const int32_t line = Layer3State.ShortBoundary3[b];
+    const bool secondGroup = b <= 7;  // short bands 3..7 came with the 2-bit group
+    EXPECT_NEAR(s.Left[line], secondGroup ? 1.0 : io2, 1e-6) << b;
+    EXPECT_NEAR(s.Right[line], secondGroup ? 0.0 : 1.0, 1e-6) << b;
+  }
+}
+
+class AliasForms : public testing::TestWithParam<layer3_test::TLayer3Form> {
+ protected:
+  void TearDown() override { SelectCpuRoutines(GetCpuFeatures()); }
+};
+
+TEST_P(AliasForms, ButterfliesAtEachBoundary) {
+  OpenStream();
+  if (!layer3_test::SelectLayer3Form(GetParam())) GTEST_SKIP() << "processor lacks " << GetParam().Name;
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> value(-1000.0f, 1000.0f);
+  for (int32_t boundaries : {0, 1, 2, 31}) {
+    std::vector<float> x(576), expected;
+    for (float& v : x) v = value(random);
+    expected = x;
+    for (int32_t k = 0; k < boundaries; ++k) {
+      for (int32_t j = 0; j < 8; ++j) {
+        const double c = Layer3AliasCoefficients[j];
+        const double cs = 1 / std::sqrt(1 + c * c), ca = c / std::sqrt(1 + c * c);
+        const double a = x[18 * k + 17 - j], b = x[18 * k + 18 + j];
+        expected[18 * k + 17 - j] = static_cast<float>(a * cs - b * ca);
+        expected[18 * k + 18 + j] = static_cast<float>(b * cs + a * ca);
+      }
+    }
+    AliasReduce(x.data(), boundaries);
+    for (int32_t i = 0; i < 576; ++i) ASSERT_NEAR(x[i], expected[i], 2e-3) << "line " << i << " of " << boundaries;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layer3Spectrum, AliasForms, testing::ValuesIn(layer3_test::Layer3Forms()),
+                         layer3_test::Layer3FormName);
+
+TEST(Layer3Alias, BoundariesPerBlockKind) {
+  struct TCase {
+    TMPBandExtent Extent;
+    int32_t Count, Boundaries, CountAfter;
+  };
+  const TCase cases[] = {
+      {{0, 0, 12, 22, {}}, 40, 2, 44},  // (40 + 7) / 18 = 2, count becomes 18 * 2 + 8
+      {{0, 0, 12, 22, {}}, 576, 31, 576},
+      {{0, 0, 12, 22, {}}, 0, 0, 0},    // nothing to mix, nothing raised
+      {{1, 3, 3, 8, {}}, 100, 1, 100},  // mixed: sub-bands 0 and 1 only
+      {{1, 3, 0, 0, {}}, 100, 0, 100},  // pure short: none
+  };
+  for (const TCase& c : cases) {
+    int32_t count = c.Count;
+    EXPECT_EQ(AliasBoundaries(c.Extent, count), c.Boundaries) << c.Count;
+    EXPECT_EQ(count, c.CountAfter) << c.Count;
+  }
+}
+
+}  // namespace
