@@ -5,7 +5,6 @@
 #include "layer12_stream.h"
 #include "layer12_tables.h"
 #include "mp_bit_reader.h"
-#include "sample_store.h"
 
 namespace {
 
@@ -61,7 +60,7 @@ inline float ReadSample(TMPBitReader& bits, int32_t a) {
 
 void ReadSamples(TMPBitReader& bits, int32_t skip) {
   for (int32_t slot = 0; slot < kSlots; ++slot) {
-    float* row = SampleStore + slot * kRow;
+    float* row = SubbandSamples + slot * kRow;
     for (int32_t e = 0;;) {
       const int32_t code = ClassCode[e];
       if (code == 0) {
@@ -95,7 +94,7 @@ int32_t Layer1Open(const TMPFrameHeader& header, int32_t frameLength, int32_t do
   }
   Entries = kSubbands * Layer12.Channels;
   DecodedLimit = Layer12.CutoffLimit;
-  std::memset(SampleStore, 0, kSlots * kRow * sizeof(float));
+  std::memset(SubbandSamples, 0, kSlots * kRow * sizeof(float));
   ResetSynthesis();
   return 1;
 }
@@ -112,6 +111,6 @@ TMPDecodeResult DecodeLayer1Frame(const uint8_t* frame, int32_t available, void*
   ReadScalefactors(bits, allocation);
   ReadSamples(bits, skip);
   FrameBits = bits;
-  Layer12.Output(SampleStore, static_cast<int16_t*>(pcm), kSlots);
+  Layer12.OutputSlot(SubbandSamples, static_cast<int16_t*>(pcm), kSlots);
   return {info.BytesConsumed, Layer12.BytesProduced};
 }

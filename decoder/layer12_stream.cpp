@@ -52,7 +52,7 @@ int32_t OpenLayer12Stream(const TMPFrameHeader& header, int32_t frameLength, int
   Layer12.FrameLength = frameLength;
   Layer12.CutoffLimit = static_cast<int32_t>(limit) * channels;
   Layer12.BytesProduced = samplesPerFrame * 2;
-  Layer12.Output = kOutputByChannelCode[channelCode];
+  Layer12.OutputSlot = kOutputByChannelCode[channelCode];
 
   format = TMPOutputFormat{outputChannels, samplesPerFrame, rate >> downShift, 16, frameLength, 0};
   return 1;

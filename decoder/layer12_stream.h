@@ -7,16 +7,20 @@
 #include <cstdint>
 
 #include "mp3_decoder.h"
+#include "sample_store.h"
 #include "synthesis.h"
 
 constexpr int32_t kMaxEntries = 64;
+
+// The sub-band samples of a frame: 36 rows of 64 floats (Layer I uses 12), in the shared store.
+inline float* const SubbandSamples = SampleStore;
 
 struct TLayer12Stream {
   int32_t Channels;       // coded channels: 1 or 2
   int32_t FrameLength;    // frame length without padding given to the open
   int32_t BytesProduced;  // PCM bytes per frame
   int32_t CutoffLimit;    // entries below the cutoff (and below sub-band 31 unless full band)
-  TSubbandOutput Output;
+  TSubbandOutput OutputSlot;  // synthesis routine of the chosen channel form
 };
 extern TLayer12Stream Layer12;
 

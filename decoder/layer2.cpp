@@ -7,7 +7,6 @@
 #include "layer12_stream.h"
 #include "layer12_tables.h"
 #include "mp_bit_reader.h"
-#include "sample_store.h"
 #include "tables/layer2_alloc_tables.h"
 
 namespace {
@@ -220,7 +219,7 @@ int32_t Layer2Open(const TMPFrameHeader& header, int32_t frameLength, int32_t do
   OpenMode = header.Mode;
   OpenSamplingIndex = header.SamplingIndex;
   UseAllocTable(table);
-  std::memset(SampleStore, 0, kSlots * kRow * sizeof(float));
+  std::memset(SubbandSamples, 0, kSlots * kRow * sizeof(float));
   ResetSynthesis();
   return 1;
 }
@@ -235,7 +234,7 @@ TMPDecodeResult DecodeLayer2Frame(const uint8_t* frame, int32_t available, void*
   if (table != Layout.Table) {
     UseAllocTable(table);
     // Entries the new table does not write must not keep the old table's samples.
-    std::memset(SampleStore, 0, kSlots * kRow * sizeof(float));
+    std::memset(SubbandSamples, 0, kSlots * kRow * sizeof(float));
   }
 
   // A local copy of the reader stays in registers through the passes.
@@ -244,10 +243,10 @@ TMPDecodeResult DecodeLayer2Frame(const uint8_t* frame, int32_t available, void*
   ReadScalefactors(bits);
   for (int32_t part = 0; part < 3; ++part) {
     for (int32_t granule = 0; granule < 4; ++granule) {
-      ReadGranule(bits, part, SampleStore + 3 * (4 * part + granule) * kRow, skip);
+      ReadGranule(bits, part, SubbandSamples + 3 * (4 * part + granule) * kRow, skip);
     }
   }
   FrameBits = bits;
-  Layer12.Output(SampleStore, static_cast<int16_t*>(pcm), kSlots);
+  Layer12.OutputSlot(SubbandSamples, static_cast<int16_t*>(pcm), kSlots);
   return {info.BytesConsumed, Layer12.BytesProduced};
 }
