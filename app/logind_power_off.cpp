@@ -1,0 +1,46 @@
+#include "logind_power_off.h"
+
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusPendingCallWatcher>
+#include <QDBusReply>
+
+#include <memory>
+
+namespace {
+
+constexpr int kCanPowerOffTimeoutMs = 3000;
+
+std::unique_ptr<QDBusInterface> LoginManager() {
+  auto manager = std::make_unique<QDBusInterface>(
+      QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+      QStringLiteral("org.freedesktop.login1.Manager"), QDBusConnection::systemBus());
+  manager->setTimeout(kCanPowerOffTimeoutMs);
+  return manager;
+}
+
+}  // namespace
+
+TLogindPowerOff::TLogindPowerOff() = default;
+
+TLogindPowerOff::~TLogindPowerOff() { delete FPending; }
+
+bool TLogindPowerOff::CanPowerOff() {
+  const auto manager = LoginManager();
+  if (!manager->isValid()) return false;
+  const QDBusReply<QString> answer = manager->call(QStringLiteral("CanPowerOff"));
+  return answer.isValid() &&
+         (answer.value() == QLatin1String("yes") || answer.value() == QLatin1String("challenge"));
+}
+
+void TLogindPowerOff::PowerOff() {
+  if (FPending) return;
+  const auto manager = LoginManager();
+  if (!manager->isValid()) return;
+  FPending = new QDBusPendingCallWatcher(manager->asyncCall(QStringLiteral("PowerOff"), true));
+  QObject::connect(FPending, &QDBusPendingCallWatcher::finished, FPending,
+                   [this](QDBusPendingCallWatcher* watcher) {
+                     watcher->deleteLater();
+                     if (watcher == FPending) FPending = nullptr;
+                   });
+}

@@ -1,0 +1,21 @@
+// The lyrics clock's interval and the speed column of the playlist, which holds it in steps
+// of 100 ms.
+#pragma once
+
+#include <QString>
+
+inline constexpr int kLyricsSpeedStepMs = 100;
+inline constexpr int kTimedLyricsIntervalMs = 500;
+inline constexpr int kUnreadableSpeedIntervalMs = 500;
+
+// The interval a scrolling lyrics file runs at: an empty speed cell keeps the current one, a
+// cell that is not a number gives 500 ms, a number s gives s x 100 ms (at least 100 ms: the
+// clock never runs flat out).
+int LyricsIntervalForSpeed(const QString& speedCell, int currentMs);
+
+// The speed buttons: faster stops at 100 ms, slower has no bound.
+int FasterLyricsInterval(int currentMs);
+int SlowerLyricsInterval(int currentMs);
+
+// What the speed cell holds for an interval.
+QString LyricsSpeedCell(int intervalMs);

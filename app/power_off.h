@@ -1,0 +1,11 @@
+// Switching the computer off. The program asks the desktop's login manager; tests put a
+// fake in its place, so no test can ever switch anything off.
+#pragma once
+
+class TPowerOff {
+public:
+  virtual ~TPowerOff() = default;
+  virtual bool CanPowerOff() = 0;
+  // Asks for the power-off and returns at once; the result is not awaited.
+  virtual void PowerOff() = 0;
+};
