@@ -44,3 +44,19 @@ void TLogindPowerOff::PowerOff() {
                      if (watcher == FPending) FPending = nullptr;
                    });
 }
+
+namespace {
+
+TPowerOff*& ReplacedPowerOff() {
+  static TPowerOff* service = nullptr;
+  return service;
+}
+
+}  // namespace
+
+TPowerOff& PowerOffService() {
+  static TLogindPowerOff logind;
+  return ReplacedPowerOff() ? *ReplacedPowerOff() : logind;
+}
+
+void SetPowerOffService(TPowerOff* service) { ReplacedPowerOff() = service; }

@@ -56,6 +56,7 @@ public:
   // A file that cannot be read gives empty lines, so only the background shows.
   void OpenFile(const QString& fileName);
   QString ReadLine() { return FLines.ReadLine(); }
+  void CloseFile() { FLines = TLineReader(); }
 
   // The three pictures at the paint box's size; the text layer starts black.
   void CreatePictures(QSize size);

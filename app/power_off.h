@@ -9,3 +9,8 @@ public:
   // Asks for the power-off and returns at once; the result is not awaited.
   virtual void PowerOff() = 0;
 };
+
+// The power-off the sleep timer uses: systemd-logind unless replaced (tests).
+TPowerOff& PowerOffService();
+// nullptr restores the program's own.
+void SetPowerOffService(TPowerOff* service);

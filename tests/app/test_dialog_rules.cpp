@@ -1,9 +1,10 @@
-// The sleep timer's window with a fake clock and a fake power-off, and the free-memory
-// figure of the version dialog.
+// The sleep timer's window with a fake clock and a fake power-off, the intro time, and the
+// free-memory figure of the version dialog.
 #include <QtTest>
 
 #include <vector>
 
+#include "intro_time.h"
 #include "memory_status.h"
 #include "power_off.h"
 #include "sleep_timer.h"
@@ -110,6 +111,22 @@ private slots:
     TFakePowerOff power;
     QVERIFY(!timer.Check(QTime(0, 0, 1), {}, power));
     QVERIFY(power.Calls.empty());
+  }
+
+  void introTime_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("seconds");  // -1: refused
+    QTest::newRow("8") << "8" << 8;
+    QTest::newRow("blanks around") << " 12 " << 12;
+    QTest::newRow("not a number") << "8s" << -1;
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("zero would switch tracks without pause") << "0" << -1;
+    QTest::newRow("negative") << "-5" << -1;
+    QTest::newRow("too long for a timer") << "3000000" << -1;
+  }
+  void introTime() {
+    QFETCH(QString, text);
+    QTEST(ParseIntroSeconds(text).value_or(-1), "seconds");
   }
 
   void freeMemoryFigure_data() {

@@ -1,0 +1,166 @@
+// The lyrics of the playing track over the settings file and the lyrics clock: the start, the
+// clock's interval, the background and font choices, the speed buttons, and a track change
+// in the middle of a scroll.
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "lyrics_session.h"
+#include "settings_file.h"
+#include "settings_keys.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct TSessionHarness {
+  QTemporaryDir Dir;
+  TSettingsFile Settings{Dir.filePath(QStringLiteral("varo.ini"))};
+  QTimer Clock;
+  std::array<QImage, kBuiltInBackgroundCount> BuiltIn;
+  QImage UserPicture;
+  int Updates = 0;
+  std::function<void()> OnPixel;
+  std::unique_ptr<TLyricsSession> Session;
+
+  TSessionHarness() {
+    for (size_t i = 0; i < BuiltIn.size(); ++i) {
+      BuiltIn[i] = QImage(270, 157, QImage::Format_RGB32);
+      BuiltIn[i].fill(QColor::fromHsv(int(i) * 60, 255, 255));
+    }
+    Clock.setInterval(100);
+    TLyricsSession::TView view{[] { return QSize(270, 157); }, [this] { ++Updates; },
+                               [this] { if (OnPixel) OnPixel(); }};
+    Session = std::make_unique<TLyricsSession>(Settings, Clock, BuiltIn, UserPicture, QFont(), view);
+  }
+  QString File(const QString& name, const QByteArray& bytes) {
+    const QString path = Dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+  }
+  QString Picture(const QString& name, QRgb color) {
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(color);
+    const QString path = Dir.filePath(name);
+    image.save(path, "BMP");
+    return path;
+  }
+  QRgb BackgroundPixel() const { return Session->Model()->Background.pixel(200, 5); }
+};
+
+}  // namespace
+
+class TestLyricsSession : public QObject {
+  Q_OBJECT
+
+private slots:
+  void theClockRunsAtTheEntrysSpeed_data() {
+    QTest::addColumn<QByteArray>("lyrics");
+    QTest::addColumn<QString>("speedCell");
+    QTest::addColumn<int>("interval");
+    QTest::newRow("scroll at speed 7") << QByteArray("la la\n") << "7" << 700;
+    QTest::newRow("scroll, empty cell keeps the clock") << QByteArray("la la\n") << "" << 100;
+    QTest::newRow("scroll, cell not a number") << QByteArray("la la\n") << "fast" << 500;
+    QTest::newRow("timed ignores the cell") << QByteArray("[00:01.00]la\n") << "7" << 500;
+  }
+  void theClockRunsAtTheEntrysSpeed() {
+    QFETCH(QByteArray, lyrics);
+    QFETCH(QString, speedCell);
+    TSessionHarness h;
+    h.Session->Start(h.File(QStringLiteral("l.txt"), lyrics), speedCell, TLyricsClock::now());
+    QTEST(h.Clock.interval(), "interval");
+    QVERIFY(h.Clock.isActive());
+    QVERIFY(h.Updates > 0);
+  }
+
+  void theStartTakesBackgroundAndFontSizeFromTheSettings() {
+    TSessionHarness h;
+    h.Settings.WriteInteger(kKeyKasiBack, 3);
+    h.Settings.WriteInteger(kKeyKasiFontSize, 14);
+    h.Session->Start(h.File(QStringLiteral("l.txt"), "x\n"), QString(), TLyricsClock::now());
+    QCOMPARE(h.Session->Model()->FontSize, 14);
+    QCOMPARE(h.BackgroundPixel(), h.BuiltIn[2].pixel(200, 5));
+  }
+
+  void theUserPictureAndAMissingOne() {
+    TSessionHarness h;
+    h.Settings.WriteInteger(kKeyKasiBack, kKasiBackUser);
+    h.Settings.WriteString(kKeyKasiBackFile, h.Picture(QStringLiteral("mine.bmp"), 0xFF336699));
+    const QString lyrics = h.File(QStringLiteral("l.txt"), "x\n");
+    h.Session->Start(lyrics, QString(), TLyricsClock::now());
+    QCOMPARE(h.BackgroundPixel(), 0xFF336699u);
+    // Gone since: the picture held from before is drawn, without a word.
+    h.Settings.WriteString(kKeyKasiBackFile, h.Dir.filePath(QStringLiteral("gone.bmp")));
+    h.Session->Start(lyrics, QString(), TLyricsClock::now());
+    QCOMPARE(h.BackgroundPixel(), 0xFF336699u);
+  }
+
+  void choosingNoneWritesTheSettingAndShowsBlack() {
+    TSessionHarness h;
+    h.Session->ChooseBackground(kKasiBackNone);  // before any lyrics: kept for the next start
+    QCOMPARE(h.Settings.ReadInteger(kKeyKasiBack, 0), 100);
+    QVERIFY(!h.Session->Model());
+    h.Settings.WriteInteger(kKeyKasiBack, 2);
+    h.Session->Start(h.File(QStringLiteral("l.txt"), "x\n"), QString(), TLyricsClock::now());
+    QCOMPARE(h.BackgroundPixel(), h.BuiltIn[1].pixel(200, 5));
+    h.Session->ChooseBackground(kKasiBackNone);
+    QCOMPARE(h.Settings.ReadInteger(kKeyKasiBack, 0), 100);
+    QCOMPARE(h.Session->Model()->Composite.pixel(200, 5), 0xFF000000u);
+  }
+
+  void choosingAPictureFile() {
+    TSessionHarness h;
+    h.Session->Start(h.File(QStringLiteral("l.txt"), "x\n"), QString(), TLyricsClock::now());
+    const QString picture = h.Picture(QStringLiteral("p.bmp"), 0xFF00FF00);
+    h.Session->ChooseUserBackground(picture);
+    QCOMPARE(h.Settings.ReadInteger(kKeyKasiBack, 0), 200);
+    QCOMPARE(h.Settings.ReadString(kKeyKasiBackFile, QString()), picture);
+    QCOMPARE(h.Session->Model()->Composite.pixel(200, 5), 0xFF00FF00u);
+  }
+
+  void aNewFontSizeStartsAnEmptyTextLayer() {
+    TSessionHarness h;
+    h.Session->Start(h.File(QStringLiteral("l.txt"), "WWWW\n"), QString(), TLyricsClock::now());
+    const QImage before = h.Session->Model()->TextLayer;
+    h.Session->ChooseFontSize(20);
+    QCOMPARE(h.Settings.ReadInteger(kKeyKasiFontSize, 0), 20);
+    QCOMPARE(h.Session->Model()->FontSize, 20);
+    QVERIFY(before != h.Session->Model()->TextLayer);
+    QImage black(270, 157, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    QCOMPARE(h.Session->Model()->TextLayer, black);
+  }
+
+  void speedButtons() {
+    TSessionHarness h;
+    QCOMPARE(h.Session->Faster(), QStringLiteral("1"));  // 100 ms stays
+    QCOMPARE(h.Clock.interval(), 100);
+    QCOMPARE(h.Session->Slower(), QStringLiteral("2"));
+    QCOMPARE(h.Session->Slower(), QStringLiteral("3"));
+    QCOMPARE(h.Session->Faster(), QStringLiteral("2"));
+    QCOMPARE(h.Clock.interval(), 200);
+  }
+
+  void aTrackChangeDuringAScrollLeavesTheOldModelWhole() {
+    TSessionHarness h;
+    const QString timed = h.File(QStringLiteral("t.txt"), "[00:00.00]one\n[00:00.00]two\n");
+    const QString other = h.File(QStringLiteral("o.txt"), "plain\n");
+    const auto t0 = TLyricsClock::now();
+    h.Session->Start(timed, QString(), t0);
+    const Tkasi* first = h.Session->Model().get();
+    int pixels = 0;
+    h.OnPixel = [&] {
+      if (++pixels == 3) h.Session->Start(other, QString(), t0);  // the end of a track
+    };
+    h.Session->Tick(t0);
+    QCOMPARE(pixels, 2 * (kDefaultKasiFontSize + 5));  // the old model finished both lines
+    QVERIFY(h.Session->Model().get() != first);
+    QVERIFY(!h.Session->Model()->Timed);
+  }
+};
+
+QTEST_MAIN(TestLyricsSession)
+#include "test_lyrics_session.moc"
