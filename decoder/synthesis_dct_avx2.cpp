@@ -8,10 +8,11 @@ namespace {
 
 __m256 Reverse(__m256 v) { return _mm256_permutevar8x32_ps(v, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0)); }
 
-// Even elements of 16 floats: a[0], a[2], ... a[14].
+// Even elements of 16 floats: a[0], a[2], ... a[14]. Reads a[0..14] only: channel 1 of the last
+// row ends at a[14].
 __m256 EvenOf(const float* a) {
-  const __m256 lo = _mm256_loadu_ps(a), hi = _mm256_loadu_ps(a + 8);
-  const __m256 picked = _mm256_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0));
+  const __m256 lo = _mm256_loadu_ps(a), hi = _mm256_loadu_ps(a + 7);  // a[7..14]
+  const __m256 picked = _mm256_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 2, 0));
   return _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(picked), _MM_SHUFFLE(3, 1, 2, 0)));
 }
 

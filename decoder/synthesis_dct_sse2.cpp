@@ -16,7 +16,9 @@ void SubbandDctSse2(const float* input, int32_t stride, float* dest) {
     if (stride == 1) {
       s[q] = _mm_loadu_ps(input + 4 * q);
     } else {
-      s[q] = _mm_shuffle_ps(_mm_loadu_ps(input + 8 * q), _mm_loadu_ps(input + 8 * q + 4), _MM_SHUFFLE(2, 0, 2, 0));
+      // Even elements of input[8q .. 8q + 6]; nothing past the last one is read (channel 1 of the
+      // last row ends there).
+      s[q] = _mm_shuffle_ps(_mm_loadu_ps(input + 8 * q), _mm_loadu_ps(input + 8 * q + 3), _MM_SHUFFLE(3, 1, 2, 0));
     }
   }
   alignas(16) float g[16], d[16];
