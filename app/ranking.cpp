@@ -1,11 +1,7 @@
 #include "ranking.h"
 
-#include <QSaveFile>
-
-#include <cerrno>
-
+#include "atomic_file.h"
 #include "byte_limited_text.h"
-#include "file_errors.h"
 #include "settings_file.h"
 #include "settings_keys.h"
 #include "settings_update.h"
@@ -68,10 +64,6 @@ QByteArray HistoryText(const TRanking& ranking) {
 
 QString WriteHistoryFile(const QString& folder, const TRanking& ranking) {
   const QString path = folder + u'/' + kHistoryFileName;
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) ThrowCreateError(path, errno ? errno : EACCES);
-  const QByteArray text = HistoryText(ranking);
-  if (file.write(text) != text.size() || !file.commit())
-    ThrowCreateError(path, errno ? errno : EIO);
+  WriteFileAtomically(path, HistoryText(ranking));
   return path;
 }
