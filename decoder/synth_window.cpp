@@ -21,17 +21,18 @@ constexpr std::array<float, kSynthWindowSize> BuildSynthWindow() {
 }
 constexpr std::array<float, kSynthWindowSize> kSynthWindowInitial = BuildSynthWindow();
 
+// Tap t of row `row` of the window as built above.
+constexpr float Tap(int32_t row, int32_t t) { return kSynthWindowInitial[row * 16 + t]; }
+
 constexpr std::array<float, kVectorWindowSize> BuildVectorWindow() {
-  const auto& w = kSynthWindowInitial;
-  auto tap = [&w](int32_t row, int32_t t) { return w[row * 16 + t]; };
   std::array<float, kVectorWindowSize> v{};
   for (int32_t k = 0; k < 8; ++k) {
     float* run = v.data() + k * 4 * kVectorWindowRun;
     for (int32_t n = 0; n < 16; ++n) {
-      run[n] = tap(n, 2 * k);
-      run[16 + n] = tap(15 - n, 2 * k + 1);
-      run[32 + n] = n ? tap(16 - n, 14 - 2 * k) : w[256 + k];
-      run[48 + n] = n ? tap(n, 15 - 2 * k) : 0.0f;
+      run[n] = Tap(n, 2 * k);
+      run[16 + n] = Tap(15 - n, 2 * k + 1);
+      run[32 + n] = n ? Tap(16 - n, 14 - 2 * k) : kSynthWindowInitial[256 + k];
+      run[48 + n] = n ? Tap(n, 15 - 2 * k) : 0.0f;
     }
   }
   return v;

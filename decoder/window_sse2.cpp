@@ -25,8 +25,8 @@ __m128i RoundAndClip(__m128 a, __m128 b) {
   return _mm_packs_epi32(ia, ib);
 }
 
-// One half of the slot: runs `forward` and `backward` of the layout (0/1 for samples 0..15,
-// 2/3 for samples 16..31), read from ring offsets fOffset and bOffset of the odd/even slots.
+// Sums of one half of the slot: runs 0/1 of the vector window (samples 0..15) or runs 2/3
+// (samples 16..31), each accumulated in the order its ring values lie.
 struct THalf {
   __m128 forward[4];
   __m128 backward[4];
