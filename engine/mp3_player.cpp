@@ -49,6 +49,7 @@ TMP3Player::TMP3Player()
   decoderLock_ = std::make_unique<TMPSimpleMutex>();
   threadOwner_ = std::make_unique<ThreadOwner>(*this);
   thread_ = std::make_unique<TMPLoopThread>(threadOwner_.get());
+  thread_->SetName("varo-decoder");
   thread_->OnException = [this](TMPLoopThread&, const std::exception& error, bool& handled) {
     ThreadException(error, handled);
   };

@@ -1,5 +1,6 @@
 #include "mp_loop_thread.h"
 
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -58,6 +59,10 @@ void TMPLoopThread::Resume() {
 void TMPLoopThread::SetPriority(int priority) {
   nice_.store(NiceForPriority(priority));
   ApplyPriority();
+}
+
+void TMPLoopThread::SetName(const char* name) {
+  if (thread_.joinable()) pthread_setname_np(thread_.native_handle(), name);
 }
 
 void TMPLoopThread::ApplyPriority() {
@@ -123,8 +128,7 @@ bool TMPLoopThread::DrainQueue() {
     {
       std::lock_guard lock(mutex_);
       if (queue_.empty()) return true;
-      message = queue_.front();
-      queue_.pop_front();
+      message = queue_.pop_front();
     }
     if (message.Msg == MPM_QUIT) return false;
     if (message.Msg == MPM_SYNC) {
@@ -149,13 +153,11 @@ void TMPLoopThread::HandleException(const std::exception& error) {
 
 // Nothing is handled any more; whoever waits in Sync is released.
 void TMPLoopThread::Finish() {
-  std::deque<TMPMessage> left;
-  {
-    std::lock_guard lock(mutex_);
-    ended_ = true;
-    left.swap(queue_);
-  }
-  for (const TMPMessage& message : left)
+  std::lock_guard lock(mutex_);
+  ended_ = true;
+  while (!queue_.empty()) {
+    const TMPMessage message = queue_.pop_front();
     if (message.Msg == MPM_SYNC && message.WParam != 0)
       reinterpret_cast<TMPEvent*>(message.WParam)->SetEvent();
+  }
 }

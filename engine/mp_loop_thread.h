@@ -5,12 +5,12 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
 
+#include "mp_ring_queue.h"
 #include "mp_simple_event.h"
 
 struct TMPMessage {
@@ -46,6 +46,8 @@ class TMPLoopThread {
   // Windows-style priority (-15 idle .. 0 normal .. 15 time critical), applied as the
   // thread's nice value where the system allows it.
   void SetPriority(int priority);
+  // Names the thread for tools like top and debuggers (15 characters at most).
+  void SetName(const char* name);
   // Queues a message; false when the thread has ended.
   bool Post(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
   void Quit();
@@ -75,7 +77,7 @@ class TMPLoopThread {
   std::atomic<int32_t> timeout_{-1};
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<TMPMessage> queue_;
+  TMPRingQueue<TMPMessage> queue_;
   bool resumed_ = false;
   bool ended_ = false;
   std::atomic<int> nice_{0};

@@ -1,6 +1,5 @@
 #include "player_message_queue.h"
 
-#include <algorithm>
 #include <chrono>
 
 #include "mp_simple_event.h"
@@ -24,9 +23,8 @@ bool TMPPlayerMessageQueue::PostOnce(uint32_t message) {
   {
     std::lock_guard lock(mutex_);
     if (shutDown_) return false;
-    const bool queued = std::any_of(queue_.begin(), queue_.end(),
-                                    [message](const TMPPlayerMessage& m) { return m.Msg == message; });
-    if (queued) return true;
+    if (queue_.any_of([message](const TMPPlayerMessage& m) { return m.Msg == message; }))
+      return true;
     queue_.push_back(TMPPlayerMessage{message, nullptr, nullptr});
   }
   Notify();
@@ -46,20 +44,18 @@ void TMPPlayerMessageQueue::Notify() {
 bool TMPPlayerMessageQueue::Take(TMPPlayerMessage& message) {
   std::lock_guard lock(mutex_);
   if (queue_.empty()) return false;
-  message = std::move(queue_.front());
-  queue_.pop_front();
+  message = queue_.pop_front();
   return true;
 }
 
 void TMPPlayerMessageQueue::RemoveAll(uint32_t message) {
   std::lock_guard lock(mutex_);
-  std::erase_if(queue_, [message](const TMPPlayerMessage& m) { return m.Msg == message; });
+  queue_.remove_if([message](const TMPPlayerMessage& m) { return m.Msg == message; });
 }
 
 bool TMPPlayerMessageQueue::Contains(uint32_t message) const {
   std::lock_guard lock(mutex_);
-  return std::any_of(queue_.begin(), queue_.end(),
-                     [message](const TMPPlayerMessage& m) { return m.Msg == message; });
+  return queue_.any_of([message](const TMPPlayerMessage& m) { return m.Msg == message; });
 }
 
 bool TMPPlayerMessageQueue::Wait(int timeoutMs) {
@@ -73,14 +69,12 @@ bool TMPPlayerMessageQueue::Wait(int timeoutMs) {
 }
 
 void TMPPlayerMessageQueue::Shutdown() {
-  std::deque<TMPPlayerMessage> left;
-  {
-    std::lock_guard lock(mutex_);
-    shutDown_ = true;
-    left.swap(queue_);
-    notifier_ = nullptr;
+  std::lock_guard lock(mutex_);
+  shutDown_ = true;
+  notifier_ = nullptr;
+  while (!queue_.empty()) {
+    const TMPPlayerMessage message = queue_.pop_front();
+    if (message.Event != nullptr) message.Event->SetEvent();
   }
   posted_.notify_all();
-  for (TMPPlayerMessage& message : left)
-    if (message.Event != nullptr) message.Event->SetEvent();
 }

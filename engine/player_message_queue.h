@@ -5,10 +5,11 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <functional>
 #include <mutex>
+
+#include "mp_ring_queue.h"
 
 class TMPSimpleEvent;
 
@@ -41,7 +42,7 @@ class TMPPlayerMessageQueue {
 
   mutable std::mutex mutex_;
   std::condition_variable posted_;
-  std::deque<TMPPlayerMessage> queue_;
+  TMPRingQueue<TMPPlayerMessage> queue_;
   std::function<void()> notifier_;
   bool shutDown_ = false;
 };

@@ -1,5 +1,7 @@
 #include "queued_wave_device.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -34,12 +36,13 @@ int QueuedWaveDevice::Open(const TWaveFormat& format, TWaveDoneCallback done) {
     UpdateAttention();
   }
   thread_ = std::thread([this] { Run(); });
+  pthread_setname_np(thread_.native_handle(), "varo-device");
   return kWaveNoError;
 }
 
 int QueuedWaveDevice::Unprepare(TWaveHeader& header) {
   std::lock_guard lock(mutex_);
-  if (held_ == &header || std::find(queue_.begin(), queue_.end(), &header) != queue_.end())
+  if (held_ == &header || queue_.any_of([&](TWaveHeader* h) { return h == &header; }))
     return kWaveStillPlaying;
   header.Prepared = false;
   return kWaveNoError;
@@ -161,15 +164,18 @@ void QueuedWaveDevice::HandleReset(std::unique_lock<std::mutex>& lock) {
   lock.unlock();
   DropOutput();
   lock.lock();
-  std::deque<TWaveHeader*> returned;
-  returned.swap(queue_);
-  if (held_ != nullptr) returned.push_front(std::exchange(held_, nullptr));
+  if (held_ != nullptr) queue_.push_front(std::exchange(held_, nullptr));
   offset_ = 0;
+  // Handed back in order; the lock is let go for each, and the request counts as done only
+  // once all are back.
+  for (size_t n = queue_.size(); n > 0 && !queue_.empty(); --n) {
+    TWaveHeader* header = queue_.pop_front();
+    lock.unlock();
+    done_(header);
+    lock.lock();
+  }
   resetDone_ = resetRequest_;
   UpdateAttention();
-  lock.unlock();
-  for (TWaveHeader* header : returned) done_(header);
-  lock.lock();
   changed_.notify_all();
 }
 

@@ -7,11 +7,11 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
 
+#include "mp_ring_queue.h"
 #include "wave_device.h"
 
 class QueuedWaveDevice : public WaveDevice {
@@ -71,7 +71,7 @@ class QueuedWaveDevice : public WaveDevice {
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<TWaveHeader*> queue_;
+  TMPRingQueue<TWaveHeader*> queue_;
   TWaveHeader* held_ = nullptr;  // played into the output, not yet heard
   int32_t offset_ = 0;           // bytes of the front buffer already played
   bool open_ = false;

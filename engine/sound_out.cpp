@@ -24,6 +24,7 @@ TSoundOut::TSoundOut() {
   volume_ = 100;
   allDone_.SetEvent();  // nothing queued
   thread_ = std::make_unique<TMPLoopThread>(static_cast<TMPMessageTarget*>(this));
+  thread_->SetName("varo-output");
   thread_->OnException = [this](TMPLoopThread&, const std::exception& error, bool& handled) {
     if (OnThreadException) OnThreadException(error, handled);
   };

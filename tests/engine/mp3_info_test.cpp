@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <regex>
 
 #include "engine_error.h"
 #include "frame_facts.h"
@@ -14,9 +13,11 @@ using Bytes = std::vector<uint8_t>;
 
 std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
-int64_t NoteNumber(const std::string& note, const char* pattern) {
-  std::smatch m;
-  return std::regex_search(note, m, std::regex(pattern)) ? std::stoll(m[1]) : -1;
+// The number that follows prefix in a manifest note; -1 when the note has none.
+int64_t NoteNumber(const std::string& note, const std::string& prefix) {
+  const size_t at = note.find(prefix);
+  if (at == std::string::npos) return -1;
+  return std::stoll(note.substr(at + prefix.size()));
 }
 
 TMP3InfoType KindsOf(const std::string& tags) {
@@ -110,8 +111,8 @@ TEST_P(CorpusTags, ReadFromFileFindsWhatTheFileHolds) {
     EXPECT_EQ(versions[VersionNumber(h)], row["version"]);
     EXPECT_TRUE(row["sample_rate"].starts_with(std::to_string(StreamSampleRate(h))));
     EXPECT_EQ(std::to_string(StreamChannels(h)), row["channels"]);
-    int64_t start = NoteNumber(row["note"], R"(MPEG audio at bytes (\d+)-)");
-    if (start < 0) start = NoteNumber(row["note"], R"(real stream at byte (\d+))");
+    int64_t start = NoteNumber(row["note"], "MPEG audio at bytes ");
+    if (start < 0) start = NoteNumber(row["note"], "real stream at byte ");
     EXPECT_EQ(info.DataStart(), std::max<int64_t>(start, 0));
   }
   const std::string title = row["expected_title"], artist = row["expected_artist"];

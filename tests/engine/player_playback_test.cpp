@@ -97,11 +97,11 @@ TEST(PlayerPlayback, PausedOutputPlaysOnAfterResume) {
 
 // Pausing while the end of the data is awaited, then stopping, must not hang.
 TEST(PlayerPlayback, StopWhilePausedAtTheEndReturns) {
-  TPlayerHarness h(4);
+  TPlayerHarness h(1);
   TMP3Player& p = h.Player();
-  p.SetFileName(CorpusPath(kLayer2));  // 2 s: all of it is decoded ahead at once
+  p.SetFileName(CorpusPath(kTagged));  // 1.5 s: all of it fits the output at once
   p.Play();
-  std::this_thread::sleep_for(150ms);
+  std::this_thread::sleep_for(300ms);
   p.Pause();
   p.Stop();
   ASSERT_TRUE(h.PumpUntil([&] { return !h.endReasons.empty(); }));
