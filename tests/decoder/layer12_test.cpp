@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <random>
 #include <memory>
 #include <string>
 #include <vector>
@@ -307,6 +308,33 @@ TEST(Layer1, DamagedFrameNeverReadsPastItsBytes) {
     TMPDecodeResult result;
     DecodeFrame(result, bytes.get(), static_cast<int32_t>(cut), pcm.data());
     EXPECT_EQ(result.BytesProduced, 768 * 2);
+  }
+}
+
+TEST(Layer12, RandomFrameBodiesStayInsideTheirBytes) {
+  // Valid headers of both layers, one and two channels, joint stereo, with random bodies cut
+  // at random lengths in exact-size buffers: whatever the bits say, nothing outside is read.
+  std::mt19937 random(11);
+  const std::vector<std::vector<uint8_t>> headers = {
+      {0xFF, 0xFF, 0xC0, 0x40}, {0xFF, 0xFE, 0xC2, 0xC0}, {0xFF, 0xFD, 0xA0, 0x70},
+      {0xFF, 0xFC, 0x64, 0xC0}, {0xFF, 0xF5, 0x80, 0x00}, {0xFF, 0xFD, 0x04, 0x00}};
+  for (const auto& header : headers) {
+    TMPFrameHeader h{};
+    const int32_t length = ParseFrameHeader(header.data(), 4, h);
+    const int32_t size = length > 0 ? FrameSizeWithPadding(h, length) : 600;
+    ASSERT_EQ(OpenDecoderStream(h, length > 0 ? length : 600, 0, 0, mofFullBand, 24000), 1);
+    TMPOutputFormat format;
+    GetOutputFormat(format);
+    std::vector<int16_t> pcm(format.SamplesPerFrame);
+    for (int32_t trial = 0; trial < 300; ++trial) {
+      const size_t available = 4 + random() % static_cast<uint32_t>(size + 8);
+      auto bytes = std::make_unique<uint8_t[]>(available);
+      std::copy(header.begin(), header.end(), bytes.get());
+      for (size_t i = 4; i < available; ++i) bytes[i] = static_cast<uint8_t>(random());
+      TMPDecodeResult result;
+      DecodeFrame(result, bytes.get(), static_cast<int32_t>(available), pcm.data());
+      ASSERT_TRUE(result.BytesProduced == 0 || result.BytesProduced == format.SamplesPerFrame * 2);
+    }
   }
 }
 
