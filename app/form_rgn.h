@@ -16,7 +16,6 @@ public:
 };
 
 inline constexpr const char* kCreateRectRgnFailed = "CreateRectRgnに失敗しました";
-inline constexpr const char* kCombineRgnFailed = "CombineRgnに失敗しました";
 inline constexpr const char* kSetWindowRgnFailed = "SetWindowRGNに失敗しました";
 
 class TFormRgn : public QWidget {

@@ -379,6 +379,24 @@ private slots:
     QCOMPARE(f.Label1->width(), f.FR1->width());
   }
 
+  void regionFailuresKeepThePreviousRegion() {
+    QWidget window;
+    auto* control = new TFormRgn(&window);
+    control->SetPicture(MakeTestSkin(0).Pieces[0]);
+    control->BuildRegion();
+    const QRegion built = control->Region();
+    control->setParent(nullptr);  // no window to place the runs in, none to cut
+    try {
+      control->BuildRegion();
+      QFAIL("no error");
+    } catch (const ERegionError& e) {
+      QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("CreateRectRgnに失敗しました"));
+    }
+    QCOMPARE(control->Region(), built);
+    QVERIFY_THROWS_EXCEPTION(ERegionError, control->ApplyRegion());
+    delete control;
+  }
+
   void transparentButtonsLeaveOutTheirKeyColour() {
     THarness h;
     TForm1& f = h.Start();
