@@ -13,3 +13,4 @@ inline TFloat4 LoadFloat4(const float* p) {
 }
 
 inline void StoreFloat4(float* p, TFloat4 v) { std::memcpy(p, &v, sizeof v); }
+

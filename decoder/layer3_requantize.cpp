@@ -4,30 +4,49 @@
 #include <algorithm>
 #include <cmath>
 
+#include "layer3_float4.h"
+#include "layer3_forms.h"
 #include "layer3_standard_tables.h"
 #include "layer3_tables.h"
 
 float DequantizeLarge(int32_t v, float factor) {
   const int32_t magnitude = v < 0 ? -v : v;
-  const float power = magnitude < 1024 ? Layer3Tables.PowerLarge[magnitude]
-                                       : static_cast<float>(magnitude * std::cbrt(static_cast<double>(magnitude)));
+  const float power = magnitude <= kLargestQuantized
+                          ? Layer3Tables.PowerLarge[magnitude]
+                          : static_cast<float>(magnitude * std::cbrt(static_cast<double>(magnitude)));
   return factor * (v < 0 ? -power : power);
+}
+
+void DequantizeLinesPlain(float* x, const float* factors, int32_t lines) {
+  const float* power = Layer3Tables.Power + 32;
+  for (int32_t i = 0; i < lines; ++i) {
+    const int32_t v = GetSpectrumInt(x + i);
+    x[i] = static_cast<uint32_t>(v + 32) < 64u ? factors[i] * power[v] : DequantizeLarge(v, factors[i]);
+  }
 }
 
 namespace {
 
-// Dequantises n values of one scalefactor band; dst may equal src. Returns nonzero when any
-// value of the band is nonzero.
-inline int32_t DequantizeBand(const float* src, float* dst, int32_t n, int32_t dstStride,
-                              float factor) {
+// Dequantises the n values of one short band's window into every third entry of dst. Returns
+// nonzero when any value is nonzero.
+int32_t DequantizeWindow(const float* src, float* dst, int32_t n, float factor) {
   const float* power = Layer3Tables.Power + 32;
   int32_t any = 0;
   for (int32_t i = 0; i < n; ++i) {
     const int32_t v = GetSpectrumInt(src + i);
     any |= v;
-    dst[i * dstStride] = static_cast<uint32_t>(v + 32) < 64u ? factor * power[v] : DequantizeLarge(v, factor);
+    dst[3 * i] = static_cast<uint32_t>(v + 32) < 64u ? factor * power[v] : DequantizeLarge(v, factor);
   }
   return any;
+}
+
+// The long band holding the last nonzero value below `lines` (0 when all are zero).
+int32_t LastNonzeroBand(const float* x, int32_t lines) {
+  int32_t last = lines - 1;
+  while (last >= 0 && GetSpectrumInt(x + last) == 0) --last;
+  int32_t band = 0;
+  while (last >= Layer3State.LongBoundary[band + 1]) ++band;
+  return band;
 }
 
 }  // namespace
@@ -46,25 +65,30 @@ void Requantize(float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGr
   extent.FirstShortBand = firstShort;
   extent.LongBands = longBands;
   for (int32_t w = 0; w < 3; ++w) extent.LastShortBand[w] = firstShort;
-  extent.LastBand = 0;
 
   const float gain = t.Gain[std::clamp(gi.GlobalGain + 6, 0, 261)];
   const int32_t s = gi.ScalefacScale & 1;
+  // Long bands: the factor of every line, band by band up to the band that reaches the count,
+  // then all lines in one pass.
   const int32_t* pretab = Layer3Pretab[gi.Preflag & 1];
+  alignas(32) float factors[kGranuleLines + 4];
   int32_t pos = 0;
-  for (int32_t b = 0; b < longBands; ++b) {
-    const float factor = gain * t.Scale[s][pretab[b]][sf.Long[b] & 31];
-    const int32_t n = st.LongWidth[b];
-    if (DequantizeBand(x + pos, x + pos, n, 1, factor)) extent.LastBand = b;
-    pos += n;
-    if (pos >= count) {
-      // Everything above is zero; a short part, if any, stays as it is.
-      if (firstShort < 12) {
-        extent.LastBand = firstShort;
-        count = pos;
-      }
-      return;
+  int32_t b = 0;
+  for (; b < longBands && (b == 0 || pos < count); ++b) {
+    // Whole vectors: a band's last store may run into the next band, which is written after it.
+    const TFloat4 factor = TFloat4{} + gain * t.Scale[s][pretab[b]][sf.Long[b] & 31];
+    for (int32_t k = 0; k < st.LongWidth[b]; k += 4) StoreFloat4(factors + pos + k, factor);
+    pos += st.LongWidth[b];
+  }
+  extent.LastBand = LastNonzeroBand(x, std::min(count, pos));
+  DequantizeLines(x, factors, pos);
+  if (longBands > 0 && pos >= count) {
+    // Everything above is zero; a short part, if any, stays as it is.
+    if (firstShort < 12) {
+      extent.LastBand = firstShort;
+      count = pos;
     }
+    return;
   }
   if (firstShort == 12) return;
 
@@ -72,12 +96,12 @@ void Requantize(float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGr
   for (int32_t w = 0; w < 3; ++w) windowGain[w] = gain * t.Subblock[gi.SubblockGain[w] & 7];
   const int32_t start = pos;
   float* scratch = Layer3State.Reorder;
-  for (int32_t b = firstShort; b < 13; ++b) {
+  for (b = firstShort; b < 13; ++b) {
     const int32_t n = st.ShortWidth[b];
     float* out = scratch + (pos - start);
     for (int32_t w = 0; w < 3; ++w) {
       const float factor = windowGain[w] * t.Scale[s][0][sf.Short[w][b] & 31];
-      if (DequantizeBand(x + pos + w * n, out + w, n, 3, factor)) extent.LastShortBand[w] = b;
+      if (DequantizeWindow(x + pos + w * n, out + w, n, factor)) extent.LastShortBand[w] = b;
     }
     pos += 3 * n;
     if (pos >= count) break;

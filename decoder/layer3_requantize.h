@@ -11,5 +11,6 @@
 void Requantize(float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGranuleInfo& gi,
                 TMPBandExtent& extent, int32_t mixedLongBands);
 
-// Sign times |v|^(4/3) times factor for a quantised value outside -32..31.
+// Sign times |v|^(4/3) times factor for a quantised value outside -32..31 (the slow path of every
+// DequantizeLines form).
 float DequantizeLarge(int32_t v, float factor);

@@ -20,7 +20,11 @@ void BuildRequantTables(TLayer3Tables& t) {
         t.Scale[s][p][f] = static_cast<float>(std::pow(2.0, -(s + 1) * 0.5 * (p + f)));
   for (int v = -32; v < 32; ++v)
     t.Power[v + 32] = static_cast<float>(v * std::cbrt(std::fabs(static_cast<double>(v))));
-  for (int v = 0; v < 1024; ++v) t.PowerLarge[v] = static_cast<float>(v * std::cbrt(static_cast<double>(v)));
+  if (!t.PowerLargeBuilt) {
+    for (int v = 0; v <= kLargestQuantized; ++v)
+      t.PowerLarge[v] = static_cast<float>(v * std::cbrt(static_cast<double>(v)));
+    t.PowerLargeBuilt = true;
+  }
   for (int k = 0; k < 8; ++k) t.Subblock[k] = static_cast<float>(std::pow(2.0, -2.0 * k));
 }
 

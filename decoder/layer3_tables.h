@@ -3,6 +3,9 @@
 
 #include <cstdint>
 
+// The largest magnitude a quantised value can have: 15 plus 13 linbits.
+constexpr int32_t kLargestQuantized = 15 + 8191;
+
 struct TLayer3Tables {
   // 2^((i - 156) / 4): the factor of a stored GlobalGain g is Gain[g + 6]; it carries the 2^15
   // that makes full-scale PCM +-32768.
@@ -10,7 +13,9 @@ struct TLayer3Tables {
   // [ScalefacScale][pretab value][scalefactor] = 2^(-(s + 1) / 2 * (p + f)).
   float Scale[2][4][32];
   float Power[64];    // v = -32..31 at v + 32: v * |v|^(1/3)
-  float PowerLarge[1024];  // |v|^(4/3) for the larger values that escapes produce, v < 1024
+  // |v|^(4/3) for every magnitude a code with linbits can give (15 + 8191); built once.
+  float PowerLarge[kLargestQuantized + 1];
+  bool PowerLargeBuilt;
   float Subblock[8];  // 2^(-2k)
   float AliasCs[8];
   float AliasCa[8];

@@ -7,7 +7,7 @@ mpg123 (`mpg123 -q -t`, decoding without output) and ffmpeg (`-f null`) is print
 at or below 1.0 means varo-decode is at least as fast. Then valgrind's callgrind counts the
 instructions varo-decode (and mpg123) execute per output sample on one copy of the file.
 
-    bench/decode_speed/decode_speed.py [--decoder PATH] [--runs N] [--no-callgrind]
+    bench/decode_speed/decode_speed.py [--decoder PATH] [--runs N] [--no-callgrind] [--only TEXT]
 
 Add a file by adding a line to FILES (label, path under tests/data/corpus, repeats).
 """
@@ -32,6 +32,10 @@ FILES = [
     ("Layer II, MPEG-1 48 kHz stereo 256 kbit/s", "layer2/l2_mpeg1_48k_stereo_256_ffmpeg_speech_ja.mp2", 150),
     ("Layer II, MPEG-1 44.1 kHz joint 192 kbit/s", "layer2/l2_mpeg1_44k_joint_192_white.mp2", 200),
     ("Layer II, MPEG-2 24 kHz stereo 160 kbit/s", "layer2/l2_mpeg2_24k_stereo_160_sweep.mp2", 300),
+    ("Layer III, MPEG-1 44.1 kHz joint 128 kbit/s", "bench/bench_60s_mpeg1_l3_cbr128_joint.mp3", 3),
+    ("Layer III, MPEG-1 44.1 kHz joint 320 kbit/s", "layer3/l3_mpeg1_44k_cbr320_joint_sweep.mp3", 120),
+    ("Layer III, MPEG-2 24 kHz stereo 160 kbit/s", "layer3/l3_mpeg2_24k_cbr160_stereo_pink.mp3", 120),
+    ("Layer III, MPEG-2 22.05 kHz joint 64 kbit/s", "layer3/l3_mpeg2_22k_cbr64_joint_clicks.mp3", 200),
 ]
 
 
@@ -81,6 +85,7 @@ def main():
     parser.add_argument("--decoder", type=pathlib.Path, default=DEFAULT_DECODER, help="varo-decode to measure")
     parser.add_argument("--runs", type=int, default=5, help="runs per decoder; the best counts")
     parser.add_argument("--no-callgrind", action="store_true", help="skip the instruction counts")
+    parser.add_argument("--only", default="", help="measure only the files whose label contains this text")
     args = parser.parse_args()
     if not args.decoder.exists():
         print(f"no varo-decode at {args.decoder}: build it or pass --decoder", file=sys.stderr)
@@ -94,6 +99,8 @@ def main():
     with tempfile.TemporaryDirectory() as tmp:
         folder = pathlib.Path(tmp)
         for label, name, times in FILES:
+            if args.only not in label:
+                continue
             source = CORPUS / name
             stream = repeated(source, times, folder)
             samples = output_samples(args.decoder, stream, folder)
