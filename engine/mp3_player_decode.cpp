@@ -55,7 +55,7 @@ void TMP3Player::PrepareDecoding() {
 }
 
 void TMP3Player::DecodeStep() {
-  uint8_t* pcm = reinterpret_cast<uint8_t*>(pcmBuffer_.get());
+  uint8_t* pcm = nullptr;
   int32_t freePercent = 0;
   uint64_t generation = 0;
   {

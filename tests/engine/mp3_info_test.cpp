@@ -185,15 +185,19 @@ TEST(TagReader, Id3v23TextEncodingsAndOversizedFrames) {
   const Bytes big(70000, 'x');
   Bytes body = Concat({Id3v2Frame("TIT2", Bytes{1, 0xFE, 0xFF, 0x59, 0x1C, 0, 0}, 3),  // UTF-16 BE
                        Id3v2Frame("TPE1", Bytes{0, 0x8E, 0x52, 0x93, 0x63}, 3),      // Shift-JIS
-                       Id3v2Frame("PRIV", big, 3), Id3v2Frame("TALB", Text(std::string("\0After", 6)), 3)});
+                       Id3v2Frame("PRIV", big, 3), Id3v2Frame("TALB", Text(std::string("\0After", 6)), 3),
+                       Id3v2Frame("TCOM", Bytes{2, 0x59, 0x1C, 0, 0}, 3),    // UTF-16 BE, no BOM
+                       Id3v2Frame("TEXT", Bytes{3, 0xE6, 0x98, 0xA5, 0}, 3)});  // UTF-8
   TMP3Info info;
   const Bytes tag = Id3v2Tag(3, 0, body);
   ReadBytes(dir, Concat({tag, BaseAudio()}), info);
   EXPECT_EQ(info.Title(), "\xE5\xA4\x9C");
   EXPECT_EQ(info.Artist(), "\xE5\xB1\xB1\xE7\x94\xB0");
   EXPECT_EQ(info.ID3v2Values().Values("PRIV"), "");  // too large for the reader: no line
-  EXPECT_EQ(info.ID3v2Values().Count(), 3u);
+  EXPECT_EQ(info.ID3v2Values().Count(), 5u);
   EXPECT_EQ(info.ID3v2Values().Values("TALB"), "After");
+  EXPECT_EQ(info.ID3v2Values().Values("TCOM"), "\xE5\xA4\x9C");
+  EXPECT_EQ(info.ID3v2Values().Values("TEXT"), "\xE6\x98\xA5");
   EXPECT_EQ(info.DataStart(), static_cast<int64_t>(tag.size()));
 }
 
