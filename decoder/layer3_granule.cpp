@@ -29,8 +29,9 @@ void ClearLines(float* x, int32_t from) {
   for (; i < kGranuleLines; i += 18) std::memset(x + i, 0, 18 * sizeof(float));
 }
 
-// Reads the part of granule gr, channel ch: scalefactors and quantised spectrum.
-void DecodePart(int32_t gr, int32_t ch) {
+}  // namespace
+
+void DecodeGranulePart(int32_t gr, int32_t ch) {
   TMPLayer3State& st = Layer3State;
   TMPGranuleInfo& gi = st.Granule[gr][ch];
   float* x = Layer3Spectrum(ch, gr);
@@ -78,6 +79,8 @@ void DecodePart(int32_t gr, int32_t ch) {
   }
 }
 
+namespace {
+
 // A single-channel frame in a stream whose output needs channel 1: channel 1 plays the same,
 // so each channel's overlap stays continuous.
 void CopyChannel0To1(int32_t gr) {
@@ -104,7 +107,7 @@ void ApplyLineGains(float* x, int32_t lines) {
 void DecodeGranule(int16_t* output, int32_t gr) {
   TMPLayer3State& st = Layer3State;
   const int32_t channels = st.CodedChannels;
-  for (int32_t ch = 0; ch < channels; ++ch) DecodePart(gr, ch);
+  for (int32_t ch = 0; ch < channels; ++ch) DecodeGranulePart(gr, ch);
   for (int32_t ch = 0; ch < channels; ++ch) {
     Requantize(Layer3Spectrum(ch, gr), st.LineCount[gr][ch], st.ScaleFactors[gr][ch],
                st.Granule[gr][ch], st.Extent[gr][ch], st.MixedLongBands);

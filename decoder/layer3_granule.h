@@ -4,6 +4,11 @@
 
 #include <cstdint>
 
+// Reads the part of granule gr, channel ch at the reservoir bit position (which moves on by the
+// part's length): scalefactors and quantised spectrum with its line count, lines above the
+// limits cleared, and the whole part cleared when its data overruns or lies past the reservoir.
+void DecodeGranulePart(int32_t gr, int32_t ch);
+
 // Decodes granule gr from the reservoir bit position and hands it to ChannelRoutine.
 void DecodeGranule(int16_t* output, int32_t gr);
 
