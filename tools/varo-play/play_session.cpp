@@ -72,9 +72,7 @@ class Session {
       try {
         player_.SetFileName(file);
         player_.Open();
-        TMP3Info info;
-        TMP3Player::ReadFileInfo(file, info);
-        out_ << "  Title: " << info.Title() << '\n' << "  Artist: " << info.Artist() << std::endl;
+        PrintTitleAndArtist(file);
         player_.Play();
         anyPlayed_ = true;
         return true;
@@ -85,6 +83,19 @@ class Session {
       }
     }
     return options_.Repeat && anyPlayed_;
+  }
+
+  // What the tags say; a file the tag reader cannot take (a pipe) shows its name.
+  void PrintTitleAndArtist(const std::string& file) {
+    TMP3Info info;
+    std::string title = file.substr(file.find_last_of('/') + 1), artist;
+    try {
+      TMP3Player::ReadFileInfo(file, info);
+      title = info.Title();
+      artist = info.Artist();
+    } catch (const std::exception&) {
+    }
+    out_ << "  Title: " << title << '\n' << "  Artist: " << artist << std::endl;
   }
 
   int Interrupt(volatile std::sig_atomic_t& signal) {
