@@ -240,7 +240,7 @@ void TMP3Player::Play() {
     TMPLock lock(*outputLock_);
     soundOut_->SetOnPosition([this](TSoundOut&) { PositionTick(); });
     soundOut_->SetDeviceId(waveOutDevice_);
-    soundOut_->SetDeviceSpec(audioDevice_);
+    soundOut_->SetDeviceSelection(audioDevice_);
     soundOut_->Open();
   }
   thread_->Event().SetEvent();

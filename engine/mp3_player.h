@@ -151,7 +151,6 @@ class TMP3Player {
   void DecodeStep();
   void FinishData(std::unique_lock<TMPAbstractMutex>& decoder, uint64_t generation);
   uint32_t CpuFeatureWord() const;
-  std::string DeviceSpec() const;
 
   std::unique_ptr<TMPStream> ownedStream_;
   TMPStream* stream_ = nullptr;

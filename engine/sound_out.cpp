@@ -7,7 +7,7 @@
 
 #include "engine_error.h"
 #include "mp_messages.h"
-#include "wave_device_spec.h"
+#include "wave_device_selection.h"
 
 namespace {
 
@@ -94,11 +94,11 @@ void TSoundOut::Open() {
   if (open_) return;
   open_ = true;
   try {
-    const std::string specText = EffectiveWaveDeviceSpec(deviceSpec_, deviceId_);
-    TWaveDeviceSpec spec;
-    if (!ParseWaveDeviceSpec(specText, spec))
-      RaiseDeviceError("unknown audio device \"" + specText + "\"", "TSoundOut.Open:WaveOutOpen");
-    device_ = CreateWaveDevice(spec);
+    const std::string selection = EffectiveWaveDevice(deviceSelection_, deviceId_);
+    TWaveDeviceChoice choice;
+    if (!ParseWaveDevice(selection, choice))
+      RaiseDeviceError("unknown audio device \"" + selection + "\"", "TSoundOut.Open:WaveOutOpen");
+    device_ = CreateWaveDevice(choice);
     Check(device_->Open(format_,
                         [this](TWaveHeader* header) {
                           thread_->Post(MM_WOM_DONE, reinterpret_cast<uintptr_t>(header));

@@ -39,11 +39,11 @@ class TSoundOut final : private TMPMessageTarget {
   int32_t Balance() const { return balance_; }
   void SetBalance(int32_t balance);  // -100..100
 
-  // The device: an explicit spec wins over the device number (-1: the default device).
+  // The device: an explicit choice wins over the device number (-1: the default device).
   int32_t DeviceId() const { return deviceId_; }
   void SetDeviceId(int32_t id) { deviceId_ = id; }
-  const std::string& DeviceSpec() const { return deviceSpec_; }
-  void SetDeviceSpec(const std::string& spec) { deviceSpec_ = spec; }
+  const std::string& DeviceSelection() const { return deviceSelection_; }
+  void SetDeviceSelection(const std::string& choice) { deviceSelection_ = choice; }
 
   int32_t NotifyInterval() const { return notifyInterval_.load(); }
   void SetNotifyInterval(int32_t ms) { notifyInterval_.store(ms); }  // -1: no ticks
@@ -87,7 +87,7 @@ class TSoundOut final : private TMPMessageTarget {
   bool open_ = false;
   int32_t volume_ = 100;
   int32_t deviceId_ = -1;
-  std::string deviceSpec_;
+  std::string deviceSelection_;
   std::atomic<int32_t> notifyInterval_{-1};
   std::atomic<int64_t> lastTick_{0};
   std::unique_ptr<WaveDevice> device_;

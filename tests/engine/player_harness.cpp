@@ -9,12 +9,12 @@
 TPlayerHarness::TPlayerHarness(double speed, bool wav) : wavPath_(dir_.File("played.wav")) {
   player_ = std::make_unique<TMP3Player>();
   player_->SetAutoPlay(false);
-  std::ostringstream spec;
+  std::ostringstream choice;
   if (wav)
-    spec << "wav@" << speed << ":" << wavPath_;
+    choice << "wav@" << speed << ":" << wavPath_;
   else
-    spec << "null:" << speed;
-  player_->SetAudioDevice(spec.str());
+    choice << "null:" << speed;
+  player_->SetAudioDevice(choice.str());
   player_->OnChangeStatus = [this](TMP3Player& p) {
     ++statusEvents;
     statusSeen.push_back(p.Status());

@@ -9,7 +9,7 @@
 #include "software_gain.h"
 #include "sound_out.h"
 #include "test_support.h"
-#include "wave_device_spec.h"
+#include "wave_device_selection.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ TEST_P(SoundOutBufferSize, HoldsHalfASecondRaisedToAMultipleOfFour) {
   const BufferSizeCase c = GetParam();
   EXPECT_EQ(TSoundOut::ComputeBufferSize(c.Rate, c.Channels, c.Bits), c.Expected);
   TSoundOut out;
-  out.SetDeviceSpec("null:100");
+  out.SetDeviceSelection("null:100");
   out.SetSampleRate(c.Rate);
   out.SetChannels(c.Channels);
   out.SetBitsPerSample(c.Bits);
@@ -80,7 +80,7 @@ TEST(SoundOut, FormatValuesOutOfRangeAreIgnored) {
 
 TEST(SoundOut, FreePercentFollowsTheQueuedBuffers) {
   TSoundOut out;
-  out.SetDeviceSpec("null:100");
+  out.SetDeviceSelection("null:100");
   EXPECT_EQ(out.FreePercent(), 0);  // not open
   out.Open();
   out.Pause();  // nothing is consumed from here on
@@ -102,7 +102,7 @@ TEST(SoundOut, FreePercentFollowsTheQueuedBuffers) {
 
 TEST(SoundOut, WaiterIsSignalledOnceABufferIsFree) {
   TSoundOut out;
-  out.SetDeviceSpec("null:100");
+  out.SetDeviceSelection("null:100");
   out.Open();
   TMPSimpleEvent waiter;
   out.SetWaiter(&waiter);  // free already: signalled at once
@@ -137,7 +137,7 @@ TEST(SoundOut, CloseWithoutResetPlaysEverythingOut) {
   TTempDir dir;
   const std::string path = dir.File("out.wav");
   TSoundOut out;
-  out.SetDeviceSpec("wav@50:" + path);
+  out.SetDeviceSelection("wav@50:" + path);
   out.Open();
   const std::vector<uint8_t> pcm = Ramp(static_cast<size_t>(out.BufferSize()) * 2 + 1000);
   int32_t written = 0;
@@ -153,7 +153,7 @@ TEST(SoundOut, CloseAfterResetDropsTheQueuedAudio) {
   TTempDir dir;
   const std::string path = dir.File("out.wav");
   TSoundOut out;
-  out.SetDeviceSpec("wav:" + path);
+  out.SetDeviceSelection("wav:" + path);
   out.Open();
   out.Pause();
   const std::vector<uint8_t> pcm = Ramp(static_cast<size_t>(out.BufferSize()) * 3);
@@ -175,7 +175,7 @@ TEST_P(SoundOutGain, ScalesTheSamplesPlayed) {
   TTempDir dir;
   const std::string path = dir.File("gain.wav");
   TSoundOut out;
-  out.SetDeviceSpec("wav@100:" + path);
+  out.SetDeviceSelection("wav@100:" + path);
   out.SetVolume(c.Volume);
   out.SetBalance(c.Balance);
   out.Open();
@@ -220,7 +220,7 @@ TEST(SoftwareGain, MonoTakesTheLouderSideAndEightBitKeepsItsMiddle) {
 
 TEST(SoundOut, PositionTicksWhileAudioPlays) {
   TSoundOut out;
-  out.SetDeviceSpec("null:2");
+  out.SetDeviceSelection("null:2");
   out.SetNotifyInterval(100);
   std::atomic<int> ticks{0};
   out.SetOnPosition([&](TSoundOut&) { ++ticks; });
@@ -240,50 +240,50 @@ TEST(SoundOut, PositionTicksWhileAudioPlays) {
 
 TEST(SoundOut, DeviceErrorsReadSystemTextAndContext) {
   TSoundOut out;
-  out.SetDeviceSpec("wav:/nonexistent-varo-folder/out.wav");
+  out.SetDeviceSelection("wav:/nonexistent-varo-folder/out.wav");
   EXPECT_EQ(ErrorOf(out), "No such file or directory(TSoundOut.Open:WaveOutOpen)");
   EXPECT_FALSE(out.IsOpen());
-  out.SetDeviceSpec("speaker");
+  out.SetDeviceSelection("speaker");
   EXPECT_EQ(ErrorOf(out), "unknown audio device \"speaker\"(TSoundOut.Open:WaveOutOpen)");
   // A device name ALSA does not know: refused by its configuration, no card is touched.
-  out.SetDeviceSpec("alsa:varo_test_no_such_pcm");
+  out.SetDeviceSelection("alsa:varo_test_no_such_pcm");
   const std::string alsa = ErrorOf(out);
   EXPECT_TRUE(alsa.ends_with("(TSoundOut.Open:WaveOutOpen)")) << alsa;
   EXPECT_GT(alsa.size(), std::strlen("(TSoundOut.Open:WaveOutOpen)"));
   EXPECT_FALSE(out.IsOpen());
 }
 
-struct SpecCase {
+struct DeviceCase {
   const char* Text;
   bool Valid;
   TWaveBackend Backend;
   const char* DeviceOrPath;
   double Speed;
 };
-class WaveDeviceSpecTest : public testing::TestWithParam<SpecCase> {};
+class WaveDeviceSelection : public testing::TestWithParam<DeviceCase> {};
 
-TEST_P(WaveDeviceSpecTest, Parses) {
-  const SpecCase c = GetParam();
-  TWaveDeviceSpec spec;
-  ASSERT_EQ(ParseWaveDeviceSpec(c.Text, spec), c.Valid) << c.Text;
+TEST_P(WaveDeviceSelection, Parses) {
+  const DeviceCase c = GetParam();
+  TWaveDeviceChoice choice;
+  ASSERT_EQ(ParseWaveDevice(c.Text, choice), c.Valid) << c.Text;
   if (!c.Valid) return;
-  EXPECT_EQ(spec.Backend, c.Backend);
-  EXPECT_EQ(c.Backend == TWaveBackend::WavFile ? spec.Path : spec.Device, c.DeviceOrPath);
-  EXPECT_DOUBLE_EQ(spec.Speed, c.Speed);
+  EXPECT_EQ(choice.Backend, c.Backend);
+  EXPECT_EQ(c.Backend == TWaveBackend::WavFile ? choice.Path : choice.Device, c.DeviceOrPath);
+  EXPECT_DOUBLE_EQ(choice.Speed, c.Speed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Texts, WaveDeviceSpecTest,
-    testing::Values(SpecCase{"alsa", true, TWaveBackend::Alsa, "default", 1},
-                    SpecCase{"alsa:hw:1,0", true, TWaveBackend::Alsa, "hw:1,0", 1},
-                    SpecCase{"null", true, TWaveBackend::Null, "default", 1},
-                    SpecCase{"null:8", true, TWaveBackend::Null, "default", 8},
-                    SpecCase{"null:0.5", true, TWaveBackend::Null, "default", 0.5},
-                    SpecCase{"wav:/tmp/a:b.wav", true, TWaveBackend::WavFile, "/tmp/a:b.wav", 1},
-                    SpecCase{"wav@16:x.wav", true, TWaveBackend::WavFile, "x.wav", 16},
-                    SpecCase{"wav", false, TWaveBackend::Alsa, "", 1},
-                    SpecCase{"wav:", false, TWaveBackend::Alsa, "", 1},
-                    SpecCase{"null:0", false, TWaveBackend::Alsa, "", 1},
-                    SpecCase{"null:fast", false, TWaveBackend::Alsa, "", 1},
-                    SpecCase{"alsa:", false, TWaveBackend::Alsa, "", 1},
-                    SpecCase{"pulse", false, TWaveBackend::Alsa, "", 1}));
+    Texts, WaveDeviceSelection,
+    testing::Values(DeviceCase{"alsa", true, TWaveBackend::Alsa, "default", 1},
+                    DeviceCase{"alsa:hw:1,0", true, TWaveBackend::Alsa, "hw:1,0", 1},
+                    DeviceCase{"null", true, TWaveBackend::Null, "default", 1},
+                    DeviceCase{"null:8", true, TWaveBackend::Null, "default", 8},
+                    DeviceCase{"null:0.5", true, TWaveBackend::Null, "default", 0.5},
+                    DeviceCase{"wav:/tmp/a:b.wav", true, TWaveBackend::WavFile, "/tmp/a:b.wav", 1},
+                    DeviceCase{"wav@16:x.wav", true, TWaveBackend::WavFile, "x.wav", 16},
+                    DeviceCase{"wav", false, TWaveBackend::Alsa, "", 1},
+                    DeviceCase{"wav:", false, TWaveBackend::Alsa, "", 1},
+                    DeviceCase{"null:0", false, TWaveBackend::Alsa, "", 1},
+                    DeviceCase{"null:fast", false, TWaveBackend::Alsa, "", 1},
+                    DeviceCase{"alsa:", false, TWaveBackend::Alsa, "", 1},
+                    DeviceCase{"pulse", false, TWaveBackend::Alsa, "", 1}));

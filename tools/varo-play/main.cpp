@@ -8,7 +8,7 @@
 
 #include "info_report.h"
 #include "play_session.h"
-#include "wave_device_spec.h"
+#include "wave_device_selection.h"
 
 namespace {
 
@@ -44,13 +44,13 @@ int main(int argc, char** argv) {
     } else if (arg == "--repeat") {
       options.Repeat = true;
     } else if (arg == "--audio") {
-      const char* spec = value();
-      TWaveDeviceSpec parsed;
-      if (spec == nullptr || !ParseWaveDeviceSpec(spec, parsed)) {
-        std::cerr << "varo-play: invalid --audio device" << (spec ? std::string(" \"") + spec + "\"" : "") << '\n';
+      const char* choice = value();
+      TWaveDeviceChoice parsed;
+      if (choice == nullptr || !ParseWaveDevice(choice, parsed)) {
+        std::cerr << "varo-play: invalid --audio device" << (choice ? std::string(" \"") + choice + "\"" : "") << '\n';
         return 2;
       }
-      options.Audio = spec;
+      options.Audio = choice;
     } else if (arg == "--volume" || arg == "--balance") {
       const char* text = value();
       const bool volume = arg == "--volume";

@@ -8,7 +8,7 @@
 #include <vector>
 
 struct TPlayOptions {
-  std::string Audio;  // device spec; empty: VARO_AUDIO or the default device
+  std::string Audio;  // device choice; empty: VARO_AUDIO or the default device
   int Volume = -1;    // -1: leave as is
   int Balance = 0;
   bool Repeat = false;

@@ -10,18 +10,18 @@
 
 enum class TWaveBackend { Alsa, Null, WavFile };
 
-struct TWaveDeviceSpec {
+struct TWaveDeviceChoice {
   TWaveBackend Backend = TWaveBackend::Alsa;
   std::string Device = "default";  // ALSA device name
   std::string Path;                // WAV file
   double Speed = 1.0;              // null and wav: times faster than real time
 };
 
-// False when text is no valid device spec.
-bool ParseWaveDeviceSpec(std::string_view text, TWaveDeviceSpec& spec);
+// False when text is no valid device choice.
+bool ParseWaveDevice(std::string_view text, TWaveDeviceChoice& choice);
 
-// The spec text in force: an explicit one when given, else the environment variable
+// The choice text in force: an explicit one when given, else the environment variable
 // VARO_AUDIO when set, else the ALSA device for the numbered device (-1 = "default").
-std::string EffectiveWaveDeviceSpec(const std::string& explicitSpec, int32_t deviceId);
+std::string EffectiveWaveDevice(const std::string& explicitChoice, int32_t deviceId);
 
-std::unique_ptr<WaveDevice> CreateWaveDevice(const TWaveDeviceSpec& spec);
+std::unique_ptr<WaveDevice> CreateWaveDevice(const TWaveDeviceChoice& choice);

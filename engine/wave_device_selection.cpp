@@ -1,4 +1,4 @@
-#include "wave_device_spec.h"
+#include "wave_device_selection.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -21,8 +21,8 @@ bool ParseSpeed(std::string_view text, double& speed) {
 
 }  // namespace
 
-bool ParseWaveDeviceSpec(std::string_view text, TWaveDeviceSpec& spec) {
-  TWaveDeviceSpec result;
+bool ParseWaveDevice(std::string_view text, TWaveDeviceChoice& choice) {
+  TWaveDeviceChoice result;
   const size_t colon = text.find(':');
   const std::string_view kind = text.substr(0, colon);
   const std::string_view rest = colon == std::string_view::npos ? "" : text.substr(colon + 1);
@@ -45,22 +45,22 @@ bool ParseWaveDeviceSpec(std::string_view text, TWaveDeviceSpec& spec) {
   } else {
     return false;
   }
-  spec = result;
+  choice = result;
   return true;
 }
 
-std::string EffectiveWaveDeviceSpec(const std::string& explicitSpec, int32_t deviceId) {
-  if (!explicitSpec.empty()) return explicitSpec;
+std::string EffectiveWaveDevice(const std::string& explicitChoice, int32_t deviceId) {
+  if (!explicitChoice.empty()) return explicitChoice;
   if (const char* env = std::getenv("VARO_AUDIO"); env != nullptr && *env != '\0') return env;
   if (deviceId < 0) return "alsa:default";
   return "alsa:plughw:" + std::to_string(deviceId);
 }
 
-std::unique_ptr<WaveDevice> CreateWaveDevice(const TWaveDeviceSpec& spec) {
-  switch (spec.Backend) {
-    case TWaveBackend::Null: return std::make_unique<NullWaveDevice>(spec.Speed);
-    case TWaveBackend::WavFile: return std::make_unique<WavFileWaveDevice>(spec.Path, spec.Speed);
+std::unique_ptr<WaveDevice> CreateWaveDevice(const TWaveDeviceChoice& choice) {
+  switch (choice.Backend) {
+    case TWaveBackend::Null: return std::make_unique<NullWaveDevice>(choice.Speed);
+    case TWaveBackend::WavFile: return std::make_unique<WavFileWaveDevice>(choice.Path, choice.Speed);
     case TWaveBackend::Alsa: break;
   }
-  return std::make_unique<AlsaWaveDevice>(spec.Device);
+  return std::make_unique<AlsaWaveDevice>(choice.Device);
 }
