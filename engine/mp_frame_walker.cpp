@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int32_t kFreeFormatWindow = 10000;
+constexpr int32_t kVbriOffset = 36;
 
 uint32_t BigEndian32(const uint8_t* p) {
   return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
@@ -116,8 +117,12 @@ void TMPFrameWalker::PassInfoFrame() {
   const uint8_t* frame = reader_.Data();
   auto fits = [&](int32_t end) { return end <= frameSize_ && end <= reader_.Contiguous(); };
   int32_t tag = InfoTagOffset(firstHeader_);
-  // Encoders write the tag of a CRC-protected stream as if there were no CRC.
+  // Encoders write the tag of a CRC-protected stream as if there were no CRC, and a VBRI
+  // tag always 32 bytes behind the header.
   if (firstHeader_.ProtectionBit == 0 && fits(tag + 4) && !IsInfoTag(frame + tag)) tag -= 2;
+  if (fits(tag + 4) && !IsInfoTag(frame + tag) && fits(kVbriOffset + 4) &&
+      std::memcmp(frame + kVbriOffset, "VBRI", 4) == 0)
+    tag = kVbriOffset;
   if (!fits(tag + 4)) return;
   const uint8_t* p = frame + tag;
   if (std::memcmp(p, "Xing", 4) == 0 || std::memcmp(p, "Info", 4) == 0) {
