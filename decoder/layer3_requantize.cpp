@@ -44,6 +44,7 @@ int32_t DequantizeWindow(const float* src, float* dst, int32_t n, float factor) 
 int32_t LastNonzeroBand(const float* x, int32_t lines) {
   int32_t last = lines - 1;
   while (last >= 0 && GetSpectrumInt(x + last) == 0) --last;
+  if (last < 0) return -1;
   int32_t band = 0;
   while (last >= Layer3State.LongBoundary[band + 1]) ++band;
   return band;
@@ -64,7 +65,7 @@ void Requantize(float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGr
   extent.HasShort = firstShort < 12 ? 1 : 0;
   extent.FirstShortBand = firstShort;
   extent.LongBands = longBands;
-  for (int32_t w = 0; w < 3; ++w) extent.LastShortBand[w] = firstShort;
+  for (int32_t w = 0; w < 3; ++w) extent.LastShortBand[w] = firstShort - 1;
 
   const float gain = t.Gain[std::clamp(gi.GlobalGain + 6, 0, 261)];
   const int32_t s = gi.ScalefacScale & 1;
@@ -81,11 +82,11 @@ void Requantize(float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGr
     pos += st.LongWidth[b];
   }
   extent.LastBand = LastNonzeroBand(x, std::min(count, pos));
-  DequantizeLines(x, factors, pos);
+  if (pos > 0) DequantizeLines(x, factors, pos);
   if (longBands > 0 && pos >= count) {
     // Everything above is zero; a short part, if any, stays as it is.
     if (firstShort < 12) {
-      extent.LastBand = firstShort;
+      extent.LastBand = firstShort - 1;
       count = pos;
     }
     return;

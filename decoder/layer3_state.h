@@ -36,10 +36,10 @@ struct TMPScaleFactors {
 // Where a requantised granule has nonzero values (written by Requantize).
 struct TMPBandExtent {
   int32_t HasShort;        // the granule has a short part
-  int32_t LastBand;        // long: last nonzero long band (0 if none); else max LastShortBand
+  int32_t LastBand;        // long: last nonzero long band (-1 if none); else max LastShortBand
   int32_t FirstShortBand;  // 0 pure short, 3 mixed, 12 long
   int32_t LongBands;       // 22 long, MixedLongBands mixed, 0 pure short
-  int32_t LastShortBand[3];
+  int32_t LastShortBand[3];  // per window; FirstShortBand - 1 if none
 };
 
 // MPEG-2/2.5 intensity stereo of the right channel.

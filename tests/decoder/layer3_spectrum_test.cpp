@@ -65,6 +65,11 @@ TEST(Layer3Requantize, GainAndPowerLaw) {
   EXPECT_EQ(count, 8) << "long blocks keep their count";
   EXPECT_EQ(extent.HasShort, 0);
   EXPECT_EQ(extent.LastBand, 1) << "lines 4..7 are band 1 at 44.1 kHz";
+  // A silent granule has no last band.
+  for (int32_t i = 0; i < 8; ++i) PutSpectrumInt(s.Left + i, 0);
+  count = 8;
+  Requantize(s.Left, count, sf, Granule(150), extent, 8);
+  EXPECT_EQ(extent.LastBand, -1);
 }
 
 TEST(Layer3Requantize, ScalefactorsPretabAndScale) {
@@ -137,7 +142,7 @@ TEST(Layer3Requantize, MixedBlockKeepsLongLinesAndReordersTheRest) {
   EXPECT_EQ(extent.FirstShortBand, 3);
   EXPECT_EQ(extent.LongBands, 8);
   EXPECT_EQ(extent.LastShortBand[0], 3);
-  EXPECT_EQ(extent.LastShortBand[2], 3) << "a silent window keeps the first short band";
+  EXPECT_EQ(extent.LastShortBand[2], 2) << "a silent window has no nonzero short band";
 }
 
 // Fills the stereo state of granule 0 for the stereo routines.
@@ -206,6 +211,23 @@ TEST(Layer3Stereo, Mpeg1IntensityPositions) {
     EXPECT_EQ(left[Layer3State.LongBoundary[21]], 1.0f);
     EXPECT_EQ(right[Layer3State.LongBoundary[21]], 0.0f);
     EXPECT_EQ(Layer3State.LineCount[0][1], 576);
+  }
+}
+
+// A silent right channel is intensity-coded from its first band on.
+TEST(Layer3Stereo, SilentRightChannelIsIntensityCodedFromBandZero) {
+  for (int32_t id : {1, 0}) {
+    PrepareIntensity({0}, 1);
+    SetStereo(1, id);
+    Layer3Spectrum(1, 0)[4] = 0.0f;
+    Layer3State.Extent[0][1].LastBand = -1;
+    Layer3State.LsfIntensity = {{8, 8, 5}, {1, 1, 1}, 0};
+    JointStereo(0);
+    // Position 0: MPEG-1 moves all into the right channel, MPEG-2 gives both channels the value.
+    for (int32_t i = 0; i < 4; ++i) {
+      EXPECT_EQ(Layer3Spectrum(0, 0)[i], id == 1 ? 0.0f : 1.0f) << id;
+      EXPECT_EQ(Layer3Spectrum(1, 0)[i], 1.0f) << id;
+    }
   }
 }
 
