@@ -117,16 +117,18 @@ inline void ShortGroup(const float* input, int32_t s, const float* o, float* out
   for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
   V u[3][6];
   for (int w = 0; w < 3; ++w) ImdctShortWindowLanes(x, w, u[w]);
-  // The 36-point frame: window w covers frame slots 6 + 6w .. 17 + 6w.
-  V frame[36];
-  for (int n = 0; n < 36; ++n) frame[n] = V::Set(0.0f);
-  for (int w = 0; w < 3; ++w)
-    for (int n = 0; n < 12; ++n)
-      frame[6 + 6 * w + n] = MulAdd(V::Set(window[n]), u[w][kShortWindowTap[n]], frame[6 + 6 * w + n]);
-  for (int t = 0; t < 6; ++t) V::Load(o + 32 * t + s).Store(out + 32 * t + s);
-  for (int t = 6; t < 18; ++t) (V::Load(o + 32 * t + s) + frame[t]).Store(out + 32 * t + s);
-  for (int t = 0; t < 12; ++t) frame[18 + t].Store(next + 32 * t + s);
-  for (int t = 12; t < 18; ++t) V::Set(0.0f).Store(next + 32 * t + s);
+  // Window w covers frame slots 6 + 6w .. 17 + 6w: its first half term n, second half term
+  // 6 + n. Slots 0..5 carry only the previous overlap, the new overlap ends with six zeros.
+  auto first = [&](int w, int n) { return V::Set(window[n]) * u[w][kShortWindowTap[n]]; };
+  auto second = [&](int w, int n) { return V::Set(window[6 + n]) * u[w][kShortWindowTap[6 + n]]; };
+  for (int n = 0; n < 6; ++n) {
+    V::Load(o + 32 * n + s).Store(out + 32 * n + s);
+    (V::Load(o + 32 * (6 + n) + s) + first(0, n)).Store(out + 32 * (6 + n) + s);
+    (V::Load(o + 32 * (12 + n) + s) + second(0, n) + first(1, n)).Store(out + 32 * (12 + n) + s);
+    (second(1, n) + first(2, n)).Store(next + 32 * n + s);
+    second(2, n).Store(next + 32 * (6 + n) + s);
+    V::Set(0.0f).Store(next + 32 * (12 + n) + s);
+  }
 }
 
 // Calls f.template operator()<V>(s) over [first, end): whole groups of the widest type first,

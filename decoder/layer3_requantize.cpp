@@ -27,19 +27,6 @@ void DequantizeLinesPlain(float* x, const float* factors, int32_t lines) {
 
 namespace {
 
-// Dequantises the n values of one short band's window into every third entry of dst. Returns
-// nonzero when any value is nonzero.
-int32_t DequantizeWindow(const float* src, float* dst, int32_t n, float factor) {
-  const float* power = Layer3Tables.Power + 32;
-  int32_t any = 0;
-  for (int32_t i = 0; i < n; ++i) {
-    const int32_t v = GetSpectrumInt(src + i);
-    any |= v;
-    dst[3 * i] = static_cast<uint32_t>(v + 32) < 64u ? factor * power[v] : DequantizeLarge(v, factor);
-  }
-  return any;
-}
-
 // The long band holding the last nonzero value below `lines` (0 when all are zero).
 int32_t LastNonzeroBand(const float* x, int32_t lines) {
   int32_t last = lines - 1;
@@ -93,19 +80,35 @@ void Requantize(float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGr
   }
   if (firstShort == 12) return;
 
+  // Short bands: the factors of each window's lines band by band, all lines in one pass, then
+  // the windows interleaved line by line through the scratch.
   float windowGain[3];
   for (int32_t w = 0; w < 3; ++w) windowGain[w] = gain * t.Subblock[gi.SubblockGain[w] & 7];
   const int32_t start = pos;
-  float* scratch = Layer3State.Reorder;
-  for (b = firstShort; b < 13; ++b) {
+  int32_t end = pos;
+  for (b = firstShort; b < 13 && (b == firstShort || end < count); ++b) {
     const int32_t n = st.ShortWidth[b];
+    for (int32_t w = 0; w < 3; ++w) {
+      const TFloat4 factor = TFloat4{} + windowGain[w] * t.Scale[s][0][sf.Short[w][b] & 31];
+      for (int32_t k = 0; k < n; k += 4) StoreFloat4(factors + end + w * n + k, factor);
+    }
+    end += 3 * n;
+  }
+  DequantizeLines(x + start, factors + start, end - start);
+  float* scratch = Layer3State.Reorder;
+  for (int32_t band = firstShort; band < b; ++band) {
+    const int32_t n = st.ShortWidth[band];
     float* out = scratch + (pos - start);
     for (int32_t w = 0; w < 3; ++w) {
-      const float factor = windowGain[w] * t.Scale[s][0][sf.Short[w][b] & 31];
-      if (DequantizeWindow(x + pos + w * n, out + w, n, factor)) extent.LastShortBand[w] = b;
+      const float* in = x + pos + w * n;
+      int32_t bits = 0;  // a zero value is +0.0: no bit set
+      for (int32_t i = 0; i < n; ++i) {
+        out[3 * i + w] = in[i];
+        bits |= GetSpectrumInt(in + i);
+      }
+      if (bits) extent.LastShortBand[w] = band;
     }
     pos += 3 * n;
-    if (pos >= count) break;
   }
   std::copy(scratch, scratch + (pos - start), x + start);
   count = pos;
