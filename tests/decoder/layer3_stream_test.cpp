@@ -1,6 +1,6 @@
 // Layer III streams: limits and formats of the stream open, refused requests, and frames built
-// field by field for the reservoir, rejected frames, broken parts, gain offsets, granule slots,
-// mid-stream channel changes and the mixed-down output.
+// field by field for the reservoir, rejected frames, gain offsets, granule slots, mid-stream
+// channel changes and the mixed-down output.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -158,25 +158,6 @@ TEST(Layer3Stream, RejectedFramesWriteNothing) {
   EXPECT_EQ(Decode(broken, pcm).BytesConsumed, 0);
   EXPECT_EQ(pcm[0], 77);
   EXPECT_EQ(Decode(frame, pcm).BytesConsumed, 417);
-}
-
-TEST(Layer3Stream, BrokenPartsAreSilenced) {
-  // A part whose codes run past its length plus the margin, and one that claims more bits than
-  // the frame carries, are both dropped; the same data with the right length sounds.
-  for (int32_t variant = 0; variant < 3; ++variant) {
-    TFrameFields f;
-    f.HeaderBytes[3] = 0xC4;  // single channel
-    std::vector<int32_t> loud(200, 1);
-    const auto good = StereoFrame(f, loud, {});
-    if (variant == 1) f.Granule[0][0].Part23Length = 100;
-    if (variant == 2) f.Granule[0][0].Part23Length = 4000;
-    const auto frame = variant ? WriteFrame(f) : good;
-    ASSERT_TRUE(OpenOn(frame, 0));
-    std::vector<int16_t> pcm(1152, 77);
-    EXPECT_EQ(Decode(frame, pcm).BytesProduced, 2304);
-    const bool firstSilent = std::all_of(pcm.begin(), pcm.begin() + 576, [](int16_t v) { return v == 0; });
-    EXPECT_EQ(firstSilent, variant != 0) << "variant " << variant;
-  }
 }
 
 TEST(Layer3Stream, GainOffsetsOfMidSideAndMixing) {
