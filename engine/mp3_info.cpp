@@ -139,9 +139,11 @@ std::string TMP3Info::Choose(const char* id3v1Name, const char* id3v2Name, const
       needInfoType_.Contains(mitID3V2) ? id3v2Values_.Values(id3v2Name) : std::string(),
       needInfoType_.Contains(mitRiff) ? riffValues_.Values(riffName) : std::string(),
   };
+  // Longest in bytes, as the tags' own byte strings were measured: a Japanese title in a
+  // Unicode frame outweighs an ID3v1 field that could only hold question marks in its place.
   const std::string* best = &candidates[0];
   for (const std::string& c : candidates)
-    if (Utf8Length(c) > Utf8Length(*best)) best = &c;
+    if (c.size() > best->size()) best = &c;
   if (!best->empty()) return *best;
   return apeValues_.Values(apeName);
 }

@@ -148,6 +148,17 @@ TEST(TagReader, LongestTitleAmongTheAllowedKindsWins) {
   EXPECT_EQ(info.ID3v1Values().Values("track"), "3");  // names compare without case
 }
 
+TEST(TagReader, LongestTitleIsMeasuredInBytes) {
+  // An ID3v1 field that lost its Japanese to question marks must not beat the Unicode frame
+  // that holds the same six characters.
+  TTempDir dir;
+  const std::string japanese = "\xE3\x81\xAF\xE3\x81\x98\xE3\x81\xBE\xE3\x82\x8A\xE3\x81\xAE\xE6\xAD\x8C";
+  const Bytes id3v2 = Id3v2Tag(4, 0, Id3v2Frame("TIT2", Text("\x03" + japanese), 4));
+  TMP3Info info;
+  ReadBytes(dir, Concat({id3v2, BaseAudio(), Id3v1Tag("??????", "VARO", 12, 3)}), info);
+  EXPECT_EQ(info.Title(), japanese);
+}
+
 TEST(TagReader, Id3v1GenresAndTrack) {
   TTempDir dir;
   TMP3Info info;
