@@ -90,9 +90,11 @@ inline int32_t WithSign(TWideBits& w, int32_t value) {
 }
 
 // Resolves one code: one peek and one load for codes within the first level, one more of each
-// per sub-table below it. Returns the leaf entry; its code bits are consumed.
-inline uint32_t LookupPair(TWideBits& w, const uint32_t* table) {
-  int32_t width = static_cast<int32_t>(table[0] & 0xFF);
+// per sub-table below it. Returns the leaf entry; the bits of the nodes passed are consumed,
+// the leaf's own code length is left to the caller.
+// firstWidth is the first level's width, read once per run of pairs.
+inline uint32_t FindLeaf(TWideBits& w, const uint32_t* table, int32_t firstWidth) {
+  int32_t width = firstWidth;
   uint32_t entry = table[1 + Peek(w, width)];
   while ((entry >> 24) == 0) {
     Consume(w, width);
@@ -100,36 +102,46 @@ inline uint32_t LookupPair(TWideBits& w, const uint32_t* table) {
     width = static_cast<int32_t>(table[0] & 0xFF);
     entry = table[1 + Peek(w, width)];
   }
-  Consume(w, static_cast<int32_t>(entry >> 24));
   return entry;
 }
 
-// The loops take the window by value and hand it back: as a local it stays in registers (the
-// spectrum stores could otherwise alias it).
-
-// Tables without linbits: the values are at most 15, and the leaf says how many sign bits follow.
+// Tables without linbits: the values are at most 15, and the leaf says how many sign bits
+// follow, so code and signs leave the window in one step (the loop's critical path).
 TWideBits DecodePairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* table) {
+  const int32_t firstWidth = static_cast<int32_t>(table[0] & 0xFF);
   for (int32_t i = 0; i < pairs; ++i) {
     Refill(w, kPairBits);
-    const uint32_t entry = LookupPair(w, table);
+    const uint32_t entry = FindLeaf(w, table, firstWidth);
+    const int32_t length = static_cast<int32_t>(entry >> 24);
     const int32_t x = static_cast<int32_t>((entry >> 8) & 0xFF);
     const int32_t y = static_cast<int32_t>((entry >> 16) & 0xFF);
-    const uint64_t signs = w.Acc;
+    const uint64_t signs = w.Acc << length;
     PutSpectrumInt(dst + 2 * i, SignedBy(x, signs));
     PutSpectrumInt(dst + 2 * i + 1, SignedBy(y, signs << ((x + 15) >> 4)));  // skip x's sign
-    Consume(w, static_cast<int32_t>(entry & 3));
+    Consume(w, length + static_cast<int32_t>(entry & 3));
   }
   return w;
 }
 
-// Tables 16..31: a value of 15 is followed by linbits extra bits, then its sign.
+// Tables 16..31: a value of 15 is followed by linbits extra bits, then its sign. Pairs without
+// an escape leave the window in one step, as in DecodePairs.
 TWideBits DecodeLinbitsPairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* table,
                              int32_t linbits) {
+  const int32_t firstWidth = static_cast<int32_t>(table[0] & 0xFF);
   for (int32_t i = 0; i < pairs; ++i) {
     Refill(w, kLinbitsPairBits);
-    const uint32_t entry = LookupPair(w, table);
+    const uint32_t entry = FindLeaf(w, table, firstWidth);
+    const int32_t length = static_cast<int32_t>(entry >> 24);
     int32_t x = static_cast<int32_t>((entry >> 8) & 0xFF);
     int32_t y = static_cast<int32_t>((entry >> 16) & 0xFF);
+    if (x != 15 && y != 15) {
+      const uint64_t signs = w.Acc << length;
+      PutSpectrumInt(dst + 2 * i, SignedBy(x, signs));
+      PutSpectrumInt(dst + 2 * i + 1, SignedBy(y, signs << ((x + 15) >> 4)));
+      Consume(w, length + static_cast<int32_t>(entry & 3));
+      continue;
+    }
+    Consume(w, length);
     if (x == 15) x += static_cast<int32_t>(Take(w, linbits));
     x = WithSign(w, x);
     if (y == 15) y += static_cast<int32_t>(Take(w, linbits));

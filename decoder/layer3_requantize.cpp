@@ -11,9 +11,10 @@
 
 float DequantizeLarge(int32_t v, float factor) {
   const int32_t magnitude = v < 0 ? -v : v;
-  const float power = magnitude <= kLargestQuantized
-                          ? Layer3Tables.PowerLarge[magnitude]
-                          : static_cast<float>(magnitude * std::cbrt(static_cast<double>(magnitude)));
+  if (magnitude > kLargestQuantized)  // cannot come from a code table
+    return factor * static_cast<float>(v * std::cbrt(static_cast<double>(magnitude)));
+  if (magnitude >= Layer3Tables.PowerLargeFrom) BuildPowerTable(Layer3Tables.PowerLargeFrom, kLargestQuantized);
+  const float power = Layer3Tables.PowerLarge[magnitude];
   return factor * (v < 0 ? -power : power);
 }
 
