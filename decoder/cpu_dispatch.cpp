@@ -19,7 +19,7 @@ const char* WindowFormName = "plain";
 
 constexpr uint32_t kVectorBits = cpuSSE2 | cpuAVX2 | cpuFMA;
 
-bool Has(uint32_t features, uint32_t bits) { return (features & bits) == bits; }
+[[maybe_unused]] bool Has(uint32_t features, uint32_t bits) { return (features & bits) == bits; }
 
 }  // namespace
 
