@@ -23,9 +23,12 @@
 #include "platform_session.h"
 #include "playlist_window.h"
 #include "queue_restore.h"
+#include "ranking.h"
 #include "settings_file.h"
 #include "settings_keys.h"
+#include "settings_update.h"
 #include "skin_pack.h"
+#include "task_tray.h"
 #include "track_tags.h"
 #include "ui_font.h"
 #include "window_dragger.h"
@@ -67,9 +70,12 @@ TForm1::TForm1(const QString& home)
   Timer2.setInterval(1000);
   Timer3.setInterval(100);
   connect(&Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
+  connect(&Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+  connect(&Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
   CreateControls();
   ConnectMenu();
   ConnectButtons();
+  CreateTaskTray();
 }
 
 TForm1::~TForm1() = default;
@@ -106,7 +112,8 @@ void TForm1::ConnectButtons() {
   connect(Image11, &TImageButton::clicked, this, [&p] { p.PreviousCommand(); });
   connect(Image12, &TImageButton::clicked, this, [&p] { p.NextCommand(); });
   connect(Image8, &TImageButton::clicked, this, &TForm1::TogglePlaylistWindow);
-  connect(Image10, &TImageButton::clicked, this, &TForm1::ToggleTaskTray);
+  connect(Image10, &TImageButton::clicked, this,
+          [this] { RunShowingErrors([this] { ToggleTaskTray(); }); });
   connect(Image9, &TImageButton::clicked, this, &TForm1::ExitProgram);
   connect(Image14, &TImageButton::clicked, this, &TForm1::ShowVersionDialog);
 }
@@ -144,6 +151,7 @@ void TForm1::AttachWindows(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* 
   Form4 = form4;
   Form5 = form5;
   Form6 = form6;
+  ConnectDialogs();
 }
 
 bool TForm1::FormCreate() {
@@ -196,6 +204,7 @@ bool TForm1::FormCreate() {
     FMenu.staytop1->setChecked(true);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
   }
+  FRanking = std::make_unique<TRanking>(*FSettings);
   ReadRanking();
 
   queue.CurrentIndex = FSettings->ReadInteger(kKeyLastMusicNumber, 0);
@@ -213,23 +222,20 @@ bool TForm1::FormCreate() {
   return true;
 }
 
-void TForm1::ExitProgram() {
-  RunShowingErrors([this] {
-    // One replace of the file for the whole queue: an exit cut short leaves the old queue.
-    FSettings->BeginUpdate();
-    try {
-      StoreQueue(FPlayer->Queue, *FSettings);
-      FSettings->WriteInteger(kKeyLastMusicNumber, FPlayer->Queue.CurrentIndex);
-      if (CanPlaceWindows()) {
-        FSettings->WriteInteger(kKeyWindowX, x());
-        FSettings->WriteInteger(kKeyWindowY, y());
-      }
-    } catch (...) {
-      FSettings->EndUpdate();
-      throw;
+void TForm1::WriteExitState() {
+  // One replace of the file for the whole queue: an exit cut short leaves the old queue.
+  InOneSettingsUpdate(*FSettings, [this] {
+    StoreQueue(FPlayer->Queue, *FSettings);
+    FSettings->WriteInteger(kKeyLastMusicNumber, FPlayer->Queue.CurrentIndex);
+    if (CanPlaceWindows()) {
+      FSettings->WriteInteger(kKeyWindowX, x());
+      FSettings->WriteInteger(kKeyWindowY, y());
     }
-    FSettings->EndUpdate();
   });
+}
+
+void TForm1::ExitProgram() {
+  RunShowingErrors([this] { WriteExitState(); });
   // The user asked to leave: a settings file that cannot be written (the box said so) does
   // not keep the program open.
   close();

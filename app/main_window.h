@@ -4,15 +4,18 @@
 
 #include <QImage>
 #include <QString>
+#include <QTime>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "main_popup_menu.h"
 #include "queue_player.h"
+#include "sleep_timer.h"
 
 class QLabel;
 class TEngineMessagePump;
@@ -24,7 +27,9 @@ class TForm6;
 class TFormRgn;
 class TImageButton;
 class TMP3Player;
+class TRanking;
 class TSettingsFile;
+class TTaskTray;
 class TWindowDragger;
 struct TSkinLayout;
 
@@ -79,6 +84,7 @@ public:
   QTimer Timer2;          // sleep timer check
   QTimer Timer3;          // deferred skin load
   QTimer& intro_timer() { return FPlayer->intro_timer; }
+  std::unique_ptr<TTaskTray> TaskTray1;
 
   // State.
   QString ListFileName;
@@ -87,7 +93,8 @@ public:
   bool LyricsActive = false;
   bool HiddenInTray = false;
   QString LyricsFileName;
-  int LyricsTicks = 0;
+  TSleepTimer SleepTimer;  // the minute Timer2 waits for
+  std::function<QTime()> SleepClock = &QTime::currentTime;  // replaced by tests
 
   // Operations other windows use.
   void LoadSkin(const QString& name, int parts);
@@ -107,6 +114,15 @@ public:
   void ChoosePlayMode(int mode);
   void SetStayOnTop(bool on);
   void ExitProgram();  // Exit1, Image9: the queue, index and position are written first
+  // What the exit writes: the queue, the current index and the window position.
+  void WriteExitState();
+  void ToggleTaskTray();  // N1, Image10
+  void HideToTray();
+  void RestoreFromTray();
+  void WriteHistory();  // N8
+  void Timer1Timer();   // the lyrics clock
+  void Timer2Timer();   // the sleep timer check
+  const TRanking& Ranking() const { return *FRanking; }
   // The demo track with its lyrics, queued and started (a start without files to play).
   void QueueDemoTrack(const QString& mp3File, const QString& lyricsFile);
 
@@ -138,9 +154,9 @@ private:
   void PlacePlaylistWindow();
   void Timer3Timer();
   void ReadRanking();
-  void WriteHistory();
+  void CreateTaskTray();
   void SetTrayTip(const QString& title);
-  void ToggleTaskTray();
+  void ConnectDialogs();
   void ShowVersionDialog();
   void ShowSleepTimerDialog();
   void ShowIntroTimeDialog();
@@ -150,6 +166,7 @@ private:
   std::unique_ptr<TMP3Player> Fmp3;
   std::unique_ptr<TEngineMessagePump> FPump;
   std::unique_ptr<TQueuePlayer> FPlayer;
+  std::unique_ptr<TRanking> FRanking;
   TMainPopupMenu FMenu;
   TWindowDragger* FDragger = nullptr;
 };

@@ -1,16 +1,14 @@
-// The main window as the queue player's host: the title labels, the song menu, the lyrics
-// clock, and the calls into the playlist, lyrics, tray, ranking and dialog parts.
+// The main window as the queue player's host: the title labels, the song menu and the
+// lyrics clock.
 #include <QAction>
 #include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
 
 #include "error_box.h"
-#include "intro_time_dialog.h"
 #include "lyrics_window.h"
 #include "main_window.h"
-#include "sleep_timer_dialog.h"
-#include "version_dialog.h"
+#include "playlist_window.h"
 
 void TForm1::ShowTrack(const QString& title, const QString& artist) {
   Label1->setText(title);
@@ -57,34 +55,12 @@ void TForm1::StopLyrics() {
 
 void TForm1::PauseLyrics() { Timer1.stop(); }
 
-// The parts below are only wired up here; the lyrics model, the ranking, the history file,
-// the tray icon and the dialogs' contents live in their own windows and classes.
-
 void TForm1::StartLyrics() {
-  if (Form5) Form5->StartLyrics(LyricsFileName);
+  if (!Form5) return;
+  const QString speed = Form2 ? Form2->SpeedCell(FPlayer->Queue.CurrentIndex + 1) : QString();
+  Form5->StartLyrics(LyricsFileName, speed);
 }
 
-void TForm1::BuildPlaylistMenu() { FMenu.list1->clear(); }
-
-void TForm1::ReadRanking() {}
-
-void TForm1::CountPlay(const QString&) {}
-
-void TForm1::WriteHistory() {}
-
-void TForm1::SetTrayTip(const QString&) {}
-
-void TForm1::ToggleTaskTray() { showMinimized(); }
-
-void TForm1::ShowVersionDialog() {
-  if (Form3) Form3->exec();
-}
-
-void TForm1::ShowSleepTimerDialog() {
-  if (Form4) Form4->exec();
-  FMenu.O1->setChecked(Timer2.isActive());  // the mark follows the timer, not the click
-}
-
-void TForm1::ShowIntroTimeDialog() {
-  if (Form6) Form6->exec();
+void TForm1::Timer1Timer() {
+  if (Form5) Form5->LyricsTick();
 }

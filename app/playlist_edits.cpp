@@ -76,6 +76,7 @@ TFillResult AddMusicFiles(TPlaylistGrid& grid, TPlayQueue& queue, const QStringL
       continue;  // not MPEG audio or unreadable: left out, its row stays empty
     }
     queue.Append(path, title);
+    grid.EnsureRow(queue.QueueCount());
     grid.SetCell(kTitleColumn, queue.QueueCount(), title);
     ++result.Added;
   }

@@ -15,6 +15,10 @@ void TPlaylistGrid::SetRowCount(int count) {
 
 void TPlaylistGrid::AddRow() { SetRowCount(RowCount() + 1); }
 
+void TPlaylistGrid::EnsureRow(int row) {
+  if (row >= RowCount()) SetRowCount(row + 1);
+}
+
 QString TPlaylistGrid::Cell(int column, int row) const {
   const QTableWidgetItem* item = row >= 1 ? FTable.item(row - 1, column) : nullptr;
   return item ? item->text() : QString();

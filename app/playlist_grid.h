@@ -26,6 +26,8 @@ public:
   // Keeps the header and count - 1 rows; rows that stay keep their cells.
   void SetRowCount(int count);
   void AddRow();  // one more row, 12 pixels high
+  // Grows the grid so that it has row `row` (a queue restored at start-up has no rows yet).
+  void EnsureRow(int row);
 
   QString Cell(int column, int row) const;  // empty outside the grid
   void SetCell(int column, int row, const QString& text);

@@ -141,6 +141,14 @@ private slots:
     QCOMPARE(h.Files(), (QStringList{"/m/one.mp3", "/m/two.mp3"}));
   }
 
+  void addingToAQueueThatHasNoRowsYetShowsTheTitleInItsRow() {
+    TGridHarness h;  // a queue restored at start-up is not in the grid
+    h.Queue.Append(QStringLiteral("/m/old1.mp3"), QStringLiteral("old1"));
+    h.Queue.Append(QStringLiteral("/m/old2.mp3"), QStringLiteral("old2"));
+    AddMusicFiles(h.Grid, h.Queue, {"/m/new.mp3"}, FakeTitle);
+    QCOMPARE(h.Grid.Cell(kTitleColumn, 3), QStringLiteral("new.mp3"));
+  }
+
   void anUnreadableFileEndsAnM3uLoadKeepingWhatCameBefore() {
     TGridHarness h;
     QVERIFY_THROWS_EXCEPTION(std::runtime_error,

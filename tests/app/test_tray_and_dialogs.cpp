@@ -1,0 +1,215 @@
+// The main window's tray icon, ranking and history, and its three dialogs (sleep timer with a
+// fake clock and a fake power-off, intro time, version) on the offscreen platform.
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "image_button.h"
+#include "memory_status.h"
+#include "mp3_player.h"
+#include "ranking.h"
+#include "settings_keys.h"
+#include "window_harness.h"
+
+namespace {
+
+// Answers the next modal dialog from inside its event loop.
+void WhenShown(QDialog* dialog, std::function<void()> answer) {
+  QTimer::singleShot(0, dialog, [dialog, answer = std::move(answer)] {
+    QTRY_VERIFY(dialog->isVisible());
+    answer();
+    if (dialog->isVisible()) dialog->reject();
+  });
+}
+
+}  // namespace
+
+class TestTrayAndDialogs : public QObject {
+  Q_OBJECT
+
+private slots:
+  void hidingInTheTrayAndComingBack() {
+    TWindowHarness h;
+    TForm1& f = h.Start();
+    h.W.Form2->show();
+    h.W.Form5->show();
+    QCOMPARE(f.TaskTray1->IconID(), 1);
+    f.Menu().N1->trigger();
+    QVERIFY(!f.isVisible());
+    QVERIFY(!h.W.Form2->isVisible());
+    QVERIFY(!h.W.Form5->isVisible());
+    QVERIFY(f.TaskTray1->Registered());
+    QCOMPARE(f.Menu().N1->text(), QStringLiteral("元のサイズに戻す(&T)"));
+    QCOMPARE(h.TrayShell.Calls.back().first, NIM_ADD);
+    f.ShowLyricsWindow();  // nothing while in the tray
+    QVERIFY(!h.W.Form5->isVisible());
+
+    // A right click opens the main menu; its first item now brings the window back.
+    std::vector<QMenu*> opened;
+    TTaskTray::SetMenuRunner([&](QMenu& menu, QPoint) {
+      opened.push_back(&menu);
+      f.Menu().N1->trigger();
+    });
+    TNotifyWindow::IconMessage(1, WM_RBUTTONDOWN, QPoint(10, 10));
+    TTaskTray::SetMenuRunner(nullptr);
+    QCOMPARE(opened, std::vector<QMenu*>{f.Menu().PopupMenu1});
+    QVERIFY(f.isVisible());
+    QVERIFY(!f.TaskTray1->Registered());
+    QCOMPARE(h.TrayShell.Calls.back().first, NIM_DELETE);
+    QCOMPARE(f.Menu().N1->text(), QStringLiteral("タスクトレイにしまう(&T)"));
+    QVERIFY(!h.W.Form2->isVisible());  // they stay hidden
+
+    QTest::mouseClick(f.Image10, Qt::LeftButton);
+    QVERIFY(!f.isVisible());
+    TNotifyWindow::IconMessage(1, WM_RBUTTONDBLCLK, QPoint());
+    QVERIFY(f.isVisible());
+    QVERIFY(h.Errors.isEmpty());
+  }
+
+  void withoutANotificationAreaTheWindowStays() {
+    TWindowHarness h;
+    TForm1& f = h.Start();
+    SetTrayShell(nullptr);  // the offscreen platform has none
+    f.Menu().N1->trigger();
+    QCOMPARE(h.Errors, QStringList{"タスクトレイに登録できません"});
+    QVERIFY(f.isVisible());
+    QVERIFY(!f.TaskTray1->Registered());
+    QCOMPARE(f.Menu().N1->text(), QStringLiteral("タスクトレイにしまう(&T)"));
+  }
+
+  void theTipIsTheTitleCutTo63Bytes() {
+    TWindowHarness h;
+    TForm1& f = h.Start();
+    const QString name = QStringLiteral("あ").repeated(30) + QStringLiteral(".mp3");  // 94 bytes
+    h.OpenAnswers = {{h.Track(name)}};
+    h.W.Form2->Image3Click();
+    h.W.Form2->gdDblClick(1, kTitleColumn);
+    QCOMPARE(f.TaskTray1->TipString(), name);
+    f.Menu().N1->trigger();
+    QCOMPARE(h.TrayShell.Calls.back().second.szTip, QStringLiteral("あ").repeated(21).toUtf8());
+  }
+
+  void everyStartIsCountedAndTheHistoryOpens() {
+    TWindowHarness h;
+    TForm1& f = h.Start();
+    h.OpenAnswers = {{h.Track(QStringLiteral("a.mp3")), h.Track(QStringLiteral("b.mp3"))}};
+    h.W.Form2->Image3Click();
+    for (int row : {2, 1, 2}) h.W.Form2->gdDblClick(row, kTitleColumn);
+    QCOMPARE(f.Ranking().RankTitles(), (QStringList{"b.mp3", "a.mp3"}));
+    QCOMPARE(h.Ini().ReadInteger(RankPcntKey(1), 0), 2);
+    f.Menu().N8->trigger();
+    const QString history = h.Home + QStringLiteral("/history.txt");
+    QCOMPARE(h.Opened, std::vector<QUrl>{QUrl::fromLocalFile(history)});
+    QVERIFY(h.ReadFile(history).endsWith("2\xE4\xBD\x8D:a.mp3" + QByteArray(35, ' ') + "1\n"));
+  }
+
+  void theSleepTimerSavesThenSwitchesOffInItsMinute() {
+    TWindowHarness h;
+    TForm1& f = h.Start();
+    h.OpenAnswers = {{h.Track(QStringLiteral("a.mp3"))}};
+    h.W.Form2->Image3Click();
+    f.move(123, 45);
+    TForm4& d = *h.W.Form4;
+    WhenShown(&d, [&d] {
+      d.c1->setEditText(QStringLiteral("23"));
+      d.c2->setEditText(QStringLiteral("50"));
+      d.Button1->click();
+    });
+    f.Menu().O1->trigger();
+    QVERIFY(f.Timer2.isActive());
+    QVERIFY(f.Menu().O1->isChecked());
+    QCOMPARE(f.SleepTimer.SleepFrom, QStringLiteral("23:50:00"));
+
+    // What the power-off finds in the settings file.
+    int savedQueue = -1;
+    h.PowerOff.OnPowerOff = [&] { savedQueue = h.Ini().ReadInteger(kKeyMax, -1); };
+    f.SleepClock = [] { return QTime(23, 50, 0); };
+    f.Timer2Timer();
+    QCOMPARE(h.PowerOff.Asked, 0);
+    f.SleepClock = [] { return QTime(23, 50, 1); };
+    f.Timer2Timer();
+    QCOMPARE(h.PowerOff.Asked, 1);
+    QCOMPARE(savedQueue, 1);
+    QCOMPARE(h.Ini().ReadString(ListKey(1), QString()), f.Queue().Entry(0).FileName);
+    QCOMPARE(h.Ini().ReadInteger(kKeyWindowX, 0), 123);
+    f.SleepClock = [] { return QTime(23, 50, 58); };
+    f.Timer2Timer();
+    QCOMPARE(h.PowerOff.Asked, 2);  // every second of the minute asks again
+    f.SleepClock = [] { return QTime(23, 50, 59); };
+    f.Timer2Timer();
+    QCOMPARE(h.PowerOff.Asked, 2);
+
+    WhenShown(&d, [&d] { d.Button2->click(); });
+    f.Menu().O1->trigger();
+    QVERIFY(!f.Timer2.isActive());
+    QVERIFY(!f.Menu().O1->isChecked());
+  }
+
+  void aSleepTimeThatIsNoTimeKeepsTheDialogOpen() {
+    TWindowHarness h;
+    TForm1& f = h.Start();
+    TForm4& d = *h.W.Form4;
+    bool stillOpen = false;
+    WhenShown(&d, [&] {
+      d.c1->setEditText(QStringLiteral("7"));
+      d.c2->setEditText(QStringLiteral("xx"));
+      d.Button1->click();
+      stillOpen = d.isVisible();
+    });
+    f.Menu().O1->trigger();
+    QVERIFY(stillOpen);
+    QCOMPARE(h.Errors, QStringList{"'xx' is not a valid integer value"});
+    QVERIFY(!f.Timer2.isActive());
+    QVERIFY(!f.Menu().O1->isChecked());
+  }
+
+  void theIntroTime() {
+    TWindowHarness h;
+    TForm1& f = h.Start();
+    TForm6& d = *h.W.Form6;
+    bool stillOpen = false;
+    WhenShown(&d, [&] {
+      d.Edit1->setText(QStringLiteral("x"));
+      d.Button1->click();
+      stillOpen = d.isVisible();
+      d.Edit1->setText(QStringLiteral("8"));
+      d.Button1->click();
+    });
+    f.Menu().S2->trigger();
+    QVERIFY(stillOpen);
+    QCOMPARE(f.intro_timer().interval(), 8000);
+    QCOMPARE(f.Menu().rep4->title(), QStringLiteral("イントロ再生：8秒(&I)"));
+    WhenShown(&d, [&d] {
+      d.Edit1->setText(QStringLiteral("3"));
+      d.Button2->click();
+    });
+    f.Menu().S2->trigger();
+    QCOMPARE(f.intro_timer().interval(), 8000);
+  }
+
+  void theVersionDialog() {
+    TWindowHarness h;
+    TForm1& f = h.Start();
+    TForm3& d = *h.W.Form3;
+    QString figure;
+    WhenShown(&d, [&] {
+      figure = d.Label6->text();
+      QTest::mouseClick(d.Label4, Qt::LeftButton);
+      d.Button1->click();
+    });
+    f.Menu().About1->trigger();
+    QCOMPARE(figure.size(), 4);  // " 5.0" ... "99.9"; the machine's own figure
+    QCOMPARE(h.Opened, std::vector<QUrl>{QUrl::fromLocalFile(h.Home)});
+    d.SetFreeMemory({512, 2048});
+    QCOMPARE(d.Label6->text(), QStringLiteral("25.0"));
+    QCOMPARE(d.Label2->text(), QStringLiteral("Ver1.09"));
+    QCOMPARE(d.size(), QSize(240, 163));
+  }
+};
+
+QTEST_MAIN(TestTrayAndDialogs)
+#include "test_tray_and_dialogs.moc"

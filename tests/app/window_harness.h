@@ -1,0 +1,139 @@
+// The application's windows on the offscreen platform with a temporary home, and fakes for
+// everything that would reach out of the test: the common dialogs, the notification area,
+// the desktop's opener, the power-off and the error box.
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QIcon>
+#include <QLabel>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <deque>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+#include "application_home.h"
+#include "desktop_open.h"
+#include "dialogs.h"
+#include "error_box.h"
+#include "form_rgn.h"
+#include "intro_time_dialog.h"
+#include "lyrics_window.h"
+#include "main_window.h"
+#include "power_off.h"
+#include "playlist_window.h"
+#include "program_entry.h"
+#include "settings_file.h"
+#include "sleep_timer_dialog.h"
+#include "task_tray.h"
+#include "test_skin.h"
+#include "version_dialog.h"
+
+class TFakePowerOff : public TPowerOff {
+public:
+  int Asked = 0;
+  std::function<void()> OnPowerOff;
+  bool CanPowerOff() override { return true; }
+  void PowerOff() override {
+    ++Asked;
+    if (OnPowerOff) OnPowerOff();
+  }
+};
+
+class TFakeTrayShell : public TTrayShell {
+public:
+  std::vector<std::pair<int, TNotifyIconData>> Calls;
+  bool NotifyIcon(int message, const TNotifyIconData& data) override {
+    Calls.emplace_back(message, data);
+    return true;
+  }
+};
+
+struct TWindowHarness {
+  QTemporaryDir Dir;
+  QString Home;
+  QStringList Errors;
+  std::vector<QUrl> Opened;
+  std::deque<QStringList> OpenAnswers;  // what the open dialog answers, in turn
+  QStringList OpenFilters;              // the filters it was asked with
+  std::deque<QString> SaveAnswers;
+  std::optional<int> FontAnswer;
+  TFakePowerOff PowerOff;
+  TFakeTrayShell TrayShell;
+  TApplicationWindows W;
+
+  TWindowHarness() {
+    Home = Dir.filePath(QStringLiteral("home"));
+    WriteTestSkin(SkinDir(Home), QStringLiteral("default"), MakeTestSkin(0));
+    SetErrorBoxHandler([this](const QString& text) { Errors << text; });
+    SetDesktopOpener([this](const QUrl& url) { Opened.push_back(url); });
+    SetPowerOffService(&PowerOff);
+    SetTrayShell(&TrayShell);
+    Dialogs().OpenFiles = [this](QWidget*, const QString&, const QString& filter) {
+      OpenFilters << filter;
+      if (OpenAnswers.empty()) return QStringList();
+      const QStringList answer = OpenAnswers.front();
+      OpenAnswers.pop_front();
+      return answer;
+    };
+    Dialogs().SaveFile = [this](QWidget*, const QString&, const QString&, const QString&,
+                                const QString&) {
+      if (SaveAnswers.empty()) return QString();
+      const QString answer = SaveAnswers.front();
+      SaveAnswers.pop_front();
+      return answer;
+    };
+    Dialogs().FontSize = [this](QWidget*, int) { return FontAnswer; };
+  }
+  ~TWindowHarness() {
+    Close();
+    ResetDialogs();
+    SetTrayShell(nullptr);
+    SetPowerOffService(nullptr);
+    SetDesktopOpener(nullptr);
+    SetErrorBoxHandler(nullptr);
+  }
+  TWindowHarness(const TWindowHarness&) = delete;
+  TWindowHarness& operator=(const TWindowHarness&) = delete;
+
+  void Close() {  // the other windows refer to Form1: they go first
+    W.Form6.reset();
+    W.Form5.reset();
+    W.Form4.reset();
+    W.Form3.reset();
+    W.Form2.reset();
+    W.Form1.reset();
+  }
+  TForm1& Start() {
+    Close();
+    W = CreateApplicationWindows(Home);
+    if (!W.Form1) throw std::runtime_error("start-up ended the program");
+    W.Form1->show();
+    return *W.Form1;
+  }
+  // A copy of the test track under name (its title is its name when it has no tags).
+  QString Track(const QString& name, const QString& folder = QString()) {
+    const QString dir = folder.isEmpty() ? Dir.path() : folder;
+    QDir().mkpath(dir);
+    const QString path = dir + u'/' + name;
+    if (!QFile::exists(path))
+      QFile::copy(QStringLiteral(VARO_TEST_DATA "/corpus/layer2/l2_mpeg1_32k_stereo_64_pink.mp2"), path);
+    return path;
+  }
+  QString WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write the test file");
+    f.write(bytes);
+    return path;
+  }
+  QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  TSettingsFile Ini() { return TSettingsFile(SettingsFileName(Home)); }
+};
