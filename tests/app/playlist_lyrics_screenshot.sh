@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Photographs the playlist window with a loaded list and the lyrics window showing timed
+# lyrics, on an Xvfb display of its own with a fresh home, and checks what they show.
+#   playlist_lyrics_screenshot.sh VARO_BINARY OUTPUT_DIR TEST_DATA_DIR
+# Only processes started here are ended, each by its own process id.
+set -euo pipefail
+varo=$1
+out=$2
+data=$3
+mkdir -p "$out"
+work=$(mktemp -d)
+varo_pid=""
+. "$(dirname "$0")/xvfb_session.sh"
+cleanup() {
+  [ -n "$varo_pid" ] && kill "$varo_pid" 2>/dev/null || true
+  stop_xvfb
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "$1"; [ -f "$work/varo.log" ] && cat "$work/varo.log"; exit 1; }
+
+start_xvfb "$work" || fail "no display"
+export HOME="$work/user" XDG_CONFIG_HOME="$work/user/config" XDG_CACHE_HOME="$work/user/cache"
+export XDG_RUNTIME_DIR="$work/runtime" VARO_AUDIO=null QT_QPA_PLATFORM=xcb
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+# A home whose stored list is a .vrl of four files: the first, the demo track (long enough to
+# watch), has timed lyrics; the others are short tagged files.
+home="$work/home"
+mkdir -p "$home"
+tags="$data/corpus/tags"
+demo="$(cd "$(dirname "$0")/../../data/demo" && pwd)/varo-demo.mp3"
+lyrics="$work/夜想曲.txt"
+printf '%s\r\n' '[00:00.00]夜のしじまに' '[00:01.00]ひとつの灯り' '[00:02.00]静かに揺れて' \
+  '[00:03.00]朝を待つ' '[00:30.00](まだ)' >"$lyrics"
+{
+  printf '%s\n%s\n%s\n%s\n' "$demo" '夜想曲 第2番' "$lyrics" 5
+  printf '%s\n%s\n\n\n' "$tags/tag_id3v24_utf8.mp3" '春のテスト曲'
+  printf '%s\n%s\n\n\n' "$tags/tag_id3v1_sjis.mp3" 'ソナタ第一番'
+  printf '%s\n%s\n\n7\n' "$tags/tag_id3v23_latin1_accents.mp3" 'Café Noël'
+} >"$home/お気に入り.vrl"
+printf '[varo]\nlistfilename=お気に入り.vrl\nmax=1\nlist1=%s\nlast_music_number=0\n' \
+  "$tags/tag_id3v23_utf16_bom.mp3" >"$home/varo.ini"
+
+"$varo" --home "$home" >"$work/varo.log" 2>&1 &
+varo_pid=$!
+for _ in $(seq 100); do
+  xdotool search --onlyvisible --name '^VARO$' >/dev/null 2>&1 && break
+  sleep 0.1
+done
+xdotool search --onlyvisible --name '^VARO$' >/dev/null 2>&1 || fail "the main window did not appear"
+sleep 0.5  # the deferred skin load
+
+# Places from the skin (the home got the installed skins): the main window sits at (100, 100).
+read -r main_w main_h list_x list_y play_x play_y exit_x exit_y gd_x gd_y gd_w gd_h pb_x pb_y pb_w pb_h \
+  < <(python3 - "$home/skin/default.txt" "$home/skin/default.bmp" <<'PY'
+import struct, sys
+v = [int(x) if x.strip() else 0 for x in open(sys.argv[1]).read().split('\n')[:94]]
+pack = open(sys.argv[2], 'rb').read()
+off, sizes = 0, []
+for i in range(19):
+    w, h = struct.unpack('<ii', pack[off + 18:off + 26])
+    sizes.append((w, abs(h)))
+    b, r = v[38 + i], v[57 + i]
+    off += (b - 2) * 2048 + r if b > 2 else r
+centre = lambda i: (100 + v[2 * i] + sizes[i][0] // 2, 100 + v[2 * i + 1] + sizes[i][1] // 2)
+mw, mh = sizes[0]
+print(mw, mh, 100 + mw, 100, *centre(6), *centre(8), *v[80:84], *v[84:88])
+PY
+)
+
+# Open the playlist window (its first showing loads the stored list), then start the first
+# entry by a double click on its title: it carries the lyrics.
+xdotool mousemove "$play_x" "$play_y" click 1
+sleep 0.5
+xdotool search --onlyvisible --name '^再生リスト$' >/dev/null 2>&1 || fail "the playlist window did not appear"
+xdotool mousemove $((list_x + gd_x + 40)) $((list_y + gd_y + 22)) click --repeat 2 --delay 80 1
+sleep 0.5
+xdotool search --onlyvisible --name '^歌詞$' >/dev/null 2>&1 || fail "the lyrics window did not appear"
+sleep 3.5  # the lines tagged 0 to 3 seconds
+import -window root "$out/varo-windows.png"
+convert "$out/varo-windows.png" -crop "404x438+$list_x+$list_y" +repage "$out/varo-playlist-window.png"
+convert "$out/varo-windows.png" -crop "411x396+100+$((100 + main_h))" +repage "$out/varo-lyrics-window.png"
+
+# Pixels of a colour (within 25%) inside a rectangle of the screenshot.
+count() {  # colour w h x y
+  convert "$out/varo-windows.png" -crop "$2x$3+$4+$5" +repage -fuzz 25% -fill black +opaque "$1" \
+    -fill white -opaque "$1" -format '%[fx:round(mean*w*h)]' info:
+}
+navy=$(count navy "$gd_w" "$gd_h" $((list_x + gd_x)) $((list_y + gd_y)))
+white=$(count white "$pb_w" "$pb_h" $((100 + pb_x)) $((100 + main_h + pb_y)))
+echo "grid text pixels: $navy, lyrics text pixels: $white of $((pb_w * pb_h))"
+[ "$navy" -gt 300 ] || fail "the grid shows no list"
+# White text over the picture: some white, but far from all of it (that would be the root).
+[ "$white" -gt 300 ] && [ "$white" -lt $((pb_w * pb_h / 3)) ] || fail "the lyrics show no text"
+
+xdotool mousemove "$exit_x" "$exit_y" click 1
+for _ in $(seq 100); do kill -0 "$varo_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$varo_pid" 2>/dev/null && fail "the exit button did not end the program"
+wait "$varo_pid" || fail "varo failed"
+varo_pid=""
+grep -q '^max=4$' "$home/varo.ini" || fail "the loaded list was not kept at exit"
+grep -q '^rank_list1=夜想曲 第2番$' "$home/varo.ini" || fail "the start was not counted"
+echo "screenshots in $out"
