@@ -4,8 +4,8 @@
 
 #include <QImage>
 #include <QString>
-#include <QTime>
 #include <QStringList>
+#include <QTime>
 #include <QTimer>
 #include <QWidget>
 

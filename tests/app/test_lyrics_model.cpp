@@ -1,5 +1,4 @@
-// The lyrics model: time tags, scroll timing, timed display, the pictures it renders, and
-// the speed of the lyrics clock.
+// The lyrics model: time tags, scroll timing, timed display and the pictures it renders.
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -8,7 +7,6 @@
 #include <memory>
 
 #include "lyrics_model.h"
-#include "lyrics_speed.h"
 
 using namespace std::chrono_literals;
 
@@ -225,30 +223,6 @@ private slots:
         whiteText = whiteText || IsWhite(p);
       }
     QVERIFY(whiteText);
-  }
-
-  void speedOfTheLyricsClock_data() {
-    QTest::addColumn<QString>("cell");
-    QTest::addColumn<int>("current");
-    QTest::addColumn<int>("interval");
-    QTest::newRow("empty keeps") << "" << 300 << 300;
-    QTest::newRow("5") << "5" << 300 << 500;
-    QTest::newRow("not a number") << "x" << 300 << 500;
-    QTest::newRow("0 runs at the fastest step") << "0" << 300 << 100;
-    QTest::newRow("negative") << "-4" << 300 << 100;
-  }
-  void speedOfTheLyricsClock() {
-    QFETCH(QString, cell);
-    QFETCH(int, current);
-    QTEST(LyricsIntervalForSpeed(cell, current), "interval");
-  }
-
-  void speedButtonsStepBy100ms() {
-    QCOMPARE(FasterLyricsInterval(100), 100);
-    QCOMPARE(FasterLyricsInterval(500), 400);
-    QCOMPARE(SlowerLyricsInterval(100), 200);
-    QCOMPARE(LyricsSpeedCell(FasterLyricsInterval(100)), QStringLiteral("1"));
-    QCOMPARE(LyricsSpeedCell(1200), QStringLiteral("12"));
   }
 };
 

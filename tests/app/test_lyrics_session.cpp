@@ -1,6 +1,6 @@
-// The lyrics of the playing track over the settings file and the lyrics clock: the start, the
-// clock's interval, the background and font choices, the speed buttons, and a track change
-// in the middle of a scroll.
+// The lyrics of the playing track over the settings file and the lyrics clock: the clock's
+// interval, a user picture that is gone, choices made before any lyrics, the font size, and a
+// track change in the middle of a scroll.
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -64,6 +64,7 @@ private slots:
     QTest::newRow("scroll at speed 7") << QByteArray("la la\n") << "7" << 700;
     QTest::newRow("scroll, empty cell keeps the clock") << QByteArray("la la\n") << "" << 100;
     QTest::newRow("scroll, cell not a number") << QByteArray("la la\n") << "fast" << 500;
+    QTest::newRow("scroll, 0 runs at the fastest step") << QByteArray("la la\n") << "0" << 100;
     QTest::newRow("timed ignores the cell") << QByteArray("[00:01.00]la\n") << "7" << 500;
   }
   void theClockRunsAtTheEntrysSpeed() {
@@ -74,15 +75,6 @@ private slots:
     QTEST(h.Clock.interval(), "interval");
     QVERIFY(h.Clock.isActive());
     QVERIFY(h.Updates > 0);
-  }
-
-  void theStartTakesBackgroundAndFontSizeFromTheSettings() {
-    TSessionHarness h;
-    h.Settings.WriteInteger(kKeyKasiBack, 3);
-    h.Settings.WriteInteger(kKeyKasiFontSize, 14);
-    h.Session->Start(h.File(QStringLiteral("l.txt"), "x\n"), QString(), TLyricsClock::now());
-    QCOMPARE(h.Session->Model()->FontSize, 14);
-    QCOMPARE(h.BackgroundPixel(), h.BuiltIn[2].pixel(200, 5));
   }
 
   void theUserPictureAndAMissingOne() {
@@ -111,16 +103,6 @@ private slots:
     QCOMPARE(h.Session->Model()->Composite.pixel(200, 5), 0xFF000000u);
   }
 
-  void choosingAPictureFile() {
-    TSessionHarness h;
-    h.Session->Start(h.File(QStringLiteral("l.txt"), "x\n"), QString(), TLyricsClock::now());
-    const QString picture = h.Picture(QStringLiteral("p.bmp"), 0xFF00FF00);
-    h.Session->ChooseUserBackground(picture);
-    QCOMPARE(h.Settings.ReadInteger(kKeyKasiBack, 0), 200);
-    QCOMPARE(h.Settings.ReadString(kKeyKasiBackFile, QString()), picture);
-    QCOMPARE(h.Session->Model()->Composite.pixel(200, 5), 0xFF00FF00u);
-  }
-
   void aNewFontSizeStartsAnEmptyTextLayer() {
     TSessionHarness h;
     h.Session->Start(h.File(QStringLiteral("l.txt"), "WWWW\n"), QString(), TLyricsClock::now());
@@ -132,16 +114,6 @@ private slots:
     QImage black(270, 157, QImage::Format_RGB32);
     black.fill(Qt::black);
     QCOMPARE(h.Session->Model()->TextLayer, black);
-  }
-
-  void speedButtons() {
-    TSessionHarness h;
-    QCOMPARE(h.Session->Faster(), QStringLiteral("1"));  // 100 ms stays
-    QCOMPARE(h.Clock.interval(), 100);
-    QCOMPARE(h.Session->Slower(), QStringLiteral("2"));
-    QCOMPARE(h.Session->Slower(), QStringLiteral("3"));
-    QCOMPARE(h.Session->Faster(), QStringLiteral("2"));
-    QCOMPARE(h.Clock.interval(), 200);
   }
 
   void aTrackChangeDuringAScrollLeavesTheOldModelWhole() {

@@ -1,5 +1,5 @@
-// The playlist window's edits on the queue and its grid together: filling from playlists,
-// adding files, moving, deleting, attaching lyrics, and what a save writes.
+// The edge cases of the playlist window's edits on the queue and its grid: deleting and
+// moving at the ends, a full queue, a queue without rows, an unreadable file in a list.
 #include <QTableWidget>
 #include <QtTest>
 
@@ -44,38 +44,11 @@ class TestPlaylistEdits : public QObject {
   Q_OBJECT
 
 private slots:
-  void aSavedListLoadsBackAsTheSameRows() {
-    TGridHarness h;
-    const QList<TPlaylistEntry> two{{"/m/1.mp3", "one", "/l/1.txt", "7"}, {"/m/2.mp3", "two", "", ""}};
-    h.Grid.SetRowCount(9);  // rows left from before: loading starts from the header
-    const TFillResult r = FillFromVrl(h.Grid, h.Queue, two);
-    QCOMPARE(r.Added, 2);
-    QCOMPARE(h.Grid.RowCount(), 3);
-    QCOMPARE(h.Queue.QueueCount(), 2);
-    QCOMPARE(h.Queue.Entry(0).LyricsFile, QStringLiteral("/l/1.txt"));
-    QCOMPARE(h.Grid.Cell(kSpeedColumn, 1), QStringLiteral("7"));
-    QCOMPARE(EntriesToSave(h.Grid, h.Queue), two);
-    QCOMPARE(FormatVrl(EntriesToSave(h.Grid, h.Queue)).count('\n'), 8);
-  }
-
-  void deletingTheMiddleOfThreeLeavesABlankLastRow() {
-    TGridHarness h;
-    h.FillAbc();
-    QVERIFY(DeleteRow(h.Grid, h.Queue, 2));
-    QCOMPARE(h.Queue.QueueCount(), 2);
-    QCOMPARE(h.Titles(), (QStringList{"A", "C", ""}));
-    QCOMPARE(h.Files(), (QStringList{"/a.mp3", "/c.mp3"}));
-    QCOMPARE(h.Grid.Cell(kSpeedColumn, 2), QStringLiteral("9"));
-    QCOMPARE(h.Grid.Cell(kSpeedColumn, 3), QString());
-    QCOMPARE(h.Queue.Entry(1).LyricsFile, QStringLiteral("/c.txt"));
-    QCOMPARE(h.Queue.Slot(2).FileName, QString());  // nothing stale left behind
-    QCOMPARE(EntriesToSave(h.Grid, h.Queue).size(), 2);
-  }
-
   void deletingAtTheEdges_data() {
     QTest::addColumn<int>("row");
     QTest::addColumn<QStringList>("titles");
     QTest::newRow("first") << 1 << QStringList{"B", "C", ""};
+    QTest::newRow("middle") << 2 << QStringList{"A", "C", ""};
     QTest::newRow("last") << 3 << QStringList{"A", "B", ""};
     QTest::newRow("header row") << 0 << QStringList{"A", "B", "C"};
     QTest::newRow("below the entries") << 4 << QStringList{"A", "B", "C"};
@@ -85,9 +58,16 @@ private slots:
     TGridHarness h;
     h.FillAbc();
     h.Grid.AddRow();  // an empty row below the entries
-    DeleteRow(h.Grid, h.Queue, row);
+    const bool deleted = DeleteRow(h.Grid, h.Queue, row);
     QFETCH(QStringList, titles);
     QCOMPARE(h.Titles(), titles + QStringList{""});
+    QCOMPARE(h.Grid.RowCount(), 5);  // the grid keeps its rows
+    QCOMPARE(h.Queue.QueueCount(), deleted ? 2 : 3);
+    QCOMPARE(h.Queue.Slot(2).FileName, deleted ? QString() : QStringLiteral("/c.mp3"));  // nothing stale
+    for (int r = 1; r <= h.Queue.QueueCount(); ++r)  // lyrics and speed travel with their title
+      QCOMPARE(h.Grid.Cell(kSpeedColumn, r), h.Titles()[r - 1] == u"A" ? QStringLiteral("3")
+                                             : h.Titles()[r - 1] == u"C" ? QStringLiteral("9")
+                                                                         : QString());
   }
 
   void aFullQueueCanDeleteItsLastEntry() {
@@ -133,14 +113,6 @@ private slots:
     QCOMPARE(h.Queue.CurrentIndex, 1);
   }
 
-  void openingMusicFilesSkipsUnreadableOnesLeavingEmptyRows() {
-    TGridHarness h;
-    const TFillResult r = AddMusicFiles(h.Grid, h.Queue, {"/m/one.mp3", "/m/bad.mp3", "/m/two.mp3"}, FakeTitle);
-    QCOMPARE(r.Added, 2);
-    QCOMPARE(h.Titles(), (QStringList{"one.mp3", "two.mp3", ""}));
-    QCOMPARE(h.Files(), (QStringList{"/m/one.mp3", "/m/two.mp3"}));
-  }
-
   void addingToAQueueThatHasNoRowsYetShowsTheTitleInItsRow() {
     TGridHarness h;  // a queue restored at start-up is not in the grid
     h.Queue.Append(QStringLiteral("/m/old1.mp3"), QStringLiteral("old1"));
@@ -168,29 +140,6 @@ private slots:
     const TFillResult more = AddMusicFiles(h.Grid, h.Queue, {"/m/more.mp3"}, FakeTitle);
     QCOMPARE(more.Added, 0);
     QVERIFY(more.QueueFull);
-  }
-
-  void aLyricsFileGetsTheSpeed5() {
-    TGridHarness h;
-    h.FillAbc();
-    QVERIFY(SetRowLyrics(h.Grid, h.Queue, 3, QStringLiteral("/l/new.txt")));
-    QCOMPARE(h.Grid.Cell(kLyricsColumn, 3), QStringLiteral("/l/new.txt"));
-    QCOMPARE(h.Grid.Cell(kSpeedColumn, 3), QStringLiteral("5"));
-    QCOMPARE(h.Queue.Entry(2).LyricsFile, QStringLiteral("/l/new.txt"));
-    h.Grid.AddRow();
-    QVERIFY(!SetRowLyrics(h.Grid, h.Queue, 4, QStringLiteral("/l/x.txt")));  // no entry there
-    QCOMPARE(h.Grid.Cell(kLyricsColumn, 4), QString());
-  }
-
-  void clearingKeepsTheRows() {
-    TGridHarness h;
-    h.FillAbc();
-    ClearQueue(h.Grid, h.Queue);
-    QCOMPARE(h.Queue.QueueCount(), 0);
-    QCOMPARE(h.Grid.RowCount(), 4);
-    QCOMPARE(h.Titles(), (QStringList{"", "", ""}));
-    QCOMPARE(h.Grid.Cell(kLyricsColumn, 1), QString());
-    QVERIFY(EntriesToSave(h.Grid, h.Queue).isEmpty());
   }
 
   void columnWidthsFollowTheGridWidth() {

@@ -173,11 +173,16 @@ private slots:
     TForm2& w = *h.W.Form2;
     const QString mp3 = h.Track(QStringLiteral("first.MP3"));
     const QString wav = h.Track(QStringLiteral("second.wav"));
-    h.OpenAnswers = {{wav, mp3}, {mp3, wav}};
+    const QString other = h.Track(QStringLiteral("third.Mp3"));
+    const QString notAudio = h.WriteFile(h.Dir.filePath(QStringLiteral("readme.mp3")), QByteArray(3000, 'z'));
+    h.OpenAnswers = {{wav, mp3}, {mp3, notAudio, wav, other}};
     w.Image3Click();
     QCOMPARE(f.Queue().QueueCount(), 0);
     w.Image3Click();
-    QCOMPARE(QueueFiles(f), QStringList{mp3});
+    QCOMPARE(QueueFiles(f), (QStringList{mp3, other}));
+    // The file that is no MPEG audio is left out without a word; its row stays empty.
+    QCOMPARE(RowTitles(w), (QStringList{"first.MP3", "third.Mp3", ""}));
+    QVERIFY(h.Errors.isEmpty());
     QCOMPARE(h.Ini().ReadString(kKeyOpenDir, QString()), mp3);
   }
 
