@@ -102,7 +102,7 @@ TForm2::TForm2(TForm1& main)
   connect(gd, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
     RunShowingErrors([this, row, column] { gdDblClick(row + 1, column); });
   });
-  connect(combo, &QComboBox::textActivated, this, [this] { LoadPlaylist(); });
+  connect(combo, &QComboBox::textActivated, this, &TForm2::ComboEdited);
   connect(combo->lineEdit(), &QLineEdit::textEdited, this, &TForm2::ComboEdited);
   gd->installEventFilter(this);
 
@@ -172,7 +172,8 @@ void TForm2::LoadPlaylist() {
 }
 
 void TForm2::ComboEdited(const QString& text) {
-  // Typing loads a list once the name names one; until then the queue stays as it is.
+  // Typing or choosing loads a list once the name names one; until then the queue stays as
+  // it is.
   if (PlaylistKindOf(text) != TPlaylistKind::Other &&
       QFileInfo(PlaylistPath(FMain.Home(), text)).isFile())
     LoadPlaylist();

@@ -147,6 +147,8 @@ private slots:
       emit w.combo->lineEdit()->textEdited(typed);
       QCOMPARE(f.Queue().QueueCount(), 1);
     }
+    emit w.combo->textActivated(QStringLiteral("gone.vrl"));  // a listed file deleted since
+    QCOMPARE(f.Queue().QueueCount(), 1);
     w.combo->lineEdit()->setText(QStringLiteral("mine.vrl"));
     emit w.combo->lineEdit()->textEdited(QStringLiteral("mine.vrl"));
     QCOMPARE(RowTitles(w), (QStringList{"One", "One again"}));
