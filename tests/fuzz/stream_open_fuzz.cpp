@@ -1,0 +1,157 @@
+// Fuzz target: the engine's stream opening and frame walk, as TMP3Player runs them, without a
+// sound device. A player opens (and closes) the stream through OpenStream; then the same
+// reader, tag reader and frame walk are driven step by step the way the decoding thread does,
+// every frame decoded into a buffer the size of the player's, with an optional Stop and Play
+// in the middle (rewind, decoder set up again on the next frame).
+//
+// Input: the file bytes, then a 2-byte control trailer:
+//   0  bit 0 seekable, bits 1-3 bytes per read (see ReadChunkFor), bit 4 free-format frames
+//      confirmed, bits 5-7 rewind after N frames (0 never)
+//   1  bit 0 also open through a TMP3Player
+//
+// Opening may fail only with "unknown MPEG Audio format."; nothing else may be raised.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <vector>
+
+#include "chunked_stream.h"
+#include "engine_error.h"
+#include "frame_facts.h"
+#include "fuzz_input.h"
+#include "mp3_decoder.h"
+#include "mp3_info.h"
+#include "mp3_player.h"
+#include "mp_frame_walker.h"
+#include "mp_stream_reader.h"
+
+namespace {
+
+constexpr size_t kControlBytes = 2;
+constexpr int32_t kReaderCapacity = 65536;
+constexpr int32_t kPcmBufferBytes = 5120;
+constexpr int32_t kCutoffHz = 24000;
+
+struct TStreamOptions {
+  bool Seekable = false;
+  int32_t Chunk = 0;
+  bool FreeFormat = false;
+  int32_t RewindAfter = 0;
+};
+
+bool IsUnknownFormat(const std::exception& e) { return std::strcmp(e.what(), kUnknownFormatText) == 0; }
+
+std::unique_ptr<TChunkedStream> MakeStream(const TFuzzInput& input, const TStreamOptions& options) {
+  return std::make_unique<TChunkedStream>(
+      std::vector<uint8_t>(input.Payload(), input.Payload() + input.PayloadSize()), options.Seekable,
+      options.Chunk);
+}
+
+int32_t OpenDecoderOn(const TMPFrameHeader& header, int32_t frameSize) {
+  return OpenDecoderStream(header, frameSize - PaddingBytes(header), 0, 0, 0, kCutoffHz);
+}
+
+// One player for the whole run: its threads stay up between inputs, as in the application.
+TMP3Player& Player() {
+  static TMP3Player* player = [] {
+    auto* p = new TMP3Player();
+    p->SetAudioDevice("null");
+    return p;
+  }();
+  return *player;
+}
+
+void OpenThroughPlayer(const TFuzzInput& input, const TStreamOptions& options) {
+  TMP3Player& player = Player();
+  std::unique_ptr<TChunkedStream> stream = MakeStream(input, options);
+  try {
+    player.OpenStream(stream.get(), options.Seekable ? msoSeekable : 0);
+    FUZZ_CHECK(player.IsOpen());
+    FUZZ_CHECK(player.Layer() >= 1 && player.Layer() <= 3);
+    FUZZ_CHECK(player.Version() >= 1 && player.Version() <= 3);
+    FUZZ_CHECK(player.Channels() == 1 || player.Channels() == 2);
+    FUZZ_CHECK(player.SampleRate() >= 8000 && player.SampleRate() <= 48000);
+    FUZZ_CHECK(player.AudioStart() >= 0);
+    player.Close();
+  } catch (const std::exception& e) {
+    if (!IsUnknownFormat(e)) FuzzFailure(e.what());
+  }
+  FUZZ_CHECK(!player.IsOpen());
+  player.ProcessMessages();
+}
+
+// The decoding thread's walk: parse, set the decoder up again after a rewind, make the frame
+// available, decode, consume; junk is skipped a byte at a time up to the walker's limit.
+void WalkLikeDecodeStep(const TFuzzInput& input, const TStreamOptions& options) {
+  std::unique_ptr<TChunkedStream> stream = MakeStream(input, options);
+  TMPStreamReader reader(kReaderCapacity);
+  TMP3Info info;
+  TMPFrameWalker walker(reader, info);
+  reader.Attach(stream.get(), options.Seekable);
+  TMPFrameWalkOptions walkOptions;
+  walkOptions.FreeFormat = options.FreeFormat;
+  try {
+    walker.Open(walkOptions);
+    if (OpenDecoderOn(walker.FirstFrameHeader(), walker.FrameSize()) == 0) return;
+    TMPOutputFormat format{};
+    GetOutputFormat(format);
+    const int32_t bytesPerFrame = format.SamplesPerFrame * format.BitsPerSample / 8;
+    if (bytesPerFrame <= 0 || bytesPerFrame > kPcmBufferBytes) return;
+    walker.PassInfoFrame();
+  } catch (const std::exception& e) {
+    if (!IsUnknownFormat(e)) FuzzFailure(e.what());
+    return;
+  }
+  FUZZ_CHECK(walker.AudioStart() >= 0 && walker.AudioStart() <= static_cast<int64_t>(input.PayloadSize()));
+
+  std::vector<uint8_t> pcm(kPcmBufferBytes);
+  bool needReinit = false;
+  bool rewound = false;
+  int32_t frames = 0;
+  try {
+    while (!walker.Exhausted()) {
+      TMPFrameHeader header{};
+      if (walker.ParseNext(header) != TMPFrameWalker::TStep::Frame) continue;
+      FUZZ_CHECK(walker.FrameSize() > 0);
+      if (needReinit) {
+        if (OpenDecoderOn(header, walker.FrameSize()) == 0) {
+          walker.SkipByte();
+          continue;
+        }
+        needReinit = false;
+      }
+      if (!walker.EnsureFrame()) continue;
+      FUZZ_CHECK(reader.Contiguous() >= walker.FrameSize());
+      TMPDecodeResult result{};
+      DecodeFrame(result, walker.FrameData(), walker.FrameSize(), pcm.data());
+      FUZZ_CHECK(result.BytesProduced >= 0 && result.BytesProduced <= kPcmBufferBytes);
+      walker.ConsumeFrame();
+      if (options.RewindAfter > 0 && ++frames == options.RewindAfter && options.Seekable && !rewound) {
+        walker.Rewind();  // Stop, then Play
+        needReinit = true;
+        rewound = true;
+      }
+    }
+  } catch (const std::exception& e) {
+    FuzzFailure(e.what());  // once open, the walk raises nothing
+  }
+  FUZZ_CHECK(reader.Position() <= static_cast<int64_t>(input.PayloadSize()));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const TFuzzInput input(data, size, kControlBytes);
+  const uint8_t control = input.Control(0);
+  TStreamOptions options;
+  options.Seekable = (control & 1) != 0;
+  options.Chunk = ReadChunkFor(static_cast<uint8_t>(control >> 1));
+  options.FreeFormat = (control & 0x10) != 0;
+  options.RewindAfter = control >> 5;
+  SelectCpuRoutines(GetCpuFeatures());
+  if (input.Control(1) & 1) OpenThroughPlayer(input, options);
+  WalkLikeDecodeStep(input, options);
+  return 0;
+}

@@ -1,0 +1,67 @@
+// Fuzz target: the tag reader (TMP3Info) over an in-memory stream, in the order a file is read:
+// the tags in front, the first frame, the tags behind.
+//
+// Input: the file bytes, then a 2-byte control trailer:
+//   0  bit 0 seekable, bits 1-3 bytes per read (see ReadChunkFor), bit 4 a small reader buffer
+//   1  the tag kinds Title and Artist may choose from (bits of TMP3InfoType)
+//
+// Broken tags are never errors, so no exception may leave the reader; the title and artist
+// shown to the user must be UTF-8, and the audio must start inside the stream. (Line names are
+// the tags' own ids, kept as they are.)
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <vector>
+
+#include "chunked_stream.h"
+#include "fuzz_input.h"
+#include "mp3_info.h"
+#include "mp_stream_reader.h"
+#include "unicode_text.h"
+
+namespace {
+
+constexpr size_t kControlBytes = 2;
+constexpr int32_t kPlayerBuffer = 65536;
+// Still holds the first-frame search; small enough that tag frames outgrow it.
+constexpr int32_t kSmallBuffer = 8192;
+
+void CheckLines(const TMPStringList& lines) {
+  for (const std::string& line : lines) FUZZ_CHECK(line.find('=') != std::string::npos);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const TFuzzInput input(data, size, kControlBytes);
+  const uint8_t options = input.Control(0);
+  const bool seekable = (options & 1) != 0;
+  const int64_t streamSize = static_cast<int64_t>(input.PayloadSize());
+  TChunkedStream stream(std::vector<uint8_t>(input.Payload(), input.Payload() + input.PayloadSize()), seekable,
+                        ReadChunkFor(static_cast<uint8_t>(options >> 1)));
+  TMPStreamReader reader((options & 0x10) ? kSmallBuffer : kPlayerBuffer);
+  reader.Attach(&stream, seekable);
+  TMP3Info info;
+  info.SetNeedInfoType(TMP3InfoType::FromBits(input.Control(1) & 0x3F));
+  try {
+    info.Attach(&reader);
+    bool ok = info.ReadFrontTags();
+    FUZZ_CHECK(info.DataStart() >= 0 && info.DataStart() <= streamSize);
+    if (ok) ok = info.FindFirstFrame();
+    if (ok) {
+      FUZZ_CHECK(info.HasFirstFrame());
+      FUZZ_CHECK(info.DataStart() >= 0 && info.DataStart() + 4 <= streamSize);
+      FUZZ_CHECK(info.FirstFrameHeader().Layer >= 1 && info.FirstFrameHeader().Layer <= 3);
+    }
+    info.ReadTrailingTags();
+    info.Attach(nullptr);
+  } catch (const std::exception& e) {
+    FuzzFailure(e.what());
+  }
+  for (const TMPStringList* lines : {&info.ID3v1Values(), &info.ID3v2Values(), &info.RiffValues(),
+                                     &info.LyricsValues(), &info.ApeValues()})
+    CheckLines(*lines);
+  FUZZ_CHECK(IsValidUtf8(info.Title()));
+  FUZZ_CHECK(IsValidUtf8(info.Artist()));
+  return 0;
+}
