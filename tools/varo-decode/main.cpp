@@ -116,6 +116,10 @@ int main(int argc, char** argv) {
     std::fputs(UsageText(), stdout);
     return 0;
   }
+  if (options.Version) {
+    std::fputs("varo-decode " VARO_VERSION "\n", stdout);
+    return 0;
+  }
 
   std::vector<uint8_t> data;
   if (!ReadInputFile(options.Input, data, error)) return Fail(error);

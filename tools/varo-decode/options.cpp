@@ -10,6 +10,7 @@ const char* UsageText() {
   return "usage: varo-decode [--raw] [--full-band] [--mix|--left|--right] [--cutoff HZ]\n"
          "                   [--cpu plain|sse2|avx2|auto] INPUT OUTPUT\n"
          "       varo-decode --info INPUT\n"
+         "       varo-decode --help | --version\n"
          "Decodes an MPEG audio file to 16-bit PCM: a WAV file, or raw little-endian\n"
          "interleaved samples with --raw. OUTPUT - is standard output.\n"
          "  --full-band   reconstruct all 32 sub-bands (the player leaves out the top one);\n"
@@ -46,6 +47,9 @@ bool ParseOptions(int argc, char** argv, TDecodeOptions& options, bool& help, st
     };
     if (arg == "--help" || arg == "-h") {
       help = true;
+      return true;
+    } else if (arg == "--version") {
+      options.Version = true;
       return true;
     } else if (arg == "--info") {
       options.Info = true;

@@ -18,8 +18,19 @@ void OnSignal(int signal) { interruptSignal = signal; }
 
 void Usage(std::ostream& out) {
   out << "usage: varo-play [--audio alsa[:DEV]|null[:SPEED]|wav[@SPEED]:PATH] [--volume N]\n"
-         "                 [--balance N] [--repeat] FILE...\n"
-         "       varo-play --info FILE...\n";
+         "                 [--balance N] [--repeat] [--timestamps] [--control] FILE...\n"
+         "       varo-play --info FILE...\n"
+         "       varo-play --help | --version\n"
+         "Plays MPEG audio files on the default ALSA device (or VARO_AUDIO's choice) and\n"
+         "reports file, status and end of each track.\n"
+         "  --audio DEV     alsa[:DEVICE], null[:SPEED] (no sound, SPEED times real time),\n"
+         "                  wav[@SPEED]:PATH (record what is played)\n"
+         "  --volume N      0..100; --balance N: -100 (left only) .. 100 (right only)\n"
+         "  --repeat        start the list again after its last file\n"
+         "  --timestamps    begin each report with the monotonic clock in seconds\n"
+         "  --control       read commands from standard input, one a line: pause, resume,\n"
+         "                  play, stop, next, quit, volume N, balance N\n"
+         "  --info          show the tags and stream facts instead of playing\n";
 }
 
 bool ParseInt(const char* text, int low, int high, int& value) {
@@ -43,6 +54,10 @@ int main(int argc, char** argv) {
       info = true;
     } else if (arg == "--repeat") {
       options.Repeat = true;
+    } else if (arg == "--timestamps") {
+      options.Timestamps = true;
+    } else if (arg == "--control") {
+      options.Control = true;
     } else if (arg == "--audio") {
       const char* choice = value();
       TWaveDeviceChoice parsed;
@@ -62,6 +77,9 @@ int main(int argc, char** argv) {
       }
     } else if (arg == "--help" || arg == "-h") {
       Usage(std::cout);
+      return 0;
+    } else if (arg == "--version") {
+      std::cout << "varo-play " VARO_VERSION "\n";
       return 0;
     } else if (arg == "--") {
       for (++i; i < argc; ++i) files.emplace_back(argv[i]);

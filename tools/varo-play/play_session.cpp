@@ -1,10 +1,21 @@
 #include "play_session.h"
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
 #include <exception>
+#include <memory>
 
 #include "mp3_player.h"
+#include "play_commands.h"
+#include "timed_lines.h"
 
 namespace {
+
+constexpr int kPumpIntervalMs = 100;  // how often an interrupt is noticed at the latest
 
 const char* StatusText(TMP3PlayerStatus status) {
   switch (status) {
@@ -22,41 +33,127 @@ const char* ReasonText(TMP3EndPlayReason reason) {
   }
 }
 
+// An eventfd the player's message notifier rings, so the loop can sleep in poll() on it
+// and on the command input at once.
+class TWakeUp {
+ public:
+  TWakeUp() : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+  ~TWakeUp() {
+    if (fd_ >= 0) close(fd_);
+  }
+  TWakeUp(const TWakeUp&) = delete;
+  TWakeUp& operator=(const TWakeUp&) = delete;
+
+  int Fd() const { return fd_; }
+  void Ring() const {
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(fd_, &one, sizeof one);
+  }
+  void Clear() const {
+    uint64_t count = 0;
+    [[maybe_unused]] const ssize_t got = read(fd_, &count, sizeof count);
+  }
+
+ private:
+  int fd_;
+};
+
 class Session {
  public:
   Session(const std::vector<std::string>& files, const TPlayOptions& options, std::ostream& out,
           std::ostream& err)
-      : files_(files), options_(options), out_(out), err_(err) {
+      : files_(files), options_(options), lines_(out, options.Timestamps), err_(err) {
+    if (options.Control) commands_ = std::make_unique<TCommandLines>(STDIN_FILENO);
     player_.SetAutoOpen(false);
     player_.SetAutoPlay(false);
     player_.SetAudioDevice(options.Audio);
     if (options.Volume >= 0) player_.SetVolume(options.Volume);
     player_.SetVolBalance(options.Balance);
     player_.OnChangeStatus = [this](TMP3Player& p) {
-      out_ << "status: " << StatusText(p.Status()) << std::endl;
+      lines_.Line(std::string("status: ") + StatusText(p.Status()));
     };
     player_.OnEndPlay = [this](TMP3Player&, TMP3EndPlayReason reason) {
-      out_ << "end: " << ReasonText(reason) << std::endl;
+      lines_.Line(std::string("end: ") + ReasonText(reason));
       if (reason == merError) failed_ = true;
+      if (reason == merStopped && holdAfterStop_) {
+        holdAfterStop_ = false;
+        return;
+      }
       if (!interrupted_) advance_ = true;
     };
+    if (wakeUp_.Fd() >= 0) player_.SetMessageNotifier([this] { wakeUp_.Ring(); });
   }
 
   int Run(volatile std::sig_atomic_t& interrupt) {
     advance_ = true;
     for (;;) {
-      if (interrupt != 0) return Interrupt(interrupt);
+      if (interrupt != 0) return Finish(128 + interrupt);
+      if (quit_) return Finish(failed_ ? 1 : 0);
       if (advance_) {
         advance_ = false;
         if (!StartNext()) break;
       }
-      if (player_.WaitForMessages(100)) player_.ProcessMessages();
+      Wait();
+      player_.ProcessMessages();
+      RunCommands();
     }
     player_.ProcessMessages();
     return failed_ ? 1 : 0;
   }
 
  private:
+  // Sleeps until the player posts, a command line arrives or the pump interval is over.
+  void Wait() {
+    if (wakeUp_.Fd() < 0) {
+      player_.WaitForMessages(kPumpIntervalMs);
+      return;
+    }
+    pollfd fds[2] = {{wakeUp_.Fd(), POLLIN, 0}, {-1, POLLIN, 0}};
+    if (commands_ && !commands_->AtEnd()) fds[1].fd = commands_->Fd();
+    if (poll(fds, 2, kPumpIntervalMs) > 0 && (fds[0].revents & POLLIN) != 0) wakeUp_.Clear();
+  }
+
+  void RunCommands() {
+    if (!commands_) return;
+    for (const std::string& line : commands_->ReadAvailable()) {
+      if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+      TPlayCommand command;
+      std::string error;
+      if (!ParsePlayCommand(line, command, error)) {
+        err_ << "varo-play: " << error << std::endl;
+        continue;
+      }
+      lines_.Line("command: " + line);
+      try {
+        Execute(command);
+      } catch (const std::exception& e) {
+        err_ << e.what() << std::endl;
+        failed_ = true;
+      }
+    }
+  }
+
+  void Execute(const TPlayCommand& command) {
+    const bool stopped = player_.Status() == mpsStopped;
+    switch (command.Kind) {
+      case TPlayCommand::Pause: player_.Pause(); break;
+      case TPlayCommand::Resume: player_.Resume(); break;
+      case TPlayCommand::Play: player_.Play(); break;
+      case TPlayCommand::Stop:
+        holdAfterStop_ = !stopped;  // its end report must not move on to the next file
+        player_.Stop();
+        break;
+      case TPlayCommand::Next:
+        // A playing file moves on through its end report; a stopped one at once.
+        if (stopped) advance_ = true;
+        player_.Stop();
+        break;
+      case TPlayCommand::Quit: quit_ = true; break;
+      case TPlayCommand::Volume: player_.SetVolume(command.Value); break;
+      case TPlayCommand::Balance: player_.SetVolBalance(command.Value); break;
+    }
+  }
+
   // Opens and plays the next file that can be played; false when the list is done.
   bool StartNext() {
     size_t tried = 0;
@@ -68,7 +165,7 @@ class Session {
       }
       const std::string& file = files_[next_++];
       ++tried;
-      out_ << "file " << next_ << "/" << files_.size() << ": " << file << std::endl;
+      lines_.Line("file " + std::to_string(next_) + "/" + std::to_string(files_.size()) + ": " + file);
       try {
         player_.SetFileName(file);
         player_.Open();
@@ -95,10 +192,12 @@ class Session {
       artist = info.Artist();
     } catch (const std::exception&) {
     }
-    out_ << "  Title: " << title << '\n' << "  Artist: " << artist << std::endl;
+    lines_.Line("  Title: " + title);
+    lines_.Line("  Artist: " + artist);
   }
 
-  int Interrupt(volatile std::sig_atomic_t& signal) {
+  // Interrupt or quit: stop and close, report what that causes, and leave.
+  int Finish(int status) {
     interrupted_ = true;
     try {
       player_.Stop();
@@ -107,19 +206,23 @@ class Session {
       err_ << error.what() << std::endl;
     }
     player_.ProcessMessages();
-    return 128 + signal;
+    return status;
   }
 
+  TWakeUp wakeUp_;  // outlives the player, whose threads ring it
   TMP3Player player_;
   const std::vector<std::string>& files_;
   const TPlayOptions& options_;
-  std::ostream& out_;
+  TTimedLines lines_;
   std::ostream& err_;
+  std::unique_ptr<TCommandLines> commands_;
   size_t next_ = 0;
   bool advance_ = false;
   bool anyPlayed_ = false;
   bool failed_ = false;
   bool interrupted_ = false;
+  bool quit_ = false;
+  bool holdAfterStop_ = false;
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 // varo-play's playing: the files in order on one TMP3Player, pumping its messages from a
-// plain loop until the list is done or an interrupt arrives.
+// plain loop until the list is done, a quit command or an interrupt arrives.
 #pragma once
 
 #include <csignal>
@@ -12,6 +12,8 @@ struct TPlayOptions {
   int Volume = -1;    // -1: leave as is
   int Balance = 0;
   bool Repeat = false;
+  bool Timestamps = false;  // reports carry the monotonic clock
+  bool Control = false;     // commands arrive on standard input (play_commands.h)
 };
 
 // Returns the exit status: 0 when every file played, 1 when any failed, 128 + signal when
