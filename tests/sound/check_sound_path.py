@@ -1,0 +1,305 @@
+#!/usr/bin/env python3
+"""varo-play on its default ALSA device, routed to a private PulseAudio server with a null
+sink, while the sink's monitor is recorded. The recording must hold what varo-decode
+decodes (lined up, small RMS difference); pause must hold the audio and resume continue it
+without loss; volume 50 must halve it; balance 100 must silence the left channel; and each
+end of track must be reported only after its last samples reached the sink.
+
+usage: check_sound_path.py VARO_PLAY VARO_DECODE CORPUS_DIR
+Fails (never skips) when the sound server cannot be started.
+"""
+import array
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from played_run import PlayedRun  # noqa: E402
+from signal_match import (channel, find_lag, first_mismatch, gain, pair, rms,  # noqa: E402
+                          rms_difference)
+from sound_server import MonitorRecording, SoundServer, SoundServerError  # noqa: E402
+
+RATE = 44100
+MAX_RMS = 2.0          # 16-bit steps; a bit-exact path gives 0
+MAX_END_LATE = 0.5     # s between the last sample at the sink and the end report
+MAX_PAUSE_SLIP = RATE // 100  # frames
+PLAYED_IN_ORDER = [    # 44.1 kHz, so the server passes them on unresampled
+    "layer3/l3_mpeg1_44k_cbr32_joint_speech_en.mp3",
+    "layer3/l3_mpeg1_44k_vbr_v0_joint_pink.mp3",
+    "layer2/l2_mpeg1_44k_stereo_256_sweep.mp2",
+    "tags/tag_id3v23_latin1.mp3",
+    "layer3/l3_mpeg1_44k_cbr128_mono_sine1k_0dbfs.mp3",
+]
+OTHER_RATE = ("layer3/l3_mpeg1_48k_cbr192_joint_pink.mp3", 48000)
+NOISE = "layer2/l2_mpeg1_44k_stereo_384_white.mp2"  # never silent: gaps are the player's
+
+failures = []
+figures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+    return condition
+
+
+class Timeline:
+    """Maps monotonic times to recorded frame indexes. The monitor runs without a break at
+    the sink's rate, so frame n reached the sink at t0 + n / RATE; t0 is taken from the
+    piece that arrived with the least delay."""
+
+    def __init__(self, arrivals):
+        self.t0 = min(t - n / RATE for t, n in arrivals)
+
+    def frame(self, t):
+        return int((t - self.t0) * RATE)
+
+    def time(self, frame):
+        return self.t0 + frame / RATE
+
+
+def decode(decoder, path, out):
+    subprocess.run([decoder, "--raw", path, out], check=True, capture_output=True, timeout=120)
+    data = array.array("h")
+    with open(out, "rb") as f:
+        data.frombytes(f.read())
+    return data
+
+
+def stereo(samples, channels):
+    """Interleaved stereo; a mono reference is heard on both sides."""
+    if channels == 2:
+        return samples
+    both = array.array("h", bytes(4 * len(samples)))
+    both[0::2] = samples
+    both[1::2] = samples
+    return both
+
+
+def channels_of(path):
+    return 1 if "_mono_" in path else 2
+
+
+def recording(rec):
+    samples, arrivals = rec.snapshot()
+    return samples, Timeline(arrivals)
+
+
+def locate(rec_ch, ref_ch, timeline, started, slack=0.1, search=0.8):
+    lo = timeline.frame(started) - int(slack * RATE)
+    return find_lag(rec_ch, ref_ch, lo, lo + int(search * RATE))
+
+
+def mismatch_note(got, want):
+    at = first_mismatch(got, want, 8 * MAX_RMS)
+    return "" if at is None else f" (from {at / 2 / RATE:.3f} s into the compared part)"
+
+
+def check_files_in_order(ctx):
+    """The files one after another: samples, completeness, and when the ends are told."""
+    run = PlayedRun(ctx.play, [os.path.join(ctx.corpus, f) for f in PLAYED_IN_ORDER], ctx.env)
+    status, err = run.finish(timeout=60)
+    check(status == 0, f"playing the list: exit status {status} ({err.strip()})")
+    samples, timeline = recording(ctx.rec)
+    started, ended = run.times("status: playing"), run.times("end: end of data")
+    if not check(len(started) == len(PLAYED_IN_ORDER) == len(ended),
+                 f"{len(started)} starts and {len(ended)} ends for {len(PLAYED_IN_ORDER)} files"):
+        return
+    for name, t_start, t_end in zip(PLAYED_IN_ORDER, started, ended):
+        ref = stereo(ctx.reference(name), channels_of(name))
+        lag = locate(channel(samples, 0), channel(ref, 0), timeline, t_start)
+        if not check(lag is not None, f"{name}: not found in the recording"):
+            continue
+        got, want = pair(samples, ref, 2 * lag)
+        complete = len(want) == len(ref)
+        check(complete, f"{name}: only {len(want) // 2} of {len(ref) // 2} frames recorded")
+        diff = rms_difference(got, want)
+        figures.append(f"{name}: RMS difference {diff:.3f} over {len(want) // 2} frames "
+                       f"(signal RMS {rms(want):.0f})")
+        check(diff <= MAX_RMS, f"{name}: RMS difference {diff:.2f} above {MAX_RMS}"
+                               f"{mismatch_note(got, want)}")
+        last_at_sink = timeline.time(lag + len(ref) // 2)
+        early, late = last_at_sink - t_end, t_end - last_at_sink
+        figures.append(f"{name}: end reported {1000 * late:+.1f} ms after the last sample "
+                       "reached the sink")
+        check(early <= 0, f"{name}: end reported {1000 * early:.1f} ms before the last sample "
+                          "reached the sink")
+        check(late <= MAX_END_LATE, f"{name}: end reported {late:.2f} s after the last sample")
+
+
+def loud_span(x, threshold=64):
+    """Frames from the first to the last sample louder than threshold."""
+    loud = [i for i in range(len(x)) if abs(x[i]) > threshold]
+    return loud[-1] - loud[0] + 1 if loud else 0
+
+
+def check_other_rate(ctx):
+    """A 48 kHz file on the 44.1 kHz sink is converted by the server; its length holds."""
+    name, rate = OTHER_RATE
+    run = PlayedRun(ctx.play, [os.path.join(ctx.corpus, name)], ctx.env)
+    status, err = run.finish(timeout=30)
+    check(status == 0, f"{name}: exit status {status} ({err.strip()})")
+    samples, timeline = recording(ctx.rec)
+    t_start, t_end = run.times("status: playing")[0], run.times("end: end of data")[0]
+    left = channel(samples, 0)[timeline.frame(t_start) - RATE // 10:timeline.frame(t_end)]
+    expected = loud_span(channel(ctx.reference(name), 0)) / rate
+    heard = loud_span(left) / RATE
+    figures.append(f"{name}: heard {heard:.3f} s of {expected:.3f} s")
+    check(abs(heard - expected) < 0.03, f"{name}: heard {heard:.3f} s, the file holds {expected:.3f} s")
+
+
+def check_pause_resume(ctx):
+    ref = ctx.reference(NOISE)
+    ref_l = channel(ref, 0)
+    run = PlayedRun(ctx.play, [os.path.join(ctx.corpus, NOISE)], ctx.env)
+    t_start = run.wait_for("status: playing")
+    time.sleep(0.6)
+    run.send("pause")
+    t_pause = run.wait_for("status: paused")
+    time.sleep(0.8)
+    run.send("resume")
+    t_resume = run.wait_for("status: playing", count=2)
+    status, err = run.finish(timeout=30)
+    check(status == 0, f"pause/resume: exit status {status} ({err.strip()})")
+    samples, timeline = recording(ctx.rec)
+    rec_l = channel(samples, 0)
+    head = ref_l[:RATE // 4]
+    first = locate(rec_l, head, timeline, t_start)
+    if not check(first is not None, "pause/resume: the start is not in the recording"):
+        return
+    # Where the sound stops: the first run of 64 silent frames where the track is not
+    # silent, past its first 100 ms (the server itself swallows a few ms of a new stream).
+    a = RATE // 10
+    while first + a + 64 <= len(rec_l) and (any(rec_l[first + a:first + a + 64]) or
+                                            not any(ref_l[a:a + 64])):
+        a += 1
+    if not check(a < len(ref_l) - RATE // 10, f"pause/resume: no pause in the sound ({a} frames)"):
+        return
+    resumed = first + a
+    while resumed < len(rec_l) and rec_l[resumed] == 0:
+        resumed += 1
+    # Which frame of the track the resumed sound starts with.
+    k = find_lag(ref_l, rec_l[resumed:resumed + RATE // 4], a - RATE // 4, a + RATE // 4)
+    if not check(k is not None, "pause/resume: the continuation is not in the recording"):
+        return
+    lost = k - a  # negative: heard twice
+    second = resumed - k  # the lag of the track after the resume
+    gap = (resumed - first - a) / RATE
+    figures.append(f"pause/resume: silent {gap:.3f} s for commands {t_resume - t_pause:.3f} s "
+                   f"apart; the sound went on {lost:+d} frames from where it paused")
+    # The server's monitor shows what its null sink rendered ahead before the pause was
+    # rewound; a few ms either way are the server's, a lost device buffer would be 200 ms.
+    check(abs(lost) <= MAX_PAUSE_SLIP,
+          f"pause/resume: resumed {lost:+d} frames away from where it paused")
+    check(abs(gap - (t_resume - t_pause)) < 0.1,
+          f"pause/resume: silent {gap:.3f} s, the commands were {t_resume - t_pause:.3f} s apart")
+    before = rms_difference(*pair(samples, ref, 2 * first, 0, 2 * a))
+    after_pair = pair(samples, ref, 2 * second, 2 * a)
+    after = rms_difference(*after_pair)
+    figures.append(f"pause/resume: RMS difference {before:.3f} before, {after:.3f} after")
+    check(max(before, after) <= MAX_RMS, f"pause/resume: RMS difference {before:.2f}/{after:.2f}"
+                                         f"{mismatch_note(*after_pair)}")
+    tail_done = timeline.time(second + len(ref_l))
+    check(run.times("end: end of data") and run.times("end: end of data")[0] >= tail_done,
+          "pause/resume: end reported before the last sample reached the sink")
+
+
+def check_volume_change(ctx):
+    """volume 50 while playing: the second part at half the amplitude of the first."""
+    ref = ctx.reference(NOISE)
+    run = PlayedRun(ctx.play, [os.path.join(ctx.corpus, NOISE)], ctx.env)
+    t_start = run.wait_for("status: playing")
+    time.sleep(0.7)
+    run.send("volume 50")
+    run.wait_for("command: volume 50")
+    status, err = run.finish(timeout=30)
+    check(status == 0, f"volume: exit status {status} ({err.strip()})")
+    samples, timeline = recording(ctx.rec)
+    lag = locate(channel(samples, 0), channel(ref, 0), timeline, t_start)
+    if not check(lag is not None, "volume: the track is not in the recording"):
+        return
+    span = 2 * int(0.4 * RATE)
+    full = gain(*pair(samples, ref, 2 * lag, 0, span))
+    half = gain(*pair(samples, ref, 2 * lag, len(ref) - span, len(ref)))
+    figures.append(f"volume: gain {full:.4f} before 'volume 50', {half:.4f} after")
+    check(abs(full - 1.0) < 0.01, f"volume: gain {full:.4f} at volume 100")
+    check(abs(half - 0.5) < 0.01, f"volume: gain {half:.4f} at volume 50")
+
+
+def check_balance(ctx):
+    ref = ctx.reference(NOISE)
+    run = PlayedRun(ctx.play, ["--balance", "100", os.path.join(ctx.corpus, NOISE)], ctx.env)
+    t_start = run.wait_for("status: playing")
+    status, err = run.finish(timeout=30)
+    check(status == 0, f"balance: exit status {status} ({err.strip()})")
+    samples, timeline = recording(ctx.rec)
+    lag = locate(channel(samples, 1), channel(ref, 1), timeline, t_start)
+    if not check(lag is not None, "balance: the right channel is not in the recording"):
+        return
+    got, want = pair(samples, ref, 2 * lag)
+    left_peak = max(map(abs, channel(got, 0)))
+    right_gain = gain(channel(got, 1), channel(want, 1))
+    figures.append(f"balance 100: left peak {left_peak}, right gain {right_gain:.4f}")
+    check(left_peak == 0, f"balance 100: the left channel peaks at {left_peak}")
+    check(abs(right_gain - 1.0) < 0.01, f"balance 100: right gain {right_gain:.4f}")
+
+
+class Context:
+    def __init__(self, play, decoder, corpus, tmp, server, rec):
+        self.play, self.decoder, self.corpus, self.tmp = play, decoder, corpus, tmp
+        self.env, self.rec = server.env(), rec
+        self._refs = {}
+
+    def reference(self, name):
+        if name not in self._refs:
+            out = os.path.join(self.tmp, os.path.basename(name) + ".raw")
+            self._refs[name] = decode(self.decoder, os.path.join(self.corpus, name), out)
+        return self._refs[name]
+
+
+def run_step(step, ctx):
+    """Runs one check; a check that fails is run once more. Real-time playback on a busy
+    machine can underrun the device (a gap the server fills with silence), which is no
+    fault of the player; a fault of the player shows in both runs. Both outcomes are
+    printed."""
+    for attempt in (1, 2):
+        before = len(failures)
+        try:
+            step(ctx)
+        except (TimeoutError, subprocess.SubprocessError, OSError) as e:
+            failures.append(f"{step.__name__}: {e}")
+        if len(failures) == before:
+            return
+        if attempt == 1:
+            first = failures[before:]
+            del failures[before:]
+            figures.extend(f"{step.__name__}: first run failed, running it again: {f}" for f in first)
+
+
+def main():
+    play, decoder, corpus = sys.argv[1:4]
+    # ctest ends a test that runs too long with SIGTERM: leave through the clean-up.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    try:
+        with tempfile.TemporaryDirectory(prefix="varo-sound-ref-") as tmp, \
+                SoundServer(rate=RATE) as server, MonitorRecording(server) as rec:
+            ctx = Context(play, decoder, corpus, tmp, server, rec)
+            for step in (check_files_in_order, check_other_rate, check_pause_resume,
+                         check_volume_change, check_balance):
+                run_step(step, ctx)
+    except SoundServerError as e:
+        print(f"FAIL the private sound server could not run: {e}")
+        return 1
+    for line in figures:
+        print(line)
+    for failure in failures:
+        print("FAIL", failure)
+    print("ok" if not failures else f"{len(failures)} failures")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
