@@ -5,6 +5,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include "application_home.h"
 #include "data_paths.h"
@@ -12,6 +16,7 @@
 #include "intro_time_dialog.h"
 #include "lyrics_window.h"
 #include "main_window.h"
+#include "playlist_files.h"
 #include "playlist_window.h"
 #include "sleep_timer_dialog.h"
 #include "version_dialog.h"
@@ -26,6 +31,21 @@ QIcon ApplicationIcon() {
   return icon;
 }
 
+// A playlist file is loaded as the list, as if chosen in the playlist window, and played
+// from its first entry unless something plays already. False for other files.
+bool LoadStartPlaylist(TForm1& form1, const QString& file) {
+  if (PlaylistKindOf(file) == TPlaylistKind::Other || !form1.Form2) return false;
+  form1.Form2->SetListName(PlaylistName(form1.Home(), file));
+  form1.Form2->LoadPlaylist();
+  TQueuePlayer& player = form1.Player();
+  if (player.Queue.QueueCount() > 0 && player.PlayState != psPlaying) {
+    player.Queue.CurrentIndex = 0;
+    player.PlayState = psPlaying;
+    player.PlayEntry(0);
+  }
+  return true;
+}
+
 }  // namespace
 
 TStartOptions ParseCommandLine(const QStringList& arguments) {
@@ -37,11 +57,25 @@ TStartOptions ParseCommandLine(const QStringList& arguments) {
                                 QStringLiteral("Folder for settings, playlists and skins."),
                                 QStringLiteral("DIR"));
   parser.addOption(home);
-  parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MP3 files to play."),
+  // For unattended start-up checks (an installed program's first start); not for users.
+  QCommandLineOption exitAfter(QStringLiteral("exit-after"),
+                               QStringLiteral("Run the exit command MS milliseconds after start-up."),
+                               QStringLiteral("MS"));
+  exitAfter.setFlags(QCommandLineOption::HiddenFromHelp);
+  parser.addOption(exitAfter);
+  parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MP3 files or playlists to play."),
                                QStringLiteral("[FILE...]"));
   parser.process(arguments);
   TStartOptions options;
   options.Home = parser.value(home);
+  if (parser.isSet(exitAfter)) {
+    bool ok = false;
+    options.ExitAfterMs = parser.value(exitAfter).toInt(&ok);
+    if (!ok || options.ExitAfterMs < 0) {
+      std::fputs("varo: --exit-after needs a number of milliseconds\n", stderr);
+      std::exit(2);
+    }
+  }
   for (const QString& file : parser.positionalArguments())
     options.Files.append(QFileInfo(file).absoluteFilePath());
   return options;
@@ -66,7 +100,10 @@ TApplicationWindows CreateApplicationWindows(const QString& home) {
 
 void QueueStartFiles(TForm1& form1, const QStringList& files, const QString& demoDir) {
   if (!files.isEmpty()) {
-    form1.FilesDropped(files);
+    QStringList tracks;
+    for (const QString& file : files)
+      if (!LoadStartPlaylist(form1, file)) tracks.append(file);
+    if (!tracks.isEmpty()) form1.FilesDropped(tracks);
     return;
   }
   const QString demo = demoDir + QStringLiteral("/varo-demo.mp3");
@@ -87,5 +124,7 @@ int RunProgram(const QStringList& arguments) {
   if (!windows.Form1) return 1;
   windows.Form1->show();
   RunShowingErrors([&] { QueueStartFiles(*windows.Form1, options.Files, DemoDir()); });
+  if (options.ExitAfterMs >= 0)
+    QTimer::singleShot(options.ExitAfterMs, windows.Form1.get(), &TForm1::ExitProgram);
   return QApplication::exec();
 }

@@ -16,7 +16,8 @@ class TForm6;
 
 struct TStartOptions {
   QString Home;       // --home; empty for the usual choice
-  QStringList Files;  // to queue, as if dropped on the main window
+  QStringList Files;  // to queue, as if dropped on the main window; playlists are loaded
+  int ExitAfterMs = -1;  // --exit-after: run the exit command this long after start-up
 };
 
 // Form1 first: the others refer to it and go before it.
@@ -35,8 +36,9 @@ TStartOptions ParseCommandLine(const QStringList& arguments);
 // the program.
 TApplicationWindows CreateApplicationWindows(const QString& home);
 
-// Files named on the command line are queued as if dropped; without any, an empty queue gets
-// the bundled demo track with its lyrics.
+// Files named on the command line are queued as if dropped, except playlist files (".vrl",
+// ".m3u", ".m3u8", as the desktop hands them over), which are loaded as the list; without
+// any, an empty queue gets the bundled demo track with its lyrics.
 void QueueStartFiles(TForm1& form1, const QStringList& files, const QString& demoDir);
 
 // The whole program after the application object exists; returns the exit code.

@@ -10,7 +10,8 @@ run_packages=(build-essential cmake ninja-build pkg-config python3
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev valgrind mpg123 ffmpeg
                clang libclang-rt-14-dev llvm
                xvfb xauth x11-utils xdotool imagemagick openbox trayer
-               pulseaudio pulseaudio-utils libasound2-plugins alsa-utils dbus)
+               pulseaudio pulseaudio-utils libasound2-plugins alsa-utils dbus
+               desktop-file-utils shared-mime-info)
 
 packages=("${run_packages[@]}")
 [ "$kind" = test ] && packages+=("${test_packages[@]}")
