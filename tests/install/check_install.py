@@ -6,7 +6,8 @@ playlist files, the .vrl MIME type, theme icons. Then starts the installed playe
 with the installed skins, queue the installed demo track, load a playlist handed to it, and
 exit cleanly. Every program answers --help and --version.
 
-usage: check_install.py CMAKE BUILD_DIR VERSION
+usage: check_install.py CMAKE BUILD_DIR VERSION [TOOL...]
+TOOL: further command-line programs of the build (not installed) to ask --help and --version.
 """
 import configparser
 import os
@@ -106,9 +107,9 @@ def check_desktop_entry(prefix):
                 shutil.rmtree(db, ignore_errors=True)
 
 
-def check_help_and_version(prefix, version, env):
-    for program in PROGRAMS:
-        exe = os.path.join(prefix, "bin", program)
+def check_help_and_version(programs, version, env):
+    for exe in programs:
+        program = os.path.basename(exe)
         if not os.path.isfile(exe):
             continue
         h = subprocess.run([exe, "--help"], capture_output=True, text=True, env=env, timeout=30)
@@ -160,6 +161,7 @@ def check_first_start(prefix, env):
 
 def main():
     cmake, build, version = sys.argv[1:4]
+    tools = sys.argv[4:]
     with tempfile.TemporaryDirectory(prefix="varo-install-") as tmp:
         prefix = os.path.join(tmp, "prefix")
         result = subprocess.run([cmake, "--install", build, "--prefix", prefix],
@@ -170,7 +172,8 @@ def main():
         env = isolated_env(os.path.join(tmp, "user"))
         check_layout(prefix)
         check_desktop_entry(prefix)
-        check_help_and_version(prefix, version, env)
+        check_help_and_version([os.path.join(prefix, "bin", p) for p in PROGRAMS] + tools,
+                               version, env)
         try:
             check_first_start(prefix, env)
         except subprocess.TimeoutExpired:

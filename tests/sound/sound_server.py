@@ -6,8 +6,10 @@ the client configuration (no autospawn) and an ALSA configuration whose default 
 pulse plugin pointed at this server's socket. The server and the recorder are ended by
 their process ids.
 """
+import ctypes
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 import threading
@@ -24,6 +26,12 @@ class SoundServerError(RuntimeError):
     pass
 
 
+def _end_with_parent():
+    """In the child before exec: a test runner killed outright takes its server along."""
+    PR_SET_PDEATHSIG = 1
+    ctypes.CDLL(None).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
 class SoundServer:
     """Use as a context manager; env() is the environment for the programs under test."""
 
@@ -31,6 +39,7 @@ class SoundServer:
         self.rate, self.channels = rate, channels
         self.dir = None
         self.server = None
+        self._log = None
         self._env = None
 
     def __enter__(self):
@@ -49,6 +58,9 @@ class SoundServer:
         if self.server is not None:
             _end(self.server)
             self.server = None
+        if self._log is not None:
+            self._log.close()
+            self._log = None
         if self.dir is not None:
             shutil.rmtree(self.dir, ignore_errors=True)
             self.dir = None
@@ -78,12 +90,13 @@ class SoundServer:
                     f'pcm.!default {{ type pulse server "{server}" }}\n'
                     f'ctl.!default {{ type pulse server "{server}" }}\n')
         env = {k: v for k, v in os.environ.items() if k not in _FOREIGN}
-        env.update(HOME=paths["home"], XDG_RUNTIME_DIR=paths["runtime"],
+        env.update(DBUS_SESSION_BUS_ADDRESS="disabled:",HOME=paths["home"], XDG_RUNTIME_DIR=paths["runtime"],
                    XDG_CONFIG_HOME=paths["config"], XDG_STATE_HOME=paths["state"],
                    PULSE_RUNTIME_PATH=paths["runtime"], PULSE_STATE_PATH=paths["state"],
                    PULSE_CONFIG_PATH=paths["config"], PULSE_CLIENTCONFIG=client_conf,
                    PULSE_SERVER=server, ALSA_CONFIG_PATH=asound_conf)
         self._env = env
+        self._log = open(os.path.join(d, "server.log"), "w")
         # -n: no default script (which would look for sound cards); running as root needs
         # no --system here, the server only warns.
         self.server = subprocess.Popen(
@@ -92,7 +105,7 @@ class SoundServer:
              "--disable-shm=yes", "--realtime=no", "--high-priority=no", "--log-target=stderr",
              "--log-level=warning"],
             env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-            stderr=open(os.path.join(d, "server.log"), "w"))
+            stderr=self._log, preexec_fn=_end_with_parent)
         deadline = time.monotonic() + 15
         while time.monotonic() < deadline:
             if self.server.poll() is not None:
@@ -129,7 +142,7 @@ class MonitorRecording:
             ["parec", f"--device={SINK}.monitor", "--format=s16le", f"--rate={s.rate}",
              f"--channels={s.channels}", "--raw", "--latency-msec=10"],
             env=s.env(), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-            stderr=subprocess.PIPE)
+            stderr=subprocess.PIPE, preexec_fn=_end_with_parent)
         self._reader = threading.Thread(target=self._read, daemon=True)
         self._reader.start()
         # Wait for the first samples: the stream is connected and the sink is running.

@@ -51,15 +51,25 @@ void generate(const fs::path& out) {
   writeFile(out / "pictures" / "varo.svg", skingen::iconSvg());
 }
 
-int usage() {
-  std::fputs("usage: varo-skin-gen OUTDIR\n       varo-skin-gen --preview DATADIR PREVIEWDIR\n", stderr);
-  return 2;
+int usage(std::FILE* out, int status) {
+  std::fputs("usage: varo-skin-gen OUTDIR\n"
+             "       varo-skin-gen --preview DATADIR PREVIEWDIR\n"
+             "       varo-skin-gen --help | --version\n"
+             "Draws the skins, lyrics backgrounds and program icon into OUTDIR/skins and\n"
+             "OUTDIR/pictures; --preview renders the skins of DATADIR as PNG pictures.\n",
+             out);
+  return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   try {
+    if (argc == 2 && std::string(argv[1]) == "--help") return usage(stdout, 0);
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+      std::fputs("varo-skin-gen " VARO_VERSION "\n", stdout);
+      return 0;
+    }
     if (argc == 2 && argv[1][0] != '-') {
       generate(argv[1]);
       return 0;
@@ -74,7 +84,7 @@ int main(int argc, char** argv) {
       }
       return 0;
     }
-    return usage();
+    return usage(stderr, 2);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "varo-skin-gen: %s\n", e.what());
     return 1;
