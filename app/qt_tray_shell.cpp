@@ -28,6 +28,19 @@ std::vector<int> TrayMouseMessages(QSystemTrayIcon::ActivationReason reason) {
   }
 }
 
+void ConnectTrayMessages(QSystemTrayIcon& icon, int id) {
+  // Queued: on X11 the icon's click handler is still running when it reports the click, and a
+  // handler that takes the icon away (restoring from the tray) would pull the widget out from
+  // under it.
+  QObject::connect(
+      &icon, &QSystemTrayIcon::activated, &icon,
+      [id](QSystemTrayIcon::ActivationReason reason) {
+        for (int mouseMessage : TrayMouseMessages(reason))
+          TNotifyWindow::IconMessage(id, mouseMessage, QCursor::pos());
+      },
+      Qt::QueuedConnection);
+}
+
 bool TQtTrayShell::NotifyIcon(int message, const TNotifyIconData& data) {
   const auto found = FIcons.find(data.uID);
   switch (message) {
@@ -35,14 +48,9 @@ bool TQtTrayShell::NotifyIcon(int message, const TNotifyIconData& data) {
       if (found != FIcons.end() || !QSystemTrayIcon::isSystemTrayAvailable()) return false;
       auto icon = std::make_unique<QSystemTrayIcon>();
       Apply(*icon, data);
-      const int id = data.uID;
-      QObject::connect(icon.get(), &QSystemTrayIcon::activated, icon.get(),
-                       [id](QSystemTrayIcon::ActivationReason reason) {
-                         for (int mouseMessage : TrayMouseMessages(reason))
-                           TNotifyWindow::IconMessage(id, mouseMessage, QCursor::pos());
-                       });
+      ConnectTrayMessages(*icon, data.uID);
       icon->show();
-      FIcons.emplace(id, std::move(icon));
+      FIcons.emplace(data.uID, std::move(icon));
       return true;
     }
     case NIM_MODIFY:

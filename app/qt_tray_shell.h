@@ -19,5 +19,9 @@ private:
   std::map<int, std::unique_ptr<QSystemTrayIcon>> FIcons;
 };
 
+// Hands the icon's activations to TNotifyWindow as mouse messages for the identifier, once
+// the icon's own event handling has returned.
+void ConnectTrayMessages(QSystemTrayIcon& icon, int id);
+
 // The mouse messages an activation of a QSystemTrayIcon stands for.
 std::vector<int> TrayMouseMessages(QSystemTrayIcon::ActivationReason reason);

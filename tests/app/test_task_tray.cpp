@@ -233,6 +233,24 @@ private slots:
     QVERIFY(TrayMouseMessages(QSystemTrayIcon::Unknown).empty());
   }
 
+  void iconClicksArriveAfterTheIconHasHandledThem() {
+    // On X11 the icon widget is still inside its own click handler when it reports a click,
+    // and restoring from the tray takes the icon away: the click must be handled later, and
+    // not at all once the icon is gone.
+    TTaskTray t;
+    int clicks = 0;
+    t.OnDblClick = [&](TTaskTray&, Qt::MouseButton) { ++clicks; };
+    auto icon = std::make_unique<QSystemTrayIcon>();
+    ConnectTrayMessages(*icon, t.IconID());
+    emit icon->activated(QSystemTrayIcon::DoubleClick);
+    QCOMPARE(clicks, 0);
+    QTRY_COMPARE(clicks, 1);
+    emit icon->activated(QSystemTrayIcon::DoubleClick);
+    icon.reset();
+    QCoreApplication::processEvents();
+    QCOMPARE(clicks, 1);
+  }
+
   void withoutATrayTheRealShellRefuses() {
     // The offscreen platform has no notification area: hiding must not be possible there.
     SetTrayShell(nullptr);
