@@ -21,13 +21,14 @@ import sys
 import tempfile
 import time
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from long_tracks import make_tracks  # noqa: E402
 from player_window import PlayerEnded, PlayerWindow  # noqa: E402
 from screen_image import Crop  # noqa: E402
 from sink_level import measure  # noqa: E402
 from skin_geometry import (BACKGROUND, MINIMISE, NEXT, PAUSE, PLAY, PREVIOUS,  # noqa: E402
                            STOP)
-from test_tracks import make_tracks  # noqa: E402
 from x_session import (XSession, XSessionError, die_with_parent, end_process,  # noqa: E402
                        wait_until)
 
