@@ -135,13 +135,19 @@ def transport(s, tracks):
     return first, second
 
 
-def drop_third(s, track, first):
-    """A third file dragged from another program onto the stopped player: it joins the
-    queue and playing starts again from the first entry."""
+def drop_third(s, track, first, work):
+    """A text file and a third track dragged together from another program onto the stopped
+    player: the text file is passed over without a word, the track joins the queue and
+    playing starts again from the first entry."""
     p = s.player
+    not_audio = os.path.join(work, "notes.txt")
+    with open(not_audio, "w") as f:
+        f.write("not MPEG audio\n" * 100)
     grid_before = playlist_grid(s)
     shot_before = s.shot("before-drop")
-    source = subprocess.Popen([s.args.drag_source, track], env=s.x.env, stdin=subprocess.DEVNULL,
+    windows_before = set(s.x.visible_windows(pid=p.process.pid))
+    source = subprocess.Popen([s.args.drag_source, not_audio, track], env=s.x.env,
+                              stdin=subprocess.DEVNULL,
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                               preexec_fn=die_with_parent)
     try:
@@ -159,6 +165,8 @@ def drop_third(s, track, first):
             s.figures.append(f"playlist grid: {changed} pixels changed by the drop")
             s.check(changed > 2 * TEXT_PIXELS, "drop: the playlist grid did not change")
         s.check(source.wait(timeout=15) == 0, "drop: the drag source failed")
+        extra = set(s.x.visible_windows(pid=p.process.pid)) - windows_before
+        s.check(not extra, f"drop: {len(extra)} more windows (a message about the text file?)")
     finally:
         end_process(source)
 
@@ -313,7 +321,7 @@ def run(args, work):
             s = Session(args, x, rec, player)
             try:
                 first, second = transport(s, tracks)
-                drop_third(s, tracks[2], first)
+                drop_third(s, tracks[2], first, work)
                 third = previous_track(s, first, second)
                 play_modes(s, third)
                 skin, title = skin_change(s)
