@@ -95,10 +95,3 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   }
   return out;
 }
-
-size_t Utf8Length(std::string_view text) {
-  size_t n = 0;
-  for (char c : text)
-    if ((static_cast<uint8_t>(c) & 0xC0) != 0x80) ++n;
-  return n;
-}

@@ -11,5 +11,3 @@ std::string Latin1ToUtf8(std::string_view bytes);
 // UTF-16 code units in the given byte order; a byte-order mark in front overrides the order
 // and is dropped. Unpaired surrogates become U+FFFD; an odd last byte is ignored.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
-// Code points in valid UTF-8 (bytes that start no sequence are not counted).
-size_t Utf8Length(std::string_view text);
