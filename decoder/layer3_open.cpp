@@ -84,6 +84,13 @@ int32_t Layer3Open(const TMPFrameHeader& header, int32_t frameLength, int32_t do
   std::fill(std::begin(st.GranuleSamples), std::end(st.GranuleSamples), 0.0f);
   std::fill(SampleStore, SampleStore + 4 * kGranuleLines, 0.0f);
   std::memset(st.LineCount, 0, sizeof st.LineCount);
+  // Nothing of the stream before may reach this one: a part that never reads its scalefactors
+  // (broken, or sharing granule 0's) would otherwise use that stream's values.
+  std::memset(st.Granule, 0, sizeof st.Granule);
+  std::memset(st.ScaleFactors, 0, sizeof st.ScaleFactors);
+  std::memset(st.Extent, 0, sizeof st.Extent);
+  st.LsfIntensity = TMPLsfIntensity{};
+  st.GranuleParity = 0;
   st.FrameRoutine = mpeg1 ? DecodeLayer3FrameMpeg1 : DecodeLayer3FrameLsf;
 
   format.Channels = channels;

@@ -7,19 +7,23 @@
 //      bit 7 inverted polarity
 //   1-2  cutoff in Hz, big-endian
 //   3  bits 0-3 reopen the decoder every N frames (0 never), bits 4-5 down-shift asked for,
-//      bit 6 8-bit samples asked for
+//      bit 6 8-bit samples asked for, bit 7 decode twice and compare
 //   4-5  equalizer gain base and step
 //   6-8  synthesised frames: header bytes 1-3 (byte 1 is 0xE0 | its low five bits)
 //   9-10 synthesised frames: length used when the header gives none, big-endian
 //
 // Real streams (bit 5 clear) are cut into frames by varo-decode's stream walk. Synthesised
 // streams put the chosen header in front of slices of the stream bytes, so every layer,
-// version, mode and bit rate is reached from any bytes: each slice starts with a byte that
-// either keeps the header or (high bit set) takes a new bit rate from its low nibble and a
-// new fourth header byte from the byte after it, as a player accepts within one stream.
+// version, mode and bit rate is reached from any bytes. Each slice starts with a byte that
+// keeps the header or changes it for this frame: with bit 7 set, a new bit rate from its low
+// nibble and a new fourth header byte from the next byte (as a player accepts within one
+// stream); with bit 6 set, a new layer, version, protection and sampling rate from the next
+// byte (frames no player passes on, which the decoder must still refuse or read safely).
 //
 // Every frame is copied into a buffer of exactly its size and decoded into a PCM buffer of
 // exactly one frame, so any read or write outside them is caught by the address sanitizer.
+// Decoding twice checks that an open forgets everything of the stream before: the second
+// pass must give the same samples as the first.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -41,6 +45,7 @@ struct TDecodeSettings {
   int32_t CutoffHz = 0;
   int32_t DownShift = 0;
   int32_t ReopenEvery = 0;
+  bool Twice = false;
 };
 
 uint32_t FeaturesFor(uint8_t form) {
@@ -100,13 +105,21 @@ class TFrameFeeder {
     FUZZ_CHECK(result.BytesConsumed >= 0 && result.BytesProduced >= 0);
     if (!opened_ || result.BytesConsumed == 0) FUZZ_CHECK(result.BytesProduced == 0);
     if (result.BytesConsumed > 0) FUZZ_CHECK(result.BytesProduced == static_cast<int32_t>(pcm_.size()));
+    Mix(static_cast<uint32_t>(result.BytesConsumed));
+    for (int32_t i = 0; i < result.BytesProduced; ++i) Mix(pcm[static_cast<size_t>(i)]);
   }
+
+  // Everything decoded so far, in one number.
+  uint64_t Digest() const { return digest_; }
 
  private:
   TDecodeSettings settings_;
   bool opened_ = false;
   int32_t sinceOpen_ = 0;
   std::vector<uint8_t> pcm_;
+  uint64_t digest_ = 0xCBF29CE484222325ull;  // FNV-1a
+
+  void Mix(uint32_t value) { digest_ = (digest_ ^ value) * 0x100000001B3ull; }
 };
 
 void DecodeRealStream(const uint8_t* data, size_t size, TFrameFeeder& feeder) {
@@ -136,8 +149,13 @@ void DecodeSynthesisedStream(const TFuzzInput& input, TFrameFeeder& feeder) {
     uint8_t bytes[4] = {first[0], first[1], first[2], first[3]};
     const uint8_t change = data[pos++];
     if ((change & 0x80) && pos < size) {
-      bytes[2] = static_cast<uint8_t>((change & 0x0F) << 4 | (first[2] & 0x0F));
+      bytes[2] = static_cast<uint8_t>((change & 0x0F) << 4 | (bytes[2] & 0x0F));
       bytes[3] = data[pos++];
+    }
+    if ((change & 0x40) && pos < size) {
+      const uint8_t format = data[pos++];
+      bytes[1] = static_cast<uint8_t>(0xE0 | (format & 0x1F));
+      bytes[2] = static_cast<uint8_t>((bytes[2] & 0xF3) | ((format >> 3) & 0x0C));
     }
     TMPFrameHeader frameHeader{};
     length = ParseFrameHeader(bytes, 0, frameHeader);
@@ -162,16 +180,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.CutoffHz = input.Control(1) << 8 | input.Control(2);
   settings.DownShift = (input.Control(3) >> 4) & 3;
   settings.ReopenEvery = input.Control(3) & 0x0F;
+  settings.Twice = (input.Control(3) & 0x80) != 0;
 
   SelectCpuRoutines(FeaturesFor((flags >> 3) & 3));
   SetEqualizer((flags & 0x40) != 0, input.Control(4), input.Control(5));
   SetInvertPolarity((flags & 0x80) ? 1 : 0);
 
-  TFrameFeeder feeder(settings);
-  if (flags & 0x20) {
-    DecodeSynthesisedStream(input, feeder);
-  } else {
-    DecodeRealStream(input.Payload(), input.PayloadSize(), feeder);
-  }
+  auto decode = [&] {
+    TFrameFeeder feeder(settings);
+    if (flags & 0x20) {
+      DecodeSynthesisedStream(input, feeder);
+    } else {
+      DecodeRealStream(input.Payload(), input.PayloadSize(), feeder);
+    }
+    return feeder.Digest();
+  };
+  const uint64_t first = decode();
+  if (settings.Twice) FUZZ_CHECK(decode() == first);
   return 0;
 }

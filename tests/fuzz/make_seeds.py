@@ -41,7 +41,7 @@ def decoder_seeds(name, data):
     body = data[:DECODER_HEAD]
     best, plain, sse2 = 0x10, 0x00, 0x08
     yield name + ".walk", body + decoder_trailer(best)
-    yield name + ".walk-fullband-mix", body + decoder_trailer(plain | 0x04 | 0x01, reopen=5)
+    yield name + ".walk-fullband-mix-twice", body + decoder_trailer(plain | 0x04 | 0x01, reopen=0x85)
     yield name + ".walk-right-eq", body + decoder_trailer(sse2 | 0x03 | 0x40 | 0x80, eq=(40, 3))
     header, at = first_header(data)
     if header is not None:
