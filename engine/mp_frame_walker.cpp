@@ -78,7 +78,15 @@ void TMPFrameWalker::Open(const TMPFrameWalkOptions& options) {
   audioLength_ = info_.DataLength();
 
   reader_.EnsureUpTo(kFirstSearch);
-  const int32_t offset = FindFirstFrame(reader_.Data(), reader_.Contiguous());
+  // Only the audio data is searched: a tag behind it is no frame, and a frame that ends
+  // where the audio ends is complete.
+  int32_t n = reader_.Contiguous();
+  bool wholeAudio = n < kFirstSearch;  // the stream ends within the bytes at hand
+  if (audioLength_ != kUnknownLength && audioLength_ <= n) {
+    n = static_cast<int32_t>(std::max<int64_t>(audioLength_, 0));
+    wholeAudio = true;
+  }
+  const int32_t offset = FindFirstFrame(reader_.Data(), n, wholeAudio);
   if (offset < 0) RaiseUnknownFormat();
   if (offset > 0) {
     audioStart_ += offset;
@@ -98,8 +106,9 @@ void TMPFrameWalker::Open(const TMPFrameWalkOptions& options) {
 // The first sync pair whose header parses and is followed by frames of the same format;
 // failing that, the first one whose header parses at all. -1 when there is none. A
 // free-format stream (its length confirmed by the frames that follow) is taken as it is:
-// without the free-format option its header parse then refuses it.
-int32_t TMPFrameWalker::FindFirstFrame(const uint8_t* bytes, int32_t n) {
+// without the free-format option its header parse then refuses it. When the n bytes are
+// all the audio there is, a frame running past them is not confirmed: nothing follows it.
+int32_t TMPFrameWalker::FindFirstFrame(const uint8_t* bytes, int32_t n, bool wholeAudio) {
   int32_t fallback = -1;
   for (int32_t i = 0; i + 4 <= n; ++i) {
     if (!IsSyncPair(bytes + i)) continue;
@@ -107,7 +116,9 @@ int32_t TMPFrameWalker::FindFirstFrame(const uint8_t* bytes, int32_t n) {
     const int32_t length = ParseFrameHeader(bytes + i, n - i, header);
     if (length <= 0 || VersionNumber(header) == 0) continue;
     if (header.BitrateIndex == 0) return i;
-    if (FollowedByMatchingFrame(bytes, n, i, length + PaddingBytes(header))) return i;
+    const int32_t frameSize = length + PaddingBytes(header);
+    const bool complete = !wholeAudio || frameSize <= n - i;
+    if (complete && FollowedByMatchingFrame(bytes, n, i, frameSize)) return i;
     if (fallback < 0) fallback = i;
   }
   return fallback;

@@ -66,7 +66,7 @@ class TMPFrameWalker {
 
  private:
   int32_t HeaderParse(TMPFrameHeader& header);
-  int32_t FindFirstFrame(const uint8_t* bytes, int32_t n);
+  int32_t FindFirstFrame(const uint8_t* bytes, int32_t n, bool wholeAudio);
 
   TMPStreamReader& reader_;
   TMP3Info& info_;

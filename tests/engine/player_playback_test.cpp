@@ -257,6 +257,20 @@ TEST(PlayerPlayback, RandomlyDamagedAudioPlaysToItsEnd) {
   }
 }
 
+// One frame followed by a tag, or by a little junk, is the first frame: a false sync inside
+// it, whose frame would run past the end of the audio, does not win over it.
+TEST(PlayerPlayback, OneFrameBeforeATagOrJunkPlays) {
+  const std::string conformance = VARO_TEST_DATA "/conformance/";
+  const Bytes withApe = ReadFileBytes(conformance + "l3-nonstandard-apetag.bit");
+  ASSERT_GT(withApe.size(), 192u);
+  const Bytes frame(withApe.begin(), withApe.begin() + 192);  // Layer III, 48000 Hz, mono
+  ASSERT_EQ(frame[182], 0xFF);  // FF FA 3A: a header whose frame runs past the end
+  for (const Bytes& bytes : {withApe, ReadFileBytes(conformance + "l3-nonstandard-id3v1.bit"),
+                             Concat({frame, Bytes(40, 0x00)})}) {
+    EXPECT_EQ(PlayBytes(bytes).size(), 1152u * 2) << bytes.size();
+  }
+}
+
 // The frame walk on its own, as a tool uses it: every frame of every playable corpus file.
 TEST(FrameWalker, HandsOutEveryAudioFrameOfTheCorpus) {
   for (const TManifestRow& row : CorpusManifest()) {
