@@ -5,11 +5,10 @@ decodes the manifest lists. Prints a table (file, form, samples, RMS and largest
 16-bit LSB, verdict) and exits 1 when a verdict fails.
 
 Alignment: varo-decode does not trim encoder delay and padding, so its output equals the
-reference from the row's full_offset on; a Xing/Info frame first in the file is decoded as one
-frame of silence, which is skipped. A file passes when its length matches full_samples (plus
-that frame) and the RMS difference is at most 1 LSB. Rows without stored reference PCM are
-checked for their length; damaged files that need not decode completely only have to end
-cleanly.
+reference from the row's full_offset on; like the player, it passes over a Xing/Info frame
+first in the file. A file passes when its length matches full_samples exactly and the RMS
+difference is at most 1 LSB. Rows without stored reference PCM are checked for their length;
+damaged files that need not decode completely only have to end cleanly.
 """
 
 import argparse
@@ -55,10 +54,6 @@ def difference(ours, reference):
     return math.sqrt(squares / n), largest
 
 
-def samples_per_frame(row):
-    return 1152 if row["version"] == "1" else 576
-
-
 def check(row, form, decoder, corpus, out):
     """One table row and whether its verdict holds."""
     cells = [row["file"], form]
@@ -74,10 +69,9 @@ def check(row, form, decoder, corpus, out):
     ours = read_pcm(out)
     per_channel = len(ours) // channels
     full = int(row["full_samples"])
-    skip = per_channel - full  # the Info frame, decoded as silence
-    if skip not in (0, samples_per_frame(row)):
+    if per_channel != full:
         return cells + [str(per_channel), "-", "-", f"FAIL (length {per_channel}, expected {full})"], False
-    aligned = ours[(skip + int(row["full_offset"])) * channels:]
+    aligned = ours[int(row["full_offset"]) * channels:]
     reference_samples = int(row["ref_samples"]) * channels
     if row["ref_pcm"] == "-":
         same = hashlib.sha256(aligned[:reference_samples].tobytes()).hexdigest() == row["ref_sha256"]

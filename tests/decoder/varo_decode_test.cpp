@@ -211,6 +211,71 @@ std::string Id3v2Tag(size_t bodySize) {
   return tag + body;
 }
 
+// An APEv1 tag (a footer, no header) with one text item holding `value`.
+std::string ApeTag(const std::string& value) {
+  auto le32 = [](size_t v) {
+    std::string bytes;
+    for (int32_t i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    return bytes;
+  };
+  const std::string items = le32(value.size()) + le32(0) + std::string("Title", 6) + value;
+  return items + "APETAGEX" + le32(1000) + le32(items.size() + 32) + le32(1) + le32(0) + std::string(8, '\0');
+}
+
+// The input named, piped to standard input ("-") and piped to a named file that cannot seek
+// ("/dev/stdin") decodes to `expected`, with nothing on standard error.
+void ExpectSameFromEveryKindOfInput(const TTempFolder& folder, const std::string& input, const std::string& expected) {
+  EXPECT_TRUE(DecodeRaw(folder, input) == expected);
+  for (const char* source : {"-", "/dev/stdin"}) {
+    const std::string out = folder.File("piped.raw");
+    const TToolRun run = RunTool(
+        folder, {"/bin/sh", "-c", "cat '" + input + "' | '" + kDecoder + "' --raw " + source + " '" + out + "'"});
+    EXPECT_EQ(run.Status, 0) << source;
+    EXPECT_EQ(run.Err, "") << source;
+    EXPECT_TRUE(ReadFileText(out) == expected) << source;
+  }
+}
+
+// Tags and wrappers in front of and behind the audio are left out of every kind of input:
+// inputs that cannot seek are read whole first, so the tags at their end are found too (an
+// APE tag holding a frame header would otherwise be read as a frame cut off).
+TEST(VaroDecode, TagsAndWrappersAreLeftOutOfEveryKindOfInput) {
+  TTempFolder folder;
+  const std::string clean = DecodeRaw(folder, kData + "/corpus/tags/tag_none_base.mp3");
+  ASSERT_FALSE(clean.empty());
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(kData + "/corpus/tags")) {
+    if (entry.path().extension() != ".mp3") continue;
+    SCOPED_TRACE(entry.path().string());
+    ExpectSameFromEveryKindOfInput(folder, entry.path().string(), clean);
+    ++files;
+  }
+  EXPECT_GE(files, 15u);
+
+  const std::string stream = ReadFileText(kLayer2File);
+  WriteFileBytes(folder.File("ape.mp2"), stream + ApeTag(stream.substr(0, 4) + Junk(20)));
+  ExpectSameFromEveryKindOfInput(folder, folder.File("ape.mp2"), DecodeRaw(folder, kLayer2File));
+}
+
+// An information frame is passed over as the player does, also where a CRC follows the
+// header and the encoder wrote the tag as if there were none; --info counts audio frames.
+TEST(VaroDecode, InformationFramesAreNotDecoded) {
+  struct Case {
+    const char* File;
+    size_t Frames;
+    size_t PcmBytesPerFrame;
+  };
+  TTempFolder folder;
+  for (const Case c : {Case{"layer3/l3_mpeg1_44k_cbr160_joint_crc_sweep.mp3", 59, 1152 * 4},
+                       Case{"layer3/l3_mpeg2_16k_cbr40_joint_crc_white.mp3", 44, 576 * 4},
+                       Case{"layer3/l3_mpeg1_44k_vbr_v0_joint_pink.mp3", 59, 1152 * 4}}) {
+    const std::string input = kData + "/corpus/" + c.File;
+    const TToolRun run = RunTool(folder, {kDecoder, "--info", input});
+    EXPECT_NE(run.Out.find("frames: " + std::to_string(c.Frames) + "\n"), std::string::npos) << c.File << run.Out;
+    EXPECT_EQ(DecodeRaw(folder, input).size(), c.Frames * c.PcmBytesPerFrame) << c.File;
+  }
+}
+
 TEST(VaroDecode, WalkPassesOverTagsFalseSyncsAndShortJunk) {
   TTempFolder folder;
   const std::string clean = DecodeRaw(folder, kLayer2File);

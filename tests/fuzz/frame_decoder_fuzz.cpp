@@ -12,7 +12,8 @@
 //   6-8  synthesised frames: header bytes 1-3 (byte 1 is 0xE0 | its low five bits)
 //   9-10 synthesised frames: length used when the header gives none, big-endian
 //
-// Real streams (bit 5 clear) are cut into frames by varo-decode's stream walk. Synthesised
+// Real streams (bit 5 clear) are cut into frames by varo-decode's walk (the engine's frame
+// walk, free-format frames confirmed), from memory through the engine's reader. Synthesised
 // streams put the chosen header in front of slices of the stream bytes, so every layer,
 // version, mode and bit rate is reached from any bytes. Each slice starts with a byte that
 // keeps the header or changes it for this frame: with bit 7 set, a new bit rate from its low
@@ -27,11 +28,14 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
+#include "engine_error.h"
 #include "fuzz_input.h"
+#include "input_frames.h"
 #include "mp3_decoder.h"
-#include "stream_walk.h"
+#include "test_support.h"
 
 namespace {
 
@@ -123,12 +127,18 @@ class TFrameFeeder {
 };
 
 void DecodeRealStream(const uint8_t* data, size_t size, TFrameFeeder& feeder) {
-  TStreamWalk walk;
-  if (!WalkStream(data, size, walk)) return;
-  feeder.Open(walk.FirstHeader, walk.FirstLength);
-  for (const TFrameSpan& frame : walk.Frames) {
-    FUZZ_CHECK(frame.Offset + static_cast<size_t>(frame.Size) <= size);
-    feeder.Decode(data + frame.Offset, static_cast<size_t>(frame.Size));
+  TMemoryStream stream(std::vector<uint8_t>(data, data + size));
+  try {
+    TInputFrames walk(stream);
+    feeder.Open(walk.FirstHeader(), walk.FirstLength());
+    walk.PassInfoFrame();
+    TMPFrameHeader header{};
+    while (walk.Next(header)) {
+      feeder.Decode(walk.FrameData(), static_cast<size_t>(walk.FrameSize()));
+      walk.Consume();
+    }
+  } catch (const EMP3Error& e) {
+    FUZZ_CHECK(std::strcmp(e.what(), kUnknownFormatText) == 0);  // bytes without MPEG audio
   }
 }
 

@@ -1,18 +1,21 @@
-// varo-decode: decodes an MPEG audio file to 16-bit PCM (WAV or raw), or describes it.
+// varo-decode: decodes an MPEG audio file to 16-bit PCM (WAV or raw), or describes it. The
+// frames are those the player plays: the input goes through the engine's frame walk.
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "engine_error.h"
 #include "input_file.h"
+#include "input_frames.h"
 #include "mp3_decoder.h"
 #include "options.h"
 #include "pcm_writer.h"
-#include "stream_walk.h"
+#include "stream_summary.h"
 
 namespace {
 
-constexpr const char* kUnknownFormat = "unknown MPEG Audio format.";
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
@@ -41,65 +44,68 @@ bool FeaturesFor(const std::string& cpu, uint32_t& features) {
   return true;
 }
 
-const char* VersionName(const TMPFrameHeader& h) {
-  if (h.Id == 1) return "MPEG-1";
-  return h.Sync == 2 ? "MPEG-2.5" : "MPEG-2";
-}
-
-const char* ModeName(int32_t mode) {
-  static const char* const names[4] = {"stereo", "joint stereo", "dual channel", "single channel"};
-  return names[mode & 3];
-}
-
-void PrintInfo(const TStreamWalk& walk) {
-  const TMPFrameHeader& h = walk.FirstHeader;
-  int32_t rate = SamplingRateHz(h.Id, h.SamplingIndex);
-  if (h.Layer == 1 && h.Id == 0 && h.Sync == 2) rate /= 2;  // MPEG-2.5 Layer III rates
-  std::printf("layer: %d\n", 4 - h.Layer);
-  std::printf("version: %s\n", VersionName(h));
-  std::printf("sampling rate: %d Hz\n", rate);
-  std::printf("channels: %d (%s)\n", h.Mode == 3 ? 1 : 2, ModeName(h.Mode));
-  if (walk.MinBitrate == walk.MaxBitrate) {
-    std::printf("bit rate: %d kbit/s%s\n", walk.MaxBitrate / 1000, h.BitrateIndex == 0 ? " (free format)" : "");
-  } else {
-    std::printf("bit rate: %d-%d kbit/s (variable)\n", walk.MinBitrate / 1000, walk.MaxBitrate / 1000);
-  }
-  std::printf("frames: %zu\n", walk.Frames.size());
-}
-
-void WarnAboutEnd(const TStreamWalk& walk) {
-  if (walk.End == TWalkEnd::JunkLimit) {
-    Warn("no frame in the " + std::to_string(kMaxJunkBytes) + " bytes after offset " +
-         std::to_string(walk.EndOffset - kMaxJunkBytes) + "; the rest of the file is not decoded");
-  } else if (walk.End == TWalkEnd::Truncated) {
-    Warn("the last frame (at offset " + std::to_string(walk.EndOffset) + ") is cut off and left out");
+void WarnAboutEnd(TWalkEnd end, int64_t offset) {
+  if (end == TWalkEnd::JunkLimit) {
+    Warn("no frame in the " + std::to_string(TMPFrameWalker::kJunkLimit) + " bytes after offset " +
+         std::to_string(offset - TMPFrameWalker::kJunkLimit) + "; the rest of the file is not decoded");
+  } else if (end == TWalkEnd::Truncated) {
+    Warn("the last frame (at offset " + std::to_string(offset) + ") is cut off and left out");
   }
 }
 
-int Decode(const TDecodeOptions& options, const std::vector<uint8_t>& data, const TStreamWalk& walk) {
+// Opens the decoder on the first frame and passes over an information frame after that, in
+// the player's order, then decodes every frame the walk hands out.
+int Decode(const TDecodeOptions& options, TMPStream& input) {
   uint32_t features = 0;
   if (!FeaturesFor(options.Cpu, features)) return Fail("this processor has no " + options.Cpu + " form");
   SelectCpuRoutines(features);
 
-  if (!OpenDecoderStream(walk.FirstHeader, walk.FirstLength, 0, 0, options.OutputFlags, options.CutoffHz)) {
-    return Fail(options.Input + ": " + kUnknownFormat);
+  const int64_t frames = options.Raw ? 0 : SummarizeStream(input).Frames;  // the WAV header needs it first
+  TInputFrames walk(input);
+  if (!OpenDecoderStream(walk.FirstHeader(), walk.FirstLength(), 0, 0, options.OutputFlags, options.CutoffHz)) {
+    RaiseUnknownFormat();
   }
-  TMPOutputFormat format;
+  TMPOutputFormat format{};
   GetOutputFormat(format);
+  walk.PassInfoFrame();
+
   const size_t frameSamples = static_cast<size_t>(format.SamplesPerFrame);
   std::vector<int16_t> pcm(frameSamples);
-
   TPcmWriter writer(options.Output, !options.Raw, format.Channels, format.SampleRate,
-                    uint64_t{frameSamples} * 2 * walk.Frames.size());
-  for (const TFrameSpan& frame : walk.Frames) {
-    TMPDecodeResult result;
-    DecodeFrame(result, data.data() + frame.Offset, frame.Size, pcm.data());
+                    uint64_t{frameSamples} * sizeof(int16_t) * static_cast<uint64_t>(frames));
+  TMPFrameHeader header{};
+  while (walk.Next(header)) {
+    TMPDecodeResult result{};
+    DecodeFrame(result, walk.FrameData(), walk.FrameSize(), pcm.data());
+    walk.Consume();
     // A frame the decoder rejects plays as silence, as in the player.
     if (result.BytesConsumed < 1) std::fill(pcm.begin(), pcm.end(), int16_t{0});
     writer.Write(pcm.data(), frameSamples);
   }
+  WarnAboutEnd(walk.End(), walk.EndOffset());
   writer.Close();
   return 0;
+}
+
+int Run(const TDecodeOptions& options) {
+  std::unique_ptr<TMPStream> input;
+  try {
+    input = OpenInput(options.Input);
+  } catch (const EMP3Error& e) {
+    return Fail(e.what());
+  }
+  try {
+    if (options.Info) {
+      PrintStreamSummary(SummarizeStream(*input), stdout);
+      return 0;
+    }
+    return Decode(options, *input);
+  } catch (const EMP3Error& e) {
+    // The engine's texts name no file: say which one.
+    return Fail(options.Input + ": " + e.what());
+  } catch (const TOutputError& e) {
+    return Fail(e.what());
+  }
 }
 
 }  // namespace
@@ -120,20 +126,5 @@ int main(int argc, char** argv) {
     std::fputs("varo-decode " VARO_VERSION "\n", stdout);
     return 0;
   }
-
-  std::vector<uint8_t> data;
-  if (!ReadInputFile(options.Input, data, error)) return Fail(error);
-  TStreamWalk walk;
-  if (!WalkStream(data.data(), data.size(), walk)) return Fail(options.Input + ": " + kUnknownFormat);
-
-  if (options.Info) {
-    PrintInfo(walk);
-    return 0;
-  }
-  WarnAboutEnd(walk);
-  try {
-    return Decode(options, data, walk);
-  } catch (const TOutputError& e) {
-    return Fail(e.what());
-  }
+  return Run(options);
 }

@@ -38,7 +38,7 @@ std::string Reason() { return std::strerror(errno); }
 }  // namespace
 
 TPcmWriter::TPcmWriter(const std::string& path, bool wav, int32_t channels, int32_t sampleRate, uint64_t dataBytes)
-    : path_(path == "-" ? "standard output" : path) {
+    : path_(path == "-" ? "standard output" : path), wav_(wav), declaredBytes_(dataBytes) {
   if (wav && dataBytes > kMaxWavDataBytes) {
     throw TOutputError("the decoded audio is too long for a WAV file; use --raw");
   }
@@ -53,6 +53,7 @@ TPcmWriter::TPcmWriter(const std::string& path, bool wav, int32_t channels, int3
   if (wav) {
     const auto header = WavHeader(channels, sampleRate, static_cast<uint32_t>(dataBytes));
     Put(header.data(), header.size());
+    declaredBytes_ += header.size();
   }
 }
 
@@ -62,6 +63,7 @@ TPcmWriter::~TPcmWriter() {
 
 void TPcmWriter::Put(const void* bytes, size_t size) {
   if (std::fwrite(bytes, 1, size, file_) != size) throw TOutputError("cannot write " + path_ + ": " + Reason());
+  writtenBytes_ += size;
 }
 
 void TPcmWriter::Write(const int16_t* samples, size_t count) {
@@ -78,6 +80,11 @@ void TPcmWriter::Write(const int16_t* samples, size_t count) {
 }
 
 void TPcmWriter::Close() {
+  // A WAV file whose header disagrees with its data would be read wrongly by every player.
+  if (wav_ && writtenBytes_ != declaredBytes_) {
+    throw TOutputError("the audio written (" + std::to_string(writtenBytes_) + " bytes) differs from the WAV header's " +
+                       std::to_string(declaredBytes_));
+  }
   const bool failed = std::fflush(file_) != 0;
   const std::string reason = failed ? Reason() : std::string();
   if (ownsFile_) {

@@ -13,7 +13,8 @@ struct TOutputError : std::runtime_error {
 
 class TPcmWriter {
  public:
-  // `dataBytes` is the exact number of PCM bytes that will follow (the WAV header needs it).
+  // `dataBytes` is the exact number of PCM bytes that will follow (the WAV header needs it;
+  // Close checks it). Raw output takes any number.
   TPcmWriter(const std::string& path, bool wav, int32_t channels, int32_t sampleRate, uint64_t dataBytes);
   ~TPcmWriter();
   TPcmWriter(const TPcmWriter&) = delete;
@@ -25,6 +26,9 @@ class TPcmWriter {
  private:
   void Put(const void* bytes, size_t size);
   std::string path_;
+  bool wav_;
+  uint64_t declaredBytes_;
+  uint64_t writtenBytes_ = 0;
   FILE* file_ = nullptr;
   bool ownsFile_ = false;
 };
