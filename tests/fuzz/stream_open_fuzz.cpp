@@ -2,7 +2,8 @@
 // sound device. A player opens (and closes) the stream through OpenStream; then the same
 // reader, tag reader and frame walk are driven step by step the way the decoding thread does,
 // every frame decoded into a buffer the size of the player's, with an optional Stop and Play
-// in the middle (rewind, decoder set up again on the next frame).
+// in the middle (rewind, decoder set up again on the next frame). After that rewind the
+// stream must play as it did from its start, frame for frame.
 //
 // Input: the file bytes, then a 2-byte control trailer:
 //   0  bit 0 seekable, bits 1-3 bytes per read (see ReadChunkFor), bit 4 free-format frames
@@ -49,6 +50,12 @@ std::unique_ptr<TChunkedStream> MakeStream(const TFuzzInput& input, const TStrea
       options.Chunk);
 }
 
+uint64_t Digest(const uint8_t* bytes, int32_t n) {
+  uint64_t digest = 0xCBF29CE484222325ull;  // FNV-1a
+  for (int32_t i = 0; i < n; ++i) digest = (digest ^ bytes[i]) * 0x100000001B3ull;
+  return digest;
+}
+
 int32_t OpenDecoderOn(const TMPFrameHeader& header, int32_t frameSize) {
   return OpenDecoderStream(header, frameSize - PaddingBytes(header), 0, 0, 0, kCutoffHz);
 }
@@ -92,12 +99,13 @@ void WalkLikeDecodeStep(const TFuzzInput& input, const TStreamOptions& options) 
   reader.Attach(stream.get(), options.Seekable);
   TMPFrameWalkOptions walkOptions;
   walkOptions.FreeFormat = options.FreeFormat;
+  int32_t bytesPerFrame = 0;
   try {
     walker.Open(walkOptions);
     if (OpenDecoderOn(walker.FirstFrameHeader(), walker.FrameSize()) == 0) return;
     TMPOutputFormat format{};
     GetOutputFormat(format);
-    const int32_t bytesPerFrame = format.SamplesPerFrame * format.BitsPerSample / 8;
+    bytesPerFrame = format.SamplesPerFrame * format.BitsPerSample / 8;
     if (bytesPerFrame <= 0 || bytesPerFrame > kPcmBufferBytes) return;
     walker.PassInfoFrame();
   } catch (const std::exception& e) {
@@ -106,10 +114,15 @@ void WalkLikeDecodeStep(const TFuzzInput& input, const TStreamOptions& options) 
   }
   FUZZ_CHECK(walker.AudioStart() >= 0 && walker.AudioStart() <= static_cast<int64_t>(input.PayloadSize()));
 
+  // A stream with an information frame was opened on that frame's header and is set up again
+  // on the first audio frame's: only without one are both plays set up alike.
+  const bool comparePlays = options.Seekable && options.RewindAfter > 0 && walker.FrameSize() > 0;
   std::vector<uint8_t> pcm(kPcmBufferBytes);
+  std::vector<uint64_t> played;  // a digest of each frame as the player would play it
   bool needReinit = false;
   bool rewound = false;
   int32_t frames = 0;
+  size_t replayed = 0;
   try {
     while (!walker.Exhausted()) {
       TMPFrameHeader header{};
@@ -128,6 +141,15 @@ void WalkLikeDecodeStep(const TFuzzInput& input, const TStreamOptions& options) 
       DecodeFrame(result, walker.FrameData(), walker.FrameSize(), pcm.data());
       FUZZ_CHECK(result.BytesProduced >= 0 && result.BytesProduced <= kPcmBufferBytes);
       walker.ConsumeFrame();
+      if (comparePlays) {
+        if (result.BytesConsumed < 1) std::memset(pcm.data(), 0, static_cast<size_t>(bytesPerFrame));
+        const uint64_t digest = Digest(pcm.data(), bytesPerFrame);
+        if (!rewound) {
+          played.push_back(digest);
+        } else if (replayed < played.size()) {
+          FUZZ_CHECK(played[replayed++] == digest);
+        }
+      }
       if (options.RewindAfter > 0 && ++frames == options.RewindAfter && options.Seekable && !rewound) {
         walker.Rewind();  // Stop, then Play
         needReinit = true;
