@@ -8,6 +8,9 @@
 namespace {
 
 constexpr int32_t kPiece = 16384;
+// Room behind the ring's end: a run wrapping round the end is made whole by copying its
+// wrapped part there (a frame's length) instead of moving the whole ring.
+constexpr int32_t kSpill = 8192;
 
 }  // namespace
 
@@ -28,7 +31,7 @@ void TMPStreamReader::Attach(TMPStream* stream, bool seekable) {
     contiguous_ = 0;
     start_ = 0;
     count_ = 0;
-    storage_.reset(new uint64_t[(static_cast<size_t>(capacity_) + 7) / 8]);
+    storage_.reset(new uint64_t[(static_cast<size_t>(capacity_) + kSpill + 7) / 8]);
     if (seekable) size_ = stream->Size();
   } catch (...) {
     Detach();
@@ -65,7 +68,7 @@ void TMPStreamReader::UpdateContiguous() {
 
 bool TMPStreamReader::Ensure(int32_t n) {
   if (!Fill(n)) return false;
-  if (contiguous_ < n) Linearize();
+  MakeContiguous(n);
   MPAssert(n <= contiguous_);
   return true;
 }
@@ -73,8 +76,19 @@ bool TMPStreamReader::Ensure(int32_t n) {
 int32_t TMPStreamReader::EnsureUpTo(int32_t n) {
   Fill(n);
   const int32_t want = std::min(n, count_);
-  if (contiguous_ < want) Linearize();
+  MakeContiguous(want);
   return std::min(want, contiguous_);
+}
+
+void TMPStreamReader::MakeContiguous(int32_t n) {
+  if (contiguous_ >= n) return;
+  const int32_t wrapped = n - contiguous_;  // buffered bytes at the ring's front
+  if (start_ + count_ > capacity_ && wrapped <= kSpill) {
+    std::memcpy(buffer() + capacity_, buffer(), static_cast<size_t>(wrapped));
+    contiguous_ = n;  // until the next read, skip or seek recounts it
+  } else {
+    Linearize();
+  }
 }
 
 bool TMPStreamReader::ReadAhead() {

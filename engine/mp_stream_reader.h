@@ -50,6 +50,7 @@ class TMPStreamReader {
  private:
   uint8_t* buffer() const { return reinterpret_cast<uint8_t*>(storage_.get()); }
   void UpdateContiguous();
+  void MakeContiguous(int32_t n);
   void Consume(int32_t n);
 
   TMPStream* stream_ = nullptr;

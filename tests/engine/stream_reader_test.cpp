@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <numeric>
 
 #include "engine_error.h"
@@ -43,6 +44,28 @@ TEST_P(StreamReaderTest, EnsureAcrossTheRingEndGivesTheBytesInOrder) {
   }
   EXPECT_GT(static_cast<size_t>(position + 13), bytes.size());
   EXPECT_EQ(reader.Position(), position);
+}
+
+// Short runs across the ring end are made whole behind it, long ones by moving the ring;
+// either way every byte, and every byte buffered behind the run, stays in place.
+TEST_P(StreamReaderTest, ShortAndLongRunsAcrossTheRingEndComeOutWhole) {
+  const std::vector<uint8_t> bytes = Counting(400000);
+  struct TWalk { int32_t Capacity, Run, Step; };
+  for (const TWalk walk : {TWalk{65536, 1441, 1440}, TWalk{65536, 4099, 1729}, TWalk{40000, 30000, 17011}}) {
+    TMemoryStream stream(bytes, Seekable());
+    TMPStreamReader reader(walk.Capacity);
+    reader.Attach(&stream, Seekable());
+    int64_t position = 0;
+    while (reader.Ensure(walk.Run)) {
+      ASSERT_GE(reader.Contiguous(), walk.Run);
+      ASSERT_EQ(0, std::memcmp(reader.Data(), bytes.data() + position, static_cast<size_t>(walk.Run)))
+          << walk.Capacity << "/" << walk.Run << " at " << position;
+      ASSERT_TRUE(reader.Skip(walk.Step));
+      position += walk.Step;
+      reader.ReadAhead();  // as the player does between frames: the ring fills up
+    }
+    EXPECT_GT(static_cast<size_t>(position + walk.Run), bytes.size()) << walk.Capacity;
+  }
 }
 
 TEST_P(StreamReaderTest, EnsureAtTheEndFailsButKeepsTheBytes) {
