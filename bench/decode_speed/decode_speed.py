@@ -5,7 +5,7 @@ For every file in FILES a longer stream is made by repeating the file in a tempo
 Each decoder decodes it RUNS times; the best CPU time (user + system) counts, and its ratio to
 mpg123 (`mpg123 -q -t`, decoding without output) and ffmpeg (`-f null`) is printed. A ratio
 at or below 1.0 means varo-decode is at least as fast. Then valgrind's callgrind counts the
-instructions varo-decode (and mpg123) execute per output sample on one copy of the file.
+instructions varo-decode (and mpg123) execute per output sample on a shorter stream.
 
     bench/decode_speed/decode_speed.py [--decoder PATH] [--runs N] [--no-callgrind] [--only TEXT]
 
@@ -28,14 +28,15 @@ CORPUS = ROOT / "tests" / "data" / "corpus"
 DEFAULT_DECODER = ROOT / "build" / "release" / "tools" / "varo-decode" / "varo-decode"
 
 FILES = [
-    # label, file under tests/data/corpus, repeats (a few hundred seconds of audio in all)
-    ("Layer II, MPEG-1 48 kHz stereo 256 kbit/s", "layer2/l2_mpeg1_48k_stereo_256_ffmpeg_speech_ja.mp2", 150),
-    ("Layer II, MPEG-1 44.1 kHz joint 192 kbit/s", "layer2/l2_mpeg1_44k_joint_192_white.mp2", 200),
-    ("Layer II, MPEG-2 24 kHz stereo 160 kbit/s", "layer2/l2_mpeg2_24k_stereo_160_sweep.mp2", 300),
-    ("Layer III, MPEG-1 44.1 kHz joint 128 kbit/s", "bench/bench_60s_mpeg1_l3_cbr128_joint.mp3", 3),
-    ("Layer III, MPEG-1 44.1 kHz joint 320 kbit/s", "layer3/l3_mpeg1_44k_cbr320_joint_sweep.mp3", 120),
-    ("Layer III, MPEG-2 24 kHz stereo 160 kbit/s", "layer3/l3_mpeg2_24k_cbr160_stereo_pink.mp3", 120),
-    ("Layer III, MPEG-2 22.05 kHz joint 64 kbit/s", "layer3/l3_mpeg2_22k_cbr64_joint_clicks.mp3", 200),
+    # label, file under tests/data/corpus, repeats (half an hour or more of audio each, so that
+    # process start-up and timer resolution do not count)
+    ("Layer II, MPEG-1 48 kHz stereo 256 kbit/s", "layer2/l2_mpeg1_48k_stereo_256_ffmpeg_speech_ja.mp2", 1500),
+    ("Layer II, MPEG-1 44.1 kHz joint 192 kbit/s", "layer2/l2_mpeg1_44k_joint_192_white.mp2", 2000),
+    ("Layer II, MPEG-2 24 kHz stereo 160 kbit/s", "layer2/l2_mpeg2_24k_stereo_160_sweep.mp2", 3000),
+    ("Layer III, MPEG-1 44.1 kHz joint 128 kbit/s", "bench/bench_60s_mpeg1_l3_cbr128_joint.mp3", 30),
+    ("Layer III, MPEG-1 44.1 kHz joint 320 kbit/s", "layer3/l3_mpeg1_44k_cbr320_joint_sweep.mp3", 1200),
+    ("Layer III, MPEG-2 24 kHz stereo 160 kbit/s", "layer3/l3_mpeg2_24k_cbr160_stereo_pink.mp3", 1200),
+    ("Layer III, MPEG-2 22.05 kHz joint 64 kbit/s", "layer3/l3_mpeg2_22k_cbr64_joint_clicks.mp3", 2000),
 ]
 
 
@@ -57,9 +58,52 @@ def cpu_seconds(command):
     return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime), wall
 
 
+BITRATES_KBPS = {  # (MPEG-1?, layer) -> bit rates by index
+    (True, 1): [0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448],
+    (True, 2): [0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384],
+    (True, 3): [0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320],
+    (False, 1): [0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256],
+    (False, 2): [0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160],
+}
+BITRATES_KBPS[(False, 3)] = BITRATES_KBPS[(False, 2)]
+SAMPLING_RATES = {3: [44100, 48000, 32000], 2: [22050, 24000, 16000], 0: [11025, 12000, 8000]}
+
+
+def frame_length(header):
+    """Length in bytes of the frame whose 4 header bytes are given (0 when not a frame)."""
+    if len(header) < 4 or header[0] != 0xFF or header[1] & 0xE0 != 0xE0:
+        return 0
+    version, layer = (header[1] >> 3) & 3, 4 - ((header[1] >> 1) & 3)
+    rate_index, bit_rate_index, padding = (header[2] >> 2) & 3, header[2] >> 4, (header[2] >> 1) & 1
+    if version == 1 or layer == 4 or rate_index == 3 or bit_rate_index in (0, 15):
+        return 0
+    rate = SAMPLING_RATES[version][rate_index]
+    bit_rate = BITRATES_KBPS[(version == 3, layer)][bit_rate_index] * 1000
+    if layer == 1:
+        return (12 * bit_rate // rate + padding) * 4
+    per_frame = 144 if layer == 2 or version == 3 else 72
+    return per_frame * bit_rate // rate + padding
+
+
+def audio_frames(data):
+    """The file's audio frames alone: no ID3v2 tag in front, no information frame, no ID3v1.
+
+    A player takes an information frame's byte count as the length of the audio, so copies
+    that keep theirs would stop every decoder that honours it after the first copy."""
+    if data[:3] == b"ID3" and len(data) >= 10:
+        size = (data[6] << 21) | (data[7] << 14) | (data[8] << 7) | data[9]
+        data = data[10 + size + (10 if data[5] & 0x10 else 0):]
+    if len(data) >= 128 and data[-128:-125] == b"TAG":
+        data = data[:-128]
+    first = frame_length(data[:4])
+    if first and any(mark in data[:min(first, 64)] for mark in (b"Xing", b"Info", b"VBRI")):
+        data = data[first:]
+    return data
+
+
 def repeated(source, times, folder):
     target = folder / ("repeated" + source.suffix)
-    data = source.read_bytes()
+    data = audio_frames(source.read_bytes()) if times > 1 else source.read_bytes()
     with open(target, "wb") as out:
         for _ in range(times):
             out.write(data)
@@ -117,7 +161,9 @@ def main():
             missed += to_mpg123 > 1.0
             print(f"  ratio varo/mpg123 {to_mpg123:.2f} ({verdict}), varo/ffmpeg {to_ffmpeg:.2f}")
             if not args.no_callgrind:
-                single = repeated(source, 1, folder)
+                # A hundredth of the stream (at least the file once): long enough that the
+                # programs' start-up does not count, short enough for callgrind.
+                single = repeated(source, max(1, times // 100), folder)
                 once = output_samples(args.decoder, single, folder)
                 for tool, command in decoders(args.decoder, single)[:2]:
                     count = callgrind_instructions(command, folder)
