@@ -7,9 +7,4 @@ scripts/install-deps.sh run
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARO_BUILD_TESTS=OFF \
   -DVARO_BUILD_BENCH=OFF >/dev/null
 cmake --build build/release -j "$(nproc)"
-if [ -x build/release/app/varo ]; then
-  exec build/release/app/varo "$@"
-fi
-# Until the player is built: decode the demo track with the command-line decoder.
-build/release/tools/varo-decode/varo-decode data/demo/varo-demo.mp3 build/release/varo-demo.wav
-echo "decoded to build/release/varo-demo.wav"
+exec build/release/app/varo "$@"
