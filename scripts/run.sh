@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh run
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARO_BUILD_TESTS=OFF \
+cmake -S . -B build/player -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARO_BUILD_TESTS=OFF \
   -DVARO_BUILD_BENCH=OFF >/dev/null
-cmake --build build/release -j "$(nproc)"
-exec build/release/app/varo "$@"
+cmake --build build/player -j "$(nproc)"
+exec build/player/app/varo "$@"
