@@ -51,6 +51,13 @@ void WindowSlot(const float* ring, int32_t pos, __m256i& first, __m256i& second)
   second = RoundAndClip(s0, s1);
 }
 
+// Eight samples into the even places of out[0..15]; the odd places (the other channel) keep
+// what they hold.
+void StoreEvenPlaces(__m128i samples, int16_t* out) {
+  __m256i* p = reinterpret_cast<__m256i*>(out);
+  _mm256_storeu_si256(p, _mm256_blend_epi16(_mm256_loadu_si256(p), _mm256_cvtepu16_epi32(samples), 0x55));
+}
+
 }  // namespace
 
 void WindowMonoAvx2(const float* ring, int32_t pos, int16_t* out) {
@@ -63,8 +70,12 @@ void WindowMonoAvx2(const float* ring, int32_t pos, int16_t* out) {
 void WindowStereoAvx2(const float* ring, int32_t pos, int16_t* out) {
   __m256i first, second;
   WindowSlot(ring, pos, first, second);
-  alignas(32) int16_t samples[32];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(samples), first);
-  _mm256_store_si256(reinterpret_cast<__m256i*>(samples + 16), second);
-  StoreEveryOther(samples, out);
+  StoreEvenPlaces(_mm256_castsi256_si128(first), out);
+  StoreEvenPlaces(_mm256_extracti128_si256(first, 1), out + 16);
+  StoreEvenPlaces(_mm256_castsi256_si128(second), out + 32);
+  // The last eight one by one: a vector would reach out[63], past the end of the buffer
+  // for channel 1's last slot.
+  alignas(16) int16_t rest[8];
+  _mm_store_si128(reinterpret_cast<__m128i*>(rest), _mm256_extracti128_si256(second, 1));
+  for (int32_t i = 0; i < 8; ++i) out[48 + 2 * i] = rest[i];
 }

@@ -14,9 +14,3 @@ void WindowStereoSse2(const float* ring, int32_t pos, int16_t* out);
 void WindowMonoAvx2(const float* ring, int32_t pos, int16_t* out);
 void WindowStereoAvx2(const float* ring, int32_t pos, int16_t* out);
 #endif
-
-// The stereo forms compute a slot's 32 samples contiguously and then spread them over every
-// other output sample.
-inline void StoreEveryOther(const int16_t* samples, int16_t* out) {
-  for (int32_t i = 0; i < 32; ++i) out[2 * i] = samples[i];
-}

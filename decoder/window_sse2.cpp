@@ -69,6 +69,14 @@ void WindowSlot(const float* ring, int32_t pos, __m128i out[4]) {
   out[3] = RoundAndClip(s2, s3);
 }
 
+// Four samples (the low half of samples) into the even places of out[0..7]; the odd places
+// (the other channel) keep what they hold.
+void StoreEvenPlaces(__m128i samples, int16_t* out) {
+  __m128i* p = reinterpret_cast<__m128i*>(out);
+  const __m128i odd = _mm_and_si128(_mm_loadu_si128(p), _mm_set1_epi32(static_cast<int32_t>(0xFFFF0000u)));
+  _mm_storeu_si128(p, _mm_or_si128(odd, _mm_unpacklo_epi16(samples, _mm_setzero_si128())));
+}
+
 }  // namespace
 
 void WindowMonoSse2(const float* ring, int32_t pos, int16_t* out) {
@@ -78,9 +86,15 @@ void WindowMonoSse2(const float* ring, int32_t pos, int16_t* out) {
 }
 
 void WindowStereoSse2(const float* ring, int32_t pos, int16_t* out) {
-  alignas(16) int16_t samples[32];
   __m128i vectors[4];
   WindowSlot(ring, pos, vectors);
-  for (int32_t i = 0; i < 4; ++i) _mm_store_si128(reinterpret_cast<__m128i*>(samples + 8 * i), vectors[i]);
-  StoreEveryOther(samples, out);
+  for (int32_t i = 0; i < 4; ++i) {
+    StoreEvenPlaces(vectors[i], out + 16 * i);
+    if (i < 3) StoreEvenPlaces(_mm_unpackhi_epi64(vectors[i], vectors[i]), out + 16 * i + 8);
+  }
+  // The last four one by one: a vector would reach out[63], past the end of the buffer for
+  // channel 1's last slot.
+  alignas(16) int16_t rest[8];
+  _mm_store_si128(reinterpret_cast<__m128i*>(rest), vectors[3]);
+  for (int32_t i = 4; i < 8; ++i) out[48 + 2 * i] = rest[i];
 }
