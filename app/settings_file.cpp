@@ -92,9 +92,19 @@ void TSettingsFile::Refresh() const {
   const TFileStamp now = StampOnDisk();
   if (FLoaded && now == FStamp) return;
   FLines.clear();
-  QFile f(FFileName);
-  if (now.Exists && f.open(QIODevice::ReadOnly)) {
-    QString text = QString::fromUtf8(f.readAll());
+  FReadError.clear();
+  if (now.Exists) {
+    QByteArray bytes;
+    try {
+      bytes = ReadWholeFile(FFileName);
+    } catch (const EFileError& e) {
+      // Reads give their defaults; writes refuse (Commit), or the few keys written since would
+      // replace everything the file holds. The next access tries again.
+      FReadError = e.what();
+      FLoaded = false;
+      return;
+    }
+    QString text = QString::fromUtf8(bytes);
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     FLines = text.split(u'\n');
     for (QString& line : FLines)
@@ -221,6 +231,10 @@ void TSettingsFile::Commit() {
     return;
   }
   FDirty = false;
+  if (!FReadError.empty()) {
+    FLoaded = false;
+    throw EFileError(FReadError);
+  }
   QByteArray data;
   for (const QString& line : FLines) {
     data += line.toUtf8();

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+
 #include <sys/types.h>
 
 class TSettingsFile {
@@ -57,6 +59,7 @@ private:
   mutable QStringList FLines;
   mutable TFileStamp FStamp;
   mutable bool FLoaded = false;
+  mutable std::string FReadError;  // why the file on disk could not be read, if it could not
   int FUpdateDepth = 0;
   bool FDirty = false;
 };

@@ -4,7 +4,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
 
 #include "play_queue.h"
 #include "queue_restore.h"
@@ -128,6 +133,34 @@ private slots:
     TSettingsFile ini(FDir.filePath(QStringLiteral("missing-folder/varo.ini")));
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, ini.WriteInteger(kKeyRepeat, 1));
     QVERIFY(!QFile::exists(FDir.filePath(QStringLiteral("missing-folder"))));
+  }
+
+  // A read that fails (here: no file descriptor left) gives defaults but must not leave an
+  // empty file image behind that a later write would store over every key.
+  void aFailedReadNeverLeadsToAnEmptiedFile() {
+    WriteAll(FPath, "[varo]\nskin=sakura\nmax=1\nlist1=/music/a.mp3\n");
+    TSettingsFile ini(FPath);
+    rlimit saved {};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    std::vector<int> fillers;
+    rlimit low = saved;
+    low.rlim_cur = 64;
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) fillers.push_back(fd);
+    const QString skin = ini.ReadString(QStringLiteral("skin"), QStringLiteral("default"));
+    bool refused = false;
+    try {
+      ini.WriteInteger(QStringLiteral("repeat"), 3);
+    } catch (const std::exception&) {
+      refused = true;
+    }
+    for (const int fd : fillers) ::close(fd);
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    QCOMPARE(skin, QStringLiteral("default"));
+    QVERIFY(refused);
+    QCOMPARE(ReadAll(FPath), QByteArray("[varo]\nskin=sakura\nmax=1\nlist1=/music/a.mp3\n"));
+    ini.WriteInteger(QStringLiteral("repeat"), 3);
+    QCOMPARE(ReadAll(FPath), QByteArray("[varo]\nskin=sakura\nmax=1\nlist1=/music/a.mp3\nrepeat=3\n"));
   }
 
   void anUpdateWritesOnceAtItsEnd() {
