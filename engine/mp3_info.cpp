@@ -93,7 +93,9 @@ bool TMP3Info::FindFirstFrame() {
     TMPFrameHeader header{};
     const int32_t length = ParseFrameHeader(bytes + i, 0, header);
     if (length < 0 || header.Sync == 0 || header.Layer < 1 || header.Layer > 3) continue;
-    const bool confirmed = FollowedByMatchingFrame(bytes, n, i, length > 0 ? length + PaddingBytes(header) : 0);
+    if (length == 0 && header.BitrateIndex != 0) continue;  // a forbidden bit rate is no frame
+    // A free-format header has no length to find its follower by: a candidate, never confirmed.
+    const bool confirmed = length > 0 && FollowedByMatchingFrame(bytes, n, i, length + PaddingBytes(header));
     if (chosen < 0 || confirmed) {
       chosen = i;
       chosenHeader = header;

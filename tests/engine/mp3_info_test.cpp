@@ -255,6 +255,26 @@ TEST(TagReader, TruncatedAndDamagedTagFilesNeverCrash) {
   }
 }
 
+// Headers with the forbidden bit rate, or free-format ones with no length to confirm them
+// by, must not win over the real first frame behind them, nor make text pass for audio.
+TEST(TagReader, UnconfirmableHeadersInJunkAreNotTheFirstFrame) {
+  TTempDir dir;
+  const Bytes forbidden = {0xFF, 0xFB, 0xF0, 0x00}, freeFormat = {0xFF, 0xFB, 0x00, 0x00};
+  for (const Bytes& header : {forbidden, freeFormat}) {
+    const Bytes junk = Concat({Text("junk before the audio "), header, Text(" more junk")});
+    TMP3Info info;
+    ReadBytes(dir, Concat({junk, BaseAudio()}), info);
+    EXPECT_EQ(info.DataStart(), static_cast<int64_t>(junk.size()));
+  }
+  TMP3Info text;
+  try {
+    ReadBytes(dir, Concat({Text("a letter, not a song "), forbidden, Bytes(2000, 'x')}), text);
+    FAIL() << "text with a forbidden header read as audio";
+  } catch (const EMP3Error& error) {
+    EXPECT_STREQ(error.what(), "unknown MPEG Audio format.");
+  }
+}
+
 TEST(TagReader, FileThatCannotBeOpenedRaisesAndClears) {
   TMP3Info info;
   try {
