@@ -31,7 +31,10 @@ QByteArray FormatVrl(const QList<TPlaylistEntry>& entries) {
   QString text;
   for (const TPlaylistEntry& e : entries) {
     for (const QString* line : {&e.FileName, &e.Title, &e.LyricsFile, &e.Speed}) {
-      text += *line;
+      // One line per field: a line break inside one (a tag title can hold one) would shift
+      // every field after it on reading.
+      QString field = *line;
+      text += field.replace(u'\r', u' ').replace(u'\n', u' ');
       text += u'\n';
     }
   }

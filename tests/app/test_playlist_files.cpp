@@ -38,6 +38,16 @@ private slots:
     QCOMPARE(ParseVrl(bytes), kTwoEntries);
   }
 
+  void aLineBreakInATitleCannotShiftTheFieldsAfterIt() {
+    QList<TPlaylistEntry> entries = kTwoEntries;
+    entries[0].Title = QStringLiteral("一曲目\r\nsecond line");
+    const QList<TPlaylistEntry> read = ParseVrl(FormatVrl(entries));
+    QCOMPARE(read.size(), 2);
+    QCOMPARE(read[0].Title, QStringLiteral("一曲目  second line"));
+    QCOMPARE(read[0].LyricsFile, kTwoEntries[0].LyricsFile);
+    QCOMPARE(read[1], kTwoEntries[1]);
+  }
+
   void vrlReadingStopsAtAnEmptyFirstLine_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("entries");
