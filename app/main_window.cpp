@@ -236,12 +236,19 @@ void TForm1::WriteExitState() {
 
 void TForm1::ExitProgram() {
   RunShowingErrors([this] { WriteExitState(); });
+  FExitStateWritten = true;
   // The user asked to leave: a settings file that cannot be written (the box said so) does
   // not keep the program open.
   close();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  // Closed by the window manager or the session (Alt+F4, logging out): keep what the exit
+  // command keeps.
+  if (!FExitStateWritten) {
+    FExitStateWritten = true;
+    RunShowingErrors([this] { WriteExitState(); });
+  }
   event->accept();
   for (QWidget* w : std::initializer_list<QWidget*>{Form2, Form5})
     if (w) w->hide();

@@ -169,4 +169,5 @@ private:
   std::unique_ptr<TRanking> FRanking;
   TMainPopupMenu FMenu;
   TWindowDragger* FDragger = nullptr;
+  bool FExitStateWritten = false;
 };

@@ -216,6 +216,21 @@ private slots:
     QCOMPARE(h.Ini().ReadInteger(kKeyRepeat, 0), 1);
   }
 
+  void closingTheWindowOtherwiseKeepsTheQueueToo() {
+    THarness h;
+    const QString a = h.Track(QStringLiteral("a.mp2")), b = h.Track(QStringLiteral("b.mp2"));
+    h.StoreQueue({a, b, h.Track(QStringLiteral("c.mp2"))}, 0, QStringLiteral("mine.vrl"));
+    TForm1& f = h.Start();
+    f.Queue().SetQueueCount(2);
+    f.Queue().CurrentIndex = 1;
+    QVERIFY(f.close());
+    const TSettingsFile ini = h.Ini();
+    QCOMPARE(ini.ReadInteger(kKeyMax, 0), 2);
+    QCOMPARE(ini.ReadString(QStringLiteral("list2"), QString()), b);
+    QVERIFY(!ini.KeyExists(ListKey(3)));
+    QCOMPARE(ini.ReadInteger(kKeyLastMusicNumber, -1), 1);
+  }
+
   void exitAfterTheQueueShrankWritesOnlyTheRest() {
     THarness h;
     QStringList files;
