@@ -37,8 +37,14 @@ void TForm1::ShowSleepTimerDialog() {
 }
 
 void TForm1::Timer2Timer() {
+  const QTime now = SleepClock();
+  if (!Timer2.isActive() || !SleepTimer.InWindow(now)) return;  // a tick queued before it stopped
+  // One attempt per setting: a power-off refused, or cancelled in the system's prompt, is not
+  // asked for again every second of the minute.
+  Timer2.stop();
+  FMenu.O1->setChecked(false);
   SleepTimer.Check(
-      SleepClock(),
+      now,
       [this] {
         try {
           WriteExitState();  // what leaving the program would have kept
