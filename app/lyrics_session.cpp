@@ -5,6 +5,7 @@
 #include "lyrics_speed.h"
 #include "settings_file.h"
 #include "settings_keys.h"
+#include "ui_font.h"
 
 bool LoadPictureKeeping(QImage& target, const QString& fileName) {
   QImage picture;
@@ -26,7 +27,7 @@ TLyricsSession::TLyricsSession(TSettingsFile& settings, QTimer& clock,
 void TLyricsSession::Start(const QString& lyricsFile, const QString& speedCell,
                            TLyricsClock::time_point now) {
   auto model = std::make_shared<Tkasi>(FSettings.ReadInteger(kKeyKasiBack, kDefaultKasiBack),
-                                       FSettings.ReadInteger(kKeyKasiFontSize, kDefaultKasiFontSize),
+                                       ClampFontSize(FSettings.ReadInteger(kKeyKasiFontSize, kDefaultKasiFontSize)),
                                        FFace);
   if (model->BackKind == kKasiBackUser) {
     model->BackFile = FSettings.ReadString(kKeyKasiBackFile, QString());
@@ -84,6 +85,7 @@ void TLyricsSession::ChooseUserBackground(const QString& pictureFile) {
 
 void TLyricsSession::ChooseFontSize(int size) {
   if (size < 1) return;
+  size = ClampFontSize(size);
   FSettings.WriteInteger(kKeyKasiFontSize, size);
   ApplyToModel([this, size](Tkasi& m) {
     m.FontSize = size;

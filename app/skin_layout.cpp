@@ -10,6 +10,18 @@ namespace {
 constexpr int kFirstBlockLine = 38;      // zero-based index of B(1)
 constexpr int kFirstRemainderLine = 57;  // R(1)
 constexpr int kFirstLenientLine = 90;    // the label rectangle
+constexpr int kFirstRectLine = 76;       // combo, grid, paint box: x, y, width, height each
+constexpr int kFontSizeLine = 88;
+// Coordinates and sizes beyond any screen: a layout holding them is damaged, and a paint box
+// of them would ask for pictures of gigabytes.
+constexpr int kLargestCoordinate = 8192;
+
+bool IsPlaceable(const std::array<int, kSkinLayoutLines>& v, int line) {
+  const bool isSize = line >= kFirstRectLine && line < kFontSizeLine && (line - kFirstRectLine) % 4 >= 2;
+  const bool isSizeInLabel = line >= kFirstLenientLine && (line - kFirstLenientLine) % 4 >= 2;
+  const int lowest = isSize || isSizeInLabel ? 0 : -kLargestCoordinate;
+  return v[line] >= lowest && v[line] <= kLargestCoordinate;
+}
 
 QList<QByteArray> SplitLines(const QByteArray& text) {
   QList<QByteArray> lines = text.split('\n');
@@ -44,6 +56,20 @@ TSkinLayout ParseSkinLayout(const QByteArray& text) {
     if (!present) throw ESkinError("Read beyond end of file");
     if (!ParseSettingsInteger(line, v[i]))
       throw ESkinError(QStringLiteral("'%1' is not a valid integer value").arg(line).toStdString());
+  }
+  for (int i = 0; i < kSkinLayoutLines; ++i) {
+    const bool geometry = i < kFirstBlockLine || (i >= kFirstRectLine && i < kFontSizeLine) || i >= kFirstLenientLine;
+    if (!geometry || IsPlaceable(v, i)) continue;
+    if (i >= kFirstLenientLine) {
+      v[i] = 0;
+      continue;
+    }
+    throw ESkinError(QStringLiteral("Invalid skin layout: line %1 holds %2 (%3 to %4)")
+                         .arg(i + 1)
+                         .arg(v[i])
+                         .arg(i >= kFirstRectLine && (i - kFirstRectLine) % 4 >= 2 ? 0 : -kLargestCoordinate)
+                         .arg(kLargestCoordinate)
+                         .toStdString());
   }
   TSkinLayout layout;
   for (int i = 0; i < kSkinPieceCount; ++i) {

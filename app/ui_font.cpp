@@ -38,4 +38,6 @@ QFont LabelFont(int pixelSize) {
   return font;
 }
 
-int PointsToSkinPixels(int points) { return (points * 96 + 36) / 72; }
+int ClampFontSize(int points) { return std::clamp(points, 1, kLargestFontSize); }
+
+int PointsToSkinPixels(int points) { return (ClampFontSize(points) * 96 + 36) / 72; }

@@ -4,9 +4,11 @@
 #include <QtTest>
 
 #include <chrono>
+#include <limits>
 #include <memory>
 
 #include "lyrics_model.h"
+#include "ui_font.h"
 
 using namespace std::chrono_literals;
 
@@ -72,6 +74,12 @@ class TestLyricsModel : public QObject {
   Q_OBJECT
 
 private slots:
+  void fontSizesFromDamagedFilesAreHeld() {
+    QCOMPARE(PointsToSkinPixels(std::numeric_limits<int>::max()), PointsToSkinPixels(kLargestFontSize));
+    QCOMPARE(PointsToSkinPixels(-7), PointsToSkinPixels(1));
+    QCOMPARE(PointsToSkinPixels(9), 12);
+  }
+
   void timeTags_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("seconds");  // -1: no time

@@ -134,6 +134,9 @@ private slots:
     QTest::newRow("remainder above a block") << LayoutWith(58, "2049");
     QTest::newRow("negative remainder") << LayoutWith(60, "-1");
     QTest::newRow("negative block count") << LayoutWith(39, "-3");
+    QTest::newRow("piece far off any screen") << LayoutWith(3, "-100000");
+    QTest::newRow("paint box of gigabytes") << LayoutWith(87, "20000");
+    QTest::newRow("negative grid width") << LayoutWith(83, "-5");
   }
   void badLayoutsAreRefused() {
     QFETCH(QByteArray, text);
@@ -148,6 +151,7 @@ private slots:
     QByteArray cut = LayoutWith(1, "0");
     cut.truncate(cut.lastIndexOf("\r\n", cut.size() - 3) + 2);  // drop line 94
     QCOMPARE(ParseSkinLayout(cut).Label.height(), 0);
+    QCOMPARE(ParseSkinLayout(LayoutWith(93, "99999")).Label.width(), 0);
   }
 
   void cuttingGivesBackEveryPiece() {
