@@ -39,6 +39,7 @@ void TLyricsSession::Start(const QString& lyricsFile, const QString& speedCell,
   model->DrawBackground(FBuiltIn, FUserPicture);
   model->Refresh();
   FModel = model;
+  FPausedAt.reset();
   model->Begin(now);
   FClock.setInterval(model->Timed ? kTimedLyricsIntervalMs
                                   : LyricsIntervalForSpeed(speedCell, FClock.interval()));
@@ -52,7 +53,19 @@ void TLyricsSession::Tick(TLyricsClock::time_point now) {
   if (model) model->Tick(now);
 }
 
+void TLyricsSession::Pause(TLyricsClock::time_point now) {
+  if (FModel && FClock.isActive()) FPausedAt = now;
+}
+
+void TLyricsSession::Resume(TLyricsClock::time_point now) {
+  if (!FPausedAt) return;
+  if (FModel) FModel->StartTime += now - *FPausedAt;
+  FPausedAt.reset();
+  FClock.start();
+}
+
 void TLyricsSession::CloseFile() {
+  FPausedAt.reset();
   if (FModel) FModel->CloseFile();
 }
 

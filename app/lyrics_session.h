@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "lyrics_model.h"
 
@@ -37,6 +38,10 @@ public:
   void Start(const QString& lyricsFile, const QString& speedCell, TLyricsClock::time_point now);
   // Timer1Timer.
   void Tick(TLyricsClock::time_point now);
+  // Pause and resume of the music: a clock that ran at the pause runs again on resume, and
+  // timed lines fall due that much later.
+  void Pause(TLyricsClock::time_point now);
+  void Resume(TLyricsClock::time_point now);
   void CloseFile();
 
   // The background menu: 1 ... 5 built in, 100 none. The choice is kept in the settings
@@ -63,6 +68,7 @@ private:
   QFont FFace;
   TView FView;
   std::shared_ptr<Tkasi> FModel;
+  std::optional<TLyricsClock::time_point> FPausedAt;  // set while a running clock is paused
 };
 
 // Loads a picture into target; a file that cannot be read leaves target as it was.

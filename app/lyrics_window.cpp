@@ -130,6 +130,10 @@ void TForm5::CloseLyricsFile() { FSession->CloseFile(); }
 
 void TForm5::LyricsTick() { FSession->Tick(TLyricsClock::now()); }
 
+void TForm5::PauseLyrics() { FSession->Pause(TLyricsClock::now()); }
+
+void TForm5::ResumeLyrics() { FSession->Resume(TLyricsClock::now()); }
+
 void TForm5::ChooseBackground(int kind) { FSession->ChooseBackground(kind); }
 
 void TForm5::N4Click() {

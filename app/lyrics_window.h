@@ -58,6 +58,8 @@ public:
   void CloseLyricsFile();
   // One tick of Timer1.
   void LyricsTick();
+  void PauseLyrics();
+  void ResumeLyrics();
   TLyricsSession& Session() { return *FSession; }
 
   // The menu and button commands.

@@ -132,6 +132,7 @@ public:
   void DropLyrics() override;
   void StopLyrics() override;
   void PauseLyrics() override;
+  void ResumeLyrics() override;
 
   TForm2* Form2 = nullptr;
   TForm3* Form3 = nullptr;

@@ -53,7 +53,16 @@ void TForm1::StopLyrics() {
   LyricsActive = false;
 }
 
-void TForm1::PauseLyrics() { Timer1.stop(); }
+void TForm1::PauseLyrics() {
+  if (LyricsActive && Form5) Form5->PauseLyrics();
+  Timer1.stop();
+}
+
+// The lyrics follow the music again: a clock left off after a pause froze them for the rest
+// of the track.
+void TForm1::ResumeLyrics() {
+  if (LyricsActive && Form5) Form5->ResumeLyrics();
+}
 
 void TForm1::StartLyrics() {
   if (!Form5) return;

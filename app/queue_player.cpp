@@ -75,6 +75,7 @@ void TQueuePlayer::PauseCommand() {
   } else if (PlayState == psPaused) {
     FEngine.Resume();
     PlayState = psPlaying;
+    FHost.ResumeLyrics();
   }
 }
 

@@ -25,6 +25,7 @@ public:
   virtual void DropLyrics() = 0;   // entry without lyrics: clock off, window closed
   virtual void StopLyrics() = 0;   // stop command: clock off, lyrics file closed
   virtual void PauseLyrics() = 0;  // pause command: clock off
+  virtual void ResumeLyrics() = 0;  // resume: the clock on again, the pause not counted
 };
 
 class TQueuePlayer : public QObject {

@@ -77,6 +77,28 @@ private slots:
     QVERIFY(h.Updates > 0);
   }
 
+  // Paused for ten seconds: the clock runs again on resume, and a line due two seconds in
+  // shows two seconds of music later, not at once.
+  void timedLyricsWaitOutAPause() {
+    TSessionHarness h;
+    const auto t0 = TLyricsClock::now();
+    h.Session->Start(h.File(QStringLiteral("l.txt"), "[00:01.00]one\n[00:03.00]two\n"), QString(), t0);
+    h.Session->Pause(t0 + 1s);
+    h.Clock.stop();
+    const auto start = h.Session->Model()->StartTime;
+    h.Session->Resume(t0 + 11s);
+    QVERIFY(h.Clock.isActive());
+    QCOMPARE(h.Session->Model()->StartTime, start + 10s);
+    // Resuming again without a pause changes nothing; a pause while the clock was off
+    // (no lyrics running) does not start it on resume.
+    h.Session->Resume(t0 + 20s);
+    QCOMPARE(h.Session->Model()->StartTime, start + 10s);
+    h.Clock.stop();
+    h.Session->Pause(t0 + 21s);
+    h.Session->Resume(t0 + 22s);
+    QVERIFY(!h.Clock.isActive());
+  }
+
   void theUserPictureAndAMissingOne() {
     TSessionHarness h;
     h.Settings.WriteInteger(kKeyKasiBack, kKasiBackUser);

@@ -19,7 +19,7 @@ struct TRecordingHost : TQueuePlayerHost {
   QStringList Shown;    // titles, in the order tracks started
   QStringList Counted;  // CountPlay titles
   QStringList Lyrics;   // lyrics files started
-  int SongMenus = 0, Dropped = 0, Stopped = 0, Paused = 0;
+  int SongMenus = 0, Dropped = 0, Stopped = 0, Paused = 0, Resumed = 0;
 
   void ShowTrack(const QString& title, const QString&) override { Shown << title; }
   void CountPlay(const QString& title) override { Counted << title; }
@@ -28,6 +28,7 @@ struct TRecordingHost : TQueuePlayerHost {
   void DropLyrics() override { ++Dropped; }
   void StopLyrics() override { ++Stopped; }
   void PauseLyrics() override { ++Paused; }
+  void ResumeLyrics() override { ++Resumed; }
 };
 
 }  // namespace
@@ -146,9 +147,11 @@ private slots:
     StartAt(0);
     FPlayer->PauseCommand();
     QCOMPARE(FEngine->Status(), mpsPaused);
+    QCOMPARE(FHost->Resumed, 0);
     FPlayer->PauseCommand();
     QCOMPARE(FEngine->Status(), mpsPlaying);
     QCOMPARE(FPlayer->PlayState, psPlaying);
+    QCOMPARE(FHost->Resumed, 1);  // the lyrics go on with the music
     FPlayer->StopCommand();
     FPlayer->PauseCommand();  // stopped: nothing to pause
     QCOMPARE(FPlayer->PlayState, psStopped);
