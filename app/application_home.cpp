@@ -38,13 +38,18 @@ void PrepareApplicationHome(const QString& home, const QString& dataDir) {
   if (!QDir().mkpath(home)) ThrowCreateError(home, errno ? errno : EACCES);
   const QString skinDir = SkinDir(home);
   if (QFileInfo::exists(skinDir)) return;
-  if (!QDir().mkpath(skinDir)) ThrowCreateError(skinDir, errno ? errno : EACCES);
+  // The skins are copied into a folder of another name and that is renamed: a copy cut short
+  // (a full disk) leaves no half-filled skin folder that later starts would take as complete.
+  const QString partial = skinDir + QStringLiteral(".partial");
+  QDir(partial).removeRecursively();
+  if (!QDir().mkpath(partial)) ThrowCreateError(partial, errno ? errno : EACCES);
   const QDir installed(dataDir + QStringLiteral("/skins"));
   const QStringList files =
       installed.entryList({QStringLiteral("*.bmp"), QStringLiteral("*.txt")}, QDir::Files);
   for (const QString& file : files) {
-    const QString target = skinDir + u'/' + file;
-    if (!QFile::copy(installed.filePath(file), target)) ThrowCreateError(target, EIO);
+    const QString target = partial + u'/' + file;
+    if (!QFile::copy(installed.filePath(file), target)) ThrowCreateError(skinDir + u'/' + file, EIO);
     QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteOwner);
   }
+  if (!QDir().rename(partial, skinDir)) ThrowCreateError(skinDir, errno ? errno : EIO);
 }

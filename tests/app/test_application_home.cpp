@@ -47,6 +47,21 @@ private slots:
     QVERIFY(!QFile::exists(SkinDir(home) + QStringLiteral("/night.bmp")));
     QVERIFY(!QFile::exists(SettingsFileName(home)));
   }
+
+  // A first start cut short while copying left only a part of the skins, under another
+  // name: the next start copies them all and keeps nothing of the part.
+  void aCopyCutShortIsDoneAgainWhole() {
+    QTemporaryDir tmp;
+    const QString data = tmp.filePath(QStringLiteral("share"));
+    WriteTestSkin(data + QStringLiteral("/skins"), QStringLiteral("default"), MakeTestSkin(0));
+    const QString home = tmp.filePath(QStringLiteral("home"));
+    QVERIFY(QDir().mkpath(SkinDir(home) + QStringLiteral(".partial")));
+    QFile::copy(data + QStringLiteral("/skins/default.txt"), SkinDir(home) + QStringLiteral(".partial/default.txt"));
+    QVERIFY(!QFileInfo::exists(SkinDir(home)));
+    PrepareApplicationHome(home, data);
+    QCOMPARE(QDir(SkinDir(home)).entryList(QDir::Files), (QStringList{"default.bmp", "default.txt"}));
+    QVERIFY(!QFileInfo::exists(SkinDir(home) + QStringLiteral(".partial")));
+  }
 };
 
 QTEST_GUILESS_MAIN(TestApplicationHome)
