@@ -40,7 +40,8 @@ public:
 
   // The neighbours of CurrentIndex with wrap-around, as next and previous step.
   int NextIndex() const { return CurrentIndex < FCount - 1 ? CurrentIndex + 1 : 0; }
-  int PreviousIndex() const { return (CurrentIndex <= 0 ? FCount : CurrentIndex) - 1; }
+  // An index past the queue (a shorter list was loaded since) steps back to the last entry.
+  int PreviousIndex() const { return (CurrentIndex <= 0 || CurrentIndex > FCount ? FCount : CurrentIndex) - 1; }
 
 private:
   std::array<TQueueEntry, Capacity> FEntries;

@@ -56,6 +56,8 @@ void TQueuePlayer::SwitchTo(int index) {
 
 void TQueuePlayer::PlayCommand() {
   if (Queue.QueueCount() == 0) return;
+  // A shorter list was loaded since the index was set: play from its start, not nothing.
+  if (Queue.CurrentIndex < 0 || Queue.CurrentIndex >= Queue.QueueCount()) Queue.CurrentIndex = 0;
   PlayState = PlayCommandState(PlayState);
   PlayEntry(Queue.CurrentIndex);
 }

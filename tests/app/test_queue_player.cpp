@@ -125,6 +125,15 @@ private slots:
     QCOMPARE(FHost->Shown.mid(0, 3), (QStringList{"a.mp2", "b.mp2", "c.mp2"}));
   }
 
+  void playAfterTheQueueShrankStartsAtItsFirstEntry() {
+    Fill(3);
+    FPlayer->Queue.CurrentIndex = 7;  // left from a longer list
+    FPlayer->PlayCommand();
+    QCOMPARE(FPlayer->Queue.CurrentIndex, 0);
+    QCOMPARE(FEngine->Status(), mpsPlaying);
+    QCOMPARE(FHost->Shown, QStringList{"a.mp2"});
+  }
+
   void pauseThenNextPlaysTheNewTrack() {
     Slow();
     Fill(3);

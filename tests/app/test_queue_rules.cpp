@@ -43,7 +43,7 @@ private slots:
     QTest::newRow("last") << 5 << 4 << 0 << 3;
     QTest::newRow("repeat-all wrap of three") << 3 << 2 << 0 << 1;
     QTest::newRow("one entry") << 1 << 0 << 0 << 0;
-    QTest::newRow("past the end") << 3 << 7 << 0 << 6;
+    QTest::newRow("past the end") << 3 << 7 << 0 << 2;
     QTest::newRow("empty queue") << 0 << 0 << 0 << -1;
   }
   void nextAndPreviousWrapAround() {
