@@ -16,11 +16,15 @@ constexpr int kFontSizeLine = 88;
 // of them would ask for pictures of gigabytes.
 constexpr int kLargestCoordinate = 8192;
 
-bool IsPlaceable(const std::array<int, kSkinLayoutLines>& v, int line) {
-  const bool isSize = line >= kFirstRectLine && line < kFontSizeLine && (line - kFirstRectLine) % 4 >= 2;
-  const bool isSizeInLabel = line >= kFirstLenientLine && (line - kFirstLenientLine) % 4 >= 2;
-  const int lowest = isSize || isSizeInLabel ? 0 : -kLargestCoordinate;
-  return v[line] >= lowest && v[line] <= kLargestCoordinate;
+// Lines holding positions and sizes: the pieces' places, the three rectangles and the label's.
+bool IsGeometry(int line) {
+  return line < kFirstBlockLine || (line >= kFirstRectLine && line < kFontSizeLine) || line >= kFirstLenientLine;
+}
+
+// Widths and heights (the last two of each rectangle) cannot be negative.
+int LowestAllowed(int line) {
+  const int first = line >= kFirstLenientLine ? kFirstLenientLine : kFirstRectLine;
+  return line >= kFirstRectLine && (line - first) % 4 >= 2 ? 0 : -kLargestCoordinate;
 }
 
 QList<QByteArray> SplitLines(const QByteArray& text) {
@@ -58,8 +62,7 @@ TSkinLayout ParseSkinLayout(const QByteArray& text) {
       throw ESkinError(QStringLiteral("'%1' is not a valid integer value").arg(line).toStdString());
   }
   for (int i = 0; i < kSkinLayoutLines; ++i) {
-    const bool geometry = i < kFirstBlockLine || (i >= kFirstRectLine && i < kFontSizeLine) || i >= kFirstLenientLine;
-    if (!geometry || IsPlaceable(v, i)) continue;
+    if (!IsGeometry(i) || (v[i] >= LowestAllowed(i) && v[i] <= kLargestCoordinate)) continue;
     if (i >= kFirstLenientLine) {
       v[i] = 0;
       continue;
@@ -67,7 +70,7 @@ TSkinLayout ParseSkinLayout(const QByteArray& text) {
     throw ESkinError(QStringLiteral("Invalid skin layout: line %1 holds %2 (%3 to %4)")
                          .arg(i + 1)
                          .arg(v[i])
-                         .arg(i >= kFirstRectLine && (i - kFirstRectLine) % 4 >= 2 ? 0 : -kLargestCoordinate)
+                         .arg(LowestAllowed(i))
                          .arg(kLargestCoordinate)
                          .toStdString());
   }
