@@ -81,9 +81,15 @@ void TQueuePlayer::PauseCommand() {
   }
 }
 
-void TQueuePlayer::NextCommand() { SwitchTo(Queue.NextIndex()); }
+// On an empty queue there is nothing to switch to: the play state stays as it is, so files
+// dropped afterwards still start playing.
+void TQueuePlayer::NextCommand() {
+  if (Queue.QueueCount() > 0) SwitchTo(Queue.NextIndex());
+}
 
-void TQueuePlayer::PreviousCommand() { SwitchTo(Queue.PreviousIndex()); }
+void TQueuePlayer::PreviousCommand() {
+  if (Queue.QueueCount() > 0) SwitchTo(Queue.PreviousIndex());
+}
 
 void TQueuePlayer::PlaySongMenuEntry(int index) { SwitchTo(index); }
 

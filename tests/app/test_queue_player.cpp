@@ -192,6 +192,15 @@ private slots:
     QCOMPARE(FHost->Shown.mid(0, 2), (QStringList{"a.mp2", "b.mp2"}));
   }
 
+  void nextAndPreviousOnAnEmptyQueueChangeNothing() {
+    const TPlayState before = FPlayer->PlayState;
+    FPlayer->NextCommand();
+    FPlayer->PreviousCommand();
+    QCOMPARE(FPlayer->PlayState, before);
+    QCOMPARE(FPlayer->Queue.CurrentIndex, 0);
+    QVERIFY(FHost->Shown.isEmpty());
+  }
+
   void introModeWithAnEmptyQueueStartsNothing() {
     FPlayer->ChoosePlayMode(pmIntro);
     QVERIFY(!FPlayer->intro_timer.isActive());
