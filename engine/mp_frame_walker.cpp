@@ -214,9 +214,13 @@ void TMPFrameWalker::ConsumeFrame() {
 
 void TMPFrameWalker::EndDataHere() { audioLength_ = reader_.Position() - audioStart_; }
 
+// Back to the first frame, walking on as from the open: a free-format length learnt later in
+// the stream would otherwise let frames through that the first walk passed over.
 void TMPFrameWalker::Rewind() {
   if (reader_.Attached() && reader_.Seekable()) reader_.Seek(audioStart_, TMPSeekOrigin::soBeginning);
   frameSize_ = 0;
+  freeLength_ = 0;
+  skipCount_ = 0;
 }
 
 bool TMPFrameWalker::NextFrame(TMPFrameHeader& header) {
