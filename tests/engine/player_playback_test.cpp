@@ -271,24 +271,33 @@ TEST(PlayerPlayback, OneFrameBeforeATagOrJunkPlays) {
   }
 }
 
+// A file opened for the frame walk as a tool does it: free-format frames confirmed, past the
+// information frame.
+struct TToolWalk {
+  TMPFileStream File;
+  TMPStreamReader Reader{65536};
+  TMP3Info Info;
+  TMPFrameWalker Walker{Reader, Info};
+
+  explicit TToolWalk(const std::string& path) : File(path) {
+    Reader.Attach(&File, true);
+    TMPFrameWalkOptions options;
+    options.FreeFormat = true;
+    Walker.Open(options);
+    Walker.PassInfoFrame();
+  }
+};
+
 // The frame walk on its own, as a tool uses it: every frame of every playable corpus file.
 TEST(FrameWalker, HandsOutEveryAudioFrameOfTheCorpus) {
   for (const TManifestRow& row : CorpusManifest()) {
     if (row["expect"].starts_with("no_audio")) continue;
-    TMPFileStream file(CorpusPath(row["file"]));
-    TMPStreamReader reader(65536);
-    reader.Attach(&file, true);
-    TMP3Info info;
-    TMPFrameWalker walker(reader, info);
-    TMPFrameWalkOptions options;
-    options.FreeFormat = true;
-    walker.Open(options);
-    walker.PassInfoFrame();
+    TToolWalk walk(CorpusPath(row["file"]));
     TMPFrameHeader header{};
     size_t frames = 0;
-    while (walker.NextFrame(header)) {
+    while (walk.Walker.NextFrame(header)) {
       ++frames;
-      walker.ConsumeFrame();
+      walk.Walker.ConsumeFrame();
     }
     const std::string note = row["note"];
     const bool infoFrame = note.find("Info frame first") != std::string::npos ||
@@ -307,22 +316,14 @@ TEST(FrameWalker, HandsOutEveryAudioFrameOfTheCorpus) {
 TEST(FrameWalker, WalksAgainAsFromTheOpenAfterARewind) {
   const std::string file = std::string(VARO_TEST_DATA) + "/fuzz-regressions/rewind_after_free_format_length_learnt.mp3";
   auto walk = [&](int rewindAfter) {
-    TMPFileStream stream(file);
-    TMPStreamReader reader(65536);
-    reader.Attach(&stream, true);
-    TMP3Info info;
-    TMPFrameWalker walker(reader, info);
-    TMPFrameWalkOptions options;
-    options.FreeFormat = true;
-    walker.Open(options);
-    walker.PassInfoFrame();
+    TToolWalk tool(file);
     std::vector<int64_t> starts;
     TMPFrameHeader header{};
-    for (int frames = 0; walker.NextFrame(header);) {
-      starts.push_back(reader.Position());
-      walker.ConsumeFrame();
+    for (int frames = 0; tool.Walker.NextFrame(header);) {
+      starts.push_back(tool.Reader.Position());
+      tool.Walker.ConsumeFrame();
       if (++frames == rewindAfter) {
-        walker.Rewind();  // Stop, then Play
+        tool.Walker.Rewind();  // Stop, then Play
         starts.clear();
       }
     }
