@@ -7,31 +7,65 @@
 
 namespace {
 
-// First line of the intensity region: above the right channel's last nonzero band.
+// First line of the intensity region: above the right channel's last nonzero band (in short
+// blocks that of the window reaching highest). Below it M/S applies; above it the right channel is
+// zero, where M/S would leave the left channel as it is and copy it into the right one.
 int32_t IntensityStart(const TMPBandExtent& right) {
   const TMPLayer3State& st = Layer3State;
   return right.HasShort ? st.ShortBoundary3[right.LastBand + 1] : st.LongBoundary[right.LastBand + 1];
 }
 
-// R = L * kR, L = L * kL for one line.
-inline void Spread(float* left, int32_t i, const float* pair) {
-  const float l = left[i];
-  left[i + kRightChannelOffset] = l * pair[1];
-  left[i] = l * pair[0];
+// R = L * kR, L = L * kL for lines from, from + step, ... below end.
+inline void Spread(float* left, int32_t from, int32_t end, int32_t step, const float* pair) {
+  const float kl = pair[0];
+  const float kr = pair[1];
+  for (int32_t i = from; i < end; i += step) {
+    const float l = left[i];
+    left[i + kRightChannelOffset] = l * kr;
+    left[i] = l * kl;
+  }
 }
 
-// Long right channel, bands LastBand + 1 .. 20, at most leftCount - start lines; pairOf(b) gives
-// the {kL, kR} of band b.
-template <typename PairOf>
-void IntensityLong(float* left, const TMPBandExtent& right, int32_t leftCount, PairOf pairOf) {
+// The long band after the one holding the right channel's last nonzero value below `lines`;
+// 0 when there is none.
+int32_t FirstZeroLongBand(const float* left, int32_t lines) {
+  const float* right = left + kRightChannelOffset;
+  int32_t last = lines - 1;
+  while (last >= 0 && right[last] == 0.0f) --last;
+  int32_t band = 0;
+  while (band < 22 && Layer3State.LongBoundary[band] <= last) ++band;
+  return band;
+}
+
+// The intensity region of the right channel's block: long bands above its last nonzero band; in
+// short blocks per window the bands above that window's last nonzero band; in a mixed block whose
+// short part is zero in all windows also the long bands above the last nonzero long line.
+// longPair(b) and shortPair(w, b) give the {kL, kR} of a band's position. The top band carries no
+// position: it takes its lower neighbour's pair when that band is in the region, else `lone`.
+// Lines from leftCount on are zero in the left channel and need nothing.
+template <typename LongPair, typename ShortPair>
+void IntensityRegion(float* left, const TMPBandExtent& r, int32_t leftCount, LongPair longPair,
+                     ShortPair shortPair, const float* lone) {
   const TMPLayer3State& st = Layer3State;
-  int32_t remaining = leftCount - IntensityStart(right);
-  for (int32_t b = right.LastBand + 1; b <= 20; ++b) {
-    const float* pair = pairOf(b);
-    for (int32_t i = st.LongBoundary[b]; i < st.LongBoundary[b + 1]; ++i) {
-      if (--remaining < 0) return;
-      Spread(left, i, pair);
+  if (!r.HasShort) {
+    for (int32_t b = r.LastBand + 1; b < 22 && st.LongBoundary[b] < leftCount; ++b) {
+      const float* pair = b < 21 ? longPair(b) : b > r.LastBand + 1 ? longPair(20) : lone;
+      Spread(left, st.LongBoundary[b], std::min(st.LongBoundary[b + 1], leftCount), 1, pair);
     }
+    return;
+  }
+  for (int32_t w = 0; w < 3; ++w) {
+    const int32_t first = r.LastShortBand[w] + 1;
+    for (int32_t b = first; b < 13 && st.ShortBoundary3[b] < leftCount; ++b) {
+      const float* pair = b < 12 ? shortPair(w, b) : b > first ? shortPair(w, 11) : lone;
+      Spread(left, st.ShortBoundary3[b] + w, std::min(st.ShortBoundary3[b + 1], leftCount), 3, pair);
+    }
+  }
+  if (r.LongBands > 0 && r.LastBand < r.FirstShortBand) {
+    const int32_t longLines = st.LongBoundary[r.LongBands];
+    for (int32_t b = FirstZeroLongBand(left, longLines); b < r.LongBands && st.LongBoundary[b] < leftCount;
+         ++b)
+      Spread(left, st.LongBoundary[b], std::min(st.LongBoundary[b + 1], leftCount), 1, longPair(b));
   }
 }
 
@@ -54,54 +88,44 @@ void MidSideStereo(float* left, int32_t lines) {
 
 void IntensityStereoMpeg1(float* left, const TMPScaleFactors& right, const TMPBandExtent* extent,
                           int32_t leftCount, int32_t msStereo) {
-  const TMPLayer3State& st = Layer3State;
   const auto& table = Layer3Tables.IntensityMpeg1[msStereo & 1];
-  // Positions 8..15 (possible in 4-bit bands) have no ratio: they count as the illegal one.
-  auto pairOf = [&table](int32_t position) { return table[std::min(position, 7)]; };
-  const TMPBandExtent& r = extent[1];
-  if (!r.HasShort) {
-    IntensityLong(left, r, leftCount, [&](int32_t b) { return pairOf(right.Long[b]); });
-    return;
-  }
-  int32_t remaining = leftCount - IntensityStart(r);
-  for (int32_t b = r.LastBand + 1; b <= 11; ++b) {
-    const float* pair[3] = {pairOf(right.Short[0][b]), pairOf(right.Short[1][b]),
-                            pairOf(right.Short[2][b])};
-    for (int32_t i = st.ShortBoundary3[b]; i < st.ShortBoundary3[b + 1]; i += 3) {
-      remaining -= 3;
-      if (remaining < 0) return;
-      for (int32_t w = 0; w < 3; ++w) Spread(left, i + w, pair[w]);
-    }
-  }
+  // Position 7 is the illegal one and leaves the band to M/S or L/R; 8..15 (possible in 4-bit
+  // bands) have no ratio and count as illegal too, and so does a top band whose lower neighbour
+  // is outside the region.
+  IntensityRegion(
+      left, extent[1], leftCount, [&](int32_t b) { return table[std::min(right.Long[b], 7)]; },
+      [&](int32_t w, int32_t b) { return table[std::min(right.Short[w][b], 7)]; }, table[7]);
 }
 
 void IntensityStereoLsf(float* left, const TMPScaleFactors& right, const TMPBandExtent* extent,
                         int32_t leftCount, int32_t msStereo, const TMPLsfIntensity& lsf) {
-  const TMPLayer3State& st = Layer3State;
   const auto& table = Layer3Tables.IntensityLsf[lsf.IntensityScale & 1][msStereo & 1];
   const TMPBandExtent& r = extent[1];
-  // Offset of each band's sub-table: bands of the first three groups use their group's, every
-  // other band the one-entry sub-table of the illegal position. In a mixed block the groups
-  // after the six long bands carry short bands from 3 on, and those keep their groups' offsets.
-  int32_t offset[22] = {};
-  int32_t band = r.HasShort && r.LongBands ? 3 : 0;
-  for (int32_t g = r.HasShort && r.LongBands ? 1 : 0; g < 3; ++g) {
-    for (int32_t k = 0; k < lsf.GroupBands[g] && band < 22; ++k)
-      offset[band++] = (1 << lsf.GroupSlen[g]) - 1;
-  }
-  auto pairOf = [&](int32_t b, int32_t position) { return table[(offset[b] + position) & 63]; };
+  // The illegal position of each band, 2^slen - 1 of its group, is also where the band's
+  // sub-table starts. Bands of the fourth group have slen 0: always illegal. A mixed block's
+  // first group holds its long bands, the others the short bands from 3 on.
+  int32_t longIllegal[21] = {};
+  int32_t shortIllegal[12] = {};
+  auto illegal = [&lsf](int32_t g) { return (1 << lsf.GroupSlen[g]) - 1; };
+  int32_t g = 0;
+  int32_t band = 0;
   if (!r.HasShort) {
-    IntensityLong(left, r, leftCount, [&](int32_t b) { return pairOf(b, right.Long[b]); });
-    return;
-  }
-  const TMPBandExtent& l = extent[0];
-  for (int32_t w = 0; w < 3; ++w) {
-    for (int32_t b = r.LastShortBand[w] + 1; b <= l.LastShortBand[w]; ++b) {
-      const float* pair = pairOf(b, right.Short[w][b]);
-      for (int32_t i = st.ShortBoundary3[b] + w; i < st.ShortBoundary3[b + 1]; i += 3)
-        Spread(left, i, pair);
+    for (; g < 3; ++g)
+      for (int32_t k = 0; k < lsf.GroupBands[g] && band < 21; ++k) longIllegal[band++] = illegal(g);
+  } else {
+    if (r.LongBands > 0) {
+      for (; band < lsf.GroupBands[0] && band < 21; ++band) longIllegal[band] = illegal(0);
+      g = 1;
+      band = 3;
     }
+    for (; g < 3; ++g)
+      for (int32_t k = 0; k < lsf.GroupBands[g] && band < 12; ++k) shortIllegal[band++] = illegal(g);
   }
+  // A top band whose lower neighbour is outside the region takes position 0, legal: kL = kR = 1
+  // (the first entry of the one-bit sub-table).
+  IntensityRegion(
+      left, r, leftCount, [&](int32_t b) { return table[(longIllegal[b] + right.Long[b]) & 63]; },
+      [&](int32_t w, int32_t b) { return table[(shortIllegal[b] + right.Short[w][b]) & 63]; }, table[1]);
 }
 
 void JointStereo(int32_t gr) {

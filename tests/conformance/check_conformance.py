@@ -75,6 +75,8 @@ STREAMS = [
     Stream("M2L3_bitrate_16_all", FULL, LIMITED),
     Stream("M2L3_bitrate_22_all", FULL, LIMITED, "content in the top scalefactor band, which the player leaves out"),
     Stream("M2L3_bitrate_24_all", FULL, LIMITED),
+    Stream("l3-test46", FULL, SHOW, "MPEG-2 intensity stereo; much content in the top scalefactor band, which the "
+           "player leaves out"),
 ] + [Stream(f"l3-nonstandard-{name}", FULL, LIMITED, "one frame beside tags, with a false sync inside it")
      for name in ("apetag", "id3v1-apetag", "id3v1", "id3v2")
 ] + [Stream(f"l3-nonstandard-{name}", RUNS, RUNS) for name in (

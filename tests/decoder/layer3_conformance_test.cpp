@@ -27,7 +27,7 @@ class Layer3FormsOnStreams : public testing::TestWithParam<TLayer3Form> {
 };
 
 TEST_P(Layer3FormsOnStreams, DecodeComplianceStreamsLikeThePlainForm) {
-  for (const char* name : {"l3-si_block", "l3-compl", "l3-hecommon", "M2L3_bitrate_22_all"}) {
+  for (const char* name : {"l3-si_block", "l3-compl", "l3-hecommon", "M2L3_bitrate_22_all", "l3-test46"}) {
     SCOPED_TRACE(name);
     const auto data = ReadFile(DataPath(std::string("conformance/") + name + ".bit"));
     const auto reference = ReadPcm(DataPath(std::string("conformance/") + name + ".pcm"));

@@ -207,9 +207,9 @@ TEST(Layer3Stereo, Mpeg1IntensityPositions) {
       EXPECT_NEAR(left[line], kl, 1e-6);
       EXPECT_NEAR(right[line], kr, 1e-6);
     }
-    // Long band 21 is left as it is.
-    EXPECT_EQ(left[Layer3State.LongBoundary[21]], 1.0f);
-    EXPECT_EQ(right[Layer3State.LongBoundary[21]], 0.0f);
+    // Long band 21 has no position of its own: it takes band 20's.
+    EXPECT_EQ(left[Layer3State.LongBoundary[21]], left[Layer3State.LongBoundary[20]]);
+    EXPECT_EQ(right[Layer3State.LongBoundary[21]], right[Layer3State.LongBoundary[20]]);
     EXPECT_EQ(Layer3State.LineCount[0][1], 576);
   }
 }
@@ -241,7 +241,7 @@ TEST(Layer3Stereo, LsfIntensityUsesEachGroupsSubTable) {
   const float* left = Layer3Spectrum(0, 0);
   const float* right = Layer3Spectrum(1, 0);
   const double io = std::pow(2.0, -0.5);  // IntensityScale 1
-  for (int32_t b = 2; b <= 20; ++b) {
+  for (int32_t b = 2; b <= 21; ++b) {  // band 21 takes band 20's position and group
     const int32_t line = Layer3State.LongBoundary[b];
     // Position 1 is odd: left * io^1, right as is; in the 1-bit group it is the illegal position.
     const bool illegal = b >= 8 && b < 16;
@@ -251,28 +251,47 @@ TEST(Layer3Stereo, LsfIntensityUsesEachGroupsSubTable) {
 }
 
 // Short blocks: each window separately, from the right channel's last nonzero band of that window
-// up to the left channel's. Slen-1 groups with position 0 give both channels the left value.
+// on. Slen-1 groups with position 0 give both channels the left value, position 1 is illegal.
+// Band 12 takes band 11's position, or position 0 when band 11 is outside the window's region.
 TEST(Layer3Stereo, LsfShortIntensityWorksPerWindow) {
   OpenStream(1, 0, 0);
   TSpectra s;
   for (int32_t i = 0; i < 576; ++i) s.Left[i] = 2.0f;
-  Layer3State.Extent[0][0] = {1, 12, 0, 0, {12, 11, 12}};
-  Layer3State.Extent[0][1] = {1, 4, 0, 0, {4, 10, 0}};
+  Layer3State.Extent[0][0] = {1, 12, 0, 0, {12, 12, 12}};
+  Layer3State.Extent[0][1] = {1, 11, 0, 0, {4, 11, 0}};
   Layer3State.ScaleFactors[0][1] = {};
+  Layer3State.ScaleFactors[0][1].Short[0][11] = 1;
   Layer3State.LsfIntensity = {{4, 4, 4}, {1, 1, 1}, 0};
   Layer3State.LineCount[0][0] = 576;
   Layer3State.LineCount[0][1] = 100;
   SetStereo(1, 0);
   JointStereo(0);
-  const int32_t first[3] = {5, 11, 1};
-  const int32_t last[3] = {12, 11, 12};
+  const int32_t first[3] = {5, 12, 1};
   for (int32_t w = 0; w < 3; ++w) {
     for (int32_t b = 0; b < 13; ++b) {
       const int32_t line = Layer3State.ShortBoundary3[b] + w;
-      // Band 12 lies outside the three groups: the illegal position, right stays silent.
-      const bool spread = b >= first[w] && b <= last[w] && b < 12;
+      const bool spread = b >= first[w] && !(w == 0 && b >= 11);
       EXPECT_EQ(s.Right[line], spread ? 2.0f : 0.0f) << "window " << w << " band " << b;
       EXPECT_EQ(s.Left[line], 2.0f);
+    }
+  }
+}
+
+// Long band 21 when band 20 still has right-channel values: MPEG-1 leaves it to M/S or L/R,
+// MPEG-2 gives it position 0 (both channels the left value).
+TEST(Layer3Stereo, TopBandAboveTheLastRightBand) {
+  for (int32_t id : {1, 0}) {
+    for (int32_t mode : {1, 3}) {
+      PrepareIntensity({3}, mode);
+      SetStereo(mode, id);
+      Layer3State.Extent[0][1].LastBand = 20;
+      Layer3State.LsfIntensity = {{7, 7, 7}, {2, 2, 2}, 0};
+      JointStereo(0);
+      const int32_t line = Layer3State.LongBoundary[21];
+      const float m = mode == 3 ? std::sqrt(2.0f) : 1.0f;
+      SCOPED_TRACE(testing::Message() << "id " << id << " mode " << mode);
+      EXPECT_FLOAT_EQ(Layer3Spectrum(0, 0)[line], id == 1 ? 1.0f : m);
+      EXPECT_FLOAT_EQ(Layer3Spectrum(1, 0)[line], id == 1 ? (mode == 3 ? 1.0f : 0.0f) : m);
     }
   }
 }
@@ -300,6 +319,31 @@ TEST(Layer3Stereo, LsfMixedBlockShortBandsUseTheGroupsThatCarriedThem) {
     EXPECT_NEAR(s.Left[line], secondGroup ? 1.0 : io2, 1e-6) << b;
     EXPECT_NEAR(s.Right[line], secondGroup ? 0.0 : 1.0, 1e-6) << b;
   }
+}
+
+// A mixed block whose short part is silent in the right channel: its long bands above the last
+// nonzero long line are intensity-coded too, with the first group's sub-table.
+TEST(Layer3Stereo, LsfMixedBlockWithSilentShortPartCodesItsLongBands) {
+  OpenStream(1, 0, 0);
+  TSpectra s;
+  for (int32_t i = 0; i < 576; ++i) s.Left[i] = 1.0f;
+  s.Right[7] = 0.5f;  // band 1
+  Layer3State.Extent[0][0] = {1, 11, 3, 6, {11, 11, 11}};
+  Layer3State.Extent[0][1] = {1, 2, 3, 6, {2, 2, 2}};
+  Layer3State.ScaleFactors[0][1] = {};
+  for (int32_t b = 0; b < 6; ++b) Layer3State.ScaleFactors[0][1].Long[b] = 1;
+  Layer3State.LsfIntensity = {{6, 5, 4}, {2, 1, 3}, 1};
+  Layer3State.LineCount[0][0] = 576;
+  Layer3State.LineCount[0][1] = 36;
+  SetStereo(1, 0);
+  JointStereo(0);
+  const double io = std::pow(2.0, -0.5);
+  for (int32_t i = 0; i < 36; ++i) {
+    const bool coded = i >= Layer3State.LongBoundary[2];
+    EXPECT_NEAR(s.Left[i], coded ? io : 1.0, 1e-6) << i;
+    EXPECT_NEAR(s.Right[i], coded ? 1.0 : i == 7 ? 0.5 : 0.0, 1e-6) << i;
+  }
+  EXPECT_EQ(s.Right[36], 1.0f) << "short band 3, position 0";
 }
 
 class AliasForms : public testing::TestWithParam<layer3_test::TLayer3Form> {
