@@ -14,10 +14,10 @@ import sys
 CUTOFF = 24000
 # Bytes kept from the start and the end of a file. The decoder needs a few frames only (and
 # runs faster on short inputs); the stream walk needs room for the junk limit (4096 bytes);
-# the tags sit at both ends. run_fuzzers.sh allows inputs a little longer than these.
-DECODER_HEAD = 6 * 1024
+# the tags sit at both ends. Each target refuses inputs longer than these and their trailer.
+DECODER_HEAD = 4 * 1024
 STREAM_HEAD, STREAM_TAIL = 10 * 1024, 2 * 1024
-TAGS_HEAD, TAGS_TAIL = 14 * 1024, 4 * 1024
+TAGS_HEAD, TAGS_TAIL = 8 * 1024, 4 * 1024
 
 
 def trimmed(data, head, tail):
@@ -69,6 +69,7 @@ def main():
     files += sorted(p for p in data_dir.glob("corpus/**/*") if p.suffix in (".mp3", ".mp2"))
     files = [p for p in files if "bench" not in p.parts]
     targets = {"fuzz_frame_decoder": decoder_seeds, "fuzz_tag_reader": tag_seeds, "fuzz_stream_open": stream_seeds}
+    targets.update({name + "_replay": make for name, make in targets.items()})
     for target, make in targets.items():
         target_dir = out_dir / target
         shutil.rmtree(target_dir, ignore_errors=True)

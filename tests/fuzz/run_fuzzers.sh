@@ -36,9 +36,9 @@ for target in "${targets[@]}"; do
   fi
   mkdir -p "$corpus/$target" "$findings/$target"
   log="$logs/$target.log"
-  case $target in  # a little above the seed sizes of make_seeds.py
-    fuzz_frame_decoder) max_len=8192 ;;
-    fuzz_stream_open) max_len=16384 ;;
+  case $target in  # the largest input each target takes (its kMaxInput)
+    fuzz_frame_decoder*) max_len=4107 ;;
+    fuzz_stream_open* | fuzz_tag_reader*) max_len=12290 ;;
     *) max_len=24576 ;;
   esac
   echo "fuzzing $target for ${seconds}s"

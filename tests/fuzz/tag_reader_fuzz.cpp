@@ -7,8 +7,11 @@
 //
 // Broken tags are never errors, so no exception may leave the reader; the title and artist
 // shown to the user must be UTF-8, and the audio must start inside the stream. (Line names are
-// the tags' own ids, kept as they are.) How the stream hands out its bytes must not matter:
-// reading in small pieces gives what reading whole requests gives.
+// the tags' own ids, kept as they are.)
+//
+// Built twice: fuzz_tag_reader reads each input once and is the fast one. The replay build
+// (VARO_FUZZ_REPLAY) reads it a second time in whole requests: how the stream hands out its
+// bytes must not matter, reading in small pieces gives what reading whole requests gives.
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -27,6 +30,13 @@ constexpr size_t kControlBytes = 2;
 constexpr int32_t kPlayerBuffer = 65536;
 // Still holds the first-frame search; small enough that tag frames outgrow it.
 constexpr int32_t kSmallBuffer = 8192;
+// Tags at both ends and a frame between them; a tag's claimed sizes are what matter, not its bulk.
+constexpr size_t kMaxInput = 12288 + kControlBytes;
+#ifdef VARO_FUZZ_REPLAY
+constexpr bool kReplay = true;
+#else
+constexpr bool kReplay = false;
+#endif
 
 // What one reading found, in one comparable record.
 struct TTagReading {
@@ -83,6 +93,7 @@ TTagReading ReadTags(const TFuzzInput& input, bool seekable, int32_t chunk, int3
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > kMaxInput) return -1;  // not added to the corpus
   const TFuzzInput input(data, size, kControlBytes);
   const uint8_t options = input.Control(0);
   const bool seekable = (options & 1) != 0;
@@ -90,6 +101,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t capacity = (options & 0x10) ? kSmallBuffer : kPlayerBuffer;
   const TMP3InfoType need = TMP3InfoType::FromBits(input.Control(1) & 0x3F);
   const TTagReading reading = ReadTags(input, seekable, chunk, capacity, need);
-  if (chunk != 0) FUZZ_CHECK(ReadTags(input, seekable, 0, capacity, need) == reading);
+  if (kReplay && chunk != 0) FUZZ_CHECK(ReadTags(input, seekable, 0, capacity, need) == reading);
   return 0;
 }
