@@ -58,14 +58,15 @@ void IntensityRegion(float* left, const TMPBandExtent& r, int32_t leftCount, Lon
     const int32_t first = r.LastShortBand[w] + 1;
     for (int32_t b = first; b < 13 && st.ShortBoundary3[b] < leftCount; ++b) {
       const float* pair = b < 12 ? shortPair(w, b) : b > first ? shortPair(w, 11) : lone;
-      Spread(left, st.ShortBoundary3[b] + w, std::min(st.ShortBoundary3[b + 1], leftCount), 3, pair);
+      const int32_t end = std::min(st.ShortBoundary3[b + 1], leftCount);
+      Spread(left, st.ShortBoundary3[b] + w, end, 3, pair);
     }
   }
   if (r.LongBands > 0 && r.LastBand < r.FirstShortBand) {
     const int32_t longLines = st.LongBoundary[r.LongBands];
-    for (int32_t b = FirstZeroLongBand(left, longLines); b < r.LongBands && st.LongBoundary[b] < leftCount;
-         ++b)
-      Spread(left, st.LongBoundary[b], std::min(st.LongBoundary[b + 1], leftCount), 1, longPair(b));
+    const int32_t end = std::min(longLines, leftCount);
+    for (int32_t b = FirstZeroLongBand(left, longLines); st.LongBoundary[b] < end; ++b)
+      Spread(left, st.LongBoundary[b], std::min(st.LongBoundary[b + 1], end), 1, longPair(b));
   }
 }
 
@@ -111,7 +112,8 @@ void IntensityStereoLsf(float* left, const TMPScaleFactors& right, const TMPBand
   int32_t band = 0;
   if (!r.HasShort) {
     for (; g < 3; ++g)
-      for (int32_t k = 0; k < lsf.GroupBands[g] && band < 21; ++k) longIllegal[band++] = illegal(g);
+      for (int32_t k = 0; k < lsf.GroupBands[g] && band < 21; ++k)
+        longIllegal[band++] = illegal(g);
   } else {
     if (r.LongBands > 0) {
       for (; band < lsf.GroupBands[0] && band < 21; ++band) longIllegal[band] = illegal(0);
@@ -119,13 +121,16 @@ void IntensityStereoLsf(float* left, const TMPScaleFactors& right, const TMPBand
       band = 3;
     }
     for (; g < 3; ++g)
-      for (int32_t k = 0; k < lsf.GroupBands[g] && band < 12; ++k) shortIllegal[band++] = illegal(g);
+      for (int32_t k = 0; k < lsf.GroupBands[g] && band < 12; ++k)
+        shortIllegal[band++] = illegal(g);
   }
   // A top band whose lower neighbour is outside the region takes position 0, legal: kL = kR = 1
   // (the first entry of the one-bit sub-table).
-  IntensityRegion(
-      left, r, leftCount, [&](int32_t b) { return table[(longIllegal[b] + right.Long[b]) & 63]; },
-      [&](int32_t w, int32_t b) { return table[(shortIllegal[b] + right.Short[w][b]) & 63]; }, table[1]);
+  auto longPair = [&](int32_t b) { return table[(longIllegal[b] + right.Long[b]) & 63]; };
+  auto shortPair = [&](int32_t w, int32_t b) {
+    return table[(shortIllegal[b] + right.Short[w][b]) & 63];
+  };
+  IntensityRegion(left, r, leftCount, longPair, shortPair, table[1]);
 }
 
 void JointStereo(int32_t gr) {

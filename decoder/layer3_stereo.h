@@ -12,8 +12,9 @@ constexpr int32_t kRightChannelOffset = 2 * kGranuleLines;
 void MidSideStereo(float* left, int32_t lines);
 
 // extent: the pair {left, right} of the granule. Bands of the right channel above its last
-// nonzero band (all bands when it has none) take the left channel's values scaled by the pair
-// of the band's position.
+// nonzero band (all bands when it has none; per window in short blocks) take the left channel's
+// values scaled by the pair of the band's position; the top band, which has none, takes that of
+// the band below it.
 void IntensityStereoMpeg1(float* left, const TMPScaleFactors& right, const TMPBandExtent* extent,
                           int32_t leftCount, int32_t msStereo);
 void IntensityStereoLsf(float* left, const TMPScaleFactors& right, const TMPBandExtent* extent,
