@@ -3,6 +3,7 @@
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <thread>
 
 namespace {
@@ -95,9 +96,13 @@ bool AlsaWaveDevice::WaitPlayedOut() {
       // Less than the start threshold was written: start it now.
       snd_pcm_sframes_t delay = 0;
       if (snd_pcm_delay(pcm_, &delay) < 0 || delay <= 0) return true;
-      if (snd_pcm_start(pcm_) < 0) return true;
+      if (const int started = snd_pcm_start(pcm_); started < 0) {
+        ReportError(started);  // the tail was never heard
+        return true;
+      }
       continue;
     }
+    if (state == SND_PCM_STATE_DISCONNECTED) ReportError(-ENODEV);
     if (state != SND_PCM_STATE_RUNNING) return true;
     snd_pcm_sframes_t delay = 0;
     if (snd_pcm_delay(pcm_, &delay) < 0 || delay <= 0) return true;

@@ -2,6 +2,8 @@
 // stopped, playing and paused.
 #include "mp3_player.h"
 
+#include <cerrno>
+
 #include "engine_error.h"
 #include "mp3_decoder.h"
 #include "mp_frame_walker.h"
@@ -98,10 +100,17 @@ void TMP3Player::SetChangePosStep(int value) {
   soundOut_->SetNotifyInterval(value);
 }
 
-void TMP3Player::SetDecodePriority(TThreadPriority value) {
-  if (value > tpTimeCritical) return;
-  decodePriority_ = value;
-  thread_->SetPriority(kThreadPriorities[value]);
+TThreadPriority TMP3Player::DecodePriority() const {
+  const int priority = thread_->Priority();
+  for (int p = tpIdle; p <= tpTimeCritical; ++p) {
+    if (kThreadPriorities[p] == priority) return static_cast<TThreadPriority>(p);
+  }
+  return tpNormal;
+}
+
+int TMP3Player::SetDecodePriority(TThreadPriority value) {
+  if (value > tpTimeCritical) return EINVAL;
+  return thread_->SetPriority(kThreadPriorities[value]);
 }
 
 void TMP3Player::SetEqualizerEnabled(bool value) {
@@ -269,12 +278,15 @@ void TMP3Player::Resume() {
 
 // Holds both locks while the output is dropped and the decoding thread's event is reset,
 // and the decoder lock also while the reader is rewound: no decode step or read-ahead of
-// this play works once Stop has returned.
+// this play works once Stop has returned. A step may hold the decoder lock while it waits
+// for a pipe whose writer stalls: the stream's wake-up ends that wait first.
 void TMP3Player::Stop() {
   if (!IsOpen() || status_ == mpsStopped) return;
   std::exception_ptr failure;
+  stream_->Interrupt();
   {
     TMPLock decoder(*decoderLock_);
+    stream_->ClearInterrupt();
     {
       TMPLock output(*outputLock_);
       soundOut_->SetOnPosition(nullptr);

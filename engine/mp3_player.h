@@ -63,8 +63,11 @@ class TMP3Player {
   void SetAutoPlay(bool value);
   int ChangePosStep() const { return changePosStep_; }  // ms, at least 100
   void SetChangePosStep(int value);
-  TThreadPriority DecodePriority() const { return decodePriority_; }
-  void SetDecodePriority(TThreadPriority value);
+  // The decoding thread's priority in effect, read back from the system. Setting one the
+  // system refuses (an ordinary user cannot go back from a lower priority) leaves it as it
+  // was; the setter returns 0 or the errno of the refusal.
+  TThreadPriority DecodePriority() const;
+  int SetDecodePriority(TThreadPriority value);
   bool EqualizerEnabled() const { return equalizerEnabled_; }
   void SetEqualizerEnabled(bool value);
   int EqualizerCount() const { return equalizerCount_; }  // 1..32
@@ -194,7 +197,6 @@ class TMP3Player {
   std::array<int32_t, kEqualizerBands> eqFrequencies_{};
   bool equalizerEnabled_ = false;
   bool noisySeek_ = true;
-  TThreadPriority decodePriority_ = tpNormal;
   int waveOutDevice_ = -1;
   std::string audioDevice_;
 };

@@ -109,8 +109,9 @@ void TMP3Player::DecodeStep() {
 }
 
 // The audio is used up: queue what is left, wait until it has been heard, and report the
-// end. The wait lets go of the decoder lock, so that Stop (and with it Pause followed by
-// Stop) is never held up by it; a Stop meanwhile makes the end go unreported.
+// end, or the failure of a write no later Write reported. The wait lets go of the decoder
+// lock, so that Stop (and with it Pause followed by Stop) is never held up by it; a Stop
+// meanwhile makes the end go unreported.
 void TMP3Player::FinishData(std::unique_lock<TMPAbstractMutex>& decoder, uint64_t generation) {
   {
     TMPLock output(*outputLock_);
@@ -122,5 +123,9 @@ void TMP3Player::FinishData(std::unique_lock<TMPAbstractMutex>& decoder, uint64_
   decoder.lock();
   if (generation_ != generation || thread_->Event().WaitFor(0) != WAIT_OBJECT_0) return;
   thread_->Event().ResetEvent();
+  {
+    TMPLock output(*outputLock_);
+    soundOut_->CheckDevice();
+  }
   PostAlways(MPM_ENDOFDATA);
 }

@@ -5,15 +5,16 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdlib>
 
 #include "application_error.h"
 #include "mp_messages.h"
 
 namespace {
 
-// Windows thread priorities as nice values; raising above 0 needs privileges and is
-// silently refused otherwise.
+// Windows thread priorities as nice values; lowering a nice value needs privileges.
 int NiceForPriority(int priority) {
   if (priority <= -15) return 19;
   if (priority >= 15) return -20;
@@ -24,6 +25,16 @@ int NiceForPriority(int priority) {
     case 2: return -10;
     default: return 0;
   }
+}
+
+int PriorityForNice(int nice) {
+  constexpr int kPriorities[] = {-15, -2, -1, 0, 1, 2, 15};
+  int best = 0;
+  for (int priority : kPriorities) {
+    if (std::abs(NiceForPriority(priority) - nice) < std::abs(NiceForPriority(best) - nice))
+      best = priority;
+  }
+  return best;
 }
 
 }  // namespace
@@ -56,18 +67,27 @@ void TMPLoopThread::Resume() {
   wake_.notify_all();
 }
 
-void TMPLoopThread::SetPriority(int priority) {
-  nice_.store(NiceForPriority(priority));
-  ApplyPriority();
+int TMPLoopThread::SetPriority(int priority) {
+  std::unique_lock lock(mutex_);
+  wake_.wait(lock, [this] { return threadId_ != 0; });
+  if (ended_) return ESRCH;
+  const id_t id = static_cast<id_t>(threadId_);
+  return setpriority(PRIO_PROCESS, id, NiceForPriority(priority)) == 0 ? 0 : errno;
+}
+
+// Under the lock the thread has not passed Finish, so its id is still its own.
+int TMPLoopThread::Priority() {
+  std::unique_lock lock(mutex_);
+  wake_.wait(lock, [this] { return threadId_ != 0; });
+  if (ended_) return priority_;
+  errno = 0;
+  const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(threadId_));
+  if (nice != -1 || errno == 0) priority_ = PriorityForNice(nice);
+  return priority_;
 }
 
 void TMPLoopThread::SetName(const char* name) {
   if (thread_.joinable()) pthread_setname_np(thread_.native_handle(), name);
-}
-
-void TMPLoopThread::ApplyPriority() {
-  const int tid = threadId_.load();
-  if (tid != 0) setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice_.load());
 }
 
 bool TMPLoopThread::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -89,12 +109,12 @@ void TMPLoopThread::Sync() {
 }
 
 void TMPLoopThread::Run() {
-  threadId_.store(static_cast<int>(syscall(SYS_gettid)));
   {
     std::unique_lock lock(mutex_);
+    threadId_ = static_cast<int>(syscall(SYS_gettid));
+    wake_.notify_all();
     wake_.wait(lock, [this] { return resumed_; });
   }
-  ApplyPriority();
   for (;;) {
     try {
       switch (WaitForWork()) {

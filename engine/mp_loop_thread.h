@@ -44,8 +44,12 @@ class TMPLoopThread {
   // usable for the owner's handlers while the thread finishes its queue.
   void Join();
   // Windows-style priority (-15 idle .. 0 normal .. 15 time critical), applied as the
-  // thread's nice value where the system allows it.
-  void SetPriority(int priority);
+  // thread's nice value. Returns 0, or the errno when the system refused it (an ordinary
+  // user cannot lower a nice value); the thread then keeps the priority it had.
+  int SetPriority(int priority);
+  // The Windows-style priority in effect, read back from the thread's nice value (the
+  // nearest one); after the thread has ended, the last one read.
+  int Priority();
   // Names the thread for tools like top and debuggers (15 characters at most).
   void SetName(const char* name);
   // Queues a message; false when the thread has ended.
@@ -69,7 +73,6 @@ class TMPLoopThread {
   bool DrainQueue();  // false when MPM_QUIT was taken
   void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam);
   void HandleException(const std::exception& error);
-  void ApplyPriority();
   void Finish();
 
   TMPMessageTarget* owner_;
@@ -80,7 +83,7 @@ class TMPLoopThread {
   TMPRingQueue<TMPMessage> queue_;
   bool resumed_ = false;
   bool ended_ = false;
-  std::atomic<int> nice_{0};
-  std::atomic<int> threadId_{0};
+  int threadId_ = 0;  // the kernel's id of the thread, once it runs
+  int priority_ = 0;  // the last priority read back
   std::thread thread_;
 };

@@ -110,6 +110,16 @@ int QueuedWaveDevice::GetVolume(uint32_t& volume) {
   return kWaveNoError;
 }
 
+int QueuedWaveDevice::TakeError() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(asyncError_, kWaveNoError);
+}
+
+void QueuedWaveDevice::ReportError(int error) {
+  std::lock_guard lock(mutex_);
+  if (asyncError_ == kWaveNoError) asyncError_ = error;
+}
+
 bool QueuedWaveDevice::WaitUntil(Clock::time_point deadline) {
   std::unique_lock lock(mutex_);
   return !changed_.wait_until(lock, deadline, [this] { return interrupt_.load(); });

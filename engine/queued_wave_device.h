@@ -27,6 +27,7 @@ class QueuedWaveDevice : public WaveDevice {
   int Close() final;
   int SetVolume(uint32_t volume) final;
   int GetVolume(uint32_t& volume) final;
+  int TakeError() final;
 
  protected:
   using Clock = std::chrono::steady_clock;
@@ -50,6 +51,8 @@ class QueuedWaveDevice : public WaveDevice {
   bool Interrupted() const { return interrupt_.load(); }
   // Anything the device thread should attend to instead of waiting.
   bool AttentionNeeded() const { return attention_.load(); }
+  // Records a failure of the output found outside PlayChunk (a drain); the first one counts.
+  void ReportError(int error);
   // Waits until the deadline; false when interrupted first.
   bool WaitUntil(Clock::time_point deadline);
   const TWaveFormat& Format() const { return format_; }

@@ -247,6 +247,10 @@ void TSoundOut::Flush() {
 
 void TSoundOut::WaitAllDone() { allDone_.WaitFor(INFINITE); }
 
+void TSoundOut::CheckDevice() {
+  if (open_ && device_) Check(device_->TakeError(), "TSoundOut.WaveWrite");
+}
+
 int32_t TSoundOut::FreePercent() {
   if (!open_) return 0;
   TMPLock lock(bufferLock_);

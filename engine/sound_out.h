@@ -62,6 +62,9 @@ class TSoundOut final : private TMPMessageTarget {
   int32_t FreePercent();
   void Flush();
   void WaitAllDone();
+  // Raises a failed write or drain that the device has not reported through Write, as
+  // "%s(%s)" with "TSoundOut.WaveWrite": after the last Flush no Write follows to report it.
+  void CheckDevice();
   void SetWaiter(TMPSimpleEvent* waiter);
 
   bool IsOpen() const { return open_; }

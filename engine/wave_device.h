@@ -45,6 +45,9 @@ class WaveDevice {
   virtual int Close() = 0;
   virtual int SetVolume(uint32_t volume) = 0;
   virtual int GetVolume(uint32_t& volume) = 0;
+  // A failed write or drain of queued audio that no later Write has returned yet, and then
+  // 0: the end of a stream is written by no Write, so its failure must be asked for.
+  virtual int TakeError() { return kWaveNoError; }
   // Text for a failed result; empty when there is none.
   virtual std::string ErrorText(int result) const;
 };

@@ -79,6 +79,18 @@ with tempfile.TemporaryDirectory(prefix="varo-play-cli-") as tmp:
     check(all(b[i] == scaled(a[i], gains[i % 2]) for i in range(len(a))),
           "--volume 80 --balance -50 does not scale left by 0.8 and right by 0.4")
 
+    # A recording that cannot grow past 0.8 s before the end: the failed write is an error.
+    def limit_file_size():
+        import resource
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (os.path.getsize(full) - 8 * 44100 * 4 // 10,
+                                                   resource.getrlimit(resource.RLIMIT_FSIZE)[1]))
+    short = subprocess.run([PLAY, "--audio", "wav@100:" + os.path.join(tmp, "short.wav"), LAYER2],
+                           capture_output=True, text=True, timeout=60, preexec_fn=limit_file_size)
+    check(short.returncode == 1, f"a recording cut short exited {short.returncode}, not 1")
+    check("(TSoundOut.WaveWrite)" in short.stderr and "end: error" in short.stdout,
+          "a recording cut short was not reported as a write error")
+
     # Ctrl-C: Stop, Close, exit 130.
     child = subprocess.Popen([PLAY, "--audio", "null:1", "--repeat", LAYER2],
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
