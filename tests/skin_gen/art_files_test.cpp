@@ -41,7 +41,7 @@ TEST_P(GeneratedArt, IsByteIdenticalToTheCommittedFiles) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, GeneratedArt, testing::Values(false, true),
-                         [](const auto& p) { return p.param ? "BaselineSimd" : "DefaultSimd"; });
+                         [](const auto& p) { return p.param ? "MathsWithoutFma" : "ThisProcessor"; });
 
 struct Background {
   int index;

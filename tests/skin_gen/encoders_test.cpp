@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QPainterPath>
 
+#include <algorithm>
+
 #include "bmp_file.h"
 #include "deflate.h"
 #include "png_file.h"
@@ -90,6 +92,29 @@ TEST(PngFile, QtDecodesTheSamePixelsIncludingAlpha) {
   const QImage back = QImage::fromData(png.data(), static_cast<int>(png.size()), "PNG");
   ASSERT_FALSE(back.isNull());
   EXPECT_EQ(back.convertToFormat(QImage::Format_ARGB32), img);
+}
+
+// Premultiplied pictures (the icon) are made straight by the encoder itself, rounded to
+// nearest for every alpha and channel value, the same on every processor.
+TEST(PngFile, PremultipliedPixelsAreMadeStraightExactly) {
+  QImage img(256, 256, QImage::Format_ARGB32_Premultiplied);
+  for (int a = 0; a < 256; ++a)
+    for (int c = 0; c < 256; ++c) {
+      const int v = std::min(a, c);
+      reinterpret_cast<QRgb*>(img.scanLine(a))[c] = qRgba(v, v / 2, 0, a);
+    }
+  const Bytes png = skingen::encodePng(img);
+  const QImage back = QImage::fromData(png.data(), static_cast<int>(png.size()), "PNG").convertToFormat(QImage::Format_ARGB32);
+  ASSERT_FALSE(back.isNull());
+  int wrong = 0;
+  for (int a = 0; a < 256; ++a)
+    for (int c = 0; c < 256; ++c) {
+      const int v = std::min(a, c);
+      auto straight = [a](int x) { return a == 0 ? 0 : (x * 255 + a / 2) / a; };
+      const QRgb got = back.pixel(c, a);
+      if (qAlpha(got) != a || qRed(got) != straight(v) || qGreen(got) != straight(v / 2) || qBlue(got) != 0) ++wrong;
+    }
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST(BmpFile, QtDecodesTheSamePixels) {

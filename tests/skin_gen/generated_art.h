@@ -5,9 +5,9 @@
 
 namespace skintest {
 
-// `disableWideSimd` runs it with Qt's wider SIMD pixel routines switched
-// off, as on an older or non-x86 processor.
-QString generatedArtDir(bool disableWideSimd);
+// `plainMaths` runs it with glibc's maths as on a processor without FMA and
+// AVX, whose sin, cos, atan2 and pow round some results differently.
+QString generatedArtDir(bool plainMaths);
 
 QString committedArtDir();
 

@@ -4,11 +4,14 @@
 #include <QGuiApplication>
 #include <QString>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 
 #include "bmp_file.h"
 #include "lyrics_backgrounds.h"
@@ -51,6 +54,22 @@ void generate(const fs::path& out) {
   writeFile(out / "pictures" / "varo.svg", skingen::iconSvg());
 }
 
+// glibc picks its sin, cos, atan2, pow... by processor (FMA and AVX forms round the last
+// bit differently), and Qt's path stroker and gradients call them. The drawing runs with
+// those forms masked, so every x86-64 processor takes the same plain SSE2 maths. The
+// masks only work from the start of a process, hence the restart.
+void useProcessorIndependentMaths(char** argv) {
+  static const char kMarker[] = "VARO_SKIN_GEN_PLAIN_MATHS";
+  if (std::getenv(kMarker)) return;
+  // Both spellings of the feature names: glibc before and from 2.33.
+  std::string tunables = "glibc.cpu.hwcaps=-AVX,-AVX2,-FMA,-FMA4,-AVX512F,-AVX_Usable,-AVX2_Usable,-FMA_Usable,-FMA4_Usable";
+  if (const char* earlier = std::getenv("GLIBC_TUNABLES"); earlier && *earlier) tunables = std::string(earlier) + ":" + tunables;
+  setenv("GLIBC_TUNABLES", tunables.c_str(), 1);
+  setenv(kMarker, "1", 1);
+  execv("/proc/self/exe", argv);
+  throw std::runtime_error("cannot restart with plain maths: " + std::string(std::strerror(errno)));
+}
+
 int usage(std::FILE* out, int status) {
   std::fputs("usage: varo-skin-gen OUTDIR\n"
              "       varo-skin-gen --preview DATADIR PREVIEWDIR\n"
@@ -65,6 +84,7 @@ int usage(std::FILE* out, int status) {
 
 int main(int argc, char** argv) {
   try {
+    useProcessorIndependentMaths(argv);
     if (argc == 2 && std::string(argv[1]) == "--help") return usage(stdout, 0);
     if (argc == 2 && std::string(argv[1]) == "--version") {
       std::fputs("varo-skin-gen " VARO_VERSION "\n", stdout);

@@ -2,8 +2,10 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <vector>
 
 #include "deflate.h"
 
@@ -72,12 +74,37 @@ void filterRow(const std::uint8_t* row, const std::uint8_t* up, std::size_t leng
   out.insert(out.end(), candidates[best].begin(), candidates[best].end());
 }
 
+// Straight (not premultiplied) RGBA rows, worked out here in integers: Qt's own
+// conversion picks vector code by processor, and one form divides by alpha with an
+// approximate reciprocal whose last bit differs between processor makers.
+std::vector<std::uint8_t> straightRgba(const QImage& image) {
+  const bool straightAlready = image.format() == QImage::Format_ARGB32;
+  const QImage pixels = straightAlready ? image : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  std::vector<std::uint8_t> out;
+  out.reserve(static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(image.height()) * 4);
+  for (int y = 0; y < pixels.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+    for (int x = 0; x < pixels.width(); ++x) {
+      const int a = qAlpha(line[x]);
+      auto straight = [a, straightAlready](int c) {
+        if (straightAlready) return c;
+        return a == 0 ? 0 : std::min(255, (c * 255 + a / 2) / a);
+      };
+      out.push_back(static_cast<std::uint8_t>(straight(qRed(line[x]))));
+      out.push_back(static_cast<std::uint8_t>(straight(qGreen(line[x]))));
+      out.push_back(static_cast<std::uint8_t>(straight(qBlue(line[x]))));
+      out.push_back(static_cast<std::uint8_t>(a));
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 Bytes encodePng(const QImage& image) {
-  const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
-  const auto width = static_cast<std::uint32_t>(rgba.width());
-  const auto height = static_cast<std::uint32_t>(rgba.height());
+  const std::vector<std::uint8_t> rgba = straightRgba(image);
+  const auto width = static_cast<std::uint32_t>(image.width());
+  const auto height = static_cast<std::uint32_t>(image.height());
 
   Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   Bytes header;
@@ -88,8 +115,8 @@ Bytes encodePng(const QImage& image) {
 
   Bytes filtered;
   const std::size_t rowLength = std::size_t{width} * 4;
-  for (int y = 0; y < rgba.height(); ++y)
-    filterRow(rgba.constScanLine(y), y > 0 ? rgba.constScanLine(y - 1) : nullptr, rowLength, filtered);
+  for (std::size_t y = 0; y < height; ++y)
+    filterRow(&rgba[y * rowLength], y > 0 ? &rgba[(y - 1) * rowLength] : nullptr, rowLength, filtered);
   chunk(out, "IDAT", zlibCompress(filtered));
   chunk(out, "IEND", {});
   return out;
