@@ -4,11 +4,15 @@
 Each seed is a stream file, cut to its first and last bytes when it is large (the tags sit at
 both ends), followed by the control trailer its target reads (see the target's source).
 
+The application's targets get skins (the layouts of the shipped skins over small bitmaps of
+every depth), playlists, lyrics (the demo lyrics among them) and settings files.
+
 usage: make_seeds.py DATA_DIR OUT_DIR
-writes OUT_DIR/fuzz_frame_decoder, OUT_DIR/fuzz_tag_reader, OUT_DIR/fuzz_stream_open
+writes OUT_DIR/<target> for every fuzz target
 """
 import pathlib
 import shutil
+import struct
 import sys
 
 CUTOFF = 24000
@@ -63,6 +67,91 @@ def stream_seeds(name, data):
     yield name + ".free", body + bytes([0x01 | 0x10, 0x00])
 
 
+def bmp(width, height, bpp, rle=False):
+    """A small bitmap with a transparent (black) border and a coloured inside."""
+    colours = [(0, 0, 0), (255, 255, 255), (0, 0, 255), (0, 200, 0)]
+    def index(x, y):
+        return 0 if x in (0, width - 1) or y in (0, height - 1) else 1 + (x + y) % 3
+    rows = []
+    for y in range(height):
+        if bpp >= 24:
+            row = b"".join(bytes(colours[index(x, y)]) + (b"\xff" if bpp == 32 else b"") for x in range(width))
+        elif bpp == 8:
+            row = bytes(index(x, y) for x in range(width))
+        elif bpp == 4:
+            row = bytes((index(x, y) << 4 | index(x + 1, y)) for x in range(0, width, 2))
+        else:
+            row = bytes(sum((index(x + i, y) & 1) << (7 - i) for i in range(8)) for x in range(0, width, 8))
+        rows.append(row + b"\0" * (-len(row) % 4))
+    if rle:  # RLE8: each row as one encoded run of pixels, then end of line; end of bitmap
+        pixels = b"".join(bytes([width, index(0, y)]) + b"\0\0" for y in range(height)) + b"\0\1"
+    else:
+        pixels = b"".join(rows)
+    palette = b"".join(bytes(c) + b"\0" for c in colours) * (4 if bpp == 8 else 1) if bpp <= 8 else b""
+    palette = palette[:4 * (1 << bpp)] if bpp <= 8 else palette
+    offset = 14 + 40 + len(palette)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bpp, 1 if rle else 0, len(pixels), 2835, 2835,
+                       len(palette) // 4, 0)
+    return b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset) + info + palette + pixels
+
+
+def skin_layout(real, sizes):
+    """The shipped layout's places and rectangles, with block counts and remainders for sizes."""
+    lines = real.decode().split()
+    for i, size in enumerate(sizes):
+        blocks, remainder = (0, size) if size <= 2048 else (2 + (size - 1) // 2048, size - (size - 1) // 2048 * 2048)
+        lines[38 + i], lines[57 + i] = str(blocks), str(remainder)
+    return ("\r\n".join(lines) + "\r\n").encode()
+
+
+def skin_seeds(data_dir):
+    forms = [(24, False), (8, False), (4, False), (1, False), (32, False), (8, True)]
+    for layout_file in sorted((data_dir / "skins").glob("*.txt")):
+        real = layout_file.read_bytes()
+        for n, (bpp, rle) in enumerate(forms):
+            pieces = [bmp(6 + (i + n) % 5, 4 + i % 3, bpp, rle and i % 2 == 0) for i in range(19)]
+            layout = skin_layout(real, [len(p) for p in pieces])
+            pack = b"".join(pieces)
+            name = f"{layout_file.stem}.{bpp}bit{'-rle' if rle else ''}"
+            yield name, bytes([n & 1]) + struct.pack(">H", len(layout)) + layout + pack
+        yield layout_file.stem + ".short-pack", b"\0" + struct.pack(">H", len(real)) + real + bmp(4, 4, 24)
+
+
+def playlist_seeds():
+    vrl = "/music/a.mp3\nTitle A\n/lyrics/a.txt\n5\n/music/b.mp3\n\n\n\nrelative.mp3\nC\n\n12\n"
+    yield "utf8.vrl", vrl.encode() + b"\x00"
+    yield "sjis-crlf.vrl", "/音楽/曲.mp3\r\n歌\r\n/歌詞.txt\r\n5\r\n\r\n".encode("cp932") + b"\x08"
+    yield "latin1.vrl", "/m\xfasica/canci\xf3n.mp3\ncanci\xf3n\n\n\n".encode("latin-1") + b"\x04"
+    m3u = "#EXTM3U\n#EXTINF:123,Title\n/music/a.mp3\nsub/b.mp3\n../c.mp3\nfile:///music/d%20e.mp3\n\nafter.mp3\n"
+    yield "list.m3u", m3u.encode("cp932") + b"\x01"
+    yield "list.m3u8", ("\ufeff" + m3u.replace("a.mp3", "あ.mp3")).encode() + b"\x06"
+    yield "other.txt", b"/music/a.mp3\n\x03"
+
+
+def lyrics_seeds(data_dir):
+    for path in sorted((data_dir / "demo").glob("*.txt")):
+        text = path.read_bytes()
+        yield path.name + ".plain", text + b"\x00\x07"
+        yield path.name + ".drawn", text + b"\x34\x07"
+        yield path.name + ".sjis", text.decode().encode("cp932", "replace") + b"\x22\x0b"
+    scroll = "一行目の歌詞\r\n二行目\r\n\r\nthird line\nfourth\rfifth\n"
+    yield "scroll.plain", scroll.encode() + b"\x00\x05"
+    yield "scroll.drawn", scroll.encode() + b"\x45\x02"
+    yield "timed-headings", b"[ti:title]\n[00:01.00]one\n[ar:x]\n\n[00:02.50]two\n[99:59.99]last\n\x33\x01"
+
+
+def settings_seeds():
+    ini = ("[varo]\nskin=sakura\nwindow=1\nwindow_x=120\nwindow_y=-4\nrepeat=2\nmax=2\nlist1=/music/a.mp3\n"
+           "list2=/music/b.mp3\nrank_count=1\nrank_list1=Title\nrank_pcnt1=3\nlistfilename=list.vrl\n"
+           "kasi_back=200\nkasi_back_file=/pictures/back.bmp\nkasi_font_size=8\n")
+    yield "plain", ini.encode() + b"\x00\x00"
+    yield "crlf-bom-other-sections", ("\ufeff; comment\r\n[other]\r\nskin=x\r\n\r\n" + ini.replace("\n", "\r\n") +
+                                      "\r\n[more]\r\nkey = value\r\n").encode() + b"\x11\x0a"
+    yield "quoted-odd", ("[VARO]\n SKIN = \" a \" \nMax=+7\n#max=1\nnot a key\n=empty key\nlist3='q'\n").encode() + b"\x2a\x07"
+    yield "no-section", b"skin=a\nrepeat=x\n\x04\x03"
+    yield "empty", b"\x00\x05"
+
+
 def main():
     data_dir, out_dir = pathlib.Path(sys.argv[1]), pathlib.Path(sys.argv[2])
     files = sorted(data_dir.glob("conformance/*.bit"))
@@ -70,6 +159,9 @@ def main():
     files = [p for p in files if "bench" not in p.parts]
     targets = {"fuzz_frame_decoder": decoder_seeds, "fuzz_tag_reader": tag_seeds, "fuzz_stream_open": stream_seeds}
     targets.update({name + "_replay": make for name, make in targets.items()})
+    repo_data = data_dir.parent.parent / "data"
+    app_targets = {"fuzz_skin_load": skin_seeds(repo_data), "fuzz_playlist_load": playlist_seeds(),
+                   "fuzz_lyrics_load": lyrics_seeds(repo_data), "fuzz_settings_read": settings_seeds()}
     for target, make in targets.items():
         target_dir = out_dir / target
         shutil.rmtree(target_dir, ignore_errors=True)
@@ -77,6 +169,12 @@ def main():
         for path in files:
             for seed_name, seed in make(path.name, path.read_bytes()):
                 (target_dir / seed_name).write_bytes(seed)
+    for target, seeds in app_targets.items():
+        target_dir = out_dir / target
+        shutil.rmtree(target_dir, ignore_errors=True)
+        target_dir.mkdir(parents=True)
+        for seed_name, seed in seeds:
+            (target_dir / seed_name).write_bytes(seed)
     return 0
 
 

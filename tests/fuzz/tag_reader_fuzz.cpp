@@ -94,6 +94,7 @@ TTagReading ReadTags(const TFuzzInput& input, bool seekable, int32_t chunk, int3
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > kMaxInput) return -1;  // not added to the corpus
+  KeepCp932ConverterLoaded();
   const TFuzzInput input(data, size, kControlBytes);
   const uint8_t options = input.Control(0);
   const bool seekable = (options & 1) != 0;
