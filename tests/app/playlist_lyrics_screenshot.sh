@@ -22,6 +22,8 @@ fail() { echo "$1"; [ -f "$work/varo.log" ] && cat "$work/varo.log"; exit 1; }
 start_xvfb "$work" || fail "no display"
 export HOME="$work/user" XDG_CONFIG_HOME="$work/user/config" XDG_CACHE_HOME="$work/user/cache"
 export XDG_RUNTIME_DIR="$work/runtime" VARO_AUDIO=null QT_QPA_PLATFORM=xcb
+# No session bus: nothing reaches the user's session, and parallel tests share no bus.
+export DBUS_SESSION_BUS_ADDRESS=disabled:
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 # A home whose stored list is a .vrl of four files: the first, the demo track (long enough to
@@ -44,12 +46,10 @@ printf '[varo]\nlistfilename=お気に入り.vrl\nmax=1\nlist1=%s\nlast_music_nu
 
 "$varo" --home "$home" >"$work/varo.log" 2>&1 &
 varo_pid=$!
-for _ in $(seq 100); do
-  xdotool search --onlyvisible --name '^VARO$' >/dev/null 2>&1 && break
-  sleep 0.1
-done
-xdotool search --onlyvisible --name '^VARO$' >/dev/null 2>&1 || fail "the main window did not appear"
-sleep 0.5  # the deferred skin load
+shown() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+wait_for 30 shown '^VARO$' || fail "the main window did not appear"
+wait_for 30 test -s "$home/skin/default.bmp" || fail "no skin in the home"
+sleep 0.5  # the deferred skin load; the clicks below are checked by what they open
 
 # Places from the skin (the home got the installed skins): the main window sits at (100, 100).
 read -r main_w main_h list_x list_y play_x play_y exit_x exit_y gd_x gd_y gd_w gd_h pb_x pb_y pb_w pb_h \
@@ -72,31 +72,37 @@ PY
 # Open the playlist window (its first showing loads the stored list), then start the first
 # entry by a double click on its title: it carries the lyrics.
 xdotool mousemove "$play_x" "$play_y" click 1
-sleep 0.5
-xdotool search --onlyvisible --name '^再生リスト$' >/dev/null 2>&1 || fail "the playlist window did not appear"
-xdotool mousemove $((list_x + gd_x + 40)) $((list_y + gd_y + 22)) click --repeat 2 --delay 80 1
-sleep 0.5
-xdotool search --onlyvisible --name '^歌詞$' >/dev/null 2>&1 || fail "the lyrics window did not appear"
-sleep 3.5  # the lines tagged 0 to 3 seconds
-import -window root "$out/varo-windows.png"
-convert "$out/varo-windows.png" -crop "404x438+$list_x+$list_y" +repage "$out/varo-playlist-window.png"
-convert "$out/varo-windows.png" -crop "411x396+100+$((100 + main_h))" +repage "$out/varo-lyrics-window.png"
-
+wait_for 30 shown '^再生リスト$' || fail "the playlist window did not appear"
 # Pixels of a colour (within 25%) inside a rectangle of the screenshot.
 count() {  # colour w h x y
   convert "$out/varo-windows.png" -crop "$2x$3+$4+$5" +repage -fuzz 25% -fill black +opaque "$1" \
     -fill white -opaque "$1" -format '%[fx:round(mean*w*h)]' info:
 }
-navy=$(count navy "$gd_w" "$gd_h" $((list_x + gd_x)) $((list_y + gd_y)))
-white=$(count white "$pb_w" "$pb_h" $((100 + pb_x)) $((100 + main_h + pb_y)))
-echo "grid text pixels: $navy, lyrics text pixels: $white of $((pb_w * pb_h))"
-[ "$navy" -gt 300 ] || fail "the grid shows no list"
+navy=0 white=0
+list_shown() {
+  import -window root "$out/varo-windows.png"
+  navy=$(count navy "$gd_w" "$gd_h" $((list_x + gd_x)) $((list_y + gd_y)))
+  [ "$navy" -gt 300 ]
+}
+wait_for 30 list_shown || fail "the grid shows no list ($navy text pixels)"
+xdotool mousemove $((list_x + gd_x + 40)) $((list_y + gd_y + 22)) click --repeat 2 --delay 80 1
+wait_for 30 shown '^歌詞$' || fail "the lyrics window did not appear"
 # White text over the picture: some white, but far from all of it (that would be the root).
-[ "$white" -gt 300 ] && [ "$white" -lt $((pb_w * pb_h / 3)) ] || fail "the lyrics show no text"
+lyrics_shown() {
+  import -window root "$out/varo-windows.png"
+  white=$(count white "$pb_w" "$pb_h" $((100 + pb_x)) $((100 + main_h + pb_y)))
+  [ "$white" -gt 300 ] && [ "$white" -lt $((pb_w * pb_h / 3)) ]
+}
+wait_for 30 lyrics_shown || fail "the lyrics show no text ($white of $((pb_w * pb_h)) pixels white)"
+sleep 3  # the lines tagged up to 3 seconds, for the picture only
+import -window root "$out/varo-windows.png"
+convert "$out/varo-windows.png" -crop "404x438+$list_x+$list_y" +repage "$out/varo-playlist-window.png"
+convert "$out/varo-windows.png" -crop "411x396+100+$((100 + main_h))" +repage "$out/varo-lyrics-window.png"
+echo "grid text pixels: $navy, lyrics text pixels: $white of $((pb_w * pb_h))"
 
 xdotool mousemove "$exit_x" "$exit_y" click 1
-for _ in $(seq 100); do kill -0 "$varo_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$varo_pid" 2>/dev/null && fail "the exit button did not end the program"
+ended() { ! kill -0 "$varo_pid" 2>/dev/null; }
+wait_for 30 ended || fail "the exit button did not end the program"
 wait "$varo_pid" || fail "varo failed"
 varo_pid=""
 grep -q '^max=4$' "$home/varo.ini" || fail "the loaded list was not kept at exit"

@@ -12,32 +12,21 @@ out=$2
 data=$3
 mkdir -p "$out"
 work=$(mktemp -d)
-xvfb_pid=""
 varo_pid=""
+. "$(dirname "$0")/xvfb_session.sh"
 cleanup() {
   [ -n "$varo_pid" ] && kill "$varo_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && wait "$xvfb_pid" 2>/dev/null || true
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "$1"; [ -f "$work/varo.log" ] && cat "$work/varo.log"; exit 1; }
 
-# A display nobody uses.
-display=""
-for n in $(seq 71 199); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || fail "no free display"
-# A white root: outside the window's outline the screenshot must show it.
-Xvfb ":$display" -screen 0 1024x768x24 -wr -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { cat "$work/xvfb.log"; fail "Xvfb did not start"; }
-
+start_xvfb "$work" || fail "no display"
 export HOME="$work/user" XDG_CONFIG_HOME="$work/user/config" XDG_CACHE_HOME="$work/user/cache"
 export XDG_RUNTIME_DIR="$work/runtime" VARO_AUDIO=null QT_QPA_PLATFORM=xcb
+# No session bus: nothing reaches the user's session, and parallel tests share no bus.
+export DBUS_SESSION_BUS_ADDRESS=disabled:
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 home="$work/home"
 
@@ -50,18 +39,12 @@ run_and_shoot() {
   shift
   "$varo" --home "$home" "$@" >"$work/varo.log" 2>&1 &
   varo_pid=$!
-  local window=""
-  for _ in $(seq 100); do
-    window=$(xdotool search --onlyvisible --name '^VARO$' 2>/dev/null | head -1 || true)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  [ -n "$window" ] || fail "the main window did not appear"
-  sleep 1.5  # the deferred skin load and the first lyrics
-  import -window root "$shot"
+  main_window() { xdotool search --onlyvisible --name '^VARO$' >/dev/null 2>&1; }
+  wait_for 30 main_window || fail "the main window did not appear"
 
   # From the skin's layout and its pieces' headers: the middle of the main background
   # (piece 1) and of the exit button (piece 9); the window sits at (100, 100).
+  wait_for 30 test -s "$home/skin/default.bmp" || fail "no skin in the home"
   local mx my ex ey
   read -r mx my ex ey < <(python3 - "$home/skin/default.txt" "$home/skin/default.bmp" <<'EOF'
 import struct, sys
@@ -76,6 +59,12 @@ for i in range(9):
 print(*centres[0], *centres[8])
 EOF
   )
+  # The skin is loaded after the window shows: photograph once its middle is painted.
+  skin_shown() { import -window root "$shot" && ! is_white "$(pixel "$shot" "$mx" "$my")"; }
+  wait_for 30 skin_shown || true
+  sleep 1  # the first lyrics line, for the picture only
+  import -window root "$shot"
+
   # The top left corner lies outside the outline and must show the white root; the middle
   # of the background is skin.
   local corner middle
@@ -86,8 +75,8 @@ EOF
   ! is_white "$middle" || fail "no skin in the window"
 
   xdotool mousemove "$ex" "$ey" click 1
-  for _ in $(seq 100); do kill -0 "$varo_pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$varo_pid" 2>/dev/null && fail "the exit button did not end the program"
+  ended() { ! kill -0 "$varo_pid" 2>/dev/null; }
+  wait_for 30 ended || fail "the exit button did not end the program"
   wait "$varo_pid" || fail "varo failed"
   varo_pid=""
 }

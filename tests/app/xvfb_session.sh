@@ -1,27 +1,32 @@
 # Sourced by the screenshot scripts: an Xvfb display of their own, ended by its process id.
-#   start_xvfb WORKDIR   starts Xvfb (white root) on a free display and sets DISPLAY
+#   start_xvfb WORKDIR   starts Xvfb (white root) and sets DISPLAY
 #   stop_xvfb            ends that Xvfb
+#   wait_for SECONDS CMD...   runs CMD every tenth of a second until it succeeds
 xvfb_pid=""
 
 start_xvfb() {
-  local work=$1 n
-  # From 121 up, clear of other scripts' displays; a display taken meanwhile by another
-  # test makes Xvfb end at once, and the next number is tried.
-  for n in $(seq 121 199); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -wr -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 100); do
-      xdpyinfo >/dev/null 2>&1 && return 0
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    stop_xvfb
+  local work=$1 number=""
+  # Xvfb takes a free display itself (binding its socket is the claim) and writes the number
+  # to the descriptor once it accepts clients, so parallel tests can never pick the same one.
+  # -noreset: a server that resets when its last client leaves refuses the next one for a
+  # moment, and each start of the player is such a next client.
+  : >"$work/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -wr -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 300); do
+    number=$(head -n 1 "$work/display")
+    [ -n "$number" ] && [ "$(wc -l <"$work/display")" -ge 1 ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
   done
-  cat "$work/xvfb.log"
-  echo "Xvfb did not start"
-  return 1
+  if [ -z "$number" ] || ! [ "$number" -ge 0 ] 2>/dev/null; then
+    cat "$work/xvfb.log"
+    echo "Xvfb named no display"
+    stop_xvfb
+    return 1
+  fi
+  export DISPLAY=":$number"
+  xdpyinfo >/dev/null 2>&1 || { cat "$work/xvfb.log"; echo "Xvfb does not answer on $DISPLAY"; stop_xvfb; return 1; }
 }
 
 stop_xvfb() {
@@ -30,4 +35,14 @@ stop_xvfb() {
     wait "$xvfb_pid" 2>/dev/null || true
     xvfb_pid=""
   fi
+}
+
+wait_for() {
+  local seconds=$1 i
+  shift
+  for ((i = 0; i < seconds * 10; ++i)); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  "$@"
 }
