@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Line and branch coverage of decoder/ and engine/ reached by the fuzz corpus: builds the fuzz
+# Line and branch coverage of decoder/, engine/ and app/ reached by the fuzz corpus: builds the fuzz
 # targets with clang's source-based coverage in BUILD_DIR/coverage, replays each target's
 # corpus folder once and prints llvm-cov's per-file report.
 #
@@ -8,7 +8,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build=$1 corpus=$2
 cov="$build/coverage"
-targets=(fuzz_frame_decoder fuzz_tag_reader fuzz_stream_open)
+targets=(fuzz_frame_decoder fuzz_tag_reader fuzz_stream_open fuzz_skin_load fuzz_playlist_load fuzz_lyrics_load
+         fuzz_settings_read)
 
 (export CC=clang CXX=clang++
  cmake -S "$root" -B "$cov" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARO_FUZZ=ON -DVARO_BUILD_APP=OFF \
@@ -16,7 +17,7 @@ targets=(fuzz_frame_decoder fuzz_tag_reader fuzz_stream_open)
    "-DCMAKE_EXE_LINKER_FLAGS=-fprofile-instr-generate" >/dev/null)
 cmake --build "$cov" -j 2 --target "${targets[@]}" >/dev/null
 
-export ASAN_OPTIONS=detect_leaks=0 VARO_AUDIO=null
+export ASAN_OPTIONS=detect_leaks=0 VARO_AUDIO=null QT_QPA_PLATFORM=offscreen
 profiles="$cov/profiles"
 rm -rf "$profiles"
 mkdir -p "$profiles"
@@ -29,4 +30,4 @@ for target in "${targets[@]}"; do
 done
 llvm-profdata merge -sparse "$profiles"/*.profraw -o "$profiles/all.profdata"
 llvm-cov report "${objects[@]:1}" -instr-profile="$profiles/all.profdata" \
-  "$root/decoder" "$root/engine"
+  "$root/decoder" "$root/engine" "$root/app"
