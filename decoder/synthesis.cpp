@@ -2,6 +2,7 @@
 // through the routine slots, for the Layer I/II channel forms and the Layer III granules.
 #include "synthesis.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -27,21 +28,30 @@ namespace {
 constexpr int32_t kSubbandRow = 64;
 constexpr int32_t kGranuleRow = 32;
 constexpr int32_t kGranuleSlots = 18;
+// Slots whose DCT is run in one call: a Layer II frame's 36 (Layer III gives 18, Layer I 12).
+constexpr int32_t kBlockSlots = 36;
 
-// One channel through ring 0 and WindowMono: `stride` 1 for single-channel rows, 2 for one
-// channel of an interleaved row.
-void SynthesizeOneChannel(const float* samples, int32_t rowSize, int32_t stride, int16_t* out,
-                          int32_t slots) {
+// Slots of one channel through ring `c`: the DCT of up to kBlockSlots rows at a time, then per
+// slot its result into the ring and the window step into out + slot * outStep. The results
+// wait outside the ring because each window step reads all 16 ring slots.
+void SynthesizeChannel(const float* samples, int32_t rowSize, TDctRows layout, int32_t slots, int32_t c,
+                       TWindowRoutine window, int16_t* out, int32_t outStep) {
   TSubbandGains gains;
   TakeSubbandGains(gains);
-  float* ring = SynthRing[0];
-  int32_t pos = SynthPos[0];
-  for (int32_t r = 0; r < slots; ++r) {
-    EqualizedDct(samples + r * rowSize, stride, ring + pos, gains);
-    WindowMono(ring, pos, out + 32 * r);
-    pos = NextRingPos(pos);
+  if (layout == TDctRows::Mixed) gains.Gains = nullptr;
+  float* ring = SynthRing[c];
+  int32_t pos = SynthPos[c];
+  alignas(32) float dct[kBlockSlots * 32];
+  for (int32_t first = 0; first < slots; first += kBlockSlots) {
+    const int32_t count = std::min(kBlockSlots, slots - first);
+    SubbandDctForm(samples + first * rowSize, rowSize, layout, count, gains.Gains, dct);
+    for (int32_t r = 0; r < count; ++r) {
+      std::memcpy(ring + pos, dct + 32 * r, 32 * sizeof(float));
+      window(ring, pos, out + (first + r) * outStep);
+      pos = NextRingPos(pos);
+    }
   }
-  SynthPos[0] = pos;
+  SynthPos[c] = pos;
 }
 
 // Interleaves 32 samples of each channel into 32 pairs.
@@ -64,15 +74,15 @@ void InterleaveChannels(const int16_t* left, const int16_t* right, int16_t* out)
 }  // namespace
 
 void SynthesizeMono(const float* samples, int16_t* out, int32_t slots) {
-  SynthesizeOneChannel(samples, kSubbandRow, 1, out, slots);
+  SynthesizeChannel(samples, kSubbandRow, TDctRows::Single, slots, 0, WindowMono, out, 32);
 }
 
 void SynthesizeLeft(const float* samples, int16_t* out, int32_t slots) {
-  SynthesizeOneChannel(samples, kSubbandRow, 2, out, slots);
+  SynthesizeChannel(samples, kSubbandRow, TDctRows::Channel0, slots, 0, WindowMono, out, 32);
 }
 
 void SynthesizeRight(const float* samples, int16_t* out, int32_t slots) {
-  SynthesizeOneChannel(samples + 1, kSubbandRow, 2, out, slots);
+  SynthesizeChannel(samples, kSubbandRow, TDctRows::Channel1, slots, 0, WindowMono, out, 32);
 }
 
 void SynthesizeStereo(const float* samples, int16_t* out, int32_t slots) {
@@ -82,44 +92,34 @@ void SynthesizeStereo(const float* samples, int16_t* out, int32_t slots) {
   // slot's two windows are computed contiguously and then interleaved in one pass (the same
   // samples WindowStereo would place one by one).
   int32_t pos = SynthPos[0];
+  alignas(32) float dct[2][kBlockSlots * 32];
   alignas(32) int16_t left[32], right[32];
-  for (int32_t r = 0; r < slots; ++r) {
-    const float* row = samples + r * kSubbandRow;
-    EqualizedDct(row, 2, SynthRing[0] + pos, gains);
-    EqualizedDct(row + 1, 2, SynthRing[1] + pos, gains);
-    WindowMono(SynthRing[0], pos, left);
-    WindowMono(SynthRing[1], pos, right);
-    InterleaveChannels(left, right, out + 64 * r);
-    pos = NextRingPos(pos);
+  for (int32_t first = 0; first < slots; first += kBlockSlots) {
+    const int32_t count = std::min(kBlockSlots, slots - first);
+    const float* rows = samples + first * kSubbandRow;
+    SubbandDctForm(rows, kSubbandRow, TDctRows::Channel0, count, gains.Gains, dct[0]);
+    SubbandDctForm(rows, kSubbandRow, TDctRows::Channel1, count, gains.Gains, dct[1]);
+    for (int32_t r = 0; r < count; ++r) {
+      std::memcpy(SynthRing[0] + pos, dct[0] + 32 * r, 32 * sizeof(float));
+      std::memcpy(SynthRing[1] + pos, dct[1] + 32 * r, 32 * sizeof(float));
+      WindowMono(SynthRing[0], pos, left);
+      WindowMono(SynthRing[1], pos, right);
+      InterleaveChannels(left, right, out + 64 * (first + r));
+      pos = NextRingPos(pos);
+    }
   }
   SynthPos[0] = pos;
 }
 
 void SynthesizeMix(const float* samples, int16_t* out, int32_t slots) {
-  float* ring = SynthRing[0];
-  int32_t pos = SynthPos[0];
-  for (int32_t r = 0; r < slots; ++r) {
-    MixDct(samples + r * kSubbandRow, ring + pos);
-    WindowMono(ring, pos, out + 32 * r);
-    pos = NextRingPos(pos);
-  }
-  SynthPos[0] = pos;
+  SynthesizeChannel(samples, kSubbandRow, TDctRows::Mixed, slots, 0, WindowMono, out, 32);
 }
 
 void SynthesizeGranuleMono(const float* samples, int16_t* out, int32_t /*channel*/) {
-  SynthesizeOneChannel(samples, kGranuleRow, 1, out, kGranuleSlots);
+  SynthesizeChannel(samples, kGranuleRow, TDctRows::Single, kGranuleSlots, 0, WindowMono, out, 32);
 }
 
 void SynthesizeGranuleChannel(const float* samples, int16_t* out, int32_t channel) {
-  TSubbandGains gains;
-  TakeSubbandGains(gains);
   const int32_t c = channel & 1;
-  float* ring = SynthRing[c];
-  int32_t pos = SynthPos[c];
-  for (int32_t r = 0; r < kGranuleSlots; ++r) {
-    EqualizedDct(samples + r * kGranuleRow, 1, ring + pos, gains);
-    WindowStereo(ring, pos, out + 64 * r + c);
-    pos = NextRingPos(pos);
-  }
-  SynthPos[c] = pos;
+  SynthesizeChannel(samples, kGranuleRow, TDctRows::Single, kGranuleSlots, c, WindowStereo, out + c, 64);
 }

@@ -1,5 +1,5 @@
 // The 32-point DCT of the synthesis: X[i] = sum over k of S[k] cos(i pi (2k + 1) / 64),
-// unnormalised, written to the 32 ring values at dest.
+// unnormalised, for a run of time slots at a time.
 #pragma once
 
 #include <cstdint>
@@ -9,25 +9,31 @@
 extern float DctCoefficients[31];
 void BuildDctCoefficients();
 
-// S[k] = input[k * stride], stride 1 or 2; through the form chosen by SelectCpuRoutines.
-void SubbandDct(const float* input, int32_t stride, float* dest);
+// Offset in DctCoefficients of the factors of the N-point stage: 32 -> 0, 16 -> 16, 8 -> 24,
+// 4 -> 28, 2 -> 30.
+constexpr int32_t DctCoefficientOffset(int32_t n) { return n == 32 ? 0 : DctCoefficientOffset(n * 2) + n; }
 
-// Processor forms of the DCT. The plain form is the butterfly factorisation; the vector forms
-// split the inputs into mirrored sums and differences and multiply them by two 16 x 16 cosine
-// matrices: X[2j] = sum g[k] cos(j pi (2k + 1) / 32), X[2j + 1] = sum d[k] cos((2j + 1) pi (2k + 1) / 64)
-// with g[k] = S[k] + S[31 - k], d[k] = S[k] - S[31 - k].
-using TDctRoutine = void (*)(const float* input, int32_t stride, float* dest);
+// Where a slot's 32 inputs S[k] lie in its row: the first 32 values, one channel of an
+// interleaved two-channel row (row[2k + c]), or the mean of both channels.
+enum class TDctRows : int32_t { Single, Channel0, Channel1, Mixed };
+
+// The DCT of `slots` rows (row r at rows + r * rowSize; rowSize 32 or 64, 64 for the
+// interleaved layouts), each input times gains[k] when gains is not null, the 32 results of
+// slot r written to dest[32 r .. 32 r + 31]. Through the form chosen by SelectCpuRoutines.
+using TDctRoutine = void (*)(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots,
+                             const float* gains, float* dest);
 extern TDctRoutine SubbandDctForm;
-void SubbandDctPlain(const float* input, int32_t stride, float* dest);
-#if defined(VARO_X86)
-void SubbandDctSse2(const float* input, int32_t stride, float* dest);
-void SubbandDctAvx2(const float* input, int32_t stride, float* dest);
-#endif
 
-// The two cosine matrices of the vector forms, row k holding the 16 outputs' factors for input
-// k; built by BuildDctCoefficients.
-extern float DctEvenMatrix[16][16];
-extern float DctOddMatrix[16][16];
+// Processor forms: all are the same butterfly factorisation in single precision; the vector
+// forms run one slot per lane.
+void SubbandDctPlain(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
+                     float* dest);
+#if defined(VARO_X86)
+void SubbandDctSse2(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
+                    float* dest);
+void SubbandDctAvx2(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
+                    float* dest);
+#endif
 
 // The sub-band gains as they stood when a block of slots began (null gains: equalizer off).
 struct TSubbandGains {
@@ -35,10 +41,3 @@ struct TSubbandGains {
   float Values[32];
 };
 void TakeSubbandGains(TSubbandGains& snapshot);
-
-// SubbandDct of the samples times their sub-band gains (both channels of an interleaved row
-// use the same gain); plain SubbandDct when the equalizer is off.
-void EqualizedDct(const float* input, int32_t stride, float* dest, const TSubbandGains& gains);
-
-// SubbandDct of (left + right) / 2 from an interleaved two-channel row; no gains.
-void MixDct(const float* row, float* dest);

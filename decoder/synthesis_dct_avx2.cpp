@@ -1,46 +1,39 @@
-// The synthesis DCT with AVX2 and FMA: mirrored sums and differences, then eight outputs per
-// vector through the two cosine matrices.
-#include <immintrin.h>
-
-#include "synthesis_dct.h"
+// The synthesis DCT with AVX2: eight slots per vector, four in the last block of a run.
+#include "layer3_lanes_avx2.h"
+#include "synthesis_dct_lanes.h"
 
 namespace {
 
-__m256 Reverse(__m256 v) { return _mm256_permutevar8x32_ps(v, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0)); }
-
-// Even elements of 16 floats: a[0], a[2], ... a[14]. Reads a[0..14] only: channel 1 of the last
-// row ends at a[14].
-__m256 EvenOf(const float* a) {
-  const __m256 lo = _mm256_loadu_ps(a), hi = _mm256_loadu_ps(a + 7);  // a[7..14]
-  const __m256 picked = _mm256_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 2, 0));
-  return _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(picked), _MM_SHUFFLE(3, 1, 2, 0)));
+// The 8 x 8 transpose written out, so that it stays in registers (the DCT runs eight of them
+// per eight slots).
+template <>
+[[gnu::always_inline]] inline void DctTranspose<TLane8>(const float* src, int32_t srcStride, float* dst,
+                                                         int32_t dstStride) {
+  const __m256 r0 = _mm256_loadu_ps(src), r1 = _mm256_loadu_ps(src + srcStride);
+  const __m256 r2 = _mm256_loadu_ps(src + 2 * srcStride), r3 = _mm256_loadu_ps(src + 3 * srcStride);
+  const __m256 r4 = _mm256_loadu_ps(src + 4 * srcStride), r5 = _mm256_loadu_ps(src + 5 * srcStride);
+  const __m256 r6 = _mm256_loadu_ps(src + 6 * srcStride), r7 = _mm256_loadu_ps(src + 7 * srcStride);
+  const __m256 t0 = _mm256_unpacklo_ps(r0, r1), t1 = _mm256_unpackhi_ps(r0, r1);
+  const __m256 t2 = _mm256_unpacklo_ps(r2, r3), t3 = _mm256_unpackhi_ps(r2, r3);
+  const __m256 t4 = _mm256_unpacklo_ps(r4, r5), t5 = _mm256_unpackhi_ps(r4, r5);
+  const __m256 t6 = _mm256_unpacklo_ps(r6, r7), t7 = _mm256_unpackhi_ps(r6, r7);
+  const __m256 u0 = _mm256_shuffle_ps(t0, t2, 0x44), u1 = _mm256_shuffle_ps(t0, t2, 0xEE);
+  const __m256 u2 = _mm256_shuffle_ps(t1, t3, 0x44), u3 = _mm256_shuffle_ps(t1, t3, 0xEE);
+  const __m256 u4 = _mm256_shuffle_ps(t4, t6, 0x44), u5 = _mm256_shuffle_ps(t4, t6, 0xEE);
+  const __m256 u6 = _mm256_shuffle_ps(t5, t7, 0x44), u7 = _mm256_shuffle_ps(t5, t7, 0xEE);
+  _mm256_storeu_ps(dst, _mm256_permute2f128_ps(u0, u4, 0x20));
+  _mm256_storeu_ps(dst + dstStride, _mm256_permute2f128_ps(u1, u5, 0x20));
+  _mm256_storeu_ps(dst + 2 * dstStride, _mm256_permute2f128_ps(u2, u6, 0x20));
+  _mm256_storeu_ps(dst + 3 * dstStride, _mm256_permute2f128_ps(u3, u7, 0x20));
+  _mm256_storeu_ps(dst + 4 * dstStride, _mm256_permute2f128_ps(u0, u4, 0x31));
+  _mm256_storeu_ps(dst + 5 * dstStride, _mm256_permute2f128_ps(u1, u5, 0x31));
+  _mm256_storeu_ps(dst + 6 * dstStride, _mm256_permute2f128_ps(u2, u6, 0x31));
+  _mm256_storeu_ps(dst + 7 * dstStride, _mm256_permute2f128_ps(u3, u7, 0x31));
 }
 
 }  // namespace
 
-void SubbandDctAvx2(const float* input, int32_t stride, float* dest) {
-  __m256 s[4];
-  for (int32_t q = 0; q < 4; ++q) s[q] = stride == 1 ? _mm256_loadu_ps(input + 8 * q) : EvenOf(input + 16 * q);
-  alignas(32) float g[16], d[16];
-  const __m256 top0 = Reverse(s[3]), top1 = Reverse(s[2]);
-  _mm256_store_ps(g, _mm256_add_ps(s[0], top0));
-  _mm256_store_ps(g + 8, _mm256_add_ps(s[1], top1));
-  _mm256_store_ps(d, _mm256_sub_ps(s[0], top0));
-  _mm256_store_ps(d + 8, _mm256_sub_ps(s[1], top1));
-
-  __m256 e0 = _mm256_setzero_ps(), e1 = e0, o0 = e0, o1 = e0;
-  for (int32_t k = 0; k < 16; ++k) {
-    const __m256 gk = _mm256_broadcast_ss(g + k), dk = _mm256_broadcast_ss(d + k);
-    e0 = _mm256_fmadd_ps(gk, _mm256_load_ps(DctEvenMatrix[k]), e0);
-    e1 = _mm256_fmadd_ps(gk, _mm256_load_ps(DctEvenMatrix[k] + 8), e1);
-    o0 = _mm256_fmadd_ps(dk, _mm256_load_ps(DctOddMatrix[k]), o0);
-    o1 = _mm256_fmadd_ps(dk, _mm256_load_ps(DctOddMatrix[k] + 8), o1);
-  }
-  // Interleave even and odd outputs back into X[0..31].
-  const __m256 lo0 = _mm256_unpacklo_ps(e0, o0), hi0 = _mm256_unpackhi_ps(e0, o0);
-  const __m256 lo1 = _mm256_unpacklo_ps(e1, o1), hi1 = _mm256_unpackhi_ps(e1, o1);
-  _mm256_storeu_ps(dest, _mm256_permute2f128_ps(lo0, hi0, 0x20));
-  _mm256_storeu_ps(dest + 8, _mm256_permute2f128_ps(lo0, hi0, 0x31));
-  _mm256_storeu_ps(dest + 16, _mm256_permute2f128_ps(lo1, hi1, 0x20));
-  _mm256_storeu_ps(dest + 24, _mm256_permute2f128_ps(lo1, hi1, 0x31));
+void SubbandDctAvx2(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
+                    float* dest) {
+  DctSlotsLanes<TLane8, 8, TLane4, 4>(rows, rowSize, layout, slots, gains, dest);
 }

@@ -175,25 +175,36 @@ TEST_P(SynthesisForms, InvertedPolarityNegatesEverySample) {
   EXPECT_EQ(again, normal);
 }
 
-TEST_P(SynthesisForms, DctMatchesItsDefinitionForBothStrides) {
+TEST_P(SynthesisForms, DctMatchesItsDefinitionForEveryRowLayout) {
   std::mt19937 random(9);
   std::uniform_real_distribution<float> value(-20000.0f, 20000.0f);
   const double pi = 3.14159265358979323846;
-  for (int32_t stride : {1, 2}) {
-    for (int32_t trial = 0; trial < 20; ++trial) {
-      // An exact-size heap row: reading past channel 1's last sample is caught by the sanitizer.
-      auto row = std::make_unique<float[]>(64);
-      const float* input = row.get();
-      for (int32_t i = 0; i < 64; ++i) row[i] = value(random);
-      float out[32];
-      SubbandDct(input + (trial & 1), stride, out);
-      double magnitude = 0.0;
-      for (int32_t k = 0; k < 32; ++k) magnitude += std::abs(input[(trial & 1) + k * stride]);
-      for (int32_t i = 0; i < 32; ++i) {
-        double exact = 0.0;
-        for (int32_t k = 0; k < 32; ++k) exact += input[(trial & 1) + k * stride] * std::cos(i * pi * (2 * k + 1) / 64);
-        // Single precision throughout: about a part in 10^6 of the inputs' magnitude.
-        ASSERT_NEAR(out[i], exact, 1e-6 * magnitude) << "stride " << stride << " output " << i;
+  // 3 slots run one lane at a time in every form; 11 fill a block of 4 or 8 lanes and end with
+  // one moved back over slots already done.
+  for (int32_t slots : {3, 11}) {
+    for (TDctRows layout : {TDctRows::Single, TDctRows::Channel0, TDctRows::Channel1, TDctRows::Mixed}) {
+      const int32_t rowSize = layout == TDctRows::Single ? 32 : 64;
+      // Exact-size heap rows: reading past the last row is caught by the sanitizer.
+      auto rows = std::make_unique<float[]>(slots * rowSize);
+      for (int32_t i = 0; i < slots * rowSize; ++i) rows[i] = value(random);
+      std::vector<float> out(32 * slots);
+      SubbandDctForm(rows.get(), rowSize, layout, slots, nullptr, out.data());
+      for (int32_t r = 0; r < slots; ++r) {
+        double input[32], magnitude = 0.0;
+        for (int32_t k = 0; k < 32; ++k) {
+          const float* row = rows.get() + r * rowSize;
+          input[k] = layout == TDctRows::Single   ? row[k]
+                     : layout == TDctRows::Mixed ? (row[2 * k] + row[2 * k + 1]) * 0.5f
+                                                 : row[2 * k + (layout == TDctRows::Channel1)];
+          magnitude += std::abs(input[k]);
+        }
+        for (int32_t i = 0; i < 32; ++i) {
+          double exact = 0.0;
+          for (int32_t k = 0; k < 32; ++k) exact += input[k] * std::cos(i * pi * (2 * k + 1) / 64);
+          // Single precision throughout: about a part in 10^6 of the inputs' magnitude.
+          ASSERT_NEAR(out[32 * r + i], exact, 1e-6 * magnitude)
+              << "layout " << static_cast<int>(layout) << " slot " << r << " output " << i;
+        }
       }
     }
   }

@@ -1,0 +1,135 @@
+// The synthesis DCT written once over a lane type, one time slot per lane: the butterfly
+// factorisation (five stages over mirrored inputs) and the transposes into and out of lanes.
+//
+// Included only by the DCT forms (synthesis_dct.cpp, synthesis_dct_sse2.cpp,
+// synthesis_dct_avx2.cpp): everything here has internal linkage, so every instantiation is
+// compiled for the instruction set of the file that includes it. A lane type V of W lanes
+// provides Load, Store, Set, +, -, * and Transpose of a W x W block.
+#pragma once
+
+#include <cstdint>
+
+#include "synthesis_dct.h"
+
+namespace {
+
+// One lane: the plain form, and the vector forms' runs shorter than their width.
+struct TDctLane1 {
+  float v;
+  static TDctLane1 Load(const float* p) { return {*p}; }
+  void Store(float* p) const { *p = v; }
+  static TDctLane1 Set(float f) { return {f}; }
+  friend TDctLane1 operator+(TDctLane1 a, TDctLane1 b) { return {a.v + b.v}; }
+  friend TDctLane1 operator-(TDctLane1 a, TDctLane1 b) { return {a.v - b.v}; }
+  friend TDctLane1 operator*(TDctLane1 a, TDctLane1 b) { return {a.v * b.v}; }
+  static void Transpose(const float* src, int, float* dst, int) { *dst = *src; }
+};
+
+// dst[j * dstStride + i] = src[i * srcStride + j] for a W x W block; a form may specialise it
+// where the lane type's own transpose is slow.
+template <class V>
+[[gnu::always_inline]] inline void DctTranspose(const float* src, int32_t srcStride, float* dst, int32_t dstStride) {
+  V::Transpose(src, srcStride, dst, dstStride);
+}
+
+// One stage: sums and scaled differences of mirrored inputs, two half-size DCTs, then the even
+// outputs are the sums' DCT and each odd output the sum of two neighbouring difference outputs.
+template <class V, int32_t N>
+[[gnu::always_inline]] inline void DctStageLanes(const V* x, V* out) {
+  if constexpr (N == 1) {
+    out[0] = x[0];
+  } else {
+    constexpr int32_t half = N / 2;
+    const float* c = DctCoefficients + DctCoefficientOffset(N);
+    V sums[half], diffs[half];
+#pragma GCC unroll 16
+    for (int32_t k = 0; k < half; ++k) {
+      const V a = x[k], b = x[N - 1 - k];
+      sums[k] = a + b;
+      diffs[k] = (a - b) * V::Set(c[k]);
+    }
+    V even[half], odd[half];
+    DctStageLanes<V, half>(sums, even);
+    DctStageLanes<V, half>(diffs, odd);
+#pragma GCC unroll 16
+    for (int32_t i = 0; i < half - 1; ++i) {
+      out[2 * i] = even[i];
+      out[2 * i + 1] = odd[i] + odd[i + 1];
+    }
+    out[N - 2] = even[half - 1];
+    out[N - 1] = odd[half - 1];
+  }
+}
+
+// W consecutive slots: their rows transposed so that column i is one vector (one slot per
+// lane), the DCT, and the results transposed back to one slot per 32 values of dest.
+template <class V, int32_t W, TDctRows Layout>
+void DctSlotBlock(const float* rows, int32_t rowSize, const float* gains, float* dest) {
+  const float* cols = rows;  // one lane: the row is its own column vector
+  alignas(32) float columns[W == 1 ? 1 : 64 * W];
+  if constexpr (W > 1) {
+    constexpr int32_t width = Layout == TDctRows::Single ? 32 : 64;
+    for (int32_t i = 0; i < width; i += W) DctTranspose<V>(rows + i, rowSize, columns + i * W, W);
+    cols = columns;
+  }
+  V x[32];
+#pragma GCC unroll 32
+  for (int32_t k = 0; k < 32; ++k) {
+    if constexpr (Layout == TDctRows::Single) {
+      x[k] = V::Load(cols + k * W);
+    } else if constexpr (Layout == TDctRows::Mixed) {
+      x[k] = (V::Load(cols + 2 * k * W) + V::Load(cols + (2 * k + 1) * W)) * V::Set(0.5f);
+    } else {
+      x[k] = V::Load(cols + (2 * k + (Layout == TDctRows::Channel1)) * W);
+    }
+  }
+  if (gains) {
+#pragma GCC unroll 32
+    for (int32_t k = 0; k < 32; ++k) x[k] = x[k] * V::Set(gains[k]);
+  }
+  V y[32];
+  DctStageLanes<V, 32>(x, y);
+  if constexpr (W == 1) {
+#pragma GCC unroll 32
+    for (int32_t i = 0; i < 32; ++i) y[i].Store(dest + i);
+  } else {
+#pragma GCC unroll 32
+    for (int32_t i = 0; i < 32; ++i) y[i].Store(columns + i * W);
+    for (int32_t i = 0; i < 32; i += W) DctTranspose<V>(columns + i * W, W, dest + i, 32);
+  }
+}
+
+// All slots in blocks of W, then of the narrower Tail lanes; a last block that would run past
+// the end is moved back to end at the last slot (its first slots are computed twice, to the same
+// values). Fewer slots than Tail lanes go one at a time.
+template <class V, int32_t W, class Tail, int32_t TailW, TDctRows Layout>
+void DctSlotsOf(const float* rows, int32_t rowSize, int32_t slots, const float* gains, float* dest) {
+  int32_t first = 0;
+  for (; first + W <= slots; first += W) {
+    DctSlotBlock<V, W, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first);
+  }
+  if (first < slots && slots >= TailW) {
+    for (;; first += TailW) {
+      if (first + TailW > slots) first = slots - TailW;
+      DctSlotBlock<Tail, TailW, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first);
+      if (first + TailW == slots) break;
+    }
+    return;
+  }
+  for (; first < slots; ++first) {
+    DctSlotBlock<TDctLane1, 1, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first);
+  }
+}
+
+template <class V, int32_t W, class Tail, int32_t TailW>
+void DctSlotsLanes(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
+                   float* dest) {
+  switch (layout) {
+    case TDctRows::Single: DctSlotsOf<V, W, Tail, TailW, TDctRows::Single>(rows, rowSize, slots, gains, dest); break;
+    case TDctRows::Channel0: DctSlotsOf<V, W, Tail, TailW, TDctRows::Channel0>(rows, rowSize, slots, gains, dest); break;
+    case TDctRows::Channel1: DctSlotsOf<V, W, Tail, TailW, TDctRows::Channel1>(rows, rowSize, slots, gains, dest); break;
+    case TDctRows::Mixed: DctSlotsOf<V, W, Tail, TailW, TDctRows::Mixed>(rows, rowSize, slots, gains, dest); break;
+  }
+}
+
+}  // namespace
