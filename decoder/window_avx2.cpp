@@ -23,6 +23,8 @@ __m256i RoundAndClip(__m256 a, __m256 b) {
 void WindowSlot(const float* ring, int32_t pos, __m256i& first, __m256i& second) {
   const float* w = VectorWindow.data();
   __m256 f0 = _mm256_setzero_ps(), f1 = f0, b0 = f0, b1 = f0, d0 = f0, d1 = f0, c0 = f0, c1 = f0;
+  // Unrolled: the ring addresses then fold into the loads and the window into the multiply-adds.
+#pragma GCC unroll 8
   for (int32_t k = 0; k < 8; ++k, w += 64) {
     const float* even = ring + ((pos + 64 * k) & kMask);
     const float* odd = ring + ((pos + 64 * k + 32) & kMask);

@@ -36,6 +36,8 @@ template <int32_t Half>
 void Accumulate(const float* ring, int32_t pos, THalf& acc) {
   for (int32_t q = 0; q < 4; ++q) acc.forward[q] = acc.backward[q] = _mm_setzero_ps();
   const float* w = VectorWindow.data() + Half * 32;
+  // Unrolled: the ring addresses then fold into the loads.
+#pragma GCC unroll 8
   for (int32_t k = 0; k < 8; ++k, w += 64) {
     const float* even = ring + ((pos + 64 * k) & kMask);
     const float* odd = ring + ((pos + 64 * k + 32) & kMask);
