@@ -92,16 +92,15 @@ void SynthesizeStereo(const float* samples, int16_t* out, int32_t slots) {
   // slot's two windows are computed contiguously and then interleaved in one pass (the same
   // samples WindowStereo would place one by one).
   int32_t pos = SynthPos[0];
-  alignas(32) float dct[2][kBlockSlots * 32];
+  alignas(32) float dct[2 * kBlockSlots * 32];
   alignas(32) int16_t left[32], right[32];
   for (int32_t first = 0; first < slots; first += kBlockSlots) {
     const int32_t count = std::min(kBlockSlots, slots - first);
     const float* rows = samples + first * kSubbandRow;
-    SubbandDctForm(rows, kSubbandRow, TDctRows::Channel0, count, gains.Gains, dct[0]);
-    SubbandDctForm(rows, kSubbandRow, TDctRows::Channel1, count, gains.Gains, dct[1]);
+    SubbandDctForm(rows, kSubbandRow, TDctRows::Both, count, gains.Gains, dct);
     for (int32_t r = 0; r < count; ++r) {
-      std::memcpy(SynthRing[0] + pos, dct[0] + 32 * r, 32 * sizeof(float));
-      std::memcpy(SynthRing[1] + pos, dct[1] + 32 * r, 32 * sizeof(float));
+      std::memcpy(SynthRing[0] + pos, dct + 32 * r, 32 * sizeof(float));
+      std::memcpy(SynthRing[1] + pos, dct + 32 * (count + r), 32 * sizeof(float));
       WindowMono(SynthRing[0], pos, left);
       WindowMono(SynthRing[1], pos, right);
       InterleaveChannels(left, right, out + 64 * (first + r));

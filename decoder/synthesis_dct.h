@@ -14,12 +14,14 @@ void BuildDctCoefficients();
 constexpr int32_t DctCoefficientOffset(int32_t n) { return n == 32 ? 0 : DctCoefficientOffset(n * 2) + n; }
 
 // Where a slot's 32 inputs S[k] lie in its row: the first 32 values, one channel of an
-// interleaved two-channel row (row[2k + c]), or the mean of both channels.
-enum class TDctRows : int32_t { Single, Channel0, Channel1, Mixed };
+// interleaved two-channel row (row[2k + c]), the mean of both channels, or both channels in
+// turn (channel 1's results after all of channel 0's).
+enum class TDctRows : int32_t { Single, Channel0, Channel1, Mixed, Both };
 
 // The DCT of `slots` rows (row r at rows + r * rowSize; rowSize 32 or 64, 64 for the
 // interleaved layouts), each input times gains[k] when gains is not null, the 32 results of
-// slot r written to dest[32 r .. 32 r + 31]. Through the form chosen by SelectCpuRoutines.
+// slot r written to dest[32 r .. 32 r + 31] (Both: channel 1's to dest[32 (slots + r) ..]).
+// Through the form chosen by SelectCpuRoutines.
 using TDctRoutine = void (*)(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots,
                              const float* gains, float* dest);
 extern TDctRoutine SubbandDctForm;

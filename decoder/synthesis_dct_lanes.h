@@ -61,17 +61,11 @@ template <class V, int32_t N>
   }
 }
 
-// W consecutive slots: their rows transposed so that column i is one vector (one slot per
-// lane), the DCT, and the results transposed back to one slot per 32 values of dest.
+// The DCT of W slots whose column vectors (one slot per lane) are at cols + i * W: the inputs
+// picked by Layout (Single: columns 0..31, Channel0/1: every other column, Mixed: the mean of
+// neighbouring columns), the results transposed back to one slot per 32 values of dest.
 template <class V, int32_t W, TDctRows Layout>
-void DctSlotBlock(const float* rows, int32_t rowSize, const float* gains, float* dest) {
-  const float* cols = rows;  // one lane: the row is its own column vector
-  alignas(32) float columns[W == 1 ? 1 : 64 * W];
-  if constexpr (W > 1) {
-    constexpr int32_t width = Layout == TDctRows::Single ? 32 : 64;
-    for (int32_t i = 0; i < width; i += W) DctTranspose<V>(rows + i, rowSize, columns + i * W, W);
-    cols = columns;
-  }
+[[gnu::always_inline]] inline void DctOfColumns(const float* cols, const float* gains, float* dest) {
   V x[32];
 #pragma GCC unroll 32
   for (int32_t k = 0; k < 32; ++k) {
@@ -93,9 +87,29 @@ void DctSlotBlock(const float* rows, int32_t rowSize, const float* gains, float*
 #pragma GCC unroll 32
     for (int32_t i = 0; i < 32; ++i) y[i].Store(dest + i);
   } else {
+    alignas(32) float results[32 * W];
 #pragma GCC unroll 32
-    for (int32_t i = 0; i < 32; ++i) y[i].Store(columns + i * W);
-    for (int32_t i = 0; i < 32; i += W) DctTranspose<V>(columns + i * W, W, dest + i, 32);
+    for (int32_t i = 0; i < 32; ++i) y[i].Store(results + i * W);
+    for (int32_t i = 0; i < 32; i += W) DctTranspose<V>(results + i * W, W, dest + i, 32);
+  }
+}
+
+// W consecutive slots: their rows transposed so that column i is one vector, then the DCT of
+// the layout's inputs into dest (Both: channel 0 into dest, channel 1 into dest1).
+template <class V, int32_t W, TDctRows Layout>
+void DctSlotBlock(const float* rows, int32_t rowSize, const float* gains, float* dest, float* dest1) {
+  const float* cols = rows;  // one lane: the row is its own column vector
+  alignas(32) float columns[W == 1 ? 1 : 64 * W];
+  if constexpr (W > 1) {
+    constexpr int32_t width = Layout == TDctRows::Single ? 32 : 64;
+    for (int32_t i = 0; i < width; i += W) DctTranspose<V>(rows + i, rowSize, columns + i * W, W);
+    cols = columns;
+  }
+  if constexpr (Layout == TDctRows::Both) {
+    DctOfColumns<V, W, TDctRows::Channel0>(cols, gains, dest);
+    DctOfColumns<V, W, TDctRows::Channel1>(cols, gains, dest1);
+  } else {
+    DctOfColumns<V, W, Layout>(cols, gains, dest);
   }
 }
 
@@ -104,20 +118,21 @@ void DctSlotBlock(const float* rows, int32_t rowSize, const float* gains, float*
 // values). Fewer slots than Tail lanes go one at a time.
 template <class V, int32_t W, class Tail, int32_t TailW, TDctRows Layout>
 void DctSlotsOf(const float* rows, int32_t rowSize, int32_t slots, const float* gains, float* dest) {
+  float* dest1 = dest + 32 * slots;
   int32_t first = 0;
   for (; first + W <= slots; first += W) {
-    DctSlotBlock<V, W, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first);
+    DctSlotBlock<V, W, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first, dest1 + 32 * first);
   }
   if (first < slots && slots >= TailW) {
     for (;; first += TailW) {
       if (first + TailW > slots) first = slots - TailW;
-      DctSlotBlock<Tail, TailW, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first);
+      DctSlotBlock<Tail, TailW, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first, dest1 + 32 * first);
       if (first + TailW == slots) break;
     }
     return;
   }
   for (; first < slots; ++first) {
-    DctSlotBlock<TDctLane1, 1, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first);
+    DctSlotBlock<TDctLane1, 1, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first, dest1 + 32 * first);
   }
 }
 
@@ -129,6 +144,7 @@ void DctSlotsLanes(const float* rows, int32_t rowSize, TDctRows layout, int32_t 
     case TDctRows::Channel0: DctSlotsOf<V, W, Tail, TailW, TDctRows::Channel0>(rows, rowSize, slots, gains, dest); break;
     case TDctRows::Channel1: DctSlotsOf<V, W, Tail, TailW, TDctRows::Channel1>(rows, rowSize, slots, gains, dest); break;
     case TDctRows::Mixed: DctSlotsOf<V, W, Tail, TailW, TDctRows::Mixed>(rows, rowSize, slots, gains, dest); break;
+    case TDctRows::Both: DctSlotsOf<V, W, Tail, TailW, TDctRows::Both>(rows, rowSize, slots, gains, dest); break;
   }
 }
 

@@ -182,28 +182,33 @@ TEST_P(SynthesisForms, DctMatchesItsDefinitionForEveryRowLayout) {
   // 3 slots run one lane at a time in every form; 11 fill a block of 4 or 8 lanes and end with
   // one moved back over slots already done.
   for (int32_t slots : {3, 11}) {
-    for (TDctRows layout : {TDctRows::Single, TDctRows::Channel0, TDctRows::Channel1, TDctRows::Mixed}) {
+    for (TDctRows layout :
+         {TDctRows::Single, TDctRows::Channel0, TDctRows::Channel1, TDctRows::Mixed, TDctRows::Both}) {
       const int32_t rowSize = layout == TDctRows::Single ? 32 : 64;
       // Exact-size heap rows: reading past the last row is caught by the sanitizer.
       auto rows = std::make_unique<float[]>(slots * rowSize);
       for (int32_t i = 0; i < slots * rowSize; ++i) rows[i] = value(random);
-      std::vector<float> out(32 * slots);
+      std::vector<float> out(64 * slots);
       SubbandDctForm(rows.get(), rowSize, layout, slots, nullptr, out.data());
-      for (int32_t r = 0; r < slots; ++r) {
-        double input[32], magnitude = 0.0;
-        for (int32_t k = 0; k < 32; ++k) {
-          const float* row = rows.get() + r * rowSize;
-          input[k] = layout == TDctRows::Single   ? row[k]
-                     : layout == TDctRows::Mixed ? (row[2 * k] + row[2 * k + 1]) * 0.5f
-                                                 : row[2 * k + (layout == TDctRows::Channel1)];
-          magnitude += std::abs(input[k]);
-        }
-        for (int32_t i = 0; i < 32; ++i) {
-          double exact = 0.0;
-          for (int32_t k = 0; k < 32; ++k) exact += input[k] * std::cos(i * pi * (2 * k + 1) / 64);
-          // Single precision throughout: about a part in 10^6 of the inputs' magnitude.
-          ASSERT_NEAR(out[32 * r + i], exact, 1e-6 * magnitude)
-              << "layout " << static_cast<int>(layout) << " slot " << r << " output " << i;
+      // Both: channel 0's results, then channel 1's.
+      for (int32_t part = 0; part < (layout == TDctRows::Both ? 2 : 1); ++part) {
+        const int32_t channel = layout == TDctRows::Both ? part : layout == TDctRows::Channel1;
+        for (int32_t r = 0; r < slots; ++r) {
+          double input[32], magnitude = 0.0;
+          for (int32_t k = 0; k < 32; ++k) {
+            const float* row = rows.get() + r * rowSize;
+            input[k] = layout == TDctRows::Single  ? row[k]
+                       : layout == TDctRows::Mixed ? (row[2 * k] + row[2 * k + 1]) * 0.5f
+                                                   : row[2 * k + channel];
+            magnitude += std::abs(input[k]);
+          }
+          for (int32_t i = 0; i < 32; ++i) {
+            double exact = 0.0;
+            for (int32_t k = 0; k < 32; ++k) exact += input[k] * std::cos(i * pi * (2 * k + 1) / 64);
+            // Single precision throughout: about a part in 10^6 of the inputs' magnitude.
+            ASSERT_NEAR(out[32 * (part * slots + r) + i], exact, 1e-6 * magnitude)
+                << "layout " << static_cast<int>(layout) << " slot " << r << " output " << i;
+          }
         }
       }
     }
