@@ -103,3 +103,68 @@ def gain(a, b):
     """Least-squares factor g with a ~ g * b."""
     den = sum(map(mul, b, b))
     return sum(map(mul, a, b)) / den if den else 0.0
+
+
+def close_gaps(rec, ref, lag, channel_index=0, channels=2, tolerance=16, slip=0, probe=256):
+    """The recording from frame lag on, with its silences taken out: where the recording turns
+    to exact silence while the reference does not (a pause, or a starved device the server
+    filled in), the silence is dropped, and the sound after it must go on where it stopped,
+    give or take slip frames: a piece lost or repeated beyond that is not taken for a gap.
+    Compares one channel. Returns (interleaved samples lined up with ref from its start,
+    gaps, reference frames followed), each gap (reference frame it resumed at, frames of
+    silence, frames lost: negative when heard twice)."""
+    r = rec[channel_index::channels]
+    f = ref[channel_index::channels]
+    pieces, gaps = [], []
+    i, j, start = 0, lag, lag
+    while i < len(f) and j < len(r):
+        if abs(r[j] - f[i]) <= tolerance:
+            i, j = i + 1, j + 1
+            continue
+        quiet = j  # where the silence began: its first frames may have matched quiet samples
+        while quiet > start and r[quiet - 1] == 0 and j - (quiet - 1) <= i:
+            quiet -= 1
+        end = j
+        while end < len(r) and r[end] == 0:
+            end += 1
+        if end == j or end == len(r):
+            break  # other samples, or the recording ends: left to the caller's checks
+        stopped = i - (j - quiet)  # the reference frame the silence began at
+        resumed = None
+        for k in sorted(range(max(0, stopped - slip), min(len(f), i + slip + 1)),
+                        key=lambda k: (abs(k - stopped) if k < stopped or k > i else 0, k)):
+            if all(abs(r[end + m] - f[k + m]) <= tolerance
+                   for m in range(min(probe, len(f) - k, len(r) - end))):
+                resumed = k
+                break
+        if resumed is None:
+            break
+        until = j - (i - resumed)  # the recording frame that would have held f[resumed]
+        pieces.append(rec[channels * start:channels * until])
+        gaps.append((resumed, end - quiet, resumed - stopped if resumed < stopped or resumed > i else 0))
+        i, j, start = resumed, end, end
+    pieces.append(rec[channels * start:])
+    joined = array.array("h")
+    for piece in pieces:
+        joined.extend(piece)
+    return joined, gaps, i
+
+
+def without_lost(ref, gaps, channels=2):
+    """A copy of ref with the frames lost at the gaps silenced, as the recording holds them."""
+    out = array.array("h", ref)
+    for resumed, _, lost in gaps:
+        if lost > 0:
+            out[channels * (resumed - lost):channels * resumed] = array.array("h", bytes(2 * channels * lost))
+    return out
+
+
+def find_copy(rec, piece, lo, hi):
+    """The first lag in [lo, hi] where rec holds piece sample for sample, or None. Only for
+    pieces that occur once (noise): a periodic piece matches a period early too."""
+    lo = max(0, lo)
+    hay = rec[lo:hi + len(piece)].tobytes()
+    at = hay.find(piece.tobytes())
+    while at >= 0 and at % 2:
+        at = hay.find(piece.tobytes(), at + 1)
+    return None if at < 0 else lo + at // 2

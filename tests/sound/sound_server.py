@@ -178,6 +178,17 @@ class MonitorRecording:
         with self._lock:
             return len(self.data) // (2 * self.server.channels)
 
+    def wait_past(self, moment, timeout=30):
+        """Waits until the recorder has read a piece that arrived after moment (monotonic
+        time): everything the sink rendered before then is in the recording."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            with self._lock:
+                if self.arrivals and self.arrivals[-1][0] > moment:
+                    return
+            time.sleep(0.02)
+        raise SoundServerError(f"the monitor delivered nothing after the moment asked for within {timeout} s")
+
     def snapshot(self):
         """The samples so far (array of int16, interleaved) and the arrival notes."""
         import array
