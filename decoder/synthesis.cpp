@@ -13,7 +13,7 @@
 #include "synthesis_dct.h"
 #include "synthesis_state.h"
 
-alignas(64) float SynthRing[2][kSynthRingSize];
+alignas(64) float SynthRing[2][2 * kSynthRingSize];
 int32_t SynthPos[2];
 
 void ResetSynthesis() {
@@ -46,7 +46,7 @@ void SynthesizeChannel(const float* samples, int32_t rowSize, TDctRows layout, i
     const int32_t count = std::min(kBlockSlots, slots - first);
     SubbandDctForm(samples + first * rowSize, rowSize, layout, count, gains.Gains, dct);
     for (int32_t r = 0; r < count; ++r) {
-      std::memcpy(ring + pos, dct + 32 * r, 32 * sizeof(float));
+      StoreRingSlot(ring, pos, dct + 32 * r);
       window(ring, pos, out + (first + r) * outStep);
       pos = NextRingPos(pos);
     }
@@ -99,8 +99,8 @@ void SynthesizeStereo(const float* samples, int16_t* out, int32_t slots) {
     const float* rows = samples + first * kSubbandRow;
     SubbandDctForm(rows, kSubbandRow, TDctRows::Both, count, gains.Gains, dct);
     for (int32_t r = 0; r < count; ++r) {
-      std::memcpy(SynthRing[0] + pos, dct + 32 * r, 32 * sizeof(float));
-      std::memcpy(SynthRing[1] + pos, dct + 32 * (count + r), 32 * sizeof(float));
+      StoreRingSlot(SynthRing[0], pos, dct + 32 * r);
+      StoreRingSlot(SynthRing[1], pos, dct + 32 * (count + r));
       WindowMono(SynthRing[0], pos, left);
       WindowMono(SynthRing[1], pos, right);
       InterleaveChannels(left, right, out + 64 * (first + r));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 constexpr int32_t kSynthRingSize = 512;
 
@@ -10,5 +11,13 @@ constexpr int32_t kSynthRingSize = 512;
 // before the newest sits at (pos + 32 s) & 511.
 constexpr int32_t NextRingPos(int32_t pos) { return (pos - 32) & (kSynthRingSize - 1); }
 
-extern float SynthRing[2][kSynthRingSize];
+// Each ring is stored twice over (values pos and pos + 512 alike), so that the 16 slots from
+// any position on lie unbroken and the vector window forms need no wrap.
+extern float SynthRing[2][2 * kSynthRingSize];
 extern int32_t SynthPos[2];
+
+// The 32 values of src as the ring's slot at pos, in both copies.
+inline void StoreRingSlot(float* ring, int32_t pos, const float* src) {
+  std::memcpy(ring + pos, src, 32 * sizeof(float));
+  std::memcpy(ring + pos + kSynthRingSize, src, 32 * sizeof(float));
+}

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int32_t kMask = kSynthRingSize - 1;
-
 // Clamps to the 16-bit range first (a float beyond the int32 range would convert to INT_MIN).
 __m256i RoundAndClip(__m256 a, __m256 b) {
   const __m256 hi = _mm256_set1_ps(32767.0f), lo = _mm256_set1_ps(-32768.0f);
@@ -26,8 +24,8 @@ void WindowSlot(const float* ring, int32_t pos, __m256i& first, __m256i& second)
   // Unrolled: the ring addresses then fold into the loads and the window into the multiply-adds.
 #pragma GCC unroll 8
   for (int32_t k = 0; k < 8; ++k, w += 64) {
-    const float* even = ring + ((pos + 64 * k) & kMask);
-    const float* odd = ring + ((pos + 64 * k + 32) & kMask);
+    const float* even = ring + pos + 64 * k;  // the doubled ring: no wrap
+    const float* odd = even + 32;
     const __m256 e0 = _mm256_loadu_ps(even + 16), e1 = _mm256_loadu_ps(even + 24);
     f0 = _mm256_fmadd_ps(_mm256_load_ps(w), e0, f0);
     f1 = _mm256_fmadd_ps(_mm256_load_ps(w + 8), e1, f1);

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int32_t kMask = kSynthRingSize - 1;
-
 __m128 Reverse(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3)); }
 
 // (low[1], low[2], low[3], high[0]) reversed.
@@ -39,8 +37,8 @@ void Accumulate(const float* ring, int32_t pos, THalf& acc) {
   // Unrolled: the ring addresses then fold into the loads.
 #pragma GCC unroll 8
   for (int32_t k = 0; k < 8; ++k, w += 64) {
-    const float* even = ring + ((pos + 64 * k) & kMask);
-    const float* odd = ring + ((pos + 64 * k + 32) & kMask);
+    const float* even = ring + pos + 64 * k;  // the doubled ring: no wrap
+    const float* odd = even + 32;
     // Samples 0..15: even[16..31] forward, odd[1..16] backward.
     // Samples 16..31: odd[0..15] forward, even[16..31] backward.
     const float* fwd = Half == 0 ? even + 16 : odd;

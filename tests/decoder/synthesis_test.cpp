@@ -111,9 +111,9 @@ TEST_P(SynthesisForms, ZeroInputGivesExactZero) {
 // Sums placed on single taps: D[1] = -1/65536 weighs ring value p + 17 into sample 1, and
 // D[256] = 75038/65536 weighs ring value p + 272 into sample 0.
 int16_t WindowSample(float value, int32_t ringIndex, int32_t sample) {
-  alignas(64) static float ring[kSynthRingSize];
+  alignas(64) static float ring[2 * kSynthRingSize];
   std::fill(std::begin(ring), std::end(ring), 0.0f);
-  ring[ringIndex] = value;
+  ring[ringIndex] = ring[ringIndex + kSynthRingSize] = value;
   int16_t mono[32], stereo[64];
   WindowMono(ring, 0, mono);
   WindowStereo(ring, 0, stereo);
@@ -124,8 +124,10 @@ int16_t WindowSample(float value, int32_t ringIndex, int32_t sample) {
 // Channel 1's slot written at out = buffer + 1: only the even places from there change, and
 // nothing is touched at out[63], past the end of the buffer (the sanitizer build sees that).
 TEST_P(SynthesisForms, StereoWritesOnlyItsOwnChannel) {
-  alignas(64) static float ring[kSynthRingSize];
-  for (int32_t i = 0; i < kSynthRingSize; ++i) ring[i] = static_cast<float>((i * 37) % 101 - 50) * 300.0f;
+  alignas(64) static float ring[2 * kSynthRingSize];
+  for (int32_t i = 0; i < 2 * kSynthRingSize; ++i) {
+    ring[i] = static_cast<float>((i % kSynthRingSize * 37) % 101 - 50) * 300.0f;
+  }
   int16_t mono[32];
   WindowMono(ring, 96, mono);
   std::vector<int16_t> buffer(64, 0x5A5A);
