@@ -4,7 +4,8 @@
 // display is used); without one only the reading runs, which is where the file's bytes go.
 //
 // Input: the lyrics file bytes, then a 2-byte control trailer:
-//   0  bits 0-3 paint box width / 4, bits 4-7 its height / 4 (either 0: no pictures)
+//   0  bits 0-2 paint box width / 4, bits 3-5 its height / 4; the lines are drawn only when
+//      bits 6-7 are both set (drawing costs many times the reading)
 //   1  font size in points, 1 + byte % 64
 //
 // Nothing may be raised. A timed file ticked far past its last tag has shown or passed over
@@ -29,7 +30,7 @@ namespace {
 
 constexpr size_t kControlBytes = 2;
 constexpr size_t kMaxInput = 4096 + kControlBytes;
-constexpr int kScrollTicks = 96;
+constexpr int kScrollTicks = 40;
 // Past the largest tag ("[99:59.99]") and the lead.
 constexpr auto kFarFuture = std::chrono::hours(2);
 
@@ -48,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const TFuzzInput input(data, size, kControlBytes);
   const QByteArray bytes(reinterpret_cast<const char*>(input.Payload()), static_cast<qsizetype>(input.PayloadSize()));
   const QString path = WriteFuzzFile(QStringLiteral("lyrics.txt"), bytes);
-  const QSize box((input.Control(0) & 0x0F) * 4, (input.Control(0) >> 4) * 4);
+  const bool drawn = (input.Control(0) & 0xC0) == 0xC0;
+  const QSize box = drawn ? QSize((input.Control(0) & 7) * 4, ((input.Control(0) >> 3) & 7) * 4) : QSize();
   const int fontSize = 1 + input.Control(1) % 64;
 
   static const QFont face = InterfaceFont();

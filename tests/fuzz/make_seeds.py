@@ -132,12 +132,12 @@ def lyrics_seeds(data_dir):
     for path in sorted((data_dir / "demo").glob("*.txt")):
         text = path.read_bytes()
         yield path.name + ".plain", text + b"\x00\x07"
-        yield path.name + ".drawn", text + b"\x34\x07"
-        yield path.name + ".sjis", text.decode().encode("cp932", "replace") + b"\x22\x0b"
+        yield path.name + ".drawn", text + b"\xe2\x07"
+        yield path.name + ".sjis", text.decode().encode("cp932", "replace") + b"\xd3\x0b"
     scroll = "一行目の歌詞\r\n二行目\r\n\r\nthird line\nfourth\rfifth\n"
     yield "scroll.plain", scroll.encode() + b"\x00\x05"
-    yield "scroll.drawn", scroll.encode() + b"\x45\x02"
-    yield "timed-headings", b"[ti:title]\n[00:01.00]one\n[ar:x]\n\n[00:02.50]two\n[99:59.99]last\n\x33\x01"
+    yield "scroll.drawn", scroll.encode() + b"\xe5\x02"
+    yield "timed-headings", b"[ti:title]\n[00:01.00]one\n[ar:x]\n\n[00:02.50]two\n[99:59.99]last\n\xdb\x01"
 
 
 def settings_seeds():

@@ -47,7 +47,7 @@ for target in "${targets[@]}"; do
     fuzz_frame_decoder*) max_len=4107 ;;
     fuzz_stream_open* | fuzz_tag_reader*) max_len=12290 ;;
     fuzz_skin_load) max_len=16387 ;;
-    fuzz_lyrics_load) max_len=4098 ;;
+    fuzz_lyrics_load | fuzz_settings_read) max_len=4098 ;;
     *) max_len=8194 ;;
   esac
   echo "fuzzing $target for ${seconds}s"

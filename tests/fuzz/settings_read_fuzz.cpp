@@ -25,7 +25,9 @@
 namespace {
 
 constexpr size_t kControlBytes = 2;
-constexpr size_t kMaxInput = 8192 + kControlBytes;
+constexpr size_t kMaxInput = 4096 + kControlBytes;
+// Each read scans the file: the keys read are bounded, or long files cost the square.
+constexpr qsizetype kMaxFileKeys = 32;
 
 const QString kMissing = QStringLiteral("\x01missing");
 
@@ -73,14 +75,16 @@ QString ValueFor(uint8_t choice, const QStringList& lines) {
   }
 }
 
-// Every key the file seems to hold (any text before a "="), and the application's keys.
+// The application's keys and the first keys the file seems to hold (any text before a "=").
 QStringList KeysToRead(const QStringList& lines) {
   QStringList keys;
   for (const QString& key : AppKeys()) keys.append(key);
   for (int n = 0; n < 4; ++n) keys << ListKey(n) << RankListKey(n) << RankPcntKey(n);
+  const qsizetype appKeys = keys.size();
   for (const QString& line : lines) {
     const qsizetype eq = line.indexOf(u'=');
     if (eq >= 0) keys.append(line.left(eq).trimmed());
+    if (keys.size() - appKeys == kMaxFileKeys) break;
   }
   return keys;
 }
@@ -110,6 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TSettingsFile settings(path);
     for (const QString& key : keys) {
       before.push_back(settings.ReadString(key, kMissing));
+      if (before.size() > AppKeys().size()) continue;  // every read costs a look at the disk
       FUZZ_CHECK(settings.KeyExists(key) == (before.back() != kMissing));
       int value = 0;
       const bool isNumber = ParseSettingsInteger(before.back(), value);
