@@ -1,6 +1,7 @@
 #include "logind_power_off.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusInterface>
 #include <QDBusPendingCallWatcher>
 #include <QDBusReply>
@@ -10,6 +11,16 @@
 namespace {
 
 constexpr int kCanPowerOffTimeoutMs = 3000;
+
+const QString kNoLoginManagerText = QStringLiteral("ログインマネージャーに接続できません");
+
+QString RefusalText(const QDBusError& error) {
+  const QString name = error.name();
+  if (name == QLatin1String("org.freedesktop.DBus.Error.AccessDenied") ||
+      name == QLatin1String("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired"))
+    return QStringLiteral("許可されませんでした");
+  return error.message().isEmpty() ? name : error.message();
+}
 
 std::unique_ptr<QDBusInterface> LoginManager() {
   auto manager = std::make_unique<QDBusInterface>(
@@ -33,15 +44,19 @@ bool TLogindPowerOff::CanPowerOff() {
          (answer.value() == QLatin1String("yes") || answer.value() == QLatin1String("challenge"));
 }
 
-void TLogindPowerOff::PowerOff() {
+void TLogindPowerOff::PowerOff(TPowerOffRefused refused) {
   if (FPending) return;
   const auto manager = LoginManager();
-  if (!manager->isValid()) return;
+  if (!manager->isValid()) {
+    if (refused) refused(kNoLoginManagerText);
+    return;
+  }
   FPending = new QDBusPendingCallWatcher(manager->asyncCall(QStringLiteral("PowerOff"), true));
   QObject::connect(FPending, &QDBusPendingCallWatcher::finished, FPending,
-                   [this](QDBusPendingCallWatcher* watcher) {
+                   [this, refused](QDBusPendingCallWatcher* watcher) {
                      watcher->deleteLater();
                      if (watcher == FPending) FPending = nullptr;
+                     if (watcher->isError() && refused) refused(RefusalText(watcher->error()));
                    });
 }
 

@@ -14,7 +14,7 @@ public:
   // "yes" and "challenge" can; "no", "na" or no login manager cannot.
   bool CanPowerOff() override;
   // While an earlier request still waits (an authorisation dialog is open), none is added.
-  void PowerOff() override;
+  void PowerOff(TPowerOffRefused refused) override;
 
 private:
   QDBusPendingCallWatcher* FPending = nullptr;

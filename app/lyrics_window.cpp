@@ -46,7 +46,9 @@ std::array<QImage, kBuiltInBackgroundCount> LoadLyricsBackgrounds(const QString&
   return images;
 }
 
-TForm5::TForm5(TForm1& main) : QWidget(nullptr, Qt::FramelessWindowHint), FMain(main) {
+// Owned by the main window, as a tool window: one taskbar entry for the program, and the
+// window manager keeps it with the main window.
+TForm5::TForm5(TForm1& main) : QWidget(&main, Qt::Tool | Qt::FramelessWindowHint), FMain(main) {
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(QStringLiteral("歌詞"));
   if (IsNativeWayland()) setAttribute(Qt::WA_TranslucentBackground);

@@ -155,13 +155,13 @@ void TForm1::AttachWindows(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* 
 }
 
 bool TForm1::FormCreate() {
+  FirstStart = !QFileInfo::exists(SettingsFileName(FHome));
   FSettings = std::make_unique<TSettingsFile>(SettingsFileName(FHome));
   const QString skin = FSettings->ReadString(kKeySkin, QString::fromLatin1(kDefaultSkinName));
   if (!QFileInfo(SkinDir(FHome) + QStringLiteral("/default.bmp")).isFile()) {
     ShowErrorBox(kMissingSkinText);
     return false;
   }
-  Timer3.start();
   try {
     LoadSkin(skin, kSkinMain);
   } catch (const std::exception& e) {
@@ -219,6 +219,9 @@ bool TForm1::FormCreate() {
   BuildSongMenu();
   BuildPlaylistMenu();
   DeferredSkinDone = false;
+  // Last: an error box above runs the event loop, and the deferred load must neither run
+  // before the other windows exist nor find a skin name that failed and was replaced.
+  Timer3.start();
   return true;
 }
 

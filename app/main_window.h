@@ -88,6 +88,7 @@ public:
 
   // State.
   QString ListFileName;
+  bool FirstStart = false;  // the home had no settings file before this start
   bool PlaylistPending = false;
   bool DeferredSkinDone = false;
   bool LyricsActive = false;

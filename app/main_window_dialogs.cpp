@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QUrl>
 
+#include "error_box.h"
 #include "intro_time_dialog.h"
 #include "main_window.h"
 #include "memory_status.h"
@@ -52,7 +53,9 @@ void TForm1::Timer2Timer() {
           // The computer is switched off all the same: that is what was asked for.
         }
       },
-      PowerOffService());
+      PowerOffService(),
+      // The timer is off already; the user must not find the computer on without a word.
+      [](const QString& why) { ShowErrorBox(PowerOffFailedText(why)); });
 }
 
 void TForm1::ShowIntroTimeDialog() {

@@ -20,6 +20,10 @@ void TForm1::CreateTaskTray() {
   if (icon.isNull()) icon = style()->standardIcon(QStyle::SP_MediaPlay);
   TaskTray1->SetIcon(icon);
   TaskTray1->OnDblClick = [this](TTaskTray&, Qt::MouseButton) { RestoreFromTray(); };
+  // Status-notifier hosts report a left click (an activation) and never a double click.
+  TaskTray1->OnMouseUp = [this](TTaskTray&, Qt::MouseButton button, Qt::MouseButtons, int, int) {
+    if (button == Qt::LeftButton) RestoreFromTray();
+  };
   TaskTray1->Loaded();
 }
 
@@ -47,6 +51,9 @@ void TForm1::HideToTray() {
 }
 
 void TForm1::RestoreFromTray() {
+  // An XEmbed double click arrives as a click, then the double click: the second finds the
+  // window back already.
+  if (!HiddenInTray && !TaskTray1->Registered()) return;
   FMenu.N1->setText(kTrayHideCaption);
   HiddenInTray = false;
   show();

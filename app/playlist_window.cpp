@@ -64,8 +64,9 @@ QString TagTitle(const QString& path) { return ReadTrackTags(path).Title; }
 
 }  // namespace
 
+// Owned by the main window like the lyrics window.
 TForm2::TForm2(TForm1& main)
-    : QWidget(nullptr, Qt::FramelessWindowHint), gd(NewGrid(this)), FMain(main), FGrid(*gd) {
+    : QWidget(&main, Qt::Tool | Qt::FramelessWindowHint), gd(NewGrid(this)), FMain(main), FGrid(*gd) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("再生リスト"));
   if (IsNativeWayland()) setAttribute(Qt::WA_TranslucentBackground);

@@ -13,6 +13,7 @@
 #include "application_home.h"
 #include "data_paths.h"
 #include "error_box.h"
+#include "exit_signals.h"
 #include "intro_time_dialog.h"
 #include "lyrics_window.h"
 #include "main_window.h"
@@ -83,6 +84,9 @@ TStartOptions ParseCommandLine(const QStringList& arguments) {
 
 TApplicationWindows CreateApplicationWindows(const QString& home) {
   TApplicationWindows w;
+  // Only the main window's exit paths end the program: closing a dialog, an error box or the
+  // playlist window while the main window waits in the tray must not.
+  QApplication::setQuitOnLastWindowClosed(false);
   PrepareApplicationHome(home, DataDir());
   w.Form1 = std::make_unique<TForm1>(home);
   if (!w.Form1->FormCreate()) {
@@ -104,10 +108,12 @@ void QueueStartFiles(TForm1& form1, const QStringList& files, const QString& dem
     for (const QString& file : files)
       if (!LoadStartPlaylist(form1, file)) tracks.append(file);
     if (!tracks.isEmpty()) form1.FilesDropped(tracks);
+    // What the user asked to open is not replaced by the stored list later.
+    form1.PlaylistPending = false;
     return;
   }
   const QString demo = demoDir + QStringLiteral("/varo-demo.mp3");
-  if (form1.Queue().QueueCount() == 0 && QFileInfo(demo).isFile())
+  if (form1.FirstStart && form1.Queue().QueueCount() == 0 && QFileInfo(demo).isFile())
     form1.QueueDemoTrack(demo, demoDir + QStringLiteral("/varo-demo.txt"));
 }
 
@@ -123,6 +129,7 @@ int RunProgram(const QStringList& arguments) {
   }
   if (!windows.Form1) return 1;
   windows.Form1->show();
+  TExitSignals exitSignals([form1 = windows.Form1.get()] { form1->close(); });
   RunShowingErrors([&] { QueueStartFiles(*windows.Form1, options.Files, DemoDir()); });
   if (options.ExitAfterMs >= 0)
     QTimer::singleShot(options.ExitAfterMs, windows.Form1.get(), &TForm1::ExitProgram);

@@ -37,8 +37,9 @@ TStartOptions ParseCommandLine(const QStringList& arguments);
 TApplicationWindows CreateApplicationWindows(const QString& home);
 
 // Files named on the command line are queued as if dropped, except playlist files (".vrl",
-// ".m3u", ".m3u8", as the desktop hands them over), which are loaded as the list; without
-// any, an empty queue gets the bundled demo track with its lyrics.
+// ".m3u", ".m3u8", as the desktop hands them over), which are loaded as the list; either
+// stays when the playlist window first opens. Without any, the first start of a new home
+// gets the bundled demo track with its lyrics.
 void QueueStartFiles(TForm1& form1, const QStringList& files, const QString& demoDir);
 
 // The whole program after the application object exists; returns the exit code.

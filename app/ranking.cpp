@@ -1,10 +1,10 @@
 #include "ranking.h"
 
 #include "atomic_file.h"
-#include "byte_limited_text.h"
 #include "settings_file.h"
 #include "settings_keys.h"
 #include "settings_update.h"
+#include "text_columns.h"
 
 void TRanking::Read() {
   FTitles.clear();
@@ -55,7 +55,7 @@ QByteArray HistoryText(const TRanking& ranking) {
   for (int i = 0; i < ranking.RankCount(); ++i) {
     text += QByteArray::number(i + 1);
     text += QStringLiteral("位:").toUtf8();
-    text += Utf8PadRight(ranking.RankTitles()[i], kHistoryTitleBytes);
+    text += PadToColumns(ranking.RankTitles()[i], kHistoryTitleColumns).toUtf8();
     text += QByteArray::number(ranking.RankCounts()[i]);
     text += '\n';
   }

@@ -13,7 +13,7 @@ inline const QString kHistoryFileName = QStringLiteral("history.txt");
 inline const QString kHistoryHeading =
     QStringLiteral("★☆★☆★☆　VARO 再生履歴  ★☆★☆★☆★☆");
 inline const QString kHistoryRankingLine = QStringLiteral("ランキング");
-inline constexpr int kHistoryTitleBytes = 40;
+inline constexpr int kHistoryTitleColumns = 40;
 
 class TRanking {
 public:

@@ -27,10 +27,14 @@ bool TSleepTimer::InWindow(QTime now) const {
   return second > FFromSecond && second < FFromSecond + 59;
 }
 
-bool TSleepTimer::Check(QTime now, const std::function<void()>& saveState, TPowerOff& power) const {
+bool TSleepTimer::Check(QTime now, const std::function<void()>& saveState, TPowerOff& power,
+                        const std::function<void(const QString& why)>& refused) const {
   if (!InWindow(now)) return false;
   if (saveState) saveState();
-  if (!power.CanPowerOff()) return false;
-  power.PowerOff();
+  if (!power.CanPowerOff()) {
+    if (refused) refused(kPowerOffNotAllowedText);
+    return false;
+  }
+  power.PowerOff(refused);
   return true;
 }

@@ -31,12 +31,20 @@ public:
 
   // The check of one tick: inside the window, first saveState (what the exit sequence
   // writes, so nothing is lost), then the power-off if the system allows it. True when
-  // the power-off was asked for.
-  bool Check(QTime now, const std::function<void()>& saveState, TPowerOff& power) const;
+  // the power-off was asked for; refused hears when it was not allowed, now or later.
+  bool Check(QTime now, const std::function<void()>& saveState, TPowerOff& power,
+             const std::function<void(const QString& why)>& refused = {}) const;
 
 private:
   int FFromSecond = -1;  // second of the day of the armed minute's second 00
 };
+
+inline const QString kPowerOffNotAllowedText = QStringLiteral("システムが許可していません");
+
+// What the user is told when the computer could not be switched off.
+inline QString PowerOffFailedText(const QString& why) {
+  return QStringLiteral("パソコンの電源を切れませんでした（%1）。おやすみタイマーは解除されました。").arg(why);
+}
 
 // A number of the clock from its text, or EConvertError.
 int ClockNumber(const QString& text, int highest);

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "byte_limited_text.h"
+#include "text_columns.h"
 
 namespace {
 
@@ -106,7 +106,7 @@ void TTaskTray::UpdateIcon() {
   FData.uID = FIconID;
   FData.uFlags = NIF_MESSAGE | NIF_ICON | (FTipString.isEmpty() ? 0 : NIF_TIP);
   FData.hIcon = FIcon;
-  FData.szTip = Utf8Prefix(FTipString, kTrayTipBytes);
+  FData.szTip = ColumnPrefix(FTipString, kTrayTipColumns).toUtf8();
   if (!TrayShell().NotifyIcon(FAdded ? NIM_MODIFY : NIM_ADD, FData))
     throw EInvalidOperation(kTrayRefusedText.toStdString());
   FAdded = true;

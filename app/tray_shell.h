@@ -19,7 +19,7 @@ inline constexpr int NIF_TIP = 4;
 inline constexpr int WM_USER = 0x400;
 inline constexpr int kTrayCallbackMessage = WM_USER + 102;  // 1126
 inline constexpr int kNotifyIconDataSize = 88;
-inline constexpr int kTrayTipBytes = 63;  // the tip buffer holds 64 bytes with the terminator
+inline constexpr int kTrayTipColumns = 63;  // what the old 64-byte tip buffer held on screen
 
 // The mouse messages reported for an icon.
 inline constexpr int WM_MOUSEMOVE = 0x200;
@@ -39,7 +39,7 @@ struct TNotifyIconData {
   int uFlags = 0;
   int uCallbackMessage = 0;
   QIcon hIcon;
-  QByteArray szTip;  // UTF-8, at most kTrayTipBytes, never a split character
+  QByteArray szTip;  // UTF-8, at most kTrayTipColumns wide, never a split character
 };
 
 class TTrayShell {

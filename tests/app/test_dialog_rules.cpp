@@ -19,7 +19,7 @@ public:
     Calls.push_back(QStringLiteral("can"));
     return Allowed;
   }
-  void PowerOff() override { Calls.push_back(QStringLiteral("off")); }
+  void PowerOff(TPowerOffRefused) override { Calls.push_back(QStringLiteral("off")); }
 };
 
 }  // namespace

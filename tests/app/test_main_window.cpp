@@ -25,6 +25,7 @@
 #include "mp3_player.h"
 #include "playlist_window.h"
 #include "program_entry.h"
+#include "ranking.h"
 #include "region_runs.h"
 #include "settings_file.h"
 #include "settings_keys.h"
@@ -366,9 +367,17 @@ private slots:
     pack.write("not a pack");
     pack.close();
     h.WriteIni(QStringLiteral("[varo]\nskin=bad\n"));
+    // A real error box is modal: timers go on running while it is open.
+    SetErrorBoxHandler([&h](const QString& text) {
+      h.Errors << text;
+      QTest::qWait(400);
+    });
     TForm1& f = h.Start();
+    QTRY_VERIFY(f.DeferredSkinDone);
     QCOMPARE(h.Errors.size(), 1);
     QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QCOMPARE(Rgb(h.W.Form5->fr5->Picture()), Rgb(MakeTestSkin(0).Pieces[10]));
+    QCOMPARE(Rgb(h.W.Form2->FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[14]));
   }
 
   void theTitleLabelsFollowTheLayout() {
@@ -475,6 +484,56 @@ private slots:
     QVERIFY(!h.W.Form2->isVisible());
   }
 
+  void thePlaylistAndLyricsWindowsBelongToTheMainWindow() {
+    THarness h;
+    TForm1& f = h.Start();
+    f.SetStayOnTop(true);  // the main window's native window is made anew
+    for (QWidget* w : std::initializer_list<QWidget*>{h.W.Form2.get(), h.W.Form5.get()}) {
+      w->show();
+      QVERIFY(w->isWindow());
+      QCOMPARE(w->windowType(), Qt::Tool);  // no taskbar entry of its own
+      QVERIFY(w->windowFlags() & Qt::FramelessWindowHint);
+      QCOMPARE(w->parentWidget(), &f);
+      QCOMPARE(w->windowHandle()->transientParent(), f.windowHandle());
+    }
+    QTRY_VERIFY(f.DeferredSkinDone);
+    QVERIFY(!h.W.Form2->mask().isEmpty());
+    QVERIFY(!h.W.Form5->mask().isEmpty());
+  }
+
+  void filesGivenAtStartStayWhenThePlaylistWindowFirstOpens() {
+    THarness h;
+    auto writeVrl = [&h](const QString& name, const QString& track, const QString& title) {
+      QFile f(h.Home + u'/' + name);
+      f.open(QIODevice::WriteOnly);
+      f.write((track + u'\n' + title + QStringLiteral("\n\n\n")).toUtf8());
+    };
+    const QString stored = h.Track(QStringLiteral("stored.mp2"));
+    h.StoreQueue({stored}, 0, QStringLiteral("mine.vrl"));
+    writeVrl(QStringLiteral("mine.vrl"), stored, QStringLiteral("Stored"));
+    writeVrl(QStringLiteral("other.vrl"), h.Track(QStringLiteral("listed.mp2")), QStringLiteral("Listed"));
+    auto titles = [](TForm1& f) {
+      QStringList t;
+      for (int i = 0; i < f.Queue().QueueCount(); ++i) t << f.Queue().Entry(i).Title;
+      return t;
+    };
+    {
+      TForm1& f = h.Start();
+      QueueStartFiles(f, {h.Track(QStringLiteral("given.mp2"))}, QString());
+      h.W.Form2->hide();
+      f.Menu().L1->trigger();
+      QVERIFY(h.W.Form2->isVisible());
+      QCOMPARE(titles(f), (QStringList{"stored.mp2", "given.mp2"}));
+    }
+    {
+      TForm1& f = h.Start();
+      QueueStartFiles(f, {h.Home + QStringLiteral("/other.vrl")}, QString());
+      f.Menu().L1->trigger();
+      QCOMPARE(titles(f), QStringList{"Listed"});
+      QCOMPARE(h.W.Form2->ListName(), QStringLiteral("other.vrl"));
+    }
+  }
+
   void startFilesOrTheDemo() {
     THarness h;
     const QString demoDir = h.Dir.filePath(QStringLiteral("demo"));
@@ -493,6 +552,14 @@ private slots:
       QVERIFY(f.LyricsActive);
       QVERIFY(h.W.Form5->isVisible());
       QCOMPARE(h.W.Form5->pos(), QPoint(f.x(), f.y() + f.FR1->height()));
+    }
+    {  // A home started before: no demo, and an unnamed list keeps nothing.
+      TForm1& f = h.Start();
+      QueueStartFiles(f, {}, demoDir);
+      QCOMPARE(f.Queue().QueueCount(), 0);
+      QCOMPARE(f.mp3().Status(), mpsStopped);
+      QVERIFY(!h.W.Form5->isVisible());
+      QCOMPARE(f.Ranking().RankCounts(), QList<int>{1});
     }
     {
       TForm1& f = h.Start();

@@ -3,10 +3,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "byte_limited_text.h"
 #include "ranking.h"
 #include "settings_file.h"
 #include "settings_keys.h"
+#include "text_columns.h"
 
 namespace {
 
@@ -25,11 +25,6 @@ struct TRankingHarness {
     return again;
   }
 };
-
-QString Row(int n, const QString& title, int count) {
-  return QString::number(n) + QStringLiteral("位:") + QString::fromUtf8(Utf8PadRight(title, 40)) +
-         QString::number(count);
-}
 
 }  // namespace
 
@@ -80,13 +75,13 @@ private slots:
     QCOMPARE(h.Settings.ReadString(RankListKey(2), QString()), QStringLiteral("new"));
   }
 
-  void historyFileBytes() {
+  void historyFilePadsTitlesTo40Columns() {
     TRankingHarness h;
-    const QString fortyFive = QStringLiteral("あいうえおかきくけこさしすせそ");  // 45 bytes
-    QCOMPARE(fortyFive.toUtf8().size(), 45);
+    // Two columns a kana, as in the fixed-width list the file is read in.
+    const QString wide = QStringLiteral("あいうえおかきくけこさしすせそたちつてとな");  // 42 columns
     h.Play(QStringLiteral("A"), 3);
-    h.Play(QStringLiteral("B"), 2);
-    h.Play(fortyFive, 1);
+    h.Play(QStringLiteral("あいう"), 2);
+    h.Play(wide, 1);
     const QString path = WriteHistoryFile(h.Dir.path(), h.Ranking);
     QCOMPARE(path, h.Dir.filePath(QStringLiteral("history.txt")));
     QFile f(path);
@@ -94,10 +89,9 @@ private slots:
     const QByteArray expected =
         QStringLiteral("★☆★☆★☆　VARO 再生履歴  ★☆★☆★☆★☆\n\nランキング\n").toUtf8() +
         "1\xE4\xBD\x8D:A" + QByteArray(39, ' ') + "3\n" +
-        "2\xE4\xBD\x8D:B" + QByteArray(39, ' ') + "2\n" +
-        "3\xE4\xBD\x8D:" + fortyFive.toUtf8() + "1\n";
+        QStringLiteral("2位:あいう").toUtf8() + QByteArray(34, ' ') + "2\n" +
+        "3\xE4\xBD\x8D:" + wide.toUtf8() + "1\n";
     QCOMPARE(f.readAll(), expected);
-    QCOMPARE(QString::fromUtf8(HistoryText(h.Ranking)).split(u'\n')[4], Row(2, QStringLiteral("B"), 2));
   }
 
   void anEmptyRankingGivesThreeLines() {
@@ -105,11 +99,16 @@ private slots:
     QCOMPARE(HistoryText(h.Ranking).count('\n'), 3);
   }
 
-  void padsToFortyBytesNotCharacters() {
-    // Three bytes per kana: 13 of them are 39 bytes, padded by one space.
-    const QString kana = QStringLiteral("あいうえおかきくけこさしす");
-    QCOMPARE(Utf8PadRight(kana, 40), kana.toUtf8() + ' ');
-    QCOMPARE(Utf8PadRight(QString(), 3), QByteArray("   "));
+  void displayColumns() {
+    QCOMPARE(DisplayColumns(QStringLiteral("aあＡｱ　")), 1 + 2 + 2 + 1 + 2);  // fullwidth A, halfwidth kana, ideographic space
+    QCOMPARE(DisplayColumns(QStringLiteral("か\u3099")), 2);  // a kana and its combining voiced mark
+    QCOMPARE(DisplayColumns(QStringLiteral("한글")), 4);
+    QCOMPARE(DisplayColumns(QString::fromUcs4(U"\U00020B9F")), 2);  // beyond the basic plane
+    QCOMPARE(PadToColumns(QStringLiteral("あいうえおかきくけこさしす"), 40),
+             QStringLiteral("あいうえおかきくけこさしす") + QString(14, u' '));
+    QCOMPARE(PadToColumns(QString(), 3), QStringLiteral("   "));
+    QCOMPARE(PadToColumns(QString(41, u'x'), 40), QString(41, u'x'));
+    QCOMPARE(ColumnPrefix(QStringLiteral("aあい"), 4), QStringLiteral("aあ"));
   }
 
   void anUnwritableFolderRaises() {

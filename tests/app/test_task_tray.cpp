@@ -145,18 +145,22 @@ private slots:
     QCOMPARE(FShell.Calls.size(), size_t(1));
   }
 
-  void theTipReachesTheShellCutTo63BytesOnACharacterBoundary_data() {
+  void theTipReachesTheShellCutTo63ColumnsOnACharacterBoundary_data() {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QByteArray>("tip");
     const QString hundred(100, u'x');
-    QTest::newRow("100 bytes of ASCII") << hundred << hundred.toUtf8().left(63);
+    const QString note = QString::fromUtf8("\xF0\x9F\x8E\xB5");  // wide, and two UTF-16 units
+    QTest::newRow("100 columns of ASCII") << hundred << hundred.toUtf8().left(63);
     QTest::newRow("exactly 63") << QString(63, u'y') << QByteArray(63, 'y');
-    QTest::newRow("three-byte characters, 21 fit") << QString(30, u'あ') << QString(21, u'あ').toUtf8();
-    QTest::newRow("one more byte would split") << u'a' + QString(30, u'あ') << (u'a' + QString(20, u'あ')).toUtf8();
-    QTest::newRow("four-byte characters") << QString::fromUtf8("\xF0\x9F\x8E\xB5").repeated(20)
-                                          << QString::fromUtf8("\xF0\x9F\x8E\xB5").repeated(15).toUtf8();
+    QTest::newRow("wide characters, 31 fit") << QString(40, u'あ') << QString(31, u'あ').toUtf8();
+    QTest::newRow("one wide character more would reach 64")
+        << u'a' + QString(40, u'あ') << (u'a' + QString(31, u'あ')).toUtf8();
+    QTest::newRow("wide outside the basic plane") << note.repeated(40) << note.repeated(31).toUtf8();
+    QTest::newRow("a combining accent stays with its letter")
+        << QString(62, u'x') + QStringLiteral("e\u0301z") << (QString(62, u'x') + QStringLiteral("e\u0301")).toUtf8();
+    QTest::newRow("halfwidth katakana, one column each") << QString(70, u'\uFF71') << QString(63, u'\uFF71').toUtf8();
   }
-  void theTipReachesTheShellCutTo63BytesOnACharacterBoundary() {
+  void theTipReachesTheShellCutTo63ColumnsOnACharacterBoundary() {
     QFETCH(QString, title);
     TTaskTray t;
     t.SetIcon(SomeIcon());

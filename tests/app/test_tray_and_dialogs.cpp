@@ -5,12 +5,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QtTest>
 
 #include "image_button.h"
 #include "memory_status.h"
 #include "mp3_player.h"
+#include "qt_tray_shell.h"
 #include "ranking.h"
 #include "settings_keys.h"
 #include "window_harness.h"
@@ -81,16 +83,58 @@ private slots:
     QCOMPARE(f.Menu().N1->text(), QStringLiteral("タスクトレイにしまう(&T)"));
   }
 
-  void theTipIsTheTitleCutTo63Bytes() {
+  void theTipIsTheTitleCutTo63Columns() {
     TWindowHarness h;
     TForm1& f = h.Start();
-    const QString name = QStringLiteral("あ").repeated(30) + QStringLiteral(".mp3");  // 94 bytes
+    // Two columns a character: the 32nd would end past column 63, so it goes whole.
+    const QString name = QStringLiteral("あ").repeated(32) + QStringLiteral(".mp3");
     h.OpenAnswers = {{h.Track(name)}};
     h.W.Form2->Image3Click();
     h.W.Form2->gdDblClick(1, kTitleColumn);
     QCOMPARE(f.TaskTray1->TipString(), name);
     f.Menu().N1->trigger();
-    QCOMPARE(h.TrayShell.Calls.back().second.szTip, QStringLiteral("あ").repeated(21).toUtf8());
+    QCOMPARE(h.TrayShell.Calls.back().second.szTip, QStringLiteral("あ").repeated(31).toUtf8());
+  }
+
+  void aClickOnTheIconRestoresAsADoubleClickDoes() {
+    TWindowHarness h;
+    TForm1& f = h.Start();
+    // Stands for the desktop's icon: its activations reach the program as they would.
+    QSystemTrayIcon icon;
+    ConnectTrayMessages(icon, f.TaskTray1->IconID());
+    using R = QSystemTrayIcon::ActivationReason;
+    // A status-notifier host reports a click alone; an XEmbed host a click, then the double.
+    for (const QList<R>& reasons : {QList<R>{QSystemTrayIcon::Trigger},
+                                    QList<R>{QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick},
+                                    QList<R>{QSystemTrayIcon::DoubleClick}}) {
+      f.Menu().N1->trigger();
+      QVERIFY(!f.isVisible());
+      for (R reason : reasons) emit icon.activated(reason);
+      QTRY_VERIFY(f.isVisible());
+      QCoreApplication::sendPostedEvents();
+      QVERIFY(f.isVisible());
+      QVERIFY(!f.TaskTray1->Registered());
+      QCOMPARE(f.Menu().N1->text(), QStringLiteral("タスクトレイにしまう(&T)"));
+    }
+    QVERIFY(h.Errors.isEmpty());
+  }
+
+  void closingWindowsOpenedFromTheTrayKeepsTheProgramRunning() {
+    QApplication::setQuitOnLastWindowClosed(true);  // Qt's default; the program must not rely on it
+    TWindowHarness h;
+    TForm1& f = h.Start();
+    f.Menu().N1->trigger();
+    QObject scope;
+    QTimer::singleShot(0, &scope, [&] {
+      WhenShown(h.W.Form3.get(), [&h] { h.W.Form3->Button1->click(); });
+      f.Menu().About1->trigger();
+      f.Menu().L1->trigger();
+      QVERIFY(h.W.Form2->isVisible());
+      h.W.Form2->close();
+      QTimer::singleShot(200, &scope, [] { QCoreApplication::exit(7); });
+    });
+    QCOMPARE(QApplication::exec(), 7);  // 0 had the last closed window ended it
+    QVERIFY(f.TaskTray1->Registered());
   }
 
   void everyStartIsCountedAndTheHistoryOpens() {
@@ -147,6 +191,35 @@ private slots:
     f.Menu().O1->trigger();
     QVERIFY(!f.Timer2.isActive());
     QVERIFY(!f.Menu().O1->isChecked());
+  }
+
+  void aPowerOffThatIsRefusedIsToldAndTheTimerIsOff() {
+    TWindowHarness h;
+    TForm1& f = h.Start();
+    auto arm = [&f] {
+      f.SleepTimer.Set(QStringLiteral("7"), QStringLiteral("10"));
+      f.Timer2.start();
+      f.Menu().O1->setChecked(true);
+    };
+    f.SleepClock = [] { return QTime(7, 10, 5); };
+    arm();
+    h.PowerOff.Can = false;
+    f.Timer2Timer();
+    QCOMPARE(h.PowerOff.Asked, 0);
+    QCOMPARE(h.Errors.size(), 1);
+    QVERIFY(h.Errors[0].contains(QStringLiteral("おやすみタイマー")));
+    QVERIFY(!f.Timer2.isActive());
+    QVERIFY(!f.Menu().O1->isChecked());
+
+    // Allowed, then refused: no authorisation given.
+    h.PowerOff.Can = true;
+    h.PowerOff.RefuseWith = QStringLiteral("許可されませんでした");
+    arm();
+    f.Timer2Timer();
+    QCOMPARE(h.PowerOff.Asked, 1);
+    QCOMPARE(h.Errors.size(), 2);
+    QVERIFY(h.Errors[1].contains(QStringLiteral("許可されませんでした")));
+    QVERIFY(!f.Timer2.isActive());
   }
 
   void aSleepTimeThatIsNoTimeKeepsTheDialogOpen() {

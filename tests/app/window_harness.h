@@ -36,11 +36,14 @@
 class TFakePowerOff : public TPowerOff {
 public:
   int Asked = 0;
+  bool Can = true;
+  QString RefuseWith;  // the system's answer when it says no
   std::function<void()> OnPowerOff;
-  bool CanPowerOff() override { return true; }
-  void PowerOff() override {
+  bool CanPowerOff() override { return Can; }
+  void PowerOff(TPowerOffRefused refused) override {
     ++Asked;
     if (OnPowerOff) OnPowerOff();
+    if (!RefuseWith.isEmpty()) refused(RefuseWith);
   }
 };
 
