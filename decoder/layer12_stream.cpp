@@ -33,15 +33,10 @@ int32_t OpenLayer12Stream(const TMPFrameHeader& header, int32_t frameLength, int
 
   const int32_t rate = SamplingRateHz(header.Id, header.SamplingIndex);
   const bool fullBand = (outputFlags & mofFullBand) != 0;
-  int64_t limit = (int64_t{cutoffHz} * 64 + rate / 2) / rate;
-  if (fullBand) {
-    limit = 32;
-  } else {
-    // Sub-band 31 is never reconstructed at full rate.
-    const int32_t bands = 32 >> downShift;
-    limit = std::min<int64_t>(limit, bands > 8 ? bands - 1 : bands);
-  }
-  limit = std::min<int64_t>(limit, subbands);
+  // Full band lifts only the sub-band 31 rule; the cutoff limits every layer alike.
+  const int32_t bands = 32 >> downShift;
+  const int64_t limit = std::min<int64_t>({(int64_t{cutoffHz} * 64 + rate / 2) / rate,
+                                           bands > 8 && !fullBand ? bands - 1 : bands, subbands});
 
   const int32_t channels = header.Mode == 3 ? 1 : 2;
   const int32_t channelCode = channels == 1 ? 0 : (outputFlags & mofChannelMask) + 1;

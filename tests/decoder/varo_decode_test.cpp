@@ -164,6 +164,20 @@ TEST(VaroDecode, ChannelOptionsWriteOneChannel) {
   EXPECT_EQ(Le(ReadFileText(folder.File("mix.wav")), 22, 2), 1);
 }
 
+// --full-band lifts only the sub-band 31 rule: with a cutoff far below it, every layer decodes
+// as without --full-band, and the cutoff does remove what --full-band alone keeps.
+TEST(VaroDecode, CutoffLimitsEveryLayerAlsoInFullBand) {
+  TTempFolder folder;
+  for (const std::string file : {"/conformance/l1-fl1.bit", "/corpus/layer2/l2_mpeg1_44k_joint_192_white.mp2",
+                                 "/corpus/layer3/l3_mpeg1_32k_cbr96_joint_white.mp3"}) {
+    SCOPED_TRACE(file);
+    const std::string cut = DecodeRaw(folder, kData + file, {"--cutoff", "4000"});
+    ASSERT_FALSE(cut.empty());
+    EXPECT_TRUE(DecodeRaw(folder, kData + file, {"--full-band", "--cutoff", "4000"}) == cut);
+    EXPECT_FALSE(DecodeRaw(folder, kData + file, {"--full-band"}) == cut);
+  }
+}
+
 TEST(VaroDecode, InfoDescribesTheStream) {
   TTempFolder folder;
   TToolRun run = RunTool(folder, {kDecoder, "--info", kData + "/corpus/layer2/l2_mpeg1_44k_vbr_stereo_speech_en.mp2"});

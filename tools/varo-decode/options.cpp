@@ -16,10 +16,11 @@ const char* UsageText() {
          "Frames are found as the player finds them (tags, an information frame and junk\n"
          "between frames are passed over); free-format streams, which the player refuses,\n"
          "are decoded too.\n"
-         "  --full-band   reconstruct all 32 sub-bands (the player leaves out the top one);\n"
-         "                --cutoff does not apply then\n"
+         "  --full-band   reconstruct all 32 sub-bands and all 576 lines (the player leaves\n"
+         "                out the top sub-band); --cutoff still limits every layer\n"
          "  --mix         mix two channels into one; --left/--right: keep one channel\n"
-         "  --cutoff HZ   highest frequency to reconstruct (default 24000, at least 1000)\n"
+         "  --cutoff HZ   highest frequency to reconstruct, the same for every layer\n"
+         "                (default 24000, at least 1000)\n"
          "  --cpu FORM    processor form of the inner loops (default: the best available)\n"
          "  --info        print layer, version, sampling rate, channels, bit rate, frames\n";
 }
