@@ -1,6 +1,7 @@
 #include "settings_file.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
@@ -104,7 +105,10 @@ void TSettingsFile::Refresh() const {
       FLoaded = false;
       return;
     }
-    QString text = QString::fromUtf8(bytes);
+    // One byte-order mark is dropped, here only (fromUtf8 would drop another, a character of
+    // the first line).
+    QStringDecoder decode(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    QString text = decode(bytes);
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     FLines = text.split(u'\n');
     for (QString& line : FLines)
@@ -236,6 +240,9 @@ void TSettingsFile::Commit() {
     throw EFileError(FReadError);
   }
   QByteArray data;
+  // Reading drops one byte-order mark: a first line starting with that character would lose
+  // it on every write unless a mark goes in front of it.
+  if (!FLines.isEmpty() && FLines.front().startsWith(QChar(0xFEFF))) data += "\xEF\xBB\xBF";
   for (const QString& line : FLines) {
     data += line.toUtf8();
     data += '\n';

@@ -10,6 +10,7 @@
 //      values past them
 //   1  bits 0-2 the value written (see ValueFor); bit 3 the write inside an update
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <cstddef>
@@ -49,10 +50,11 @@ QString WrittenKey(uint8_t choice) {
   }
 }
 
-// Lines as the file holds them, for the comparison: UTF-8, without a byte-order mark, split
+// Lines as the file holds them, for the comparison: UTF-8, without one byte-order mark, split
 // at LF, without the CRs at line ends.
 QStringList FileLines(const QByteArray& bytes) {
-  QString text = QString::fromUtf8(bytes);
+  QStringDecoder decode(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+  QString text = decode(bytes);
   if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
   QStringList lines = text.split(u'\n');
   for (QString& line : lines)
