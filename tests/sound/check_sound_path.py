@@ -182,8 +182,7 @@ def check_other_rate(ctx):
     check(status == 0, f"{name}: exit status {status} ({err.strip()})")
     t_start, t_end = run.times("status: playing")[0], run.times("end: end of data")[0]
     samples, timeline = recording(ctx.rec, t_end + BUFFER)
-    # Up to a buffer past the end report: nothing else plays then.
-    left = channel(samples, 0)[timeline.frame(t_start) - RATE // 10:timeline.frame(t_end + BUFFER)]
+    left = channel(samples, 0)[timeline.frame(t_start) - RATE // 10:timeline.frame(t_end)]
     expected = loud_span(channel(ctx.reference(name), 0)) / rate
     heard = loud_span(left) / RATE
     figures.append(f"{name}: heard {heard:.3f} s of {expected:.3f} s")
