@@ -104,7 +104,10 @@ TEST(LoopThread, TimeoutDispatchesTimeoutsOnlyWhileSet) {
   EXPECT_EQ(owner.Count(MPM_TIMEOUT), 0u);  // -1: no time-outs
   thread.SetTimeout(20);
   thread.Post(2001);  // wakes the wait, which then reads the new time-out
-  std::this_thread::sleep_for(300ms);
+  // Several time-outs, however long a loaded machine keeps the thread waiting for a core.
+  for (auto until = std::chrono::steady_clock::now() + 30s;
+       owner.Count(MPM_TIMEOUT) < 3 && std::chrono::steady_clock::now() < until;)
+    std::this_thread::sleep_for(10ms);
   thread.SetTimeout(-1);
   thread.Post(2001);
   thread.Sync();

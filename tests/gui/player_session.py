@@ -35,7 +35,12 @@ from x_session import (XSession, XSessionError, die_with_parent, end_process,  #
 TITLES = ("Alpha 一番目の曲", "Bravo 二番目", "Charlie 三番目")
 ARTIST = "VARO テスト"
 TRACK_SECONDS = 150     # far longer than the whole session: no track ends by itself
-SETTLE = 1.0            # s from a click until the sink shows its effect
+# A click's effect at the sink. Silence must come before the two seconds of audio the player
+# queues (four half-second buffers) could have played out: a pause or stop that only stops
+# feeding the device goes silent that much later. Sound may take as long as a loaded
+# machine needs to start a stream.
+SILENT_WITHIN = 1.5     # s from the click
+LOUD_WITHIN = 10.0      # s from the click
 LOUD_RMS = 300          # the tracks are noise and a sweep at -9 to -3 dBFS
 QUIET_PEAK = 8          # paused or stopped: nothing (a few steps of slack)
 TEXT_PIXELS = 40        # label-coloured pixels that make a visible title
@@ -59,9 +64,20 @@ class Session:
         return self.x.screenshot(path)
 
     def sound(self, loud, when):
-        time.sleep(SETTLE)
-        level = measure(self.rec)
-        self.figures.append(f"sink {when}: {level}")
+        """Waits for the sink to show the click's effect, then measures it over a second."""
+        def shows(level):
+            if level.seconds < 0.1:  # the recorder got no time: no evidence either way
+                return False
+            return level.rms >= LOUD_RMS if loud else level.peak <= QUIET_PEAK
+
+        clicked = time.monotonic()
+        limit = LOUD_WITHIN if loud else SILENT_WITHIN
+        while not shows(level := measure(self.rec, 0.25)) and time.monotonic() - clicked < limit:
+            pass
+        settled = time.monotonic() - clicked
+        if shows(level):
+            level = measure(self.rec)
+        self.figures.append(f"sink {when}: {level} (settled within {settled:.2f} s)")
         if loud:
             self.check(level.rms >= LOUD_RMS, f"{when}: no sound at the sink ({level})")
         else:
@@ -236,10 +252,18 @@ def skin_change(s):
     s.shot("skin-submenu")
     p.choose("Down", "Return")
     s.wait_setting("skin", others[0], "second skin chosen")
-    time.sleep(0.5)
-    after = s.shot("skin-" + others[0])
+
+    def repainted():
+        after = s.shot("skin-" + others[0])
+        changed = Crop(before, background).differing_pixels(Crop(after, background))
+        return (after, changed) if changed > background.width * background.height // 4 else None
+
+    try:
+        after, changed = wait_until(repainted, 20, "the main window repainted", interval=0.3)
+    except TimeoutError:
+        after = s.shot("skin-" + others[0])
+        changed = Crop(before, background).differing_pixels(Crop(after, background))
     p.use_skin(others[0])
-    changed = Crop(before, background).differing_pixels(Crop(after, background))
     s.figures.append(f"skin change: {changed} of {background.width * background.height} "
                      "background pixels changed")
     s.check(changed > background.width * background.height // 4,
