@@ -20,7 +20,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from played_run import PlayedRun  # noqa: E402
 from signal_match import (channel, close_gaps, find_copy, find_lag, first_mismatch, gain,  # noqa: E402
                           pair, rms, rms_difference, without_lost)
-from sound_server import MonitorRecording, SoundServer, SoundServerError  # noqa: E402
+from sound_server import MonitorRecording, SoundServer, SoundServerError, raise_priority  # noqa: E402
 
 RATE = 44100
 MAX_RMS = 2.0          # 16-bit steps; a bit-exact path gives 0
@@ -322,6 +322,7 @@ def main():
     play, decoder, corpus = sys.argv[1:4]
     # ctest ends a test that runs too long with SIGTERM: leave through the clean-up.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    raise_priority()  # the monitor's reader too
     try:
         with tempfile.TemporaryDirectory(prefix="varo-sound-ref-") as tmp, \
                 SoundServer(rate=RATE) as server, MonitorRecording(server) as rec:

@@ -5,6 +5,8 @@ import subprocess
 import threading
 import time
 
+from sound_server import audio_priority
+
 _LINE = re.compile(r"^\[(\d+\.\d+)\] (.*)$")
 
 
@@ -14,7 +16,8 @@ class PlayedRun:
         self._changed = threading.Condition()
         self.process = subprocess.Popen([play, "--timestamps", "--control"] + args, env=env,
                                         stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE, text=True)
+                                        stderr=subprocess.PIPE, text=True,
+                                        preexec_fn=audio_priority)
         self._reader = threading.Thread(target=self._read, daemon=True)
         self._reader.start()
 
