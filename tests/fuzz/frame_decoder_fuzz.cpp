@@ -46,11 +46,6 @@ constexpr int32_t kPlayerPcmBytes = 5120;  // the player's one-frame buffer
 constexpr int32_t kMinFreeLength = 16;
 constexpr int32_t kMaxFreeLength = 4096;
 constexpr size_t kMaxInput = 4096 + kControlBytes;
-#ifdef VARO_FUZZ_REPLAY
-constexpr bool kReplay = true;
-#else
-constexpr bool kReplay = false;
-#endif
 
 struct TDecodeSettings {
   uint8_t OutputFlags = 0;

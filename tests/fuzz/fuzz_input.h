@@ -10,6 +10,13 @@
 
 #include <iconv.h>
 
+// The replay builds of a target also run its slow comparisons.
+#ifdef VARO_FUZZ_REPLAY
+constexpr bool kReplay = true;
+#else
+constexpr bool kReplay = false;
+#endif
+
 class TFuzzInput {
  public:
   TFuzzInput(const uint8_t* data, size_t size, size_t controlBytes)

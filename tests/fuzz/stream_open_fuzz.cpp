@@ -41,11 +41,6 @@ constexpr size_t kMaxInput = 12288 + kControlBytes;
 // The fast build decodes the first frames only: the decoder has its own target, and here
 // what matters is that the frames the walk hands over open and decode.
 constexpr int32_t kDecodedFrames = 4;
-#ifdef VARO_FUZZ_REPLAY
-constexpr bool kReplay = true;
-#else
-constexpr bool kReplay = false;
-#endif
 
 struct TStreamOptions {
   bool Seekable = false;

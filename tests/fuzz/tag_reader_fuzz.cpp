@@ -32,11 +32,6 @@ constexpr int32_t kPlayerBuffer = 65536;
 constexpr int32_t kSmallBuffer = 8192;
 // Tags at both ends and a frame between them; a tag's claimed sizes are what matter, not its bulk.
 constexpr size_t kMaxInput = 12288 + kControlBytes;
-#ifdef VARO_FUZZ_REPLAY
-constexpr bool kReplay = true;
-#else
-constexpr bool kReplay = false;
-#endif
 
 // What one reading found, in one comparable record.
 struct TTagReading {
