@@ -51,15 +51,17 @@ QString WrittenKey(uint8_t choice) {
 }
 
 // Lines as the file holds them, for the comparison: UTF-8, without one byte-order mark, split
-// at LF, without the CRs at line ends.
+// at LF, the piece after the last LF dropped when the reader drops it (nothing or one CR), and
+// then without the CRs at line ends. A last line of CRs alone is a line to the reader: it gets
+// its LF on a write and must count the same before and after.
 QStringList FileLines(const QByteArray& bytes) {
   QStringDecoder decode(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
   QString text = decode(bytes);
   if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
   QStringList lines = text.split(u'\n');
+  if (!lines.isEmpty() && (lines.back().isEmpty() || lines.back() == u"\r")) lines.removeLast();
   for (QString& line : lines)
     while (line.endsWith(u'\r')) line.chop(1);
-  if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
   return lines;
 }
 
