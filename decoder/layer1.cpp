@@ -1,6 +1,7 @@
 // Layer I: allocation, scalefactor and sample passes over 12 slots of 32 sub-bands.
 #include <cstring>
 
+#include "decoder_state.h"
 #include "layer12.h"
 #include "layer12_stream.h"
 #include "layer12_tables.h"
@@ -18,38 +19,48 @@ constexpr int32_t kEndCode = 30;
 constexpr int32_t kCutCode = 31;
 constexpr uint32_t kForbiddenAllocation = 15;
 
-int32_t Entries;       // 32 or 64
-int32_t DecodedLimit;  // entries reconstructed
-int32_t ClassCode[kMaxEntries + 2];
-float ScaledFactor[kMaxEntries];
+// What the passes of one frame share.
+struct TLayer1Passes {
+  int32_t Entries;       // 32 or 64
+  int32_t DecodedLimit;  // entries reconstructed
+  int32_t Allocation[kMaxEntries];
+  int32_t ClassCode[kMaxEntries + 2];
+  float ScaledFactor[kMaxEntries];
+};
 
 // Allocation pass; returns the sample bits per slot of the entries at or above DecodedLimit, or
 // -1 for the forbidden allocation, which no frame may carry.
-int32_t ReadAllocation(TMPBitReader& bits, int32_t bound, int32_t allocation[kMaxEntries]) {
+int32_t ReadAllocation(TMPBitReader& bits, int32_t bound, TLayer1Passes& p) {
+  int32_t* allocation = p.Allocation;
+  int32_t* classCode = p.ClassCode;
+  // Locals: the stores below could otherwise alias them.
+  const int32_t entries = p.Entries;
+  const int32_t limit = p.DecodedLimit;
   int32_t skip = 0;
-  for (int32_t e = 0; e < Entries;) {
+  for (int32_t e = 0; e < entries;) {
     const uint32_t a = GetBits(bits, 4);
     if (a == kForbiddenAllocation) return -1;
-    if (e >= DecodedLimit) skip += a ? Layer1SampleBits[a] : 0;
+    if (e >= limit) skip += a ? Layer1SampleBits[a] : 0;
     if (e < bound) {
       allocation[e] = static_cast<int32_t>(a);
-      ClassCode[e] = static_cast<int32_t>(a);
+      classCode[e] = static_cast<int32_t>(a);
       e += 1;
     } else {
       allocation[e] = allocation[e + 1] = static_cast<int32_t>(a);
-      ClassCode[e] = ClassCode[e + 1] = kJointBase + static_cast<int32_t>(a);
+      // A pair without allocation is two silent entries: it has no scalefactors.
+      classCode[e] = classCode[e + 1] = a ? kJointBase + static_cast<int32_t>(a) : 0;
       e += 2;
     }
   }
-  ClassCode[DecodedLimit] = kCutCode;
-  ClassCode[Entries] = kEndCode;
+  classCode[limit] = kCutCode;
+  classCode[entries] = kEndCode;
   return skip;
 }
 
-void ReadScalefactors(TMPBitReader& bits, const int32_t allocation[kMaxEntries]) {
-  for (int32_t e = 0; e < Entries; ++e) {
-    const int32_t a = allocation[e];
-    if (a) ScaledFactor[e] = ScalefactorTable[GetBits(bits, 6)] * Layer1Factor[a];
+void ReadScalefactors(TMPBitReader& bits, TLayer1Passes& p) {
+  for (int32_t e = 0; e < p.Entries; ++e) {
+    const int32_t a = p.Allocation[e];
+    if (a) p.ScaledFactor[e] = ScalefactorTable[GetBits(bits, 6)] * Layer1Factor[a];
   }
 }
 
@@ -58,21 +69,22 @@ inline float ReadSample(TMPBitReader& bits, int32_t a) {
   return static_cast<float>(v - ((1 << a) - 1));
 }
 
-void ReadSamples(TMPBitReader& bits, int32_t skip) {
+void ReadSamples(TMPBitReader& bits, int32_t skip, const TLayer1Passes& p, float* samples) {
+  const int32_t* __restrict classCode = p.ClassCode;
+  const float* __restrict factor = p.ScaledFactor;
   for (int32_t slot = 0; slot < kSlots; ++slot) {
-    float* row = SubbandSamples + slot * kRow;
+    float* __restrict row = samples + slot * kRow;
     for (int32_t e = 0;;) {
-      const int32_t code = ClassCode[e];
+      const int32_t code = classCode[e];
       if (code == 0) {
         row[e++] = 0.0f;
       } else if (code < kJointBase) {
-        row[e] = ReadSample(bits, code) * ScaledFactor[e];
+        row[e] = ReadSample(bits, code) * factor[e];
         ++e;
       } else if (code < kEndCode) {
-        const int32_t a = code - kJointBase;
-        const float v = a ? ReadSample(bits, a) : 0.0f;
-        row[e] = v * ScaledFactor[e];
-        row[e + 1] = v * ScaledFactor[e + 1];
+        const float v = ReadSample(bits, code - kJointBase);
+        row[e] = v * factor[e];
+        row[e + 1] = v * factor[e + 1];
         e += 2;
       } else {
         if (code == kCutCode) SkipBits(bits, skip);
@@ -84,33 +96,37 @@ void ReadSamples(TMPBitReader& bits, int32_t skip) {
 
 }  // namespace
 
-int32_t Layer1Open(const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
+int32_t Layer1Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
                    uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format) {
+  TLayer12Stream& stream = state.Layer12;
   // A reserved sampling index has no rate to play at.
   if (header.Layer != 3 || header.SamplingIndex == 3) return 0;
-  BuildLayer1Tables();
-  if (!OpenLayer12Stream(header, frameLength, downShift, outputFlags, cutoffHz, kSubbands, 384, format)) {
+  if (!OpenLayer12Stream(stream, header, frameLength, downShift, outputFlags, cutoffHz, kSubbands, 384,
+                         format)) {
     return 0;
   }
-  Entries = kSubbands * Layer12.Channels;
-  DecodedLimit = Layer12.CutoffLimit;
-  std::memset(SubbandSamples, 0, kSlots * kRow * sizeof(float));
-  ResetSynthesis();
+  stream.Entries = kSubbands * stream.Channels;
+  stream.DecodedLimit = stream.CutoffLimit;
+  std::memset(stream.SubbandSamples, 0, kSlots * kRow * sizeof(float));
+  ResetSynthesis(state.Synthesis);
   return 1;
 }
 
-TMPDecodeResult DecodeLayer1Frame(const uint8_t* frame, int32_t available, void* pcm) {
+TMPDecodeResult DecodeLayer1Frame(TMPDecoderState& state, const uint8_t* frame, int32_t available, void* pcm) {
+  TLayer12Stream& stream = state.Layer12;
   TLayer12Frame info;
-  if (!BeginLayer12Frame(frame, available, info)) return {0, 0};
-  int32_t allocation[kMaxEntries] = {};
+  if (!BeginLayer12Frame(stream, frame, available, info)) return {0, 0};
+  TLayer1Passes passes;
+  passes.Entries = stream.Entries;
+  passes.DecodedLimit = stream.DecodedLimit;
   // A local copy of the reader stays in registers through the passes.
-  TMPBitReader bits = FrameBits;
-  const int32_t skip = ReadAllocation(bits, info.Bound, allocation);
-  FrameBits = bits;
+  TMPBitReader bits = stream.FrameBits;
+  const int32_t skip = ReadAllocation(bits, info.Bound, passes);
+  stream.FrameBits = bits;
   if (skip < 0) return {0, 0};
-  ReadScalefactors(bits, allocation);
-  ReadSamples(bits, skip);
-  FrameBits = bits;
-  Layer12.OutputSlot(SubbandSamples, static_cast<int16_t*>(pcm), kSlots);
-  return {info.BytesConsumed, Layer12.BytesProduced};
+  ReadScalefactors(bits, passes);
+  ReadSamples(bits, skip, passes, stream.SubbandSamples);
+  stream.FrameBits = bits;
+  stream.OutputSlot(state.Synthesis, stream.SubbandSamples, static_cast<int16_t*>(pcm), kSlots);
+  return {info.BytesConsumed, stream.BytesProduced};
 }

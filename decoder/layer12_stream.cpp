@@ -6,8 +6,6 @@
 #include "mp_bit_reader.h"
 #include "mp_frame_header.h"
 
-TLayer12Stream Layer12;
-
 namespace {
 
 constexpr int32_t kMinCutoffHz = 1000;
@@ -23,8 +21,8 @@ constexpr int32_t kJointBound[16] = {64, 64, 64, 64, 8, 16, 24, 32, 64, 64, 64, 
 
 }  // namespace
 
-int32_t OpenLayer12Stream(const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
-                          uint8_t outputFlags, int32_t cutoffHz, int32_t subbands,
+int32_t OpenLayer12Stream(TLayer12Stream& stream, const TMPFrameHeader& header, int32_t frameLength,
+                          int32_t downShift, uint8_t outputFlags, int32_t cutoffHz, int32_t subbands,
                           int32_t samplesPerChannel, TMPOutputFormat& format) {
   downShift = std::clamp(downShift, 0, 2);
   // Only full-rate 16-bit output is built; the other forms are refused rather than faked.
@@ -43,37 +41,38 @@ int32_t OpenLayer12Stream(const TMPFrameHeader& header, int32_t frameLength, int
   const int32_t outputChannels = kChannelsByChannelCode[channelCode];
   const int32_t samplesPerFrame = outputChannels * samplesPerChannel;
 
-  Layer12.Channels = channels;
-  Layer12.FrameLength = frameLength;
-  Layer12.CutoffLimit = static_cast<int32_t>(limit) * channels;
-  Layer12.BytesProduced = samplesPerFrame * 2;
-  Layer12.OutputSlot = kOutputByChannelCode[channelCode];
+  stream.Channels = channels;
+  stream.FrameLength = frameLength;
+  stream.CutoffLimit = static_cast<int32_t>(limit) * channels;
+  stream.BytesProduced = samplesPerFrame * 2;
+  stream.OutputSlot = kOutputByChannelCode[channelCode];
 
   format = TMPOutputFormat{outputChannels, samplesPerFrame, rate >> downShift, 16, frameLength, 0};
   return 1;
 }
 
-bool BeginLayer12Frame(const uint8_t* frame, int32_t available, TLayer12Frame& info) {
+bool BeginLayer12Frame(TLayer12Stream& stream, const uint8_t* frame, int32_t available, TLayer12Frame& info) {
   if (available < 4) return false;
   // The frame's own length when its header gives one (free format: the length of the open),
   // so that a damaged frame can never read past its end.
   TMPFrameHeader header{};
   int32_t length = ParseFrameHeader(frame, 0, header);
-  if (length <= 0) length = Layer12.FrameLength;
+  if (length <= 0) length = stream.FrameLength;
   const int32_t size = FrameSizeWithPadding(header, length);
-  ResetBits(FrameBits, frame, frame + std::min(available, size));
+  TMPBitReader& bits = stream.FrameBits;
+  ResetBits(bits, frame, frame + std::min(available, size));
 
-  if (GetBits(FrameBits, 12) != 0xFFF) return false;
-  GetBits(FrameBits, 3);  // ID, layer
-  const uint32_t protection = GetBits(FrameBits, 1);
-  info.BitrateIndex = static_cast<int32_t>(GetBits(FrameBits, 4));
-  GetBits(FrameBits, 2);  // sampling rate
-  GetBits(FrameBits, 1);  // padding: taken from the parsed header above
-  GetBits(FrameBits, 1);  // private bit
-  const uint32_t modeBits = GetBits(FrameBits, 4);
-  GetBits(FrameBits, protection ? 4 : 20);  // flags and emphasis, then the CRC (not checked)
+  if (GetBits(bits, 12) != 0xFFF) return false;
+  GetBits(bits, 3);  // ID, layer
+  const uint32_t protection = GetBits(bits, 1);
+  info.BitrateIndex = static_cast<int32_t>(GetBits(bits, 4));
+  GetBits(bits, 2);  // sampling rate
+  GetBits(bits, 1);  // padding: taken from the parsed header above
+  GetBits(bits, 1);  // private bit
+  const uint32_t modeBits = GetBits(bits, 4);
+  GetBits(bits, protection ? 4 : 20);  // flags and emphasis, then the CRC (not checked)
 
-  info.Bound = Layer12.Channels == 1 ? kMaxEntries : kJointBound[modeBits];
+  info.Bound = stream.Channels == 1 ? kMaxEntries : kJointBound[modeBits];
   info.BytesConsumed = size;
   return true;
 }

@@ -33,8 +33,6 @@ void BuildDegroup(float (&table)[Codes][3], int32_t levels) {
 }  // namespace
 
 void BuildLayer12Tables() {
-  static bool built = false;
-  if (built) return;
   for (int32_t i = 0; i < 64; ++i) ScalefactorTable[i] = static_cast<float>(std::exp2(-i / 3.0) * 65536.0);
   for (int32_t c = 1; c < 18; ++c) {
     const int32_t levels = kLayer2ClassLevels[c];
@@ -45,15 +43,11 @@ void BuildLayer12Tables() {
   BuildDegroup(Degroup3, 3);
   BuildDegroup(Degroup5, 5);
   BuildDegroup(Degroup9, 9);
-  built = true;
 }
 
 void BuildLayer1Tables() {
-  static bool built = false;
-  if (built) return;
   for (int32_t a = 1; a < 16; ++a) {
     Layer1Factor[a] = static_cast<float>(2.0 / ((1 << (a + 1)) - 1));
     Layer1SampleBits[a] = a + 1;
   }
-  built = true;
 }

@@ -1,4 +1,4 @@
-// Requantisation tables shared by Layers I and II, built once on the first stream open.
+// Requantisation tables shared by Layers I and II, built once for the process (BuildDecoderTables).
 #pragma once
 
 #include <cstdint>
@@ -22,3 +22,5 @@ extern int32_t Layer1SampleBits[16];
 
 void BuildLayer12Tables();
 void BuildLayer1Tables();
+// Layer II's reading of each quantisation class (after BuildLayer12Tables: it points into it).
+void BuildLayer2ClassReading();

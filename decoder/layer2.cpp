@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "decoder_state.h"
 #include "layer12.h"
 #include "layer12_stream.h"
 #include "layer12_tables.h"
@@ -20,74 +21,69 @@ constexpr int32_t kEndCode = 36;
 constexpr int32_t kCutCode = 37;
 constexpr int32_t kNoScalefactors = 4;  // scfsi of an entry without allocation
 
-// The allocation table in use, in entries.
-struct TLayout {
-  int32_t Table;
-  int32_t GroupEntries[4];
-  int32_t GroupBits[4];
-  const uint8_t* GroupClass[4];
-  int32_t Entries;
-  int32_t DecodedLimit;
+// What the passes of one frame share.
+struct TLayer2Passes {
+  int32_t Class[kMaxEntries];
+  int32_t ClassCode[kMaxEntries + 2];
+  int32_t Scfsi[kMaxEntries];
+  float ScaledFactor[kMaxEntries][3];
 };
-TLayout Layout;
 
-int32_t OpenId, OpenMode, OpenSamplingIndex;
-
-int32_t Class[kMaxEntries];
-int32_t ClassCode[kMaxEntries + 2];
-int32_t Scfsi[kMaxEntries];
-float ScaledFactor[kMaxEntries][3];
-
-void UseAllocTable(int32_t table) {
-  Layout.Table = table;
-  Layout.Entries = 0;
+void UseAllocTable(TLayer12Stream& stream, int32_t table) {
+  TLayer2Layout& layout = stream.Layout;
+  layout.Table = table;
+  stream.Entries = 0;
   for (int32_t g = 0; g < 4; ++g) {
     const TLayer2AllocGroup& group = kLayer2AllocTables[table][g];
-    Layout.GroupEntries[g] = group.Subbands * Layer12.Channels;
-    Layout.GroupBits[g] = group.Bits;
-    Layout.GroupClass[g] = group.ClassOfCode;
-    Layout.Entries += Layout.GroupEntries[g];
+    layout.GroupEntries[g] = group.Subbands * stream.Channels;
+    layout.GroupBits[g] = group.Bits;
+    layout.GroupClass[g] = group.ClassOfCode;
+    stream.Entries += layout.GroupEntries[g];
   }
-  Layout.DecodedLimit = std::min(Layer12.CutoffLimit, Layout.Entries);
+  stream.DecodedLimit = std::min(stream.CutoffLimit, stream.Entries);
 }
 
 // Allocation pass; returns the sample bits per granule of the entries at or above DecodedLimit.
-int32_t ReadAllocation(TMPBitReader& bits, int32_t bound) {
+int32_t ReadAllocation(TMPBitReader& bits, int32_t bound, const TLayer12Stream& stream, TLayer2Passes& p) {
+  const TLayer2Layout& layout = stream.Layout;
+  int32_t* cls = p.Class;
+  int32_t* classCode = p.ClassCode;
   int32_t skip = 0;
   int32_t e = 0;
   for (int32_t g = 0; g < 4; ++g) {
-    const uint8_t* classOf = Layout.GroupClass[g];
-    const int32_t width = Layout.GroupBits[g];
-    for (const int32_t end = e + Layout.GroupEntries[g]; e < end;) {
+    const uint8_t* classOf = layout.GroupClass[g];
+    const int32_t width = layout.GroupBits[g];
+    for (const int32_t end = e + layout.GroupEntries[g]; e < end;) {
       const int32_t c = classOf[GetBits(bits, width)];
-      if (e >= Layout.DecodedLimit) skip += Layer2GranuleBits[c];
+      if (e >= stream.DecodedLimit) skip += Layer2GranuleBits[c];
       if (e < bound) {
-        Class[e] = c;
-        ClassCode[e] = c;
+        cls[e] = c;
+        classCode[e] = c;
         e += 1;
       } else {
-        // One field for both channels of the sub-band; the pass handles the pair at its first entry.
-        Class[e] = Class[e + 1] = c;
-        ClassCode[e] = ClassCode[e + 1] = kJointBase + c;
+        // One field for both channels of the sub-band; the pass handles the pair at its first entry
+        // (a pair without allocation is two silent entries: it has no scalefactors).
+        cls[e] = cls[e + 1] = c;
+        classCode[e] = classCode[e + 1] = c ? kJointBase + c : 0;
         e += 2;
       }
     }
   }
-  ClassCode[Layout.DecodedLimit] = kCutCode;
-  ClassCode[Layout.Entries] = kEndCode;
+  classCode[stream.DecodedLimit] = kCutCode;
+  classCode[stream.Entries] = kEndCode;
   return skip;
 }
 
-void ReadScalefactors(TMPBitReader& bits) {
-  for (int32_t e = 0; e < Layout.Entries; ++e) {
-    Scfsi[e] = Class[e] ? static_cast<int32_t>(GetBits(bits, 2)) : kNoScalefactors;
+void ReadScalefactors(TMPBitReader& bits, int32_t entries, TLayer2Passes& p) {
+  for (int32_t e = 0; e < entries; ++e) {
+    p.Scfsi[e] = p.Class[e] ? static_cast<int32_t>(GetBits(bits, 2)) : kNoScalefactors;
   }
-  for (int32_t e = 0; e < Layout.Entries; ++e) {
-    const int32_t scfsi = Scfsi[e];
+  for (int32_t e = 0; e < entries; ++e) {
+    const int32_t scfsi = p.Scfsi[e];
     if (scfsi == kNoScalefactors) continue;
-    const float factor = Layer2ClassFactor[Class[e]];
+    const float factor = Layer2ClassFactor[p.Class[e]];
     auto next = [factor, &bits] { return ScalefactorTable[GetBits(bits, 6)] * factor; };
-    float* sf = ScaledFactor[e];
+    float* sf = p.ScaledFactor[e];
     switch (scfsi) {
       case 0:
         sf[0] = next();
@@ -117,7 +113,9 @@ struct TClassReading {
 };
 TClassReading ClassReading[18];
 
-void BuildClassReading() {
+}  // namespace
+
+void BuildLayer2ClassReading() {
   for (int32_t c = 1; c < 18; ++c) {
     ClassReading[c] = {kLayer2ClassCodeBits[c], Layer2ClassMidpoint[c], nullptr};
   }
@@ -125,6 +123,8 @@ void BuildClassReading() {
   ClassReading[2].Digits = Degroup5[0];
   ClassReading[4].Digits = Degroup9[0];
 }
+
+namespace {
 
 // The three values (centred, not yet scaled) of one granule of class c. Short code words are
 // fetched together in one read.
@@ -160,31 +160,26 @@ inline void ReadTriple(TMPBitReader& bits, int32_t c, float v[3]) {
   v[2] = static_cast<float>(d) - reading.Midpoint;
 }
 
-void ReadGranule(TMPBitReader& bits, int32_t part, float* rows, int32_t skip) {
+void ReadGranule(TMPBitReader& bits, const TLayer2Passes& p, int32_t part, float* rows, int32_t skip) {
   float* r0 = rows;
   float* r1 = rows + kRow;
   float* r2 = rows + 2 * kRow;
   float v[3];
   for (int32_t e = 0;;) {
-    const int32_t code = ClassCode[e];
+    const int32_t code = p.ClassCode[e];
     if (code == 0) {
       r0[e] = r1[e] = r2[e] = 0.0f;
       e += 1;
     } else if (code < kJointBase) {
       ReadTriple(bits, code, v);
-      const float sf = ScaledFactor[e][part];
+      const float sf = p.ScaledFactor[e][part];
       r0[e] = v[0] * sf;
       r1[e] = v[1] * sf;
       r2[e] = v[2] * sf;
       e += 1;
     } else if (code < kEndCode) {
-      const int32_t c = code - kJointBase;
-      if (c) {
-        ReadTriple(bits, c, v);
-      } else {
-        v[0] = v[1] = v[2] = 0.0f;
-      }
-      const float sf0 = ScaledFactor[e][part], sf1 = ScaledFactor[e + 1][part];
+      ReadTriple(bits, code - kJointBase, v);
+      const float sf0 = p.ScaledFactor[e][part], sf1 = p.ScaledFactor[e + 1][part];
       r0[e] = v[0] * sf0;
       r1[e] = v[1] * sf0;
       r2[e] = v[2] * sf0;
@@ -201,8 +196,9 @@ void ReadGranule(TMPBitReader& bits, int32_t part, float* rows, int32_t skip) {
 
 }  // namespace
 
-int32_t Layer2Open(const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
+int32_t Layer2Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
                    uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format) {
+  TLayer12Stream& stream = state.Layer12;
   if (header.Layer != 2 || header.SamplingIndex == 3) return 0;
   const int32_t table = ChooseLayer2AllocTable(header.Id, header.Mode, header.SamplingIndex, header.BitrateIndex);
   if (table < 0) return 0;
@@ -211,42 +207,45 @@ int32_t Layer2Open(const TMPFrameHeader& header, int32_t frameLength, int32_t do
     for (const TLayer2AllocGroup& group : kLayer2AllocTables[table]) n += group.Subbands;
     return n;
   }();
-  if (!OpenLayer12Stream(header, frameLength, downShift, outputFlags, cutoffHz, subbands, 1152, format)) {
+  if (!OpenLayer12Stream(stream, header, frameLength, downShift, outputFlags, cutoffHz, subbands, 1152,
+                         format)) {
     return 0;
   }
-  BuildClassReading();
-  OpenId = header.Id;
-  OpenMode = header.Mode;
-  OpenSamplingIndex = header.SamplingIndex;
-  UseAllocTable(table);
-  std::memset(SubbandSamples, 0, kSlots * kRow * sizeof(float));
-  ResetSynthesis();
+  stream.OpenId = header.Id;
+  stream.OpenMode = header.Mode;
+  stream.OpenSamplingIndex = header.SamplingIndex;
+  UseAllocTable(stream, table);
+  std::memset(stream.SubbandSamples, 0, kSlots * kRow * sizeof(float));
+  ResetSynthesis(state.Synthesis);
   return 1;
 }
 
-TMPDecodeResult DecodeLayer2Frame(const uint8_t* frame, int32_t available, void* pcm) {
+TMPDecodeResult DecodeLayer2Frame(TMPDecoderState& state, const uint8_t* frame, int32_t available, void* pcm) {
+  TLayer12Stream& stream = state.Layer12;
   TLayer12Frame info;
-  if (!BeginLayer12Frame(frame, available, info)) return {0, 0};
+  if (!BeginLayer12Frame(stream, frame, available, info)) return {0, 0};
 
   // The table follows each frame's bit rate, so variable-rate streams decode too.
-  const int32_t table = ChooseLayer2AllocTable(OpenId, OpenMode, OpenSamplingIndex, info.BitrateIndex);
+  const int32_t table =
+      ChooseLayer2AllocTable(stream.OpenId, stream.OpenMode, stream.OpenSamplingIndex, info.BitrateIndex);
   if (table < 0) return {0, 0};
-  if (table != Layout.Table) {
-    UseAllocTable(table);
+  if (table != stream.Layout.Table) {
+    UseAllocTable(stream, table);
     // Entries the new table does not write must not keep the old table's samples.
-    std::memset(SubbandSamples, 0, kSlots * kRow * sizeof(float));
+    std::memset(stream.SubbandSamples, 0, kSlots * kRow * sizeof(float));
   }
 
   // A local copy of the reader stays in registers through the passes.
-  TMPBitReader bits = FrameBits;
-  const int32_t skip = ReadAllocation(bits, info.Bound);
-  ReadScalefactors(bits);
+  TMPBitReader bits = stream.FrameBits;
+  TLayer2Passes passes;
+  const int32_t skip = ReadAllocation(bits, info.Bound, stream, passes);
+  ReadScalefactors(bits, stream.Entries, passes);
   for (int32_t part = 0; part < 3; ++part) {
     for (int32_t granule = 0; granule < 4; ++granule) {
-      ReadGranule(bits, part, SubbandSamples + 3 * (4 * part + granule) * kRow, skip);
+      ReadGranule(bits, passes, part, stream.SubbandSamples + 3 * (4 * part + granule) * kRow, skip);
     }
   }
-  FrameBits = bits;
-  Layer12.OutputSlot(SubbandSamples, static_cast<int16_t*>(pcm), kSlots);
-  return {info.BytesConsumed, Layer12.BytesProduced};
+  stream.FrameBits = bits;
+  stream.OutputSlot(state.Synthesis, stream.SubbandSamples, static_cast<int16_t*>(pcm), kSlots);
+  return {info.BytesConsumed, stream.BytesProduced};
 }

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
-void Layer3OutStereo(int16_t* output, int32_t gr);
-void Layer3OutLeft(int16_t* output, int32_t gr);
-void Layer3OutRight(int16_t* output, int32_t gr);
-void Layer3OutMix(int16_t* output, int32_t gr);
+#include "layer3_state.h"
+
+void Layer3OutStereo(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr);
+void Layer3OutLeft(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr);
+void Layer3OutRight(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr);
+void Layer3OutMix(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr);
 
 // left[i] += right[i] for i < lines.
 void AddSpectrum(float* left, const float* right, int32_t lines);

@@ -11,54 +11,58 @@
 
 namespace {
 
-inline int32_t Bits(int32_t n) { return static_cast<int32_t>(GetMainBits(MainDataBits, n)); }
+// Side information is read field by field through the state's main-data reader.
+struct TFieldReader {
+  TMPBitReader& Reader;
+  int32_t operator()(int32_t n) const { return static_cast<int32_t>(GetMainBits(Reader, n)); }
+};
 
-void ReadGranuleInfo(TMPGranuleInfo& gi, bool lsf) {
-  const TMPLayer3State& st = Layer3State;
-  gi.Part23Length = Bits(12);
-  gi.BigValues = Bits(9);
-  gi.GlobalGain = Bits(8) + st.GainOffset - (st.MsStereo ? 2 : 0);
-  gi.ScalefacCompress = Bits(lsf ? 9 : 4);
-  gi.WindowSwitching = Bits(1);
+void ReadGranuleInfo(TMPLayer3State& st, TMPGranuleInfo& gi, bool lsf) {
+  const TFieldReader field{st.MainDataBits};
+  gi.Part23Length = field(12);
+  gi.BigValues = field(9);
+  gi.GlobalGain = field(8) + st.GainOffset - (st.MsStereo ? 2 : 0);
+  gi.ScalefacCompress = field(lsf ? 9 : 4);
+  gi.WindowSwitching = field(1);
   if (gi.WindowSwitching) {
-    gi.BlockType = Bits(2);
-    gi.MixedBlock = Bits(1);
-    for (int32_t r = 0; r < 2; ++r) gi.TableSelect[r] = Bits(5);
-    for (int32_t w = 0; w < 3; ++w) gi.SubblockGain[w] = Bits(3);
+    gi.BlockType = field(2);
+    gi.MixedBlock = field(1);
+    for (int32_t r = 0; r < 2; ++r) gi.TableSelect[r] = field(5);
+    for (int32_t w = 0; w < 3; ++w) gi.SubblockGain[w] = field(3);
     const bool lsfShort = lsf && gi.BlockType == 2;
     gi.Region0Count = lsfShort ? 5 : 7;
     gi.Region1Count = lsfShort ? 15 : 13;
   } else {
     gi.BlockType = 0;
     gi.MixedBlock = 0;
-    for (int32_t r = 0; r < 3; ++r) gi.TableSelect[r] = Bits(5);
-    gi.Region0Count = Bits(4);
-    gi.Region1Count = Bits(3);
+    for (int32_t r = 0; r < 3; ++r) gi.TableSelect[r] = field(5);
+    gi.Region0Count = field(4);
+    gi.Region1Count = field(3);
   }
-  gi.Preflag = lsf ? 0 : Bits(1);
-  gi.ScalefacScale = Bits(1);
-  gi.Count1TableSelect = Bits(1);
+  gi.Preflag = lsf ? 0 : field(1);
+  gi.ScalefacScale = field(1);
+  gi.Count1TableSelect = field(1);
 }
 
 // Reads header and side information after the 12 sync bits. Returns the bytes of header and
 // side information, or 0 when the frame does not belong to the open stream.
-int32_t ReadSideInfo(const uint8_t* frame, bool lsf) {
-  TMPLayer3State& st = Layer3State;
-  st.Id = Bits(1);
-  const int32_t layer = Bits(2);
-  const int32_t protection = Bits(1);
-  const int32_t bitrateIndex = Bits(4);
-  st.SamplingIndex = Bits(2);
-  st.Padding = Bits(1);
-  Bits(1);  // private bit
-  st.Mode = Bits(2);
-  st.ModeExtension = Bits(2);
+int32_t ReadSideInfo(TMPLayer3State& st, const uint8_t* frame, bool lsf) {
+  const TFieldReader field{st.MainDataBits};
+  st.Id = field(1);
+  const int32_t layer = field(2);
+  const int32_t protection = field(1);
+  const int32_t bitrateIndex = field(4);
+  st.SamplingIndex = field(2);
+  st.Padding = field(1);
+  field(1);  // private bit
+  st.Mode = field(2);
+  st.ModeExtension = field(2);
   if (st.Mode != 1) st.ModeExtension = 0;
   st.MsStereo = st.ModeExtension >> 1;
   st.IntensityStereo = st.ModeExtension & 1;
-  Bits(4);  // copyright, original, emphasis
+  field(4);  // copyright, original, emphasis
   st.CrcBytes = protection ? 0 : 2;
-  if (!protection) Bits(16);  // the CRC is not checked
+  if (!protection) field(16);  // the CRC is not checked
   // Another layer or version than the stream was opened for would be read with the wrong syntax.
   if (layer != 1 || st.Id != st.StreamId || st.IsMpeg25 != st.StreamMpeg25 ||
       st.SamplingIndex == 3)
@@ -71,37 +75,36 @@ int32_t ReadSideInfo(const uint8_t* frame, bool lsf) {
   st.CodedChannels = st.Mode == 3 ? 1 : 2;
   int32_t size;
   if (!lsf) {
-    st.MainDataBegin = Bits(9);
-    st.PrivateBits = Bits(st.CodedChannels == 1 ? 5 : 3);
-    for (int32_t ch = 0; ch < st.CodedChannels; ++ch) st.Scfsi[ch] = Bits(4);
+    st.MainDataBegin = field(9);
+    st.PrivateBits = field(st.CodedChannels == 1 ? 5 : 3);
+    for (int32_t ch = 0; ch < st.CodedChannels; ++ch) st.Scfsi[ch] = field(4);
     for (int32_t gr = 0; gr < 2; ++gr)
-      for (int32_t ch = 0; ch < st.CodedChannels; ++ch) ReadGranuleInfo(st.Granule[gr][ch], false);
+      for (int32_t ch = 0; ch < st.CodedChannels; ++ch) ReadGranuleInfo(st, st.Granule[gr][ch], false);
     size = st.CodedChannels == 1 ? 21 : 36;
   } else {
-    st.MainDataBegin = Bits(8);
-    st.PrivateBits = Bits(st.CodedChannels == 1 ? 1 : 2);
+    st.MainDataBegin = field(8);
+    st.PrivateBits = field(st.CodedChannels == 1 ? 1 : 2);
     for (int32_t ch = 0; ch < st.CodedChannels; ++ch)
-      ReadGranuleInfo(st.Granule[st.GranuleParity][ch], true);
+      ReadGranuleInfo(st, st.Granule[st.GranuleParity][ch], true);
     size = st.CodedChannels == 1 ? 13 : 21;
   }
   return size;
 }
 
-void WriteSilence(int16_t* output) {
-  std::memset(output, Layer3State.SilenceByte, static_cast<size_t>(Layer3State.OutputBytes));
+void WriteSilence(const TMPLayer3State& st, int16_t* output) {
+  std::memset(output, st.SilenceByte, static_cast<size_t>(st.OutputBytes));
 }
 
-TMPDecodeResult DecodeFrameWith(const uint8_t* frame, int32_t available, int16_t* output,
-                                bool lsf) {
-  TMPLayer3State& st = Layer3State;
+TMPDecodeResult DecodeFrameWith(TMPLayer3State& st, TSynthesisState& synthesis, const uint8_t* frame,
+                                int32_t available, int16_t* output, bool lsf) {
   if (available < 4) return {0, 0};
-  ResetBits(MainDataBits, frame, frame + available);
-  const uint32_t sync = GetMainBits(MainDataBits, 12);
+  ResetBits(st.MainDataBits, frame, frame + available);
+  const uint32_t sync = GetMainBits(st.MainDataBits, 12);
   if (!lsf && sync != 0xFFF) return {0, 0};
   if (lsf && sync != 0xFFF && sync != 0xFFE) return {0, 0};
   st.IsMpeg25 = sync == 0xFFE ? 1 : 0;
 
-  const int32_t size = ReadSideInfo(frame, lsf);
+  const int32_t size = ReadSideInfo(st, frame, lsf);
   if (size == 0) return {0, 0};
   st.FrameBytes = st.FrameLength + st.Padding;
   const int32_t mainBytes = st.FrameBytes - size - st.CrcBytes;
@@ -120,7 +123,7 @@ TMPDecodeResult DecodeFrameWith(const uint8_t* frame, int32_t available, int16_t
     // Larger than any reservoir can hold: the frame plays as silence and later frames, whose
     // data would lie behind it, wait for a fresh start.
     st.ReservoirFill = 0;
-    WriteSilence(output);
+    WriteSilence(st, output);
     if (lsf) st.GranuleParity ^= 1;
     return done;
   }
@@ -130,14 +133,14 @@ TMPDecodeResult DecodeFrameWith(const uint8_t* frame, int32_t available, int16_t
 
   if (st.ReservoirStart < 0) {
     // Main data begins before what the reservoir holds (stream start, after a jump).
-    WriteSilence(output);
+    WriteSilence(st, output);
   } else {
     st.ReservoirBitPosition = 8 * st.ReservoirStart;
     if (!lsf) {
-      DecodeGranule(output, 0);
-      DecodeGranule(output + st.GranuleOutputOffset / 2, 1);
+      DecodeGranule(st, synthesis, output, 0);
+      DecodeGranule(st, synthesis, output + st.GranuleOutputOffset / 2, 1);
     } else {
-      DecodeGranule(output, st.GranuleParity);
+      DecodeGranule(st, synthesis, output, st.GranuleParity);
     }
   }
   if (lsf) st.GranuleParity ^= 1;
@@ -146,10 +149,12 @@ TMPDecodeResult DecodeFrameWith(const uint8_t* frame, int32_t available, int16_t
 
 }  // namespace
 
-TMPDecodeResult DecodeLayer3FrameMpeg1(const uint8_t* frame, int32_t available, int16_t* output) {
-  return DecodeFrameWith(frame, available, output, false);
+TMPDecodeResult DecodeLayer3FrameMpeg1(TMPLayer3State& st, TSynthesisState& synthesis, const uint8_t* frame,
+                                       int32_t available, int16_t* output) {
+  return DecodeFrameWith(st, synthesis, frame, available, output, false);
 }
 
-TMPDecodeResult DecodeLayer3FrameLsf(const uint8_t* frame, int32_t available, int16_t* output) {
-  return DecodeFrameWith(frame, available, output, true);
+TMPDecodeResult DecodeLayer3FrameLsf(TMPLayer3State& st, TSynthesisState& synthesis, const uint8_t* frame,
+                                     int32_t available, int16_t* output) {
+  return DecodeFrameWith(st, synthesis, frame, available, output, true);
 }

@@ -31,10 +31,10 @@ void ClearLines(float* x, int32_t from) {
 
 }  // namespace
 
-void DecodeGranulePart(int32_t gr, int32_t ch) {
-  TMPLayer3State& st = Layer3State;
+void DecodeGranulePart(TMPLayer3State& st, int32_t gr, int32_t ch) {
   TMPGranuleInfo& gi = st.Granule[gr][ch];
-  float* x = Layer3Spectrum(ch, gr);
+  TMPBitReader& bits = st.MainDataBits;
+  float* x = Layer3Spectrum(st, ch, gr);
   int32_t& count = st.LineCount[gr][ch];
   const int32_t heldBits = 8 * st.ReservoirFill;
   const int32_t begin = st.ReservoirBitPosition;
@@ -48,16 +48,15 @@ void DecodeGranulePart(int32_t gr, int32_t ch) {
   }
 
   const uint8_t* reservoirEnd = st.Reservoir + st.ReservoirFill;
-  ResetBits(MainDataBits, st.Reservoir + begin / 8, reservoirEnd);
+  ResetBits(bits, st.Reservoir + begin / 8, reservoirEnd);
   const int32_t skip = begin % 8;
-  GetMainBits(MainDataBits, skip);
-  SetBitsEnd(MainDataBits, st.Reservoir + (end + kOverrunMarginBits) / 8);
+  GetMainBits(bits, skip);
+  SetBitsEnd(bits, st.Reservoir + (end + kOverrunMarginBits) / 8);
 
   if (st.Id == 1) {
-    ReadScaleFactorsMpeg1(st.ScaleFactors[gr][ch], st.ScaleFactors[0][ch], gi, st.Scfsi[ch], gr);
+    ReadScaleFactorsMpeg1(bits, st.ScaleFactors[gr][ch], st.ScaleFactors[0][ch], gi, st.Scfsi[ch], gr);
   } else {
-    ReadScaleFactorsLsf(st.ScaleFactors[gr][ch], gi, ch == 1 && st.IntensityStereo,
-                        st.LsfIntensity);
+    ReadScaleFactorsLsf(bits, st.ScaleFactors[gr][ch], gi, ch == 1 && st.IntensityStereo, st.LsfIntensity);
   }
 
   // Region boundaries; region counts that run past the last band end at 576.
@@ -65,15 +64,15 @@ void DecodeGranulePart(int32_t gr, int32_t ch) {
   const int32_t r1 = std::min(st.LongBoundary[std::min(gi.Region0Count + 1, 22)], big);
   const int32_t r2 =
       std::min(st.LongBoundary[std::min(gi.Region0Count + gi.Region1Count + 2, 22)], big);
-  DecodeBigValues(x, r1, gi.TableSelect[0]);
-  DecodeBigValues(x + r1, r2 - r1, gi.TableSelect[1]);
-  DecodeBigValues(x + r2, big - r2, gi.TableSelect[2]);
+  DecodeBigValues(bits, x, r1, gi.TableSelect[0]);
+  DecodeBigValues(bits, x + r1, r2 - r1, gi.TableSelect[1]);
+  DecodeBigValues(bits, x + r2, big - r2, gi.TableSelect[2]);
 
-  const int32_t bitsLeft = gi.Part23Length - (BitPosition(MainDataBits) - skip);
-  count = big + DecodeCount1(x + big, st.LineLimit - big, bitsLeft, gi.Count1TableSelect);
+  const int32_t bitsLeft = gi.Part23Length - (BitPosition(bits) - skip);
+  count = big + DecodeCount1(bits, x + big, st.LineLimit - big, bitsLeft, gi.Count1TableSelect);
   const int32_t keep = gi.BlockType == 2 ? st.ShortLimit : st.LongLimit;
   ClearLines(x, std::min(count, keep));
-  if (Layer3PartOverrun(MainDataBits)) {
+  if (Layer3PartOverrun(bits)) {
     ClearLines(x, 0);
     count = 0;
   }
@@ -83,9 +82,8 @@ namespace {
 
 // A single-channel frame in a stream whose output needs channel 1: channel 1 plays the same,
 // so each channel's overlap stays continuous.
-void CopyChannel0To1(int32_t gr) {
-  TMPLayer3State& st = Layer3State;
-  std::memcpy(Layer3Spectrum(1, gr), Layer3Spectrum(0, gr), sizeof(float) * kGranuleLines);
+void CopyChannel0To1(TMPLayer3State& st, int32_t gr) {
+  std::memcpy(Layer3Spectrum(st, 1, gr), Layer3Spectrum(st, 0, gr), sizeof(float) * kGranuleLines);
   st.LineCount[gr][1] = st.LineCount[gr][0];
   st.Granule[gr][1] = st.Granule[gr][0];
   st.Extent[gr][1] = st.Extent[gr][0];
@@ -104,23 +102,22 @@ void ApplyLineGains(float* x, int32_t lines) {
   for (int32_t i = 0; i < lines; ++i) x[i] *= LineGainAt(i)->load(std::memory_order_relaxed);
 }
 
-void DecodeGranule(int16_t* output, int32_t gr) {
-  TMPLayer3State& st = Layer3State;
+void DecodeGranule(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr) {
   const int32_t channels = st.CodedChannels;
-  for (int32_t ch = 0; ch < channels; ++ch) DecodeGranulePart(gr, ch);
+  for (int32_t ch = 0; ch < channels; ++ch) DecodeGranulePart(st, gr, ch);
   for (int32_t ch = 0; ch < channels; ++ch) {
-    Requantize(Layer3Spectrum(ch, gr), st.LineCount[gr][ch], st.ScaleFactors[gr][ch],
-               st.Granule[gr][ch], st.Extent[gr][ch], st.MixedLongBands);
+    Requantize(st, Layer3Spectrum(st, ch, gr), st.LineCount[gr][ch], st.ScaleFactors[gr][ch],
+               st.Granule[gr][ch], st.Extent[gr][ch]);
   }
-  if (channels == 2) JointStereo(gr);
+  if (channels == 2) JointStereo(st, gr);
   const bool lineEq = LineEqFlag()->load(std::memory_order_relaxed) != 0;
   for (int32_t ch = 0; ch < channels; ++ch) {
-    float* x = Layer3Spectrum(ch, gr);
+    float* x = Layer3Spectrum(st, ch, gr);
     int32_t& count = st.LineCount[gr][ch];
     const int32_t boundaries = AliasBoundaries(st.Extent[gr][ch], count);
     if (boundaries > 0) AliasReduce(x, boundaries);
     if (lineEq) ApplyLineGains(x, count);
   }
-  if (channels == 1 && st.ChannelRoutine != Layer3OutLeft) CopyChannel0To1(gr);
-  st.ChannelRoutine(output, gr);
+  if (channels == 1 && st.ChannelRoutine != Layer3OutLeft) CopyChannel0To1(st, gr);
+  st.ChannelRoutine(st, synthesis, output, gr);
 }

@@ -4,15 +4,15 @@
 
 #include <cstdint>
 
+#include "layer3_state.h"
+
 // Reads the part of granule gr, channel ch at the reservoir bit position (which moves on by the
 // part's length): scalefactors and quantised spectrum with its line count, lines above the
 // limits cleared, and the whole part cleared when its data overruns or lies past the reservoir.
-void DecodeGranulePart(int32_t gr, int32_t ch);
+void DecodeGranulePart(TMPLayer3State& st, int32_t gr, int32_t ch);
 
 // Decodes granule gr from the reservoir bit position and hands it to ChannelRoutine.
-void DecodeGranule(int16_t* output, int32_t gr);
-
-struct TMPBandExtent;
+void DecodeGranule(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr);
 
 // Boundaries between sub-bands that alias reduction crosses in a requantised granule: none for
 // pure short blocks, the first one for a mixed block, else those below the count. Raises count

@@ -10,7 +10,7 @@
 
 namespace {
 
-// The decoding loops read MainDataBits through a 64-bit window: the same bits in the same order,
+// The decoding loops read the main data through a 64-bit window: the same bits in the same order,
 // but one refill per pair or quadruple covers every bit it can need (at most 47).
 struct TWideBits {
   uint64_t Acc;  // unread bits, first bit at the top; bits past Count are the stream's next bits
@@ -182,7 +182,7 @@ bool Layer3PartOverrun(const TMPBitReader& r) {
   return BitPosition(r) > static_cast<int32_t>(r.End - r.Start) * 8;
 }
 
-void DecodeBigValues(float* dst, int32_t lines, int32_t table) {
+void DecodeBigValues(TMPBitReader& bits, float* dst, int32_t lines, int32_t table) {
   if (lines <= 0) return;
   const int32_t pairs = lines / 2;
   const TMPHuffTable& h = Layer3HuffTables[table & 31];
@@ -190,10 +190,10 @@ void DecodeBigValues(float* dst, int32_t lines, int32_t table) {
     std::memset(dst, 0, sizeof(float) * 2 * static_cast<size_t>(pairs));
     return;
   }
-  const TWideBits w = Widen(MainDataBits);
+  const TWideBits w = Widen(bits);
   Narrow(h.Kind == hkLinbits ? DecodeLinbitsPairs(w, dst, pairs, h.Lookup, h.Linbits)
                              : DecodePairs(w, dst, pairs, h.Lookup),
-         MainDataBits);
+         bits);
 }
 
 namespace {
@@ -242,12 +242,12 @@ TCount1Result DecodeQuadruples(TWideBits w, float* dst, int32_t quadruples, int3
 
 }  // namespace
 
-int32_t DecodeCount1(float* dst, int32_t maxLines, int32_t bitsLeft, int32_t select) {
-  const TWideBits w = Widen(MainDataBits);
+int32_t DecodeCount1(TMPBitReader& bits, float* dst, int32_t maxLines, int32_t bitsLeft, int32_t select) {
+  const TWideBits w = Widen(bits);
   const int32_t quadruples = maxLines >> 2;
   const TCount1Result r = select ? DecodeQuadruples<true>(w, dst, quadruples, bitsLeft)
                                  : DecodeQuadruples<false>(w, dst, quadruples, bitsLeft);
-  Narrow(r.Bits, MainDataBits);
+  Narrow(r.Bits, bits);
   // The last quadruple read bits of the next part: it is not data of this one.
   if (r.BitsLeft < 0 && r.Decoded > 0) std::memset(dst + 4 * (r.Decoded - 1), 0, 4 * sizeof(float));
   return (r.Last + 1) * 4 - ((r.LastValue & 3) == 0 ? 2 : 0);

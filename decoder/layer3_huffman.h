@@ -1,5 +1,5 @@
 // Huffman decoding of one granule-channel part of the Layer III main data: the big-value pairs
-// and the count1 quadruples, read from MainDataBits.
+// and the count1 quadruples, read from the state's main-data reader.
 #pragma once
 
 #include <cstdint>
@@ -13,9 +13,9 @@ bool Layer3PartOverrun(const TMPBitReader& r);
 // Decodes lines / 2 pairs with code table `table` (TableSelect) into dst as int32 values. A part
 // whose codes run past the reader's End is noticed afterwards (Layer3PartOverrun): the reader
 // never leaves its Limit, and the caller discards the part.
-void DecodeBigValues(float* dst, int32_t lines, int32_t table);
+void DecodeBigValues(TMPBitReader& bits, float* dst, int32_t lines, int32_t table);
 
 // Decodes quadruples into dst while lines (maxLines, rounded down to quadruples) and the part's
 // remaining bits (bitsLeft) allow. Returns the lines up to the last nonzero value, rounded up to
 // a pair. A quadruple that overspent the bit budget is zeroed again.
-int32_t DecodeCount1(float* dst, int32_t maxLines, int32_t bitsLeft, int32_t select);
+int32_t DecodeCount1(TMPBitReader& bits, float* dst, int32_t maxLines, int32_t bitsLeft, int32_t select);

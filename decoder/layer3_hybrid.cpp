@@ -16,7 +16,7 @@ int32_t FilterBlockType(const TMPGranuleInfo& gi) {
   return (gi.BlockType & 3) | (gi.MixedBlock ? kMixedWindowFlag : 0);
 }
 
-THybridRanges HybridRangesOf(int32_t blockType, int32_t longLines, int32_t lines,
+THybridRanges HybridRangesOf(const TMPLayer3State& st, int32_t blockType, int32_t longLines, int32_t lines,
                              int32_t previousLines) {
   const int32_t type = blockType & 3;
   THybridRanges r;
@@ -25,7 +25,7 @@ THybridRanges HybridRangesOf(int32_t blockType, int32_t longLines, int32_t lines
   r.OverlapEnd = std::max(r.ShortEnd, (previousLines + 17) / 18);
   // A mixed flag keeps the lowest sub-bands on the normal window whatever the block type;
   // the long sub-bands of a short block type are those of a mixed block.
-  r.MixedEnd = (blockType & kMixedWindowFlag) ? std::min(Layer3State.MixedSubbands, r.LongEnd) : 0;
+  r.MixedEnd = (blockType & kMixedWindowFlag) ? std::min(st.MixedSubbands, r.LongEnd) : 0;
   r.LongWindow = Layer3Tables.Window[type == 2 ? 0 : type];
   return r;
 }
@@ -96,11 +96,11 @@ void FilterAll(float* x, const THybridRanges& r, TKernel imdctLong, TKernel imdc
 
 }  // namespace
 
-int32_t HybridFilterPlain(float* x, float* o, float* out, int32_t blockType, int32_t longLines,
+int32_t HybridFilterPlain(TMPLayer3State& st, float* x, float* o, float* out, int32_t blockType, int32_t longLines,
                           int32_t lines, int32_t previousLines) {
-  const THybridRanges r = HybridRangesOf(blockType, longLines, lines, previousLines);
+  const THybridRanges r = HybridRangesOf(st, blockType, longLines, lines, previousLines);
   // The new overlap goes over x in another layout: work on a copy of the spectrum.
-  float* input = Layer3State.Reorder;
+  float* input = st.Reorder;
   std::memcpy(input, x, sizeof(float) * 18 * static_cast<size_t>(r.ShortEnd));
   FilterAll(input, r, ImdctLongPlain, ImdctShortPlain, [&](int32_t s, const float* z) {
     for (int32_t t = 0; t < 18; ++t) {
@@ -111,9 +111,9 @@ int32_t HybridFilterPlain(float* x, float* o, float* out, int32_t blockType, int
   return FinishHybrid(r, o, x, out);
 }
 
-int32_t HybridFilterAdd(float* x, float* shared, float* out, int32_t blockType,
+int32_t HybridFilterAdd(const TMPLayer3State& st, float* x, float* shared, float* out, int32_t blockType,
                         int32_t longLines, int32_t lines) {
-  const THybridRanges r = HybridRangesOf(blockType, longLines, lines, 0);
+  const THybridRanges r = HybridRangesOf(st, blockType, longLines, lines, 0);
   FilterAll(x, r, ImdctLong, ImdctShort, [&](int32_t s, const float* z) {
     for (int32_t t = 0; t < 18; ++t) {
       out[32 * t + s] += z[t];

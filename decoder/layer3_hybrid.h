@@ -9,6 +9,7 @@
 #include <cstdint>
 
 struct TMPGranuleInfo;
+struct TMPLayer3State;
 
 // Block type for the HybridFilter slot, with kMixedWindowFlag when the mixed flag is set.
 int32_t FilterBlockType(const TMPGranuleInfo& gi);
@@ -23,7 +24,7 @@ struct THybridRanges {
   int32_t OverlapEnd;
   const float* LongWindow;  // sign-folded window of [MixedEnd, LongEnd)
 };
-THybridRanges HybridRangesOf(int32_t blockType, int32_t longLines, int32_t lines,
+THybridRanges HybridRangesOf(const TMPLayer3State& st, int32_t blockType, int32_t longLines, int32_t lines,
                              int32_t previousLines);
 
 // Order of the short IMDCT outputs that each tap of a 12-point short window takes (relative to
@@ -44,7 +45,7 @@ int32_t FinishHybrid(const THybridRanges& ranges, const float* overlap, float* n
 // As the HybridFilter slot for another channel of a mixed-down granule: adds the windowed IMDCT
 // terms to samples and the new overlap terms to sharedOverlap (time-major). Returns 18 x the
 // sub-bands done.
-int32_t HybridFilterAdd(float* spectrum, float* sharedOverlap, float* samples, int32_t blockType,
+int32_t HybridFilterAdd(const TMPLayer3State& st, float* spectrum, float* sharedOverlap, float* samples, int32_t blockType,
                         int32_t longLines, int32_t lines);
 
 // Negates the odd time slots of the odd sub-bands below `lines`.

@@ -156,10 +156,10 @@ inline void TransposeSpectrum(const float* x, int32_t first, int32_t end, float*
 
 // The HybridFilter slot on lanes of the given widths (widest first, ending with TLane1).
 template <class Widest, class... Narrower>
-inline int32_t HybridFilterLanes(float* x, float* o, float* out, int32_t blockType,
+inline int32_t HybridFilterLanes(TMPLayer3State& st, float* x, float* o, float* out, int32_t blockType,
                                  int32_t longLines, int32_t lines, int32_t previousLines) {
-  THybridRanges r = HybridRangesOf(blockType, longLines, lines, previousLines);
-  const int32_t live = Layer3State.HybridBands;
+  THybridRanges r = HybridRangesOf(st, blockType, longLines, lines, previousLines);
+  const int32_t live = st.HybridBands;
   // The last range of sub-bands is widened to whole vectors. Its extra sub-bands get a zero
   // spectrum (the spectrum is zero above the live lines; sub-bands from HybridBands on are
   // never reconstructed), which yields exactly the overlap-only output and a zero overlap.
@@ -172,7 +172,7 @@ inline int32_t HybridFilterLanes(float* x, float* o, float* out, int32_t blockTy
     r.ShortEnd = std::max(r.ShortEnd, r.LongEnd);
   }
   // Time-major copy of the live spectrum: row k holds line k of every sub-band.
-  float* input = Layer3State.Reorder;
+  float* input = st.Reorder;
   TransposeSpectrum<Widest, Narrower...>(x, 0, std::min(r.ShortEnd, live), input);
   for (int32_t k = 0; k < 18; ++k)
     for (int32_t s = live; s < r.ShortEnd; ++s) input[32 * k + s] = 0.0f;

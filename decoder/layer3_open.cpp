@@ -2,15 +2,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "decoder_state.h"
 #include "layer3.h"
 #include "layer3_channels.h"
 #include "layer3_frame.h"
 #include "layer3_standard_tables.h"
 #include "layer3_state.h"
-#include "layer3_tables.h"
 #include "synthesis.h"
-
-TMPLayer3State Layer3State;
 
 namespace {
 
@@ -25,10 +23,9 @@ void CopyBands(TMPLayer3State& st, int32_t set, int32_t samplingIndex) {
 
 }  // namespace
 
-int32_t Layer3Open(const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
-                   int32_t /*reserved*/, uint8_t outputFlags, int32_t cutoffHz,
-                   TMPOutputFormat& format) {
-  TMPLayer3State& st = Layer3State;
+int32_t Layer3Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
+                   int32_t /*reserved*/, uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format) {
+  TMPLayer3State& st = state.Layer3;
   st.ReservoirStart = 0;
   st.ReservoirFill = 0;
   st.FrameRoutine = nullptr;  // frames of a stream that failed to open are refused
@@ -79,10 +76,9 @@ int32_t Layer3Open(const TMPFrameHeader& header, int32_t frameLength, int32_t do
   st.StreamId = header.Id;
   st.StreamMpeg25 = mpeg25 ? 1 : 0;
 
-  BuildLayer3Tables();
-  ResetSynthesis();
+  ResetSynthesis(state.Synthesis);
   std::fill(std::begin(st.GranuleSamples), std::end(st.GranuleSamples), 0.0f);
-  std::fill(SampleStore, SampleStore + 4 * kGranuleLines, 0.0f);
+  std::fill(std::begin(st.Spectrum), std::end(st.Spectrum), 0.0f);
   std::memset(st.LineCount, 0, sizeof st.LineCount);
   // Nothing of the stream before may reach this one: a part that never reads its scalefactors
   // (broken, or sharing granule 0's) would otherwise use that stream's values.
@@ -102,7 +98,8 @@ int32_t Layer3Open(const TMPFrameHeader& header, int32_t frameLength, int32_t do
   return 1;
 }
 
-TMPDecodeResult DecodeLayer3Frame(const uint8_t* frame, int32_t available, void* pcm) {
-  if (Layer3State.FrameRoutine == nullptr || frame == nullptr || pcm == nullptr) return {0, 0};
-  return Layer3State.FrameRoutine(frame, available, static_cast<int16_t*>(pcm));
+TMPDecodeResult DecodeLayer3Frame(TMPDecoderState& state, const uint8_t* frame, int32_t available, void* pcm) {
+  TMPLayer3State& st = state.Layer3;
+  if (st.FrameRoutine == nullptr || frame == nullptr || pcm == nullptr) return {0, 0};
+  return st.FrameRoutine(st, state.Synthesis, frame, available, static_cast<int16_t*>(pcm));
 }

@@ -13,7 +13,6 @@ float DequantizeLarge(int32_t v, float factor) {
   const int32_t magnitude = v < 0 ? -v : v;
   if (magnitude > kLargestQuantized)  // cannot come from a code table
     return factor * static_cast<float>(v * std::cbrt(static_cast<double>(magnitude)));
-  if (magnitude >= Layer3Tables.PowerLargeFrom) BuildPowerTable(Layer3Tables.PowerLargeFrom, kLargestQuantized);
   const float power = Layer3Tables.PowerLarge[magnitude];
   return factor * (v < 0 ? -power : power);
 }
@@ -29,25 +28,24 @@ void DequantizeLinesPlain(float* x, const float* factors, int32_t lines) {
 namespace {
 
 // The long band holding the last nonzero value below `lines` (0 when all are zero).
-int32_t LastNonzeroBand(const float* x, int32_t lines) {
+int32_t LastNonzeroBand(const TMPLayer3State& st, const float* x, int32_t lines) {
   int32_t last = lines - 1;
   while (last >= 0 && GetSpectrumInt(x + last) == 0) --last;
   if (last < 0) return -1;
   int32_t band = 0;
-  while (last >= Layer3State.LongBoundary[band + 1]) ++band;
+  while (last >= st.LongBoundary[band + 1]) ++band;
   return band;
 }
 
 }  // namespace
 
-void Requantize(float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGranuleInfo& gi,
-                TMPBandExtent& extent, int32_t mixedLongBands) {
-  const TMPLayer3State& st = Layer3State;
+void Requantize(TMPLayer3State& st, float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGranuleInfo& gi,
+                TMPBandExtent& extent) {
   const TLayer3Tables& t = Layer3Tables;
   int32_t longBands = 22;
   int32_t firstShort = 12;
   if (gi.BlockType == 2) {
-    longBands = gi.MixedBlock ? mixedLongBands : 0;
+    longBands = gi.MixedBlock ? st.MixedLongBands : 0;
     firstShort = gi.MixedBlock ? 3 : 0;
   }
   extent.HasShort = firstShort < 12 ? 1 : 0;
@@ -69,7 +67,7 @@ void Requantize(float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGr
     for (int32_t k = 0; k < st.LongWidth[b]; k += 4) StoreFloat4(factors + pos + k, factor);
     pos += st.LongWidth[b];
   }
-  extent.LastBand = LastNonzeroBand(x, std::min(count, pos));
+  extent.LastBand = LastNonzeroBand(st, x, std::min(count, pos));
   if (pos > 0) DequantizeLines(x, factors, pos);
   if (longBands > 0 && pos >= count) {
     // Everything above is zero; a short part, if any, stays as it is.
@@ -96,7 +94,7 @@ void Requantize(float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGr
     end += 3 * n;
   }
   DequantizeLines(x + start, factors + start, end - start);
-  float* scratch = Layer3State.Reorder;
+  float* scratch = st.Reorder;
   for (int32_t band = firstShort; band < b; ++band) {
     const int32_t n = st.ShortWidth[band];
     float* out = scratch + (pos - start);

@@ -7,9 +7,10 @@
 #include "layer3_state.h"
 
 // Works in place on the 576 values of x up to `count` lines; count becomes the end of the last
-// band processed for granules with a short part. Fills extent.
-void Requantize(float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGranuleInfo& gi,
-                TMPBandExtent& extent, int32_t mixedLongBands);
+// band processed for granules with a short part. Fills extent. The state gives the stream's
+// bands and the scratch for the reordering.
+void Requantize(TMPLayer3State& st, float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGranuleInfo& gi,
+                TMPBandExtent& extent);
 
 // Sign times |v|^(4/3) times factor for a quantised value outside -32..31 (the slow path of every
 // DequantizeLines form).

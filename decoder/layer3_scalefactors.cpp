@@ -7,16 +7,16 @@
 namespace {
 
 // Reads `count` long bands from `first` with `slen` bits each (0 bits read nothing and give 0).
-void ReadLongBands(TMPScaleFactors& sf, int32_t first, int32_t count, int32_t slen) {
+void ReadLongBands(TMPBitReader& bits, TMPScaleFactors& sf, int32_t first, int32_t count, int32_t slen) {
   for (int32_t b = first; b < first + count; ++b)
-    sf.Long[b] = static_cast<int32_t>(GetMainBits(MainDataBits, slen));
+    sf.Long[b] = static_cast<int32_t>(GetMainBits(bits, slen));
 }
 
 // Reads `count` short bands from `first`, windows 0, 1, 2 inside each band.
-void ReadShortBands(TMPScaleFactors& sf, int32_t first, int32_t count, int32_t slen) {
+void ReadShortBands(TMPBitReader& bits, TMPScaleFactors& sf, int32_t first, int32_t count, int32_t slen) {
   for (int32_t b = first; b < first + count; ++b)
     for (int32_t w = 0; w < 3; ++w)
-      sf.Short[w][b] = static_cast<int32_t>(GetMainBits(MainDataBits, slen));
+      sf.Short[w][b] = static_cast<int32_t>(GetMainBits(bits, slen));
 }
 
 bool IsShort(const TMPGranuleInfo& gi) { return gi.BlockType == 2; }
@@ -31,18 +31,18 @@ constexpr TScfsiGroup kScfsiGroups[4] = {{0, 6, 8}, {6, 5, 4}, {11, 5, 2}, {16, 
 
 }  // namespace
 
-void ReadScaleFactorsMpeg1(TMPScaleFactors& sf, const TMPScaleFactors& granule0,
+void ReadScaleFactorsMpeg1(TMPBitReader& bits, TMPScaleFactors& sf, const TMPScaleFactors& granule0,
                            const TMPGranuleInfo& gi, int32_t scfsi, int32_t gr) {
   const int32_t slen1 = Layer3SlenMpeg1[gi.ScalefacCompress & 15][0];
   const int32_t slen2 = Layer3SlenMpeg1[gi.ScalefacCompress & 15][1];
   if (IsShort(gi)) {
     if (gi.MixedBlock) {
-      ReadLongBands(sf, 0, 8, slen1);
-      ReadShortBands(sf, 3, 3, slen1);
+      ReadLongBands(bits, sf, 0, 8, slen1);
+      ReadShortBands(bits, sf, 3, 3, slen1);
     } else {
-      ReadShortBands(sf, 0, 6, slen1);
+      ReadShortBands(bits, sf, 0, 6, slen1);
     }
-    ReadShortBands(sf, 6, 6, slen2);
+    ReadShortBands(bits, sf, 6, 6, slen2);
     return;
   }
   if (gr == 1) {
@@ -52,16 +52,16 @@ void ReadScaleFactorsMpeg1(TMPScaleFactors& sf, const TMPScaleFactors& granule0,
         for (int32_t b = group.First; b < group.First + group.Count; ++b)
           sf.Long[b] = granule0.Long[b];
       } else {
-        ReadLongBands(sf, group.First, group.Count, g < 2 ? slen1 : slen2);
+        ReadLongBands(bits, sf, group.First, group.Count, g < 2 ? slen1 : slen2);
       }
     }
     return;
   }
-  ReadLongBands(sf, 0, 11, slen1);
-  ReadLongBands(sf, 11, 10, slen2);
+  ReadLongBands(bits, sf, 0, 11, slen1);
+  ReadLongBands(bits, sf, 11, 10, slen2);
 }
 
-void ReadScaleFactorsLsf(TMPScaleFactors& sf, TMPGranuleInfo& gi, bool rightIntensity,
+void ReadScaleFactorsLsf(TMPBitReader& bits, TMPScaleFactors& sf, TMPGranuleInfo& gi, bool rightIntensity,
                          TMPLsfIntensity& intensity) {
   const int32_t c = gi.ScalefacCompress & 511;
   const int32_t kind = !IsShort(gi) ? 0 : gi.MixedBlock ? 2 : 1;
@@ -123,15 +123,15 @@ void ReadScaleFactorsLsf(TMPScaleFactors& sf, TMPGranuleInfo& gi, bool rightInte
   int32_t band = 0;
   int32_t g = 0;
   if (kind == 2) {  // six long bands, then short bands from 3
-    ReadLongBands(sf, 0, groups[0], slen[0]);
+    ReadLongBands(bits, sf, 0, groups[0], slen[0]);
     band = 3;
     g = 1;
   }
   for (; g < 4; ++g) {
     if (kind == 0) {
-      ReadLongBands(sf, band, groups[g], slen[g]);
+      ReadLongBands(bits, sf, band, groups[g], slen[g]);
     } else {
-      ReadShortBands(sf, band, groups[g], slen[g]);
+      ReadShortBands(bits, sf, band, groups[g], slen[g]);
     }
     band += groups[g];
   }

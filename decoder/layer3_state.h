@@ -1,11 +1,11 @@
-// The single static state of the Layer III decoder and its records.
+// The Layer III part of a decoder state and its records.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 
 #include "mp3_decoder.h"
-#include "sample_store.h"
+#include "mp_bit_reader.h"
 #include "synthesis.h"
 
 // Side information of one granule and channel.
@@ -57,9 +57,10 @@ constexpr int32_t kReservoirCompactAbove = kReservoirBytes - 1500;
 // broken; the slack keeps even those positions inside the array.
 constexpr int32_t kReservoirSlack = 64;
 
-using TChannelRoutine = void (*)(int16_t* output, int32_t gr);
-using TFrameRoutine = TMPDecodeResult (*)(const uint8_t* frame, int32_t available,
-                                          int16_t* output);
+struct TMPLayer3State;
+using TChannelRoutine = void (*)(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr);
+using TFrameRoutine = TMPDecodeResult (*)(TMPLayer3State& st, TSynthesisState& synthesis, const uint8_t* frame,
+                                          int32_t available, int16_t* output);
 
 struct TMPLayer3State {
   // Stream settings (Layer3Open).
@@ -101,6 +102,9 @@ struct TMPLayer3State {
   int32_t Scfsi[2];
   int32_t IsMpeg25;
 
+  // Side information, then each granule-channel part of the main data.
+  TMPBitReader MainDataBits;
+
   // Bit reservoir.
   uint8_t Reservoir[kReservoirBytes + kReservoirSlack];
   int32_t ReservoirFill;
@@ -117,14 +121,14 @@ struct TMPLayer3State {
 
   alignas(32) float GranuleSamples[kGranuleLines];  // time slot t, sub-band s at 32t + s
   alignas(32) float Reorder[kGranuleLines];
+  // [ch][gr], see Layer3Spectrum.
+  alignas(64) float Spectrum[4 * kGranuleLines];
 };
-
-extern TMPLayer3State Layer3State;
 
 // Spectrum buffer [ch][gr]: the Huffman output (int32, see PutSpectrumInt), then the float
 // spectrum, then that channel's overlap for the next granule.
-inline float* Layer3Spectrum(int32_t ch, int32_t gr) {
-  return SampleStore + ch * 2 * kGranuleLines + gr * kGranuleLines;
+inline float* Layer3Spectrum(TMPLayer3State& st, int32_t ch, int32_t gr) {
+  return st.Spectrum + ch * 2 * kGranuleLines + gr * kGranuleLines;
 }
 
 // The Huffman stage stores int32 values in the float buffers, and requantisation turns them into

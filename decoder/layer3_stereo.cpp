@@ -10,8 +10,7 @@ namespace {
 // First line of the intensity region: above the right channel's last nonzero band (in short
 // blocks that of the window reaching highest). Below it M/S applies; above it the right channel is
 // zero, where M/S would leave the left channel as it is and copy it into the right one.
-int32_t IntensityStart(const TMPBandExtent& right) {
-  const TMPLayer3State& st = Layer3State;
+int32_t IntensityStart(const TMPLayer3State& st, const TMPBandExtent& right) {
   return right.HasShort ? st.ShortBoundary3[right.LastBand + 1] : st.LongBoundary[right.LastBand + 1];
 }
 
@@ -28,12 +27,12 @@ inline void Spread(float* left, int32_t from, int32_t end, int32_t step, const f
 
 // The long band after the one holding the right channel's last nonzero value below `lines`;
 // 0 when there is none.
-int32_t FirstZeroLongBand(const float* left, int32_t lines) {
+int32_t FirstZeroLongBand(const TMPLayer3State& st, const float* left, int32_t lines) {
   const float* right = left + kRightChannelOffset;
   int32_t last = lines - 1;
   while (last >= 0 && right[last] == 0.0f) --last;
   int32_t band = 0;
-  while (band < 22 && Layer3State.LongBoundary[band] <= last) ++band;
+  while (band < 22 && st.LongBoundary[band] <= last) ++band;
   return band;
 }
 
@@ -44,9 +43,8 @@ int32_t FirstZeroLongBand(const float* left, int32_t lines) {
 // position: it takes its lower neighbour's pair when that band is in the region, else `lone`.
 // Lines from leftCount on are zero in the left channel and need nothing.
 template <typename LongPair, typename ShortPair>
-void IntensityRegion(float* left, const TMPBandExtent& r, int32_t leftCount, LongPair longPair,
-                     ShortPair shortPair, const float* lone) {
-  const TMPLayer3State& st = Layer3State;
+void IntensityRegion(const TMPLayer3State& st, float* left, const TMPBandExtent& r, int32_t leftCount,
+                     LongPair longPair, ShortPair shortPair, const float* lone) {
   if (!r.HasShort) {
     for (int32_t b = r.LastBand + 1; b < 22 && st.LongBoundary[b] < leftCount; ++b) {
       const float* pair = b < 21 ? longPair(b) : b > r.LastBand + 1 ? longPair(20) : lone;
@@ -65,7 +63,7 @@ void IntensityRegion(float* left, const TMPBandExtent& r, int32_t leftCount, Lon
   if (r.LongBands > 0 && r.LastBand < r.FirstShortBand) {
     const int32_t longLines = st.LongBoundary[r.LongBands];
     const int32_t end = std::min(longLines, leftCount);
-    for (int32_t b = FirstZeroLongBand(left, longLines); st.LongBoundary[b] < end; ++b)
+    for (int32_t b = FirstZeroLongBand(st, left, longLines); st.LongBoundary[b] < end; ++b)
       Spread(left, st.LongBoundary[b], std::min(st.LongBoundary[b + 1], end), 1, longPair(b));
   }
 }
@@ -87,19 +85,20 @@ void MidSideStereo(float* left, int32_t lines) {
   for (; i < lines; ++i) butterfly(i);
 }
 
-void IntensityStereoMpeg1(float* left, const TMPScaleFactors& right, const TMPBandExtent* extent,
-                          int32_t leftCount, int32_t msStereo) {
+void IntensityStereoMpeg1(const TMPLayer3State& st, float* left, const TMPScaleFactors& right,
+                          const TMPBandExtent* extent, int32_t leftCount, int32_t msStereo) {
   const auto& table = Layer3Tables.IntensityMpeg1[msStereo & 1];
   // Position 7 is the illegal one and leaves the band to M/S or L/R; 8..15 (possible in 4-bit
   // bands) have no ratio and count as illegal too, and so does a top band whose lower neighbour
   // is outside the region.
   IntensityRegion(
-      left, extent[1], leftCount, [&](int32_t b) { return table[std::min(right.Long[b], 7)]; },
+      st, left, extent[1], leftCount, [&](int32_t b) { return table[std::min(right.Long[b], 7)]; },
       [&](int32_t w, int32_t b) { return table[std::min(right.Short[w][b], 7)]; }, table[7]);
 }
 
-void IntensityStereoLsf(float* left, const TMPScaleFactors& right, const TMPBandExtent* extent,
-                        int32_t leftCount, int32_t msStereo, const TMPLsfIntensity& lsf) {
+void IntensityStereoLsf(const TMPLayer3State& st, float* left, const TMPScaleFactors& right,
+                        const TMPBandExtent* extent, int32_t leftCount, int32_t msStereo,
+                        const TMPLsfIntensity& lsf) {
   const auto& table = Layer3Tables.IntensityLsf[lsf.IntensityScale & 1][msStereo & 1];
   const TMPBandExtent& r = extent[1];
   // The illegal position of each band, 2^slen - 1 of its group, is also where the band's
@@ -130,28 +129,27 @@ void IntensityStereoLsf(float* left, const TMPScaleFactors& right, const TMPBand
   auto shortPair = [&](int32_t w, int32_t b) {
     return table[(shortIllegal[b] + right.Short[w][b]) & 63];
   };
-  IntensityRegion(left, r, leftCount, longPair, shortPair, table[1]);
+  IntensityRegion(st, left, r, leftCount, longPair, shortPair, table[1]);
 }
 
-void JointStereo(int32_t gr) {
-  TMPLayer3State& st = Layer3State;
+void JointStereo(TMPLayer3State& st, int32_t gr) {
   if (st.ModeExtension == 0) return;
-  float* left = Layer3Spectrum(0, gr);
+  float* left = Layer3Spectrum(st, 0, gr);
   int32_t& leftCount = st.LineCount[gr][0];
   int32_t& rightCount = st.LineCount[gr][1];
   const TMPBandExtent* extent = st.Extent[gr];
   if (st.MsStereo) {
     // Lines above both counts are zero in both channels and need nothing.
     int32_t lines = std::max(leftCount, rightCount);
-    if (st.IntensityStereo) lines = std::min(lines, IntensityStart(extent[1]));
+    if (st.IntensityStereo) lines = std::min(lines, IntensityStart(st, extent[1]));
     MidSideStereo(left, lines);
   }
   if (st.IntensityStereo) {
     const TMPScaleFactors& right = st.ScaleFactors[gr][1];
     if (st.Id == 1) {
-      IntensityStereoMpeg1(left, right, extent, leftCount, st.MsStereo);
+      IntensityStereoMpeg1(st, left, right, extent, leftCount, st.MsStereo);
     } else {
-      IntensityStereoLsf(left, right, extent, leftCount, st.MsStereo, st.LsfIntensity);
+      IntensityStereoLsf(st, left, right, extent, leftCount, st.MsStereo, st.LsfIntensity);
     }
   }
   leftCount = rightCount = std::max(leftCount, rightCount);

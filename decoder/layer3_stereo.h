@@ -15,10 +15,12 @@ void MidSideStereo(float* left, int32_t lines);
 // nonzero band (all bands when it has none; per window in short blocks) take the left channel's
 // values scaled by the pair of the band's position; the top band, which has none, takes that of
 // the band below it.
-void IntensityStereoMpeg1(float* left, const TMPScaleFactors& right, const TMPBandExtent* extent,
-                          int32_t leftCount, int32_t msStereo);
-void IntensityStereoLsf(float* left, const TMPScaleFactors& right, const TMPBandExtent* extent,
-                        int32_t leftCount, int32_t msStereo, const TMPLsfIntensity& lsf);
+// The state gives the stream's band boundaries.
+void IntensityStereoMpeg1(const TMPLayer3State& st, float* left, const TMPScaleFactors& right,
+                          const TMPBandExtent* extent, int32_t leftCount, int32_t msStereo);
+void IntensityStereoLsf(const TMPLayer3State& st, float* left, const TMPScaleFactors& right,
+                        const TMPBandExtent* extent, int32_t leftCount, int32_t msStereo,
+                        const TMPLsfIntensity& lsf);
 
 // The whole stereo step of granule gr of a two-channel frame: M/S, intensity, common count.
-void JointStereo(int32_t gr);
+void JointStereo(TMPLayer3State& st, int32_t gr);

@@ -21,7 +21,8 @@ void BuildRequantTables(TLayer3Tables& t) {
         t.Scale[s][p][f] = static_cast<float>(std::pow(2.0, -(s + 1) * 0.5 * (p + f)));
   for (int v = -32; v < 32; ++v)
     t.Power[v + 32] = static_cast<float>(v * std::cbrt(std::fabs(static_cast<double>(v))));
-  if (t.PowerLargeFrom == 0) BuildPowerTable(0, kCommonQuantized);
+  for (int32_t v = 0; v <= kLargestQuantized; ++v)
+    t.PowerLarge[v] = static_cast<float>(v * std::cbrt(static_cast<double>(v)));
   for (int k = 0; k < 8; ++k) t.Subblock[k] = static_cast<float>(std::pow(2.0, -2.0 * k));
 }
 
@@ -126,13 +127,6 @@ void BuildImdctTables(TLayer3Tables& t) {
 }
 
 }  // namespace
-
-void BuildPowerTable(int32_t from, int32_t to) {
-  TLayer3Tables& t = Layer3Tables;
-  for (int32_t v = from; v <= to; ++v)
-    t.PowerLarge[v] = static_cast<float>(v * std::cbrt(static_cast<double>(v)));
-  t.PowerLargeFrom = std::max(t.PowerLargeFrom, to + 1);
-}
 
 void BuildLayer3Tables() {
   BuildRequantTables(Layer3Tables);

@@ -1,12 +1,10 @@
-// Float tables of the Layer III decoder, rebuilt by every Layer III stream open.
+// Float tables of the Layer III decoder, built once for the process (BuildDecoderTables).
 #pragma once
 
 #include <cstdint>
 
-// The largest magnitude a quantised value can have: 15 plus 13 linbits. Beyond the common range
-// values are rare (very loud low lines).
+// The largest magnitude a quantised value can have: 15 plus 13 linbits.
 constexpr int32_t kLargestQuantized = 15 + 8191;
-constexpr int32_t kCommonQuantized = 1023;
 
 struct TLayer3Tables {
   // 2^((i - 156) / 4): the factor of a stored GlobalGain g is Gain[g + 6]; it carries the 2^15
@@ -15,11 +13,8 @@ struct TLayer3Tables {
   // [ScalefacScale][pretab value][scalefactor] = 2^(-(s + 1) / 2 * (p + f)).
   float Scale[2][4][32];
   float Power[64];    // v = -32..31 at v + 32: v * |v|^(1/3)
-  // |v|^(4/3) for every magnitude a code with linbits can give (15 + 8191). Entries up to
-  // kCommonQuantized are built with the other tables; the rest once, when a stream first needs
-  // one (PowerLargeFrom says where the built part ends).
+  // |v|^(4/3) for every magnitude a code with linbits can give (15 + 8191).
   float PowerLarge[kLargestQuantized + 1];
-  int32_t PowerLargeFrom;
   float Subblock[8];  // 2^(-2k)
   float AliasCs[8];
   float AliasCa[8];
@@ -58,6 +53,3 @@ struct TLayer3Tables {
 extern TLayer3Tables Layer3Tables;
 
 void BuildLayer3Tables();
-
-// Fills PowerLarge entries from `from` to `to` (inclusive).
-void BuildPowerTable(int32_t from, int32_t to);

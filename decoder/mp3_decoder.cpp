@@ -1,53 +1,67 @@
 // Decoder entry points: stream open with the dispatch by layer, the output format and the
-// frame decode through the frame-decoder slot.
+// frame decode through the state's frame decoder; the process-wide state and new ones.
 #include "mp3_decoder.h"
 
+#include "decoder_state.h"
+#include "decoder_tables.h"
 #include "layer12.h"
-#include "layer12_tables.h"
 #include "layer3.h"
 
 namespace {
 
-using TFrameDecoder = TMPDecodeResult (*)(const uint8_t* frame, int32_t available, void* pcm);
-
-TMPDecodeResult RejectFrame(const uint8_t*, int32_t, void*) { return {0, 0}; }
-
-// Until a stream is open (and after an open fails) every frame is rejected, so nothing is
-// ever decoded with a half set-up state.
-TFrameDecoder FrameDecoderSlot = RejectFrame;
-TMPOutputFormat OutputFormat{};
+// Zero-initialised: no stream open.
+TMPDecoderState ProcessState;
 
 }  // namespace
 
-int32_t OpenDecoderStream(const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
-                          int32_t reserved, uint8_t outputFlags, int32_t cutoffHz) {
-  BuildLayer12Tables();
-  FrameDecoderSlot = RejectFrame;
+TMPDecoderState& ProcessDecoderState() { return ProcessState; }
+
+void TMPDecoderStateDelete::operator()(TMPDecoderState* state) const { delete state; }
+
+TMPDecoderStatePtr NewDecoderState() { return TMPDecoderStatePtr(new TMPDecoderState{}); }
+
+int32_t OpenDecoderStream(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength,
+                          int32_t downShift, int32_t reserved, uint8_t outputFlags, int32_t cutoffHz) {
+  BuildDecoderTables(header.Layer);
+  state.FrameDecoder = nullptr;
   TMPOutputFormat format{};
   int32_t opened = 0;
-  TFrameDecoder decoder = RejectFrame;
+  TFrameDecoder decoder = nullptr;
   switch (header.Layer & 3) {
     case 3:
-      opened = Layer1Open(header, frameLength, downShift, outputFlags, cutoffHz, format);
+      opened = Layer1Open(state, header, frameLength, downShift, outputFlags, cutoffHz, format);
       decoder = DecodeLayer1Frame;
       break;
     case 1:
-      opened = Layer3Open(header, frameLength, downShift, reserved, outputFlags, cutoffHz, format);
+      opened = Layer3Open(state, header, frameLength, downShift, reserved, outputFlags, cutoffHz, format);
       decoder = DecodeLayer3Frame;
       break;
     default:
-      opened = Layer2Open(header, frameLength, downShift, outputFlags, cutoffHz, format);
+      opened = Layer2Open(state, header, frameLength, downShift, outputFlags, cutoffHz, format);
       decoder = DecodeLayer2Frame;
       break;
   }
   if (!opened) return 0;
-  FrameDecoderSlot = decoder;
-  OutputFormat = format;
+  state.FrameDecoder = decoder;
+  state.OutputFormat = format;
   return 1;
 }
 
-void GetOutputFormat(TMPOutputFormat& format) { format = OutputFormat; }
+void GetOutputFormat(const TMPDecoderState& state, TMPOutputFormat& format) { format = state.OutputFormat; }
+
+void DecodeFrame(TMPDecoderState& state, TMPDecodeResult& result, const uint8_t* frame, int32_t available,
+                 void* pcm) {
+  result = available > 0 && state.FrameDecoder ? state.FrameDecoder(state, frame, available, pcm)
+                                               : TMPDecodeResult{0, 0};
+}
+
+int32_t OpenDecoderStream(const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
+                          int32_t reserved, uint8_t outputFlags, int32_t cutoffHz) {
+  return OpenDecoderStream(ProcessState, header, frameLength, downShift, reserved, outputFlags, cutoffHz);
+}
+
+void GetOutputFormat(TMPOutputFormat& format) { GetOutputFormat(ProcessState, format); }
 
 void DecodeFrame(TMPDecodeResult& result, const uint8_t* frame, int32_t available, void* pcm) {
-  result = available > 0 ? FrameDecoderSlot(frame, available, pcm) : TMPDecodeResult{0, 0};
+  DecodeFrame(ProcessState, result, frame, available, pcm);
 }

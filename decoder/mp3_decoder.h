@@ -1,10 +1,12 @@
 // Decoder entry points: open a stream on its first frame header, report the PCM format and
-// decode one frame at a time. One stream at a time, process-wide state, no allocation.
-// Callers serialise all calls (the player holds its DecoderLock); only the equalizer gains
-// may be written concurrently.
+// decode one frame at a time. A decoder state holds one stream; the calls without a state use
+// the process-wide one. No allocation while decoding. Calls on one state are serialised by the
+// caller (the player holds its DecoderLock); different states may be used by different threads.
+// The equalizer gains and the polarity are process-wide and may be written concurrently.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "mp_bit_reader.h"
 #include "mp_cpu.h"
@@ -30,14 +32,30 @@ constexpr uint8_t mofChannelMask = 0x03;  // 0 both, 1 mix, 2 channel 0 only, 3 
 constexpr uint8_t mofEightBit = 0x08;     // 8-bit samples
 constexpr uint8_t mofFullBand = 0x10;     // reconstruct all 32 sub-bands and all 576 lines
 
-// 1 when the stream was set up, 0 when it cannot be decoded.
-int32_t OpenDecoderStream(const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
-                          int32_t reserved, uint8_t outputFlags, int32_t cutoffHz);
+// One decoder's state (bit reservoir, synthesis history, stream set-up); opaque here.
+struct TMPDecoderState;
+struct TMPDecoderStateDelete {
+  void operator()(TMPDecoderState* state) const;
+};
+using TMPDecoderStatePtr = std::unique_ptr<TMPDecoderState, TMPDecoderStateDelete>;
+// A state of its own, for a stream decoded beside the process-wide one; no stream is open.
+TMPDecoderStatePtr NewDecoderState();
 
-void GetOutputFormat(TMPOutputFormat& format);
+// 1 when the stream was set up, 0 when it cannot be decoded.
+int32_t OpenDecoderStream(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength,
+                          int32_t downShift, int32_t reserved, uint8_t outputFlags, int32_t cutoffHz);
+
+void GetOutputFormat(const TMPDecoderState& state, TMPOutputFormat& format);
 
 // Decodes the complete frame at `frame`; `available` bytes are readable there (at least the
 // whole frame). Writes BytesProduced bytes to pcm, which must hold one frame of output.
+void DecodeFrame(TMPDecoderState& state, TMPDecodeResult& result, const uint8_t* frame, int32_t available,
+                 void* pcm);
+
+// The same on the process-wide state.
+int32_t OpenDecoderStream(const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
+                          int32_t reserved, uint8_t outputFlags, int32_t cutoffHz);
+void GetOutputFormat(TMPOutputFormat& format);
 void DecodeFrame(TMPDecodeResult& result, const uint8_t* frame, int32_t available, void* pcm);
 
 // Inverts the sign of the synthesis window (and so of every output sample).

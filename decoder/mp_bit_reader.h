@@ -1,5 +1,5 @@
-// MSB-first bit reader shared by all layer decoders. Two process-wide instances exist:
-// FrameBits (Layers I and II, one frame) and MainDataBits (Layer III side info and main data).
+// MSB-first bit reader shared by all layer decoders. Each decoder state holds two: the Layer
+// I/II frame reader and the Layer III reader of side information and main data.
 //
 // `End` is the owner's soft limit (Layer III compares Cur with it). `Limit` is the hard end of
 // readable memory: bytes at or past it read as zero, so a corrupt frame that asks for more bits
@@ -17,9 +17,6 @@ struct TMPBitReader {
   const uint8_t* End;    // owner's limit; not checked by the reader
   const uint8_t* Limit;  // hard limit of readable bytes
 };
-
-extern TMPBitReader FrameBits;
-extern TMPBitReader MainDataBits;
 
 // Starts reading at p; bytes from p up to limit may be read.
 inline void ResetBits(TMPBitReader& r, const uint8_t* p, const uint8_t* limit) {
@@ -79,7 +76,7 @@ inline uint32_t GetBits(TMPBitReader& r, int32_t n) {
   return TakeBits(r, n);
 }
 
-// MainDataBits refills two bits early; the bits delivered are the same as GetBits.
+// The Layer III reader refills two bits early; the bits delivered are the same as GetBits.
 inline uint32_t GetMainBits(TMPBitReader& r, int32_t n) {
   if (n <= 0) return 0;
   if (r.Count < n + 2) RefillBits(r);

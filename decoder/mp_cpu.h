@@ -30,7 +30,9 @@ enum : uint32_t {
 // ring position pos; Mono writes out[0..31], Stereo out[0], out[2], ... out[62].
 using TWindowRoutine = void (*)(const float* ring, int32_t pos, int16_t* out);
 // Layer III hybrid filterbank of one channel; returns the lines whose overlap may be nonzero.
-using THybridFilterRoutine = int32_t (*)(float* spectrum, float* overlap, float* samples,
+// The state gives the stream's sub-band limits and the scratch.
+struct TMPLayer3State;
+using THybridFilterRoutine = int32_t (*)(TMPLayer3State& st, float* spectrum, float* overlap, float* samples,
                                          int32_t blockType, int32_t longLines, int32_t lines,
                                          int32_t previousLines);
 using TImdctRoutine = void (*)(float* values);  // 18 values, in place

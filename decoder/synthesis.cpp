@@ -11,15 +11,10 @@
 
 #include "mp_cpu.h"
 #include "synthesis_dct.h"
-#include "synthesis_state.h"
 
-alignas(64) float SynthRing[2][2 * kSynthRingSize];
-int32_t SynthPos[2];
-
-void ResetSynthesis() {
-  BuildDctCoefficients();
-  std::memset(SynthRing, 0, sizeof SynthRing);
-  SynthPos[0] = SynthPos[1] = 0;
+void ResetSynthesis(TSynthesisState& state) {
+  std::memset(state.Ring, 0, sizeof state.Ring);
+  state.Pos[0] = state.Pos[1] = 0;
 }
 
 namespace {
@@ -34,13 +29,13 @@ constexpr int32_t kBlockSlots = 36;
 // Slots of one channel through ring `c`: the DCT of up to kBlockSlots rows at a time, then per
 // slot its result into the ring and the window step into out + slot * outStep. The results
 // wait outside the ring because each window step reads all 16 ring slots.
-void SynthesizeChannel(const float* samples, int32_t rowSize, TDctRows layout, int32_t slots, int32_t c,
-                       TWindowRoutine window, int16_t* out, int32_t outStep) {
+void SynthesizeChannel(TSynthesisState& state, const float* samples, int32_t rowSize, TDctRows layout,
+                       int32_t slots, int32_t c, TWindowRoutine window, int16_t* out, int32_t outStep) {
   TSubbandGains gains;
   TakeSubbandGains(gains);
   if (layout == TDctRows::Mixed) gains.Gains = nullptr;
-  float* ring = SynthRing[c];
-  int32_t pos = SynthPos[c];
+  float* ring = state.Ring[c];
+  int32_t pos = state.Pos[c];
   alignas(32) float dct[kBlockSlots * 32];
   for (int32_t first = 0; first < slots; first += kBlockSlots) {
     const int32_t count = std::min(kBlockSlots, slots - first);
@@ -51,7 +46,7 @@ void SynthesizeChannel(const float* samples, int32_t rowSize, TDctRows layout, i
       pos = NextRingPos(pos);
     }
   }
-  SynthPos[c] = pos;
+  state.Pos[c] = pos;
 }
 
 // Interleaves 32 samples of each channel into 32 pairs.
@@ -73,25 +68,25 @@ void InterleaveChannels(const int16_t* left, const int16_t* right, int16_t* out)
 
 }  // namespace
 
-void SynthesizeMono(const float* samples, int16_t* out, int32_t slots) {
-  SynthesizeChannel(samples, kSubbandRow, TDctRows::Single, slots, 0, WindowMono, out, 32);
+void SynthesizeMono(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
+  SynthesizeChannel(state, samples, kSubbandRow, TDctRows::Single, slots, 0, WindowMono, out, 32);
 }
 
-void SynthesizeLeft(const float* samples, int16_t* out, int32_t slots) {
-  SynthesizeChannel(samples, kSubbandRow, TDctRows::Channel0, slots, 0, WindowMono, out, 32);
+void SynthesizeLeft(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
+  SynthesizeChannel(state, samples, kSubbandRow, TDctRows::Channel0, slots, 0, WindowMono, out, 32);
 }
 
-void SynthesizeRight(const float* samples, int16_t* out, int32_t slots) {
-  SynthesizeChannel(samples, kSubbandRow, TDctRows::Channel1, slots, 0, WindowMono, out, 32);
+void SynthesizeRight(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
+  SynthesizeChannel(state, samples, kSubbandRow, TDctRows::Channel1, slots, 0, WindowMono, out, 32);
 }
 
-void SynthesizeStereo(const float* samples, int16_t* out, int32_t slots) {
+void SynthesizeStereo(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
   TSubbandGains gains;
   TakeSubbandGains(gains);
   // Both channels share position 0: they are always produced slot by slot together, so each
   // slot's two windows are computed contiguously and then interleaved in one pass (the same
   // samples WindowStereo would place one by one).
-  int32_t pos = SynthPos[0];
+  int32_t pos = state.Pos[0];
   alignas(32) float dct[2 * kBlockSlots * 32];
   alignas(32) int16_t left[32], right[32];
   for (int32_t first = 0; first < slots; first += kBlockSlots) {
@@ -99,26 +94,26 @@ void SynthesizeStereo(const float* samples, int16_t* out, int32_t slots) {
     const float* rows = samples + first * kSubbandRow;
     SubbandDctForm(rows, kSubbandRow, TDctRows::Both, count, gains.Gains, dct);
     for (int32_t r = 0; r < count; ++r) {
-      StoreRingSlot(SynthRing[0], pos, dct + 32 * r);
-      StoreRingSlot(SynthRing[1], pos, dct + 32 * (count + r));
-      WindowMono(SynthRing[0], pos, left);
-      WindowMono(SynthRing[1], pos, right);
+      StoreRingSlot(state.Ring[0], pos, dct + 32 * r);
+      StoreRingSlot(state.Ring[1], pos, dct + 32 * (count + r));
+      WindowMono(state.Ring[0], pos, left);
+      WindowMono(state.Ring[1], pos, right);
       InterleaveChannels(left, right, out + 64 * (first + r));
       pos = NextRingPos(pos);
     }
   }
-  SynthPos[0] = pos;
+  state.Pos[0] = pos;
 }
 
-void SynthesizeMix(const float* samples, int16_t* out, int32_t slots) {
-  SynthesizeChannel(samples, kSubbandRow, TDctRows::Mixed, slots, 0, WindowMono, out, 32);
+void SynthesizeMix(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
+  SynthesizeChannel(state, samples, kSubbandRow, TDctRows::Mixed, slots, 0, WindowMono, out, 32);
 }
 
-void SynthesizeGranuleMono(const float* samples, int16_t* out, int32_t /*channel*/) {
-  SynthesizeChannel(samples, kGranuleRow, TDctRows::Single, kGranuleSlots, 0, WindowMono, out, 32);
+void SynthesizeGranuleMono(TSynthesisState& state, const float* samples, int16_t* out, int32_t /*channel*/) {
+  SynthesizeChannel(state, samples, kGranuleRow, TDctRows::Single, kGranuleSlots, 0, WindowMono, out, 32);
 }
 
-void SynthesizeGranuleChannel(const float* samples, int16_t* out, int32_t channel) {
+void SynthesizeGranuleChannel(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel) {
   const int32_t c = channel & 1;
-  SynthesizeChannel(samples, kGranuleRow, TDctRows::Single, kGranuleSlots, c, WindowStereo, out + c, 64);
+  SynthesizeChannel(state, samples, kGranuleRow, TDctRows::Single, kGranuleSlots, c, WindowStereo, out + c, 64);
 }

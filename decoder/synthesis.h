@@ -4,21 +4,23 @@
 
 #include <cstdint>
 
-// Builds the DCT coefficients on the first call; clears both rings and positions every call.
-void ResetSynthesis();
+#include "synthesis_state.h"
+
+// Clears both rings and positions.
+void ResetSynthesis(TSynthesisState& state);
 
 // Layer I/II output routines: `samples` holds `slots` rows of 64 floats (two-channel rows are
 // interleaved sub-band x 2 + channel); 32 samples (mono) or 32 pairs (stereo) per slot.
-using TSubbandOutput = void (*)(const float* samples, int16_t* out, int32_t slots);
-void SynthesizeMono(const float* samples, int16_t* out, int32_t slots);
-void SynthesizeStereo(const float* samples, int16_t* out, int32_t slots);
-void SynthesizeMix(const float* samples, int16_t* out, int32_t slots);
-void SynthesizeLeft(const float* samples, int16_t* out, int32_t slots);
-void SynthesizeRight(const float* samples, int16_t* out, int32_t slots);
+using TSubbandOutput = void (*)(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots);
+void SynthesizeMono(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots);
+void SynthesizeStereo(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots);
+void SynthesizeMix(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots);
+void SynthesizeLeft(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots);
+void SynthesizeRight(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots);
 
 // Layer III output routines: 18 rows of 32 floats of one channel. Mono writes 32 samples per
 // slot contiguously; Channel writes every other sample, channel 1 starting at out + 1, each
 // channel with its own ring and position.
-using TGranuleOutput = void (*)(const float* samples, int16_t* out, int32_t channel);
-void SynthesizeGranuleMono(const float* samples, int16_t* out, int32_t channel);
-void SynthesizeGranuleChannel(const float* samples, int16_t* out, int32_t channel);
+using TGranuleOutput = void (*)(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel);
+void SynthesizeGranuleMono(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel);
+void SynthesizeGranuleChannel(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel);

@@ -11,8 +11,6 @@ float DctCoefficients[31];
 TDctRoutine SubbandDctForm = SubbandDctPlain;
 
 void BuildDctCoefficients() {
-  static bool built = false;
-  if (built) return;
   const double pi = 3.14159265358979323846;
   int32_t index = 0;
   for (int32_t n = 16; n >= 1; n /= 2) {
@@ -20,7 +18,6 @@ void BuildDctCoefficients() {
       DctCoefficients[index++] = static_cast<float>(0.5 / std::cos(pi * (2 * j + 1) / (4.0 * n)));
     }
   }
-  built = true;
 }
 
 void SubbandDctPlain(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // Butterfly factors 0.5 / cos(pi (2j + 1) / 4n) for n = 16, 8, 4, 2, 1; built by
-// BuildDctCoefficients (ResetSynthesis calls it).
+// BuildDctCoefficients (through BuildDecoderTables).
 extern float DctCoefficients[31];
 void BuildDctCoefficients();
 

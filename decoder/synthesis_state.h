@@ -1,5 +1,5 @@
-// The synthesis history: per channel a ring of the last 16 DCT results (32 values each) and
-// the ring position of the newest one.
+// The synthesis history of one decoder: per channel a ring of the last 16 DCT results (32
+// values each) and the ring position of the newest one.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +13,10 @@ constexpr int32_t NextRingPos(int32_t pos) { return (pos - 32) & (kSynthRingSize
 
 // Each ring is stored twice over (values pos and pos + 512 alike), so that the 16 slots from
 // any position on lie unbroken and the vector window forms need no wrap.
-extern float SynthRing[2][2 * kSynthRingSize];
-extern int32_t SynthPos[2];
+struct TSynthesisState {
+  alignas(64) float Ring[2][2 * kSynthRingSize];
+  int32_t Pos[2];
+};
 
 // The 32 values of src as the ring's slot at pos, in both copies.
 inline void StoreRingSlot(float* ring, int32_t pos, const float* src) {

@@ -1,6 +1,6 @@
 // The processor forms of the synthesis window step (the WindowMono/WindowStereo slots).
 // Every form computes the 32 samples of the slot whose DCT result is at ring position pos of a
-// doubled ring (SynthRing's layout: 1024 values, the upper half repeating the lower); Mono
+// doubled ring (TSynthesisState::Ring's layout: 1024 values, the upper half repeating the lower); Mono
 // writes out[0..31], Stereo out[0], out[2], ... out[62].
 #pragma once
 

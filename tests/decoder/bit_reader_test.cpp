@@ -35,8 +35,8 @@ TEST(BitReader, RandomOperationsMatchAPlainCursor) {
   std::mt19937 random(42);
   std::vector<uint8_t> bytes(4096);
   for (auto& b : bytes) b = static_cast<uint8_t>(random());
-  for (TMPBitReader* reader : {&FrameBits, &MainDataBits}) {
-    TMPBitReader& r = *reader;
+  TMPBitReader readers[2] = {};
+  for (TMPBitReader& r : readers) {
     ResetBits(r, bytes.data(), bytes.data() + bytes.size());
     size_t pos = 0;
     while (pos < bytes.size() * 8 - 200) {

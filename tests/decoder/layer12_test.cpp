@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "decoder_state.h"
 #include "layer12.h"
 #include "layer12_frames.h"
 #include "mp3_decoder.h"
 #include "mp_bit_reader.h"
-#include "sample_store.h"
 
 namespace {
 
@@ -23,7 +23,9 @@ constexpr int32_t kRow = 64;
 
 double Scalefactor(int32_t index) { return std::pow(2.0, 1.0 - index / 3.0) * 32768.0; }
 
-float SubbandSample(int32_t slot, int32_t entry) { return SampleStore[slot * kRow + entry]; }
+float SubbandSample(int32_t slot, int32_t entry) {
+  return ProcessDecoderState().Layer12.SubbandSamples[slot * kRow + entry];
+}
 
 void ExpectSample(int32_t slot, int32_t entry, double expected) {
   EXPECT_NEAR(SubbandSample(slot, entry), expected, std::abs(expected) * 1e-6 + 1e-9)
@@ -129,7 +131,7 @@ TEST(Layer2, NoAllocationReadsNoScalefactorsAndGivesSilence) {
   std::vector<int16_t> pcm;
   EXPECT_GT(Decode(frame, pcm).BytesConsumed, 0);
   // Header and 2 x (3 x 4 + 8 x 4 + 12 x 3 + 7 x 2) allocation bits, nothing more.
-  EXPECT_EQ(BitPosition(FrameBits), 32 + 2 * 94);
+  EXPECT_EQ(BitPosition(ProcessDecoderState().Layer12.FrameBits), 32 + 2 * 94);
   for (int16_t v : pcm) ASSERT_EQ(v, 0);
 }
 

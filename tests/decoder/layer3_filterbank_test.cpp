@@ -21,7 +21,7 @@ const double kPi = 4.0 * std::atan(1.0);
 
 void OpenStream(uint8_t flags) {
   TMPOutputFormat format;
-  ASSERT_EQ(Layer3Open(layer3_test::MakeHeader(1, 1, 0, 0), 417, 0, 0, flags, 24000, format), 1);
+  ASSERT_EQ(layer3_test::OpenLayer3(layer3_test::MakeHeader(1, 1, 0, 0), 417, 0, 0, flags, 24000, format), 1);
 }
 
 // The standard's window of a block type (unsigned).
@@ -81,7 +81,7 @@ TEST_P(HybridForms, MatchTheStandardFilterbank) {
   for (uint8_t flags : {uint8_t{mofFullBand}, uint8_t{0}}) {
     OpenStream(flags);
     if (!layer3_test::SelectLayer3Form(GetParam())) GTEST_SKIP() << "processor lacks " << GetParam().Name;
-    const int32_t bands = Layer3State.HybridBands;
+    const int32_t bands = layer3_test::L3().HybridBands;
     std::mt19937 random(11);
     std::uniform_real_distribution<float> value(-1000.0f, 1000.0f);
     for (const TFilterCase& c : cases) {
@@ -93,7 +93,7 @@ TEST_P(HybridForms, MatchTheStandardFilterbank) {
         for (int32_t t = 0; t < 18; ++t) previous[32 * t + s] = value(random);
       const std::vector<float> spectrum = x;
       const int32_t type = c.BlockType | (c.MixedFlag ? kMixedWindowFlag : 0);
-      const int32_t result = HybridFilter(x.data(), previous.data(), out.data(), type,
+      const int32_t result = HybridFilter(layer3_test::L3(), x.data(), previous.data(), out.data(), type,
                                           std::min(c.LongLines, lines), lines, c.PreviousLines);
       EXPECT_EQ(result, std::min(c.Result, 18 * std::max(bands, (c.PreviousLines + 17) / 18)));
       const int32_t longBands = (std::min(c.LongLines, lines) + 17) / 18;
@@ -130,7 +130,7 @@ TEST_P(HybridForms, AddFormSumsIntoSharedOverlap) {
     for (float& v : shared) v = value(random);
     for (float& v : out) v = value(random);
     const std::vector<float> spectrum = x, sharedBefore = shared, outBefore = out;
-    EXPECT_EQ(HybridFilterAdd(x.data(), shared.data(), out.data(), type, longLines, lines), 252);
+    EXPECT_EQ(HybridFilterAdd(layer3_test::L3(), x.data(), shared.data(), out.data(), type, longLines, lines), 252);
     for (int32_t s = 0; s < 32; ++s) {
       std::vector<double> z(36, 0.0);
       if (s < 14) z = ReferenceFrame(spectrum.data() + 18 * s, s >= (longLines + 17) / 18, 0);

@@ -22,6 +22,9 @@
 
 namespace {
 
+// The reader the decoding routines are given, as a decoder state gives its own.
+TMPBitReader MainBits{};
+
 using layer3_test::ReadFile;
 using layer3_test::RepoPath;
 
@@ -40,9 +43,9 @@ std::vector<std::vector<std::string>> SourceRows(const std::string& name) {
   return rows;
 }
 
-// Points MainDataBits at the bytes, End at their last bit.
+// Points MainBits at the bytes, End at their last bit.
 void StartReading(const std::vector<uint8_t>& bytes) {
-  ResetBits(MainDataBits, bytes.data(), bytes.data() + bytes.size());
+  ResetBits(MainBits, bytes.data(), bytes.data() + bytes.size());
 }
 
 TEST(Layer3Tables, GeneratedSourcesAreWhatTheGeneratorWrites) {
@@ -98,8 +101,8 @@ TEST(Layer3Huffman, EveryCodeOfEveryTableDecodes) {
     const std::vector<uint8_t> bytes = w.Finish(bits / 8 + 8);
     StartReading(bytes);
     std::vector<float> dst(expected.size());
-    DecodeBigValues(dst.data(), static_cast<int32_t>(expected.size()), table);
-    EXPECT_EQ(BitPosition(MainDataBits), static_cast<int32_t>(bits));
+    DecodeBigValues(MainBits, dst.data(), static_cast<int32_t>(expected.size()), table);
+    EXPECT_EQ(BitPosition(MainBits), static_cast<int32_t>(bits));
     for (size_t i = 0; i < expected.size(); ++i)
       ASSERT_EQ(GetSpectrumInt(&dst[i]), expected[i]) << "value " << i;
   }
@@ -110,8 +113,8 @@ TEST(Layer3Huffman, AllZeroTablesReadNothing) {
   for (int32_t table : {0, 4, 14}) {
     StartReading(bytes);
     std::vector<float> dst(8, 1.0f);
-    DecodeBigValues(dst.data(), 6, table);
-    EXPECT_EQ(BitPosition(MainDataBits), 0) << table;
+    DecodeBigValues(MainBits, dst.data(), 6, table);
+    EXPECT_EQ(BitPosition(MainBits), 0) << table;
     for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(GetSpectrumInt(&dst[i]), 0);
     EXPECT_EQ(dst[6], 1.0f) << "only the pairs asked for are written";
   }
@@ -135,8 +138,8 @@ TEST(Layer3Huffman, Count1QuadruplesOfBothTables) {
     const auto bytes = w.Finish(static_cast<size_t>(bits) / 8 + 8);
     StartReading(bytes);
     std::vector<float> dst(expected.size() + 8);
-    const int32_t lines = DecodeCount1(dst.data(), static_cast<int32_t>(dst.size()), bits, select);
-    EXPECT_EQ(BitPosition(MainDataBits), bits) << "table " << select;
+    const int32_t lines = DecodeCount1(MainBits, dst.data(), static_cast<int32_t>(dst.size()), bits, select);
+    EXPECT_EQ(BitPosition(MainBits), bits) << "table " << select;
     for (size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(GetSpectrumInt(&dst[i]), expected[i]);
     // The last quadruple of both lists is 1 1 1 1.
     EXPECT_EQ(lines, static_cast<int32_t>(expected.size()));
@@ -162,7 +165,7 @@ TEST_P(Count1Budget, DecodesWithinTheBudget) {
   StartReading(bytes);
   std::vector<float> dst(16);
   for (float& v : dst) PutSpectrumInt(&v, 7);  // marks values the decoder did not write
-  EXPECT_EQ(DecodeCount1(dst.data(), 16, c.BitsLeft, c.Select), c.Lines);
+  EXPECT_EQ(DecodeCount1(MainBits, dst.data(), 16, c.BitsLeft, c.Select), c.Lines);
   for (size_t i = 0; i < c.Values.size(); ++i) EXPECT_EQ(GetSpectrumInt(&dst[i]), c.Values[i]) << i;
 }
 
@@ -183,16 +186,16 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Layer3Huffman, OverlongPartIsNoticed) {
   // Table 15 codes of 13 bits for (15, 15) would need far more bits than a 10-bit part has.
   std::vector<uint8_t> bytes(64, 0x00);
-  ResetBits(MainDataBits, bytes.data(), bytes.data() + bytes.size());
-  SetBitsEnd(MainDataBits, bytes.data() + (10 + 39) / 8);
+  ResetBits(MainBits, bytes.data(), bytes.data() + bytes.size());
+  SetBitsEnd(MainBits, bytes.data() + (10 + 39) / 8);
   std::vector<float> dst(576);
-  DecodeBigValues(dst.data(), 64, 15);
-  EXPECT_TRUE(Layer3PartOverrun(MainDataBits));
+  DecodeBigValues(MainBits, dst.data(), 64, 15);
+  EXPECT_TRUE(Layer3PartOverrun(MainBits));
   // Reading never leaves the hard limit: past it every byte reads as zero.
-  ResetBits(MainDataBits, bytes.data(), bytes.data() + 2);
-  SetBitsEnd(MainDataBits, bytes.data() + 2);
-  DecodeBigValues(dst.data(), 576, 24);
-  EXPECT_TRUE(Layer3PartOverrun(MainDataBits));
+  ResetBits(MainBits, bytes.data(), bytes.data() + 2);
+  SetBitsEnd(MainBits, bytes.data() + 2);
+  DecodeBigValues(MainBits, dst.data(), 576, 24);
+  EXPECT_TRUE(Layer3PartOverrun(MainBits));
 }
 
 }  // namespace

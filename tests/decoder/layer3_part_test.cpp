@@ -21,8 +21,8 @@ using layer3_test::MakeHeader;
 // bytes into the reservoir as one frame's main data, granule 0 channel 0 starting at bit 0.
 void Prepare(const std::vector<uint8_t>& mainData, uint8_t flags = 0, int32_t id = 1) {
   TMPOutputFormat format;
-  ASSERT_EQ(Layer3Open(MakeHeader(1, id, 0, 0), 417, 0, 0, flags, 24000, format), 1);
-  TMPLayer3State& st = Layer3State;
+  ASSERT_EQ(layer3_test::OpenLayer3(MakeHeader(1, id, 0, 0), 417, 0, 0, flags, 24000, format), 1);
+  TMPLayer3State& st = layer3_test::L3();
   std::memcpy(st.Reservoir, mainData.data(), mainData.size());
   st.ReservoirFill = static_cast<int32_t>(mainData.size());
   st.ReservoirBitPosition = 0;
@@ -30,10 +30,10 @@ void Prepare(const std::vector<uint8_t>& mainData, uint8_t flags = 0, int32_t id
   st.IntensityStereo = 0;
   st.Granule[0][0] = TMPGranuleInfo{};
   st.Granule[0][0].ScalefacCompress = 0;  // no scalefactor bits
-  std::fill(Layer3Spectrum(0, 0), Layer3Spectrum(0, 0) + kGranuleLines, 123.0f);  // stale data
+  std::fill(Layer3Spectrum(layer3_test::L3(), 0, 0), Layer3Spectrum(layer3_test::L3(), 0, 0) + kGranuleLines, 123.0f);  // stale data
 }
 
-int32_t Value(int32_t line) { return GetSpectrumInt(Layer3Spectrum(0, 0) + line); }
+int32_t Value(int32_t line) { return GetSpectrumInt(Layer3Spectrum(layer3_test::L3(), 0, 0) + line); }
 
 // `pairs` pairs of (1, 1) through table 1: code 000 and two sign bits.
 std::vector<uint8_t> Ones(int32_t pairs, size_t& bits) {
@@ -48,7 +48,7 @@ TEST(Layer3Part, RegionCountsPastTheLastBandEndAtTheTop) {
   // region 2 (table 0, which would read nothing) is empty.
   size_t bits;
   Prepare(Ones(200, bits));
-  TMPGranuleInfo& gi = Layer3State.Granule[0][0];
+  TMPGranuleInfo& gi = layer3_test::L3().Granule[0][0];
   gi.Part23Length = static_cast<int32_t>(bits);
   gi.BigValues = 200;
   gi.Region0Count = 14;
@@ -56,9 +56,9 @@ TEST(Layer3Part, RegionCountsPastTheLastBandEndAtTheTop) {
   gi.TableSelect[0] = gi.TableSelect[1] = 1;
   gi.TableSelect[2] = 0;
   gi.Count1TableSelect = 1;
-  DecodeGranulePart(0, 0);
-  EXPECT_EQ(Layer3State.LineCount[0][0], 400);
-  EXPECT_EQ(Layer3State.ReservoirBitPosition, static_cast<int32_t>(bits));
+  DecodeGranulePart(layer3_test::L3(), 0, 0);
+  EXPECT_EQ(layer3_test::L3().LineCount[0][0], 400);
+  EXPECT_EQ(layer3_test::L3().ReservoirBitPosition, static_cast<int32_t>(bits));
   for (int32_t i = 0; i < 400; ++i) ASSERT_EQ(Value(i), 1) << i;
   for (int32_t i = 400; i < 576; ++i) ASSERT_EQ(Value(i), 0) << "stale line " << i;
 }
@@ -69,17 +69,17 @@ TEST(Layer3Part, BigValuesStopAtTheLineLimitAndTheTopBandIsDropped) {
   for (const int32_t id : {1, 0}) {
     size_t bits;
     Prepare(Ones(288, bits), 0, id);
-    TMPGranuleInfo& gi = Layer3State.Granule[0][0];
+    TMPGranuleInfo& gi = layer3_test::L3().Granule[0][0];
     gi.Part23Length = static_cast<int32_t>(bits);
     gi.BigValues = 288;
     gi.Region0Count = 15;
     gi.Region1Count = 7;
     gi.TableSelect[0] = gi.TableSelect[1] = gi.TableSelect[2] = 1;
     gi.Count1TableSelect = 1;
-    DecodeGranulePart(0, 0);
+    DecodeGranulePart(layer3_test::L3(), 0, 0);
     const int32_t limit = id == 1 ? 558 : 530;
     const int32_t keep = id == 1 ? 558 : 522;
-    EXPECT_EQ(Layer3State.LineCount[0][0], limit) << "the count is not lowered to the keep limit";
+    EXPECT_EQ(layer3_test::L3().LineCount[0][0], limit) << "the count is not lowered to the keep limit";
     for (int32_t i = 0; i < 576; ++i) ASSERT_EQ(Value(i), i < keep ? 1 : 0) << "id " << id << " line " << i;
   }
 }
@@ -88,19 +88,19 @@ TEST(Layer3Part, OverrunningAndMissingPartsAreCleared) {
   size_t bits;
   for (const int32_t variant : {0, 1, 2}) {
     Prepare(Ones(100, bits));
-    TMPGranuleInfo& gi = Layer3State.Granule[0][0];
+    TMPGranuleInfo& gi = layer3_test::L3().Granule[0][0];
     gi.BigValues = 100;
     gi.Region0Count = 15;
     gi.Region1Count = 7;
     gi.TableSelect[0] = gi.TableSelect[1] = 1;
     // 0: right length; 1: the codes run 60 bits past it; 2: more bits than the reservoir holds.
     gi.Part23Length = variant == 0 ? static_cast<int32_t>(bits) : variant == 1 ? static_cast<int32_t>(bits) - 60
-                                                                              : Layer3State.ReservoirFill * 8 + 1;
-    DecodeGranulePart(0, 0);
+                                                                              : layer3_test::L3().ReservoirFill * 8 + 1;
+    DecodeGranulePart(layer3_test::L3(), 0, 0);
     const bool cleared = variant != 0;
-    EXPECT_EQ(Layer3State.LineCount[0][0], cleared ? 0 : 200) << variant;
+    EXPECT_EQ(layer3_test::L3().LineCount[0][0], cleared ? 0 : 200) << variant;
     for (int32_t i = 0; i < 576; ++i) ASSERT_EQ(Value(i), !cleared && i < 200 ? 1 : 0) << variant << " " << i;
-    EXPECT_LE(Layer3State.ReservoirBitPosition, Layer3State.ReservoirFill * 8) << "never past the data";
+    EXPECT_LE(layer3_test::L3().ReservoirBitPosition, layer3_test::L3().ReservoirFill * 8) << "never past the data";
   }
 }
 
@@ -131,7 +131,7 @@ TEST(Layer3Part, LineGainsScaleTheSpectrum) {
     for (int32_t i = 0; i < 576; ++i) LineGainAt(i)->store(gain);
     EXPECT_TRUE(layer3_test::OpenOn(frame, mofFullBand));
     std::vector<int16_t> pcm(1152);
-    for (int32_t k = 0; k < 3; ++k) DecodeLayer3Frame(frame.data(), static_cast<int32_t>(frame.size()), pcm.data());
+    for (int32_t k = 0; k < 3; ++k) DecodeLayer3Frame(ProcessDecoderState(), frame.data(), static_cast<int32_t>(frame.size()), pcm.data());
     return pcm;
   };
   const auto off = decode(0, 0.0f);

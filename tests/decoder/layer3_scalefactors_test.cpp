@@ -11,6 +11,9 @@
 
 namespace {
 
+// The reader the decoding routines are given, as a decoder state gives its own.
+TMPBitReader MainBits{};
+
 // One expected scalefactor: long band (window -1) or short band of a window, and its length.
 struct TSlot {
   int32_t Window;
@@ -29,7 +32,7 @@ void AddShort(std::vector<TSlot>& slots, int32_t first, int32_t count, int32_t b
 
 int32_t& At(TMPScaleFactors& sf, const TSlot& s) { return s.Window < 0 ? sf.Long[s.Band] : sf.Short[s.Window][s.Band]; }
 
-// Writes distinct values for the slots (as many bits as each has), starts MainDataBits there.
+// Writes distinct values for the slots (as many bits as each has), starts MainBits there.
 std::vector<uint8_t> WriteSlots(const std::vector<TSlot>& slots, int32_t& totalBits) {
   TBitWriter w;
   totalBits = 0;
@@ -42,7 +45,7 @@ std::vector<uint8_t> WriteSlots(const std::vector<TSlot>& slots, int32_t& totalB
 }
 
 void ExpectSlots(TMPScaleFactors& sf, const std::vector<TSlot>& slots, int32_t totalBits) {
-  EXPECT_EQ(BitPosition(MainDataBits), totalBits);
+  EXPECT_EQ(BitPosition(MainBits), totalBits);
   for (size_t i = 0; i < slots.size(); ++i) {
     const int32_t expected = slots[i].Bits ? static_cast<int32_t>((i * 7 + 3) & ((1u << slots[i].Bits) - 1)) : 0;
     EXPECT_EQ(At(sf, slots[i]), expected) << "slot " << i << " window " << slots[i].Window << " band " << slots[i].Band;
@@ -80,13 +83,13 @@ TEST(Layer3ScaleFactors, Mpeg1FormsReadTheirBands) {
     }
     int32_t bits;
     const auto bytes = WriteSlots(slots, bits);
-    ResetBits(MainDataBits, bytes.data(), bytes.data() + bytes.size());
+    ResetBits(MainBits, bytes.data(), bytes.data() + bytes.size());
     TMPGranuleInfo gi{};
     gi.BlockType = c.BlockType;
     gi.MixedBlock = c.Mixed;
     gi.ScalefacCompress = c.Compress;
     TMPScaleFactors sf = Filled(99);
-    ReadScaleFactorsMpeg1(sf, Filled(50), gi, 0, 0);
+    ReadScaleFactorsMpeg1(MainBits, sf, Filled(50), gi, 0, 0);
     ExpectSlots(sf, slots, bits);
   }
 }
@@ -98,10 +101,10 @@ TEST(Layer3ScaleFactors, Mpeg1GranuleOneSharesGroupsByScfsi) {
   for (int32_t b = 0; b < 21; ++b) granule0.Long[b] = 20 + b;
   // Scfsi 15: nothing is read, all 21 values come from granule 0.
   const std::vector<uint8_t> bytes(32, 0xFF);
-  ResetBits(MainDataBits, bytes.data(), bytes.data() + bytes.size());
+  ResetBits(MainBits, bytes.data(), bytes.data() + bytes.size());
   TMPScaleFactors sf = Filled(99);
-  ReadScaleFactorsMpeg1(sf, granule0, gi, 15, 1);
-  EXPECT_EQ(BitPosition(MainDataBits), 0);
+  ReadScaleFactorsMpeg1(MainBits, sf, granule0, gi, 15, 1);
+  EXPECT_EQ(BitPosition(MainBits), 0);
   for (int32_t b = 0; b < 21; ++b) EXPECT_EQ(sf.Long[b], 20 + b);
   // Scfsi 0b1010: groups 0 and 2 shared, 1 (slen1) and 3 (slen2) read.
   std::vector<TSlot> slots;
@@ -109,9 +112,9 @@ TEST(Layer3ScaleFactors, Mpeg1GranuleOneSharesGroupsByScfsi) {
   AddLong(slots, 16, 5, 3);
   int32_t bits;
   const auto data = WriteSlots(slots, bits);
-  ResetBits(MainDataBits, data.data(), data.data() + data.size());
+  ResetBits(MainBits, data.data(), data.data() + data.size());
   sf = Filled(99);
-  ReadScaleFactorsMpeg1(sf, granule0, gi, 0b1010, 1);
+  ReadScaleFactorsMpeg1(MainBits, sf, granule0, gi, 0b1010, 1);
   ExpectSlots(sf, slots, bits);
   for (int32_t b : {0, 5, 11, 15}) EXPECT_EQ(sf.Long[b], 20 + b);
   // Short blocks in granule 1 ignore Scfsi.
@@ -120,9 +123,9 @@ TEST(Layer3ScaleFactors, Mpeg1GranuleOneSharesGroupsByScfsi) {
   AddShort(slots, 0, 6, 4);
   AddShort(slots, 6, 6, 3);
   const auto shortData = WriteSlots(slots, bits);
-  ResetBits(MainDataBits, shortData.data(), shortData.data() + shortData.size());
+  ResetBits(MainBits, shortData.data(), shortData.data() + shortData.size());
   sf = Filled(99);
-  ReadScaleFactorsMpeg1(sf, granule0, gi, 15, 1);
+  ReadScaleFactorsMpeg1(MainBits, sf, granule0, gi, 15, 1);
   ExpectSlots(sf, slots, bits);
 }
 
@@ -155,7 +158,7 @@ TEST_P(LsfScaleFactors, ReadTheRowsGroups) {
   }
   int32_t bits;
   const auto bytes = WriteSlots(slots, bits);
-  ResetBits(MainDataBits, bytes.data(), bytes.data() + bytes.size());
+  ResetBits(MainBits, bytes.data(), bytes.data() + bytes.size());
   TMPGranuleInfo gi{};
   gi.BlockType = c.BlockType;
   gi.MixedBlock = c.Mixed;
@@ -163,7 +166,7 @@ TEST_P(LsfScaleFactors, ReadTheRowsGroups) {
   gi.Preflag = 1 - c.Preflag;
   TMPLsfIntensity lsf{};
   TMPScaleFactors sf = Filled(99);
-  ReadScaleFactorsLsf(sf, gi, c.RightIntensity, lsf);
+  ReadScaleFactorsLsf(MainBits, sf, gi, c.RightIntensity, lsf);
   ExpectSlots(sf, slots, bits);
   EXPECT_EQ(gi.Preflag, c.Preflag);
   if (c.RightIntensity) {

@@ -23,13 +23,13 @@ using layer3_test::MakeHeader;
 // Opens a stream so that the band tables and float tables are those of (sync, id, index).
 void OpenStream(int32_t sync = 1, int32_t id = 1, int32_t samplingIndex = 0, uint8_t flags = mofFullBand) {
   TMPOutputFormat format;
-  ASSERT_EQ(Layer3Open(MakeHeader(sync, id, samplingIndex, 1), 417, 0, 0, flags, 24000, format), 1);
+  ASSERT_EQ(layer3_test::OpenLayer3(MakeHeader(sync, id, samplingIndex, 1), 417, 0, 0, flags, 24000, format), 1);
 }
 
 // Both channels' spectra of granule 0 with integer values.
 struct TSpectra {
-  float* Left = Layer3Spectrum(0, 0);
-  float* Right = Layer3Spectrum(1, 0);
+  float* Left = Layer3Spectrum(layer3_test::L3(), 0, 0);
+  float* Right = Layer3Spectrum(layer3_test::L3(), 1, 0);
   TSpectra() {
     for (int32_t i = 0; i < kGranuleLines; ++i) {
       Left[i] = 0.0f;
@@ -54,7 +54,7 @@ TEST(Layer3Requantize, GainAndPowerLaw) {
   int32_t count = 8;
   TMPScaleFactors sf{};
   TMPBandExtent extent;
-  Requantize(s.Left, count, sf, Granule(150), extent, 8);
+  Requantize(layer3_test::L3(), s.Left, count, sf, Granule(150), extent);
   for (int32_t i = 0; i < 8; ++i) {
     const double v = values[i];
     const double expected = v * std::cbrt(std::fabs(v));  // gain 150 is a factor of exactly 1
@@ -68,7 +68,7 @@ TEST(Layer3Requantize, GainAndPowerLaw) {
   // A silent granule has no last band.
   for (int32_t i = 0; i < 8; ++i) PutSpectrumInt(s.Left + i, 0);
   count = 8;
-  Requantize(s.Left, count, sf, Granule(150), extent, 8);
+  Requantize(layer3_test::L3(), s.Left, count, sf, Granule(150), extent);
   EXPECT_EQ(extent.LastBand, -1);
 }
 
@@ -76,7 +76,7 @@ TEST(Layer3Requantize, ScalefactorsPretabAndScale) {
   OpenStream();
   TSpectra s;
   // One value of 1 in each long band; band b's start line.
-  for (int32_t b = 0; b < 22; ++b) PutSpectrumInt(s.Left + Layer3State.LongBoundary[b], 1);
+  for (int32_t b = 0; b < 22; ++b) PutSpectrumInt(s.Left + layer3_test::L3().LongBoundary[b], 1);
   TMPScaleFactors sf{};
   for (int32_t b = 0; b < 21; ++b) sf.Long[b] = b % 4;
   TMPGranuleInfo gi = Granule(150 + 8);  // two more factors of 2
@@ -85,11 +85,11 @@ TEST(Layer3Requantize, ScalefactorsPretabAndScale) {
   const int32_t pretab[22] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 3, 3, 3, 2, 0};
   int32_t count = 576;
   TMPBandExtent extent;
-  Requantize(s.Left, count, sf, gi, extent, 8);
+  Requantize(layer3_test::L3(), s.Left, count, sf, gi, extent);
   for (int32_t b = 0; b < 22; ++b) {
     // 2^2 * 2^(-(1 + 1) / 2 * (sf + pretab))
     const double expected = 4.0 * std::pow(2.0, -1.0 * (sf.Long[b] + pretab[b]));
-    EXPECT_FLOAT_EQ(s.Left[Layer3State.LongBoundary[b]], static_cast<float>(expected)) << "band " << b;
+    EXPECT_FLOAT_EQ(s.Left[layer3_test::L3().LongBoundary[b]], static_cast<float>(expected)) << "band " << b;
   }
   EXPECT_EQ(extent.LastBand, 21);
 }
@@ -107,7 +107,7 @@ TEST(Layer3Requantize, ShortBlocksInterleaveWindowsWithSubblockGains) {
   int32_t count = 24;
   TMPScaleFactors sf{};
   TMPBandExtent extent;
-  Requantize(s.Left, count, sf, gi, extent, 8);
+  Requantize(layer3_test::L3(), s.Left, count, sf, gi, extent);
   for (int32_t b = 0; b < 2; ++b)
     for (int32_t i = 0; i < 4; ++i)
       for (int32_t w = 0; w < 3; ++w)
@@ -132,7 +132,7 @@ TEST(Layer3Requantize, MixedBlockKeepsLongLinesAndReordersTheRest) {
   int32_t count = 48;
   TMPScaleFactors sf{};
   TMPBandExtent extent;
-  Requantize(s.Left, count, sf, Granule(150, 2, 1), extent, 8);
+  Requantize(layer3_test::L3(), s.Left, count, sf, Granule(150, 2, 1), extent);
   for (int32_t i = 0; i < 36; ++i) EXPECT_EQ(s.Left[i], i % 3 == 0 ? 1.0f : 0.0f);
   for (int32_t i = 0; i < 4; ++i) {
     EXPECT_EQ(s.Left[36 + 3 * i], 1.0f);
@@ -147,10 +147,10 @@ TEST(Layer3Requantize, MixedBlockKeepsLongLinesAndReordersTheRest) {
 
 // Fills the stereo state of granule 0 for the stereo routines.
 void SetStereo(int32_t mode, int32_t id = 1) {
-  Layer3State.Id = id;
-  Layer3State.ModeExtension = mode;
-  Layer3State.MsStereo = mode >> 1;
-  Layer3State.IntensityStereo = mode & 1;
+  layer3_test::L3().Id = id;
+  layer3_test::L3().ModeExtension = mode;
+  layer3_test::L3().MsStereo = mode >> 1;
+  layer3_test::L3().IntensityStereo = mode & 1;
 }
 
 TEST(Layer3Stereo, MidSideOverBothCounts) {
@@ -159,15 +159,15 @@ TEST(Layer3Stereo, MidSideOverBothCounts) {
   s.Left[0] = 3.0f;
   s.Right[0] = 1.0f;
   s.Right[9] = 2.0f;
-  Layer3State.LineCount[0][0] = 2;
-  Layer3State.LineCount[0][1] = 10;
+  layer3_test::L3().LineCount[0][0] = 2;
+  layer3_test::L3().LineCount[0][1] = 10;
   SetStereo(2);
-  JointStereo(0);
+  JointStereo(layer3_test::L3(), 0);
   EXPECT_EQ(s.Left[0], 4.0f);
   EXPECT_EQ(s.Right[0], 2.0f);
   EXPECT_EQ(s.Left[9], 2.0f);
   EXPECT_EQ(s.Right[9], -2.0f);
-  EXPECT_EQ(Layer3State.LineCount[0][0], 10) << "both channels take the larger count";
+  EXPECT_EQ(layer3_test::L3().LineCount[0][0], 10) << "both channels take the larger count";
 }
 
 // The right channel is silent above band 1: bands 2..20 are intensity-coded with positions.
@@ -176,13 +176,13 @@ void PrepareIntensity(const std::vector<int32_t>& positions, int32_t mode) {
   TSpectra s;
   for (int32_t i = 0; i < 576; ++i) s.Left[i] = 1.0f;
   s.Right[4] = 1.0f;  // band 1
-  TMPBandExtent& left = Layer3State.Extent[0][0];
-  TMPBandExtent& right = Layer3State.Extent[0][1];
+  TMPBandExtent& left = layer3_test::L3().Extent[0][0];
+  TMPBandExtent& right = layer3_test::L3().Extent[0][1];
   left = {0, 21, 12, 22, {12, 12, 12}};
   right = {0, 1, 12, 22, {12, 12, 12}};
-  for (int32_t b = 0; b < 21; ++b) Layer3State.ScaleFactors[0][1].Long[b] = positions[b % positions.size()];
-  Layer3State.LineCount[0][0] = 576;
-  Layer3State.LineCount[0][1] = 6;
+  for (int32_t b = 0; b < 21; ++b) layer3_test::L3().ScaleFactors[0][1].Long[b] = positions[b % positions.size()];
+  layer3_test::L3().LineCount[0][0] = 576;
+  layer3_test::L3().LineCount[0][1] = 6;
   SetStereo(mode);
 }
 
@@ -191,12 +191,12 @@ TEST(Layer3Stereo, Mpeg1IntensityPositions) {
   for (int32_t mode : {1, 3}) {
     // Positions 0..6 spread the band; 7 is the illegal position; 8..15 count as 7.
     PrepareIntensity({0, 1, 2, 3, 4, 5, 6, 7, 9, 15}, mode);
-    JointStereo(0);
-    const float* left = Layer3Spectrum(0, 0);
-    const float* right = Layer3Spectrum(1, 0);
+    JointStereo(layer3_test::L3(), 0);
+    const float* left = Layer3Spectrum(layer3_test::L3(), 0, 0);
+    const float* right = Layer3Spectrum(layer3_test::L3(), 1, 0);
     for (int32_t b = 2; b <= 20; ++b) {
-      const int32_t p = Layer3State.ScaleFactors[0][1].Long[b];
-      const int32_t line = Layer3State.LongBoundary[b];
+      const int32_t p = layer3_test::L3().ScaleFactors[0][1].Long[b];
+      const int32_t line = layer3_test::L3().LongBoundary[b];
       double kl = 1.0, kr = mode == 3 ? 1.0 : 0.0;
       if (p < 7) {
         const double ratio = std::tan(p * pi / 12);
@@ -208,9 +208,9 @@ TEST(Layer3Stereo, Mpeg1IntensityPositions) {
       EXPECT_NEAR(right[line], kr, 1e-6);
     }
     // Long band 21 has no position of its own: it takes band 20's.
-    EXPECT_EQ(left[Layer3State.LongBoundary[21]], left[Layer3State.LongBoundary[20]]);
-    EXPECT_EQ(right[Layer3State.LongBoundary[21]], right[Layer3State.LongBoundary[20]]);
-    EXPECT_EQ(Layer3State.LineCount[0][1], 576);
+    EXPECT_EQ(left[layer3_test::L3().LongBoundary[21]], left[layer3_test::L3().LongBoundary[20]]);
+    EXPECT_EQ(right[layer3_test::L3().LongBoundary[21]], right[layer3_test::L3().LongBoundary[20]]);
+    EXPECT_EQ(layer3_test::L3().LineCount[0][1], 576);
   }
 }
 
@@ -219,14 +219,14 @@ TEST(Layer3Stereo, SilentRightChannelIsIntensityCodedFromBandZero) {
   for (int32_t id : {1, 0}) {
     PrepareIntensity({0}, 1);
     SetStereo(1, id);
-    Layer3Spectrum(1, 0)[4] = 0.0f;
-    Layer3State.Extent[0][1].LastBand = -1;
-    Layer3State.LsfIntensity = {{8, 8, 5}, {1, 1, 1}, 0};
-    JointStereo(0);
+    Layer3Spectrum(layer3_test::L3(), 1, 0)[4] = 0.0f;
+    layer3_test::L3().Extent[0][1].LastBand = -1;
+    layer3_test::L3().LsfIntensity = {{8, 8, 5}, {1, 1, 1}, 0};
+    JointStereo(layer3_test::L3(), 0);
     // Position 0: MPEG-1 moves all into the right channel, MPEG-2 gives both channels the value.
     for (int32_t i = 0; i < 4; ++i) {
-      EXPECT_EQ(Layer3Spectrum(0, 0)[i], id == 1 ? 0.0f : 1.0f) << id;
-      EXPECT_EQ(Layer3Spectrum(1, 0)[i], 1.0f) << id;
+      EXPECT_EQ(Layer3Spectrum(layer3_test::L3(), 0, 0)[i], id == 1 ? 0.0f : 1.0f) << id;
+      EXPECT_EQ(Layer3Spectrum(layer3_test::L3(), 1, 0)[i], 1.0f) << id;
     }
   }
 }
@@ -236,13 +236,13 @@ TEST(Layer3Stereo, LsfIntensityUsesEachGroupsSubTable) {
   PrepareIntensity({1}, 1);
   SetStereo(1, 0);
   // Groups of 8 bands with 2 bits (entries 3..6), 8 bands with 1 bit (entries 1..2), 5 with 3.
-  Layer3State.LsfIntensity = {{8, 8, 5}, {2, 1, 3}, 1};
-  JointStereo(0);
-  const float* left = Layer3Spectrum(0, 0);
-  const float* right = Layer3Spectrum(1, 0);
+  layer3_test::L3().LsfIntensity = {{8, 8, 5}, {2, 1, 3}, 1};
+  JointStereo(layer3_test::L3(), 0);
+  const float* left = Layer3Spectrum(layer3_test::L3(), 0, 0);
+  const float* right = Layer3Spectrum(layer3_test::L3(), 1, 0);
   const double io = std::pow(2.0, -0.5);  // IntensityScale 1
   for (int32_t b = 2; b <= 21; ++b) {  // band 21 takes band 20's position and group
-    const int32_t line = Layer3State.LongBoundary[b];
+    const int32_t line = layer3_test::L3().LongBoundary[b];
     // Position 1 is odd: left * io^1, right as is; in the 1-bit group it is the illegal position.
     const bool illegal = b >= 8 && b < 16;
     EXPECT_NEAR(left[line], illegal ? 1.0 : io, 1e-6) << b;
@@ -257,19 +257,19 @@ TEST(Layer3Stereo, LsfShortIntensityWorksPerWindow) {
   OpenStream(1, 0, 0);
   TSpectra s;
   for (int32_t i = 0; i < 576; ++i) s.Left[i] = 2.0f;
-  Layer3State.Extent[0][0] = {1, 12, 0, 0, {12, 12, 12}};
-  Layer3State.Extent[0][1] = {1, 11, 0, 0, {4, 11, 0}};
-  Layer3State.ScaleFactors[0][1] = {};
-  Layer3State.ScaleFactors[0][1].Short[0][11] = 1;
-  Layer3State.LsfIntensity = {{4, 4, 4}, {1, 1, 1}, 0};
-  Layer3State.LineCount[0][0] = 576;
-  Layer3State.LineCount[0][1] = 100;
+  layer3_test::L3().Extent[0][0] = {1, 12, 0, 0, {12, 12, 12}};
+  layer3_test::L3().Extent[0][1] = {1, 11, 0, 0, {4, 11, 0}};
+  layer3_test::L3().ScaleFactors[0][1] = {};
+  layer3_test::L3().ScaleFactors[0][1].Short[0][11] = 1;
+  layer3_test::L3().LsfIntensity = {{4, 4, 4}, {1, 1, 1}, 0};
+  layer3_test::L3().LineCount[0][0] = 576;
+  layer3_test::L3().LineCount[0][1] = 100;
   SetStereo(1, 0);
-  JointStereo(0);
+  JointStereo(layer3_test::L3(), 0);
   const int32_t first[3] = {5, 12, 1};
   for (int32_t w = 0; w < 3; ++w) {
     for (int32_t b = 0; b < 13; ++b) {
-      const int32_t line = Layer3State.ShortBoundary3[b] + w;
+      const int32_t line = layer3_test::L3().ShortBoundary3[b] + w;
       const bool spread = b >= first[w] && !(w == 0 && b >= 11);
       EXPECT_EQ(s.Right[line], spread ? 2.0f : 0.0f) << "window " << w << " band " << b;
       EXPECT_EQ(s.Left[line], 2.0f);
@@ -284,14 +284,14 @@ TEST(Layer3Stereo, TopBandAboveTheLastRightBand) {
     for (int32_t mode : {1, 3}) {
       PrepareIntensity({3}, mode);
       SetStereo(mode, id);
-      Layer3State.Extent[0][1].LastBand = 20;
-      Layer3State.LsfIntensity = {{7, 7, 7}, {2, 2, 2}, 0};
-      JointStereo(0);
-      const int32_t line = Layer3State.LongBoundary[21];
+      layer3_test::L3().Extent[0][1].LastBand = 20;
+      layer3_test::L3().LsfIntensity = {{7, 7, 7}, {2, 2, 2}, 0};
+      JointStereo(layer3_test::L3(), 0);
+      const int32_t line = layer3_test::L3().LongBoundary[21];
       const float m = mode == 3 ? std::sqrt(2.0f) : 1.0f;
       SCOPED_TRACE(testing::Message() << "id " << id << " mode " << mode);
-      EXPECT_FLOAT_EQ(Layer3Spectrum(0, 0)[line], id == 1 ? 1.0f : m);
-      EXPECT_FLOAT_EQ(Layer3Spectrum(1, 0)[line], id == 1 ? (mode == 3 ? 1.0f : 0.0f) : m);
+      EXPECT_FLOAT_EQ(Layer3Spectrum(layer3_test::L3(), 0, 0)[line], id == 1 ? 1.0f : m);
+      EXPECT_FLOAT_EQ(Layer3Spectrum(layer3_test::L3(), 1, 0)[line], id == 1 ? (mode == 3 ? 1.0f : 0.0f) : m);
     }
   }
 }
@@ -303,18 +303,18 @@ TEST(Layer3Stereo, LsfMixedBlockShortBandsUseTheGroupsThatCarriedThem) {
   OpenStream(1, 0, 0);
   TSpectra s;
   for (int32_t i = 0; i < 576; ++i) s.Left[i] = 1.0f;
-  Layer3State.Extent[0][0] = {1, 11, 3, 6, {11, 11, 11}};
-  Layer3State.Extent[0][1] = {1, 3, 3, 6, {3, 3, 3}};
-  for (auto& window : Layer3State.ScaleFactors[0][1].Short)
+  layer3_test::L3().Extent[0][0] = {1, 11, 3, 6, {11, 11, 11}};
+  layer3_test::L3().Extent[0][1] = {1, 3, 3, 6, {3, 3, 3}};
+  for (auto& window : layer3_test::L3().ScaleFactors[0][1].Short)
     for (int32_t& v : window) v = 3;
-  Layer3State.LsfIntensity = {{6, 5, 4}, {1, 2, 3}, 1};
-  Layer3State.LineCount[0][0] = 576;
-  Layer3State.LineCount[0][1] = 36;
+  layer3_test::L3().LsfIntensity = {{6, 5, 4}, {1, 2, 3}, 1};
+  layer3_test::L3().LineCount[0][0] = 576;
+  layer3_test::L3().LineCount[0][1] = 36;
   SetStereo(1, 0);
-  JointStereo(0);
+  JointStereo(layer3_test::L3(), 0);
   const double io2 = 0.5;  // (2^-0.5)^2
   for (int32_t b = 4; b <= 11; ++b) {
-    const int32_t line = Layer3State.ShortBoundary3[b];
+    const int32_t line = layer3_test::L3().ShortBoundary3[b];
     const bool secondGroup = b <= 7;  // short bands 3..7 came with the 2-bit group
     EXPECT_NEAR(s.Left[line], secondGroup ? 1.0 : io2, 1e-6) << b;
     EXPECT_NEAR(s.Right[line], secondGroup ? 0.0 : 1.0, 1e-6) << b;
@@ -328,18 +328,18 @@ TEST(Layer3Stereo, LsfMixedBlockWithSilentShortPartCodesItsLongBands) {
   TSpectra s;
   for (int32_t i = 0; i < 576; ++i) s.Left[i] = 1.0f;
   s.Right[7] = 0.5f;  // band 1
-  Layer3State.Extent[0][0] = {1, 11, 3, 6, {11, 11, 11}};
-  Layer3State.Extent[0][1] = {1, 2, 3, 6, {2, 2, 2}};
-  Layer3State.ScaleFactors[0][1] = {};
-  for (int32_t b = 0; b < 6; ++b) Layer3State.ScaleFactors[0][1].Long[b] = 1;
-  Layer3State.LsfIntensity = {{6, 5, 4}, {2, 1, 3}, 1};
-  Layer3State.LineCount[0][0] = 576;
-  Layer3State.LineCount[0][1] = 36;
+  layer3_test::L3().Extent[0][0] = {1, 11, 3, 6, {11, 11, 11}};
+  layer3_test::L3().Extent[0][1] = {1, 2, 3, 6, {2, 2, 2}};
+  layer3_test::L3().ScaleFactors[0][1] = {};
+  for (int32_t b = 0; b < 6; ++b) layer3_test::L3().ScaleFactors[0][1].Long[b] = 1;
+  layer3_test::L3().LsfIntensity = {{6, 5, 4}, {2, 1, 3}, 1};
+  layer3_test::L3().LineCount[0][0] = 576;
+  layer3_test::L3().LineCount[0][1] = 36;
   SetStereo(1, 0);
-  JointStereo(0);
+  JointStereo(layer3_test::L3(), 0);
   const double io = std::pow(2.0, -0.5);
   for (int32_t i = 0; i < 36; ++i) {
-    const bool coded = i >= Layer3State.LongBoundary[2];
+    const bool coded = i >= layer3_test::L3().LongBoundary[2];
     EXPECT_NEAR(s.Left[i], coded ? io : 1.0, 1e-6) << i;
     EXPECT_NEAR(s.Right[i], coded ? 1.0 : i == 7 ? 0.5 : 0.0, 1e-6) << i;
   }

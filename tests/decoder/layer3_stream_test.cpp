@@ -32,8 +32,8 @@ class Layer3Limits : public testing::TestWithParam<TLimitsCase> {};
 TEST_P(Layer3Limits, PerRateAndCutoff) {
   const TLimitsCase& c = GetParam();
   TMPOutputFormat format{};
-  ASSERT_EQ(Layer3Open(MakeHeader(c.Sync, c.Id, c.SamplingIndex, 1), 200, 0, 0, c.Flags, c.Cutoff, format), 1);
-  const TMPLayer3State& st = Layer3State;
+  ASSERT_EQ(layer3_test::OpenLayer3(MakeHeader(c.Sync, c.Id, c.SamplingIndex, 1), 200, 0, 0, c.Flags, c.Cutoff, format), 1);
+  const TMPLayer3State& st = layer3_test::L3();
   EXPECT_EQ(st.SubbandLimit, c.SubbandLimit);
   EXPECT_EQ(st.LineLimit, c.LineLimit);
   EXPECT_EQ(st.LongLimit, c.LongLimit);
@@ -63,24 +63,24 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Layer3Stream, RefusesWhatItCannotOutput) {
   TMPOutputFormat format{};
   const TMPFrameHeader good = MakeHeader(1, 1, 0, 0);
-  EXPECT_EQ(Layer3Open(good, 417, 1, 0, 0, 24000, format), 0) << "half rate";
-  EXPECT_EQ(Layer3Open(good, 417, 0, 0, mofEightBit, 24000, format), 0) << "8-bit samples";
+  EXPECT_EQ(layer3_test::OpenLayer3(good, 417, 1, 0, 0, 24000, format), 0) << "half rate";
+  EXPECT_EQ(layer3_test::OpenLayer3(good, 417, 0, 0, mofEightBit, 24000, format), 0) << "8-bit samples";
   TMPFrameHeader other = good;
   other.Layer = 2;
-  EXPECT_EQ(Layer3Open(other, 417, 0, 0, 0, 24000, format), 0) << "Layer II";
+  EXPECT_EQ(layer3_test::OpenLayer3(other, 417, 0, 0, 0, 24000, format), 0) << "Layer II";
   other = good;
   other.SamplingIndex = 3;
-  EXPECT_EQ(Layer3Open(other, 417, 0, 0, 0, 24000, format), 0) << "reserved rate";
+  EXPECT_EQ(layer3_test::OpenLayer3(other, 417, 0, 0, 0, 24000, format), 0) << "reserved rate";
   other = MakeHeader(2, 1, 0, 0);
-  EXPECT_EQ(Layer3Open(other, 417, 0, 0, 0, 24000, format), 0) << "2.5 sync with the MPEG-1 bit";
+  EXPECT_EQ(layer3_test::OpenLayer3(other, 417, 0, 0, 0, 24000, format), 0) << "2.5 sync with the MPEG-1 bit";
   // After a refused open every frame is refused.
   TFrameFields f;
   const auto frame = WriteFrame(f);
   std::vector<int16_t> pcm(2304, 77);
-  const TMPDecodeResult r = DecodeLayer3Frame(frame.data(), static_cast<int32_t>(frame.size()), pcm.data());
+  const TMPDecodeResult r = DecodeLayer3Frame(ProcessDecoderState(), frame.data(), static_cast<int32_t>(frame.size()), pcm.data());
   EXPECT_EQ(r.BytesConsumed, 0);
   EXPECT_EQ(pcm[0], 77);
-  EXPECT_EQ(Layer3Open(good, 417, -3, 0, 0, 24000, format), 1) << "a negative shift is full rate";
+  EXPECT_EQ(layer3_test::OpenLayer3(good, 417, -3, 0, 0, 24000, format), 1) << "a negative shift is full rate";
 }
 
 // Table 1 codes of values -1..1 for a list of pairs, with their sign bits.
@@ -124,7 +124,7 @@ std::vector<uint8_t> StereoFrame(TFrameFields& f, const std::vector<int32_t>& le
 }
 
 TMPDecodeResult Decode(const std::vector<uint8_t>& frame, std::vector<int16_t>& pcm) {
-  return DecodeLayer3Frame(frame.data(), static_cast<int32_t>(frame.size()), pcm.data());
+  return DecodeLayer3Frame(ProcessDecoderState(), frame.data(), static_cast<int32_t>(frame.size()), pcm.data());
 }
 
 bool Silent(const std::vector<int16_t>& pcm) {
@@ -141,7 +141,7 @@ TEST(Layer3Stream, ReservoirUnderflowPlaysSilenceAndKeepsTheData) {
   EXPECT_EQ(r.BytesConsumed, 417);
   EXPECT_EQ(r.BytesProduced, 4608);
   EXPECT_TRUE(Silent(pcm));
-  EXPECT_EQ(Layer3State.ReservoirFill, 417 - 36) << "its main data is still kept";
+  EXPECT_EQ(layer3_test::L3().ReservoirFill, 417 - 36) << "its main data is still kept";
 }
 
 TEST(Layer3Stream, RejectedFramesWriteNothing) {
@@ -152,7 +152,7 @@ TEST(Layer3Stream, RejectedFramesWriteNothing) {
   auto broken = frame;
   broken[1] = 0xEB;  // no MPEG-1 sync any more
   EXPECT_EQ(Decode(broken, pcm).BytesConsumed, 0);
-  EXPECT_EQ(DecodeLayer3Frame(frame.data(), 400, pcm.data()).BytesConsumed, 0) << "cut short";
+  EXPECT_EQ(DecodeLayer3Frame(ProcessDecoderState(), frame.data(), 400, pcm.data()).BytesConsumed, 0) << "cut short";
   broken = frame;
   broken[1] = 0xFD;  // Layer II bits
   EXPECT_EQ(Decode(broken, pcm).BytesConsumed, 0);
@@ -172,7 +172,7 @@ TEST(Layer3Stream, GainOffsetsOfMidSideAndMixing) {
     ASSERT_TRUE(OpenOn(frame, c.Flags));
     std::vector<int16_t> pcm(2304);
     Decode(frame, pcm);
-    EXPECT_EQ(Layer3State.Granule[1][1].GlobalGain, c.Stored) << int(c.ModeByte) << " " << int(c.Flags);
+    EXPECT_EQ(layer3_test::L3().Granule[1][1].GlobalGain, c.Stored) << int(c.ModeByte) << " " << int(c.Flags);
   }
 }
 
@@ -194,7 +194,7 @@ TEST(Layer3Stream, MainDataLargerThanTheReservoirCanHold) {
   std::fill(pcm.begin(), pcm.end(), int16_t{77});
   EXPECT_EQ(Decode(second, pcm).BytesConsumed, 8186);
   EXPECT_TRUE(Silent(pcm));
-  EXPECT_EQ(Layer3State.ReservoirFill, 0);
+  EXPECT_EQ(layer3_test::L3().ReservoirFill, 0);
   EXPECT_EQ(Decode(first, pcm).BytesConsumed, 8186);
   EXPECT_FALSE(Silent(pcm));
 }
@@ -211,16 +211,16 @@ TEST(Layer3Stream, LsfFramesAlternateGranuleSlots) {
   const auto frame = WriteFrame(f);
   ASSERT_TRUE(OpenOn(frame, 0));
   std::vector<int16_t> pcm(1152);
-  const int32_t parity = Layer3State.GranuleParity;
+  const int32_t parity = layer3_test::L3().GranuleParity;
   EXPECT_EQ(Decode(frame, pcm).BytesProduced, 2304);
-  EXPECT_EQ(Layer3State.GranuleParity, parity ^ 1);
-  EXPECT_EQ(Layer3State.Granule[parity][1].BigValues, 20) << "read into the current slot";
+  EXPECT_EQ(layer3_test::L3().GranuleParity, parity ^ 1);
+  EXPECT_EQ(layer3_test::L3().Granule[parity][1].BigValues, 20) << "read into the current slot";
   auto broken = frame;
   broken[1] = 0xE3;  // an MPEG-2.5 frame in an MPEG-2 stream
   EXPECT_EQ(Decode(broken, pcm).BytesConsumed, 0);
-  EXPECT_EQ(Layer3State.GranuleParity, parity ^ 1) << "rejected frames keep the slot";
+  EXPECT_EQ(layer3_test::L3().GranuleParity, parity ^ 1) << "rejected frames keep the slot";
   EXPECT_EQ(Decode(frame, pcm).BytesConsumed, static_cast<int32_t>(frame.size()));
-  EXPECT_EQ(Layer3State.GranuleParity, parity);
+  EXPECT_EQ(layer3_test::L3().GranuleParity, parity);
 }
 
 // Decodes the frames as one stream opened on the first with the given flags.

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "bit_writer.h"
+#include "decoder_state.h"
+#include "decoder_tables.h"
 #include "layer3.h"
 #include "layer3_forms.h"
 #include "layer3_state.h"
@@ -39,6 +41,17 @@ inline std::vector<int16_t> ReadPcm(const std::string& path) {
   for (size_t i = 0; i < pcm.size(); ++i)
     pcm[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
   return pcm;
+}
+
+// The Layer III part of the process-wide decoder state, which OpenLayer3 sets up.
+inline TMPLayer3State& L3() { return ProcessDecoderState().Layer3; }
+
+// Opens a Layer III stream on the process-wide state, tables built as a stream open builds them.
+inline int32_t OpenLayer3(const TMPFrameHeader& header, int32_t frameLength, int32_t downShift, int32_t reserved,
+                          uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format) {
+  BuildDecoderTables(header.Layer);
+  return Layer3Open(ProcessDecoderState(), header, frameLength, downShift, reserved, outputFlags, cutoffHz,
+                    format);
 }
 
 // The Layer III slot forms this machine can run.
@@ -86,9 +99,9 @@ inline TMPFrameHeader MakeHeader(int32_t sync, int32_t id, int32_t samplingIndex
   return h;
 }
 
-// A whole file decoded frame by frame as a player walks it: ID3v2 passed over, the first frame
-// found and parsed, every further frame parsed from its own header (free format keeps the
-// first length). Frames that do not parse end the walk.
+// A file decoded frame by frame as a player walks it, on a decoder state of its own choosing:
+// ID3v2 passed over, the first frame found and parsed, every further frame parsed from its own
+// header (free format keeps the first length). Frames that do not parse end the walk.
 struct TDecodedFile {
   TMPOutputFormat Format{};
   std::vector<int16_t> Pcm;
@@ -96,43 +109,65 @@ struct TDecodedFile {
   bool Opened = false;
 };
 
-inline TDecodedFile DecodeWholeFile(const std::vector<uint8_t>& data, uint8_t outputFlags,
-                                    int32_t cutoffHz = 24000) {
-  TDecodedFile result;
-  size_t pos = 0;
-  if (data.size() >= 10 && data[0] == 'I' && data[1] == 'D' && data[2] == '3') {
-    pos = 10 + ((data[6] & 0x7F) << 21 | (data[7] & 0x7F) << 14 | (data[8] & 0x7F) << 7 |
-                (data[9] & 0x7F));
+class TFileDecode {
+ public:
+  TFileDecode(const std::vector<uint8_t>& data, TMPDecoderState& state, uint8_t outputFlags,
+              int32_t cutoffHz = 24000)
+      : data_(data), state_(state) {
+    if (data.size() >= 10 && data[0] == 'I' && data[1] == 'D' && data[2] == '3') {
+      pos_ = 10 + ((data[6] & 0x7F) << 21 | (data[7] & 0x7F) << 14 | (data[8] & 0x7F) << 7 | (data[9] & 0x7F));
+    }
+    if (pos_ >= data.size()) return;
+    TMPFrameHeader header;
+    int32_t bitrate = 0, offset = 0;
+    const int32_t window = static_cast<int32_t>(std::min<size_t>(data.size() - pos_, 4096));
+    length_ = FindFrameHeader(data.data() + pos_, window, header, bitrate, offset);
+    if (length_ <= 0) return;
+    pos_ += offset;
+    if (header.BitrateIndex == 0)
+      length_ = ParseFrameHeader(data.data() + pos_, static_cast<int32_t>(data.size() - pos_), header);
+    if (length_ <= 0 || !OpenDecoderStream(state, header, length_, 0, 0, outputFlags, cutoffHz)) return;
+    result_.Opened = true;
+    GetOutputFormat(state, result_.Format);
+    first_ = data.data() + pos_;
   }
-  if (pos >= data.size()) return result;
-  TMPFrameHeader header;
-  int32_t bitrate = 0, offset = 0;
-  const int32_t window = static_cast<int32_t>(std::min<size_t>(data.size() - pos, 4096));
-  int32_t length = FindFrameHeader(data.data() + pos, window, header, bitrate, offset);
-  if (length <= 0) return result;
-  pos += offset;
-  if (header.BitrateIndex == 0)
-    length = ParseFrameHeader(data.data() + pos, static_cast<int32_t>(data.size() - pos), header);
-  if (length <= 0 || !OpenDecoderStream(header, length, 0, 0, outputFlags, cutoffHz)) return result;
-  result.Opened = true;
-  GetOutputFormat(result.Format);
-  const uint8_t* first = data.data() + pos;
-  std::vector<int16_t> pcm(4608);
-  while (pos + 4 <= data.size()) {
-    const uint8_t* frame = data.data() + pos;
-    if (!SameFrameFormat(first, frame)) break;
+
+  // Decodes the next frame onto the result; false at the end of the walk.
+  bool Next() {
+    if (!result_.Opened || pos_ + 4 > data_.size()) return false;
+    const uint8_t* frame = data_.data() + pos_;
+    if (!SameFrameFormat(first_, frame)) return false;
     TMPFrameHeader h;
     int32_t len = ParseFrameHeader(frame, 0, h);
-    if (h.BitrateIndex == 0) len = length;  // free format keeps the first frame's length
-    if (len <= 0 || pos + static_cast<size_t>(FrameSizeWithPadding(h, len)) > data.size()) break;
+    if (h.BitrateIndex == 0) len = length_;  // free format keeps the first frame's length
+    if (len <= 0 || pos_ + static_cast<size_t>(FrameSizeWithPadding(h, len)) > data_.size()) return false;
     TMPDecodeResult r;
-    DecodeFrame(r, frame, static_cast<int32_t>(data.size() - pos), pcm.data());
-    if (r.BytesConsumed <= 0) break;
-    result.Pcm.insert(result.Pcm.end(), pcm.begin(), pcm.begin() + r.BytesProduced / 2);
-    pos += static_cast<size_t>(r.BytesConsumed);
-    ++result.Frames;
+    DecodeFrame(state_, r, frame, static_cast<int32_t>(data_.size() - pos_), pcm_.data());
+    if (r.BytesConsumed <= 0) return false;
+    result_.Pcm.insert(result_.Pcm.end(), pcm_.begin(), pcm_.begin() + r.BytesProduced / 2);
+    pos_ += static_cast<size_t>(r.BytesConsumed);
+    ++result_.Frames;
+    return true;
   }
-  return result;
+
+  const TDecodedFile& Result() const { return result_; }
+
+ private:
+  const std::vector<uint8_t>& data_;
+  TMPDecoderState& state_;
+  size_t pos_ = 0;
+  int32_t length_ = 0;
+  const uint8_t* first_ = nullptr;
+  std::vector<int16_t> pcm_ = std::vector<int16_t>(4608);
+  TDecodedFile result_;
+};
+
+inline TDecodedFile DecodeWholeFile(const std::vector<uint8_t>& data, uint8_t outputFlags,
+                                    int32_t cutoffHz = 24000) {
+  TFileDecode decode(data, ProcessDecoderState(), outputFlags, cutoffHz);
+  while (decode.Next()) {
+  }
+  return decode.Result();
 }
 
 // RMS and largest difference of a against b from the given offsets, over n samples.

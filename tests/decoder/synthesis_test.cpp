@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "decoder_tables.h"
 #include "mp3_decoder.h"
 #include "mp_equalizer.h"
 #include "processor_forms.h"
@@ -20,6 +21,14 @@
 namespace {
 
 constexpr int32_t kRow = 64;
+
+// The synthesis history these tests run through (tables built as a stream open builds them).
+TSynthesisState& Synth() {
+  static TSynthesisState state{};
+  static const bool tablesBuilt = (BuildDecoderTables(2), true);
+  (void)tablesBuilt;
+  return state;
+}
 
 // Rows of interleaved two-channel sub-band samples (sub-band * 2 + channel).
 std::vector<float> RandomRows(int32_t slots, float amplitude, uint32_t seed) {
@@ -50,7 +59,7 @@ class SynthesisForms : public testing::TestWithParam<TProcessorForm> {
     if (!SelectProcessorForm(GetParam())) GTEST_SKIP() << "processor lacks " << GetParam().Name;
     SetInvertPolarity(0);
     SubbandEqOn = 0;
-    ResetSynthesis();
+    ResetSynthesis(Synth());
   }
   void TearDown() override { SelectCpuRoutines(GetCpuFeatures()); }
 };
@@ -70,7 +79,7 @@ TEST_P(SynthesisForms, MonoMatchesStandardFilterbank) {
   const int32_t slots = 36;
   const auto rows = RandomRows(slots, 2000.0f, 1);
   std::vector<int16_t> pcm(slots * 32);
-  SynthesizeMono(rows.data(), pcm.data(), slots);
+  SynthesizeMono(Synth(), rows.data(), pcm.data(), slots);
   ExpectCloseToReference(ReferencePcm(rows, slots, 0, 1), pcm.data(), 1);
 }
 
@@ -78,7 +87,7 @@ TEST_P(SynthesisForms, StereoMatchesStandardFilterbankPerChannel) {
   const int32_t slots = 36;
   const auto rows = RandomRows(slots, 2000.0f, 2);
   std::vector<int16_t> pcm(slots * 64);
-  SynthesizeStereo(rows.data(), pcm.data(), slots);
+  SynthesizeStereo(Synth(), rows.data(), pcm.data(), slots);
   ExpectCloseToReference(ReferencePcm(rows, slots, 0, 2), pcm.data(), 2);
   ExpectCloseToReference(ReferencePcm(rows, slots, 1, 2), pcm.data() + 1, 2);
 }
@@ -88,7 +97,7 @@ TEST_P(SynthesisForms, ImpulseGivesScaledImpulseResponseOverSixteenSlots) {
   std::vector<float> rows(slots * kRow, 0.0f);
   rows[at * kRow] = 1000.0f;  // sub-band 0
   std::vector<int16_t> pcm(slots * 32);
-  SynthesizeMono(rows.data(), pcm.data(), slots);
+  SynthesizeMono(Synth(), rows.data(), pcm.data(), slots);
   const auto expected = ReferencePcm(rows, slots, 0, 1);
   for (int32_t i = 0; i < slots * 32; ++i) {
     const int32_t slot = i / 32;
@@ -104,7 +113,7 @@ TEST_P(SynthesisForms, ImpulseGivesScaledImpulseResponseOverSixteenSlots) {
 TEST_P(SynthesisForms, ZeroInputGivesExactZero) {
   std::vector<float> rows(36 * kRow, 0.0f);
   std::vector<int16_t> pcm(36 * 64, 7);
-  SynthesizeStereo(rows.data(), pcm.data(), 36);
+  SynthesizeStereo(Synth(), rows.data(), pcm.data(), 36);
   EXPECT_TRUE(std::all_of(pcm.begin(), pcm.end(), [](int16_t v) { return v == 0; }));
 }
 
@@ -163,17 +172,17 @@ TEST_P(SynthesisForms, SaturatesInsteadOfWrapping) {
 TEST_P(SynthesisForms, InvertedPolarityNegatesEverySample) {
   const auto rows = RandomRows(36, 1500.0f, 3);
   std::vector<int16_t> normal(36 * 64), inverted(36 * 64);
-  SynthesizeStereo(rows.data(), normal.data(), 36);
+  SynthesizeStereo(Synth(), rows.data(), normal.data(), 36);
   SetInvertPolarity(1);
   EXPECT_EQ(GetInvertPolarity(), 1);
-  ResetSynthesis();
-  SynthesizeStereo(rows.data(), inverted.data(), 36);
+  ResetSynthesis(Synth());
+  SynthesizeStereo(Synth(), rows.data(), inverted.data(), 36);
   SetInvertPolarity(1);  // no second flip
   SetInvertPolarity(0);
   for (size_t i = 0; i < normal.size(); ++i) ASSERT_EQ(inverted[i], -normal[i]) << i;
   std::vector<int16_t> again(36 * 64);
-  ResetSynthesis();
-  SynthesizeStereo(rows.data(), again.data(), 36);
+  ResetSynthesis(Synth());
+  SynthesizeStereo(Synth(), rows.data(), again.data(), 36);
   EXPECT_EQ(again, normal);
 }
 
@@ -225,7 +234,7 @@ class SynthesisRoutines : public testing::Test {
     SelectCpuRoutines(GetCpuFeatures());
     SetInvertPolarity(0);
     SubbandEqOn = 0;
-    ResetSynthesis();
+    ResetSynthesis(Synth());
   }
   void TearDown() override { SubbandEqOn = 0; }
 };
@@ -233,11 +242,11 @@ class SynthesisRoutines : public testing::Test {
 TEST_F(SynthesisRoutines, StereoSharesOnePositionAcrossChannels) {
   const auto rows = RandomRows(36, 100.0f, 4);
   std::vector<int16_t> pcm(36 * 64);
-  SynthesizeStereo(rows.data(), pcm.data(), 36);
-  EXPECT_EQ(SynthPos[0], (0 - 36 * 32) & 511);
-  EXPECT_EQ(SynthPos[1], 0);
-  ResetSynthesis();
-  EXPECT_EQ(SynthPos[0], 0);
+  SynthesizeStereo(Synth(), rows.data(), pcm.data(), 36);
+  EXPECT_EQ(Synth().Pos[0], (0 - 36 * 32) & 511);
+  EXPECT_EQ(Synth().Pos[1], 0);
+  ResetSynthesis(Synth());
+  EXPECT_EQ(Synth().Pos[0], 0);
 }
 
 // A single-channel routine over one channel equals mono synthesis of that channel's rows.
@@ -247,18 +256,18 @@ std::vector<int16_t> MonoOfChannel(const std::vector<float>& rows, int32_t slots
     for (int32_t k = 0; k < 32; ++k) mono[r * kRow + k] = rows[r * kRow + 2 * k + channel];
   }
   std::vector<int16_t> pcm(slots * 32);
-  ResetSynthesis();
-  SynthesizeMono(mono.data(), pcm.data(), slots);
+  ResetSynthesis(Synth());
+  SynthesizeMono(Synth(), mono.data(), pcm.data(), slots);
   return pcm;
 }
 
 TEST_F(SynthesisRoutines, LeftAndRightTakeOneChannel) {
   const auto rows = RandomRows(36, 1500.0f, 5);
   std::vector<int16_t> left(36 * 32), right(36 * 32);
-  ResetSynthesis();
-  SynthesizeLeft(rows.data(), left.data(), 36);
-  ResetSynthesis();
-  SynthesizeRight(rows.data(), right.data(), 36);
+  ResetSynthesis(Synth());
+  SynthesizeLeft(Synth(), rows.data(), left.data(), 36);
+  ResetSynthesis(Synth());
+  SynthesizeRight(Synth(), rows.data(), right.data(), 36);
   EXPECT_EQ(left, MonoOfChannel(rows, 36, 0));
   EXPECT_EQ(right, MonoOfChannel(rows, 36, 1));
 }
@@ -270,27 +279,27 @@ TEST_F(SynthesisRoutines, MixAveragesChannelsAndIgnoresEqualizer) {
     for (int32_t k = 0; k < 32; ++k) mixed[r * kRow + k] = (rows[r * kRow + 2 * k] + rows[r * kRow + 2 * k + 1]) * 0.5f;
   }
   std::vector<int16_t> expected(36 * 32), mix(36 * 32);
-  SynthesizeMono(mixed.data(), expected.data(), 36);
+  SynthesizeMono(Synth(), mixed.data(), expected.data(), 36);
   for (int32_t k = 0; k < 32; ++k) SubbandGains[k] = 0.0f;
   SubbandEqOn = 1;
-  ResetSynthesis();
-  SynthesizeMix(rows.data(), mix.data(), 36);
+  ResetSynthesis(Synth());
+  SynthesizeMix(Synth(), rows.data(), mix.data(), 36);
   EXPECT_EQ(mix, expected);
 }
 
 TEST_F(SynthesisRoutines, EqualizerGainsScaleSubbands) {
   const auto rows = RandomRows(36, 1500.0f, 7);
   std::vector<int16_t> off(36 * 64), unity(36 * 64), muted(36 * 64);
-  SynthesizeStereo(rows.data(), off.data(), 36);
+  SynthesizeStereo(Synth(), rows.data(), off.data(), 36);
   for (int32_t k = 0; k < 32; ++k) SubbandGains[k] = 1.0f;
   SubbandEqOn = 1;
-  ResetSynthesis();
-  SynthesizeStereo(rows.data(), unity.data(), 36);
+  ResetSynthesis(Synth());
+  SynthesizeStereo(Synth(), rows.data(), unity.data(), 36);
   EXPECT_EQ(unity, off);
 
   for (int32_t k = 0; k < 32; ++k) SubbandGains[k] = 0.0f;
-  ResetSynthesis();
-  SynthesizeStereo(rows.data(), muted.data(), 36);
+  ResetSynthesis(Synth());
+  SynthesizeStereo(Synth(), rows.data(), muted.data(), 36);
   EXPECT_TRUE(std::all_of(muted.begin(), muted.end(), [](int16_t v) { return v == 0; }));
 
   // Gain 2 on sub-band 3 equals doubling sub-band 3 of both channels.
@@ -299,16 +308,16 @@ TEST_F(SynthesisRoutines, EqualizerGainsScaleSubbands) {
     if (k != 3) SubbandGains[k] = 1.0f;
   }
   std::vector<int16_t> boosted(36 * 64), expected(36 * 64);
-  ResetSynthesis();
-  SynthesizeStereo(rows.data(), boosted.data(), 36);
+  ResetSynthesis(Synth());
+  SynthesizeStereo(Synth(), rows.data(), boosted.data(), 36);
   auto doubled = rows;
   for (int32_t r = 0; r < 36; ++r) {
     doubled[r * kRow + 6] *= 2.0f;
     doubled[r * kRow + 7] *= 2.0f;
   }
   SubbandEqOn = 0;
-  ResetSynthesis();
-  SynthesizeStereo(doubled.data(), expected.data(), 36);
+  ResetSynthesis(Synth());
+  SynthesizeStereo(Synth(), doubled.data(), expected.data(), 36);
   EXPECT_EQ(boosted, expected);
 }
 
@@ -317,28 +326,28 @@ TEST_F(SynthesisRoutines, GranuleChannelsKeepTheirOwnPositions) {
   // routine over the same 36 slots.
   const auto rows = RandomRows(36, 1500.0f, 8);
   std::vector<int16_t> expected(36 * 64), actual(36 * 64);
-  SynthesizeStereo(rows.data(), expected.data(), 36);
+  SynthesizeStereo(Synth(), rows.data(), expected.data(), 36);
 
-  ResetSynthesis();
+  ResetSynthesis(Synth());
   for (int32_t granule = 0; granule < 2; ++granule) {
     for (int32_t channel = 0; channel < 2; ++channel) {
       float samples[18 * 32];
       for (int32_t r = 0; r < 18; ++r) {
         for (int32_t k = 0; k < 32; ++k) samples[r * 32 + k] = rows[(granule * 18 + r) * kRow + 2 * k + channel];
       }
-      SynthesizeGranuleChannel(samples, actual.data() + granule * 18 * 64, channel);
+      SynthesizeGranuleChannel(Synth(), samples, actual.data() + granule * 18 * 64, channel);
     }
   }
   EXPECT_EQ(actual, expected);
-  EXPECT_EQ(SynthPos[0], SynthPos[1]);
+  EXPECT_EQ(Synth().Pos[0], Synth().Pos[1]);
 
   std::vector<int16_t> mono(18 * 32);
   float samples[18 * 32];
   for (int32_t r = 0; r < 18; ++r) {
     for (int32_t k = 0; k < 32; ++k) samples[r * 32 + k] = rows[r * kRow + 2 * k];
   }
-  ResetSynthesis();
-  SynthesizeGranuleMono(samples, mono.data(), 0);
+  ResetSynthesis(Synth());
+  SynthesizeGranuleMono(Synth(), samples, mono.data(), 0);
   const auto left = MonoOfChannel(rows, 18, 0);
   EXPECT_EQ(mono, left);
 }

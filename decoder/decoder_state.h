@@ -1,0 +1,28 @@
+// One decoder's whole state: the open stream's set-up and everything decoding changes (the
+// Layer I/II frame and its sub-band samples, the Layer III reservoir, granules and overlap, the
+// synthesis rings). Only the tables, the routine slots, the equalizer gains and the polarity
+// are process-wide.
+#pragma once
+
+#include <cstdint>
+
+#include "layer12_stream.h"
+#include "layer3_state.h"
+#include "mp3_decoder.h"
+#include "synthesis_state.h"
+
+using TFrameDecoder = TMPDecodeResult (*)(TMPDecoderState& state, const uint8_t* frame, int32_t available,
+                                          void* pcm);
+
+struct TMPDecoderState {
+  // Null until a stream is open (and after an open fails): every frame is then rejected, so
+  // nothing is ever decoded with a half set-up state.
+  TFrameDecoder FrameDecoder;
+  TMPOutputFormat OutputFormat;
+  TSynthesisState Synthesis;
+  TLayer12Stream Layer12;
+  TMPLayer3State Layer3;
+};
+
+// The state the entry points without a state use.
+TMPDecoderState& ProcessDecoderState();
