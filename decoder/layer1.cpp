@@ -13,7 +13,7 @@ constexpr int32_t kSlots = 12;
 constexpr int32_t kSubbands = 32;
 constexpr int32_t kRow = 64;
 
-// ClassCode values: 0 none, 1..14 allocation a, 15 + a the first entry of a joint pair.
+// Entry codes: 0 none, 1..14 allocation a, 15 + a the first entry of a joint pair.
 constexpr int32_t kJointBase = 15;
 constexpr int32_t kEndCode = 30;
 constexpr int32_t kCutCode = 31;
@@ -24,15 +24,17 @@ struct TLayer1Passes {
   int32_t Entries;       // 32 or 64
   int32_t DecodedLimit;  // entries reconstructed
   int32_t Allocation[kMaxEntries];
-  int32_t ClassCode[kMaxEntries + 2];
-  float ScaledFactor[kMaxEntries];
+  // Side by side, so that the sample pass walks one array.
+  struct {
+    int32_t Code;
+    float Factor;
+  } Entry[kMaxEntries + 2];
 };
 
 // Allocation pass; returns the sample bits per slot of the entries at or above DecodedLimit, or
 // -1 for the forbidden allocation, which no frame may carry.
 int32_t ReadAllocation(TMPBitReader& bits, int32_t bound, TLayer1Passes& p) {
   int32_t* allocation = p.Allocation;
-  int32_t* classCode = p.ClassCode;
   // Locals: the stores below could otherwise alias them.
   const int32_t entries = p.Entries;
   const int32_t limit = p.DecodedLimit;
@@ -43,24 +45,24 @@ int32_t ReadAllocation(TMPBitReader& bits, int32_t bound, TLayer1Passes& p) {
     if (e >= limit) skip += a ? Layer1SampleBits[a] : 0;
     if (e < bound) {
       allocation[e] = static_cast<int32_t>(a);
-      classCode[e] = static_cast<int32_t>(a);
+      p.Entry[e].Code = static_cast<int32_t>(a);
       e += 1;
     } else {
       allocation[e] = allocation[e + 1] = static_cast<int32_t>(a);
       // A pair without allocation is two silent entries: it has no scalefactors.
-      classCode[e] = classCode[e + 1] = a ? kJointBase + static_cast<int32_t>(a) : 0;
+      p.Entry[e].Code = p.Entry[e + 1].Code = a ? kJointBase + static_cast<int32_t>(a) : 0;
       e += 2;
     }
   }
-  classCode[limit] = kCutCode;
-  classCode[entries] = kEndCode;
+  p.Entry[limit].Code = kCutCode;
+  p.Entry[entries].Code = kEndCode;
   return skip;
 }
 
 void ReadScalefactors(TMPBitReader& bits, TLayer1Passes& p) {
   for (int32_t e = 0; e < p.Entries; ++e) {
     const int32_t a = p.Allocation[e];
-    if (a) p.ScaledFactor[e] = ScalefactorTable[GetBits(bits, 6)] * Layer1Factor[a];
+    if (a) p.Entry[e].Factor = ScalefactorTable[GetBits(bits, 6)] * Layer1Factor[a];
   }
 }
 
@@ -70,21 +72,19 @@ inline float ReadSample(TMPBitReader& bits, int32_t a) {
 }
 
 void ReadSamples(TMPBitReader& bits, int32_t skip, const TLayer1Passes& p, float* samples) {
-  const int32_t* __restrict classCode = p.ClassCode;
-  const float* __restrict factor = p.ScaledFactor;
   for (int32_t slot = 0; slot < kSlots; ++slot) {
-    float* __restrict row = samples + slot * kRow;
+    float* row = samples + slot * kRow;
     for (int32_t e = 0;;) {
-      const int32_t code = classCode[e];
+      const int32_t code = p.Entry[e].Code;
       if (code == 0) {
         row[e++] = 0.0f;
       } else if (code < kJointBase) {
-        row[e] = ReadSample(bits, code) * factor[e];
+        row[e] = ReadSample(bits, code) * p.Entry[e].Factor;
         ++e;
       } else if (code < kEndCode) {
         const float v = ReadSample(bits, code - kJointBase);
-        row[e] = v * factor[e];
-        row[e + 1] = v * factor[e + 1];
+        row[e] = v * p.Entry[e].Factor;
+        row[e + 1] = v * p.Entry[e + 1].Factor;
         e += 2;
       } else {
         if (code == kCutCode) SkipBits(bits, skip);
