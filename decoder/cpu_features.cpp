@@ -3,7 +3,7 @@
 // elsewhere only the floating-point unit (and NEON on 64-bit ARM) is reported.
 #include <atomic>
 
-#include "mp_cpu.h"
+#include "decoder/mp_cpu.h"
 
 #if defined(VARO_X86)
 #include <cpuid.h>

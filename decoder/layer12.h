@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "mp3_decoder.h"
+#include "decoder/mp3_decoder.h"
 
 int32_t Layer1Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
                    uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format);

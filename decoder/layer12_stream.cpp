@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "mp_bit_reader.h"
-#include "mp_frame_header.h"
+#include "decoder/mp_frame_header.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "mp3_decoder.h"
+#include "decoder/mp3_decoder.h"
 #include "mp_bit_reader.h"
 #include "synthesis.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "mp3_decoder.h"
+#include "decoder/mp3_decoder.h"
 
 // Sets up the Layer III state for a stream; 1 on success, 0 when header.Layer is not 1 or the
 // requested output form is not offered. Fills format.

@@ -5,7 +5,7 @@
 
 #include "layer3_hybrid.h"
 #include "layer3_state.h"
-#include "mp_cpu.h"
+#include "decoder/mp_cpu.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "layer3_granule.h"
 #include "layer3_state.h"
 #include "mp_bit_reader.h"
-#include "mp_frame_header.h"
+#include "decoder/mp_frame_header.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "layer3_state.h"
 #include "layer3_stereo.h"
 #include "mp_bit_reader.h"
-#include "mp_cpu.h"
-#include "mp_equalizer.h"
+#include "decoder/mp_cpu.h"
+#include "decoder/mp_equalizer.h"
 
 namespace {
 

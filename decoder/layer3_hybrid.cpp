@@ -8,7 +8,7 @@
 #include "layer3_forms.h"
 #include "layer3_state.h"
 #include "layer3_tables.h"
-#include "mp_cpu.h"
+#include "decoder/mp_cpu.h"
 
 const int32_t kShortWindowTap[12] = {3, 4, 5, 5, 4, 3, 2, 1, 0, 0, 1, 2};
 

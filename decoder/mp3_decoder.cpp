@@ -1,6 +1,6 @@
 // Decoder entry points: stream open with the dispatch by layer, the output format and the
 // frame decode through the state's frame decoder; the process-wide state and new ones.
-#include "mp3_decoder.h"
+#include "decoder/mp3_decoder.h"
 
 #include "decoder_state.h"
 #include "decoder_tables.h"

@@ -1,5 +1,5 @@
 // Equalizer gains and switches: written by the player, read while decoding.
-#include "mp_equalizer.h"
+#include "decoder/mp_equalizer.h"
 
 std::atomic<float> SubbandGains[kSubbandGainCount];
 std::atomic<int32_t> SubbandEqOn{0};

@@ -1,6 +1,6 @@
 // Frame header parsing, frame lengths and bit rates, the first-frame search, the free-format
 // length search and the frame-to-frame continuity test.
-#include "mp_frame_header.h"
+#include "decoder/mp_frame_header.h"
 
 #include <array>
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "mp3_decoder.h"
+#include "decoder/mp3_decoder.h"
 #include "tables/synth_window_table.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "mp_cpu.h"
+#include "decoder/mp_cpu.h"
 #include "synthesis_dct.h"
 
 void ResetSynthesis(TSynthesisState& state) {

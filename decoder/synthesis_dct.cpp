@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "mp_equalizer.h"
+#include "decoder/mp_equalizer.h"
 #include "synthesis_dct_lanes.h"
 
 float DctCoefficients[31];

@@ -10,7 +10,7 @@
 #include <new>
 #include <string>
 
-#include "mp3_player.h"
+#include "player/mp3_player.h"
 
 namespace {
 

@@ -13,14 +13,14 @@
 #include <ctime>
 #include <memory>
 
-#include "intro_time_dialog.h"
-#include "lyrics_window.h"
-#include "main_window.h"
-#include "playlist_window.h"
-#include "program_entry.h"
-#include "sleep_timer_dialog.h"
-#include "varo_application.h"
-#include "version_dialog.h"
+#include "ui/dialogs/intro_time_dialog.h"
+#include "ui/lyrics/lyrics_window.h"
+#include "ui/main_window/main_window.h"
+#include "ui/playlist/playlist_window.h"
+#include "ui/program/program_entry.h"
+#include "ui/dialogs/sleep_timer_dialog.h"
+#include "ui/program/varo_application.h"
+#include "ui/dialogs/version_dialog.h"
 
 namespace {
 

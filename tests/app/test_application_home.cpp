@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "application_home.h"
+#include "core/settings/application_home.h"
 #include "test_skin.h"
 
 class TestApplicationHome : public QObject {

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "intro_time.h"
-#include "memory_status.h"
-#include "power_off.h"
-#include "sleep_timer.h"
+#include "core/playback/intro_time.h"
+#include "core/platform/memory_status.h"
+#include "core/playback/power_off.h"
+#include "core/playback/sleep_timer.h"
 
 namespace {
 

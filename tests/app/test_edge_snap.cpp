@@ -1,7 +1,7 @@
 // Where a dragged main window lands near the edges of the screen's available area.
 #include <QtTest>
 
-#include "edge_snap.h"
+#include "core/skin/edge_snap.h"
 
 class TestEdgeSnap : public QObject {
   Q_OBJECT

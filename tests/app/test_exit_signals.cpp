@@ -7,9 +7,9 @@
 
 #include <csignal>
 
-#include "application_home.h"
-#include "settings_file.h"
-#include "settings_keys.h"
+#include "core/settings/application_home.h"
+#include "core/settings/settings_file.h"
+#include "core/settings/settings_keys.h"
 #include "test_skin.h"
 
 class TestExitSignals : public QObject {

@@ -7,8 +7,8 @@
 #include <limits>
 #include <memory>
 
-#include "lyrics_model.h"
-#include "ui_font.h"
+#include "core/lyrics/lyrics_model.h"
+#include "core/platform/ui_font.h"
 
 using namespace std::chrono_literals;
 

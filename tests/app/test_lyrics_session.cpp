@@ -6,9 +6,9 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "lyrics_session.h"
-#include "settings_file.h"
-#include "settings_keys.h"
+#include "core/lyrics/lyrics_session.h"
+#include "core/settings/settings_file.h"
+#include "core/settings/settings_keys.h"
 
 using namespace std::chrono_literals;
 

@@ -6,9 +6,9 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "lyrics_session.h"
-#include "mp3_player.h"
-#include "settings_keys.h"
+#include "core/lyrics/lyrics_session.h"
+#include "player/mp3_player.h"
+#include "core/settings/settings_keys.h"
 #include "window_harness.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include <stdexcept>
 
-#include "play_queue.h"
-#include "playlist_edits.h"
-#include "playlist_grid.h"
+#include "core/playback/play_queue.h"
+#include "ui/playlist/playlist_edits.h"
+#include "ui/playlist/playlist_grid.h"
 
 namespace {
 

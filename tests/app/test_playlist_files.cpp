@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "open_selection.h"
-#include "playlist_files.h"
-#include "text_lines.h"
+#include "core/playlist/open_selection.h"
+#include "core/playlist/playlist_files.h"
+#include "core/settings/text_lines.h"
 
 Q_DECLARE_METATYPE(TOpenKind)
 

@@ -11,10 +11,10 @@
 #include <QTableWidget>
 #include <QtTest>
 
-#include "mp3_player.h"
-#include "play_queue.h"
-#include "playlist_window.h"
-#include "settings_keys.h"
+#include "player/mp3_player.h"
+#include "core/playback/play_queue.h"
+#include "ui/playlist/playlist_window.h"
+#include "core/settings/settings_keys.h"
 #include "window_harness.h"
 
 namespace {

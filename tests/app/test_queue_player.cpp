@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "engine_host.h"
-#include "mp3_player.h"
-#include "queue_player.h"
+#include "core/playback/engine_host.h"
+#include "player/mp3_player.h"
+#include "core/playback/queue_player.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 
 #include <stdexcept>
 
-#include "play_queue.h"
-#include "play_state.h"
-#include "queue_restore.h"
-#include "settings_file.h"
-#include "settings_keys.h"
+#include "core/playback/play_queue.h"
+#include "core/playback/play_state.h"
+#include "core/playback/queue_restore.h"
+#include "core/settings/settings_file.h"
+#include "core/settings/settings_keys.h"
 
 Q_DECLARE_METATYPE(TPlayState)
 

@@ -3,10 +3,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "ranking.h"
-#include "settings_file.h"
-#include "settings_keys.h"
-#include "text_columns.h"
+#include "core/playback/ranking.h"
+#include "core/settings/settings_file.h"
+#include "core/settings/settings_keys.h"
+#include "core/playlist/text_columns.h"
 
 namespace {
 

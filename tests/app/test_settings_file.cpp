@@ -11,10 +11,10 @@
 
 #include <vector>
 
-#include "play_queue.h"
-#include "queue_restore.h"
-#include "settings_file.h"
-#include "settings_keys.h"
+#include "core/playback/play_queue.h"
+#include "core/playback/queue_restore.h"
+#include "core/settings/settings_file.h"
+#include "core/settings/settings_keys.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "file_errors.h"
-#include "region_runs.h"
-#include "skin_layout.h"
-#include "skin_pack.h"
+#include "core/settings/file_errors.h"
+#include "core/skin/region_runs.h"
+#include "core/skin/skin_layout.h"
+#include "core/skin/skin_pack.h"
 #include "test_skin.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "qt_tray_shell.h"
-#include "task_tray.h"
+#include "ui/tray/qt_tray_shell.h"
+#include "ui/tray/task_tray.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "image_button.h"
-#include "memory_status.h"
-#include "mp3_player.h"
-#include "qt_tray_shell.h"
-#include "ranking.h"
-#include "settings_keys.h"
+#include "ui/widgets/image_button.h"
+#include "core/platform/memory_status.h"
+#include "player/mp3_player.h"
+#include "ui/tray/qt_tray_shell.h"
+#include "core/playback/ranking.h"
+#include "core/settings/settings_keys.h"
 #include "window_harness.h"
 
 namespace {

@@ -16,22 +16,22 @@
 #include <stdexcept>
 #include <vector>
 
-#include "application_home.h"
-#include "desktop_open.h"
-#include "dialogs.h"
-#include "error_box.h"
-#include "form_rgn.h"
-#include "intro_time_dialog.h"
-#include "lyrics_window.h"
-#include "main_window.h"
-#include "power_off.h"
-#include "playlist_window.h"
-#include "program_entry.h"
-#include "settings_file.h"
-#include "sleep_timer_dialog.h"
-#include "task_tray.h"
+#include "core/settings/application_home.h"
+#include "core/platform/desktop_open.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/dialogs/error_box.h"
+#include "ui/widgets/form_rgn.h"
+#include "ui/dialogs/intro_time_dialog.h"
+#include "ui/lyrics/lyrics_window.h"
+#include "ui/main_window/main_window.h"
+#include "core/playback/power_off.h"
+#include "ui/playlist/playlist_window.h"
+#include "ui/program/program_entry.h"
+#include "core/settings/settings_file.h"
+#include "ui/dialogs/sleep_timer_dialog.h"
+#include "ui/tray/task_tray.h"
 #include "test_skin.h"
-#include "version_dialog.h"
+#include "ui/dialogs/version_dialog.h"
 
 class TFakePowerOff : public TPowerOff {
 public:

@@ -1,7 +1,7 @@
 // Processor detection and the choice of forms for the window slots.
 #include <gtest/gtest.h>
 
-#include "mp_cpu.h"
+#include "decoder/mp_cpu.h"
 #include "window_forms.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "layer12_frames.h"
-#include "mp3_decoder.h"
+#include "decoder/mp3_decoder.h"
 
 namespace {
 

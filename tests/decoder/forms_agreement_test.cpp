@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mp3_decoder.h"
+#include "decoder/mp3_decoder.h"
 #include "processor_forms.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "mp_frame_header.h"
+#include "decoder/mp_frame_header.h"
 
 namespace {
 

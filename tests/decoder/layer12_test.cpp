@@ -14,7 +14,7 @@
 #include "decoder_state.h"
 #include "layer12.h"
 #include "layer12_frames.h"
-#include "mp3_decoder.h"
+#include "decoder/mp3_decoder.h"
 #include "mp_bit_reader.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "layer3_granule.h"
 #include "layer3_state.h"
 #include "layer3_test_support.h"
-#include "mp_equalizer.h"
+#include "decoder/mp_equalizer.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include "layer3.h"
 #include "layer3_forms.h"
 #include "layer3_state.h"
-#include "mp3_decoder.h"
-#include "mp_cpu.h"
-#include "mp_frame_header.h"
+#include "decoder/mp3_decoder.h"
+#include "decoder/mp_cpu.h"
+#include "decoder/mp_frame_header.h"
 
 namespace layer3_test {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "mp_cpu.h"
+#include "decoder/mp_cpu.h"
 
 struct TProcessorForm {
   std::string Name;

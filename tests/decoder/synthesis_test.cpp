@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "decoder_tables.h"
-#include "mp3_decoder.h"
-#include "mp_equalizer.h"
+#include "decoder/mp3_decoder.h"
+#include "decoder/mp_equalizer.h"
 #include "processor_forms.h"
 #include "reference_synthesis.h"
 #include "synth_window.h"

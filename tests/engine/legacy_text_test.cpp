@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "legacy_text.h"
-#include "unicode_text.h"
+#include "stream/legacy_text.h"
+#include "stream/unicode_text.h"
 
 struct LegacyCase {
   const char* Name;

@@ -7,10 +7,10 @@
 #include <thread>
 #include <vector>
 
-#include "application_error.h"
-#include "engine_error.h"
-#include "mp_loop_thread.h"
-#include "mp_messages.h"
+#include "output/application_error.h"
+#include "stream/engine_error.h"
+#include "output/mp_loop_thread.h"
+#include "output/mp_messages.h"
 
 namespace {
 

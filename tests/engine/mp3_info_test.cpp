@@ -2,9 +2,9 @@
 
 #include <random>
 
-#include "engine_error.h"
-#include "frame_facts.h"
-#include "mp3_info.h"
+#include "stream/engine_error.h"
+#include "stream/frame_facts.h"
+#include "stream/mp3_info.h"
 #include "test_support.h"
 
 namespace {

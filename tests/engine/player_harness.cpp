@@ -3,8 +3,8 @@
 #include <sstream>
 #include <thread>
 
-#include "frame_facts.h"
-#include "mp_frame_header.h"
+#include "stream/frame_facts.h"
+#include "decoder/mp_frame_header.h"
 
 TPlayerHarness::TPlayerHarness(double speed, bool wav) : wavPath_(dir_.File("played.wav")) {
   player_ = std::make_unique<TMP3Player>();

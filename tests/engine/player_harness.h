@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "mp3_player.h"
+#include "player/mp3_player.h"
 #include "test_support.h"
 
 class TPlayerHarness {

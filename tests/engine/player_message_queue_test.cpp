@@ -3,9 +3,9 @@
 #include <atomic>
 #include <thread>
 
-#include "mp_messages.h"
-#include "mp_simple_event.h"
-#include "player_message_queue.h"
+#include "output/mp_messages.h"
+#include "output/mp_simple_event.h"
+#include "player/player_message_queue.h"
 
 TEST(PlayerMessageQueue, PostOnceCoalescesAndKeepsTheOrder) {
   TMPPlayerMessageQueue queue;

@@ -5,9 +5,9 @@
 #include <random>
 #include <thread>
 
-#include "engine_error.h"
-#include "mp_frame_walker.h"
-#include "mp_stream_reader.h"
+#include "stream/engine_error.h"
+#include "stream/mp_frame_walker.h"
+#include "stream/mp_stream_reader.h"
 #include "player_harness.h"
 
 namespace {

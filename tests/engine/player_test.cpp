@@ -4,9 +4,9 @@
 #include <atomic>
 #include <thread>
 
-#include "application_error.h"
-#include "engine_error.h"
-#include "mp3_decoder.h"
+#include "output/application_error.h"
+#include "stream/engine_error.h"
+#include "decoder/mp3_decoder.h"
 #include "player_harness.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <thread>
 
-#include "engine_error.h"
-#include "software_gain.h"
-#include "sound_out.h"
+#include "stream/engine_error.h"
+#include "output/software_gain.h"
+#include "output/sound_out.h"
 #include "test_support.h"
-#include "wave_device_selection.h"
+#include "output/wave_device_selection.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <numeric>
 
-#include "engine_error.h"
-#include "mp_stream_reader.h"
+#include "stream/engine_error.h"
+#include "stream/mp_stream_reader.h"
 #include "test_support.h"
 
 namespace {

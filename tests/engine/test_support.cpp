@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <unistd.h>
 
-#include "engine_error.h"
+#include "stream/engine_error.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "mp_stream.h"
+#include "stream/mp_stream.h"
 
 std::string CorpusPath(const std::string& relative);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);

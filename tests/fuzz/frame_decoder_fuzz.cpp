@@ -33,10 +33,10 @@
 #include <cstring>
 #include <vector>
 
-#include "engine_error.h"
+#include "stream/engine_error.h"
 #include "fuzz_input.h"
 #include "input_frames.h"
-#include "mp3_decoder.h"
+#include "decoder/mp3_decoder.h"
 #include "test_support.h"
 
 namespace {

@@ -18,7 +18,8 @@
 #include "fuzz_input.h"
 
 inline const QString& FuzzTempDir() {
-  static const QString dir = [] {
+  // Never destroyed: the clean-up registered below runs at exit, after a static's destructor.
+  static const QString& dir = *new QString([] {
     QByteArray pattern = QDir::tempPath().toLocal8Bit() + "/varo-fuzz-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) FuzzFailure("cannot make the temporary folder");
     // Removed on every way out: a normal end, a failed check, a sanitizer's report.
@@ -30,7 +31,7 @@ inline const QString& FuzzTempDir() {
 #endif
 #endif
     return QString::fromLocal8Bit(pattern);
-  }();
+  }());
   return dir;
 }
 

@@ -23,8 +23,8 @@
 
 #include "fuzz_input.h"
 #include "fuzz_temp_dir.h"
-#include "lyrics_model.h"
-#include "ui_font.h"
+#include "core/lyrics/lyrics_model.h"
+#include "core/platform/ui_font.h"
 
 namespace {
 

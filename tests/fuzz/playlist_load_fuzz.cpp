@@ -20,12 +20,12 @@
 #include <cstdint>
 #include <exception>
 
-#include "file_errors.h"
+#include "core/settings/file_errors.h"
 #include "fuzz_input.h"
 #include "fuzz_temp_dir.h"
-#include "play_queue.h"
-#include "playlist_files.h"
-#include "text_lines.h"
+#include "core/playback/play_queue.h"
+#include "core/playlist/playlist_files.h"
+#include "core/settings/text_lines.h"
 
 namespace {
 

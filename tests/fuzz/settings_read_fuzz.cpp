@@ -20,8 +20,8 @@
 
 #include "fuzz_input.h"
 #include "fuzz_temp_dir.h"
-#include "settings_file.h"
-#include "settings_keys.h"
+#include "core/settings/settings_file.h"
+#include "core/settings/settings_keys.h"
 
 namespace {
 

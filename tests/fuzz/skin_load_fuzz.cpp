@@ -20,11 +20,11 @@
 #include <cstdint>
 #include <exception>
 
-#include "file_errors.h"
+#include "core/settings/file_errors.h"
 #include "fuzz_input.h"
 #include "fuzz_temp_dir.h"
-#include "region_runs.h"
-#include "skin_pack.h"
+#include "core/skin/region_runs.h"
+#include "core/skin/skin_pack.h"
 
 namespace {
 

@@ -21,14 +21,14 @@
 #include <vector>
 
 #include "chunked_stream.h"
-#include "engine_error.h"
-#include "frame_facts.h"
+#include "stream/engine_error.h"
+#include "stream/frame_facts.h"
 #include "fuzz_input.h"
-#include "mp3_decoder.h"
-#include "mp3_info.h"
-#include "mp3_player.h"
-#include "mp_frame_walker.h"
-#include "mp_stream_reader.h"
+#include "decoder/mp3_decoder.h"
+#include "stream/mp3_info.h"
+#include "player/mp3_player.h"
+#include "stream/mp_frame_walker.h"
+#include "stream/mp_stream_reader.h"
 
 namespace {
 

@@ -20,9 +20,9 @@
 
 #include "chunked_stream.h"
 #include "fuzz_input.h"
-#include "mp3_info.h"
-#include "mp_stream_reader.h"
-#include "unicode_text.h"
+#include "stream/mp3_info.h"
+#include "stream/mp_stream_reader.h"
+#include "stream/unicode_text.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "mp3_player.h"
+#include "player/mp3_player.h"
 #include "resident_memory.h"
 #include "soak_tracks.h"
 #include "test_support.h"

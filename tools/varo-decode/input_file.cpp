@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine_error.h"
+#include "stream/engine_error.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "mp_stream.h"
+#include "stream/mp_stream.h"
 
 // Raises EMP3Error with a one-line message naming the file and the system's reason when the
 // input cannot be opened or read.

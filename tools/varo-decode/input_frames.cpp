@@ -1,6 +1,6 @@
 #include "input_frames.h"
 
-#include "frame_facts.h"
+#include "stream/frame_facts.h"
 
 namespace {
 

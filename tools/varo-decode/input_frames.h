@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "mp3_info.h"
-#include "mp_frame_walker.h"
-#include "mp_stream_reader.h"
+#include "stream/mp3_info.h"
+#include "stream/mp_frame_walker.h"
+#include "stream/mp_stream_reader.h"
 
 enum class TWalkEnd {
   EndOfData,  // the audio data is used up

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "engine_error.h"
+#include "stream/engine_error.h"
 #include "input_file.h"
 #include "input_frames.h"
-#include "mp3_decoder.h"
+#include "decoder/mp3_decoder.h"
 #include "options.h"
 #include "pcm_writer.h"
 #include "stream_summary.h"

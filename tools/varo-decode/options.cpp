@@ -4,7 +4,7 @@
 #include <charconv>
 #include <climits>
 
-#include "mp3_decoder.h"
+#include "decoder/mp3_decoder.h"
 
 const char* UsageText() {
   return "usage: varo-decode [--raw] [--full-band] [--mix|--left|--right] [--cutoff HZ]\n"

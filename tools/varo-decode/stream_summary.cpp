@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cinttypes>
 
-#include "frame_facts.h"
+#include "stream/frame_facts.h"
 
 TStreamSummary SummarizeStream(TMPStream& stream) {
   TInputFrames walk(stream);

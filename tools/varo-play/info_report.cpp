@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "frame_facts.h"
-#include "mp3_info.h"
+#include "stream/frame_facts.h"
+#include "stream/mp3_info.h"
 
 namespace {
 

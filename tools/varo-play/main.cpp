@@ -8,7 +8,7 @@
 
 #include "info_report.h"
 #include "play_session.h"
-#include "wave_device_selection.h"
+#include "output/wave_device_selection.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <exception>
 #include <memory>
 
-#include "mp3_player.h"
+#include "player/mp3_player.h"
 #include "play_commands.h"
 #include "timed_lines.h"
 

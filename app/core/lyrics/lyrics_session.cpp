@@ -1,0 +1,118 @@
+#include "core/lyrics/lyrics_session.h"
+
+#include <QTimer>
+
+#include "core/lyrics/lyrics_speed.h"
+#include "core/settings/settings_file.h"
+#include "core/settings/settings_keys.h"
+#include "core/platform/ui_font.h"
+
+bool LoadPictureKeeping(QImage& target, const QString& fileName) {
+  QImage picture;
+  if (fileName.isEmpty() || !picture.load(fileName)) return false;
+  target = picture;
+  return true;
+}
+
+TLyricsSession::TLyricsSession(TSettingsFile& settings, QTimer& clock,
+                               const std::array<QImage, kBuiltInBackgroundCount>& builtIn,
+                               QImage& userPicture, QFont face, TView view)
+    : FSettings(settings),
+      FClock(clock),
+      FBuiltIn(builtIn),
+      FUserPicture(userPicture),
+      FFace(std::move(face)),
+      FView(std::move(view)) {}
+
+void TLyricsSession::Start(const QString& lyricsFile, const QString& speedCell,
+                           TLyricsClock::time_point now) {
+  auto model = std::make_shared<Tkasi>(FSettings.ReadInteger(kKeyKasiBack, kDefaultKasiBack),
+                                       ClampFontSize(FSettings.ReadInteger(kKeyKasiFontSize, kDefaultKasiFontSize)),
+                                       FFace);
+  if (model->BackKind == kKasiBackUser) {
+    model->BackFile = FSettings.ReadString(kKeyKasiBackFile, QString());
+    LoadPictureKeeping(FUserPicture, model->BackFile);
+  }
+  model->SetPixelStep(FView.PixelStep);
+  model->OpenFile(lyricsFile);
+  model->CreatePictures(FView.PaintBoxSize());
+  model->DrawBackground(FBuiltIn, FUserPicture);
+  model->Refresh();
+  FModel = model;
+  FPausedAt.reset();
+  model->Begin(now);
+  FClock.setInterval(model->Timed ? kTimedLyricsIntervalMs
+                                  : LyricsIntervalForSpeed(speedCell, FClock.interval()));
+  FClock.start();
+  if (FView.Update) FView.Update();
+}
+
+void TLyricsSession::Tick(TLyricsClock::time_point now) {
+  // Held for the whole tick: a track change during its scroll replaces FModel, not this one.
+  const std::shared_ptr<Tkasi> model = FModel;
+  if (model) model->Tick(now);
+}
+
+void TLyricsSession::Pause(TLyricsClock::time_point now) {
+  if (FModel && FClock.isActive()) FPausedAt = now;
+}
+
+void TLyricsSession::Resume(TLyricsClock::time_point now) {
+  if (!FPausedAt) return;
+  if (FModel) FModel->StartTime += now - *FPausedAt;
+  FPausedAt.reset();
+  FClock.start();
+}
+
+void TLyricsSession::CloseFile() {
+  FPausedAt.reset();
+  if (FModel) FModel->CloseFile();
+}
+
+void TLyricsSession::ApplyToModel(const std::function<void(Tkasi&)>& change) {
+  const std::shared_ptr<Tkasi> model = FModel;
+  if (!model) return;
+  change(*model);
+  model->Refresh();
+  if (FView.Update) FView.Update();
+}
+
+void TLyricsSession::ChooseBackground(int kind) {
+  FSettings.WriteInteger(kKeyKasiBack, kind);
+  ApplyToModel([this, kind](Tkasi& m) {
+    m.BackKind = kind;
+    m.DrawBackground(FBuiltIn, FUserPicture);
+  });
+}
+
+void TLyricsSession::ChooseUserBackground(const QString& pictureFile) {
+  LoadPictureKeeping(FUserPicture, pictureFile);
+  FSettings.WriteInteger(kKeyKasiBack, kKasiBackUser);
+  FSettings.WriteString(kKeyKasiBackFile, pictureFile);
+  ApplyToModel([this, &pictureFile](Tkasi& m) {
+    m.BackKind = kKasiBackUser;
+    m.BackFile = pictureFile;
+    m.DrawBackground(FBuiltIn, FUserPicture);
+  });
+}
+
+void TLyricsSession::ChooseFontSize(int size) {
+  if (size < 1) return;
+  size = ClampFontSize(size);
+  FSettings.WriteInteger(kKeyKasiFontSize, size);
+  ApplyToModel([this, size](Tkasi& m) {
+    m.FontSize = size;
+    m.CreatePictures(FView.PaintBoxSize());
+    m.DrawBackground(FBuiltIn, FUserPicture);
+  });
+}
+
+QString TLyricsSession::Faster() {
+  FClock.setInterval(FasterLyricsInterval(FClock.interval()));
+  return LyricsSpeedCell(FClock.interval());
+}
+
+QString TLyricsSession::Slower() {
+  FClock.setInterval(SlowerLyricsInterval(FClock.interval()));
+  return LyricsSpeedCell(FClock.interval());
+}

@@ -1,0 +1,75 @@
+// The lyrics of the playing track: starts a lyrics model for the entry's lyrics file, drives
+// it from the lyrics clock, and carries out the lyrics window's background, font and speed
+// choices, keeping kasi_back, kasi_back_file and kasi_font_size in the settings file.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "core/lyrics/lyrics_model.h"
+
+class QTimer;
+class TSettingsFile;
+
+class TLyricsSession {
+public:
+  // What the session needs of the window: the paint box's size, a repaint when the picture
+  // changed, and the step after every scrolled pixel (show it at once, let events run).
+  struct TView {
+    std::function<QSize()> PaintBoxSize;
+    std::function<void()> Update;
+    std::function<void()> PixelStep;
+  };
+
+  TLyricsSession(TSettingsFile& settings, QTimer& clock,
+                 const std::array<QImage, kBuiltInBackgroundCount>& builtIn, QImage& userPicture,
+                 QFont face, TView view);
+
+  // StartLyrics: a new model (the previous one lives on while a scroll still uses it), the
+  // background and font size from the settings, the first line, the clock's interval (from
+  // the entry's speed cell when scrolling, 500 ms when timed) and the clock started.
+  void Start(const QString& lyricsFile, const QString& speedCell, TLyricsClock::time_point now);
+  // Timer1Timer.
+  void Tick(TLyricsClock::time_point now);
+  // Pause and resume of the music: a clock that ran at the pause runs again on resume, and
+  // timed lines fall due that much later.
+  void Pause(TLyricsClock::time_point now);
+  void Resume(TLyricsClock::time_point now);
+  void CloseFile();
+
+  // The background menu: 1 ... 5 built in, 100 none. The choice is kept in the settings
+  // also before any lyrics have started, and applies from the next start.
+  void ChooseBackground(int kind);
+  // "その他": the user's picture, stretched.
+  void ChooseUserBackground(const QString& pictureFile);
+  // The font dialog's size; the text layer starts empty.
+  void ChooseFontSize(int size);
+
+  // The speed buttons; both return what the entry's speed cell holds now.
+  QString Faster();
+  QString Slower();
+
+  const std::shared_ptr<Tkasi>& Model() const { return FModel; }
+
+private:
+  void ApplyToModel(const std::function<void(Tkasi&)>& change);
+
+  TSettingsFile& FSettings;
+  QTimer& FClock;
+  const std::array<QImage, kBuiltInBackgroundCount>& FBuiltIn;
+  QImage& FUserPicture;
+  QFont FFace;
+  TView FView;
+  std::shared_ptr<Tkasi> FModel;
+  std::optional<TLyricsClock::time_point> FPausedAt;  // set while a running clock is paused
+};
+
+// Loads a picture into target; a file that cannot be read leaves target as it was.
+bool LoadPictureKeeping(QImage& target, const QString& fileName);

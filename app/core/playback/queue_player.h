@@ -1,0 +1,74 @@
+// Plays the queue through the engine: the routine that makes an entry the current track, the
+// transport commands, the four play modes with what happens when a track ends, and the intro
+// timer. What a started track shows elsewhere (labels, ranking, song menu, lyrics) is asked
+// of the host.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <random>
+
+#include "core/playback/play_queue.h"
+#include "core/playback/play_state.h"
+
+class TMP3Player;
+
+class TQueuePlayerHost {
+public:
+  virtual ~TQueuePlayerHost() = default;
+  virtual void ShowTrack(const QString& title, const QString& artist) = 0;  // labels, tray tip
+  virtual void CountPlay(const QString& title) = 0;
+  virtual void BuildSongMenu() = 0;
+  virtual void StartEntryLyrics(const QString& lyricsFile) = 0;  // show window, start the clock
+  virtual void DropLyrics() = 0;   // entry without lyrics: clock off, window closed
+  virtual void StopLyrics() = 0;   // stop command: clock off, lyrics file closed
+  virtual void PauseLyrics() = 0;  // pause command: clock off
+  virtual void ResumeLyrics() = 0;  // resume: the clock on again, the pause not counted
+};
+
+class TQueuePlayer : public QObject {
+  Q_OBJECT
+
+public:
+  static constexpr int kDefaultIntroMs = 5000;
+
+  TQueuePlayer(TMP3Player& engine, TQueuePlayerHost& host, QObject* parent = nullptr);
+  ~TQueuePlayer() override;
+
+  TPlayQueue Queue;
+  int PlayMode = pmRepeatAll;
+  TPlayState PlayState = psIdle;
+  QTimer intro_timer;
+
+  // Makes entry index the current track and plays it. Any failure ends it silently at the
+  // failing step.
+  void PlayEntry(int index);
+
+  // Reads the tags of path and appends it; raises the tag reader's error or EQueueFull.
+  void AppendToQueue(const QString& path);
+
+  void PlayCommand();
+  void StopCommand();
+  void PauseCommand();
+  void NextCommand();
+  void PreviousCommand();
+  void PlaySongMenuEntry(int index);
+  void PlayRow(int row);  // a double click on grid row `row` (1-based; row 0 is the header)
+
+  // 1 to 3 stop the intro cycle; 4 starts it from the first entry.
+  void ChoosePlayMode(int mode);
+
+  void mp3EndPlay();
+  void intro_timerTimer();
+
+private:
+  void SwitchTo(int index);
+
+  TMP3Player& FEngine;
+  TQueuePlayerHost& FHost;
+  std::mt19937 FRandom;
+  // A stop of a playing engine has queued an end report that has not arrived yet.
+  bool FEndReportPending = false;
+};

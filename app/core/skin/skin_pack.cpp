@@ -1,0 +1,62 @@
+#include "core/skin/skin_pack.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+#include "core/settings/file_errors.h"
+
+QImage TSkin::Picture(int piece) const {
+  const QByteArray& bytes = Pieces[piece - 1];
+  if (bytes.isEmpty()) return QImage();
+  QImage image = QImage::fromData(bytes, "BMP");
+  if (image.isNull())
+    throw ESkinError(
+        QStringLiteral("Bitmap image is not valid (skin \"%1\", piece %2)").arg(Name).arg(piece).toStdString());
+  return image;
+}
+
+std::array<QByteArray, kSkinPieceCount> CutSkinPack(const QByteArray& pack,
+                                                   const TSkinLayout& layout) {
+  std::array<QByteArray, kSkinPieceCount> pieces;
+  qint64 offset = 0;
+  for (int piece = 1; piece <= kSkinPieceCount; ++piece) {
+    const qint64 size = layout.PieceSize(piece);
+    if (size > pack.size() - offset)
+      throw ESkinError(QStringLiteral("Read beyond end of file (skin pack, piece %1)").arg(piece).toStdString());
+    pieces[piece - 1] = pack.mid(offset, size);
+    offset += size;
+  }
+  return pieces;
+}
+
+QString ResolveSkinName(const QString& skinDir, const QString& name) {
+  const QFileInfo pack(QDir(skinDir).filePath(name + QStringLiteral(".bmp")));
+  return !name.isEmpty() && pack.isFile() ? name : QString::fromLatin1(kDefaultSkinName);
+}
+
+TSkin ReadSkin(const QString& skinDir, const QString& name) {
+  TSkin skin;
+  skin.Name = ResolveSkinName(skinDir, name);
+  const QDir dir(skinDir);
+  const QByteArray pack = ReadWholeFile(dir.filePath(skin.Name + QStringLiteral(".bmp")));
+  skin.Layout = ParseSkinLayout(ReadWholeFile(dir.filePath(skin.Name + QStringLiteral(".txt"))));
+  skin.Pieces = CutSkinPack(pack, skin.Layout);
+  return skin;
+}
+
+QStringList ListSkinNames(const QString& skinDir) {
+  QStringList names;
+  const QStringList files = QDir(skinDir).entryList(QDir::Files | QDir::Readable, QDir::NoSort);
+  for (const QString& file : files) {
+    if (!file.endsWith(QStringLiteral(".txt"))) continue;
+    const QString name = file.chopped(4);
+    if (!name.isEmpty() && name != QLatin1String(kDefaultSkinName)) names.append(name);
+  }
+  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+  });
+  return names;
+}

@@ -1,8 +1,0 @@
-#include "program_entry.h"
-#include "varo_application.h"
-
-int main(int argc, char** argv) {
-  PrepareApplicationStart();
-  TVaroApplication app(argc, argv);
-  return RunProgram(TVaroApplication::arguments());
-}

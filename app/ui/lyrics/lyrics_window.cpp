@@ -1,0 +1,185 @@
+#include "ui/lyrics/lyrics_window.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QMenu>
+#include <QPainter>
+
+#include "core/platform/data_paths.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/dialogs/error_box.h"
+#include "ui/widgets/form_rgn.h"
+#include "ui/widgets/image_button.h"
+#include "core/lyrics/lyrics_session.h"
+#include "ui/main_window/main_window.h"
+#include "core/platform/platform_session.h"
+#include "ui/playlist/playlist_window.h"
+#include "core/settings/settings_file.h"
+#include "core/settings/settings_keys.h"
+#include "core/skin/skin_layout.h"
+#include "core/platform/ui_font.h"
+#include "ui/widgets/window_dragger.h"
+
+namespace {
+
+constexpr QSize kBackgroundSize(270, 157);
+
+}  // namespace
+
+std::array<QImage, kBuiltInBackgroundCount> LoadLyricsBackgrounds(const QString& picturesDir) {
+  // pink, blue, green, red, orange
+  static constexpr std::array<QRgb, kBuiltInBackgroundCount> fallback{0xE87FA8, 0x4F7FD8, 0x4FA86A,
+                                                                      0xC8404A, 0xE8903A};
+  std::array<QImage, kBuiltInBackgroundCount> images;
+  for (size_t i = 0; i < images.size(); ++i) {
+    QImage image(QDir(picturesDir).filePath(QStringLiteral("kasi_back%1.bmp").arg(i + 1)));
+    if (image.isNull()) {
+      image = QImage(kBackgroundSize, QImage::Format_RGB32);
+      image.fill(fallback[i]);
+    }
+    images[i] = image;
+  }
+  return images;
+}
+
+// Owned by the main window, as a tool window: one taskbar entry for the program, and the
+// window manager keeps it with the main window.
+TForm5::TForm5(TForm1& main) : QWidget(&main, Qt::Tool | Qt::FramelessWindowHint), FMain(main) {
+  setObjectName(QStringLiteral("Form5"));
+  setWindowTitle(QStringLiteral("歌詞"));
+  if (IsNativeWayland()) setAttribute(Qt::WA_TranslucentBackground);
+  resize(kClientWidth, kClientHeight);
+  fr5 = new TFormRgn(this);
+  pb1 = new QWidget(this);
+  Image9 = new TImageButton(this, QStringLiteral("終了"), false);
+  Image15 = new TImageButton(this, QString(), false);
+  Image16 = new TImageButton(this, QString(), false);
+  img = LoadLyricsBackgrounds(PicturesDir());
+  pb1->resize(img[0].size());
+
+  PopupMenu1 = new QMenu(this);
+  O1 = PopupMenu1->addMenu(QStringLiteral("背景画像変更(&O)"));
+  FBackgrounds = new QActionGroup(this);
+  FBackgrounds->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+  auto background = [this](const QString& caption, int kind) {
+    QAction* item = O1->addAction(caption);
+    item->setCheckable(true);
+    FBackgrounds->addAction(item);
+    if (kind != kKasiBackUser)
+      connect(item, &QAction::triggered, this, [this, item, kind] {
+        FChosenBackground = item;
+        ChooseBackground(kind);
+      });
+    return item;
+  };
+  N1 = background(QStringLiteral("ピンク"), 1);
+  N2 = background(QStringLiteral("ブルー"), 2);
+  iero1 = background(QStringLiteral("グリーン"), 3);
+  N5 = background(QStringLiteral("レッド"), 4);
+  N6 = background(QStringLiteral("オレンジ"), 5);
+  N4 = background(QStringLiteral("その他"), kKasiBackUser);
+  N3 = background(QStringLiteral("なし"), kKasiBackNone);
+  Font1 = PopupMenu1->addAction(QStringLiteral("フォント(&F)"));
+  connect(N4, &QAction::triggered, this, [this] { RunShowingErrors([this] { N4Click(); }); });
+  connect(Font1, &QAction::triggered, this, [this] { RunShowingErrors([this] { Font1Click(); }); });
+
+  connect(Image9, &TImageButton::clicked, this, &QWidget::close);
+  connect(Image15, &TImageButton::clicked, this, &TForm5::Image15Click);
+  connect(Image16, &TImageButton::clicked, this, &TForm5::Image16Click);
+
+  TLyricsSession::TView view;
+  view.PaintBoxSize = [this] { return pb1->size(); };
+  view.Update = [this] { pb1->update(); };
+  view.PixelStep = [this] {
+    pb1->repaint();
+    QCoreApplication::processEvents();  // a long scroll keeps the program responsive
+  };
+  FSession = std::make_unique<TLyricsSession>(FMain.Settings(), FMain.Timer1, img, img200,
+                                              InterfaceFont(), view);
+
+  for (QWidget* w : {static_cast<QWidget*>(fr5), pb1}) w->installEventFilter(this);
+  fr5->BuildRegion();
+  fr5->ApplyRegion();
+  auto* dragger = new TWindowDragger(this);
+  dragger->AddHandle(fr5);
+}
+
+TForm5::~TForm5() = default;
+
+void TForm5::ApplySkin(const TSkinLayout& layout, const std::array<QImage, 20>& pictures) {
+  Image1 = pictures[11];
+  fr5->SetPicture(Image1);
+  const std::array<std::pair<int, TImageButton*>, 3> buttons{
+      {{12, Image9}, {13, Image15}, {14, Image16}}};
+  for (const auto& [piece, button] : buttons) {
+    button->SetPicture(pictures[static_cast<size_t>(piece)]);
+    button->move(layout.Positions[static_cast<size_t>(piece - 1)]);
+  }
+  pb1->setGeometry(layout.PaintBox);
+  fr5->BuildRegion();
+  fr5->ApplyRegion();
+}
+
+void TForm5::StartLyrics(const QString& lyricsFile, const QString& speedCell) {
+  FSession->Start(lyricsFile, speedCell, TLyricsClock::now());
+}
+
+void TForm5::CloseLyricsFile() { FSession->CloseFile(); }
+
+void TForm5::LyricsTick() { FSession->Tick(TLyricsClock::now()); }
+
+void TForm5::PauseLyrics() { FSession->Pause(TLyricsClock::now()); }
+
+void TForm5::ResumeLyrics() { FSession->Resume(TLyricsClock::now()); }
+
+void TForm5::ChooseBackground(int kind) { FSession->ChooseBackground(kind); }
+
+void TForm5::N4Click() {
+  TSettingsFile& settings = FMain.Settings();
+  const QStringList files =
+      Dialogs().OpenFiles(this, settings.ReadString(kKeyOpenDir, FMain.Home()), kBackgroundFilter);
+  if (files.isEmpty()) {  // the mark goes back to the background still shown
+    N4->setChecked(false);
+    if (FChosenBackground) FChosenBackground->setChecked(true);
+    return;
+  }
+  FSession->ChooseUserBackground(files.first());
+  N4->setChecked(true);
+  FChosenBackground = N4;
+  settings.WriteString(kKeyOpenDir, files.first());
+}
+
+void TForm5::Font1Click() {
+  const int current = FSession->Model() ? FSession->Model()->FontSize
+                                        : FMain.Settings().ReadInteger(kKeyKasiFontSize,
+                                                                       kDefaultKasiFontSize);
+  if (const std::optional<int> size = Dialogs().FontSize(this, current))
+    FSession->ChooseFontSize(*size);
+}
+
+void TForm5::WriteSpeedCell(const QString& text) {
+  if (FMain.Form2) FMain.Form2->SetSpeedCell(FMain.Queue().CurrentIndex + 1, text);
+}
+
+void TForm5::Image15Click() { WriteSpeedCell(FSession->Faster()); }
+
+void TForm5::Image16Click() { WriteSpeedCell(FSession->Slower()); }
+
+bool TForm5::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == pb1 && event->type() == QEvent::Paint) {
+    if (const auto& model = FSession->Model()) {
+      QPainter painter(pb1);
+      painter.drawImage(QPoint(0, 0), model->Composite);
+    }
+    return true;
+  }
+  if (event->type() == QEvent::ContextMenu) {
+    PopupMenu1->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}

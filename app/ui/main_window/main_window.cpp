@@ -1,0 +1,368 @@
+#include "ui/main_window/main_window.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+
+#include "core/settings/application_home.h"
+#include "core/playback/engine_host.h"
+#include "ui/dialogs/error_box.h"
+#include "ui/widgets/form_rgn.h"
+#include "ui/widgets/image_button.h"
+#include "ui/lyrics/lyrics_window.h"
+#include "player/mp3_player.h"
+#include "core/platform/platform_session.h"
+#include "ui/playlist/playlist_window.h"
+#include "core/playback/queue_restore.h"
+#include "core/playback/ranking.h"
+#include "core/settings/settings_file.h"
+#include "core/settings/settings_keys.h"
+#include "core/settings/settings_update.h"
+#include "core/skin/skin_pack.h"
+#include "ui/tray/task_tray.h"
+#include "core/playback/track_tags.h"
+#include "core/platform/ui_font.h"
+#include "ui/widgets/window_dragger.h"
+
+namespace {
+
+QLabel* TitleLabel(QWidget* parent, const QColor& color, QRect geometry) {
+  auto* label = new QLabel(parent);
+  label->setAlignment(Qt::AlignCenter);
+  label->setFont(LabelFont(TForm1::kDefaultLabelPixels));
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, color);
+  label->setPalette(palette);
+  label->setGeometry(geometry);
+  return label;
+}
+
+QStringList LocalFiles(const QMimeData* data) {
+  QStringList files;
+  if (!data) return files;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) files.append(url.toLocalFile());
+  return files;
+}
+
+}  // namespace
+
+TForm1::TForm1(const QString& home)
+    : QWidget(nullptr, Qt::FramelessWindowHint), FHome(home), FMenu(this) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("VARO"));
+  if (IsNativeWayland()) setAttribute(Qt::WA_TranslucentBackground);
+  resize(kClientWidth, kClientHeight);
+  Fmp3 = std::make_unique<TMP3Player>();
+  ApplyMainPlayerSettings(*Fmp3);
+  FPump = std::make_unique<TEngineMessagePump>(*Fmp3);
+  FPlayer = std::make_unique<TQueuePlayer>(*Fmp3, *this);
+  Timer1.setInterval(100);
+  Timer2.setInterval(1000);
+  Timer3.setInterval(100);
+  connect(&Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
+  connect(&Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+  connect(&Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+  CreateControls();
+  ConnectMenu();
+  ConnectButtons();
+  CreateTaskTray();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::CreateControls() {
+  FR1 = new TFormRgn(this);
+  // The shadows first, so the white text lies above them.
+  Label3 = TitleLabel(this, Qt::black, QRect(1, 49, kClientWidth, 20));
+  Label4 = TitleLabel(this, Qt::black, QRect(1, 69, kClientWidth, 20));
+  Label1 = TitleLabel(this, Qt::white, QRect(0, 48, kClientWidth, 20));
+  Label2 = TitleLabel(this, Qt::white, QRect(0, 68, kClientWidth, 20));
+  Image1 = new TImageButton(this, QStringLiteral("再生"), true);
+  Image2 = new TImageButton(this, QStringLiteral("停止"), true);
+  Image3 = new TImageButton(this, QStringLiteral("一時停止"), true);
+  Image11 = new TImageButton(this, QStringLiteral("前の曲"), true);
+  Image12 = new TImageButton(this, QStringLiteral("次の曲"), true);
+  Image8 = new TImageButton(this, QStringLiteral("再生リスト"), true);
+  Image10 = new TImageButton(this, QStringLiteral("最小化"), false);
+  Image9 = new TImageButton(this, QStringLiteral("終了"), false);
+  Image14 = new TImageButton(this, QString(), false);
+
+  FDragger = new TWindowDragger(this, [this] { return FR1->size(); });
+  for (QWidget* handle : std::initializer_list<QWidget*>{FR1, Label1, Label2, Label3, Label4}) {
+    FDragger->AddHandle(handle);
+    handle->installEventFilter(this);  // right click: PopupMenu1
+  }
+}
+
+void TForm1::ConnectButtons() {
+  TQueuePlayer& p = *FPlayer;
+  connect(Image1, &TImageButton::clicked, this, [&p] { p.PlayCommand(); });
+  connect(Image2, &TImageButton::clicked, this, [&p] { p.StopCommand(); });
+  connect(Image3, &TImageButton::clicked, this, [&p] { p.PauseCommand(); });
+  connect(Image11, &TImageButton::clicked, this, [&p] { p.PreviousCommand(); });
+  connect(Image12, &TImageButton::clicked, this, [&p] { p.NextCommand(); });
+  connect(Image8, &TImageButton::clicked, this, &TForm1::TogglePlaylistWindow);
+  connect(Image10, &TImageButton::clicked, this,
+          [this] { RunShowingErrors([this] { ToggleTaskTray(); }); });
+  connect(Image9, &TImageButton::clicked, this, &TForm1::ExitProgram);
+  connect(Image14, &TImageButton::clicked, this, &TForm1::ShowVersionDialog);
+}
+
+void TForm1::ConnectMenu() {
+  TQueuePlayer& p = *FPlayer;
+  TMainPopupMenu& m = FMenu;
+  auto on = [this](QAction* action, auto&& fn) {
+    connect(action, &QAction::triggered, this, [fn] { RunShowingErrors(fn); });
+  };
+  on(m.P1, [&p] { p.PlayCommand(); });
+  on(m.Q1, [&p] { p.StopCommand(); });
+  on(m.U1, [&p] { p.PauseCommand(); });
+  on(m.N3, [&p] { p.PreviousCommand(); });
+  on(m.B1, [&p] { p.NextCommand(); });
+  for (int mode = pmRepeatOne; mode <= pmRandom; ++mode)
+    on(m.ModeItem(mode), [this, mode] { ChoosePlayMode(mode); });
+  connect(m.rep4, &QMenu::aboutToShow, this, [this] { RunShowingErrors([this] { ChoosePlayMode(pmIntro); }); });
+  on(m.S2, [this] { ShowIntroTimeDialog(); });
+  on(m.O1, [this] { ShowSleepTimerDialog(); });
+  on(m.N1, [this] { ToggleTaskTray(); });
+  on(m.staytop1, [this] { SetStayOnTop(FMenu.staytop1->isChecked()); });
+  on(m.L1, [this] { TogglePlaylistWindow(); });
+  on(m.K1, [this] { ShowLyricsWindow(); });
+  on(m.H1, [this] { LoadSkin(QString::fromLatin1(kDefaultSkinName), kSkinMain | kSkinPlaylist | kSkinLyrics); });
+  on(m.N8, [this] { WriteHistory(); });
+  on(m.About1, [this] { ShowVersionDialog(); });
+  on(m.Exit1, [this] { ExitProgram(); });
+}
+
+void TForm1::AttachWindows(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5,
+                           TForm6* form6) {
+  Form2 = form2;
+  Form3 = form3;
+  Form4 = form4;
+  Form5 = form5;
+  Form6 = form6;
+  ConnectDialogs();
+}
+
+bool TForm1::FormCreate() {
+  FirstStart = !QFileInfo::exists(SettingsFileName(FHome));
+  FSettings = std::make_unique<TSettingsFile>(SettingsFileName(FHome));
+  const QString skin = FSettings->ReadString(kKeySkin, QString::fromLatin1(kDefaultSkinName));
+  if (!QFileInfo(SkinDir(FHome) + QStringLiteral("/default.bmp")).isFile()) {
+    ShowErrorBox(kMissingSkinText);
+    return false;
+  }
+  try {
+    LoadSkin(skin, kSkinMain);
+  } catch (const std::exception& e) {
+    // A broken skin must not cost the rest of the start: say so, then try the standard one.
+    ShowErrorBox(QString::fromUtf8(e.what()));
+    if (skin != QLatin1String(kDefaultSkinName))
+      RunShowingErrors([this] { LoadSkin(QString::fromLatin1(kDefaultSkinName), kSkinMain); });
+  }
+  RunShowingErrors([this] {
+    FR1->BuildRegion();
+    FR1->ApplyRegion();
+  });
+  setAcceptDrops(true);
+
+  TPlayQueue& queue = FPlayer->Queue;
+  queue.Clear();
+  Label1->clear();
+  Label2->clear();
+  Label1->hide();
+  Label2->hide();
+  if (FSettings->ReadInteger(kKeyWindow, 1) == 1) {
+    Label1->show();
+    Label2->show();
+  }
+  if (CanPlaceWindows())
+    move(FSettings->ReadInteger(kKeyWindowX, kDefaultWindowPos),
+         FSettings->ReadInteger(kKeyWindowY, kDefaultWindowPos));
+
+  FPlayer->PlayMode = FSettings->ReadInteger(kKeyRepeat, kDefaultRepeat);
+  for (QAction* item : FMenu.repGroup->actions()) item->setChecked(false);
+  if (QAction* item = FMenu.ModeItem(FPlayer->PlayMode)) item->setChecked(true);
+
+  ListFileName = FSettings->ReadString(kKeyListFileName, kUnnamedListName);
+  // Only a queue that belongs to a named playlist is kept, so an unnamed one is not read.
+  if (ListFileName != kUnnamedListName)
+    RestoreQueue(queue, *FSettings, [](const QString& path) { return ReadTrackTags(path).Title; });
+
+  if (!CanStayOnTop()) FMenu.staytop1->setEnabled(false);
+  if (FSettings->ReadInteger(kKeyStayTop, 0) == 1 && CanStayOnTop()) {
+    FMenu.staytop1->setChecked(true);
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  }
+  FRanking = std::make_unique<TRanking>(*FSettings);
+  ReadRanking();
+
+  queue.CurrentIndex = FSettings->ReadInteger(kKeyLastMusicNumber, 0);
+  // A stored index past the restored queue (files gone since) starts at the first entry.
+  if (queue.CurrentIndex < 0 || queue.CurrentIndex >= queue.QueueCount()) queue.CurrentIndex = 0;
+  if (queue.QueueCount() > 0) {
+    FPlayer->PlayState = psPlaying;
+    FPlayer->PlayEntry(queue.CurrentIndex);
+  }
+  PlaylistPending = true;
+  FillSkinMenu();
+  BuildSongMenu();
+  BuildPlaylistMenu();
+  DeferredSkinDone = false;
+  // Last: an error box above runs the event loop, and the deferred load must neither run
+  // before the other windows exist nor find a skin name that failed and was replaced.
+  Timer3.start();
+  return true;
+}
+
+void TForm1::WriteExitState() {
+  // One replace of the file for the whole queue: an exit cut short leaves the old queue.
+  InOneSettingsUpdate(*FSettings, [this] {
+    StoreQueue(FPlayer->Queue, *FSettings);
+    FSettings->WriteInteger(kKeyLastMusicNumber, FPlayer->Queue.CurrentIndex);
+    if (CanPlaceWindows()) {
+      FSettings->WriteInteger(kKeyWindowX, x());
+      FSettings->WriteInteger(kKeyWindowY, y());
+    }
+  });
+}
+
+void TForm1::ExitProgram() {
+  RunShowingErrors([this] { WriteExitState(); });
+  FExitStateWritten = true;
+  // The user asked to leave: a settings file that cannot be written (the box said so) does
+  // not keep the program open.
+  close();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // Closed by the window manager or the session (Alt+F4, logging out): keep what the exit
+  // command keeps.
+  if (!FExitStateWritten) {
+    FExitStateWritten = true;
+    RunShowingErrors([this] { WriteExitState(); });
+  }
+  event->accept();
+  for (QWidget* w : std::initializer_list<QWidget*>{Form2, Form5})
+    if (w) w->hide();
+  QCoreApplication::quit();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ContextMenu) {
+    FMenu.PopupMenu1->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  const QStringList files = LocalFiles(event->mimeData());
+  event->acceptProposedAction();
+  RunShowingErrors([this, files] { FilesDropped(files); });
+}
+
+void TForm1::AppendToQueue(const QString& path) {
+  FPlayer->AppendToQueue(path);
+  const int count = FPlayer->Queue.QueueCount();
+  if (Form2) Form2->AppendQueueRow(count, FPlayer->Queue.Entry(count - 1).Title);
+}
+
+void TForm1::FilesDropped(const QStringList& paths) {
+  PlacePlaylistWindow();
+  if (Form2) Form2->show();
+  bool full = false;
+  for (const QString& path : paths) {
+    try {
+      AppendToQueue(path);
+    } catch (const EQueueFull&) {
+      full = true;
+      break;
+    } catch (const std::exception&) {
+      // Not MPEG audio (or unreadable): skipped without a word.
+    }
+  }
+  BuildSongMenu();
+  if (FPlayer->PlayState != psPlaying) {
+    FPlayer->Queue.CurrentIndex = 0;
+    FPlayer->PlayState = psPlaying;
+    FPlayer->PlayEntry(0);
+  }
+  if (full) ShowErrorBox(QString::fromUtf8(EQueueFull().what()));
+}
+
+void TForm1::QueueDemoTrack(const QString& mp3File, const QString& lyricsFile) {
+  AppendToQueue(mp3File);
+  const int index = FPlayer->Queue.QueueCount() - 1;
+  if (QFileInfo(lyricsFile).isFile()) FPlayer->Queue.Slot(index).LyricsFile = lyricsFile;
+  BuildSongMenu();
+  FPlayer->Queue.CurrentIndex = index;
+  FPlayer->PlayState = psPlaying;
+  FPlayer->PlayEntry(index);
+}
+
+void TForm1::PlacePlaylistWindow() {
+  if (Form2 && CanPlaceWindows()) Form2->move(x() + FR1->width(), y());
+}
+
+void TForm1::TogglePlaylistWindow() {
+  if (!Form2) return;
+  if (Form2->isVisible()) {
+    Form2->close();
+    return;
+  }
+  PlacePlaylistWindow();
+  Form2->show();
+  if (PlaylistPending) {
+    Form2->SetListName(ListFileName);
+    if (Form2->ListName() != kUnnamedListName) Form2->LoadPlaylist();
+  }
+  PlaylistPending = false;
+}
+
+void TForm1::ChoosePlayMode(int mode) {
+  if (QAction* item = FMenu.ModeItem(mode)) item->setChecked(true);
+  if (mode != pmIntro) {
+    FPlayer->ChoosePlayMode(mode);
+    FSettings->WriteInteger(kKeyRepeat, mode);
+  } else {
+    FPlayer->PlayMode = mode;
+    FSettings->WriteInteger(kKeyRepeat, mode);
+    FPlayer->ChoosePlayMode(mode);
+  }
+}
+
+void TForm1::SetStayOnTop(bool on) {
+  if (!CanStayOnTop()) return;
+  FMenu.staytop1->setChecked(on);
+  const bool visible = isVisible();
+  const QPoint at = pos();
+  setWindowFlag(Qt::WindowStaysOnTopHint, on);  // hides the window
+  if (visible) {
+    setAttribute(Qt::WA_ShowWithoutActivating, on);
+    move(at);
+    show();
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
+  }
+  FSettings->WriteInteger(kKeyStayTop, on ? 1 : 0);
+}
+
+void TForm1::ShowLyricsWindow() {
+  if (HiddenInTray || !Form5) return;
+  if (CanPlaceWindows()) Form5->move(x(), y() + FR1->height());
+  Form5->show();
+}

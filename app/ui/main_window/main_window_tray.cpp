@@ -1,0 +1,69 @@
+// The main window in the notification area: its tray icon, hiding into it and coming back,
+// and the tip that names the playing title.
+#include <QApplication>
+#include <QStyle>
+
+#include "ui/lyrics/lyrics_window.h"
+#include "ui/main_window/main_window.h"
+#include "ui/playlist/playlist_window.h"
+#include "ui/tray/task_tray.h"
+
+void TForm1::CreateTaskTray() {
+  TaskTray1 = std::make_unique<TTaskTray>(this);
+  try {
+    TaskTray1->SetIconID(1);
+  } catch (const EInvalidOperation&) {
+    // Another main window holds 1 (tests run several): this one keeps the number it got.
+  }
+  TaskTray1->SetPopupMenuR(FMenu.PopupMenu1);
+  QIcon icon = QApplication::windowIcon();
+  if (icon.isNull()) icon = style()->standardIcon(QStyle::SP_MediaPlay);
+  TaskTray1->SetIcon(icon);
+  TaskTray1->OnDblClick = [this](TTaskTray&, Qt::MouseButton) { RestoreFromTray(); };
+  // Status-notifier hosts report a left click (an activation) and never a double click.
+  TaskTray1->OnMouseUp = [this](TTaskTray&, Qt::MouseButton button, Qt::MouseButtons, int, int) {
+    if (button == Qt::LeftButton) RestoreFromTray();
+  };
+  TaskTray1->Loaded();
+}
+
+void TForm1::ToggleTaskTray() {
+  if (TaskTray1->Registered())
+    RestoreFromTray();
+  else
+    HideToTray();
+}
+
+void TForm1::HideToTray() {
+  // The icon comes first: where the desktop shows none the window is not hidden, so it can
+  // never be lost.
+  try {
+    TaskTray1->SetRegistered(true);
+  } catch (...) {
+    TaskTray1->SetRegistered(false);
+    throw;
+  }
+  FMenu.N1->setText(kTrayRestoreCaption);
+  HiddenInTray = true;
+  hide();
+  for (QWidget* w : std::initializer_list<QWidget*>{Form2, Form5})
+    if (w && w->isVisible()) w->hide();
+}
+
+void TForm1::RestoreFromTray() {
+  // An XEmbed double click arrives as a click, then the double click: the second finds the
+  // window back already.
+  if (!HiddenInTray && !TaskTray1->Registered()) return;
+  FMenu.N1->setText(kTrayHideCaption);
+  HiddenInTray = false;
+  show();
+  TaskTray1->SetRegistered(false);
+}
+
+void TForm1::SetTrayTip(const QString& title) {
+  try {
+    TaskTray1->SetTipString(title);
+  } catch (const std::exception&) {
+    // A tray that refuses the new tip must not keep the track from playing.
+  }
+}

@@ -1,0 +1,280 @@
+#include "ui/playlist/playlist_window.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QTableWidget>
+#include <QUrl>
+
+#include "core/settings/atomic_file.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/dialogs/error_box.h"
+#include "core/settings/file_errors.h"
+#include "ui/widgets/form_rgn.h"
+#include "ui/widgets/image_button.h"
+#include "ui/main_window/main_popup_menu.h"
+#include "ui/main_window/main_window.h"
+#include "core/playlist/open_selection.h"
+#include "core/platform/platform_session.h"
+#include "ui/playlist/playlist_edits.h"
+#include "core/playlist/playlist_files.h"
+#include "core/settings/settings_file.h"
+#include "core/settings/settings_keys.h"
+#include "core/skin/skin_layout.h"
+#include "core/playback/track_tags.h"
+#include "ui/widgets/window_dragger.h"
+
+namespace {
+
+QTableWidget* NewGrid(QWidget* parent) {
+  auto* gd = new QTableWidget(0, kGridColumns, parent);
+  gd->setHorizontalHeaderLabels({QString(), QStringLiteral("MP3"), QStringLiteral("歌詞"),
+                                 QStringLiteral("速度")});
+  gd->verticalHeader()->hide();
+  gd->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
+  gd->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
+  gd->horizontalHeader()->setFixedHeight(kHeaderRowHeight);
+  gd->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  gd->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  gd->setSelectionMode(QAbstractItemView::SingleSelection);
+  gd->setContextMenuPolicy(Qt::CustomContextMenu);
+  gd->setStyleSheet(QStringLiteral(
+      "QTableWidget { background: white; color: navy; font-size: 11px; gridline-color: #c0c0c0; }"
+      "QHeaderView::section { background: #0080c0; color: white; font-size: 11px;"
+      " padding: 0px; border: 1px solid #006090; }"));
+  return gd;
+}
+
+QStringList LocalFiles(const QMimeData* data) {
+  QStringList files;
+  if (!data) return files;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) files.append(url.toLocalFile());
+  return files;
+}
+
+QString TagTitle(const QString& path) { return ReadTrackTags(path).Title; }
+
+}  // namespace
+
+// Owned by the main window like the lyrics window.
+TForm2::TForm2(TForm1& main)
+    : QWidget(&main, Qt::Tool | Qt::FramelessWindowHint), gd(NewGrid(this)), FMain(main), FGrid(*gd) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(QStringLiteral("再生リスト"));
+  if (IsNativeWayland()) setAttribute(Qt::WA_TranslucentBackground);
+  resize(kClientWidth, kClientHeight);
+  FR1 = new TFormRgn(this);
+  FR1->lower();  // the background lies under the grid made before it
+  combo = new QComboBox(this);
+  combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  combo->addItems(PlaylistFilesIn(FMain.Home()));
+  combo->setEditText(kUnnamedListName);
+  Image1 = new TImageButton(this, QStringLiteral("再生リスト新規作成"), false);
+  Image3 = new TImageButton(this, QStringLiteral("音楽ファイル、再生リストファイルを開く"), false);
+  Image4 = new TImageButton(this, QStringLiteral("再生リストファイルに名前をつけて保存"), false);
+  Image9 = new TImageButton(this, QStringLiteral("終了"), false);
+
+  PopupMenu1 = new QMenu(this);
+  U1 = PopupMenu1->addAction(QStringLiteral("上へ移動(&U)"));
+  L1 = PopupMenu1->addAction(QStringLiteral("下へ移動(&L)"));
+  Delete1 = PopupMenu1->addAction(QStringLiteral("削除(&D)"));
+
+  auto guarded = [this](void (TForm2::*command)()) {
+    return [this, command] { RunShowingErrors([this, command] { (this->*command)(); }); };
+  };
+  connect(Image1, &TImageButton::clicked, this, guarded(&TForm2::Image1Click));
+  connect(Image3, &TImageButton::clicked, this, guarded(&TForm2::Image3Click));
+  connect(Image4, &TImageButton::clicked, this, guarded(&TForm2::Image4Click));
+  connect(Image9, &TImageButton::clicked, this, &QWidget::close);
+  connect(U1, &QAction::triggered, this, guarded(&TForm2::U1Click));
+  connect(L1, &QAction::triggered, this, guarded(&TForm2::L1Click));
+  connect(Delete1, &QAction::triggered, this, guarded(&TForm2::Delete1Click));
+  connect(gd, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { PopupMenu1->popup(gd->viewport()->mapToGlobal(at)); });
+  connect(gd, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
+    RunShowingErrors([this, row, column] { gdDblClick(row + 1, column); });
+  });
+  connect(combo, &QComboBox::textActivated, this, &TForm2::ComboEdited);
+  connect(combo->lineEdit(), &QLineEdit::textEdited, this, &TForm2::ComboEdited);
+  gd->installEventFilter(this);
+
+  FGrid.SetColumnWidths();
+  setAcceptDrops(true);
+  FDragger = new TWindowDragger(this);
+  FDragger->AddHandle(FR1);
+}
+
+void TForm2::ApplySkin(const TSkinLayout& layout, const std::array<QImage, 20>& pictures) {
+  const std::array<std::pair<int, TImageButton*>, 4> buttons{
+      {{16, Image1}, {17, Image3}, {18, Image4}, {19, Image9}}};
+  for (const auto& [piece, button] : buttons) {
+    button->SetPicture(pictures[static_cast<size_t>(piece)]);
+    button->move(layout.Positions[static_cast<size_t>(piece - 1)]);
+  }
+  combo->setGeometry(layout.Combo);
+  gd->setGeometry(layout.Grid);
+  FGrid.SetColumnWidths();
+}
+
+void TForm2::CopyMainBackground() {
+  FR1->SetPicture(FMain.Image6);
+  FR1->BuildRegion();
+  FR1->ApplyRegion();
+}
+
+void TForm2::AppendQueueRow(int row, const QString& title) {
+  FGrid.AddRow();
+  FGrid.EnsureRow(row);
+  FGrid.SetCell(kTitleColumn, row, title);
+}
+
+QString TForm2::ListName() const { return combo->currentText(); }
+
+void TForm2::SetListName(const QString& name) { combo->setEditText(name); }
+
+void TForm2::ClearQueue() { ::ClearQueue(FGrid, FMain.Queue()); }
+
+void TForm2::ShowQueueFull(const TFillResult& result) {
+  if (result.QueueFull) ShowErrorBox(QString::fromUtf8(EQueueFull().what()));
+}
+
+void TForm2::LoadPlaylist() {
+  ClearQueue();
+  TFillResult result;
+  try {
+    const QString name = ListName();
+    const QString path = PlaylistPath(FMain.Home(), name);
+    const QByteArray bytes = ReadWholeFile(path);
+    switch (const TPlaylistKind kind = PlaylistKindOf(name)) {
+      case TPlaylistKind::Vrl: result = FillFromVrl(FGrid, FMain.Queue(), ParseVrl(bytes)); break;
+      case TPlaylistKind::M3u:
+      case TPlaylistKind::M3u8: {
+        const QStringList paths = ParseM3u(bytes, QFileInfo(path).absolutePath(), kind);
+        result = FillFromPaths(FGrid, FMain.Queue(), paths, TagTitle);
+        break;
+      }
+      case TPlaylistKind::Other: break;
+    }
+    FMain.Settings().WriteString(kKeyListFileName, name);
+    FMain.BuildSongMenu();
+  } catch (const std::exception&) {
+    return;  // a list that cannot be read loads as far as it could, without a word
+  }
+  ShowQueueFull(result);
+}
+
+void TForm2::ComboEdited(const QString& text) {
+  // Typing or choosing loads a list once the name names one; until then the queue stays as
+  // it is.
+  if (PlaylistKindOf(text) != TPlaylistKind::Other &&
+      QFileInfo(PlaylistPath(FMain.Home(), text)).isFile())
+    LoadPlaylist();
+}
+
+void TForm2::Image1Click() {
+  ClearQueue();
+  FGrid.SetRowCount(2);
+  SetListName(kUnnamedListName);
+  FMain.Menu().music1->clear();
+}
+
+void TForm2::Image3Click() {
+  TSettingsFile& settings = FMain.Settings();
+  const QStringList files =
+      Dialogs().OpenFiles(this, settings.ReadString(kKeyOpenDir, FMain.Home()), kOpenFilter);
+  if (files.isEmpty()) return;
+  TFillResult result;
+  switch (OpenKindOf(files)) {
+    case TOpenKind::Music:
+      result = AddMusicFiles(FGrid, FMain.Queue(), MusicFilesOf(files), TagTitle);
+      break;
+    case TOpenKind::Playlist:
+      SetListName(PlaylistName(FMain.Home(), files.first()));
+      LoadPlaylist();
+      break;
+    case TOpenKind::Nothing: break;
+  }
+  FMain.BuildSongMenu();
+  settings.WriteString(kKeyOpenDir, files.first());
+  ShowQueueFull(result);
+}
+
+void TForm2::Image4Click() {
+  const QString path = Dialogs().SaveFile(this, kSaveTitle, FMain.Home(), kSaveFilter,
+                                          QStringLiteral("vrl"));
+  if (path.isEmpty()) return;
+  WriteFileAtomically(path, FormatVrl(EntriesToSave(FGrid, FMain.Queue())));
+  const QString name = PlaylistName(FMain.Home(), path);
+  SetListName(name);
+  combo->addItem(name);
+  FMain.BuildPlaylistMenu();
+}
+
+void TForm2::U1Click() { MoveRowUp(FGrid, FMain.Queue(), FGrid.SelectedRow()); }
+
+void TForm2::L1Click() { MoveRowDown(FGrid, FMain.Queue(), FGrid.SelectedRow()); }
+
+void TForm2::Delete1Click() { DeleteRow(FGrid, FMain.Queue(), FGrid.SelectedRow()); }
+
+void TForm2::gdDblClick(int row, int column) {
+  if (column == kTitleColumn) {
+    if (!FGrid.Cell(kTitleColumn, row).isEmpty()) FMain.Player().PlayRow(row);
+    return;
+  }
+  if (column != kLyricsColumn) return;
+  TSettingsFile& settings = FMain.Settings();
+  const QStringList files =
+      Dialogs().OpenFiles(this, settings.ReadString(kKeyOpenDir, FMain.Home()), kLyricsFilter);
+  if (files.isEmpty()) return;
+  SetRowLyrics(FGrid, FMain.Queue(), row, files.first());
+  settings.WriteString(kKeyOpenDir, files.first());
+}
+
+void TForm2::FilesDropped(const QStringList& paths) {
+  try {
+    for (const QString& path : paths) FMain.AppendToQueue(path);
+  } catch (...) {
+    // The first file that cannot be added stops the drop; the song menu still shows the
+    // files added before it.
+    FMain.BuildSongMenu();
+    throw;
+  }
+  FMain.BuildSongMenu();
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == gd && event->type() == QEvent::KeyPress) {
+    // Before the grid's own cursor movement, so the selection follows the moved entry.
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+      case Qt::Key_Up: U1Click(); break;
+      case Qt::Key_Down: L1Click(); break;
+      case Qt::Key_Delete: Delete1Click(); return true;
+      default: break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TForm2::dragEnterEvent(QDragEnterEvent* event) {
+  if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TForm2::dropEvent(QDropEvent* event) {
+  const QStringList files = LocalFiles(event->mimeData());
+  event->acceptProposedAction();
+  RunShowingErrors([this, &files] { FilesDropped(files); });
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  FMain.RunDeferredSkinLoad();
+}

@@ -1,0 +1,137 @@
+#include "ui/program/program_entry.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/settings/application_home.h"
+#include "core/platform/data_paths.h"
+#include "ui/dialogs/error_box.h"
+#include "core/platform/exit_signals.h"
+#include "ui/dialogs/intro_time_dialog.h"
+#include "ui/lyrics/lyrics_window.h"
+#include "ui/main_window/main_window.h"
+#include "core/playlist/playlist_files.h"
+#include "ui/playlist/playlist_window.h"
+#include "ui/dialogs/sleep_timer_dialog.h"
+#include "ui/dialogs/version_dialog.h"
+
+namespace {
+
+QIcon ApplicationIcon() {
+  QIcon icon;
+  const QDir pictures(PicturesDir());
+  for (const QString& file : pictures.entryList({QStringLiteral("varo-*.png")}, QDir::Files))
+    icon.addFile(pictures.filePath(file));
+  return icon;
+}
+
+// A playlist file is loaded as the list, as if chosen in the playlist window, and played
+// from its first entry unless something plays already. False for other files.
+bool LoadStartPlaylist(TForm1& form1, const QString& file) {
+  if (PlaylistKindOf(file) == TPlaylistKind::Other || !form1.Form2) return false;
+  form1.Form2->SetListName(PlaylistName(form1.Home(), file));
+  form1.Form2->LoadPlaylist();
+  TQueuePlayer& player = form1.Player();
+  if (player.Queue.QueueCount() > 0 && player.PlayState != psPlaying) {
+    player.Queue.CurrentIndex = 0;
+    player.PlayState = psPlaying;
+    player.PlayEntry(0);
+  }
+  return true;
+}
+
+}  // namespace
+
+TStartOptions ParseCommandLine(const QStringList& arguments) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("VARO, an MP3 player"));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption home(QStringLiteral("home"),
+                                QStringLiteral("Folder for settings, playlists and skins."),
+                                QStringLiteral("DIR"));
+  parser.addOption(home);
+  // For unattended start-up checks (an installed program's first start); not for users.
+  QCommandLineOption exitAfter(QStringLiteral("exit-after"),
+                               QStringLiteral("Run the exit command MS milliseconds after start-up."),
+                               QStringLiteral("MS"));
+  exitAfter.setFlags(QCommandLineOption::HiddenFromHelp);
+  parser.addOption(exitAfter);
+  parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MP3 files or playlists to play."),
+                               QStringLiteral("[FILE...]"));
+  parser.process(arguments);
+  TStartOptions options;
+  options.Home = parser.value(home);
+  if (parser.isSet(exitAfter)) {
+    bool ok = false;
+    options.ExitAfterMs = parser.value(exitAfter).toInt(&ok);
+    if (!ok || options.ExitAfterMs < 0) {
+      std::fputs("varo: --exit-after needs a number of milliseconds\n", stderr);
+      std::exit(2);
+    }
+  }
+  for (const QString& file : parser.positionalArguments())
+    options.Files.append(QFileInfo(file).absoluteFilePath());
+  return options;
+}
+
+TApplicationWindows CreateApplicationWindows(const QString& home) {
+  TApplicationWindows w;
+  // Only the main window's exit paths end the program: closing a dialog, an error box or the
+  // playlist window while the main window waits in the tray must not.
+  QApplication::setQuitOnLastWindowClosed(false);
+  PrepareApplicationHome(home, DataDir());
+  w.Form1 = std::make_unique<TForm1>(home);
+  if (!w.Form1->FormCreate()) {
+    w.Form1.reset();
+    return w;
+  }
+  w.Form2 = std::make_unique<TForm2>(*w.Form1);
+  w.Form3 = std::make_unique<TForm3>();
+  w.Form4 = std::make_unique<TForm4>();
+  w.Form5 = std::make_unique<TForm5>(*w.Form1);
+  w.Form6 = std::make_unique<TForm6>();
+  w.Form1->AttachWindows(w.Form2.get(), w.Form3.get(), w.Form4.get(), w.Form5.get(), w.Form6.get());
+  return w;
+}
+
+void QueueStartFiles(TForm1& form1, const QStringList& files, const QString& demoDir) {
+  if (!files.isEmpty()) {
+    QStringList tracks;
+    for (const QString& file : files)
+      if (!LoadStartPlaylist(form1, file)) tracks.append(file);
+    if (!tracks.isEmpty()) form1.FilesDropped(tracks);
+    // What the user asked to open is not replaced by the stored list later.
+    form1.PlaylistPending = false;
+    return;
+  }
+  const QString demo = demoDir + QStringLiteral("/varo-demo.mp3");
+  if (form1.FirstStart && form1.Queue().QueueCount() == 0 && QFileInfo(demo).isFile())
+    form1.QueueDemoTrack(demo, demoDir + QStringLiteral("/varo-demo.txt"));
+}
+
+int RunProgram(const QStringList& arguments) {
+  const TStartOptions options = ParseCommandLine(arguments);
+  QApplication::setWindowIcon(ApplicationIcon());
+  TApplicationWindows windows;
+  try {
+    windows = CreateApplicationWindows(ChooseApplicationHome(ProcessHomeCandidates(options.Home)));
+  } catch (const std::exception& e) {
+    ShowErrorBox(QString::fromUtf8(e.what()));
+    return 1;
+  }
+  if (!windows.Form1) return 1;
+  windows.Form1->show();
+  TExitSignals exitSignals([form1 = windows.Form1.get()] { form1->close(); });
+  RunShowingErrors([&] { QueueStartFiles(*windows.Form1, options.Files, DemoDir()); });
+  if (options.ExitAfterMs >= 0)
+    QTimer::singleShot(options.ExitAfterMs, windows.Form1.get(), &TForm1::ExitProgram);
+  return QApplication::exec();
+}

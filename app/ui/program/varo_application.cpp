@@ -1,0 +1,29 @@
+#include "ui/program/varo_application.h"
+
+#include <exception>
+
+#include "ui/dialogs/error_box.h"
+#include "core/platform/platform_session.h"
+#include "core/platform/ui_font.h"
+
+TVaroApplication::TVaroApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QStringLiteral("VARO"));
+  setApplicationVersion(QStringLiteral(VARO_VERSION));
+  setDesktopFileName(QStringLiteral("varo"));
+  setFont(InterfaceFont());
+  InstallEngineErrorDisplay();
+}
+
+bool TVaroApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& e) {
+    ShowErrorBox(QString::fromUtf8(e.what()));
+    return false;
+  }
+}
+
+void PrepareApplicationStart() {
+  PreferXcbUnderWayland();
+  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+}

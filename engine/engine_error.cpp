@@ -1,5 +1,0 @@
-#include "engine_error.h"
-
-void RaiseAssertionFailure() { throw EMP3Error(kAssertionFailureText); }
-
-void RaiseUnknownFormat() { throw EMP3Error(kUnknownFormatText); }
