@@ -4,7 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh run
-cmake -S . -B build/player -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARO_BUILD_TESTS=OFF \
-  -DVARO_BUILD_BENCH=OFF >/dev/null
-cmake --build build/player -j "$(nproc)"
+cmake --preset player >/dev/null
+cmake --build --preset player -j "$(nproc)"
 exec build/player/app/varo "$@"

@@ -21,6 +21,9 @@ import sys
 import tempfile
 from dataclasses import dataclass, field
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "support"))
+from check_support import read_pcm  # noqa: E402
+
 FULL = "full"        # must reach full accuracy
 LIMITED = "limited"  # must reach at least limited accuracy
 SHOW = "show"        # measured and shown; no requirement
@@ -83,14 +86,6 @@ STREAMS = [
     "big-iscf", "compl-sideinfo-bigvalues", "compl-sideinfo-blocktype", "compl-sideinfo-size",
     "id3v2-only", "sideinfo-size", "small", "vbrtag-corrupted",
     "vbrtag-empty", "vbrtag-noframes", "vbrtag-only", "vbrtag-oob-read")]
-
-
-def read_pcm(path):
-    samples = array.array("h")
-    samples.frombytes(pathlib.Path(path).read_bytes())
-    if sys.byteorder != "little":
-        samples.byteswap()
-    return samples
 
 
 def compare(ours, reference):

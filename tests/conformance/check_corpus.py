@@ -12,7 +12,6 @@ damaged files that need not decode completely only have to end cleanly.
 """
 
 import argparse
-import array
 import csv
 import hashlib
 import math
@@ -21,19 +20,14 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "support"))
+from check_support import read_pcm  # noqa: E402
+
 FORMS = ("plain", "sse2", "avx2")
 TIMEOUT_SECONDS = 120
 MAX_RMS = 1.0
 COMPARED = ("ok", "ok_resync")          # must decode completely and match
 RUN_ONLY = ("may_end_early", "ok_partial_end", "ok_rate_change")  # must end cleanly
-
-
-def read_pcm(path):
-    samples = array.array("h")
-    samples.frombytes(pathlib.Path(path).read_bytes())
-    if sys.byteorder != "little":
-        samples.byteswap()
-    return samples
 
 
 def decode(decoder, source, out, form):

@@ -15,6 +15,9 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from check_support import Failures  # noqa: E402
+
 UNKNOWN_FORMAT = "unknown MPEG Audio format."
 
 
@@ -69,7 +72,7 @@ def compare(play, decode, path, free, tmp):
 
 def main():
     play, decode, data = sys.argv[1:4]
-    failures = []
+    failures = Failures()
     checked = 0
     with tempfile.TemporaryDirectory(prefix="varo-play-match-") as tmp:
         for name, path, free in inputs(data):
@@ -77,10 +80,8 @@ def main():
             if failure:
                 failures.append(f"{name}: {failure}")
             checked += 1
-    print(f"{checked} files compared")
-    for failure in failures:
-        print("FAIL", failure)
-    return 1 if failures or checked == 0 else 0
+    failures.check(checked > 0, "no file compared")
+    return failures.report([f"{checked} files compared"])
 
 
 if __name__ == "__main__":

@@ -12,12 +12,11 @@ import sys
 import tempfile
 import time
 
-failures = []
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from check_support import Failures  # noqa: E402
 
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
+failures = Failures()
+check = failures.check
 
 
 def run(args, timeout=60):
@@ -109,7 +108,4 @@ with tempfile.TemporaryDirectory(prefix="varo-play-cli-") as tmp:
     check(child.returncode == 130, f"SIGINT gave exit status {child.returncode}, not 130")
     check("status: stopped" in rest, "SIGINT did not stop playback")
 
-for failure in failures:
-    print("FAIL", failure)
-print("ok" if not failures else f"{len(failures)} failures")
-sys.exit(1 if failures else 0)
+sys.exit(failures.report())

@@ -29,6 +29,7 @@ from screen_image import Crop  # noqa: E402
 from sink_level import measure  # noqa: E402
 from skin_geometry import (BACKGROUND, MINIMISE, NEXT, PAUSE, PLAY, PREVIOUS,  # noqa: E402
                            STOP)
+from check_support import Failures  # noqa: E402
 from x_session import (XSession, XSessionError, die_with_parent, end_process,  # noqa: E402
                        wait_until)
 
@@ -50,13 +51,9 @@ SAME_LABEL_SHARE = 0.01  # crops of one title may differ in at most this share o
 class Session:
     def __init__(self, args, x, recording, player):
         self.args, self.x, self.rec, self.player = args, x, recording, player
-        self.failures, self.figures = [], []
+        self.failures, self.figures = Failures(), []
+        self.check = self.failures.check
         self.shot_number = 0
-
-    def check(self, condition, what):
-        if not condition:
-            self.failures.append(what)
-        return condition
 
     def shot(self, name):
         self.shot_number += 1
@@ -382,13 +379,8 @@ def main():
     except Exception as e:  # the display or the sound server could not run
         print(f"FAIL {type(e).__name__}: {e}")
         return 1
-    for line in s.figures:
-        print(line)
-    for failure in s.failures:
-        print("FAIL", failure)
     print(f"screenshots in {args.artifacts}")
-    print("ok" if not s.failures else f"{len(s.failures)} failures")
-    return 1 if s.failures else 0
+    return s.failures.report(s.figures)
 
 
 if __name__ == "__main__":

@@ -2,13 +2,15 @@
 itself (-displayfd), the openbox window manager and the trayer system-tray host, each
 started here and ended by its own process id. Helpers around xdotool, xwininfo and import.
 """
-import ctypes
 import os
 import re
 import shutil
-import signal
 import subprocess
+import sys
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from check_support import die_with_parent, end_process, wait_until  # noqa: E402,F401
 
 SCREEN = (1024, 768)
 TOOLS = ("Xvfb", "openbox", "trayer", "xdotool", "xwininfo", "xprop", "import", "xdpyinfo")
@@ -16,24 +18,6 @@ TOOLS = ("Xvfb", "openbox", "trayer", "xdotool", "xwininfo", "xprop", "import", 
 
 class XSessionError(RuntimeError):
     pass
-
-
-def die_with_parent():
-    """Run in a child before exec: if the test is killed outright, the child ends too."""
-    pr_set_pdeathsig = 1
-    ctypes.CDLL(None).prctl(pr_set_pdeathsig, signal.SIGTERM)
-
-
-def wait_until(condition, timeout, what, interval=0.1):
-    """Polls condition() until it returns something true; that value is returned."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise TimeoutError(f"{what}: not within {timeout} s")
-        time.sleep(interval)
 
 
 class XSession:
@@ -213,14 +197,3 @@ class XSession:
     def screenshot(self, path):
         self.run(["import", "-window", "root", path])
         return path
-
-
-def end_process(process, timeout=5):
-    """Ends a child started here, by its pid: politely first."""
-    if process.poll() is None:
-        process.terminate()
-        try:
-            process.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait(timeout=timeout)

@@ -17,17 +17,15 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ET
 
-failures = []
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from check_support import Failures  # noqa: E402
+
+failures = Failures()
+check = failures.check
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
 PROGRAMS = ("varo", "varo-play", "varo-decode")
 MIME_TYPES = ("audio/mpeg", "audio/x-mpegurl", "audio/mpegurl", "application/x-varo-playlist")
 START_TIMEOUT = 60
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-    return condition
 
 
 def isolated_env(root):
@@ -167,8 +165,7 @@ def main():
         result = subprocess.run([cmake, "--install", build, "--prefix", prefix],
                                 capture_output=True, text=True, timeout=300)
         if not check(result.returncode == 0, f"cmake --install failed: {result.stderr.strip()}"):
-            print("\n".join("FAIL " + f for f in failures))
-            return 1
+            return failures.report()
         env = isolated_env(os.path.join(tmp, "user"))
         check_layout(prefix)
         check_desktop_entry(prefix)
@@ -178,10 +175,7 @@ def main():
             check_first_start(prefix, env)
         except subprocess.TimeoutExpired:
             failures.append(f"the installed varo did not exit within {START_TIMEOUT} s")
-    for failure in failures:
-        print("FAIL", failure)
-    print("ok" if not failures else f"{len(failures)} failures")
-    return 1 if failures else 0
+    return failures.report()
 
 
 if __name__ == "__main__":

@@ -11,13 +11,11 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from played_run import PlayedRun  # noqa: E402
 
-failures = []
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from check_support import Failures  # noqa: E402
 
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-    return condition
+failures = Failures()
+check = failures.check
 
 
 def texts(run):
@@ -68,10 +66,7 @@ def main():
     check(lines.count("command: play") == 1 and "command: louder" not in lines,
           "refused commands were echoed as carried out")
 
-    for failure in failures:
-        print("FAIL", failure)
-    print("ok" if not failures else f"{len(failures)} failures")
-    return 1 if failures else 0
+    return failures.report()
 
 
 if __name__ == "__main__":

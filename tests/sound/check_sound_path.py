@@ -22,6 +22,9 @@ from signal_match import (channel, close_gaps, find_copy, find_lag, first_mismat
                           pair, rms, rms_difference, without_lost)
 from sound_server import MonitorRecording, SoundServer, SoundServerError, raise_priority  # noqa: E402
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from check_support import Failures  # noqa: E402
+
 RATE = 44100
 MAX_RMS = 2.0          # 16-bit steps; a bit-exact path gives 0
 # Margins come from the buffers, not from a quiet machine. The player's sound output holds
@@ -56,14 +59,9 @@ PLAYED_IN_ORDER = [    # 44.1 kHz, so the server passes them on unresampled
 OTHER_RATE = ("layer3/l3_mpeg1_48k_cbr192_joint_pink.mp3", 48000)
 NOISE = "layer2/l2_mpeg1_44k_stereo_384_white.mp2"  # never silent: gaps are the player's
 
-failures = []
+failures = Failures()
+check = failures.check
 figures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-    return condition
 
 
 class Timeline:
@@ -333,12 +331,7 @@ def main():
     except SoundServerError as e:
         print(f"FAIL the private sound server could not run: {e}")
         return 1
-    for line in figures:
-        print(line)
-    for failure in failures:
-        print("FAIL", failure)
-    print("ok" if not failures else f"{len(failures)} failures")
-    return 1 if failures else 0
+    return failures.report(figures)
 
 
 if __name__ == "__main__":

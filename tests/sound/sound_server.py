@@ -6,14 +6,16 @@ the client configuration (no autospawn) and an ALSA configuration whose default 
 pulse plugin pointed at this server's socket. The server and the recorder are ended by
 their process ids.
 """
-import ctypes
 import os
 import shutil
-import signal
 import subprocess
+import sys
 import tempfile
 import threading
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from check_support import die_with_parent, end_process  # noqa: E402
 
 SINK = "varo_test_sink"
 
@@ -24,12 +26,6 @@ _FOREIGN = ("PULSE_SERVER", "PULSE_SINK", "PULSE_SOURCE", "PULSE_COOKIE", "DBUS_
 
 class SoundServerError(RuntimeError):
     pass
-
-
-def _end_with_parent():
-    """In the child before exec: a test runner killed outright takes its server along."""
-    PR_SET_PDEATHSIG = 1
-    ctypes.CDLL(None).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
 def raise_priority():
@@ -44,7 +40,7 @@ def raise_priority():
 
 def audio_priority():
     """In the child before exec: raised priority, ended with its parent."""
-    _end_with_parent()
+    die_with_parent()
     raise_priority()
 
 
@@ -72,7 +68,7 @@ class SoundServer:
 
     def __exit__(self, *exc):
         if self.server is not None:
-            _end(self.server)
+            end_process(self.server)
             self.server = None
         if self._log is not None:
             self._log.close()
@@ -173,7 +169,7 @@ class MonitorRecording:
 
     def __exit__(self, *exc):
         if self.process is not None:
-            _end(self.process)
+            end_process(self.process)
             self._reader.join(timeout=5)
             self.process = None
         return False
@@ -213,14 +209,3 @@ class MonitorRecording:
             samples = array.array("h")
             samples.frombytes(bytes(self.data[:usable]))
             return samples, list(self.arrivals)
-
-
-def _end(process):
-    """Ends a child we started, by its pid: politely first."""
-    if process.poll() is None:
-        process.terminate()
-        try:
-            process.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait(timeout=5)
