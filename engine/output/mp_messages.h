@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-inline constexpr uint32_t WM_USER = 1024;
+#include "output/window_messages.h"
 
 // Loop threads.
 inline constexpr uint32_t MPM_QUIT = WM_USER + 30;

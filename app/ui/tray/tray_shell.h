@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QIcon>
 
+#include "output/window_messages.h"
+
 class QObject;
 
 inline constexpr int NIM_ADD = 0;
@@ -16,7 +18,6 @@ inline constexpr int NIF_MESSAGE = 1;
 inline constexpr int NIF_ICON = 2;
 inline constexpr int NIF_TIP = 4;
 
-inline constexpr int WM_USER = 0x400;
 inline constexpr int kTrayCallbackMessage = WM_USER + 102;  // 1126
 inline constexpr int kNotifyIconDataSize = 88;
 inline constexpr int kTrayTipColumns = 63;  // what the old 64-byte tip buffer held on screen
