@@ -7,6 +7,8 @@
 
 #include <stdexcept>
 
+#include "core/skin/skin_pieces.h"
+
 namespace {
 
 QImage Filled(QSize size, QColor color) {
@@ -35,6 +37,14 @@ QImage Button(QColor face) {
   return image;
 }
 
+QByteArray BmpBytes(const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "BMP")) throw std::runtime_error("cannot encode BMP");
+  return bytes;
+}
+
 void Write(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
@@ -59,42 +69,26 @@ TTestSkin MakeTestSkin(int variant) {
   return s;
 }
 
-QByteArray BmpBytes(const QImage& image) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "BMP")) throw std::runtime_error("cannot encode BMP");
-  return bytes;
-}
-
-QByteArray PackBytes(const TTestSkin& skin, std::array<qsizetype, 19>* pieceSizes) {
-  QByteArray pack;
-  for (size_t i = 0; i < skin.Pieces.size(); ++i) {
-    const QByteArray bmp = BmpBytes(skin.Pieces[i]);
-    if (pieceSizes) (*pieceSizes)[i] = bmp.size();
-    pack += bmp;
-  }
-  return pack;
-}
-
-QByteArray LayoutText(const TTestSkin& skin, const std::array<qsizetype, 19>& pieceSizes) {
-  QList<long long> v;
-  for (const QPoint& p : skin.Positions) v << p.x() << p.y();
-  for (qsizetype size : pieceSizes) v << (size >= 2048 ? size / 2048 + 2 : 0);
-  for (qsizetype size : pieceSizes) v << size % 2048;
-  for (const QRect& r : {skin.Combo, skin.Grid, skin.PaintBox})
-    v << r.x() << r.y() << r.width() << r.height();
-  v << skin.LabelFontSize << skin.LabelColor;
-  v << skin.Label.x() << skin.Label.y() << skin.Label.width() << skin.Label.height();
-  QByteArray text;
-  for (long long n : v) text += QByteArray::number(n) + "\r\n";
-  return text;
+TTestSkinFiles TestSkinFiles(const TTestSkin& skin) {
+  TSkinLayout layout;
+  layout.Positions = skin.Positions;
+  layout.Combo = skin.Combo;
+  layout.Grid = skin.Grid;
+  layout.PaintBox = skin.PaintBox;
+  layout.LabelFontSize = skin.LabelFontSize;
+  layout.LabelColor = skin.LabelColor;
+  layout.Label = skin.Label;
+  TSkinPieces pieces;
+  for (size_t i = 0; i < pieces.size(); ++i) pieces[i] = BmpBytes(skin.Pieces[i]);
+  TTestSkinFiles files;
+  files.Pack = JoinSkinPack(pieces, layout);
+  files.Layout = FormatSkinLayout(layout).replace("\n", "\r\n");
+  return files;
 }
 
 void WriteTestSkin(const QString& skinDir, const QString& name, const TTestSkin& skin) {
   QDir().mkpath(skinDir);
-  std::array<qsizetype, 19> sizes{};
-  const QByteArray pack = PackBytes(skin, &sizes);
-  Write(QDir(skinDir).filePath(name + QStringLiteral(".bmp")), pack);
-  Write(QDir(skinDir).filePath(name + QStringLiteral(".txt")), LayoutText(skin, sizes));
+  const TTestSkinFiles files = TestSkinFiles(skin);
+  Write(QDir(skinDir).filePath(name + QStringLiteral(".bmp")), files.Pack);
+  Write(QDir(skinDir).filePath(name + QStringLiteral(".txt")), files.Layout);
 }

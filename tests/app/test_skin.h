@@ -23,11 +23,12 @@ struct TTestSkin {
 // variant changes the colours and the main background's size, so skins can be told apart.
 TTestSkin MakeTestSkin(int variant);
 
-QByteArray BmpBytes(const QImage& image);
-// The 94-line layout of a skin whose piece i takes pieceSizes[i] bytes.
-QByteArray LayoutText(const TTestSkin& skin, const std::array<qsizetype, 19>& pieceSizes);
-// The 19 pieces as BMP files one after the other; their sizes go to pieceSizes.
-QByteArray PackBytes(const TTestSkin& skin, std::array<qsizetype, 19>* pieceSizes = nullptr);
+// The pack and the layout, whose lines end in CR LF as an editor on Windows leaves them.
+struct TTestSkinFiles {
+  QByteArray Pack;
+  QByteArray Layout;
+};
+TTestSkinFiles TestSkinFiles(const TTestSkin& skin);
 
 // Writes name.bmp and name.txt into skinDir (created when missing).
 void WriteTestSkin(const QString& skinDir, const QString& name, const TTestSkin& skin);

@@ -32,10 +32,7 @@ QRegion ExpectedOutline(const QImage& image, QRgb transparent) {
 }
 
 QByteArray LayoutWith(int line, const QByteArray& value) {  // line is 1-based
-  TTestSkin skin = MakeTestSkin(0);
-  std::array<qsizetype, 19> sizes{};
-  PackBytes(skin, &sizes);
-  QList<QByteArray> lines = LayoutText(skin, sizes).split('\n');
+  QList<QByteArray> lines = TestSkinFiles(MakeTestSkin(0)).Layout.split('\n');
   lines[line - 1] = value + "\r";
   return lines.join('\n');
 }
@@ -82,7 +79,10 @@ private slots:
     }
   }
 
-  void colorRefIsBlueGreenRed() { QCOMPARE(ColorRefToRgb(0x00112233), qRgb(0x33, 0x22, 0x11)); }
+  void colorRefIsBlueGreenRed() {
+    QCOMPARE(ColorRefToRgb(0x00112233), qRgb(0x33, 0x22, 0x11));
+    QCOMPARE(ColorRefFromRgb(qRgb(0x33, 0x22, 0x11)), 0x00112233u);
+  }
 
   void regionIsPlacedAtTheControl() {
     const QRegion r = RegionFromRuns({{1, 2, 5}}, QPoint(10, 20));
@@ -107,23 +107,54 @@ private slots:
     layout.Blocks[4] = blocks;
     layout.Remainders[4] = remainder;
     QCOMPARE(layout.PieceSize(5), size);
+    // Written back, the size may take the writer's form but must stay the same.
+    layout.SetPieceSize(5, size);
+    QCOMPARE(layout.PieceSize(5), size);
   }
 
-  void layoutValuesLandWhereTheyBelong() {
-    const TTestSkin skin = MakeTestSkin(2);
-    std::array<qsizetype, 19> sizes{};
-    PackBytes(skin, &sizes);
-    const TSkinLayout layout = ParseSkinLayout(LayoutText(skin, sizes));
-    for (int piece = 1; piece <= 19; ++piece) {
-      QCOMPARE(layout.Positions[piece - 1], skin.Positions[piece - 1]);
-      QCOMPARE(layout.PieceSize(piece), qint64(sizes[piece - 1]));
+  void theWriterSplitsIntoWholeBlocksPlusTwo() {
+    QCOMPARE(SplitIntoBlocks(2148), (TSkinBlocks{3, 100}));
+    QCOMPARE(SplitIntoBlocks(100), (TSkinBlocks{2, 100}));
+    QCOMPARE(SplitIntoBlocks(2048), (TSkinBlocks{3, 0}));
+  }
+
+  // Each line read into its own field: a layout whose line alone holds 777.
+  void layoutLinesLandWhereTheyBelong() {
+    using TField = int (*)(const TSkinLayout&);
+    const std::pair<int, TField> fields[] = {
+        {1, [](const TSkinLayout& l) { return l.Positions[0].x(); }},
+        {38, [](const TSkinLayout& l) { return l.Positions[18].y(); }},
+        {39, [](const TSkinLayout& l) { return l.Blocks[0]; }},
+        {76, [](const TSkinLayout& l) { return l.Remainders[18]; }},
+        {77, [](const TSkinLayout& l) { return l.Combo.x(); }},
+        {82, [](const TSkinLayout& l) { return l.Grid.y(); }},
+        {84, [](const TSkinLayout& l) { return l.Grid.height(); }},
+        {87, [](const TSkinLayout& l) { return l.PaintBox.width(); }},
+        {89, [](const TSkinLayout& l) { return l.LabelFontSize; }},
+        {90, [](const TSkinLayout& l) { return static_cast<int>(l.LabelColor); }},
+        {91, [](const TSkinLayout& l) { return l.Label.x(); }},
+        {94, [](const TSkinLayout& l) { return l.Label.height(); }},
+    };
+    const TSkinLayout base = ParseSkinLayout(LayoutWith(1, "0"));
+    for (const auto& [line, field] : fields) {
+      const QByteArray where = "line " + QByteArray::number(line);
+      QVERIFY2(field(base) != 777, where.constData());
+      QVERIFY2(field(ParseSkinLayout(LayoutWith(line, "777"))) == 777, where.constData());
     }
+  }
+
+  void writtenLayoutsReadBackWhole() {
+    const TTestSkin skin = MakeTestSkin(2);
+    const QByteArray text = TestSkinFiles(skin).Layout;
+    const TSkinLayout layout = ParseSkinLayout(text);
+    QCOMPARE(layout.Positions, skin.Positions);
     QCOMPARE(layout.Combo, skin.Combo);
     QCOMPARE(layout.Grid, skin.Grid);
     QCOMPARE(layout.PaintBox, skin.PaintBox);
     QCOMPARE(layout.LabelFontSize, skin.LabelFontSize);
     QCOMPARE(layout.LabelColor, skin.LabelColor);
     QCOMPARE(layout.Label, skin.Label);
+    QCOMPARE(FormatSkinLayout(layout), QByteArray(text).replace("\r\n", "\n"));
   }
 
   void badLayoutsAreRefused_data() {
@@ -156,22 +187,23 @@ private slots:
 
   void cuttingGivesBackEveryPiece() {
     const TTestSkin skin = MakeTestSkin(1);
-    std::array<qsizetype, 19> sizes{};
-    const QByteArray pack = PackBytes(skin, &sizes);
+    const TTestSkinFiles files = TestSkinFiles(skin);
     TSkin loaded;
-    loaded.Layout = ParseSkinLayout(LayoutText(skin, sizes));
-    loaded.Pieces = CutSkinPack(pack + "trailing bytes are ignored", loaded.Layout);
+    loaded.Layout = ParseSkinLayout(files.Layout);
+    loaded.Pieces = CutSkinPack(files.Pack + "trailing bytes are ignored", loaded.Layout);
     for (int piece = 1; piece <= 19; ++piece)
       QCOMPARE(loaded.Picture(piece).convertToFormat(QImage::Format_RGB32),
                skin.Pieces[piece - 1].convertToFormat(QImage::Format_RGB32));
+    TSkinLayout rejoined;
+    QCOMPARE(JoinSkinPack(loaded.Pieces, rejoined), files.Pack);
+    QCOMPARE(rejoined.Blocks, loaded.Layout.Blocks);
+    QCOMPARE(rejoined.Remainders, loaded.Layout.Remainders);
   }
 
   void aShortPackIsRefused() {
-    const TTestSkin skin = MakeTestSkin(1);
-    std::array<qsizetype, 19> sizes{};
-    const QByteArray pack = PackBytes(skin, &sizes);
-    const TSkinLayout layout = ParseSkinLayout(LayoutText(skin, sizes));
-    QVERIFY_THROWS_EXCEPTION(ESkinError, CutSkinPack(pack.chopped(1), layout));
+    const TTestSkinFiles files = TestSkinFiles(MakeTestSkin(1));
+    const TSkinLayout layout = ParseSkinLayout(files.Layout);
+    QVERIFY_THROWS_EXCEPTION(ESkinError, CutSkinPack(files.Pack.chopped(1), layout));
   }
 
   void emptyAndBrokenPieces() {

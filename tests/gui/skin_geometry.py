@@ -1,5 +1,8 @@
 """Where things are on the main window, read from a skin's layout file and the picture
-headers in its pack, so the test clicks where the skin puts each button."""
+headers in its pack, so the test clicks where the skin puts each button.
+
+The Python tests' one reader of the skin files; the C++ side (player, skin generator and
+their tests) reads and writes them through the varo_skin_format library."""
 import os
 import struct
 from dataclasses import dataclass

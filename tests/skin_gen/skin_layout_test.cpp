@@ -5,9 +5,10 @@
 #include <QFile>
 #include <QImage>
 
-#include <optional>
 #include <vector>
 
+#include "core/skin/skin_pieces.h"
+#include "core/skin/skin_windows.h"
 #include "generated_art.h"
 
 namespace {
@@ -15,13 +16,11 @@ namespace {
 constexpr QRgb kOutside = 0xFF000000u;  // pure black: not part of the window
 
 struct Skin {
-  std::vector<int> values;  // layout lines 1 .. 94
+  TSkinLayout layout;
   std::vector<QImage> pieces;
   QByteArray pack;
-  int at(int line) const { return values[static_cast<std::size_t>(line - 1)]; }
   const QImage& piece(int i) const { return pieces[static_cast<std::size_t>(i - 1)]; }
-  QPoint pos(int i) const { return {at(2 * i - 1), at(2 * i)}; }
-  QRect rect(int line) const { return {at(line), at(line + 1), at(line + 2), at(line + 3)}; }
+  QPoint pos(int i) const { return layout.Positions[static_cast<std::size_t>(i - 1)]; }
 };
 
 QByteArray readAll(const QString& path) {
@@ -37,9 +36,9 @@ struct Window {
 };
 
 const Window kWindows[] = {
-    {"main", 1, 2, 10, {462, 352}},
-    {"lyrics", 11, 12, 14, {411, 396}},
-    {"playlist", 15, 16, 19, {404, 438}},
+    {"main", 1, 2, 10, kMainWindowClient},
+    {"lyrics", 11, 12, 14, kLyricsWindowClient},
+    {"playlist", 15, 16, 19, kPlaylistWindowClient},
 };
 
 bool keyed(int piece) { return piece >= 2 && piece <= 7; }
@@ -75,28 +74,26 @@ class SkinLayout : public testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
     const QString base = skintest::committedArtDir() + "/skins/" + GetParam();
-    const QList<QByteArray> lines = readAll(base + ".txt").split('\n');
-    ASSERT_EQ(lines.size(), 95) << "94 lines, each ended";
-    ASSERT_TRUE(lines.last().isEmpty());
-    for (int i = 0; i < 94; ++i) {
-      bool ok = false;
-      skin_.values.push_back(lines[i].toInt(&ok));
-      ASSERT_TRUE(ok) << "line " << i + 1 << " is not an integer: " << lines[i].toStdString();
-    }
+    const QByteArray text = readAll(base + ".txt");
     skin_.pack = readAll(base + ".bmp");
-    qsizetype offset = 0;
-    for (int i = 1; i <= 19; ++i) {
-      const int blocks = skin_.at(38 + i), rest = skin_.at(57 + i);
-      ASSERT_GE(rest, 0);
-      ASSERT_LE(rest, 2048);
-      const qsizetype size = blocks > 2 ? qsizetype{blocks - 2} * 2048 + rest : rest;
-      ASSERT_LE(offset + size, skin_.pack.size()) << "piece " << i;
-      const QImage img = QImage::fromData(skin_.pack.mid(offset, size), "BMP");
+    TSkinPieces cut;
+    try {
+      skin_.layout = ParseSkinLayout(text);
+      cut = CutSkinPack(skin_.pack, skin_.layout);
+    } catch (const ESkinError& e) {
+      FAIL() << e.what();
+    }
+    // Joined and written again, the pieces give back both files: 94 integer lines, each
+    // ended, and no byte in the pack that no piece accounts for.
+    TSkinLayout rejoined = skin_.layout;
+    ASSERT_TRUE(JoinSkinPack(cut, rejoined) == skin_.pack)
+        << "the pack holds bytes no piece accounts for";
+    ASSERT_EQ(FormatSkinLayout(rejoined).toStdString(), text.toStdString());
+    for (int i = 1; i <= kSkinPieceCount; ++i) {
+      const QImage img = QImage::fromData(cut[static_cast<std::size_t>(i - 1)], "BMP");
       ASSERT_FALSE(img.isNull()) << "piece " << i << " is not a bitmap";
       skin_.pieces.push_back(img.convertToFormat(QImage::Format_RGB32));
-      offset += size;
     }
-    ASSERT_EQ(offset, skin_.pack.size()) << "the pack holds bytes no piece accounts for";
   }
 
   Skin skin_;
@@ -173,7 +170,7 @@ TEST_P(SkinLayout, TransparentButtonsKeepTheKeyColourOutsideTheirFace) {
 TEST_P(SkinLayout, WidgetRectanglesFitTheirWindows) {
   const QImage& list = skin_.piece(15);
   const QImage& lyrics = skin_.piece(11);
-  const QRect combo = skin_.rect(77), grid = skin_.rect(81), paintBox = skin_.rect(85);
+  const QRect combo = skin_.layout.Combo, grid = skin_.layout.Grid, paintBox = skin_.layout.PaintBox;
   EXPECT_EQ(paintBox.size(), QSize(270, 157)) << "the lyrics backgrounds are drawn unscaled";
   for (auto [bg, r, name] : {std::tuple{&list, combo, "combo"}, {&list, grid, "grid"}, {&lyrics, paintBox, "pb1"}}) {
     EXPECT_FALSE(r.isEmpty()) << name;
@@ -190,12 +187,12 @@ TEST_P(SkinLayout, WidgetRectanglesFitTheirWindows) {
 }
 
 TEST_P(SkinLayout, TitleAndArtistSitOnACalmDarkPanel) {
-  const int size = skin_.at(89), colour = skin_.at(90);
+  const int size = skin_.layout.LabelFontSize;
   EXPECT_GE(size, 8);
   EXPECT_LE(size, 16);
-  EXPECT_GE(colour, 0);
-  EXPECT_LE(colour, 0xFFFFFF);
-  const int lx = skin_.at(91), ly = skin_.at(92), lw = skin_.at(93), lh = skin_.at(94);
+  EXPECT_LE(skin_.layout.LabelColor, 0xFFFFFFu);
+  const QRect label = skin_.layout.Label;
+  const int lx = label.x(), ly = label.y(), lw = label.width(), lh = label.height();
   ASSERT_GT(lx, 0) << "the skin places its own labels";
   // Label1 and its shadow, Label2 and its shadow, as the loader places them.
   const QRect labels = QRect(lx, ly, lw, lh).united(QRect(lx + 1, ly + lh + 4, lw, lh));

@@ -1,6 +1,7 @@
 // varo-skin-gen: draws the player's skins, lyrics backgrounds and icon.
 //   varo-skin-gen OUTDIR                      write skins/ and pictures/ into OUTDIR
 //   varo-skin-gen --preview DATADIR OUTDIR    compose previews of DATADIR's art
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QString>
 
@@ -17,7 +18,7 @@
 #include "lyrics_backgrounds.h"
 #include "png_file.h"
 #include "program_icon.h"
-#include "skin_pack.h"
+#include "skin_files.h"
 #include "skin_preview.h"
 #include "theme.h"
 
@@ -37,6 +38,10 @@ void writeFile(const fs::path& path, const Bytes& bytes) {
 }
 
 void writeFile(const fs::path& path, const std::string& text) { writeFile(path, text.data(), text.size()); }
+
+void writeFile(const fs::path& path, const QByteArray& bytes) {
+  writeFile(path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
 
 void generate(const fs::path& out) {
   fs::create_directories(out / "skins");

@@ -10,12 +10,9 @@
 
 #include <array>
 
-namespace skingen::geometry {
+#include "core/skin/skin_windows.h"
 
-// The windows' designed client sizes; a skin picture must fit inside.
-inline constexpr QSize kMainClient{462, 352};
-inline constexpr QSize kLyricsClient{411, 396};
-inline constexpr QSize kPlaylistClient{404, 438};
+namespace skingen::geometry {
 
 // Main window.
 inline constexpr QSize kMainSize{440, 184};
@@ -57,5 +54,13 @@ inline constexpr QPoint kListClose{334, 18};
 inline constexpr int kListCloseSize = 26;
 inline constexpr std::array<QPoint, 3> kListPills{{{20, 344}, {92, 344}, {164, 344}}};  // new, open, save
 inline constexpr QSize kPillSize{64, 30};
+
+// Each picture must fit the client area its window keeps.
+constexpr bool fits(QSize picture, QSize client) {
+  return picture.width() <= client.width() && picture.height() <= client.height();
+}
+static_assert(fits(kMainSize, kMainWindowClient));
+static_assert(fits(kLyricsSize, kLyricsWindowClient));
+static_assert(fits(kPlaylistSize, kPlaylistWindowClient));
 
 }  // namespace skingen::geometry

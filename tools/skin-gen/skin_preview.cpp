@@ -1,13 +1,14 @@
 #include "skin_preview.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 
+#include "core/skin/skin_pieces.h"
 #include "program_icon.h"
-#include "skin_reader.h"
 
 namespace skingen {
 namespace {
@@ -32,10 +33,18 @@ QImage keyed(const QImage& picture) {
   return out;
 }
 
-QImage piece(const LoadedSkin& skin, int i) { return QImage::fromData(skin.pieces[static_cast<std::size_t>(i - 1)], "BMP"); }
-QPoint pos(const LoadedSkin& skin, int i) { return {skin.value(2 * i - 1), skin.value(2 * i)}; }
-QRect rectAt(const LoadedSkin& skin, int line) {
-  return {skin.value(line), skin.value(line + 1), skin.value(line + 2), skin.value(line + 3)};
+// Reads DIR/NAME.txt and DIR/NAME.bmp and cuts the pack as the player does.
+TSkin readSkin(const QString& dir, const QString& name) {
+  auto contents = [&](const char* suffix) {
+    QFile f(dir + "/" + name + suffix);
+    if (!f.open(QIODevice::ReadOnly)) throw ESkinError("cannot open " + f.fileName().toStdString());
+    return f.readAll();
+  };
+  TSkin skin;
+  skin.Name = name;
+  skin.Layout = ParseSkinLayout(contents(".txt"));
+  skin.Pieces = CutSkinPack(contents(".bmp"), skin.Layout);
+  return skin;
 }
 
 QFont uiFont(int pointSize, bool bold) {
@@ -46,29 +55,28 @@ QFont uiFont(int pointSize, bool bold) {
   return f;
 }
 
-void drawMain(QPainter& p, const LoadedSkin& skin, QPoint at) {
-  p.drawImage(at + pos(skin, 1), shaped(piece(skin, 1)));
+void drawMain(QPainter& p, const TSkin& skin, QPoint at) {
+  p.drawImage(at + skin.Position(1), shaped(skin.Picture(1)));
   for (int i = 2; i <= 10; ++i) {
-    const QImage img = piece(skin, i);
-    p.drawImage(at + pos(skin, i), i <= 7 ? keyed(img) : img);
+    const QImage img = skin.Picture(i);
+    p.drawImage(at + skin.Position(i), i <= 7 ? keyed(img) : img);
   }
-  const QRect label = rectAt(skin, 91);
-  const int colour = skin.value(90);
-  p.setFont(uiFont(skin.value(89), true));
+  const QRect label = skin.Layout.Label;
+  p.setFont(uiFont(skin.Layout.LabelFontSize, true));
   const QString title = QString::fromUtf8("夜空のメロディー"), artist = QString::fromUtf8("VARO デモ");
   const QRect second = label.translated(1, label.height() + 3);
   p.setPen(Qt::black);
   p.drawText(label.translated(at + QPoint(1, 1)), Qt::AlignHCenter | Qt::AlignTop, title);
   p.drawText(second.translated(at + QPoint(0, 1)), Qt::AlignHCenter | Qt::AlignTop, artist);
-  p.setPen(QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
+  p.setPen(QColor::fromRgb(ColorRefToRgb(skin.Layout.LabelColor)));
   p.drawText(label.translated(at), Qt::AlignHCenter | Qt::AlignTop, title);
   p.drawText(second.translated(at + QPoint(-1, 0)), Qt::AlignHCenter | Qt::AlignTop, artist);
 }
 
-void drawLyrics(QPainter& p, const LoadedSkin& skin, QPoint at, const QImage& lyricsBack) {
-  p.drawImage(at, shaped(piece(skin, 11)));
-  for (int i = 12; i <= 14; ++i) p.drawImage(at + pos(skin, i), piece(skin, i));
-  const QRect box = rectAt(skin, 85).translated(at);
+void drawLyrics(QPainter& p, const TSkin& skin, QPoint at, const QImage& lyricsBack) {
+  p.drawImage(at, shaped(skin.Picture(11)));
+  for (int i = 12; i <= 14; ++i) p.drawImage(at + skin.Position(i), skin.Picture(i));
+  const QRect box = skin.Layout.PaintBox.translated(at);
   p.drawImage(box.topLeft(), lyricsBack, QRect(QPoint(0, 0), box.size()));
   p.setFont(uiFont(10, false));
   p.setPen(Qt::white);
@@ -80,10 +88,10 @@ void drawLyrics(QPainter& p, const LoadedSkin& skin, QPoint at, const QImage& ly
   }
 }
 
-void drawPlaylist(QPainter& p, const LoadedSkin& skin, QPoint at) {
-  p.drawImage(at, shaped(piece(skin, 15)));
-  for (int i = 16; i <= 19; ++i) p.drawImage(at + pos(skin, i), piece(skin, i));
-  const QRect combo = rectAt(skin, 77).translated(at), grid = rectAt(skin, 81).translated(at);
+void drawPlaylist(QPainter& p, const TSkin& skin, QPoint at) {
+  p.drawImage(at, shaped(skin.Picture(15)));
+  for (int i = 16; i <= 19; ++i) p.drawImage(at + skin.Position(i), skin.Picture(i));
+  const QRect combo = skin.Layout.Combo.translated(at), grid = skin.Layout.Grid.translated(at);
   p.fillRect(combo, Qt::white);
   p.setPen(QColor(0x80, 0x80, 0x80));
   p.drawRect(combo.adjusted(0, 0, -1, -1));
@@ -117,9 +125,16 @@ bool writePreviews(const QString& dataDir, const QString& previewDir, QString* e
   const QStringList layouts = QDir(dataDir + "/skins").entryList({"*.txt"}, QDir::Files, QDir::Name);
   for (const QString& file : layouts) {
     const QString name = file.chopped(4);
-    const auto skin = readSkin(dataDir + "/skins", name, error);
-    if (!skin) return false;
-    const QSize mainSize = piece(*skin, 1).size(), listSize = piece(*skin, 15).size(), lyricsSize = piece(*skin, 11).size();
+    TSkin skin;
+    try {
+      skin = readSkin(dataDir + "/skins", name);
+    } catch (const ESkinError& e) {
+      *error = name + ": " + QString::fromStdString(e.what());
+      return false;
+    }
+    // A piece that is no bitmap raises ESkinError naming the skin; main reports it.
+    const QSize mainSize = skin.Picture(1).size(), listSize = skin.Picture(15).size(),
+                lyricsSize = skin.Picture(11).size();
     const int margin = 24;
     QImage canvas(margin * 2 + mainSize.width() + listSize.width(),
                   margin * 2 + std::max(mainSize.height() + lyricsSize.height(), listSize.height()),
@@ -131,9 +146,9 @@ bool writePreviews(const QString& dataDir, const QString& previewDir, QString* e
     p.fillRect(canvas.rect(), desk);
     p.setRenderHint(QPainter::TextAntialiasing);
     const QPoint origin(margin, margin);
-    drawMain(p, *skin, origin);
-    drawLyrics(p, *skin, origin + QPoint(0, mainSize.height()), lyricsBack);
-    drawPlaylist(p, *skin, origin + QPoint(mainSize.width(), 0));
+    drawMain(p, skin, origin);
+    drawLyrics(p, skin, origin + QPoint(0, mainSize.height()), lyricsBack);
+    drawPlaylist(p, skin, origin + QPoint(mainSize.width(), 0));
     p.end();
     canvas.save(previewDir + "/" + name + ".png");
   }

@@ -1,10 +1,5 @@
 #include "core/skin/region_runs.h"
 
-QRgb ColorRefToRgb(uint32_t colorRef) {
-  return qRgb(static_cast<int>(colorRef & 0xFF), static_cast<int>((colorRef >> 8) & 0xFF),
-              static_cast<int>((colorRef >> 16) & 0xFF));
-}
-
 std::vector<TRegionRun> BuildRegionRuns(const QImage& picture, uint32_t transparentColorRef) {
   std::vector<TRegionRun> runs;
   if (picture.isNull()) return runs;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/skin/skin_layout.h"
+
 struct TRegionRun {
   int Y;
   int Left;   // first pixel
@@ -17,9 +19,7 @@ struct TRegionRun {
   bool operator==(const TRegionRun&) const = default;
 };
 
-// Windows colour value 0x00BBGGRR as an RGB triple.
-QRgb ColorRefToRgb(uint32_t colorRef);
-
+// transparentColorRef is a Windows colour value (ColorRefToRgb).
 std::vector<TRegionRun> BuildRegionRuns(const QImage& picture, uint32_t transparentColorRef);
 
 // The runs as a region, each moved by offset (the picture's place in its window).

@@ -1,30 +1,48 @@
 #include "core/skin/skin_layout.h"
 
 #include <QList>
+#include <QRegularExpression>
 #include <QString>
-
-#include "core/settings/settings_file.h"
 
 namespace {
 
-constexpr int kFirstBlockLine = 38;      // zero-based index of B(1)
+// Zero-based line indices.
+constexpr int kFirstBlockLine = 38;      // B(1)
 constexpr int kFirstRemainderLine = 57;  // R(1)
-constexpr int kFirstLenientLine = 90;    // the label rectangle
-constexpr int kFirstRectLine = 76;       // combo, grid, paint box: x, y, width, height each
+constexpr int kComboLine = 76;           // combo, grid, paint box: x, y, width, height each
+constexpr int kGridLine = 80;
+constexpr int kPaintBoxLine = 84;
 constexpr int kFontSizeLine = 88;
+constexpr int kColorLine = 89;
+constexpr int kLabelLine = 90;  // the label rectangle, read leniently
 // Coordinates and sizes beyond any screen: a layout holding them is damaged, and a paint box
 // of them would ask for pictures of gigabytes.
 constexpr int kLargestCoordinate = 8192;
 
+using TLayoutValues = std::array<qint64, kSkinLayoutLines>;
+
 // Lines holding positions and sizes: the pieces' places, the three rectangles and the label's.
 bool IsGeometry(int line) {
-  return line < kFirstBlockLine || (line >= kFirstRectLine && line < kFontSizeLine) || line >= kFirstLenientLine;
+  return line < kFirstBlockLine || (line >= kComboLine && line < kFontSizeLine) ||
+         line >= kLabelLine;
 }
 
 // Widths and heights (the last two of each rectangle) cannot be negative.
 int LowestAllowed(int line) {
-  const int first = line >= kFirstLenientLine ? kFirstLenientLine : kFirstRectLine;
-  return line >= kFirstRectLine && (line - first) % 4 >= 2 ? 0 : -kLargestCoordinate;
+  const int first = line >= kLabelLine ? kLabelLine : kComboLine;
+  return line >= kComboLine && (line - first) % 4 >= 2 ? 0 : -kLargestCoordinate;
+}
+
+// The conversion the layout was written for: blanks around an optional sign and ASCII digits,
+// within the range of int. The settings file reads its integers by the same rule.
+bool ParseLayoutInteger(const QString& text, int& value) {
+  static const QRegularExpression decimal(QStringLiteral("\\A[+-]?[0-9]+\\z"));
+  const QString t = text.trimmed();
+  if (!decimal.match(t).hasMatch()) return false;
+  bool ok = false;
+  const int v = t.toInt(&ok, 10);
+  if (ok) value = v;
+  return ok;
 }
 
 QList<QByteArray> SplitLines(const QByteArray& text) {
@@ -35,11 +53,23 @@ QList<QByteArray> SplitLines(const QByteArray& text) {
   return lines;
 }
 
-QRect RectAt(const std::array<int, kSkinLayoutLines>& v, int first) {
-  return QRect(v[first], v[first + 1], v[first + 2], v[first + 3]);
+QRect RectAt(const TLayoutValues& v, int first) {
+  return QRect(static_cast<int>(v[first]), static_cast<int>(v[first + 1]),
+               static_cast<int>(v[first + 2]), static_cast<int>(v[first + 3]));
+}
+
+void PutRect(TLayoutValues& v, int first, const QRect& r) {
+  v[first] = r.x();
+  v[first + 1] = r.y();
+  v[first + 2] = r.width();
+  v[first + 3] = r.height();
 }
 
 }  // namespace
+
+TSkinBlocks SplitIntoBlocks(qint64 size) {
+  return {static_cast<int>(size / kSkinBlockSize) + 2, static_cast<int>(size % kSkinBlockSize)};
+}
 
 qint64 TSkinLayout::PieceSize(int piece) const {
   const int b = Blocks[piece - 1];
@@ -47,23 +77,41 @@ qint64 TSkinLayout::PieceSize(int piece) const {
   return b > 2 ? static_cast<qint64>(b - 2) * kSkinBlockSize + r : r;
 }
 
+void TSkinLayout::SetPieceSize(int piece, qint64 size) {
+  const TSkinBlocks split = SplitIntoBlocks(size);
+  Blocks[piece - 1] = split.Blocks;
+  Remainders[piece - 1] = split.Remainder;
+}
+
+QRgb ColorRefToRgb(uint32_t colorRef) {
+  return qRgb(static_cast<int>(colorRef & 0xFF), static_cast<int>((colorRef >> 8) & 0xFF),
+              static_cast<int>((colorRef >> 16) & 0xFF));
+}
+
+uint32_t ColorRefFromRgb(QRgb rgb) {
+  return static_cast<uint32_t>(qBlue(rgb)) << 16 | static_cast<uint32_t>(qGreen(rgb)) << 8 |
+         static_cast<uint32_t>(qRed(rgb));
+}
+
 TSkinLayout ParseSkinLayout(const QByteArray& text) {
   const QList<QByteArray> lines = SplitLines(text);
-  std::array<int, kSkinLayoutLines> v{};
+  TLayoutValues v{};
   for (int i = 0; i < kSkinLayoutLines; ++i) {
     const bool present = i < lines.size();
     const QString line = present ? QString::fromUtf8(lines[i]) : QString();
-    if (i >= kFirstLenientLine) {
-      if (!ParseSettingsInteger(line, v[i])) v[i] = 0;
+    int value = 0;
+    if (i >= kLabelLine) {
+      if (ParseLayoutInteger(line, value)) v[i] = value;
       continue;
     }
     if (!present) throw ESkinError("Read beyond end of file");
-    if (!ParseSettingsInteger(line, v[i]))
+    if (!ParseLayoutInteger(line, value))
       throw ESkinError(QStringLiteral("'%1' is not a valid integer value").arg(line).toStdString());
+    v[i] = value;
   }
   for (int i = 0; i < kSkinLayoutLines; ++i) {
     if (!IsGeometry(i) || (v[i] >= LowestAllowed(i) && v[i] <= kLargestCoordinate)) continue;
-    if (i >= kFirstLenientLine) {
+    if (i >= kLabelLine) {
       v[i] = 0;
       continue;
     }
@@ -76,9 +124,9 @@ TSkinLayout ParseSkinLayout(const QByteArray& text) {
   }
   TSkinLayout layout;
   for (int i = 0; i < kSkinPieceCount; ++i) {
-    layout.Positions[i] = QPoint(v[2 * i], v[2 * i + 1]);
-    layout.Blocks[i] = v[kFirstBlockLine + i];
-    layout.Remainders[i] = v[kFirstRemainderLine + i];
+    layout.Positions[i] = QPoint(static_cast<int>(v[2 * i]), static_cast<int>(v[2 * i + 1]));
+    layout.Blocks[i] = static_cast<int>(v[kFirstBlockLine + i]);
+    layout.Remainders[i] = static_cast<int>(v[kFirstRemainderLine + i]);
     // The pieces were cut through one block-sized buffer: more than a block of remainder, or
     // negative counts, cannot describe a piece.
     if (layout.Blocks[i] < 0 || layout.Remainders[i] < 0 || layout.Remainders[i] > kSkinBlockSize)
@@ -90,11 +138,30 @@ TSkinLayout ParseSkinLayout(const QByteArray& text) {
                            .arg(kSkinBlockSize)
                            .toStdString());
   }
-  layout.Combo = RectAt(v, 76);
-  layout.Grid = RectAt(v, 80);
-  layout.PaintBox = RectAt(v, 84);
-  layout.LabelFontSize = v[88];
-  layout.LabelColor = static_cast<uint32_t>(v[89]);
-  layout.Label = RectAt(v, 90);
+  layout.Combo = RectAt(v, kComboLine);
+  layout.Grid = RectAt(v, kGridLine);
+  layout.PaintBox = RectAt(v, kPaintBoxLine);
+  layout.LabelFontSize = static_cast<int>(v[kFontSizeLine]);
+  layout.LabelColor = static_cast<uint32_t>(v[kColorLine]);
+  layout.Label = RectAt(v, kLabelLine);
   return layout;
+}
+
+QByteArray FormatSkinLayout(const TSkinLayout& layout) {
+  TLayoutValues v{};
+  for (int i = 0; i < kSkinPieceCount; ++i) {
+    v[2 * i] = layout.Positions[i].x();
+    v[2 * i + 1] = layout.Positions[i].y();
+    v[kFirstBlockLine + i] = layout.Blocks[i];
+    v[kFirstRemainderLine + i] = layout.Remainders[i];
+  }
+  PutRect(v, kComboLine, layout.Combo);
+  PutRect(v, kGridLine, layout.Grid);
+  PutRect(v, kPaintBoxLine, layout.PaintBox);
+  v[kFontSizeLine] = layout.LabelFontSize;
+  v[kColorLine] = layout.LabelColor;
+  PutRect(v, kLabelLine, layout.Label);
+  QByteArray text;
+  for (qint64 value : v) text += QByteArray::number(value) + '\n';
+  return text;
 }

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QPoint>
 #include <QRect>
+#include <QRgb>
 
 #include <array>
 #include <cstdint>
@@ -20,6 +21,16 @@ public:
   using std::runtime_error::runtime_error;
 };
 
+// A piece's size as the layout gives it: a block count B and a remainder R.
+struct TSkinBlocks {
+  int Blocks;     // B
+  int Remainder;  // R, 0 ... 2048
+  bool operator==(const TSkinBlocks&) const = default;
+};
+
+// The form a writer gives a piece of `size` bytes: B = whole blocks + 2, R = the rest.
+TSkinBlocks SplitIntoBlocks(qint64 size);
+
 struct TSkinLayout {
   std::array<QPoint, kSkinPieceCount> Positions{};  // piece i+1 at Positions[i]
   std::array<int, kSkinPieceCount> Blocks{};        // B(i)
@@ -33,8 +44,16 @@ struct TSkinLayout {
 
   // Bytes piece number (1 ... 19) takes in the pack.
   qint64 PieceSize(int piece) const;
+  void SetPieceSize(int piece, qint64 size);
 };
+
+// Windows colour value 0x00BBGGRR to and from an RGB triple.
+QRgb ColorRefToRgb(uint32_t colorRef);
+uint32_t ColorRefFromRgb(QRgb rgb);
 
 // Raises ESkinError: a short file, a value that is not an integer (the last four lines are
 // lenient: empty or not a number counts as 0), or a block count or remainder out of range.
 TSkinLayout ParseSkinLayout(const QByteArray& text);
+
+// The 94 lines, each ended by a line feed.
+QByteArray FormatSkinLayout(const TSkinLayout& layout);

@@ -7,30 +7,6 @@
 
 #include "core/settings/file_errors.h"
 
-QImage TSkin::Picture(int piece) const {
-  const QByteArray& bytes = Pieces[piece - 1];
-  if (bytes.isEmpty()) return QImage();
-  QImage image = QImage::fromData(bytes, "BMP");
-  if (image.isNull())
-    throw ESkinError(
-        QStringLiteral("Bitmap image is not valid (skin \"%1\", piece %2)").arg(Name).arg(piece).toStdString());
-  return image;
-}
-
-std::array<QByteArray, kSkinPieceCount> CutSkinPack(const QByteArray& pack,
-                                                   const TSkinLayout& layout) {
-  std::array<QByteArray, kSkinPieceCount> pieces;
-  qint64 offset = 0;
-  for (int piece = 1; piece <= kSkinPieceCount; ++piece) {
-    const qint64 size = layout.PieceSize(piece);
-    if (size > pack.size() - offset)
-      throw ESkinError(QStringLiteral("Read beyond end of file (skin pack, piece %1)").arg(piece).toStdString());
-    pieces[piece - 1] = pack.mid(offset, size);
-    offset += size;
-  }
-  return pieces;
-}
-
 QString ResolveSkinName(const QString& skinDir, const QString& name) {
   const QFileInfo pack(QDir(skinDir).filePath(name + QStringLiteral(".bmp")));
   return !name.isEmpty() && pack.isFile() ? name : QString::fromLatin1(kDefaultSkinName);

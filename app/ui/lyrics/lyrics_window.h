@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/lyrics/lyrics_model.h"
+#include "core/skin/skin_windows.h"
 
 class QAction;
 class QActionGroup;
@@ -25,8 +26,8 @@ class TForm5 : public QWidget {
   Q_OBJECT
 
 public:
-  static constexpr int kClientWidth = 411;
-  static constexpr int kClientHeight = 396;
+  static constexpr int kClientWidth = kLyricsWindowClient.width();
+  static constexpr int kClientHeight = kLyricsWindowClient.height();
 
   explicit TForm5(TForm1& main);
   ~TForm5() override;

@@ -16,6 +16,7 @@
 #include "ui/main_window/main_popup_menu.h"
 #include "core/playback/queue_player.h"
 #include "core/playback/sleep_timer.h"
+#include "core/skin/skin_windows.h"
 
 class QLabel;
 class TEngineMessagePump;
@@ -44,8 +45,8 @@ class TForm1 : public QWidget, public TQueuePlayerHost {
   Q_OBJECT
 
 public:
-  static constexpr int kClientWidth = 462;
-  static constexpr int kClientHeight = 352;
+  static constexpr int kClientWidth = kMainWindowClient.width();
+  static constexpr int kClientHeight = kMainWindowClient.height();
   static constexpr int kDefaultLabelPixels = 16;
 
   explicit TForm1(const QString& home);

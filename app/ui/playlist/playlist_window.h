@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "core/skin/skin_windows.h"
 #include "ui/playlist/playlist_grid.h"
 
 class QAction;
@@ -29,8 +30,8 @@ class TForm2 : public QWidget {
   Q_OBJECT
 
 public:
-  static constexpr int kClientWidth = 404;
-  static constexpr int kClientHeight = 438;
+  static constexpr int kClientWidth = kPlaylistWindowClient.width();
+  static constexpr int kClientHeight = kPlaylistWindowClient.height();
 
   explicit TForm2(TForm1& main);
 
