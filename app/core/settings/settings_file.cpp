@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/settings/decimal_integer.h"
 #include "core/settings/file_errors.h"
 
 namespace {
@@ -59,19 +60,7 @@ QString EncodeValue(const QString& value) {
 
 }  // namespace
 
-bool ParseSettingsInteger(const QString& text, int& value) {
-  bool ok = false;
-  const QString t = text.trimmed();
-  if (t.isEmpty()) return false;
-  for (qsizetype i = 0; i < t.size(); ++i) {
-    const QChar c = t[i];
-    if (!(c.isDigit() && c.unicode() < 128) && !(i == 0 && (c == u'-' || c == u'+'))) return false;
-  }
-  const int v = t.toInt(&ok, 10);
-  if (!ok) return false;
-  value = v;
-  return true;
-}
+bool ParseSettingsInteger(const QString& text, int& value) { return ParseDecimalInteger(text, value); }
 
 TSettingsFile::TSettingsFile(QString fileName, QString section)
     : FFileName(std::move(fileName)), FSection(std::move(section)) {}

@@ -1,8 +1,9 @@
 #include "core/skin/skin_layout.h"
 
 #include <QList>
-#include <QRegularExpression>
 #include <QString>
+
+#include "core/settings/decimal_integer.h"
 
 namespace {
 
@@ -35,16 +36,6 @@ int LowestAllowed(int line) {
 
 // The conversion the layout was written for: blanks around an optional sign and ASCII digits,
 // within the range of int. The settings file reads its integers by the same rule.
-bool ParseLayoutInteger(const QString& text, int& value) {
-  static const QRegularExpression decimal(QStringLiteral("\\A[+-]?[0-9]+\\z"));
-  const QString t = text.trimmed();
-  if (!decimal.match(t).hasMatch()) return false;
-  bool ok = false;
-  const int v = t.toInt(&ok, 10);
-  if (ok) value = v;
-  return ok;
-}
-
 QList<QByteArray> SplitLines(const QByteArray& text) {
   QList<QByteArray> lines = text.split('\n');
   for (QByteArray& line : lines)
@@ -101,11 +92,11 @@ TSkinLayout ParseSkinLayout(const QByteArray& text) {
     const QString line = present ? QString::fromUtf8(lines[i]) : QString();
     int value = 0;
     if (i >= kLabelLine) {
-      if (ParseLayoutInteger(line, value)) v[i] = value;
+      if (ParseDecimalInteger(line, value)) v[i] = value;
       continue;
     }
     if (!present) throw ESkinError("Read beyond end of file");
-    if (!ParseLayoutInteger(line, value))
+    if (!ParseDecimalInteger(line, value))
       throw ESkinError(QStringLiteral("'%1' is not a valid integer value").arg(line).toStdString());
     v[i] = value;
   }
