@@ -6,6 +6,7 @@
 
 TWindowRoutine WindowMono = WindowMonoPlain;
 TWindowRoutine WindowStereo = WindowStereoPlain;
+TWindowPairsRoutine WindowPairs = WindowPairsPlain;
 
 THybridFilterRoutine HybridFilter = HybridFilterPlain;
 TImdctRoutine ImdctLong = ImdctLongPlain;
@@ -40,20 +41,23 @@ void SelectCpuRoutines(uint32_t features) {
   }
 #endif
 
-  // ---- Synthesis: window (WindowMono and WindowStereo always together) and DCT ----
+  // ---- Synthesis: window (WindowMono, WindowStereo and WindowPairs always together) and DCT ----
   WindowMono = WindowMonoPlain;
   WindowStereo = WindowStereoPlain;
+  WindowPairs = WindowPairsPlain;
   SubbandDctForm = SubbandDctPlain;
   WindowFormName = "plain";
 #if defined(VARO_X86)
   if (Has(features, cpuAVX2 | cpuFMA)) {
     WindowMono = WindowMonoAvx2;
     WindowStereo = WindowStereoAvx2;
+    WindowPairs = WindowPairsAvx2;
     SubbandDctForm = SubbandDctAvx2;
     WindowFormName = "avx2";
   } else if (Has(features, cpuSSE2)) {
     WindowMono = WindowMonoSse2;
     WindowStereo = WindowStereoSse2;
+    WindowPairs = WindowPairsSse2;
     SubbandDctForm = SubbandDctSse2;
     WindowFormName = "sse2";
   }

@@ -66,32 +66,52 @@ void ReadScalefactors(TMPBitReader& bits, TLayer1Passes& p) {
   }
 }
 
-inline float ReadSample(TMPBitReader& bits, int32_t a) {
-  const int32_t v = static_cast<int32_t>(GetBits(bits, a + 1));
-  return static_cast<float>(v - ((1 << a) - 1));
-}
+// One read of the sample pass: the sample's bits, the offset that centres it, and the entry (a
+// joint pair: both entries of the sub-band) it scales into.
+struct TLayer1Read {
+  int32_t Bits;
+  int32_t Offset;
+  int32_t Entry;
+  int32_t Pair;
+  float Factor[2];
+};
 
+// The entry codes walked once per frame into the reads of a slot and its silent entries, so that
+// the slot loop only reads, scales and stores.
 void ReadSamples(TMPBitReader& bits, int32_t skip, const TLayer1Passes& p, float* samples) {
-  for (int32_t slot = 0; slot < kSlots; ++slot) {
-    float* row = samples + slot * kRow;
-    for (int32_t e = 0;;) {
-      const int32_t code = p.Entry[e].Code;
-      if (code == 0) {
-        row[e++] = 0.0f;
-      } else if (code < kJointBase) {
-        row[e] = ReadSample(bits, code) * p.Entry[e].Factor;
-        ++e;
-      } else if (code < kEndCode) {
-        const float v = ReadSample(bits, code - kJointBase);
-        row[e] = v * p.Entry[e].Factor;
-        row[e + 1] = v * p.Entry[e + 1].Factor;
-        e += 2;
-      } else {
-        if (code == kCutCode) SkipBits(bits, skip);
-        break;
-      }
+  TLayer1Read reads[kMaxEntries];
+  int32_t silent[kMaxEntries];
+  int32_t readCount = 0, silentCount = 0;
+  int32_t code;
+  for (int32_t e = 0;;) {
+    code = p.Entry[e].Code;
+    if (code == 0) {
+      silent[silentCount++] = e++;
+    } else if (code < kEndCode) {
+      const bool pair = code >= kJointBase;
+      const int32_t a = pair ? code - kJointBase : code;
+      const float second = pair ? p.Entry[e + 1].Factor : 0.0f;
+      reads[readCount++] = {a + 1, (1 << a) - 1, e, pair, {p.Entry[e].Factor, second}};
+      e += pair ? 2 : 1;
+    } else {
+      break;
     }
   }
+  const int32_t cutSkip = code == kCutCode ? skip : 0;
+  TWideBits w = WidenBits(bits);
+  for (int32_t slot = 0; slot < kSlots; ++slot) {
+    float* row = samples + slot * kRow;
+    for (int32_t i = 0; i < silentCount; ++i) row[silent[i]] = 0.0f;
+    for (int32_t i = 0; i < readCount; ++i) {
+      const TLayer1Read& r = reads[i];
+      RefillWide(w, 15);
+      const float v = static_cast<float>(static_cast<int32_t>(TakeWide(w, r.Bits)) - r.Offset);
+      row[r.Entry] = v * r.Factor[0];
+      if (r.Pair) row[r.Entry + 1] = v * r.Factor[1];
+    }
+    SkipWide(w, cutSkip);
+  }
+  NarrowBits(w, bits);
 }
 
 }  // namespace

@@ -126,72 +126,84 @@ void BuildLayer2ClassReading() {
 
 namespace {
 
-// The three values (centred, not yet scaled) of one granule of class c. Short code words are
-// fetched together in one read.
-inline void ReadTriple(TMPBitReader& bits, int32_t c, float v[3]) {
-  const TClassReading& reading = ClassReading[c];
-  const int32_t n = reading.Bits;
-  if (reading.Digits) {
-    const float* digits = reading.Digits + 3 * GetBits(bits, n);
-    v[0] = digits[0];
-    v[1] = digits[1];
-    v[2] = digits[2];
-    return;
-  }
-  const uint32_t mask = (1u << n) - 1;
-  uint32_t a, b, d;
-  if (3 * n <= 24) {
-    const uint32_t all = GetBits(bits, 3 * n);
-    a = all >> (2 * n);
-    b = (all >> n) & mask;
-    d = all & mask;
-  } else if (2 * n <= 24) {
-    const uint32_t two = GetBits(bits, 2 * n);
-    a = two >> n;
-    b = two & mask;
-    d = GetBits(bits, n);
-  } else {
-    a = GetBits(bits, n);
-    b = GetBits(bits, n);
-    d = GetBits(bits, n);
-  }
-  v[0] = static_cast<float>(a) - reading.Midpoint;
-  v[1] = static_cast<float>(b) - reading.Midpoint;
-  v[2] = static_cast<float>(d) - reading.Midpoint;
-}
+// One read of the sample pass: a granule's three values of one entry (a joint pair: both entries
+// of the sub-band) and where they go.
+struct TLayer2Read {
+  int32_t Bits;         // bits per code word
+  float Midpoint;       // ungrouped classes
+  const float* Digits;  // grouped classes
+  int32_t Entry;
+  int32_t Pair;
+  const float* Factors[2];  // the entries' scaled factors by part
+};
 
-void ReadGranule(TMPBitReader& bits, const TLayer2Passes& p, int32_t part, float* rows, int32_t skip) {
-  float* r0 = rows;
-  float* r1 = rows + kRow;
-  float* r2 = rows + 2 * kRow;
-  float v[3];
+// The entry codes walked once per frame into the reads and silent entries of every granule.
+struct TLayer2Reads {
+  TLayer2Read Read[kMaxEntries];
+  int32_t Silent[kMaxEntries];
+  int32_t ReadCount = 0;
+  int32_t SilentCount = 0;
+  int32_t Skip = 0;  // bits skipped after each granule's reads (the entries past the cut)
+};
+
+void PlanReads(const TLayer2Passes& p, int32_t skip, TLayer2Reads& plan) {
   for (int32_t e = 0;;) {
     const int32_t code = p.ClassCode[e];
     if (code == 0) {
-      r0[e] = r1[e] = r2[e] = 0.0f;
-      e += 1;
-    } else if (code < kJointBase) {
-      ReadTriple(bits, code, v);
-      const float sf = p.ScaledFactor[e][part];
-      r0[e] = v[0] * sf;
-      r1[e] = v[1] * sf;
-      r2[e] = v[2] * sf;
-      e += 1;
+      plan.Silent[plan.SilentCount++] = e++;
     } else if (code < kEndCode) {
-      ReadTriple(bits, code - kJointBase, v);
-      const float sf0 = p.ScaledFactor[e][part], sf1 = p.ScaledFactor[e + 1][part];
-      r0[e] = v[0] * sf0;
-      r1[e] = v[1] * sf0;
-      r2[e] = v[2] * sf0;
-      r0[e + 1] = v[0] * sf1;
-      r1[e + 1] = v[1] * sf1;
-      r2[e + 1] = v[2] * sf1;
-      e += 2;
+      const bool pair = code >= kJointBase;
+      const TClassReading& reading = ClassReading[pair ? code - kJointBase : code];
+      plan.Read[plan.ReadCount++] = {reading.Bits, reading.Midpoint, reading.Digits, e, pair,
+                                     {p.ScaledFactor[e], p.ScaledFactor[pair ? e + 1 : e]}};
+      e += pair ? 2 : 1;
     } else {
-      if (code == kCutCode) SkipBits(bits, skip);
+      if (code == kCutCode) plan.Skip = skip;
       return;
     }
   }
+}
+
+// The three rows of one granule; three code words of up to 16 bits each fit one refill.
+void ReadGranule(TWideBits& w, const TLayer2Reads& plan, int32_t part, float* rows) {
+  float* r0 = rows;
+  float* r1 = rows + kRow;
+  float* r2 = rows + 2 * kRow;
+  for (int32_t i = 0; i < plan.SilentCount; ++i) {
+    const int32_t e = plan.Silent[i];
+    r0[e] = r1[e] = r2[e] = 0.0f;
+  }
+  for (int32_t i = 0; i < plan.ReadCount; ++i) {
+    const TLayer2Read& r = plan.Read[i];
+    const int32_t n = r.Bits;
+    RefillWide(w, 48);
+    float v0, v1, v2;
+    if (r.Digits) {
+      const float* digits = r.Digits + 3 * TakeWide(w, n);
+      v0 = digits[0];
+      v1 = digits[1];
+      v2 = digits[2];
+    } else {
+      const uint64_t all = PeekWide64(w, 3 * n);
+      ConsumeWide(w, 3 * n);
+      const uint64_t mask = (uint64_t{1} << n) - 1;
+      v0 = static_cast<float>(static_cast<uint32_t>(all >> (2 * n))) - r.Midpoint;
+      v1 = static_cast<float>(static_cast<uint32_t>((all >> n) & mask)) - r.Midpoint;
+      v2 = static_cast<float>(static_cast<uint32_t>(all & mask)) - r.Midpoint;
+    }
+    const int32_t e = r.Entry;
+    const float sf0 = r.Factors[0][part];
+    r0[e] = v0 * sf0;
+    r1[e] = v1 * sf0;
+    r2[e] = v2 * sf0;
+    if (r.Pair) {
+      const float sf1 = r.Factors[1][part];
+      r0[e + 1] = v0 * sf1;
+      r1[e + 1] = v1 * sf1;
+      r2[e + 1] = v2 * sf1;
+    }
+  }
+  SkipWide(w, plan.Skip);
 }
 
 }  // namespace
@@ -240,11 +252,15 @@ TMPDecodeResult DecodeLayer2Frame(TMPDecoderState& state, const uint8_t* frame, 
   TLayer2Passes passes;
   const int32_t skip = ReadAllocation(bits, info.Bound, stream, passes);
   ReadScalefactors(bits, stream.Entries, passes);
+  TLayer2Reads plan;
+  PlanReads(passes, skip, plan);
+  TWideBits w = WidenBits(bits);
   for (int32_t part = 0; part < 3; ++part) {
     for (int32_t granule = 0; granule < 4; ++granule) {
-      ReadGranule(bits, passes, part, stream.SubbandSamples + 3 * (4 * part + granule) * kRow, skip);
+      ReadGranule(w, plan, part, stream.SubbandSamples + 3 * (4 * part + granule) * kRow);
     }
   }
+  NarrowBits(w, bits);
   stream.FrameBits = bits;
   stream.OutputSlot(state.Synthesis, stream.SubbandSamples, static_cast<int16_t*>(pcm), kSlots);
   return {info.BytesConsumed, stream.BytesProduced};

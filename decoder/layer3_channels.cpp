@@ -5,6 +5,7 @@
 
 #include "layer3_hybrid.h"
 #include "layer3_state.h"
+#include "synthesis.h"
 #include "decoder/mp_cpu.h"
 
 namespace {
@@ -20,20 +21,18 @@ int32_t LongLines(const TMPLayer3State& st, const TMPGranuleInfo& gi, int32_t li
   return gi.MixedBlock ? std::min(st.LongBoundary[st.MixedLongBands], st.LineLimit) : 0;
 }
 
-// Filterbank and frequency inversion of one channel into GranuleSamples, with its own overlap.
-void FilterChannel(TMPLayer3State& st, int32_t ch, int32_t gr) {
+// Filterbank (with frequency inversion) of one channel into samples, with its own overlap.
+void FilterChannel(TMPLayer3State& st, int32_t ch, int32_t gr, float* samples) {
   const TMPGranuleInfo& gi = st.Granule[gr][ch];
   const int32_t lines = LiveLines(st, gr, ch);
-  const int32_t done = HybridFilter(st, Layer3Spectrum(st, ch, gr), Layer3Spectrum(st, ch, gr ^ 1),
-                                    st.GranuleSamples, FilterBlockType(gi), LongLines(st, gi, lines), lines,
-                                    st.LineCount[gr ^ 1][ch]);
-  st.LineCount[gr][ch] = done;
-  FrequencyInvert(st.GranuleSamples, done);
+  st.LineCount[gr][ch] = HybridFilter(st, Layer3Spectrum(st, ch, gr), Layer3Spectrum(st, ch, gr ^ 1), samples,
+                                      FilterBlockType(gi), LongLines(st, gi, lines), lines,
+                                      st.LineCount[gr ^ 1][ch]);
 }
 
 void OutputChannel(TMPLayer3State& st, TSynthesisState& synthesis, int32_t ch, int32_t gr, int16_t* output,
                    int32_t outputIndex) {
-  FilterChannel(st, ch, gr);
+  FilterChannel(st, ch, gr, st.GranuleSamples);
   st.OutputRoutine(synthesis, st.GranuleSamples, output, outputIndex);
 }
 
@@ -44,8 +43,9 @@ void AddSpectrum(float* left, const float* right, int32_t lines) {
 }
 
 void Layer3OutStereo(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr) {
-  OutputChannel(st, synthesis, 0, gr, output, 0);
-  OutputChannel(st, synthesis, 1, gr, output, 1);
+  FilterChannel(st, 0, gr, st.GranuleSamples);
+  FilterChannel(st, 1, gr, st.GranuleSamples + kGranuleLines);
+  SynthesizeGranuleStereo(synthesis, st.GranuleSamples, output);
 }
 
 void Layer3OutLeft(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr) {
@@ -63,14 +63,12 @@ void Layer3OutMix(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* outpu
   float* left = Layer3Spectrum(st, 0, gr);
   int32_t& count0 = st.LineCount[gr][0];
   int32_t& count1 = st.LineCount[gr][1];
-  int32_t inverted;
   if (FilterBlockType(g0) == FilterBlockType(g1)) {
     // Same windows in every sub-band: one filterbank over the summed spectra.
     const int32_t n = std::min(std::max(count0, count1), st.LineLimit);
     AddSpectrum(left, Layer3Spectrum(st, 1, gr), n);
     count0 = HybridFilter(st, left, Layer3Spectrum(st, 0, gr ^ 1), st.GranuleSamples, FilterBlockType(g0),
                           LongLines(st, g0, n), n, st.LineCount[gr ^ 1][0]);
-    inverted = count0;
   } else {
     const int32_t lines0 = LiveLines(st, gr, 0);
     count0 = HybridFilter(st, left, Layer3Spectrum(st, 0, gr ^ 1), st.GranuleSamples, FilterBlockType(g0),
@@ -81,8 +79,6 @@ void Layer3OutMix(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* outpu
                              LongLines(st, g1, lines1), lines1);
     // The shared overlap must reach as far as either channel's, or its tail is never played.
     count0 = std::max(count0, count1);
-    inverted = count0;
   }
-  FrequencyInvert(st.GranuleSamples, inverted);
   st.OutputRoutine(synthesis, st.GranuleSamples, output, 0);
 }

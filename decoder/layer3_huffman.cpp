@@ -1,7 +1,6 @@
 // Big-value and count1 Huffman decoding through the static lookup tables.
 #include "layer3_huffman.h"
 
-#include <bit>
 #include <cstring>
 
 #include "layer3_standard_tables.h"
@@ -10,71 +9,13 @@
 
 namespace {
 
-// The decoding loops read the main data through a 64-bit window: the same bits in the same order,
-// but one refill per pair or quadruple covers every bit it can need (at most 47).
-struct TWideBits {
-  uint64_t Acc;  // unread bits, first bit at the top; bits past Count are the stream's next bits
-  int32_t Count;
-  const uint8_t* Cur;
-  const uint8_t* Start;
-  const uint8_t* Limit;
-};
-
-TWideBits Widen(const TMPBitReader& r) {
-  TWideBits w;
-  w.Acc = r.Count ? static_cast<uint64_t>(r.Acc) << (64 - r.Count) : 0;
-  w.Count = r.Count;
-  w.Cur = r.Cur;
-  w.Start = r.Start;
-  w.Limit = r.Limit;
-  return w;
-}
-
-// Hands the position back: unread whole bytes are returned to the byte pointer.
-void Narrow(const TWideBits& w, TMPBitReader& r) {
-  r.Cur = w.Cur - (w.Count >> 3);
-  r.Count = w.Count & 7;
-  r.Acc = r.Count ? static_cast<uint32_t>(w.Acc >> (64 - r.Count)) : 0u;
-}
-
-// Bits one pair can take: a code (at most 19 bits) and two sign bits; with linbits, two escapes
-// of up to 13 bits more. A count1 quadruple takes at most 10.
+// The decoding loops read the main data through a 64-bit window (TWideBits): one refill per
+// pair or quadruple covers every bit it can need. Bits one pair can take: a code (at most 19
+// bits) and two sign bits; with linbits, two escapes of up to 13 bits more. A count1 quadruple
+// takes at most 10.
 constexpr int32_t kPairBits = 21;
 constexpr int32_t kLinbitsPairBits = 47;
 constexpr int32_t kQuadrupleBits = 10;
-
-// Makes sure at least `need` (<= 56) bits are held; bytes at or past Limit read as zero.
-inline void Refill(TWideBits& w, int32_t need) {
-  if (w.Count >= need) return;
-  if (w.Limit - w.Cur >= 8) {
-    uint64_t word;
-    std::memcpy(&word, w.Cur, sizeof word);
-    if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
-    w.Acc |= word >> w.Count;
-    w.Cur += (63 - w.Count) >> 3;
-    w.Count |= 56;
-    return;
-  }
-  while (w.Count <= 56) {
-    const uint64_t byte = w.Cur < w.Limit ? *w.Cur : 0u;
-    w.Acc |= byte << (56 - w.Count);
-    ++w.Cur;
-    w.Count += 8;
-  }
-}
-
-inline uint32_t Peek(const TWideBits& w, int32_t n) { return static_cast<uint32_t>(w.Acc >> (64 - n)); }
-
-inline void Consume(TWideBits& w, int32_t n) {
-  w.Acc <<= n;
-  w.Count -= n;
-}
-
-inline uint32_t Take(TWideBits& w, int32_t n) {
-  const uint32_t v = Peek(w, n);
-  Consume(w, n);
-  return v;
-}
 
 // Applies the sign bit at the top of bits to value; a zero value stays zero whatever that bit is.
 inline int32_t SignedBy(int32_t value, uint64_t bits) {
@@ -85,7 +26,7 @@ inline int32_t SignedBy(int32_t value, uint64_t bits) {
 // Reads the sign bit of value when it is nonzero.
 inline int32_t WithSign(TWideBits& w, int32_t value) {
   const int32_t v = SignedBy(value, w.Acc);
-  Consume(w, value != 0);
+  ConsumeWide(w, value != 0);
   return v;
 }
 
@@ -95,12 +36,12 @@ inline int32_t WithSign(TWideBits& w, int32_t value) {
 // firstWidth is the first level's width, read once per run of pairs.
 inline uint32_t FindLeaf(TWideBits& w, const uint32_t* table, int32_t firstWidth) {
   int32_t width = firstWidth;
-  uint32_t entry = table[1 + Peek(w, width)];
+  uint32_t entry = table[1 + PeekWide(w, width)];
   while ((entry >> 24) == 0) {
-    Consume(w, width);
+    ConsumeWide(w, width);
     table += entry;
     width = static_cast<int32_t>(table[0] & 0xFF);
-    entry = table[1 + Peek(w, width)];
+    entry = table[1 + PeekWide(w, width)];
   }
   return entry;
 }
@@ -110,7 +51,7 @@ inline uint32_t FindLeaf(TWideBits& w, const uint32_t* table, int32_t firstWidth
 TWideBits DecodePairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* table) {
   const int32_t firstWidth = static_cast<int32_t>(table[0] & 0xFF);
   for (int32_t i = 0; i < pairs; ++i) {
-    Refill(w, kPairBits);
+    RefillWide(w, kPairBits);
     const uint32_t entry = FindLeaf(w, table, firstWidth);
     const int32_t length = static_cast<int32_t>(entry >> 24);
     const int32_t x = static_cast<int32_t>((entry >> 8) & 0xFF);
@@ -118,7 +59,7 @@ TWideBits DecodePairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* ta
     const uint64_t signs = w.Acc << length;
     PutSpectrumInt(dst + 2 * i, SignedBy(x, signs));
     PutSpectrumInt(dst + 2 * i + 1, SignedBy(y, signs << ((x + 15) >> 4)));  // skip x's sign
-    Consume(w, length + static_cast<int32_t>(entry & 3));
+    ConsumeWide(w, length + static_cast<int32_t>(entry & 3));
   }
   return w;
 }
@@ -129,7 +70,7 @@ TWideBits DecodeLinbitsPairs(TWideBits w, float* dst, int32_t pairs, const uint3
                              int32_t linbits) {
   const int32_t firstWidth = static_cast<int32_t>(table[0] & 0xFF);
   for (int32_t i = 0; i < pairs; ++i) {
-    Refill(w, kLinbitsPairBits);
+    RefillWide(w, kLinbitsPairBits);
     const uint32_t entry = FindLeaf(w, table, firstWidth);
     const int32_t length = static_cast<int32_t>(entry >> 24);
     int32_t x = static_cast<int32_t>((entry >> 8) & 0xFF);
@@ -138,13 +79,13 @@ TWideBits DecodeLinbitsPairs(TWideBits w, float* dst, int32_t pairs, const uint3
       const uint64_t signs = w.Acc << length;
       PutSpectrumInt(dst + 2 * i, SignedBy(x, signs));
       PutSpectrumInt(dst + 2 * i + 1, SignedBy(y, signs << ((x + 15) >> 4)));
-      Consume(w, length + static_cast<int32_t>(entry & 3));
+      ConsumeWide(w, length + static_cast<int32_t>(entry & 3));
       continue;
     }
-    Consume(w, length);
-    if (x == 15) x += static_cast<int32_t>(Take(w, linbits));
+    ConsumeWide(w, length);
+    if (x == 15) x += static_cast<int32_t>(TakeWide(w, linbits));
     x = WithSign(w, x);
-    if (y == 15) y += static_cast<int32_t>(Take(w, linbits));
+    if (y == 15) y += static_cast<int32_t>(TakeWide(w, linbits));
     PutSpectrumInt(dst + 2 * i, x);
     PutSpectrumInt(dst + 2 * i + 1, WithSign(w, y));
   }
@@ -190,8 +131,8 @@ void DecodeBigValues(TMPBitReader& bits, float* dst, int32_t lines, int32_t tabl
     std::memset(dst, 0, sizeof(float) * 2 * static_cast<size_t>(pairs));
     return;
   }
-  const TWideBits w = Widen(bits);
-  Narrow(h.Kind == hkLinbits ? DecodeLinbitsPairs(w, dst, pairs, h.Lookup, h.Linbits)
+  const TWideBits w = WidenBits(bits);
+  NarrowBits(h.Kind == hkLinbits ? DecodeLinbitsPairs(w, dst, pairs, h.Lookup, h.Linbits)
                              : DecodePairs(w, dst, pairs, h.Lookup),
          bits);
 }
@@ -214,21 +155,21 @@ TCount1Result DecodeQuadruples(TWideBits w, float* dst, int32_t quadruples, int3
   // The budget test before each quadruple keeps the reader within 10 bits of the part's end,
   // well inside the owner's margin: count1 decoding never runs past End.
   for (; i < quadruples; ++i) {
-    Refill(w, kQuadrupleBits);
+    RefillWide(w, kQuadrupleBits);
     int32_t value;
     if constexpr (!TableB) {
       if (bitsLeft <= 0) break;
-      const uint8_t* code = Layer3Count1TableA[Peek(w, 6)];
-      Consume(w, code[0]);
+      const uint8_t* code = Layer3Count1TableA[PeekWide(w, 6)];
+      ConsumeWide(w, code[0]);
       bitsLeft -= code[0];
       value = code[1];
     } else {
       if (bitsLeft < 4) break;
       bitsLeft -= 4;
-      value = static_cast<int32_t>(Take(w, 4) ^ 15);
+      value = static_cast<int32_t>(TakeWide(w, 4) ^ 15);
     }
     const int32_t nonzero = kQuadruples.Nonzero[value];
-    const uint32_t signs = nonzero ? Take(w, nonzero) : 0u;
+    const uint32_t signs = nonzero ? TakeWide(w, nonzero) : 0u;
     bitsLeft -= nonzero;
     const int8_t* values = kQuadruples.Values[value][signs];
     for (int32_t k = 0; k < 4; ++k) PutSpectrumInt(dst + 4 * i + k, values[k]);
@@ -243,11 +184,11 @@ TCount1Result DecodeQuadruples(TWideBits w, float* dst, int32_t quadruples, int3
 }  // namespace
 
 int32_t DecodeCount1(TMPBitReader& bits, float* dst, int32_t maxLines, int32_t bitsLeft, int32_t select) {
-  const TWideBits w = Widen(bits);
+  const TWideBits w = WidenBits(bits);
   const int32_t quadruples = maxLines >> 2;
   const TCount1Result r = select ? DecodeQuadruples<true>(w, dst, quadruples, bitsLeft)
                                  : DecodeQuadruples<false>(w, dst, quadruples, bitsLeft);
-  Narrow(r.Bits, bits);
+  NarrowBits(r.Bits, bits);
   // The last quadruple read bits of the next part: it is not data of this one.
   if (r.BitsLeft < 0 && r.Decoded > 0) std::memset(dst + 4 * (r.Decoded - 1), 0, 4 * sizeof(float));
   return (r.Last + 1) * 4 - ((r.LastValue & 3) == 0 ? 2 : 0);

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "layer3_float4.h"
 #include "layer3_forms.h"
 #include "layer3_state.h"
 #include "layer3_tables.h"
@@ -58,7 +57,7 @@ int32_t FinishHybrid(const THybridRanges& r, const float* overlap, float* newOve
     float* __restrict out = samples + 32 * t;
     float* __restrict next = newOverlap + 32 * t;
     const float* __restrict prev = overlap + 32 * t;
-    for (int32_t s = r.ShortEnd; s < r.OverlapEnd; ++s) out[s] = prev[s];
+    for (int32_t s = r.ShortEnd; s < r.OverlapEnd; ++s) out[s] = prev[s] * InversionSign(t, s);
     for (int32_t s = r.OverlapEnd; s < bands; ++s) out[s] = 0.0f;
     for (int32_t s = r.ShortEnd; s < bands; ++s) next[s] = 0.0f;
   }
@@ -104,7 +103,7 @@ int32_t HybridFilterPlain(TMPLayer3State& st, float* x, float* o, float* out, in
   std::memcpy(input, x, sizeof(float) * 18 * static_cast<size_t>(r.ShortEnd));
   FilterAll(input, r, ImdctLongPlain, ImdctShortPlain, [&](int32_t s, const float* z) {
     for (int32_t t = 0; t < 18; ++t) {
-      out[32 * t + s] = o[32 * t + s] + z[t];
+      out[32 * t + s] = (o[32 * t + s] + z[t]) * InversionSign(t, s);
       x[32 * t + s] = z[18 + t];
     }
   });
@@ -116,34 +115,9 @@ int32_t HybridFilterAdd(const TMPLayer3State& st, float* x, float* shared, float
   const THybridRanges r = HybridRangesOf(st, blockType, longLines, lines, 0);
   FilterAll(x, r, ImdctLong, ImdctShort, [&](int32_t s, const float* z) {
     for (int32_t t = 0; t < 18; ++t) {
-      out[32 * t + s] += z[t];
+      out[32 * t + s] += z[t] * InversionSign(t, s);
       shared[32 * t + s] += z[18 + t];
     }
   });
   return 18 * r.ShortEnd;
-}
-
-namespace {
-
-// Row factors of FrequencyInvert by the number of sub-band pairs it covers: -1 for the odd
-// sub-bands below, 1 elsewhere. Whole rows of 32 keep the loop a plain vector product.
-struct TInversionSigns {
-  float Row[17][32];
-};
-constexpr TInversionSigns MakeInversionSigns() {
-  TInversionSigns t{};
-  for (int pairs = 0; pairs <= 16; ++pairs)
-    for (int s = 0; s < 32; ++s) t.Row[pairs][s] = (s & 1) && s < 2 * pairs ? -1.0f : 1.0f;
-  return t;
-}
-constexpr TInversionSigns kInversionSigns = MakeInversionSigns();
-
-}  // namespace
-
-void FrequencyInvert(float* samples, int32_t lines) {
-  const float* sign = kInversionSigns.Row[std::clamp((lines + 17) / 36, 0, 16)];
-  for (int32_t t = 1; t < 18; t += 2) {
-    float* row = samples + 32 * t;
-    for (int32_t s = 0; s < 32; s += 4) StoreFloat4(row + s, LoadFloat4(row + s) * LoadFloat4(sign + s));
-  }
 }

@@ -93,6 +93,13 @@ inline void ImdctShortWindowLanes(const V* x, int w, V* u) {
   }
 }
 
+// Output row t of the group at s, frequency-inverted.
+template <class V>
+[[gnu::always_inline]] inline void StoreOut(V v, int32_t t, int32_t s, float* out) {
+  if (t & 1) v = v * V::Load(kInversionSigns + s);
+  v.Store(out + 32 * t + s);
+}
+
 // Rows of one group of sub-bands from s: input rows 32 k + s (spectrum, time-major copy),
 // previous overlap o, output samples, new overlap next (all rows of 32).
 template <class V>
@@ -102,9 +109,8 @@ inline void LongGroup(const float* input, int32_t s, const float* window, const 
   for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
   ImdctLongLanes(x);
   for (int j = 0; j < 9; ++j) {
-    MulAdd(V::Set(window[j]), x[9 + j], V::Load(o + 32 * j + s)).Store(out + 32 * j + s);
-    MulAdd(V::Set(window[9 + j]), x[17 - j], V::Load(o + 32 * (9 + j) + s))
-        .Store(out + 32 * (9 + j) + s);
+    StoreOut(MulAdd(V::Set(window[j]), x[9 + j], V::Load(o + 32 * j + s)), j, s, out);
+    StoreOut(MulAdd(V::Set(window[9 + j]), x[17 - j], V::Load(o + 32 * (9 + j) + s)), 9 + j, s, out);
     (V::Set(window[18 + j]) * x[8 - j]).Store(next + 32 * j + s);
     (V::Set(window[27 + j]) * x[j]).Store(next + 32 * (9 + j) + s);
   }
@@ -122,9 +128,9 @@ inline void ShortGroup(const float* input, int32_t s, const float* o, float* out
   auto first = [&](int w, int n) { return V::Set(window[n]) * u[w][kShortWindowTap[n]]; };
   auto second = [&](int w, int n) { return V::Set(window[6 + n]) * u[w][kShortWindowTap[6 + n]]; };
   for (int n = 0; n < 6; ++n) {
-    V::Load(o + 32 * n + s).Store(out + 32 * n + s);
-    (V::Load(o + 32 * (6 + n) + s) + first(0, n)).Store(out + 32 * (6 + n) + s);
-    (V::Load(o + 32 * (12 + n) + s) + second(0, n) + first(1, n)).Store(out + 32 * (12 + n) + s);
+    StoreOut(V::Load(o + 32 * n + s), n, s, out);
+    StoreOut(V::Load(o + 32 * (6 + n) + s) + first(0, n), 6 + n, s, out);
+    StoreOut(V::Load(o + 32 * (12 + n) + s) + second(0, n) + first(1, n), 12 + n, s, out);
     (second(1, n) + first(2, n)).Store(next + 32 * n + s);
     second(2, n).Store(next + 32 * (6 + n) + s);
     V::Set(0.0f).Store(next + 32 * (12 + n) + s);
@@ -189,7 +195,7 @@ inline int32_t HybridFilterLanes(TMPLayer3State& st, float* x, float* o, float* 
   // Overlap-only sub-bands play the previous overlap; above them everything is silent.
   ForGroups<Widest, Narrower...>(r.ShortEnd, r.OverlapEnd, [&]<class V>(int32_t s) {
     for (int t = 0; t < 18; ++t) {
-      V::Load(o + 32 * t + s).Store(out + 32 * t + s);
+      StoreOut(V::Load(o + 32 * t + s), t, s, out);
       V::Set(0.0f).Store(x + 32 * t + s);
     }
   });

@@ -119,7 +119,8 @@ struct TMPLayer3State {
   TMPLsfIntensity LsfIntensity;
   int32_t GranuleParity;
 
-  alignas(32) float GranuleSamples[kGranuleLines];  // time slot t, sub-band s at 32t + s
+  // Per channel (stereo output: channel 1 after channel 0) time slot t, sub-band s at 32t + s.
+  alignas(32) float GranuleSamples[2 * kGranuleLines];
   alignas(32) float Reorder[kGranuleLines];
   // [ch][gr], see Layer3Spectrum.
   alignas(64) float Spectrum[4 * kGranuleLines];

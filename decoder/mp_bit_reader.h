@@ -109,3 +109,70 @@ inline void SkipBits(TMPBitReader& r, int32_t n) {
 inline int32_t BitPosition(const TMPBitReader& r) {
   return static_cast<int32_t>(r.Cur - r.Start) * 8 - r.Count;
 }
+
+// A 64-bit window over a reader's position for the hot loops: the same bits in the same order,
+// but one refill covers several fields. Widen takes the position over, NarrowBits hands it back
+// (unread whole bytes are returned to the byte pointer).
+struct TWideBits {
+  uint64_t Acc;  // unread bits, first bit at the top; bits past Count are the stream's next bits
+  int32_t Count;
+  const uint8_t* Cur;
+  const uint8_t* Limit;
+};
+
+inline TWideBits WidenBits(const TMPBitReader& r) {
+  return {r.Count ? static_cast<uint64_t>(r.Acc) << (64 - r.Count) : 0, r.Count, r.Cur, r.Limit};
+}
+
+inline void NarrowBits(const TWideBits& w, TMPBitReader& r) {
+  r.Cur = w.Cur - (w.Count >> 3);
+  r.Count = w.Count & 7;
+  r.Acc = r.Count ? static_cast<uint32_t>(w.Acc >> (64 - r.Count)) : 0u;
+}
+
+// Makes sure at least `need` (<= 56) bits are held; bytes at or past Limit read as zero.
+inline void RefillWide(TWideBits& w, int32_t need) {
+  if (w.Count >= need) return;
+  if (w.Limit - w.Cur >= 8) {
+    uint64_t word;
+    std::memcpy(&word, w.Cur, sizeof word);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    word = __builtin_bswap64(word);
+#endif
+    w.Acc |= word >> w.Count;
+    w.Cur += (63 - w.Count) >> 3;
+    w.Count |= 56;
+    return;
+  }
+  while (w.Count <= 56) {
+    const uint64_t byte = w.Cur < w.Limit ? *w.Cur : 0u;
+    w.Acc |= byte << (56 - w.Count);
+    ++w.Cur;
+    w.Count += 8;
+  }
+}
+
+// The next n (1..56) held bits without consuming them.
+inline uint32_t PeekWide(const TWideBits& w, int32_t n) { return static_cast<uint32_t>(w.Acc >> (64 - n)); }
+inline uint64_t PeekWide64(const TWideBits& w, int32_t n) { return w.Acc >> (64 - n); }
+
+inline void ConsumeWide(TWideBits& w, int32_t n) {
+  w.Acc <<= n;
+  w.Count -= n;
+}
+
+inline uint32_t TakeWide(TWideBits& w, int32_t n) {
+  const uint32_t v = PeekWide(w, n);
+  ConsumeWide(w, n);
+  return v;
+}
+
+// Discards n >= 0 bits.
+inline void SkipWide(TWideBits& w, int32_t n) {
+  for (; n > 48; n -= 48) {
+    RefillWide(w, 48);
+    ConsumeWide(w, 48);
+  }
+  RefillWide(w, n);
+  ConsumeWide(w, n);
+}

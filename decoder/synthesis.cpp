@@ -5,12 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "decoder/mp_cpu.h"
 #include "synthesis_dct.h"
+#include "window_forms.h"
 
 void ResetSynthesis(TSynthesisState& state) {
   std::memset(state.Ring, 0, sizeof state.Ring);
@@ -49,23 +46,6 @@ void SynthesizeChannel(TSynthesisState& state, const float* samples, int32_t row
   state.Pos[c] = pos;
 }
 
-// Interleaves 32 samples of each channel into 32 pairs.
-void InterleaveChannels(const int16_t* left, const int16_t* right, int16_t* out) {
-#if defined(__SSE2__)
-  for (int32_t i = 0; i < 32; i += 8) {
-    const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(left + i));
-    const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(right + i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i), _mm_unpacklo_epi16(l, r));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i + 8), _mm_unpackhi_epi16(l, r));
-  }
-#else
-  for (int32_t i = 0; i < 32; ++i) {
-    out[2 * i] = left[i];
-    out[2 * i + 1] = right[i];
-  }
-#endif
-}
-
 }  // namespace
 
 void SynthesizeMono(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
@@ -83,26 +63,13 @@ void SynthesizeRight(TSynthesisState& state, const float* samples, int16_t* out,
 void SynthesizeStereo(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
   TSubbandGains gains;
   TakeSubbandGains(gains);
-  // Both channels share position 0: they are always produced slot by slot together, so each
-  // slot's two windows are computed contiguously and then interleaved in one pass (the same
-  // samples WindowStereo would place one by one).
-  int32_t pos = state.Pos[0];
   alignas(32) float dct[2 * kBlockSlots * 32];
-  alignas(32) int16_t left[32], right[32];
   for (int32_t first = 0; first < slots; first += kBlockSlots) {
     const int32_t count = std::min(kBlockSlots, slots - first);
     const float* rows = samples + first * kSubbandRow;
     SubbandDctForm(rows, kSubbandRow, TDctRows::Both, count, gains.Gains, dct);
-    for (int32_t r = 0; r < count; ++r) {
-      StoreRingSlot(state.Ring[0], pos, dct + 32 * r);
-      StoreRingSlot(state.Ring[1], pos, dct + 32 * (count + r));
-      WindowMono(state.Ring[0], pos, left);
-      WindowMono(state.Ring[1], pos, right);
-      InterleaveChannels(left, right, out + 64 * (first + r));
-      pos = NextRingPos(pos);
-    }
+    WindowPairs(state, dct, dct + 32 * count, count, out + 64 * first);
   }
-  state.Pos[0] = pos;
 }
 
 void SynthesizeMix(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
@@ -116,4 +83,13 @@ void SynthesizeGranuleMono(TSynthesisState& state, const float* samples, int16_t
 void SynthesizeGranuleChannel(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel) {
   const int32_t c = channel & 1;
   SynthesizeChannel(state, samples, kGranuleRow, TDctRows::Single, kGranuleSlots, c, WindowStereo, out + c, 64);
+}
+
+void SynthesizeGranuleStereo(TSynthesisState& state, const float* samples, int16_t* out) {
+  TSubbandGains gains;
+  TakeSubbandGains(gains);
+  // Both channels' slots in one DCT call: 36 rows fill whole vectors where 18 would not.
+  alignas(32) float dct[2 * kGranuleSlots * 32];
+  SubbandDctForm(samples, kGranuleRow, TDctRows::Single, 2 * kGranuleSlots, gains.Gains, dct);
+  WindowPairs(state, dct, dct + 32 * kGranuleSlots, kGranuleSlots, out);
 }

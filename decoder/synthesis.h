@@ -24,3 +24,5 @@ void SynthesizeRight(TSynthesisState& state, const float* samples, int16_t* out,
 using TGranuleOutput = void (*)(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel);
 void SynthesizeGranuleMono(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel);
 void SynthesizeGranuleChannel(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel);
+// Both channels of a granule: 2 x 18 rows (channel 1's after channel 0's), 32 pairs per slot.
+void SynthesizeGranuleStereo(TSynthesisState& state, const float* samples, int16_t* out);

@@ -58,6 +58,23 @@ void StoreEvenPlaces(__m128i samples, int16_t* out) {
   _mm256_storeu_si256(p, _mm256_blend_epi16(_mm256_loadu_si256(p), _mm256_cvtepu16_epi32(samples), 0x55));
 }
 
+// StoreRingSlot in whole vectors: each value is loaded once for both copies.
+void StoreSlot(float* ring, int32_t pos, const float* slot) {
+  for (int32_t i = 0; i < 32; i += 8) {
+    const __m256 v = _mm256_loadu_ps(slot + i);
+    _mm256_store_ps(ring + pos + i, v);
+    _mm256_store_ps(ring + pos + kSynthRingSize + i, v);
+  }
+}
+
+// 16 samples of each channel as 16 pairs into out[0..31].
+void StorePairs(__m256i left, __m256i right, int16_t* out) {
+  // unpack works per 128-bit half: the halves hold pairs 0..3 | 8..11 and 4..7 | 12..15.
+  const __m256i low = _mm256_unpacklo_epi16(left, right), high = _mm256_unpackhi_epi16(left, right);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_permute2x128_si256(low, high, 0x20));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), _mm256_permute2x128_si256(low, high, 0x31));
+}
+
 }  // namespace
 
 void WindowMonoAvx2(const float* ring, int32_t pos, int16_t* out) {
@@ -78,4 +95,18 @@ void WindowStereoAvx2(const float* ring, int32_t pos, int16_t* out) {
   alignas(16) int16_t rest[8];
   _mm_store_si128(reinterpret_cast<__m128i*>(rest), _mm256_extracti128_si256(second, 1));
   for (int32_t i = 0; i < 8; ++i) out[48 + 2 * i] = rest[i];
+}
+
+void WindowPairsAvx2(TSynthesisState& state, const float* dct0, const float* dct1, int32_t count, int16_t* out) {
+  WindowPairsWith(state, dct0, dct1, count, out,
+                  [](const float* slot0, const float* slot1, float* ring0, int32_t pos0, float* ring1, int32_t pos1,
+                     int16_t* pairs) {
+                    StoreSlot(ring0, pos0, slot0);
+                    StoreSlot(ring1, pos1, slot1);
+                    __m256i first0, second0, first1, second1;
+                    WindowSlot(ring0, pos0, first0, second0);
+                    WindowSlot(ring1, pos1, first1, second1);
+                    StorePairs(first0, first1, pairs);
+                    StorePairs(second0, second1, pairs + 32);
+                  });
 }

@@ -98,3 +98,20 @@ void WindowStereoSse2(const float* ring, int32_t pos, int16_t* out) {
   _mm_store_si128(reinterpret_cast<__m128i*>(rest), vectors[3]);
   for (int32_t i = 4; i < 8; ++i) out[48 + 2 * i] = rest[i];
 }
+
+void WindowPairsSse2(TSynthesisState& state, const float* dct0, const float* dct1, int32_t count, int16_t* out) {
+  WindowPairsWith(state, dct0, dct1, count, out,
+                  [](const float* slot0, const float* slot1, float* ring0, int32_t pos0, float* ring1, int32_t pos1,
+                     int16_t* pairs) {
+                    StoreRingSlot(ring0, pos0, slot0);
+                    StoreRingSlot(ring1, pos1, slot1);
+                    __m128i left[4], right[4];
+                    WindowSlot(ring0, pos0, left);
+                    WindowSlot(ring1, pos1, right);
+                    __m128i* p = reinterpret_cast<__m128i*>(pairs);
+                    for (int32_t i = 0; i < 4; ++i) {
+                      _mm_storeu_si128(p + 2 * i, _mm_unpacklo_epi16(left[i], right[i]));
+                      _mm_storeu_si128(p + 2 * i + 1, _mm_unpackhi_epi16(left[i], right[i]));
+                    }
+                  });
+}

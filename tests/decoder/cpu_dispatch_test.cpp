@@ -34,6 +34,7 @@ TEST_F(CpuDispatch, PlainWordSelectsPlainForms) {
   EXPECT_STREQ(SelectedWindowForm(), "plain");
   EXPECT_EQ(WindowMono, &WindowMonoPlain);
   EXPECT_EQ(WindowStereo, &WindowStereoPlain);
+  EXPECT_EQ(WindowPairs, &WindowPairsPlain);
   // The old vendor and family bits select nothing on their own.
   SelectCpuRoutines(cpuFPU | cpuIntel | cpuFamily6 | cpuCMOV | cpuKNI | cpuMMX | cpuEMMX);
   EXPECT_STREQ(SelectedWindowForm(), "plain");
@@ -58,6 +59,7 @@ TEST_F(CpuDispatch, VectorFormsFollowTheWordWhereTheProcessorHasThem) {
   if (avx2) {
     EXPECT_EQ(WindowMono, &WindowMonoAvx2);
     EXPECT_EQ(WindowStereo, &WindowStereoAvx2);
+    EXPECT_EQ(WindowPairs, &WindowPairsAvx2);
   }
 #endif
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "synthesis.h"
 #include "synthesis_dct.h"
 #include "synthesis_state.h"
+#include "window_forms.h"
 
 namespace {
 
@@ -150,6 +152,36 @@ TEST_P(SynthesisForms, StereoWritesOnlyItsOwnChannel) {
   }
 }
 
+// WindowPairs against WindowMono on copies of the rings: each channel's ring and position of its
+// own (they may differ), the slots stored, the pairs interleaved left first, the positions stepped.
+TEST_P(SynthesisForms, PairsAreBothMonoWindowsInterleaved) {
+  auto state = std::make_unique<TSynthesisState>();
+  auto mono = std::make_unique<TSynthesisState>();
+  std::vector<float> dct(2 * 3 * 32);
+  for (size_t i = 0; i < dct.size(); ++i) dct[i] = static_cast<float>((i * 53) % 97) * 400.0f - 19000.0f;
+  for (int32_t i = 0; i < 2 * kSynthRingSize; ++i) {
+    state->Ring[0][i] = static_cast<float>((i % kSynthRingSize * 37) % 101 - 50) * 300.0f;
+    state->Ring[1][i] = -state->Ring[0][i] * 0.5f;
+  }
+  state->Pos[0] = 96;
+  state->Pos[1] = 480;
+  *mono = *state;
+  std::vector<int16_t> pairs(3 * 64);
+  WindowPairs(*state, dct.data(), dct.data() + 3 * 32, 3, pairs.data());
+  for (int32_t r = 0; r < 3; ++r) {
+    for (int32_t c = 0; c < 2; ++c) {
+      int16_t expected[32];
+      StoreRingSlot(mono->Ring[c], mono->Pos[c], dct.data() + 32 * (3 * c + r));
+      WindowMono(mono->Ring[c], mono->Pos[c], expected);
+      mono->Pos[c] = NextRingPos(mono->Pos[c]);
+      for (int32_t i = 0; i < 32; ++i) ASSERT_EQ(pairs[64 * r + 2 * i + c], expected[i]) << r << c << " " << i;
+    }
+  }
+  EXPECT_EQ(state->Pos[0], mono->Pos[0]);
+  EXPECT_EQ(state->Pos[1], mono->Pos[1]);
+  EXPECT_EQ(std::memcmp(state->Ring, mono->Ring, sizeof state->Ring), 0);
+}
+
 TEST_P(SynthesisForms, RoundsHalfwaySumsToEven) {
   EXPECT_EQ(WindowSample(-2.5f * 65536, 17, 1), 2);
   EXPECT_EQ(WindowSample(2.5f * 65536, 17, 1), -2);
@@ -244,9 +276,10 @@ TEST_F(SynthesisRoutines, StereoSharesOnePositionAcrossChannels) {
   std::vector<int16_t> pcm(36 * 64);
   SynthesizeStereo(Synth(), rows.data(), pcm.data(), 36);
   EXPECT_EQ(Synth().Pos[0], (0 - 36 * 32) & 511);
-  EXPECT_EQ(Synth().Pos[1], 0);
+  EXPECT_EQ(Synth().Pos[1], Synth().Pos[0]);
   ResetSynthesis(Synth());
   EXPECT_EQ(Synth().Pos[0], 0);
+  EXPECT_EQ(Synth().Pos[1], 0);
 }
 
 // A single-channel routine over one channel equals mono synthesis of that channel's rows.
