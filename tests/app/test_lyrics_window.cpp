@@ -1,12 +1,14 @@
-// The lyrics window with the main window's lyrics clock: lyrics starting with a track, the
-// speed buttons writing the playlist's speed column, the background and font menus, and the
-// window staying away while the application is in the tray.
+// The lyrics window with the session's lyrics clock: lyrics starting with a track, the speed
+// buttons writing the playlist's speed column, the background and font menus, and the
+// window staying away while the application is in the tray; and the window with a player
+// session alone, without the main window or the playlist window.
 #include <QAction>
 #include <QMenu>
 #include <QTimer>
 #include <QtTest>
 
 #include "core/lyrics/lyrics_session.h"
+#include "core/session/player_session.h"
 #include "player/mp3_player.h"
 #include "core/settings/settings_keys.h"
 #include "window_harness.h"
@@ -51,41 +53,41 @@ private slots:
     TLyricsStart s;
     s.Play("[00:00.00]はじまり\n[00:30.00]later\n", QStringLiteral("5"));
     TForm1& f = *s.F;
-    QVERIFY(f.LyricsActive);
+    QVERIFY(f.Session().LyricsActive);
     QVERIFY(s.W->isVisible());
     QCOMPARE(s.W->pos(), QPoint(f.x(), f.y() + f.FR1->height()));
-    QVERIFY(f.Timer1.isActive());
-    QCOMPARE(f.Timer1.interval(), 500);
+    QVERIFY(f.Session().Timer1.isActive());
+    QCOMPARE(f.Session().Timer1.interval(), 500);
     const auto& model = s.W->Session().Model();
     QVERIFY(model && model->Timed);
     QVERIFY(!HasWhite(model->TextLayer));
-    f.Timer1Timer();  // the first tick shows the line tagged 0:00
+    s.W->LyricsTick();  // the first tick shows the line tagged 0:00
     QVERIFY(HasWhite(model->TextLayer));
     QCOMPARE(model->PendingText, QStringLiteral("later"));
     QCOMPARE(s.W->pb1->grab().toImage().convertToFormat(QImage::Format_RGB32),
              model->Composite.convertToFormat(QImage::Format_RGB32));
 
-    f.Player().StopCommand();
-    QVERIFY(!f.Timer1.isActive());
-    QVERIFY(!f.LyricsActive);
+    f.Session().Player().StopCommand();
+    QVERIFY(!f.Session().Timer1.isActive());
+    QVERIFY(!f.Session().LyricsActive);
   }
 
   void speedButtonsWriteTheSpeedColumn() {
     TLyricsStart s;
     s.Play("la\nla\n", QStringLiteral("1"));
     TForm1& f = *s.F;
-    QCOMPARE(f.Timer1.interval(), 100);
+    QCOMPARE(f.Session().Timer1.interval(), 100);
     s.W->Image15Click();  // faster at 100 ms stays
-    QCOMPARE(f.Timer1.interval(), 100);
+    QCOMPARE(f.Session().Timer1.interval(), 100);
     QCOMPARE(s.H.W.Form2->SpeedCell(1), QStringLiteral("1"));
     s.W->Image16Click();
     s.W->Image16Click();
-    QCOMPARE(f.Timer1.interval(), 300);
+    QCOMPARE(f.Session().Timer1.interval(), 300);
     QCOMPARE(s.H.W.Form2->SpeedCell(1), QStringLiteral("3"));
-    QVERIFY(f.Timer1.isActive());
+    QVERIFY(f.Session().Timer1.isActive());
     // The next start of that entry runs at the speed the buttons left.
     s.H.W.Form2->gdDblClick(1, kTitleColumn);
-    QCOMPARE(f.Timer1.interval(), 300);
+    QCOMPARE(f.Session().Timer1.interval(), 300);
   }
 
   void theBackgroundAndFontMenus() {
@@ -129,8 +131,29 @@ private slots:
     s.H.W.Form2->Image3Click();
     s.H.W.Form2->gdDblClick(2, kTitleColumn);
     QVERIFY(!s.W->isVisible());
-    QVERIFY(!s.F->Timer1.isActive());
-    QVERIFY(!s.F->LyricsActive);
+    QVERIFY(!s.F->Session().Timer1.isActive());
+    QVERIFY(!s.F->Session().LyricsActive);
+  }
+
+  void aSessionWithoutTheOtherWindowsIsEnough() {
+    TWindowHarness h;  // the application is not started
+    TPlayerSession s(h.Home);
+    TForm5 w(s);
+    QVERIFY(!w.parentWidget());
+    s.AppendToQueue(h.Track(QStringLiteral("song.mp3")));
+    s.Queue().Slot(0).LyricsFile = h.WriteFile(h.Dir.filePath(QStringLiteral("song.txt")), "la\nla\n");
+    s.SetLyricsSpeed(0, QStringLiteral("2"));
+    s.StartEntry(0);
+    QVERIFY(s.LyricsActive);
+    QVERIFY(w.Session().Model());
+    QVERIFY(s.Timer1.isActive());
+    QCOMPARE(s.Timer1.interval(), 200);  // the entry's own speed
+    w.Image16Click();                     // slower: the entry keeps the new speed
+    QCOMPARE(s.Timer1.interval(), 300);
+    QCOMPARE(s.Queue().Entry(0).LyricsSpeed, QStringLiteral("3"));
+    s.Player().StopCommand();
+    QVERIFY(!s.Timer1.isActive());
+    QVERIFY(!s.LyricsActive);
   }
 
   void theMenuOpensOnTheLyricsPicture() {

@@ -66,13 +66,14 @@ struct THarness {
     Close();
     SetErrorBoxHandler(nullptr);
   }
-  void Close() {  // the other windows refer to Form1: they go first
+  void Close() {  // the windows refer to the session and Form1 owns the others: they go first
     W.Form6.reset();
     W.Form5.reset();
     W.Form4.reset();
     W.Form3.reset();
     W.Form2.reset();
     W.Form1.reset();
+    W.Session.reset();
   }
   QString Track(const QString& name) {  // a copy of the test track; its title is its name
     const QString path = Dir.filePath(name);
@@ -113,8 +114,8 @@ private slots:
     TForm1& f = h.Start();
     QCOMPARE(f.pos(), QPoint(100, 100));
     QVERIFY(f.Menu().rep2->isChecked());
-    QCOMPARE(f.Queue().QueueCount(), 0);
-    QCOMPARE(f.mp3().Status(), mpsStopped);
+    QCOMPARE(f.Session().Queue().QueueCount(), 0);
+    QCOMPARE(f.Session().mp3().Status(), mpsStopped);
     QVERIFY(f.Menu().music1->actions().isEmpty());
     QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
     QVERIFY(f.Label1->isVisibleTo(&f));
@@ -152,10 +153,10 @@ private slots:
     const QString a = h.Track(QStringLiteral("a.mp2")), c = h.Track(QStringLiteral("c.mp2"));
     h.StoreQueue({a, h.Dir.filePath(QStringLiteral("b.mp2")), c}, 1, QStringLiteral("mine.vrl"));
     TForm1& f = h.Start();
-    QCOMPARE(f.Queue().QueueCount(), 2);
-    QCOMPARE(f.Queue().Entry(1).FileName, c);
-    QCOMPARE(f.mp3().Status(), mpsPlaying);
-    QCOMPARE(QString::fromStdString(f.mp3().FileName()), c);
+    QCOMPARE(f.Session().Queue().QueueCount(), 2);
+    QCOMPARE(f.Session().Queue().Entry(1).FileName, c);
+    QCOMPARE(f.Session().mp3().Status(), mpsPlaying);
+    QCOMPARE(QString::fromStdString(f.Session().mp3().FileName()), c);
     QCOMPARE(f.Label1->text(), QStringLiteral("c.mp2"));
     QCOMPARE(Captions(f.Menu().music1), (QStringList{"&1 a.mp2 [ ]", "&2 c.mp2 [x]"}));
     f.ExitProgram();
@@ -169,8 +170,8 @@ private slots:
                   h.Track(QStringLiteral("c.mp2"))},
                  0, QStringLiteral("再生リスト"));
     TForm1& f = h.Start();
-    QCOMPARE(f.Queue().QueueCount(), 0);
-    QCOMPARE(f.mp3().Status(), mpsStopped);
+    QCOMPARE(f.Session().Queue().QueueCount(), 0);
+    QCOMPARE(f.Session().mp3().Status(), mpsStopped);
     QVERIFY(f.Menu().music1->actions().isEmpty());
   }
 
@@ -179,8 +180,8 @@ private slots:
     h.StoreQueue({h.Track(QStringLiteral("a.mp2")), h.Dir.filePath(QStringLiteral("gone.mp2"))}, 1,
                  QStringLiteral("mine.vrl"));
     TForm1& f = h.Start();
-    QCOMPARE(f.Queue().QueueCount(), 1);
-    QCOMPARE(f.Queue().CurrentIndex, 0);
+    QCOMPARE(f.Session().Queue().QueueCount(), 1);
+    QCOMPARE(f.Session().Queue().CurrentIndex, 0);
     QCOMPARE(f.Label1->text(), QStringLiteral("a.mp2"));
   }
 
@@ -202,7 +203,7 @@ private slots:
     TForm1& f = h.Start();
     QCOMPARE(f.pos(), QPoint(37, 41));
     QVERIFY(f.Menu().rep3->isChecked());
-    QCOMPARE(f.Player().PlayMode, int(pmRandom));
+    QCOMPARE(f.Session().Player().PlayMode, int(pmRandom));
     QVERIFY(f.Menu().staytop1->isChecked());
     QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
   }
@@ -222,8 +223,8 @@ private slots:
     const QString a = h.Track(QStringLiteral("a.mp2")), b = h.Track(QStringLiteral("b.mp2"));
     h.StoreQueue({a, b, h.Track(QStringLiteral("c.mp2"))}, 0, QStringLiteral("mine.vrl"));
     TForm1& f = h.Start();
-    f.Queue().SetQueueCount(2);
-    f.Queue().CurrentIndex = 1;
+    f.Session().Queue().SetQueueCount(2);
+    f.Session().Queue().CurrentIndex = 1;
     QVERIFY(f.close());
     const TSettingsFile ini = h.Ini();
     QCOMPARE(ini.ReadInteger(kKeyMax, 0), 2);
@@ -238,9 +239,9 @@ private slots:
     for (const char* n : {"1.mp2", "2.mp2", "3.mp2", "4.mp2", "5.mp2"}) files << h.Track(QString::fromLatin1(n));
     h.StoreQueue(files, 4, QStringLiteral("mine.vrl"));
     TForm1& f = h.Start();
-    QCOMPARE(f.Queue().QueueCount(), 5);
-    f.Queue().SetQueueCount(2);
-    f.Queue().CurrentIndex = 1;
+    QCOMPARE(f.Session().Queue().QueueCount(), 5);
+    f.Session().Queue().SetQueueCount(2);
+    f.Session().Queue().CurrentIndex = 1;
     f.move(55, 66);
     f.ExitProgram();
     QVERIFY(!f.isVisible());
@@ -260,23 +261,23 @@ private slots:
     const QString first = h.Track(QStringLiteral("first.mp2"));
     h.StoreQueue({first}, 0, QStringLiteral("mine.vrl"));
     TForm1& f = h.Start();
-    f.mp3().SetAudioDevice("null:1");
-    f.Player().PlayCommand();
-    QTRY_COMPARE(f.Player().PlayState, psPlaying);  // the restart's own end report came
-    f.Player().PauseCommand();
-    QCOMPARE(f.mp3().Status(), mpsPaused);
+    f.Session().mp3().SetAudioDevice("null:1");
+    f.Session().Player().PlayCommand();
+    QTRY_COMPARE(f.Session().Player().PlayState, psPlaying);  // the restart's own end report came
+    f.Session().Player().PauseCommand();
+    QCOMPARE(f.Session().mp3().Status(), mpsPaused);
     QFile notAudio(h.Dir.filePath(QStringLiteral("readme.mp3")));
     notAudio.open(QIODevice::WriteOnly);
     notAudio.write(QByteArray(3000, 'z'));
     notAudio.close();
     f.FilesDropped({h.Track(QStringLiteral("x.mp2")), notAudio.fileName(), h.Track(QStringLiteral("y.mp2")),
                     h.Track(QStringLiteral("z.mp2"))});
-    QCOMPARE(f.Queue().QueueCount(), 4);
-    QCOMPARE(f.Queue().Entry(3).Title, QStringLiteral("z.mp2"));
-    QCOMPARE(f.Queue().CurrentIndex, 0);
-    QCOMPARE(QString::fromStdString(f.mp3().FileName()), first);
-    QTRY_COMPARE(f.Player().PlayState, psPlaying);
-    QCOMPARE(f.mp3().Status(), mpsPlaying);
+    QCOMPARE(f.Session().Queue().QueueCount(), 4);
+    QCOMPARE(f.Session().Queue().Entry(3).Title, QStringLiteral("z.mp2"));
+    QCOMPARE(f.Session().Queue().CurrentIndex, 0);
+    QCOMPARE(QString::fromStdString(f.Session().mp3().FileName()), first);
+    QTRY_COMPARE(f.Session().Player().PlayState, psPlaying);
+    QCOMPARE(f.Session().mp3().Status(), mpsPlaying);
     QVERIFY(h.W.Form2->isVisible());
     QCOMPARE(h.W.Form2->pos(), QPoint(f.x() + f.FR1->width(), f.y()));
     QCOMPARE(h.W.Form2->RowTitle(4), QStringLiteral("z.mp2"));
@@ -288,10 +289,10 @@ private slots:
     THarness h;
     TForm1& f = h.Start();
     const QString track = h.Track(QStringLiteral("t.mp2"));
-    while (f.Queue().QueueCount() < TPlayQueue::Capacity - 1) f.Queue().Append(track, QStringLiteral("t"));
-    f.Player().PlayState = psPlaying;  // nothing to start
+    while (f.Session().Queue().QueueCount() < TPlayQueue::Capacity - 1) f.Session().Queue().Append(track, QStringLiteral("t"));
+    f.Session().Player().PlayState = psPlaying;  // nothing to start
     f.FilesDropped({track, track, track});
-    QCOMPARE(f.Queue().QueueCount(), TPlayQueue::Capacity);
+    QCOMPARE(f.Session().Queue().QueueCount(), TPlayQueue::Capacity);
     QCOMPARE(h.Errors.size(), 1);
   }
 
@@ -514,12 +515,12 @@ private slots:
     writeVrl(QStringLiteral("other.vrl"), h.Track(QStringLiteral("listed.mp2")), QStringLiteral("Listed"));
     auto titles = [](TForm1& f) {
       QStringList t;
-      for (int i = 0; i < f.Queue().QueueCount(); ++i) t << f.Queue().Entry(i).Title;
+      for (int i = 0; i < f.Session().Queue().QueueCount(); ++i) t << f.Session().Queue().Entry(i).Title;
       return t;
     };
     {
       TForm1& f = h.Start();
-      QueueStartFiles(f, {h.Track(QStringLiteral("given.mp2"))}, QString());
+      QueueStartFiles(h.W, {h.Track(QStringLiteral("given.mp2"))}, QString());
       h.W.Form2->hide();
       f.Menu().L1->trigger();
       QVERIFY(h.W.Form2->isVisible());
@@ -527,7 +528,7 @@ private slots:
     }
     {
       TForm1& f = h.Start();
-      QueueStartFiles(f, {h.Home + QStringLiteral("/other.vrl")}, QString());
+      QueueStartFiles(h.W, {h.Home + QStringLiteral("/other.vrl")}, QString());
       f.Menu().L1->trigger();
       QCOMPARE(titles(f), QStringList{"Listed"});
       QCOMPARE(h.W.Form2->ListName(), QStringLiteral("other.vrl"));
@@ -545,27 +546,27 @@ private slots:
     lyrics.close();
     {
       TForm1& f = h.Start();
-      QueueStartFiles(f, {}, demoDir);
-      QCOMPARE(f.Queue().QueueCount(), 1);
-      QCOMPARE(f.Queue().Entry(0).LyricsFile, lyrics.fileName());
-      QCOMPARE(f.mp3().Status(), mpsPlaying);
-      QVERIFY(f.LyricsActive);
+      QueueStartFiles(h.W, {}, demoDir);
+      QCOMPARE(f.Session().Queue().QueueCount(), 1);
+      QCOMPARE(f.Session().Queue().Entry(0).LyricsFile, lyrics.fileName());
+      QCOMPARE(f.Session().mp3().Status(), mpsPlaying);
+      QVERIFY(f.Session().LyricsActive);
       QVERIFY(h.W.Form5->isVisible());
       QCOMPARE(h.W.Form5->pos(), QPoint(f.x(), f.y() + f.FR1->height()));
     }
     {  // A home started before: no demo, and an unnamed list keeps nothing.
       TForm1& f = h.Start();
-      QueueStartFiles(f, {}, demoDir);
-      QCOMPARE(f.Queue().QueueCount(), 0);
-      QCOMPARE(f.mp3().Status(), mpsStopped);
+      QueueStartFiles(h.W, {}, demoDir);
+      QCOMPARE(f.Session().Queue().QueueCount(), 0);
+      QCOMPARE(f.Session().mp3().Status(), mpsStopped);
       QVERIFY(!h.W.Form5->isVisible());
-      QCOMPARE(f.Ranking().RankCounts(), QList<int>{1});
+      QCOMPARE(f.Session().Ranking().RankCounts(), QList<int>{1});
     }
     {
       TForm1& f = h.Start();
-      QueueStartFiles(f, {h.Track(QStringLiteral("given.mp2"))}, demoDir);
-      QCOMPARE(f.Queue().QueueCount(), 1);
-      QCOMPARE(f.Queue().Entry(0).Title, QStringLiteral("given.mp2"));
+      QueueStartFiles(h.W, {h.Track(QStringLiteral("given.mp2"))}, demoDir);
+      QCOMPARE(f.Session().Queue().QueueCount(), 1);
+      QCOMPARE(f.Session().Queue().Entry(0).Title, QStringLiteral("given.mp2"));
       QVERIFY(h.W.Form2->isVisible());
     }
   }

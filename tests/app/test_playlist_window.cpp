@@ -1,6 +1,7 @@
 // The playlist window on the offscreen platform: open, save, new, the playlist submenu,
 // .vrl and .m3u lists from the home and from elsewhere, typing a name, moving and deleting
-// by menu and keys, double clicks, drops, and a list longer than the queue.
+// by menu and keys, double clicks, drops, and a list longer than the queue; and the window
+// with a player session alone, without the main window.
 #include <QAction>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -8,11 +9,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QtTest>
 
 #include "player/mp3_player.h"
 #include "core/playback/play_queue.h"
+#include "core/session/player_session.h"
 #include "ui/playlist/playlist_window.h"
 #include "core/settings/settings_keys.h"
 #include "window_harness.h"
@@ -27,7 +30,7 @@ QStringList Captions(const QMenu* menu) {
 
 QStringList QueueFiles(TForm1& f) {
   QStringList files;
-  for (int i = 0; i < f.Queue().QueueCount(); ++i) files << f.Queue().Entry(i).FileName;
+  for (int i = 0; i < f.Session().Queue().QueueCount(); ++i) files << f.Session().Queue().Entry(i).FileName;
   return files;
 }
 
@@ -74,7 +77,7 @@ private slots:
     w.gdDblClick(1, kLyricsColumn);
     QCOMPARE(h.OpenFilters.value(1), QStringLiteral("歌詞|*.txt"));
     QCOMPARE(w.SpeedCell(1), QStringLiteral("5"));
-    QCOMPARE(f.Queue().Entry(0).LyricsFile, lyrics);
+    QCOMPARE(f.Session().Queue().Entry(0).LyricsFile, lyrics);
     w.SetSpeedCell(1, QStringLiteral("7"));
 
     const QString saved = h.Home + QStringLiteral("/mine.vrl");
@@ -86,9 +89,9 @@ private slots:
     QCOMPARE(Captions(f.Menu().list1), QStringList{"mine.vrl"});
     QVERIFY(!h.Ini().KeyExists(kKeyListFileName));  // saving names no list
 
-    f.Queue().CurrentIndex = 1;
+    f.Session().Queue().CurrentIndex = 1;
     w.Image1Click();
-    QCOMPARE(f.Queue().QueueCount(), 0);
+    QCOMPARE(f.Session().Queue().QueueCount(), 0);
     QCOMPARE(w.GridRowCount(), 2);
     QCOMPARE(RowTitles(w), QStringList{""});
     QCOMPARE(w.ListName(), QStringLiteral("再生リスト"));
@@ -96,11 +99,11 @@ private slots:
 
     f.Menu().list1->actions().first()->trigger();
     QCOMPARE(QueueFiles(f), (QStringList{a, b}));
-    QCOMPARE(f.Queue().Entry(0).LyricsFile, lyrics);
+    QCOMPARE(f.Session().Queue().Entry(0).LyricsFile, lyrics);
     QCOMPARE(w.SpeedCell(1), QStringLiteral("7"));
     QCOMPARE(h.Ini().ReadString(kKeyListFileName, QString()), QStringLiteral("mine.vrl"));
-    QCOMPARE(f.Queue().CurrentIndex, 1);  // loading plays nothing and keeps the index
-    QCOMPARE(f.mp3().Status(), mpsStopped);
+    QCOMPARE(f.Session().Queue().CurrentIndex, 1);  // loading plays nothing and keeps the index
+    QCOMPARE(f.Session().mp3().Status(), mpsStopped);
     QVERIFY(f.Menu().list1->actions().first()->isChecked());
     QVERIFY(h.Errors.isEmpty());
   }
@@ -130,7 +133,7 @@ private slots:
 
     w.SetListName(QStringLiteral("gone.vrl"));
     w.LoadPlaylist();
-    QCOMPARE(f.Queue().QueueCount(), 0);
+    QCOMPARE(f.Session().Queue().QueueCount(), 0);
     QVERIFY(h.Errors.isEmpty());
   }
 
@@ -145,10 +148,10 @@ private slots:
     for (const QString& typed : {QStringLiteral("m"), QStringLiteral("mine.vr"), QStringLiteral("nothing.vrl")}) {
       w.combo->lineEdit()->setText(typed);
       emit w.combo->lineEdit()->textEdited(typed);
-      QCOMPARE(f.Queue().QueueCount(), 1);
+      QCOMPARE(f.Session().Queue().QueueCount(), 1);
     }
     emit w.combo->textActivated(QStringLiteral("gone.vrl"));  // a listed file deleted since
-    QCOMPARE(f.Queue().QueueCount(), 1);
+    QCOMPARE(f.Session().Queue().QueueCount(), 1);
     w.combo->lineEdit()->setText(QStringLiteral("mine.vrl"));
     emit w.combo->lineEdit()->textEdited(QStringLiteral("mine.vrl"));
     QCOMPARE(RowTitles(w), (QStringList{"One", "One again"}));
@@ -179,7 +182,7 @@ private slots:
     const QString notAudio = h.WriteFile(h.Dir.filePath(QStringLiteral("readme.mp3")), QByteArray(3000, 'z'));
     h.OpenAnswers = {{wav, mp3}, {mp3, notAudio, wav, other}};
     w.Image3Click();
-    QCOMPARE(f.Queue().QueueCount(), 0);
+    QCOMPARE(f.Session().Queue().QueueCount(), 0);
     w.Image3Click();
     QCOMPARE(QueueFiles(f), (QStringList{mp3, other}));
     // The file that is no MPEG audio is left out without a word; its row stays empty.
@@ -197,7 +200,7 @@ private slots:
     const QString c = h.Track(QStringLiteral("c.mp3"));
     h.OpenAnswers = {{a, b, c}};
     w.Image3Click();
-    f.Queue().CurrentIndex = 2;
+    f.Session().Queue().CurrentIndex = 2;
     w.gd->setCurrentCell(1, kTitleColumn);  // grid row 2
     QTest::keyClick(w.gd, Qt::Key_Down);
     QCOMPARE(QueueFiles(f), (QStringList{a, c, b}));
@@ -217,8 +220,8 @@ private slots:
     QCOMPARE(RowTitles(w), (QStringList{"a.mp3", "c.mp3", ""}));
     w.gd->setCurrentCell(2, kTitleColumn);
     w.Delete1->trigger();  // a blank row: nothing
-    QCOMPARE(f.Queue().QueueCount(), 2);
-    QCOMPARE(f.Queue().CurrentIndex, 2);  // moving and deleting leave the index alone
+    QCOMPARE(f.Session().Queue().QueueCount(), 2);
+    QCOMPARE(f.Session().Queue().CurrentIndex, 2);  // moving and deleting leave the index alone
     QCOMPARE(f.Menu().music1->actions().size(), 3);  // and the song menu
   }
 
@@ -232,13 +235,13 @@ private slots:
     w.Image3Click();
     w.Grid().AddRow();
     w.gdDblClick(3, kTitleColumn);  // an empty row
-    QCOMPARE(f.mp3().Status(), mpsStopped);
+    QCOMPARE(f.Session().mp3().Status(), mpsStopped);
     w.gdDblClick(2, kSpeedColumn);
-    QCOMPARE(f.mp3().Status(), mpsStopped);
+    QCOMPARE(f.Session().mp3().Status(), mpsStopped);
     w.gdDblClick(2, kTitleColumn);
-    QCOMPARE(f.Queue().CurrentIndex, 1);
-    QCOMPARE(QString::fromStdString(f.mp3().FileName()), b);
-    QCOMPARE(f.mp3().Status(), mpsPlaying);
+    QCOMPARE(f.Session().Queue().CurrentIndex, 1);
+    QCOMPARE(QString::fromStdString(f.Session().mp3().FileName()), b);
+    QCOMPARE(f.Session().mp3().Status(), mpsPlaying);
     QCOMPARE(f.Label1->text(), QStringLiteral("b.mp3"));
   }
 
@@ -249,10 +252,10 @@ private slots:
     const QString notAudio = h.WriteFile(h.Dir.filePath(QStringLiteral("readme.mp3")), QByteArray(3000, 'z'));
     w.show();
     Drop(w, {h.Track(QStringLiteral("x.mp3")), notAudio, h.Track(QStringLiteral("y.mp3"))});
-    QCOMPARE(f.Queue().QueueCount(), 1);
+    QCOMPARE(f.Session().Queue().QueueCount(), 1);
     QCOMPARE(h.Errors, QStringList{"unknown MPEG Audio format."});
     QCOMPARE(f.Menu().music1->actions().size(), 1);
-    QCOMPARE(f.mp3().Status(), mpsStopped);  // nothing starts playing
+    QCOMPARE(f.Session().mp3().Status(), mpsStopped);  // nothing starts playing
   }
 
   void aListLongerThanTheQueueLoadsItsFirst256AndSaysSo() {
@@ -264,10 +267,42 @@ private slots:
     h.WriteFile(h.Home + QStringLiteral("/long.vrl"), text);
     w.SetListName(QStringLiteral("long.vrl"));
     w.LoadPlaylist();
-    QCOMPARE(f.Queue().QueueCount(), TPlayQueue::Capacity);
+    QCOMPARE(f.Session().Queue().QueueCount(), TPlayQueue::Capacity);
     QCOMPARE(w.GridRowCount(), TPlayQueue::Capacity + 1);
     QCOMPARE(h.Errors, QStringList{QString::fromUtf8(EQueueFull().what())});
     QCOMPARE(h.Ini().ReadString(kKeyListFileName, QString()), QStringLiteral("long.vrl"));
+  }
+
+  void aSessionWithoutTheMainWindowIsEnough() {
+    TWindowHarness h;  // its fake dialogs; the application is not started
+    TPlayerSession s(h.Home);
+    TForm2 w(s);
+    QVERIFY(!w.parentWidget());
+    QSignalSpy songs(&s, &TPlayerSession::SongListChanged);
+    const QString a = h.Track(QStringLiteral("a.mp3"));
+    const QString b = h.Track(QStringLiteral("b.mp3"));
+    h.OpenAnswers = {{a, b}};
+    w.Image3Click();
+    QCOMPARE(s.Queue().QueueCount(), 2);
+    QCOMPARE(RowTitles(w), (QStringList{"a.mp3", "b.mp3"}));
+    QCOMPARE(songs.size(), 1);
+    // The grid is a view of the queue: the entry's speed and an entry appended elsewhere.
+    s.SetLyricsSpeed(1, QStringLiteral("8"));
+    QCOMPARE(w.SpeedCell(2), QStringLiteral("8"));
+    const QString c = h.Track(QStringLiteral("c.mp3"));
+    s.AppendToQueue(c);
+    QCOMPARE(RowTitles(w), (QStringList{"a.mp3", "b.mp3", "c.mp3"}));
+    w.gdDblClick(2, kTitleColumn);
+    QCOMPARE(s.Queue().CurrentIndex, 1);
+    QCOMPARE(s.mp3().Status(), mpsPlaying);
+    QSignalSpy saved(&w, &TForm2::PlaylistSaved);
+    const QString list = h.Home + QStringLiteral("/alone.vrl");
+    h.SaveAnswers = {list};
+    w.Image4Click();
+    QCOMPARE(saved.size(), 1);
+    QCOMPARE(h.ReadFile(list),
+             (a + "\na.mp3\n\n\n" + b + "\nb.mp3\n\n8\n" + c + "\nc.mp3\n\n\n").toUtf8());
+    QVERIFY(h.Errors.isEmpty());
   }
 
   void theFirstShowingLoadsTheStoredList() {

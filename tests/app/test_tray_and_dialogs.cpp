@@ -143,7 +143,7 @@ private slots:
     h.OpenAnswers = {{h.Track(QStringLiteral("a.mp3")), h.Track(QStringLiteral("b.mp3"))}};
     h.W.Form2->Image3Click();
     for (int row : {2, 1, 2}) h.W.Form2->gdDblClick(row, kTitleColumn);
-    QCOMPARE(f.Ranking().RankTitles(), (QStringList{"b.mp3", "a.mp3"}));
+    QCOMPARE(f.Session().Ranking().RankTitles(), (QStringList{"b.mp3", "a.mp3"}));
     QCOMPARE(h.Ini().ReadInteger(RankPcntKey(1), 0), 2);
     f.Menu().N8->trigger();
     const QString history = h.Home + QStringLiteral("/history.txt");
@@ -178,7 +178,7 @@ private slots:
     f.Timer2Timer();
     QCOMPARE(h.PowerOff.Asked, 1);
     QCOMPARE(savedQueue, 1);
-    QCOMPARE(h.Ini().ReadString(ListKey(1), QString()), f.Queue().Entry(0).FileName);
+    QCOMPARE(h.Ini().ReadString(ListKey(1), QString()), f.Session().Queue().Entry(0).FileName);
     QCOMPARE(h.Ini().ReadInteger(kKeyWindowX, 0), 123);
     // Asked once: a refused or cancelled power-off is not asked again every second.
     QVERIFY(!f.Timer2.isActive());
@@ -254,14 +254,14 @@ private slots:
     });
     f.Menu().S2->trigger();
     QVERIFY(stillOpen);
-    QCOMPARE(f.intro_timer().interval(), 8000);
+    QCOMPARE(f.Session().Player().intro_timer.interval(), 8000);
     QCOMPARE(f.Menu().rep4->title(), QStringLiteral("イントロ再生：8秒(&I)"));
     WhenShown(&d, [&d] {
       d.Edit1->setText(QStringLiteral("3"));
       d.Button2->click();
     });
     f.Menu().S2->trigger();
-    QCOMPARE(f.intro_timer().interval(), 8000);
+    QCOMPARE(f.Session().Player().intro_timer.interval(), 8000);
   }
 
   void theVersionDialog() {

@@ -103,13 +103,14 @@ struct TWindowHarness {
   TWindowHarness(const TWindowHarness&) = delete;
   TWindowHarness& operator=(const TWindowHarness&) = delete;
 
-  void Close() {  // the other windows refer to Form1: they go first
+  void Close() {  // the windows refer to the session and Form1 owns the others: they go first
     W.Form6.reset();
     W.Form5.reset();
     W.Form4.reset();
     W.Form3.reset();
     W.Form2.reset();
     W.Form1.reset();
+    W.Session.reset();
   }
   TForm1& Start() {
     Close();

@@ -32,6 +32,7 @@ inline constexpr std::chrono::microseconds kTimedLead{1036800};
 // used); nothing when the line carries no such tag. Minutes may be 60 or more.
 std::optional<int> TimedLineSeconds(const QString& line);
 
+// Tkasi (the original design's name, "kasi" for lyrics): the lyrics model of one file.
 class Tkasi {
 public:
   // Run after every pixel of a scroll: the window shows the picture and lets pending events

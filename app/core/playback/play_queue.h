@@ -11,6 +11,9 @@ struct TQueueEntry {
   QString FileName;    // full path of the MPEG audio file
   QString LyricsFile;  // full path of the lyrics file, or empty
   QString Title;       // display title
+  // The lyrics speed as the playlist's speed column shows it and a .vrl stores it (steps of
+  // 100 ms: "5" runs the lyrics clock at 500 ms), or empty for the clock's current interval.
+  QString LyricsSpeed;
 };
 
 class EQueueFull : public std::runtime_error {
@@ -32,7 +35,8 @@ public:
   // Writable slot 0 ... Capacity - 1 (the playlist window edits rows in place).
   TQueueEntry& Slot(int index) { return FEntries.at(static_cast<size_t>(index)); }
 
-  // Fills slot QueueCount with path and title (its lyrics file stays as the slot held it).
+  // Fills slot QueueCount with path and title (its lyrics file and speed stay as the slot
+  // held them).
   // Raises EQueueFull when all 256 entries are in use.
   void Append(const QString& fileName, const QString& title);
   void Clear();  // empties every used entry

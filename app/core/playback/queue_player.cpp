@@ -27,8 +27,9 @@ void TQueuePlayer::PlayEntry(int index) {
     // left behind would swallow the end of the new track and halt the queue after it.
     if (PlayState == psSwitching && !FEndReportPending) PlayState = psPlaying;
     const TQueueEntry entry = Queue.Entry(index);
-    FEngine.SetFileName(EnginePath(entry.FileName));
-    const TTrackTags tags = ReadTrackTags(entry.FileName);
+    FEngine.SetFileName(EnginePath(entry.FileName));  // opens the file and reads its tags
+    if (!FEngine.IsOpen()) return;  // no such entry: there was no file to open
+    const TTrackTags tags = OpenedTrackTags(FEngine, entry.FileName);
     FHost.ShowTrack(tags.Title, tags.Artist);
     FEngine.Play();
     FHost.CountPlay(tags.Title);
@@ -40,6 +41,12 @@ void TQueuePlayer::PlayEntry(int index) {
   } catch (const std::exception&) {
     // A file that cannot be opened or played ends the routine quietly.
   }
+}
+
+void TQueuePlayer::StartEntry(int index) {
+  Queue.CurrentIndex = index;
+  PlayState = psPlaying;
+  PlayEntry(index);
 }
 
 void TQueuePlayer::AppendToQueue(const QString& path) {

@@ -43,8 +43,11 @@ public:
   QTimer intro_timer;
 
   // Makes entry index the current track and plays it. Any failure ends it silently at the
-  // failing step.
+  // failing step. Title and artist are those the engine read when it opened the file.
   void PlayEntry(int index);
+  // Starts playing entry index from a halt: it becomes the current entry, the play state
+  // playing, and PlayEntry plays it (start-up, dropped files, a loaded list, the demo).
+  void StartEntry(int index);
 
   // Reads the tags of path and appends it; raises the tag reader's error or EQueueFull.
   void AppendToQueue(const QString& path);

@@ -8,6 +8,7 @@
 class QLineEdit;
 class QPushButton;
 
+// Form6 (the original design's name): the intro-time dialog.
 class TForm6 : public QDialog {
   Q_OBJECT
 

@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
+// Form4 (the original design's name): the sleep timer dialog.
 class TForm4 : public QDialog {
   Q_OBJECT
 

@@ -11,6 +11,7 @@ class QPushButton;
 
 inline const QString kVersionText = QStringLiteral("Ver1.09");
 
+// Form3 (the original design's name): the version dialog.
 class TForm3 : public QDialog {
   Q_OBJECT
 

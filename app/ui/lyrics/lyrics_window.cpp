@@ -15,9 +15,8 @@
 #include "ui/widgets/form_rgn.h"
 #include "ui/widgets/image_button.h"
 #include "core/lyrics/lyrics_session.h"
-#include "ui/main_window/main_window.h"
 #include "core/platform/platform_session.h"
-#include "ui/playlist/playlist_window.h"
+#include "core/session/player_session.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
 #include "core/skin/skin_layout.h"
@@ -46,9 +45,10 @@ std::array<QImage, kBuiltInBackgroundCount> LoadLyricsBackgrounds(const QString&
   return images;
 }
 
-// Owned by the main window, as a tool window: one taskbar entry for the program, and the
-// window manager keeps it with the main window.
-TForm5::TForm5(TForm1& main) : QWidget(&main, Qt::Tool | Qt::FramelessWindowHint), FMain(main) {
+// Owned by its parent (the main window), as a tool window: one taskbar entry for the program,
+// and the window manager keeps it with the main window.
+TForm5::TForm5(TPlayerSession& session, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), FPlayerSession(session) {
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(QStringLiteral("歌詞"));
   if (IsNativeWayland()) setAttribute(Qt::WA_TranslucentBackground);
@@ -98,8 +98,16 @@ TForm5::TForm5(TForm1& main) : QWidget(&main, Qt::Tool | Qt::FramelessWindowHint
     pb1->repaint();
     QCoreApplication::processEvents();  // a long scroll keeps the program responsive
   };
-  FSession = std::make_unique<TLyricsSession>(FMain.Settings(), FMain.Timer1, img, img200,
+  FSession = std::make_unique<TLyricsSession>(session.Settings(), session.Timer1, img, img200,
                                               InterfaceFont(), view);
+  connect(&session.Timer1, &QTimer::timeout, this, &TForm5::LyricsTick);
+  connect(&session, &TPlayerSession::LyricsStarted, this, &TForm5::StartLyrics);
+  connect(&session, &TPlayerSession::LyricsStopped, this, &TForm5::CloseLyricsFile);
+  connect(&session, &TPlayerSession::LyricsPaused, this, &TForm5::PauseLyrics);
+  connect(&session, &TPlayerSession::LyricsResumed, this, &TForm5::ResumeLyrics);
+  connect(&session, &TPlayerSession::LyricsDropped, this, [this] {
+    if (isVisible()) close();
+  });
 
   for (QWidget* w : {static_cast<QWidget*>(fr5), pb1}) w->installEventFilter(this);
   fr5->BuildRegion();
@@ -139,9 +147,9 @@ void TForm5::ResumeLyrics() { FSession->Resume(TLyricsClock::now()); }
 void TForm5::ChooseBackground(int kind) { FSession->ChooseBackground(kind); }
 
 void TForm5::N4Click() {
-  TSettingsFile& settings = FMain.Settings();
-  const QStringList files =
-      Dialogs().OpenFiles(this, settings.ReadString(kKeyOpenDir, FMain.Home()), kBackgroundFilter);
+  TSettingsFile& settings = FPlayerSession.Settings();
+  const QStringList files = Dialogs().OpenFiles(
+      this, settings.ReadString(kKeyOpenDir, FPlayerSession.Home()), kBackgroundFilter);
   if (files.isEmpty()) {  // the mark goes back to the background still shown
     N4->setChecked(false);
     if (FChosenBackground) FChosenBackground->setChecked(true);
@@ -155,14 +163,14 @@ void TForm5::N4Click() {
 
 void TForm5::Font1Click() {
   const int current = FSession->Model() ? FSession->Model()->FontSize
-                                        : FMain.Settings().ReadInteger(kKeyKasiFontSize,
-                                                                       kDefaultKasiFontSize);
+                                        : FPlayerSession.Settings().ReadInteger(
+                                              kKeyKasiFontSize, kDefaultKasiFontSize);
   if (const std::optional<int> size = Dialogs().FontSize(this, current))
     FSession->ChooseFontSize(*size);
 }
 
 void TForm5::WriteSpeedCell(const QString& text) {
-  if (FMain.Form2) FMain.Form2->SetSpeedCell(FMain.Queue().CurrentIndex + 1, text);
+  FPlayerSession.SetLyricsSpeed(FPlayerSession.Queue().CurrentIndex, text);
 }
 
 void TForm5::Image15Click() { WriteSpeedCell(FSession->Faster()); }

@@ -1,5 +1,7 @@
 // Form5, the lyrics window: the lyrics paint box over the skin background fr5, the close and
-// speed buttons, the background and font menu, and the five built-in lyrics backgrounds.
+// speed buttons, the background and font menu, and the five built-in lyrics backgrounds. It
+// takes the session: its lyrics start, pause and stop with the session's signals and run on
+// the session's lyrics clock; the speed buttons set the current entry's speed.
 #pragma once
 
 #include <QImage>
@@ -14,14 +16,15 @@
 class QAction;
 class QActionGroup;
 class QMenu;
-class TForm1;
 class TFormRgn;
 class TImageButton;
 class TLyricsSession;
+class TPlayerSession;
 struct TSkinLayout;
 
 inline const QString kBackgroundFilter = QStringLiteral("背景画像ファイル(bmp)|*.bmp");
 
+// Form5 (the original design's name): the lyrics window.
 class TForm5 : public QWidget {
   Q_OBJECT
 
@@ -29,11 +32,12 @@ public:
   static constexpr int kClientWidth = kLyricsWindowClient.width();
   static constexpr int kClientHeight = kLyricsWindowClient.height();
 
-  explicit TForm5(TForm1& main);
+  // parent: the window that owns this one as a tool window (the main window), or none.
+  explicit TForm5(TPlayerSession& session, QWidget* parent = nullptr);
   ~TForm5() override;
 
-  TFormRgn* fr5;
-  QWidget* pb1;
+  TFormRgn* fr5;  // the skin background that shapes the window
+  QWidget* pb1;   // the lyrics paint box
   TImageButton* Image9;   // close
   TImageButton* Image15;  // faster
   TImageButton* Image16;  // slower
@@ -54,10 +58,10 @@ public:
   // The lyrics part of a skin: pieces 11 ... 14 and the paint box.
   void ApplySkin(const TSkinLayout& layout, const std::array<QImage, 20>& pictures);
 
-  // StartLyrics for the entry's lyrics file and its speed cell; Timer1 is the main window's.
+  // StartLyrics for the entry's lyrics file and its speed; Timer1 is the session's.
   void StartLyrics(const QString& lyricsFile, const QString& speedCell);
   void CloseLyricsFile();
-  // One tick of Timer1.
+  // One tick of the session's Timer1.
   void LyricsTick();
   void PauseLyrics();
   void ResumeLyrics();
@@ -65,10 +69,10 @@ public:
 
   // The menu and button commands.
   void ChooseBackground(int kind);
-  void N4Click();
-  void Font1Click();
-  void Image15Click();
-  void Image16Click();
+  void N4Click();       // a background picture file
+  void Font1Click();    // the font size
+  void Image15Click();  // faster: the current entry's speed
+  void Image16Click();  // slower: the current entry's speed
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,7 +80,7 @@ protected:
 private:
   void WriteSpeedCell(const QString& text);
 
-  TForm1& FMain;
+  TPlayerSession& FPlayerSession;
   QActionGroup* FBackgrounds;
   QAction* FChosenBackground = nullptr;  // the last background confirmed
   std::unique_ptr<TLyricsSession> FSession;

@@ -14,22 +14,18 @@
 #include <QUrl>
 
 #include "core/settings/application_home.h"
-#include "core/playback/engine_host.h"
 #include "ui/dialogs/error_box.h"
 #include "ui/widgets/form_rgn.h"
 #include "ui/widgets/image_button.h"
 #include "ui/lyrics/lyrics_window.h"
-#include "player/mp3_player.h"
 #include "core/platform/platform_session.h"
 #include "ui/playlist/playlist_window.h"
-#include "core/playback/queue_restore.h"
-#include "core/playback/ranking.h"
+#include "core/session/player_session.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
 #include "core/settings/settings_update.h"
 #include "core/skin/skin_pack.h"
 #include "ui/tray/task_tray.h"
-#include "core/playback/track_tags.h"
 #include "core/platform/ui_font.h"
 #include "ui/widgets/window_dragger.h"
 
@@ -56,23 +52,18 @@ QStringList LocalFiles(const QMimeData* data) {
 
 }  // namespace
 
-TForm1::TForm1(const QString& home)
-    : QWidget(nullptr, Qt::FramelessWindowHint), FHome(home), FMenu(this) {
+TForm1::TForm1(TPlayerSession& session)
+    : QWidget(nullptr, Qt::FramelessWindowHint), FSession(session), FMenu(this) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("VARO"));
   if (IsNativeWayland()) setAttribute(Qt::WA_TranslucentBackground);
   resize(kClientWidth, kClientHeight);
-  Fmp3 = std::make_unique<TMP3Player>();
-  ApplyMainPlayerSettings(*Fmp3);
-  FPump = std::make_unique<TEngineMessagePump>(*Fmp3);
-  FPlayer = std::make_unique<TQueuePlayer>(*Fmp3, *this);
-  Timer1.setInterval(100);
   Timer2.setInterval(1000);
   Timer3.setInterval(100);
   connect(&Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
-  connect(&Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
   connect(&Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
   CreateControls();
+  ConnectSession();
   ConnectMenu();
   ConnectButtons();
   CreateTaskTray();
@@ -104,8 +95,15 @@ void TForm1::CreateControls() {
   }
 }
 
+// First of the session's listeners: the lyrics window is shown before its lyrics start.
+void TForm1::ConnectSession() {
+  connect(&FSession, &TPlayerSession::TrackStarted, this, &TForm1::ShowTrack);
+  connect(&FSession, &TPlayerSession::SongListChanged, this, &TForm1::BuildSongMenu);
+  connect(&FSession, &TPlayerSession::LyricsStarted, this, &TForm1::ShowLyricsWindow);
+}
+
 void TForm1::ConnectButtons() {
-  TQueuePlayer& p = *FPlayer;
+  TQueuePlayer& p = FSession.Player();
   connect(Image1, &TImageButton::clicked, this, [&p] { p.PlayCommand(); });
   connect(Image2, &TImageButton::clicked, this, [&p] { p.StopCommand(); });
   connect(Image3, &TImageButton::clicked, this, [&p] { p.PauseCommand(); });
@@ -119,7 +117,7 @@ void TForm1::ConnectButtons() {
 }
 
 void TForm1::ConnectMenu() {
-  TQueuePlayer& p = *FPlayer;
+  TQueuePlayer& p = FSession.Player();
   TMainPopupMenu& m = FMenu;
   auto on = [this](QAction* action, auto&& fn) {
     connect(action, &QAction::triggered, this, [fn] { RunShowingErrors(fn); });
@@ -155,10 +153,9 @@ void TForm1::AttachWindows(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* 
 }
 
 bool TForm1::FormCreate() {
-  FirstStart = !QFileInfo::exists(SettingsFileName(FHome));
-  FSettings = std::make_unique<TSettingsFile>(SettingsFileName(FHome));
-  const QString skin = FSettings->ReadString(kKeySkin, QString::fromLatin1(kDefaultSkinName));
-  if (!QFileInfo(SkinDir(FHome) + QStringLiteral("/default.bmp")).isFile()) {
+  TSettingsFile& settings = FSession.Settings();
+  const QString skin = settings.ReadString(kKeySkin, QString::fromLatin1(kDefaultSkinName));
+  if (!QFileInfo(SkinDir(FSession.Home()) + QStringLiteral("/default.bmp")).isFile()) {
     ShowErrorBox(kMissingSkinText);
     return false;
   }
@@ -176,43 +173,27 @@ bool TForm1::FormCreate() {
   });
   setAcceptDrops(true);
 
-  TPlayQueue& queue = FPlayer->Queue;
-  queue.Clear();
   Label1->clear();
   Label2->clear();
   Label1->hide();
   Label2->hide();
-  if (FSettings->ReadInteger(kKeyWindow, 1) == 1) {
+  if (settings.ReadInteger(kKeyWindow, 1) == 1) {
     Label1->show();
     Label2->show();
   }
   if (CanPlaceWindows())
-    move(FSettings->ReadInteger(kKeyWindowX, kDefaultWindowPos),
-         FSettings->ReadInteger(kKeyWindowY, kDefaultWindowPos));
+    move(settings.ReadInteger(kKeyWindowX, kDefaultWindowPos),
+         settings.ReadInteger(kKeyWindowY, kDefaultWindowPos));
 
-  FPlayer->PlayMode = FSettings->ReadInteger(kKeyRepeat, kDefaultRepeat);
+  // The play mode, the stored queue, the ranking; a restored queue starts playing.
+  FSession.RestoreState();
   for (QAction* item : FMenu.repGroup->actions()) item->setChecked(false);
-  if (QAction* item = FMenu.ModeItem(FPlayer->PlayMode)) item->setChecked(true);
-
-  ListFileName = FSettings->ReadString(kKeyListFileName, kUnnamedListName);
-  // Only a queue that belongs to a named playlist is kept, so an unnamed one is not read.
-  if (ListFileName != kUnnamedListName)
-    RestoreQueue(queue, *FSettings, [](const QString& path) { return ReadTrackTags(path).Title; });
+  if (QAction* item = FMenu.ModeItem(FSession.Player().PlayMode)) item->setChecked(true);
 
   if (!CanStayOnTop()) FMenu.staytop1->setEnabled(false);
-  if (FSettings->ReadInteger(kKeyStayTop, 0) == 1 && CanStayOnTop()) {
+  if (settings.ReadInteger(kKeyStayTop, 0) == 1 && CanStayOnTop()) {
     FMenu.staytop1->setChecked(true);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  }
-  FRanking = std::make_unique<TRanking>(*FSettings);
-  ReadRanking();
-
-  queue.CurrentIndex = FSettings->ReadInteger(kKeyLastMusicNumber, 0);
-  // A stored index past the restored queue (files gone since) starts at the first entry.
-  if (queue.CurrentIndex < 0 || queue.CurrentIndex >= queue.QueueCount()) queue.CurrentIndex = 0;
-  if (queue.QueueCount() > 0) {
-    FPlayer->PlayState = psPlaying;
-    FPlayer->PlayEntry(queue.CurrentIndex);
   }
   PlaylistPending = true;
   FillSkinMenu();
@@ -227,12 +208,12 @@ bool TForm1::FormCreate() {
 
 void TForm1::WriteExitState() {
   // One replace of the file for the whole queue: an exit cut short leaves the old queue.
-  InOneSettingsUpdate(*FSettings, [this] {
-    StoreQueue(FPlayer->Queue, *FSettings);
-    FSettings->WriteInteger(kKeyLastMusicNumber, FPlayer->Queue.CurrentIndex);
+  TSettingsFile& settings = FSession.Settings();
+  InOneSettingsUpdate(settings, [this, &settings] {
+    FSession.StoreQueueState();
     if (CanPlaceWindows()) {
-      FSettings->WriteInteger(kKeyWindowX, x());
-      FSettings->WriteInteger(kKeyWindowY, y());
+      settings.WriteInteger(kKeyWindowX, x());
+      settings.WriteInteger(kKeyWindowY, y());
     }
   });
 }
@@ -276,19 +257,13 @@ void TForm1::dropEvent(QDropEvent* event) {
   RunShowingErrors([this, files] { FilesDropped(files); });
 }
 
-void TForm1::AppendToQueue(const QString& path) {
-  FPlayer->AppendToQueue(path);
-  const int count = FPlayer->Queue.QueueCount();
-  if (Form2) Form2->AppendQueueRow(count, FPlayer->Queue.Entry(count - 1).Title);
-}
-
 void TForm1::FilesDropped(const QStringList& paths) {
   PlacePlaylistWindow();
   if (Form2) Form2->show();
   bool full = false;
   for (const QString& path : paths) {
     try {
-      AppendToQueue(path);
+      FSession.AppendToQueue(path);
     } catch (const EQueueFull&) {
       full = true;
       break;
@@ -297,22 +272,16 @@ void TForm1::FilesDropped(const QStringList& paths) {
     }
   }
   BuildSongMenu();
-  if (FPlayer->PlayState != psPlaying) {
-    FPlayer->Queue.CurrentIndex = 0;
-    FPlayer->PlayState = psPlaying;
-    FPlayer->PlayEntry(0);
-  }
+  if (FSession.Player().PlayState != psPlaying) FSession.StartEntry(0);
   if (full) ShowErrorBox(QString::fromUtf8(EQueueFull().what()));
 }
 
 void TForm1::QueueDemoTrack(const QString& mp3File, const QString& lyricsFile) {
-  AppendToQueue(mp3File);
-  const int index = FPlayer->Queue.QueueCount() - 1;
-  if (QFileInfo(lyricsFile).isFile()) FPlayer->Queue.Slot(index).LyricsFile = lyricsFile;
+  FSession.AppendToQueue(mp3File);
+  const int index = FSession.Queue().QueueCount() - 1;
+  if (QFileInfo(lyricsFile).isFile()) FSession.Queue().Slot(index).LyricsFile = lyricsFile;
   BuildSongMenu();
-  FPlayer->Queue.CurrentIndex = index;
-  FPlayer->PlayState = psPlaying;
-  FPlayer->PlayEntry(index);
+  FSession.StartEntry(index);
 }
 
 void TForm1::PlacePlaylistWindow() {
@@ -328,7 +297,7 @@ void TForm1::TogglePlaylistWindow() {
   PlacePlaylistWindow();
   Form2->show();
   if (PlaylistPending) {
-    Form2->SetListName(ListFileName);
+    Form2->SetListName(FSession.ListFileName);
     if (Form2->ListName() != kUnnamedListName) Form2->LoadPlaylist();
   }
   PlaylistPending = false;
@@ -336,14 +305,7 @@ void TForm1::TogglePlaylistWindow() {
 
 void TForm1::ChoosePlayMode(int mode) {
   if (QAction* item = FMenu.ModeItem(mode)) item->setChecked(true);
-  if (mode != pmIntro) {
-    FPlayer->ChoosePlayMode(mode);
-    FSettings->WriteInteger(kKeyRepeat, mode);
-  } else {
-    FPlayer->PlayMode = mode;
-    FSettings->WriteInteger(kKeyRepeat, mode);
-    FPlayer->ChoosePlayMode(mode);
-  }
+  FSession.ChoosePlayMode(mode);
 }
 
 void TForm1::SetStayOnTop(bool on) {
@@ -358,7 +320,7 @@ void TForm1::SetStayOnTop(bool on) {
     show();
     setAttribute(Qt::WA_ShowWithoutActivating, false);
   }
-  FSettings->WriteInteger(kKeyStayTop, on ? 1 : 0);
+  FSession.Settings().WriteInteger(kKeyStayTop, on ? 1 : 0);
 }
 
 void TForm1::ShowLyricsWindow() {

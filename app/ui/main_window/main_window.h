@@ -1,5 +1,6 @@
-// Form1, the main window and the application: it owns the settings file, the engine, the
-// queue and the timers, runs the start-up and exit sequences, and drives the other windows.
+// Form1, the main window over the player session: the title labels, the transport buttons
+// and PopupMenu1; it runs the start-up and exit sequences, the skin, the tray and the dialogs,
+// and places and shows the playlist and lyrics windows (they never reach back into it).
 #pragma once
 
 #include <QImage>
@@ -14,12 +15,10 @@
 #include <memory>
 
 #include "ui/main_window/main_popup_menu.h"
-#include "core/playback/queue_player.h"
 #include "core/playback/sleep_timer.h"
 #include "core/skin/skin_windows.h"
 
 class QLabel;
-class TEngineMessagePump;
 class TForm2;
 class TForm3;
 class TForm4;
@@ -27,9 +26,7 @@ class TForm5;
 class TForm6;
 class TFormRgn;
 class TImageButton;
-class TMP3Player;
-class TRanking;
-class TSettingsFile;
+class TPlayerSession;
 class TTaskTray;
 class TWindowDragger;
 struct TSkinLayout;
@@ -41,7 +38,8 @@ inline constexpr int kSkinLyrics = 4;
 
 inline const QString kMissingSkinText = QStringLiteral("SKINファイルが存在しません");
 
-class TForm1 : public QWidget, public TQueuePlayerHost {
+// Form1 (the original design's name): the main window.
+class TForm1 : public QWidget {
   Q_OBJECT
 
 public:
@@ -49,24 +47,20 @@ public:
   static constexpr int kClientHeight = kMainWindowClient.height();
   static constexpr int kDefaultLabelPixels = 16;
 
-  explicit TForm1(const QString& home);
+  explicit TForm1(TPlayerSession& session);
   ~TForm1() override;
 
   // The start-up sequence. False when the program must end (the standard skin is missing;
   // the error box has been shown).
   bool FormCreate();
-  // The other windows, created after this one.
+  // The other windows, created after this one: placed, shown and skinned from here.
   void AttachWindows(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5, TForm6* form6);
 
-  const QString& Home() const { return FHome; }
-  TSettingsFile& Settings() { return *FSettings; }
-  TMP3Player& mp3() { return *Fmp3; }
-  TQueuePlayer& Player() { return *FPlayer; }
+  TPlayerSession& Session() const { return FSession; }
   TMainPopupMenu& Menu() { return FMenu; }
-  TPlayQueue& Queue() { return FPlayer->Queue; }
 
   // Controls.
-  TFormRgn* FR1;
+  TFormRgn* FR1;          // the skin background that shapes the window
   QLabel* Label1;  // title
   QLabel* Label2;  // artist
   QLabel* Label3;  // title shadow
@@ -81,32 +75,21 @@ public:
   TImageButton* Image9;   // exit
   TImageButton* Image14;  // version
   QImage Image6;          // the playlist window's background
-  QTimer Timer1;          // lyrics clock
   QTimer Timer2;          // sleep timer check
   QTimer Timer3;          // deferred skin load
-  QTimer& intro_timer() { return FPlayer->intro_timer; }
   std::unique_ptr<TTaskTray> TaskTray1;
 
   // State.
-  QString ListFileName;
-  bool FirstStart = false;  // the home had no settings file before this start
-  bool PlaylistPending = false;
+  bool PlaylistPending = false;  // the playlist window has not opened yet: it takes the list
   bool DeferredSkinDone = false;
-  bool LyricsActive = false;
   bool HiddenInTray = false;
-  QString LyricsFileName;
   TSleepTimer SleepTimer;  // the minute Timer2 waits for
   std::function<QTime()> SleepClock = &QTime::currentTime;  // replaced by tests
 
-  // Operations other windows use.
   void LoadSkin(const QString& name, int parts);
-  void PlayEntry(int index) { FPlayer->PlayEntry(index); }
-  void AppendToQueue(const QString& path);  // queue and playlist grid
-  void BuildSongMenu() override;
+  void BuildSongMenu();
   void BuildPlaylistMenu();
-  void CountPlay(const QString& title) override;
   void ShowLyricsWindow();
-  void StartLyrics();
   // Runs the deferred load of the playlist and lyrics skins unless it already ran.
   void RunDeferredSkinLoad();
 
@@ -122,25 +105,12 @@ public:
   void HideToTray();
   void RestoreFromTray();
   void WriteHistory();  // N8
-  void Timer1Timer();   // the lyrics clock
   void Timer2Timer();   // the sleep timer check
-  const TRanking& Ranking() const { return *FRanking; }
   // The demo track with its lyrics, queued and started (a start without files to play).
   void QueueDemoTrack(const QString& mp3File, const QString& lyricsFile);
 
-  // TQueuePlayerHost
-  void ShowTrack(const QString& title, const QString& artist) override;
-  void StartEntryLyrics(const QString& lyricsFile) override;
-  void DropLyrics() override;
-  void StopLyrics() override;
-  void PauseLyrics() override;
-  void ResumeLyrics() override;
-
-  TForm2* Form2 = nullptr;
-  TForm3* Form3 = nullptr;
-  TForm4* Form4 = nullptr;
-  TForm5* Form5 = nullptr;
-  TForm6* Form6 = nullptr;
+  // A track started: the labels and the tray tip.
+  void ShowTrack(const QString& title, const QString& artist);
 
 protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -150,13 +120,13 @@ protected:
 
 private:
   void CreateControls();
+  void ConnectSession();
   void ConnectMenu();
   void ConnectButtons();
   void ApplyMainSkin(const TSkinLayout& layout, const std::array<QImage, 20>& pictures);
   void FillSkinMenu();
   void PlacePlaylistWindow();
   void Timer3Timer();
-  void ReadRanking();
   void CreateTaskTray();
   void SetTrayTip(const QString& title);
   void ConnectDialogs();
@@ -164,12 +134,12 @@ private:
   void ShowSleepTimerDialog();
   void ShowIntroTimeDialog();
 
-  QString FHome;
-  std::unique_ptr<TSettingsFile> FSettings;
-  std::unique_ptr<TMP3Player> Fmp3;
-  std::unique_ptr<TEngineMessagePump> FPump;
-  std::unique_ptr<TQueuePlayer> FPlayer;
-  std::unique_ptr<TRanking> FRanking;
+  TPlayerSession& FSession;
+  TForm2* Form2 = nullptr;  // playlist
+  TForm3* Form3 = nullptr;  // version
+  TForm4* Form4 = nullptr;  // sleep timer
+  TForm5* Form5 = nullptr;  // lyrics
+  TForm6* Form6 = nullptr;  // intro time
   TMainPopupMenu FMenu;
   TWindowDragger* FDragger = nullptr;
   bool FExitStateWritten = false;

@@ -8,6 +8,7 @@
 #include "ui/dialogs/intro_time_dialog.h"
 #include "ui/main_window/main_window.h"
 #include "core/platform/memory_status.h"
+#include "core/session/player_session.h"
 #include "core/playback/power_off.h"
 #include "ui/dialogs/sleep_timer_dialog.h"
 #include "ui/dialogs/version_dialog.h"
@@ -26,7 +27,7 @@ void TForm1::ConnectDialogs() {
   }
   if (Form6) {
     Form6->OnSet = [this](int seconds, const QString& text) {
-      intro_timer().setInterval(seconds * 1000);  // a running intro cycle restarts
+      FSession.Player().intro_timer.setInterval(seconds * 1000);  // a running intro cycle restarts
       FMenu.rep4->setTitle(IntroCaption(text));
     };
   }
@@ -65,6 +66,6 @@ void TForm1::ShowIntroTimeDialog() {
 void TForm1::ShowVersionDialog() {
   if (!Form3) return;
   Form3->SetFreeMemory(QueryMemoryStatus());
-  Form3->SetLink(QStringLiteral("VARO のフォルダを開く"), QUrl::fromLocalFile(FHome));
+  Form3->SetLink(QStringLiteral("VARO のフォルダを開く"), QUrl::fromLocalFile(FSession.Home()));
   Form3->exec();
 }

@@ -6,14 +6,15 @@
 #include "ui/main_window/main_window.h"
 #include "core/playlist/playlist_files.h"
 #include "ui/playlist/playlist_window.h"
+#include "core/session/player_session.h"
 
 void TForm1::BuildPlaylistMenu() {
   FMenu.list1->clear();
-  for (const QString& name : PlaylistFilesIn(FHome)) {
+  for (const QString& name : PlaylistFilesIn(FSession.Home())) {
     QAction* item = FMenu.list1->addAction(LiteralCaption(name));
     item->setCheckable(true);
     FMenu.list1Group->addAction(item);
-    item->setChecked(name == ListFileName);
+    item->setChecked(name == FSession.ListFileName);
     connect(item, &QAction::triggered, this, [this, item, name] {
       if (!Form2) return;
       try {

@@ -1,15 +1,12 @@
-// The main window's ranking: read at start-up, counted for every started track, and written
-// out as history.txt, which the desktop then opens.
+// The main window's history command: the session's ranking written out as history.txt,
+// which the desktop then opens.
 #include <QUrl>
 
 #include "core/platform/desktop_open.h"
-#include "ui/main_window/main_window.h"
 #include "core/playback/ranking.h"
-
-void TForm1::ReadRanking() { FRanking->Read(); }
-
-void TForm1::CountPlay(const QString& title) { FRanking->CountPlay(title); }
+#include "core/session/player_session.h"
+#include "ui/main_window/main_window.h"
 
 void TForm1::WriteHistory() {
-  OpenWithDesktop(QUrl::fromLocalFile(WriteHistoryFile(FHome, *FRanking)));
+  OpenWithDesktop(QUrl::fromLocalFile(WriteHistoryFile(FSession.Home(), FSession.Ranking())));
 }

@@ -13,6 +13,7 @@
 #include "core/platform/platform_session.h"
 #include "ui/playlist/playlist_window.h"
 #include "core/skin/region_runs.h"
+#include "core/session/player_session.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
 #include "core/skin/skin_pack.h"
@@ -29,7 +30,7 @@ void SetTextColor(QLabel* label, const QColor& color) {
 }  // namespace
 
 void TForm1::LoadSkin(const QString& name, int parts) {
-  const TSkin skin = ReadSkin(SkinDir(FHome), name);
+  const TSkin skin = ReadSkin(SkinDir(FSession.Home()), name);
   // Every picture the chosen windows need is decoded before any window changes, so a broken
   // piece leaves the windows as they were.
   std::array<QImage, 20> pictures;
@@ -46,7 +47,7 @@ void TForm1::LoadSkin(const QString& name, int parts) {
     Image6 = pictures[15];
     if (Form2) {
       Form2->ApplySkin(skin.Layout, pictures);
-      Form2->CopyMainBackground();
+      Form2->CopyMainBackground(Image6);
       PlacePlaylistWindow();
     }
   }
@@ -54,7 +55,7 @@ void TForm1::LoadSkin(const QString& name, int parts) {
     Form5->ApplySkin(skin.Layout, pictures);
     if (CanPlaceWindows()) Form5->move(x(), y() + FR1->height());
   }
-  FSettings->WriteString(kKeySkin, skin.Name);
+  FSession.Settings().WriteString(kKeySkin, skin.Name);
 }
 
 void TForm1::ApplyMainSkin(const TSkinLayout& layout, const std::array<QImage, 20>& pictures) {
@@ -89,7 +90,7 @@ void TForm1::RunDeferredSkinLoad() {
   if (DeferredSkinDone) return;
   DeferredSkinDone = true;
   RunShowingErrors([this] {
-    LoadSkin(FSettings->ReadString(kKeySkin, QString::fromLatin1(kDefaultSkinName)),
+    LoadSkin(FSession.Settings().ReadString(kKeySkin, QString::fromLatin1(kDefaultSkinName)),
              kSkinPlaylist | kSkinLyrics);
   });
 }
@@ -106,7 +107,7 @@ void TForm1::FillSkinMenu() {
     FMenu.SKINI1->removeAction(items[i]);
     delete items[i];
   }
-  for (const QString& name : ListSkinNames(SkinDir(FHome))) {
+  for (const QString& name : ListSkinNames(SkinDir(FSession.Home()))) {
     QAction* item = FMenu.SKINI1->addAction(LiteralCaption(name));
     item->setData(name);
     connect(item, &QAction::triggered, this, [this, name] {

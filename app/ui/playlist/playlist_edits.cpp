@@ -16,9 +16,20 @@ void SwapEntries(TPlayQueue& queue, int a, int b) { std::swap(queue.Slot(a), que
 
 }  // namespace
 
+void ShowRow(TPlaylistGrid& grid, const TPlayQueue& queue, int row) {
+  const TQueueEntry& entry = queue.Entry(row - 1);
+  grid.SetCell(kTitleColumn, row, entry.Title);
+  grid.SetCell(kLyricsColumn, row, entry.LyricsFile);
+  grid.SetCell(kSpeedColumn, row, entry.LyricsSpeed);
+}
+
+void ShowQueue(TPlaylistGrid& grid, const TPlayQueue& queue) {
+  for (int r = 1; r < grid.RowCount(); ++r) ShowRow(grid, queue, r);
+}
+
 void ClearQueue(TPlaylistGrid& grid, TPlayQueue& queue) {
-  for (int i = 0; i < queue.QueueCount(); ++i) grid.ClearRow(i + 1);
   queue.Clear();
+  ShowQueue(grid, queue);
 }
 
 TFillResult FillFromVrl(TPlaylistGrid& grid, TPlayQueue& queue, const QList<TPlaylistEntry>& entries) {
@@ -31,11 +42,10 @@ TFillResult FillFromVrl(TPlaylistGrid& grid, TPlayQueue& queue, const QList<TPla
     }
     grid.AddRow();
     queue.Append(e.FileName, e.Title);
-    const int row = queue.QueueCount();
-    queue.Slot(row - 1).LyricsFile = e.LyricsFile;
-    grid.SetCell(kTitleColumn, row, e.Title);
-    grid.SetCell(kLyricsColumn, row, e.LyricsFile);
-    grid.SetCell(kSpeedColumn, row, e.Speed);
+    TQueueEntry& entry = queue.Slot(queue.QueueCount() - 1);
+    entry.LyricsFile = e.LyricsFile;
+    entry.LyricsSpeed = e.Speed;
+    ShowRow(grid, queue, queue.QueueCount());
     ++result.Added;
   }
   return result;
@@ -53,8 +63,10 @@ TFillResult FillFromPaths(TPlaylistGrid& grid, TPlayQueue& queue, const QStringL
     grid.AddRow();
     const QString title = readTitle(path);
     queue.Append(path, title);
-    queue.Slot(queue.QueueCount() - 1).LyricsFile.clear();
-    grid.SetCell(kTitleColumn, queue.QueueCount(), title);
+    TQueueEntry& entry = queue.Slot(queue.QueueCount() - 1);
+    entry.LyricsFile.clear();
+    entry.LyricsSpeed.clear();
+    ShowRow(grid, queue, queue.QueueCount());
     ++result.Added;
   }
   return result;
@@ -77,7 +89,7 @@ TFillResult AddMusicFiles(TPlaylistGrid& grid, TPlayQueue& queue, const QStringL
     }
     queue.Append(path, title);
     grid.EnsureRow(queue.QueueCount());
-    grid.SetCell(kTitleColumn, queue.QueueCount(), title);
+    ShowRow(grid, queue, queue.QueueCount());
     ++result.Added;
   }
   return result;
@@ -85,48 +97,45 @@ TFillResult AddMusicFiles(TPlaylistGrid& grid, TPlayQueue& queue, const QStringL
 
 bool MoveRowDown(TPlaylistGrid& grid, TPlayQueue& queue, int row) {
   if (UsedEntry(queue, row) < 0 || row >= queue.QueueCount()) return false;
-  grid.SwapRows(row, row + 1);
   SwapEntries(queue, row - 1, row);
+  ShowRow(grid, queue, row);
+  ShowRow(grid, queue, row + 1);
   return true;
 }
 
 bool MoveRowUp(TPlaylistGrid& grid, TPlayQueue& queue, int row) {
   if (UsedEntry(queue, row) < 0 || row == 1) return false;
-  grid.SwapRows(row - 1, row);
   SwapEntries(queue, row - 2, row - 1);
+  ShowRow(grid, queue, row - 1);
+  ShowRow(grid, queue, row);
   return true;
 }
 
 bool DeleteRow(TPlaylistGrid& grid, TPlayQueue& queue, int row) {
   if (UsedEntry(queue, row) < 0) return false;
   const int count = queue.QueueCount();
-  for (int k = row; k < count; ++k) {
-    for (int c = kTitleColumn; c <= kSpeedColumn; ++c) grid.SetCell(c, k, grid.Cell(c, k + 1));
-    queue.Slot(k - 1) = queue.Slot(k);
-  }
-  // The last used row and entry become blank; the grid keeps its row count.
-  grid.ClearRow(count);
+  for (int k = row; k < count; ++k) queue.Slot(k - 1) = queue.Slot(k);
+  // The last used entry and its row become blank; the grid keeps its row count.
   queue.Slot(count - 1) = TQueueEntry();
   queue.SetQueueCount(count - 1);
+  for (int r = row; r <= count; ++r) ShowRow(grid, queue, r);
   return true;
 }
 
 bool SetRowLyrics(TPlaylistGrid& grid, TPlayQueue& queue, int row, const QString& lyricsFile) {
   const int entry = UsedEntry(queue, row);
   if (entry < 0) return false;
-  grid.SetCell(kLyricsColumn, row, lyricsFile);
-  grid.SetCell(kSpeedColumn, row, kDefaultLyricsSpeed);
   queue.Slot(entry).LyricsFile = lyricsFile;
+  queue.Slot(entry).LyricsSpeed = kDefaultLyricsSpeed;
+  ShowRow(grid, queue, row);
   return true;
 }
 
-QList<TPlaylistEntry> EntriesToSave(const TPlaylistGrid& grid, const TPlayQueue& queue) {
+QList<TPlaylistEntry> EntriesToSave(const TPlayQueue& queue) {
   QList<TPlaylistEntry> entries;
-  for (int r = 1; r < grid.RowCount(); ++r) {
-    const QString title = grid.Cell(kTitleColumn, r);
-    if (title.isEmpty()) continue;
-    entries.append({queue.Entry(r - 1).FileName, title, grid.Cell(kLyricsColumn, r),
-                    grid.Cell(kSpeedColumn, r)});
+  for (int i = 0; i < queue.QueueCount(); ++i) {
+    const TQueueEntry& e = queue.Entry(i);
+    if (!e.Title.isEmpty()) entries.append({e.FileName, e.Title, e.LyricsFile, e.LyricsSpeed});
   }
   return entries;
 }

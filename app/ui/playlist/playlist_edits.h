@@ -1,6 +1,8 @@
-// What the playlist window does to the queue and its grid together: clearing, filling from
-// a playlist, adding music files, moving and deleting rows, attaching a lyrics file, and the
-// entries a save writes. Grid row r shows queue entry r - 1; the speed lives only in the grid.
+// What the playlist window does to the queue, and the grid as a view of it: clearing, filling
+// from a playlist, adding music files, moving and deleting rows, attaching a lyrics file, and
+// the entries a save writes. The queue is the model (an entry carries its title, lyrics file
+// and lyrics speed); grid row r shows queue entry r - 1, and rows past the queue are blank.
+// The grid's row count is its own: a fill or an add grows it by one row per file tried.
 #pragma once
 
 #include <QList>
@@ -16,6 +18,11 @@ class TPlaylistGrid;
 
 // The title of a music file from its tags; raises the tag reader's error.
 using TTitleReader = std::function<QString(const QString& fileName)>;
+
+// Grid row `row` shows entry row - 1 (blank past the queue; rows outside the grid are left).
+void ShowRow(TPlaylistGrid& grid, const TPlayQueue& queue, int row);
+// Every row of the grid shows its entry; the grid keeps its row count.
+void ShowQueue(TPlaylistGrid& grid, const TPlayQueue& queue);
 
 // Empties every used entry and its grid row; the grid keeps its row count.
 void ClearQueue(TPlaylistGrid& grid, TPlayQueue& queue);
@@ -49,5 +56,6 @@ bool SetRowLyrics(TPlaylistGrid& grid, TPlayQueue& queue, int row, const QString
 
 inline const QString kDefaultLyricsSpeed = QStringLiteral("5");
 
-// The groups a save writes: every row whose title cell is not empty, in grid order.
-QList<TPlaylistEntry> EntriesToSave(const TPlaylistGrid& grid, const TPlayQueue& queue);
+// The groups a save writes: every entry with a title (a row whose title cell is not empty),
+// in queue order.
+QList<TPlaylistEntry> EntriesToSave(const TPlayQueue& queue);

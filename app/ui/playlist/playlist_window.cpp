@@ -19,12 +19,11 @@
 #include "core/settings/file_errors.h"
 #include "ui/widgets/form_rgn.h"
 #include "ui/widgets/image_button.h"
-#include "ui/main_window/main_popup_menu.h"
-#include "ui/main_window/main_window.h"
 #include "core/playlist/open_selection.h"
 #include "core/platform/platform_session.h"
 #include "ui/playlist/playlist_edits.h"
 #include "core/playlist/playlist_files.h"
+#include "core/session/player_session.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
 #include "core/skin/skin_layout.h"
@@ -64,9 +63,10 @@ QString TagTitle(const QString& path) { return ReadTrackTags(path).Title; }
 
 }  // namespace
 
-// Owned by the main window like the lyrics window.
-TForm2::TForm2(TForm1& main)
-    : QWidget(&main, Qt::Tool | Qt::FramelessWindowHint), gd(NewGrid(this)), FMain(main), FGrid(*gd) {
+// Owned by its parent (the main window) as a tool window, like the lyrics window.
+TForm2::TForm2(TPlayerSession& session, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), gd(NewGrid(this)), FSession(session),
+      FGrid(*gd) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("再生リスト"));
   if (IsNativeWayland()) setAttribute(Qt::WA_TranslucentBackground);
@@ -76,7 +76,7 @@ TForm2::TForm2(TForm1& main)
   combo = new QComboBox(this);
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
-  combo->addItems(PlaylistFilesIn(FMain.Home()));
+  combo->addItems(PlaylistFilesIn(FSession.Home()));
   combo->setEditText(kUnnamedListName);
   Image1 = new TImageButton(this, QStringLiteral("再生リスト新規作成"), false);
   Image3 = new TImageButton(this, QStringLiteral("音楽ファイル、再生リストファイルを開く"), false);
@@ -106,7 +106,13 @@ TForm2::TForm2(TForm1& main)
   connect(combo, &QComboBox::textActivated, this, &TForm2::ComboEdited);
   connect(combo->lineEdit(), &QLineEdit::textEdited, this, &TForm2::ComboEdited);
   gd->installEventFilter(this);
+  connect(&FSession, &TPlayerSession::EntryAppended, this, &TForm2::ShowAppendedEntry);
+  connect(&FSession, &TPlayerSession::EntryChanged, this,
+          [this](int index) { ShowRow(FGrid, FSession.Queue(), index + 1); });
 
+  // The queue as it is (restored at start-up): one row per entry.
+  FGrid.EnsureRow(FSession.Queue().QueueCount());
+  ShowQueue(FGrid, FSession.Queue());
   FGrid.SetColumnWidths();
   setAcceptDrops(true);
   FDragger = new TWindowDragger(this);
@@ -125,23 +131,26 @@ void TForm2::ApplySkin(const TSkinLayout& layout, const std::array<QImage, 20>& 
   FGrid.SetColumnWidths();
 }
 
-void TForm2::CopyMainBackground() {
-  FR1->SetPicture(FMain.Image6);
+void TForm2::CopyMainBackground(const QImage& background) {
+  FR1->SetPicture(background);
   FR1->BuildRegion();
   FR1->ApplyRegion();
 }
 
-void TForm2::AppendQueueRow(int row, const QString& title) {
+// An entry appended elsewhere (a drop, the demo track): the grid grows by one row.
+void TForm2::ShowAppendedEntry(int index) {
   FGrid.AddRow();
-  FGrid.EnsureRow(row);
-  FGrid.SetCell(kTitleColumn, row, title);
+  FGrid.EnsureRow(index + 1);
+  ShowRow(FGrid, FSession.Queue(), index + 1);
 }
+
+void TForm2::SetSpeedCell(int row, const QString& text) { FSession.SetLyricsSpeed(row - 1, text); }
 
 QString TForm2::ListName() const { return combo->currentText(); }
 
 void TForm2::SetListName(const QString& name) { combo->setEditText(name); }
 
-void TForm2::ClearQueue() { ::ClearQueue(FGrid, FMain.Queue()); }
+void TForm2::ClearQueue() { ::ClearQueue(FGrid, FSession.Queue()); }
 
 void TForm2::ShowQueueFull(const TFillResult& result) {
   if (result.QueueFull) ShowErrorBox(QString::fromUtf8(EQueueFull().what()));
@@ -152,20 +161,20 @@ void TForm2::LoadPlaylist() {
   TFillResult result;
   try {
     const QString name = ListName();
-    const QString path = PlaylistPath(FMain.Home(), name);
+    const QString path = PlaylistPath(FSession.Home(), name);
     const QByteArray bytes = ReadWholeFile(path);
     switch (const TPlaylistKind kind = PlaylistKindOf(name)) {
-      case TPlaylistKind::Vrl: result = FillFromVrl(FGrid, FMain.Queue(), ParseVrl(bytes)); break;
+      case TPlaylistKind::Vrl: result = FillFromVrl(FGrid, FSession.Queue(), ParseVrl(bytes)); break;
       case TPlaylistKind::M3u:
       case TPlaylistKind::M3u8: {
         const QStringList paths = ParseM3u(bytes, QFileInfo(path).absolutePath(), kind);
-        result = FillFromPaths(FGrid, FMain.Queue(), paths, TagTitle);
+        result = FillFromPaths(FGrid, FSession.Queue(), paths, TagTitle);
         break;
       }
       case TPlaylistKind::Other: break;
     }
-    FMain.Settings().WriteString(kKeyListFileName, name);
-    FMain.BuildSongMenu();
+    FSession.Settings().WriteString(kKeyListFileName, name);
+    FSession.NotifySongListChanged();
   } catch (const std::exception&) {
     return;  // a list that cannot be read loads as far as it could, without a word
   }
@@ -176,7 +185,7 @@ void TForm2::ComboEdited(const QString& text) {
   // Typing or choosing loads a list once the name names one; until then the queue stays as
   // it is.
   if (PlaylistKindOf(text) != TPlaylistKind::Other &&
-      QFileInfo(PlaylistPath(FMain.Home(), text)).isFile())
+      QFileInfo(PlaylistPath(FSession.Home(), text)).isFile())
     LoadPlaylist();
 }
 
@@ -184,71 +193,71 @@ void TForm2::Image1Click() {
   ClearQueue();
   FGrid.SetRowCount(2);
   SetListName(kUnnamedListName);
-  FMain.Menu().music1->clear();
+  FSession.NotifySongListChanged();  // the song menu of an empty queue
 }
 
 void TForm2::Image3Click() {
-  TSettingsFile& settings = FMain.Settings();
+  TSettingsFile& settings = FSession.Settings();
   const QStringList files =
-      Dialogs().OpenFiles(this, settings.ReadString(kKeyOpenDir, FMain.Home()), kOpenFilter);
+      Dialogs().OpenFiles(this, settings.ReadString(kKeyOpenDir, FSession.Home()), kOpenFilter);
   if (files.isEmpty()) return;
   TFillResult result;
   switch (OpenKindOf(files)) {
     case TOpenKind::Music:
-      result = AddMusicFiles(FGrid, FMain.Queue(), MusicFilesOf(files), TagTitle);
+      result = AddMusicFiles(FGrid, FSession.Queue(), MusicFilesOf(files), TagTitle);
       break;
     case TOpenKind::Playlist:
-      SetListName(PlaylistName(FMain.Home(), files.first()));
+      SetListName(PlaylistName(FSession.Home(), files.first()));
       LoadPlaylist();
       break;
     case TOpenKind::Nothing: break;
   }
-  FMain.BuildSongMenu();
+  FSession.NotifySongListChanged();
   settings.WriteString(kKeyOpenDir, files.first());
   ShowQueueFull(result);
 }
 
 void TForm2::Image4Click() {
-  const QString path = Dialogs().SaveFile(this, kSaveTitle, FMain.Home(), kSaveFilter,
+  const QString path = Dialogs().SaveFile(this, kSaveTitle, FSession.Home(), kSaveFilter,
                                           QStringLiteral("vrl"));
   if (path.isEmpty()) return;
-  WriteFileAtomically(path, FormatVrl(EntriesToSave(FGrid, FMain.Queue())));
-  const QString name = PlaylistName(FMain.Home(), path);
+  WriteFileAtomically(path, FormatVrl(EntriesToSave(FSession.Queue())));
+  const QString name = PlaylistName(FSession.Home(), path);
   SetListName(name);
   combo->addItem(name);
-  FMain.BuildPlaylistMenu();
+  emit PlaylistSaved();
 }
 
-void TForm2::U1Click() { MoveRowUp(FGrid, FMain.Queue(), FGrid.SelectedRow()); }
+void TForm2::U1Click() { MoveRowUp(FGrid, FSession.Queue(), FGrid.SelectedRow()); }
 
-void TForm2::L1Click() { MoveRowDown(FGrid, FMain.Queue(), FGrid.SelectedRow()); }
+void TForm2::L1Click() { MoveRowDown(FGrid, FSession.Queue(), FGrid.SelectedRow()); }
 
-void TForm2::Delete1Click() { DeleteRow(FGrid, FMain.Queue(), FGrid.SelectedRow()); }
+void TForm2::Delete1Click() { DeleteRow(FGrid, FSession.Queue(), FGrid.SelectedRow()); }
 
 void TForm2::gdDblClick(int row, int column) {
   if (column == kTitleColumn) {
-    if (!FGrid.Cell(kTitleColumn, row).isEmpty()) FMain.Player().PlayRow(row);
+    if (!FGrid.Cell(kTitleColumn, row).isEmpty()) FSession.Player().PlayRow(row);
     return;
   }
   if (column != kLyricsColumn) return;
-  TSettingsFile& settings = FMain.Settings();
+  TSettingsFile& settings = FSession.Settings();
   const QStringList files =
-      Dialogs().OpenFiles(this, settings.ReadString(kKeyOpenDir, FMain.Home()), kLyricsFilter);
+      Dialogs().OpenFiles(this, settings.ReadString(kKeyOpenDir, FSession.Home()), kLyricsFilter);
   if (files.isEmpty()) return;
-  SetRowLyrics(FGrid, FMain.Queue(), row, files.first());
+  SetRowLyrics(FGrid, FSession.Queue(), row, files.first());
   settings.WriteString(kKeyOpenDir, files.first());
 }
 
 void TForm2::FilesDropped(const QStringList& paths) {
   try {
-    for (const QString& path : paths) FMain.AppendToQueue(path);
+    for (const QString& path : paths) FSession.AppendToQueue(path);
   } catch (...) {
     // The first file that cannot be added stops the drop; the song menu still shows the
     // files added before it.
-    FMain.BuildSongMenu();
+    FSession.NotifySongListChanged();
     throw;
   }
-  FMain.BuildSongMenu();
+  FSession.NotifySongListChanged();
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
@@ -276,5 +285,5 @@ void TForm2::dropEvent(QDropEvent* event) {
 
 void TForm2::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  FMain.RunDeferredSkinLoad();
+  emit Shown();
 }

@@ -1,5 +1,7 @@
-// Form2, the playlist window: the queue as a grid, the playlist name, and the buttons to
-// open, save and start a list. Shaped by its own skin background FR1.
+// Form2, the playlist window: the session's queue as a grid (a view of the queue), the
+// playlist name, and the buttons to open, save and start a list. Shaped by its own skin
+// background FR1. It takes the session only; what the main window must hear goes out as
+// signals, wired in the program entry.
 #pragma once
 
 #include <QWidget>
@@ -13,9 +15,9 @@ class QAction;
 class QComboBox;
 class QMenu;
 class QTableWidget;
-class TForm1;
 class TFormRgn;
 class TImageButton;
+class TPlayerSession;
 class TWindowDragger;
 struct TFillResult;
 struct TSkinLayout;
@@ -26,6 +28,7 @@ inline const QString kSaveFilter = QStringLiteral("PLAYリストファイル(*.v
 inline const QString kSaveTitle = QStringLiteral("プレイリストに名前をつけて保存");
 inline const QString kLyricsFilter = QStringLiteral("歌詞|*.txt");
 
+// Form2 (the original design's name): the playlist window.
 class TForm2 : public QWidget {
   Q_OBJECT
 
@@ -33,11 +36,12 @@ public:
   static constexpr int kClientWidth = kPlaylistWindowClient.width();
   static constexpr int kClientHeight = kPlaylistWindowClient.height();
 
-  explicit TForm2(TForm1& main);
+  // parent: the window that owns this one as a tool window (the main window), or none.
+  explicit TForm2(TPlayerSession& session, QWidget* parent = nullptr);
 
-  TFormRgn* FR1;
-  QComboBox* combo;
-  QTableWidget* gd;
+  TFormRgn* FR1;     // the skin background that shapes the window
+  QComboBox* combo;  // the playlist name
+  QTableWidget* gd;  // the grid
   TImageButton* Image1;  // new list
   TImageButton* Image3;  // open
   TImageButton* Image4;  // save
@@ -51,17 +55,16 @@ public:
 
   // The playlist part of a skin: pieces 16 ... 19, combo and grid rectangles.
   void ApplySkin(const TSkinLayout& layout, const std::array<QImage, 20>& pictures);
-  // Takes the background from the main window's Image6 and cuts the window to it.
-  void CopyMainBackground();
+  // Takes the background (the main window's Image6) and cuts the window to it.
+  void CopyMainBackground(const QImage& background);
 
-  // A queue entry was appended: the grid grows by one row and grid row `row` (1-based, the
-  // fixed header is row 0) shows title in its title column.
-  void AppendQueueRow(int row, const QString& title);
+  // Grid row `row` (1-based, the fixed header is row 0).
   QString RowTitle(int row) const { return FGrid.Cell(kTitleColumn, row); }
   int GridRowCount() const { return FGrid.RowCount(); }
-  // The lyrics speed of grid row `row`, as the lyrics window reads and writes it.
+  // The lyrics speed grid row `row` shows (its entry's).
   QString SpeedCell(int row) const { return FGrid.Cell(kSpeedColumn, row); }
-  void SetSpeedCell(int row, const QString& text) { FGrid.SetCell(kSpeedColumn, row, text); }
+  // Sets the lyrics speed of the entry grid row `row` shows.
+  void SetSpeedCell(int row, const QString& text);
 
   // The playlist name in combo; its list holds the playlists of the home.
   QString ListName() const;
@@ -76,11 +79,15 @@ public:
   void Image1Click();  // new list
   void Image3Click();  // open files or a playlist
   void Image4Click();  // save as
-  void U1Click();
-  void L1Click();
-  void Delete1Click();
+  void U1Click();       // move the selected entry up
+  void L1Click();       // move the selected entry down
+  void Delete1Click();  // delete the selected entry
   void gdDblClick(int row, int column);  // grid row and column
   void FilesDropped(const QStringList& paths);
+
+signals:
+  void PlaylistSaved();  // a new playlist file: the main window's playlist menu changes
+  void Shown();          // the window is shown (the deferred skin load runs then)
 
 protected:
   void showEvent(QShowEvent* event) override;
@@ -92,8 +99,9 @@ private:
   void CreateGrid();
   void ComboEdited(const QString& text);
   void ShowQueueFull(const TFillResult& result);
+  void ShowAppendedEntry(int index);
 
-  TForm1& FMain;
+  TPlayerSession& FSession;
   TPlaylistGrid FGrid;
   TWindowDragger* FDragger;
 };

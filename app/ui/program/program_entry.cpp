@@ -19,6 +19,7 @@
 #include "ui/main_window/main_window.h"
 #include "core/playlist/playlist_files.h"
 #include "ui/playlist/playlist_window.h"
+#include "core/session/player_session.h"
 #include "ui/dialogs/sleep_timer_dialog.h"
 #include "ui/dialogs/version_dialog.h"
 
@@ -34,16 +35,12 @@ QIcon ApplicationIcon() {
 
 // A playlist file is loaded as the list, as if chosen in the playlist window, and played
 // from its first entry unless something plays already. False for other files.
-bool LoadStartPlaylist(TForm1& form1, const QString& file) {
-  if (PlaylistKindOf(file) == TPlaylistKind::Other || !form1.Form2) return false;
-  form1.Form2->SetListName(PlaylistName(form1.Home(), file));
-  form1.Form2->LoadPlaylist();
-  TQueuePlayer& player = form1.Player();
-  if (player.Queue.QueueCount() > 0 && player.PlayState != psPlaying) {
-    player.Queue.CurrentIndex = 0;
-    player.PlayState = psPlaying;
-    player.PlayEntry(0);
-  }
+bool LoadStartPlaylist(TApplicationWindows& w, const QString& file) {
+  if (PlaylistKindOf(file) == TPlaylistKind::Other || !w.Form2) return false;
+  w.Form2->SetListName(PlaylistName(w.Session->Home(), file));
+  w.Form2->LoadPlaylist();
+  if (w.Session->Queue().QueueCount() > 0 && w.Session->Player().PlayState != psPlaying)
+    w.Session->StartEntry(0);
   return true;
 }
 
@@ -88,32 +85,43 @@ TApplicationWindows CreateApplicationWindows(const QString& home) {
   // playlist window while the main window waits in the tray must not.
   QApplication::setQuitOnLastWindowClosed(false);
   PrepareApplicationHome(home, DataDir());
-  w.Form1 = std::make_unique<TForm1>(home);
+  w.Session = std::make_unique<TPlayerSession>(home);
+  // Form1 listens to the session first: the lyrics window is shown before its lyrics start.
+  w.Form1 = std::make_unique<TForm1>(*w.Session);
   if (!w.Form1->FormCreate()) {
     w.Form1.reset();
+    w.Session.reset();
     return w;
   }
-  w.Form2 = std::make_unique<TForm2>(*w.Form1);
+  w.Form2 = std::make_unique<TForm2>(*w.Session, w.Form1.get());
   w.Form3 = std::make_unique<TForm3>();
   w.Form4 = std::make_unique<TForm4>();
-  w.Form5 = std::make_unique<TForm5>(*w.Form1);
+  w.Form5 = std::make_unique<TForm5>(*w.Session, w.Form1.get());
   w.Form6 = std::make_unique<TForm6>();
   w.Form1->AttachWindows(w.Form2.get(), w.Form3.get(), w.Form4.get(), w.Form5.get(), w.Form6.get());
+  ConnectWindows(w);
   return w;
 }
 
-void QueueStartFiles(TForm1& form1, const QStringList& files, const QString& demoDir) {
+void ConnectWindows(TApplicationWindows& w) {
+  TForm1* form1 = w.Form1.get();
+  QObject::connect(w.Form2.get(), &TForm2::PlaylistSaved, form1, &TForm1::BuildPlaylistMenu);
+  QObject::connect(w.Form2.get(), &TForm2::Shown, form1, &TForm1::RunDeferredSkinLoad);
+}
+
+void QueueStartFiles(TApplicationWindows& w, const QStringList& files, const QString& demoDir) {
+  TForm1& form1 = *w.Form1;
   if (!files.isEmpty()) {
     QStringList tracks;
     for (const QString& file : files)
-      if (!LoadStartPlaylist(form1, file)) tracks.append(file);
+      if (!LoadStartPlaylist(w, file)) tracks.append(file);
     if (!tracks.isEmpty()) form1.FilesDropped(tracks);
     // What the user asked to open is not replaced by the stored list later.
     form1.PlaylistPending = false;
     return;
   }
   const QString demo = demoDir + QStringLiteral("/varo-demo.mp3");
-  if (form1.FirstStart && form1.Queue().QueueCount() == 0 && QFileInfo(demo).isFile())
+  if (w.Session->FirstStart() && w.Session->Queue().QueueCount() == 0 && QFileInfo(demo).isFile())
     form1.QueueDemoTrack(demo, demoDir + QStringLiteral("/varo-demo.txt"));
 }
 
@@ -130,7 +138,7 @@ int RunProgram(const QStringList& arguments) {
   if (!windows.Form1) return 1;
   windows.Form1->show();
   TExitSignals exitSignals([form1 = windows.Form1.get()] { form1->close(); });
-  RunShowingErrors([&] { QueueStartFiles(*windows.Form1, options.Files, DemoDir()); });
+  RunShowingErrors([&] { QueueStartFiles(windows, options.Files, DemoDir()); });
   if (options.ExitAfterMs >= 0)
     QTimer::singleShot(options.ExitAfterMs, windows.Form1.get(), &TForm1::ExitProgram);
   return QApplication::exec();

@@ -18,6 +18,7 @@ public:
 inline constexpr const char* kCreateRectRgnFailed = "CreateRectRgnに失敗しました";
 inline constexpr const char* kSetWindowRgnFailed = "SetWindowRGNに失敗しました";
 
+// TFormRgn (the original design's name): the skin background that cuts its window to shape.
 class TFormRgn : public QWidget {
   Q_OBJECT
 

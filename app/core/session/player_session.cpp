@@ -1,0 +1,110 @@
+#include "core/session/player_session.h"
+
+#include <QFileInfo>
+
+#include "core/playback/engine_host.h"
+#include "core/playback/queue_restore.h"
+#include "core/playback/ranking.h"
+#include "core/playback/track_tags.h"
+#include "core/playlist/playlist_files.h"
+#include "core/settings/application_home.h"
+#include "core/settings/settings_file.h"
+#include "core/settings/settings_keys.h"
+#include "player/mp3_player.h"
+
+TPlayerSession::TPlayerSession(const QString& home, QObject* parent)
+    : QObject(parent), FHome(home) {
+  Fmp3 = std::make_unique<TMP3Player>();
+  ApplyMainPlayerSettings(*Fmp3);
+  FPump = std::make_unique<TEngineMessagePump>(*Fmp3);
+  TQueuePlayerHost& host = *this;
+  FPlayer = std::make_unique<TQueuePlayer>(*Fmp3, host);
+  FFirstStart = !QFileInfo::exists(SettingsFileName(FHome));
+  FSettings = std::make_unique<TSettingsFile>(SettingsFileName(FHome));
+  FRanking = std::make_unique<TRanking>(*FSettings);
+  Timer1.setInterval(100);
+}
+
+TPlayerSession::~TPlayerSession() = default;
+
+void TPlayerSession::RestoreState() {
+  TPlayQueue& queue = FPlayer->Queue;
+  queue.Clear();
+  FPlayer->PlayMode = FSettings->ReadInteger(kKeyRepeat, kDefaultRepeat);
+  ListFileName = FSettings->ReadString(kKeyListFileName, kUnnamedListName);
+  // Only a queue that belongs to a named playlist is kept, so an unnamed one is not read.
+  if (ListFileName != kUnnamedListName)
+    RestoreQueue(queue, *FSettings, [](const QString& path) { return ReadTrackTags(path).Title; });
+  FRanking->Read();
+  queue.CurrentIndex = FSettings->ReadInteger(kKeyLastMusicNumber, 0);
+  // A stored index past the restored queue (files gone since) starts at the first entry.
+  if (queue.CurrentIndex < 0 || queue.CurrentIndex >= queue.QueueCount()) queue.CurrentIndex = 0;
+  if (queue.QueueCount() > 0) StartEntry(queue.CurrentIndex);
+}
+
+void TPlayerSession::StoreQueueState() {
+  StoreQueue(FPlayer->Queue, *FSettings);
+  FSettings->WriteInteger(kKeyLastMusicNumber, FPlayer->Queue.CurrentIndex);
+}
+
+void TPlayerSession::StartEntry(int index) { FPlayer->StartEntry(index); }
+
+void TPlayerSession::AppendToQueue(const QString& path) {
+  FPlayer->AppendToQueue(path);
+  emit EntryAppended(FPlayer->Queue.QueueCount() - 1);
+}
+
+void TPlayerSession::SetLyricsSpeed(int index, const QString& speed) {
+  TPlayQueue& queue = FPlayer->Queue;
+  if (index < 0 || index >= queue.QueueCount()) return;
+  queue.Slot(index).LyricsSpeed = speed;
+  emit EntryChanged(index);
+}
+
+void TPlayerSession::ChoosePlayMode(int mode) {
+  if (mode != pmIntro) {
+    FPlayer->ChoosePlayMode(mode);
+    FSettings->WriteInteger(kKeyRepeat, mode);
+  } else {  // kept before the intro cycle starts its first entry
+    FPlayer->PlayMode = mode;
+    FSettings->WriteInteger(kKeyRepeat, mode);
+    FPlayer->ChoosePlayMode(mode);
+  }
+}
+
+void TPlayerSession::ShowTrack(const QString& title, const QString& artist) {
+  emit TrackStarted(title, artist);
+}
+
+void TPlayerSession::CountPlay(const QString& title) { FRanking->CountPlay(title); }
+
+void TPlayerSession::BuildSongMenu() { emit SongListChanged(); }
+
+void TPlayerSession::StartEntryLyrics(const QString& lyricsFile) {
+  LyricsFileName = lyricsFile;
+  LyricsActive = true;
+  emit LyricsStarted(LyricsFileName, FPlayer->Queue.Entry(FPlayer->Queue.CurrentIndex).LyricsSpeed);
+}
+
+void TPlayerSession::DropLyrics() {
+  Timer1.stop();
+  emit LyricsDropped();
+  LyricsActive = false;
+}
+
+void TPlayerSession::StopLyrics() {
+  Timer1.stop();
+  if (LyricsActive) emit LyricsStopped();
+  LyricsActive = false;
+}
+
+void TPlayerSession::PauseLyrics() {
+  if (LyricsActive) emit LyricsPaused();
+  Timer1.stop();
+}
+
+// The lyrics follow the music again: a clock left off after a pause froze them for the rest
+// of the track.
+void TPlayerSession::ResumeLyrics() {
+  if (LyricsActive) emit LyricsResumed();
+}

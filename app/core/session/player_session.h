@@ -1,0 +1,93 @@
+// The player session: everything the application owns apart from its windows (the settings
+// file, the engine and its message pump, the queue player, the ranking, the current list and
+// the lyrics clock). The windows take the session and hear from it through its signals; the
+// queue is the model the playlist grid and the song menu show.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+
+#include "core/playback/queue_player.h"
+
+class TEngineMessagePump;
+class TMP3Player;
+class TRanking;
+class TSettingsFile;
+
+class TPlayerSession : public QObject, private TQueuePlayerHost {
+  Q_OBJECT
+
+public:
+  // The settings file of home is read from here on (nothing is written yet); the engine is
+  // set up with the main player settings.
+  explicit TPlayerSession(const QString& home, QObject* parent = nullptr);
+  ~TPlayerSession() override;
+
+  const QString& Home() const { return FHome; }
+  bool FirstStart() const { return FFirstStart; }  // the home had no settings file before
+  TSettingsFile& Settings() { return *FSettings; }
+  TMP3Player& mp3() { return *Fmp3; }
+  TQueuePlayer& Player() { return *FPlayer; }
+  TPlayQueue& Queue() { return FPlayer->Queue; }
+  const TRanking& Ranking() const { return *FRanking; }
+
+  QTimer Timer1;  // the lyrics clock; its ticks drive the lyrics window
+  bool LyricsActive = false;  // the current entry's lyrics run
+  QString LyricsFileName;     // the lyrics file started last
+  // The current list as the settings file named it at start-up (listfilename); the playlist
+  // window takes it when it first opens.
+  QString ListFileName;
+
+  // The start-up part of the session: the play mode, the current list and, for a named list,
+  // the stored queue, the ranking and the current index; a restored queue starts playing.
+  void RestoreState();
+  // The queue and the current index into the settings file (the exit sequence's part).
+  void StoreQueueState();
+
+  // Starts playing entry index from a halt: the one call for start-up, dropped files, a
+  // loaded list and the demo track.
+  void StartEntry(int index);
+  // Reads the tags of path and appends it (EntryAppended); raises the tag reader's error or
+  // EQueueFull.
+  void AppendToQueue(const QString& path);
+  // The speed of entry index (the lyrics window's buttons); EntryChanged tells the views.
+  void SetLyricsSpeed(int index, const QString& speed);
+  // The queue's titles or order changed as a whole: the song menu is built anew.
+  void NotifySongListChanged() { emit SongListChanged(); }
+  // The play mode chosen (1 ... 4), kept as repeat in the settings file.
+  void ChoosePlayMode(int mode);
+
+signals:
+  void TrackStarted(const QString& title, const QString& artist);
+  void SongListChanged();
+  void EntryAppended(int index);
+  void EntryChanged(int index);
+  // An entry with lyrics started: its lyrics file and its speed; the clock is the session's.
+  void LyricsStarted(const QString& lyricsFile, const QString& speed);
+  void LyricsDropped();  // an entry without lyrics: the clock is off, the window closes
+  void LyricsStopped();  // the stop command: the lyrics file closes
+  void LyricsPaused();   // the pause command, before the clock goes off
+  void LyricsResumed();
+
+private:
+  // TQueuePlayerHost: what a started track shows goes out as signals.
+  void ShowTrack(const QString& title, const QString& artist) override;
+  void CountPlay(const QString& title) override;
+  void BuildSongMenu() override;
+  void StartEntryLyrics(const QString& lyricsFile) override;
+  void DropLyrics() override;
+  void StopLyrics() override;
+  void PauseLyrics() override;
+  void ResumeLyrics() override;
+
+  QString FHome;
+  bool FFirstStart = false;
+  std::unique_ptr<TSettingsFile> FSettings;
+  std::unique_ptr<TMP3Player> Fmp3;
+  std::unique_ptr<TEngineMessagePump> FPump;
+  std::unique_ptr<TQueuePlayer> FPlayer;
+  std::unique_ptr<TRanking> FRanking;
+};
