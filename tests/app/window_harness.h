@@ -30,7 +30,7 @@
 #include "core/settings/settings_file.h"
 #include "ui/dialogs/sleep_timer_dialog.h"
 #include "ui/tray/task_tray.h"
-#include "test_skin.h"
+#include "skin_fixture.h"
 #include "ui/dialogs/version_dialog.h"
 
 class TFakePowerOff : public TPowerOff {

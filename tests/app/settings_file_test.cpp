@@ -213,4 +213,4 @@ private:
 };
 
 QTEST_GUILESS_MAIN(TestSettingsFile)
-#include "test_settings_file.moc"
+#include "settings_file_test.moc"

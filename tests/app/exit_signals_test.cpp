@@ -10,7 +10,7 @@
 #include "core/settings/application_home.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
-#include "test_skin.h"
+#include "skin_fixture.h"
 
 class TestExitSignals : public QObject {
   Q_OBJECT
@@ -47,4 +47,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestExitSignals)
-#include "test_exit_signals.moc"
+#include "exit_signals_test.moc"

@@ -167,4 +167,4 @@ private slots:
 };
 
 QTEST_MAIN(TestLyricsWindow)
-#include "test_lyrics_window.moc"
+#include "lyrics_window_test.moc"

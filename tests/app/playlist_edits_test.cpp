@@ -154,4 +154,4 @@ private slots:
 };
 
 QTEST_MAIN(TestPlaylistEdits)
-#include "test_playlist_edits.moc"
+#include "playlist_edits_test.moc"

@@ -9,7 +9,7 @@
 #include "core/skin/region_runs.h"
 #include "core/skin/skin_layout.h"
 #include "core/skin/skin_pack.h"
-#include "test_skin.h"
+#include "skin_fixture.h"
 
 namespace {
 
@@ -249,4 +249,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestSkins)
-#include "test_skins.moc"
+#include "skins_test.moc"

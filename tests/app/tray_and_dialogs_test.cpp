@@ -285,4 +285,4 @@ private slots:
 };
 
 QTEST_MAIN(TestTrayAndDialogs)
-#include "test_tray_and_dialogs.moc"
+#include "tray_and_dialogs_test.moc"

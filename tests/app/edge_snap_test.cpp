@@ -43,4 +43,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestEdgeSnap)
-#include "test_edge_snap.moc"
+#include "edge_snap_test.moc"

@@ -235,4 +235,4 @@ private slots:
 };
 
 QTEST_MAIN(TestLyricsModel)
-#include "test_lyrics_model.moc"
+#include "lyrics_model_test.moc"

@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "core/settings/application_home.h"
-#include "test_skin.h"
+#include "skin_fixture.h"
 
 class TestApplicationHome : public QObject {
   Q_OBJECT
@@ -65,4 +65,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestApplicationHome)
-#include "test_application_home.moc"
+#include "application_home_test.moc"

@@ -1,4 +1,4 @@
-#include "test_skin.h"
+#include "skin_fixture.h"
 
 #include <QBuffer>
 #include <QDir>

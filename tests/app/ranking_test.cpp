@@ -119,4 +119,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestRanking)
-#include "test_ranking.moc"
+#include "ranking_test.moc"

@@ -160,4 +160,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestDialogRules)
-#include "test_dialog_rules.moc"
+#include "dialog_rules_test.moc"

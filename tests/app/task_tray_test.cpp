@@ -266,4 +266,4 @@ private slots:
 };
 
 QTEST_MAIN(TestTaskTray)
-#include "test_task_tray.moc"
+#include "task_tray_test.moc"

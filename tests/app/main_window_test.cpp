@@ -30,7 +30,7 @@
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
 #include "ui/dialogs/sleep_timer_dialog.h"
-#include "test_skin.h"
+#include "skin_fixture.h"
 #include "ui/dialogs/version_dialog.h"
 
 namespace {
@@ -573,4 +573,4 @@ private slots:
 };
 
 QTEST_MAIN(TestMainWindow)
-#include "test_main_window.moc"
+#include "main_window_test.moc"

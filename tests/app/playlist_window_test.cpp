@@ -322,4 +322,4 @@ private slots:
 };
 
 QTEST_MAIN(TestPlaylistWindow)
-#include "test_playlist_window.moc"
+#include "playlist_window_test.moc"

@@ -276,4 +276,4 @@ private:
 };
 
 QTEST_GUILESS_MAIN(TestQueuePlayer)
-#include "test_queue_player.moc"
+#include "queue_player_test.moc"

@@ -173,4 +173,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestPlaylistFiles)
-#include "test_playlist_files.moc"
+#include "playlist_files_test.moc"

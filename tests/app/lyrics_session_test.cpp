@@ -157,4 +157,4 @@ private slots:
 };
 
 QTEST_MAIN(TestLyricsSession)
-#include "test_lyrics_session.moc"
+#include "lyrics_session_test.moc"

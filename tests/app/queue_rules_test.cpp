@@ -148,4 +148,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestQueueRules)
-#include "test_queue_rules.moc"
+#include "queue_rules_test.moc"

@@ -72,4 +72,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestPlayerSession)
-#include "test_player_session.moc"
+#include "player_session_test.moc"
