@@ -2,10 +2,10 @@
 // output and overlap rows are read and written whole. The kernels are the DCT-IV factorisations
 // of the plain form (layer3_imdct.cpp) in single precision.
 //
-// Included only by the vector forms (layer3_hybrid_sse2.cpp, layer3_hybrid_avx2.cpp), each of
-// which defines its vector types: everything here has internal linkage, so every instantiation
-// is compiled for the instruction set of the file that includes it. A vector type V provides
-// Load, Store, Set, +, -, * and MulAdd(a, b, c) = a * b + c.
+// Included only by the vector forms (layer3_hybrid_sse2.cpp, layer3_hybrid_avx2.cpp), each with
+// the lane types of its instruction set (simd_lanes_*.h): everything here has internal linkage,
+// so every instantiation is compiled for the instruction set of the file that includes it. A
+// lane type V provides Load, Store, Set, +, -, * and MulAdd(a, b, c) = a * b + c.
 #pragma once
 
 #include <algorithm>
@@ -14,21 +14,9 @@
 #include "layer3_hybrid.h"
 #include "layer3_state.h"
 #include "layer3_tables.h"
+#include "simd_lanes_plain.h"
 
 namespace {
-
-// One lane: the scalar tail of a range.
-struct TLane1 {
-  float v;
-  static TLane1 Load(const float* p) { return {*p}; }
-  void Store(float* p) const { *p = v; }
-  static TLane1 Set(float f) { return {f}; }
-  friend TLane1 operator+(TLane1 a, TLane1 b) { return {a.v + b.v}; }
-  friend TLane1 operator-(TLane1 a, TLane1 b) { return {a.v - b.v}; }
-  friend TLane1 operator*(TLane1 a, TLane1 b) { return {a.v * b.v}; }
-  friend TLane1 MulAdd(TLane1 a, TLane1 b, TLane1 c) { return {a.v * b.v + c.v}; }
-  static void Transpose(const float* src, int, float* dst, int) { *dst = *src; }
-};
 
 // f[m] = sum_{j=0..8} a[j] cos(pi (2m + 1) j / 18).
 template <class V>

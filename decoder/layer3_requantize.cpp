@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "layer3_float4.h"
 #include "layer3_forms.h"
 #include "layer3_standard_tables.h"
 #include "layer3_tables.h"
+#include "simd_lanes_plain.h"
 
 float DequantizeLarge(int32_t v, float factor) {
   const int32_t magnitude = v < 0 ? -v : v;
@@ -63,8 +63,8 @@ void Requantize(TMPLayer3State& st, float* x, int32_t& count, const TMPScaleFact
   int32_t b = 0;
   for (; b < longBands && (b == 0 || pos < count); ++b) {
     // Whole vectors: a band's last store may run into the next band, which is written after it.
-    const TFloat4 factor = TFloat4{} + gain * t.Scale[s][pretab[b]][sf.Long[b] & 31];
-    for (int32_t k = 0; k < st.LongWidth[b]; k += 4) StoreFloat4(factors + pos + k, factor);
+    const TPlainLane4 factor = TPlainLane4::Set(gain * t.Scale[s][pretab[b]][sf.Long[b] & 31]);
+    for (int32_t k = 0; k < st.LongWidth[b]; k += 4) factor.Store(factors + pos + k);
     pos += st.LongWidth[b];
   }
   extent.LastBand = LastNonzeroBand(st, x, std::min(count, pos));
@@ -88,8 +88,8 @@ void Requantize(TMPLayer3State& st, float* x, int32_t& count, const TMPScaleFact
   for (b = firstShort; b < 13 && (b == firstShort || end < count); ++b) {
     const int32_t n = st.ShortWidth[b];
     for (int32_t w = 0; w < 3; ++w) {
-      const TFloat4 factor = TFloat4{} + windowGain[w] * t.Scale[s][0][sf.Short[w][b] & 31];
-      for (int32_t k = 0; k < n; k += 4) StoreFloat4(factors + end + w * n + k, factor);
+      const TPlainLane4 factor = TPlainLane4::Set(windowGain[w] * t.Scale[s][0][sf.Short[w][b] & 31]);
+      for (int32_t k = 0; k < n; k += 4) factor.Store(factors + end + w * n + k);
     }
     end += 3 * n;
   }

@@ -22,7 +22,7 @@ void BuildDctCoefficients() {
 
 void SubbandDctPlain(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
                      float* dest) {
-  DctSlotsLanes<TDctLane1, 1, TDctLane1, 1>(rows, rowSize, layout, slots, gains, dest);
+  DctSlotsLanes<TLane1, 1, TLane1, 1>(rows, rowSize, layout, slots, gains, dest);
 }
 
 void TakeSubbandGains(TSubbandGains& snapshot) {

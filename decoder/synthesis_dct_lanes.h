@@ -2,35 +2,18 @@
 // factorisation (five stages over mirrored inputs) and the transposes into and out of lanes.
 //
 // Included only by the DCT forms (synthesis_dct.cpp, synthesis_dct_sse2.cpp,
-// synthesis_dct_avx2.cpp): everything here has internal linkage, so every instantiation is
-// compiled for the instruction set of the file that includes it. A lane type V of W lanes
-// provides Load, Store, Set, +, -, * and Transpose of a W x W block.
+// synthesis_dct_avx2.cpp), each with the lane types of its instruction set (simd_lanes_*.h):
+// everything here has internal linkage, so every instantiation is compiled for the instruction
+// set of the file that includes it. A lane type V of W lanes provides Load, Store, Set, +, -, *
+// and Transpose of a W x W block.
 #pragma once
 
 #include <cstdint>
 
+#include "simd_lanes_plain.h"
 #include "synthesis_dct.h"
 
 namespace {
-
-// One lane: the plain form, and the vector forms' runs shorter than their width.
-struct TDctLane1 {
-  float v;
-  static TDctLane1 Load(const float* p) { return {*p}; }
-  void Store(float* p) const { *p = v; }
-  static TDctLane1 Set(float f) { return {f}; }
-  friend TDctLane1 operator+(TDctLane1 a, TDctLane1 b) { return {a.v + b.v}; }
-  friend TDctLane1 operator-(TDctLane1 a, TDctLane1 b) { return {a.v - b.v}; }
-  friend TDctLane1 operator*(TDctLane1 a, TDctLane1 b) { return {a.v * b.v}; }
-  static void Transpose(const float* src, int, float* dst, int) { *dst = *src; }
-};
-
-// dst[j * dstStride + i] = src[i * srcStride + j] for a W x W block; a form may specialise it
-// where the lane type's own transpose is slow.
-template <class V>
-[[gnu::always_inline]] inline void DctTranspose(const float* src, int32_t srcStride, float* dst, int32_t dstStride) {
-  V::Transpose(src, srcStride, dst, dstStride);
-}
 
 // One stage: sums and scaled differences of mirrored inputs, two half-size DCTs, then the even
 // outputs are the sums' DCT and each odd output the sum of two neighbouring difference outputs.
@@ -90,7 +73,7 @@ template <class V, int32_t W, TDctRows Layout>
     alignas(32) float results[32 * W];
 #pragma GCC unroll 32
     for (int32_t i = 0; i < 32; ++i) y[i].Store(results + i * W);
-    for (int32_t i = 0; i < 32; i += W) DctTranspose<V>(results + i * W, W, dest + i, 32);
+    for (int32_t i = 0; i < 32; i += W) V::Transpose(results + i * W, W, dest + i, 32);
   }
 }
 
@@ -102,7 +85,7 @@ void DctSlotBlock(const float* rows, int32_t rowSize, const float* gains, float*
   alignas(32) float columns[W == 1 ? 1 : 64 * W];
   if constexpr (W > 1) {
     constexpr int32_t width = Layout == TDctRows::Single ? 32 : 64;
-    for (int32_t i = 0; i < width; i += W) DctTranspose<V>(rows + i, rowSize, columns + i * W, W);
+    for (int32_t i = 0; i < width; i += W) V::Transpose(rows + i, rowSize, columns + i * W, W);
     cols = columns;
   }
   if constexpr (Layout == TDctRows::Both) {
@@ -132,7 +115,7 @@ void DctSlotsOf(const float* rows, int32_t rowSize, int32_t slots, const float* 
     return;
   }
   for (; first < slots; ++first) {
-    DctSlotBlock<TDctLane1, 1, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first, dest1 + 32 * first);
+    DctSlotBlock<TLane1, 1, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first, dest1 + 32 * first);
   }
 }
 

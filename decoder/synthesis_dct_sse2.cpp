@@ -1,5 +1,5 @@
 // The synthesis DCT with SSE2: four slots per vector.
-#include "layer3_lanes_sse2.h"
+#include "simd_lanes_sse2.h"
 #include "synthesis_dct_lanes.h"
 
 void SubbandDctSse2(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
