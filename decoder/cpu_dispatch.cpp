@@ -1,6 +1,6 @@
 // The routine slots and the one place where each slot's form is chosen from a feature word.
-#include "layer3_forms.h"
 #include "decoder/mp_cpu.h"
+#include "layer3_forms.h"
 #include "synthesis_dct.h"
 #include "window_forms.h"
 

@@ -36,11 +36,16 @@ bool OsSavesYmmState(const TCpuidRegs& leaf1) {
 uint32_t VendorBit(const TCpuidRegs& leaf0) {
   // The vendor is told by the last four characters of the vendor string (ECX).
   switch (leaf0.c) {
-    case 0x6C65746Eu: return cpuIntel;    // "ntel"
-    case 0x444D4163u: return cpuAMD;      // "cAMD"
-    case 0x64616574u: return cpuCyrix;    // "tead"
-    case 0x736C7561u: return cpuCentaur;  // "auls"
-    default: return cpuOtherVendor;
+    case 0x6C65746Eu:
+      return cpuIntel;  // "ntel"
+    case 0x444D4163u:
+      return cpuAMD;  // "cAMD"
+    case 0x64616574u:
+      return cpuCyrix;  // "tead"
+    case 0x736C7561u:
+      return cpuCentaur;  // "auls"
+    default:
+      return cpuOtherVendor;
   }
 }
 

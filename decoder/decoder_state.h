@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
+#include "decoder/mp3_decoder.h"
 #include "layer12_stream.h"
 #include "layer3_state.h"
-#include "decoder/mp3_decoder.h"
 #include "synthesis_state.h"
 
 using TFrameDecoder = TMPDecodeResult (*)(TMPDecoderState& state, const uint8_t* frame, int32_t available,

@@ -116,8 +116,8 @@ void ReadSamples(TMPBitReader& bits, int32_t skip, const TLayer1Passes& p, float
 
 }  // namespace
 
-int32_t Layer1Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
-                   uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format) {
+int32_t Layer1Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength,
+                   int32_t downShift, uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format) {
   TLayer12Stream& stream = state.Layer12;
   // A reserved sampling index has no rate to play at.
   if (header.Layer != 3 || header.SamplingIndex == 3) return 0;
@@ -132,7 +132,8 @@ int32_t Layer1Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t
   return 1;
 }
 
-TMPDecodeResult DecodeLayer1Frame(TMPDecoderState& state, const uint8_t* frame, int32_t available, void* pcm) {
+TMPDecodeResult DecodeLayer1Frame(TMPDecoderState& state, const uint8_t* frame, int32_t available,
+                                  void* pcm) {
   TLayer12Stream& stream = state.Layer12;
   TLayer12Frame info;
   if (!BeginLayer12Frame(stream, frame, available, info)) return {0, 0};

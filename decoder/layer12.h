@@ -5,10 +5,10 @@
 
 #include "decoder/mp3_decoder.h"
 
-int32_t Layer1Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
-                   uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format);
-int32_t Layer2Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
-                   uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format);
+int32_t Layer1Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength,
+                   int32_t downShift, uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format);
+int32_t Layer2Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength,
+                   int32_t downShift, uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format);
 
 TMPDecodeResult DecodeLayer1Frame(TMPDecoderState& state, const uint8_t* frame, int32_t available, void* pcm);
 TMPDecodeResult DecodeLayer2Frame(TMPDecoderState& state, const uint8_t* frame, int32_t available, void* pcm);

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "mp_bit_reader.h"
 #include "decoder/mp_frame_header.h"
+#include "mp_bit_reader.h"
 
 namespace {
 
@@ -33,8 +33,8 @@ int32_t OpenLayer12Stream(TLayer12Stream& stream, const TMPFrameHeader& header, 
   const bool fullBand = (outputFlags & mofFullBand) != 0;
   // Full band lifts only the sub-band 31 rule; the cutoff limits every layer alike.
   const int32_t bands = 32 >> downShift;
-  const int64_t limit = std::min<int64_t>({(int64_t{cutoffHz} * 64 + rate / 2) / rate,
-                                           bands > 8 && !fullBand ? bands - 1 : bands, subbands});
+  const int64_t limit = std::min<int64_t>(
+      {(int64_t{cutoffHz} * 64 + rate / 2) / rate, bands > 8 && !fullBand ? bands - 1 : bands, subbands});
 
   const int32_t channels = header.Mode == 3 ? 1 : 2;
   const int32_t channelCode = channels == 1 ? 0 : (outputFlags & mofChannelMask) + 1;

@@ -23,13 +23,13 @@ struct TLayer2Layout {
 };
 
 struct TLayer12Stream {
-  int32_t Channels;       // coded channels: 1 or 2
-  int32_t FrameLength;    // frame length without padding given to the open
-  int32_t BytesProduced;  // PCM bytes per frame
-  int32_t CutoffLimit;    // entries below the cutoff (and below sub-band 31 unless full band)
+  int32_t Channels;           // coded channels: 1 or 2
+  int32_t FrameLength;        // frame length without padding given to the open
+  int32_t BytesProduced;      // PCM bytes per frame
+  int32_t CutoffLimit;        // entries below the cutoff (and below sub-band 31 unless full band)
   TSubbandOutput OutputSlot;  // synthesis routine of the chosen channel form
-  int32_t Entries;        // entries a frame codes
-  int32_t DecodedLimit;   // entries reconstructed
+  int32_t Entries;            // entries a frame codes
+  int32_t DecodedLimit;       // entries reconstructed
   // Layer II: what the stream was opened with (each frame's bit rate picks its table) and the
   // table in use.
   int32_t OpenId, OpenMode, OpenSamplingIndex;
@@ -46,7 +46,7 @@ int32_t OpenLayer12Stream(TLayer12Stream& stream, const TMPFrameHeader& header, 
 
 // What the header of one frame says.
 struct TLayer12Frame {
-  int32_t Bound;          // joint-stereo bound in entries (all entries for one channel)
+  int32_t Bound;  // joint-stereo bound in entries (all entries for one channel)
   int32_t BitrateIndex;
   int32_t BytesConsumed;  // this frame's length plus its padding slot
 };

@@ -107,9 +107,9 @@ void ReadScalefactors(TMPBitReader& bits, int32_t entries, TLayer2Passes& p) {
 
 // How the three values of a granule of each class are read.
 struct TClassReading {
-  int32_t Bits;            // bits per code word
-  float Midpoint;          // (L - 1) / 2 of ungrouped classes
-  const float* Digits;     // grouped classes: three centred digits per code word
+  int32_t Bits;         // bits per code word
+  float Midpoint;       // (L - 1) / 2 of ungrouped classes
+  const float* Digits;  // grouped classes: three centred digits per code word
 };
 TClassReading ClassReading[18];
 
@@ -154,8 +154,9 @@ void PlanReads(const TLayer2Passes& p, int32_t skip, TLayer2Reads& plan) {
     } else if (code < kEndCode) {
       const bool pair = code >= kJointBase;
       const TClassReading& reading = ClassReading[pair ? code - kJointBase : code];
-      plan.Read[plan.ReadCount++] = {reading.Bits, reading.Midpoint, reading.Digits, e, pair,
-                                     {p.ScaledFactor[e], p.ScaledFactor[pair ? e + 1 : e]}};
+      plan.Read[plan.ReadCount++] = {reading.Bits,   reading.Midpoint,
+                                     reading.Digits, e,
+                                     pair,           {p.ScaledFactor[e], p.ScaledFactor[pair ? e + 1 : e]}};
       e += pair ? 2 : 1;
     } else {
       if (code == kCutCode) plan.Skip = skip;
@@ -208,11 +209,12 @@ void ReadGranule(TWideBits& w, const TLayer2Reads& plan, int32_t part, float* ro
 
 }  // namespace
 
-int32_t Layer2Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
-                   uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format) {
+int32_t Layer2Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength,
+                   int32_t downShift, uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format) {
   TLayer12Stream& stream = state.Layer12;
   if (header.Layer != 2 || header.SamplingIndex == 3) return 0;
-  const int32_t table = ChooseLayer2AllocTable(header.Id, header.Mode, header.SamplingIndex, header.BitrateIndex);
+  const int32_t table =
+      ChooseLayer2AllocTable(header.Id, header.Mode, header.SamplingIndex, header.BitrateIndex);
   if (table < 0) return 0;
   const int32_t subbands = [table] {
     int32_t n = 0;
@@ -232,7 +234,8 @@ int32_t Layer2Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t
   return 1;
 }
 
-TMPDecodeResult DecodeLayer2Frame(TMPDecoderState& state, const uint8_t* frame, int32_t available, void* pcm) {
+TMPDecodeResult DecodeLayer2Frame(TMPDecoderState& state, const uint8_t* frame, int32_t available,
+                                  void* pcm) {
   TLayer12Stream& stream = state.Layer12;
   TLayer12Frame info;
   if (!BeginLayer12Frame(stream, frame, available, info)) return {0, 0};

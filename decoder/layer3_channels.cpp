@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
+#include "decoder/mp_cpu.h"
 #include "layer3_hybrid.h"
 #include "layer3_state.h"
 #include "synthesis.h"
-#include "decoder/mp_cpu.h"
 
 namespace {
 
@@ -25,9 +25,9 @@ int32_t LongLines(const TMPLayer3State& st, const TMPGranuleInfo& gi, int32_t li
 void FilterChannel(TMPLayer3State& st, int32_t ch, int32_t gr, float* samples) {
   const TMPGranuleInfo& gi = st.Granule[gr][ch];
   const int32_t lines = LiveLines(st, gr, ch);
-  st.LineCount[gr][ch] = HybridFilter(st, Layer3Spectrum(st, ch, gr), Layer3Spectrum(st, ch, gr ^ 1), samples,
-                                      FilterBlockType(gi), LongLines(st, gi, lines), lines,
-                                      st.LineCount[gr ^ 1][ch]);
+  st.LineCount[gr][ch] =
+      HybridFilter(st, Layer3Spectrum(st, ch, gr), Layer3Spectrum(st, ch, gr ^ 1), samples,
+                   FilterBlockType(gi), LongLines(st, gi, lines), lines, st.LineCount[gr ^ 1][ch]);
 }
 
 void OutputChannel(TMPLayer3State& st, TSynthesisState& synthesis, int32_t ch, int32_t gr, int16_t* output,

@@ -20,20 +20,20 @@ void DequantizeLinesPlain(float* x, const float* factors, int32_t lines);
 void AliasReducePlain(float* spectrum, int32_t boundaries);
 void ImdctLongPlain(float* values);
 void ImdctShortPlain(float* values);
-int32_t HybridFilterPlain(TMPLayer3State& st, float* spectrum, float* overlap, float* samples, int32_t blockType,
-                          int32_t longLines, int32_t lines, int32_t previousLines);
+int32_t HybridFilterPlain(TMPLayer3State& st, float* spectrum, float* overlap, float* samples,
+                          int32_t blockType, int32_t longLines, int32_t lines, int32_t previousLines);
 
 #if defined(VARO_X86)
 void AliasReduceSse2(float* spectrum, int32_t boundaries);
 void ImdctLongSse2(float* values);
 void ImdctShortSse2(float* values);
-int32_t HybridFilterSse2(TMPLayer3State& st, float* spectrum, float* overlap, float* samples, int32_t blockType,
-                         int32_t longLines, int32_t lines, int32_t previousLines);
+int32_t HybridFilterSse2(TMPLayer3State& st, float* spectrum, float* overlap, float* samples,
+                         int32_t blockType, int32_t longLines, int32_t lines, int32_t previousLines);
 
 void DequantizeLinesAvx2(float* x, const float* factors, int32_t lines);
 void AliasReduceAvx2(float* spectrum, int32_t boundaries);
 void ImdctLongAvx2(float* values);
 void ImdctShortAvx2(float* values);
-int32_t HybridFilterAvx2(TMPLayer3State& st, float* spectrum, float* overlap, float* samples, int32_t blockType,
-                         int32_t longLines, int32_t lines, int32_t previousLines);
+int32_t HybridFilterAvx2(TMPLayer3State& st, float* spectrum, float* overlap, float* samples,
+                         int32_t blockType, int32_t longLines, int32_t lines, int32_t previousLines);
 #endif

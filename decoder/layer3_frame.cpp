@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "decoder/mp_frame_header.h"
 #include "layer3_granule.h"
 #include "layer3_state.h"
 #include "mp_bit_reader.h"
-#include "decoder/mp_frame_header.h"
 
 namespace {
 
@@ -64,9 +64,7 @@ int32_t ReadSideInfo(TMPLayer3State& st, const uint8_t* frame, bool lsf) {
   st.CrcBytes = protection ? 0 : 2;
   if (!protection) field(16);  // the CRC is not checked
   // Another layer or version than the stream was opened for would be read with the wrong syntax.
-  if (layer != 1 || st.Id != st.StreamId || st.IsMpeg25 != st.StreamMpeg25 ||
-      st.SamplingIndex == 3)
-    return 0;
+  if (layer != 1 || st.Id != st.StreamId || st.IsMpeg25 != st.StreamMpeg25 || st.SamplingIndex == 3) return 0;
   if (bitrateIndex > 0) {
     TMPFrameHeader header;
     st.FrameLength = ParseFrameHeader(frame, 0, header);
@@ -127,8 +125,7 @@ TMPDecodeResult DecodeFrameWith(TMPLayer3State& st, TSynthesisState& synthesis, 
     if (lsf) st.GranuleParity ^= 1;
     return done;
   }
-  std::memcpy(st.Reservoir + st.ReservoirFill, frame + size + st.CrcBytes,
-              static_cast<size_t>(mainBytes));
+  std::memcpy(st.Reservoir + st.ReservoirFill, frame + size + st.CrcBytes, static_cast<size_t>(mainBytes));
   st.ReservoirFill += mainBytes;
 
   if (st.ReservoirStart < 0) {

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "decoder/mp_cpu.h"
+#include "decoder/mp_equalizer.h"
 #include "layer3_channels.h"
 #include "layer3_huffman.h"
 #include "layer3_requantize.h"
@@ -13,8 +15,6 @@
 #include "layer3_state.h"
 #include "layer3_stereo.h"
 #include "mp_bit_reader.h"
-#include "decoder/mp_cpu.h"
-#include "decoder/mp_equalizer.h"
 
 namespace {
 
@@ -62,8 +62,7 @@ void DecodeGranulePart(TMPLayer3State& st, int32_t gr, int32_t ch) {
   // Region boundaries; region counts that run past the last band end at 576.
   const int32_t big = std::min(2 * gi.BigValues, st.LineLimit);
   const int32_t r1 = std::min(st.LongBoundary[std::min(gi.Region0Count + 1, 22)], big);
-  const int32_t r2 =
-      std::min(st.LongBoundary[std::min(gi.Region0Count + gi.Region1Count + 2, 22)], big);
+  const int32_t r2 = std::min(st.LongBoundary[std::min(gi.Region0Count + gi.Region1Count + 2, 22)], big);
   DecodeBigValues(bits, x, r1, gi.TableSelect[0]);
   DecodeBigValues(bits, x + r1, r2 - r1, gi.TableSelect[1]);
   DecodeBigValues(bits, x + r2, big - r2, gi.TableSelect[2]);

@@ -66,8 +66,7 @@ TWideBits DecodePairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* ta
 
 // Tables 16..31: a value of 15 is followed by linbits extra bits, then its sign. Pairs without
 // an escape leave the window in one step, as in DecodePairs.
-TWideBits DecodeLinbitsPairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* table,
-                             int32_t linbits) {
+TWideBits DecodeLinbitsPairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* table, int32_t linbits) {
   const int32_t firstWidth = static_cast<int32_t>(table[0] & 0xFF);
   for (int32_t i = 0; i < pairs; ++i) {
     RefillWide(w, kLinbitsPairBits);
@@ -133,17 +132,17 @@ void DecodeBigValues(TMPBitReader& bits, float* dst, int32_t lines, int32_t tabl
   }
   const TWideBits w = WidenBits(bits);
   NarrowBits(h.Kind == hkLinbits ? DecodeLinbitsPairs(w, dst, pairs, h.Lookup, h.Linbits)
-                             : DecodePairs(w, dst, pairs, h.Lookup),
-         bits);
+                                 : DecodePairs(w, dst, pairs, h.Lookup),
+             bits);
 }
 
 namespace {
 
 struct TCount1Result {
   TWideBits Bits;
-  int32_t Decoded;    // quadruples read
+  int32_t Decoded;  // quadruples read
   int32_t BitsLeft;
-  int32_t Last;       // last nonzero quadruple, -1 if none
+  int32_t Last;  // last nonzero quadruple, -1 if none
   int32_t LastValue;
 };
 

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "decoder/mp_cpu.h"
 #include "layer3_forms.h"
 #include "layer3_state.h"
 #include "layer3_tables.h"
-#include "decoder/mp_cpu.h"
 
 const int32_t kShortWindowTap[12] = {3, 4, 5, 5, 4, 3, 2, 1, 0, 0, 1, 2};
 
@@ -48,8 +48,7 @@ void WindowShort(const float* u, float* z) {
   }
 }
 
-int32_t FinishHybrid(const THybridRanges& r, const float* overlap, float* newOverlap,
-                     float* samples) {
+int32_t FinishHybrid(const THybridRanges& r, const float* overlap, float* newOverlap, float* samples) {
   // Everything above is cleared, up to sub-band 31: the vector forms widen their last range of
   // sub-bands into it and rely on a clean overlap there.
   const int32_t bands = 32;
@@ -71,8 +70,7 @@ using TKernel = void (*)(float* values);
 // Runs the kernels over sub-bands [first, end) of x (sub-band major, 18 values each, changed in
 // place) and calls emit(s, z) with the windowed frame of each.
 template <typename Emit>
-void FilterRange(float* x, int32_t first, int32_t end, const float* longWindow,
-                 TKernel kernel, Emit emit) {
+void FilterRange(float* x, int32_t first, int32_t end, const float* longWindow, TKernel kernel, Emit emit) {
   float z[36];
   for (int32_t s = first; s < end; ++s) {
     kernel(x + 18 * s);
@@ -86,8 +84,7 @@ void FilterRange(float* x, int32_t first, int32_t end, const float* longWindow,
 }
 
 template <typename Emit>
-void FilterAll(float* x, const THybridRanges& r, TKernel imdctLong, TKernel imdctShort,
-               Emit emit) {
+void FilterAll(float* x, const THybridRanges& r, TKernel imdctLong, TKernel imdctShort, Emit emit) {
   FilterRange(x, 0, r.MixedEnd, Layer3Tables.Window[0], imdctLong, emit);
   FilterRange(x, r.MixedEnd, r.LongEnd, r.LongWindow, imdctLong, emit);
   FilterRange(x, r.LongEnd, r.ShortEnd, nullptr, imdctShort, emit);
@@ -95,8 +92,8 @@ void FilterAll(float* x, const THybridRanges& r, TKernel imdctLong, TKernel imdc
 
 }  // namespace
 
-int32_t HybridFilterPlain(TMPLayer3State& st, float* x, float* o, float* out, int32_t blockType, int32_t longLines,
-                          int32_t lines, int32_t previousLines) {
+int32_t HybridFilterPlain(TMPLayer3State& st, float* x, float* o, float* out, int32_t blockType,
+                          int32_t longLines, int32_t lines, int32_t previousLines) {
   const THybridRanges r = HybridRangesOf(st, blockType, longLines, lines, previousLines);
   // The new overlap goes over x in another layout: work on a copy of the spectrum.
   float* input = st.Reorder;

@@ -39,18 +39,18 @@ void WindowShort(const float* u, float* z);
 // The overlap-only and silent sub-bands of a HybridFilter call: copies the previous overlap
 // (inverted) to samples for [ShortEnd, OverlapEnd) and clears the new overlap there, clears
 // samples and new overlap for [OverlapEnd, 32). Returns 18 x OverlapEnd.
-int32_t FinishHybrid(const THybridRanges& ranges, const float* overlap, float* newOverlap,
-                     float* samples);
+int32_t FinishHybrid(const THybridRanges& ranges, const float* overlap, float* newOverlap, float* samples);
 
 // As the HybridFilter slot for another channel of a mixed-down granule: adds the windowed IMDCT
 // terms (inverted) to samples and the new overlap terms to sharedOverlap (time-major). Returns
 // 18 x the sub-bands done.
-int32_t HybridFilterAdd(const TMPLayer3State& st, float* spectrum, float* sharedOverlap, float* samples, int32_t blockType,
-                        int32_t longLines, int32_t lines);
+int32_t HybridFilterAdd(const TMPLayer3State& st, float* spectrum, float* sharedOverlap, float* samples,
+                        int32_t blockType, int32_t longLines, int32_t lines);
 
 // Every form writes its output slots frequency-inverted: the odd time slots of the odd
 // sub-bands negated, by these factors (negating is exact, so the sums come out as if the
 // inversion followed them).
-alignas(32) inline constexpr float kInversionSigns[32] = {1, -1, 1, -1, 1, -1, 1, -1, 1, -1, 1, -1, 1, -1, 1, -1,
-                                                          1, -1, 1, -1, 1, -1, 1, -1, 1, -1, 1, -1, 1, -1, 1, -1};
+alignas(32) inline constexpr float kInversionSigns[32] = {1,  -1, 1,  -1, 1,  -1, 1,  -1, 1,  -1, 1,
+                                                          -1, 1,  -1, 1,  -1, 1,  -1, 1,  -1, 1,  -1,
+                                                          1,  -1, 1,  -1, 1,  -1, 1,  -1, 1,  -1};
 constexpr float InversionSign(int32_t t, int32_t s) { return (t & s & 1) ? -1.0f : 1.0f; }

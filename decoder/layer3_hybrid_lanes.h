@@ -91,8 +91,8 @@ template <class V>
 // Rows of one group of sub-bands from s: input rows 32 k + s (spectrum, time-major copy),
 // previous overlap o, output samples, new overlap next (all rows of 32).
 template <class V>
-inline void LongGroup(const float* input, int32_t s, const float* window, const float* o,
-                      float* out, float* next) {
+inline void LongGroup(const float* input, int32_t s, const float* window, const float* o, float* out,
+                      float* next) {
   V x[18];
   for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
   ImdctLongLanes(x);
@@ -171,15 +171,12 @@ inline int32_t HybridFilterLanes(TMPLayer3State& st, float* x, float* o, float* 
   for (int32_t k = 0; k < 18; ++k)
     for (int32_t s = live; s < r.ShortEnd; ++s) input[32 * k + s] = 0.0f;
   const float* normal = Layer3Tables.Window[0];
-  ForGroups<Widest, Narrower...>(0, r.MixedEnd, [&]<class V>(int32_t s) {
-    LongGroup<V>(input, s, normal, o, out, x);
-  });
-  ForGroups<Widest, Narrower...>(r.MixedEnd, r.LongEnd, [&]<class V>(int32_t s) {
-    LongGroup<V>(input, s, r.LongWindow, o, out, x);
-  });
-  ForGroups<Widest, Narrower...>(r.LongEnd, r.ShortEnd, [&]<class V>(int32_t s) {
-    ShortGroup<V>(input, s, o, out, x);
-  });
+  ForGroups<Widest, Narrower...>(0, r.MixedEnd,
+                                 [&]<class V>(int32_t s) { LongGroup<V>(input, s, normal, o, out, x); });
+  ForGroups<Widest, Narrower...>(
+      r.MixedEnd, r.LongEnd, [&]<class V>(int32_t s) { LongGroup<V>(input, s, r.LongWindow, o, out, x); });
+  ForGroups<Widest, Narrower...>(r.LongEnd, r.ShortEnd,
+                                 [&]<class V>(int32_t s) { ShortGroup<V>(input, s, o, out, x); });
   // Overlap-only sub-bands play the previous overlap; above them everything is silent.
   ForGroups<Widest, Narrower...>(r.ShortEnd, r.OverlapEnd, [&]<class V>(int32_t s) {
     for (int t = 0; t < 18; ++t) {

@@ -23,8 +23,9 @@ void CopyBands(TMPLayer3State& st, int32_t set, int32_t samplingIndex) {
 
 }  // namespace
 
-int32_t Layer3Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
-                   int32_t /*reserved*/, uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format) {
+int32_t Layer3Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength,
+                   int32_t downShift, int32_t /*reserved*/, uint8_t outputFlags, int32_t cutoffHz,
+                   TMPOutputFormat& format) {
   TMPLayer3State& st = state.Layer3;
   st.ReservoirStart = 0;
   st.ReservoirFill = 0;
@@ -47,8 +48,7 @@ int32_t Layer3Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t
   // Sub-band 31 and the top band of MPEG-2/2.5 are left out unless the full band is asked for.
   const int32_t subbands = 32 >> downShift;
   const int32_t maxSubbands = subbands > 8 && !fullBand ? subbands - 1 : subbands;
-  st.SubbandLimit = static_cast<int32_t>(
-      std::min<int64_t>((cutoff * 64 + rate / 2) / rate, maxSubbands));
+  st.SubbandLimit = static_cast<int32_t>(std::min<int64_t>((cutoff * 64 + rate / 2) / rate, maxSubbands));
   const int32_t set = mpeg1 ? 1 : mpeg25 ? 2 : 0;
   CopyBands(st, set, header.SamplingIndex);
   const bool allBands = mpeg1 || fullBand;
@@ -69,8 +69,8 @@ int32_t Layer3Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t
   st.GranuleOutputOffset = st.OutputBytes / 2;
   st.SilenceByte = 0;
   st.OutputRoutine = channels == 1 ? SynthesizeGranuleMono : SynthesizeGranuleChannel;
-  static constexpr TChannelRoutine kChannelRoutines[4] = {Layer3OutStereo, Layer3OutMix,
-                                                          Layer3OutLeft, Layer3OutRight};
+  static constexpr TChannelRoutine kChannelRoutines[4] = {Layer3OutStereo, Layer3OutMix, Layer3OutLeft,
+                                                          Layer3OutRight};
   st.ChannelRoutine = header.Mode == 3 ? Layer3OutLeft : kChannelRoutines[channelForm];
   st.FrameLength = frameLength;
   st.StreamId = header.Id;
@@ -98,7 +98,8 @@ int32_t Layer3Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t
   return 1;
 }
 
-TMPDecodeResult DecodeLayer3Frame(TMPDecoderState& state, const uint8_t* frame, int32_t available, void* pcm) {
+TMPDecodeResult DecodeLayer3Frame(TMPDecoderState& state, const uint8_t* frame, int32_t available,
+                                  void* pcm) {
   TMPLayer3State& st = state.Layer3;
   if (st.FrameRoutine == nullptr || frame == nullptr || pcm == nullptr) return {0, 0};
   return st.FrameRoutine(st, state.Synthesis, frame, available, static_cast<int16_t*>(pcm));

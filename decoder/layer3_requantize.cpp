@@ -39,8 +39,8 @@ int32_t LastNonzeroBand(const TMPLayer3State& st, const float* x, int32_t lines)
 
 }  // namespace
 
-void Requantize(TMPLayer3State& st, float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGranuleInfo& gi,
-                TMPBandExtent& extent) {
+void Requantize(TMPLayer3State& st, float* x, int32_t& count, const TMPScaleFactors& sf,
+                const TMPGranuleInfo& gi, TMPBandExtent& extent) {
   const TLayer3Tables& t = Layer3Tables;
   int32_t longBands = 22;
   int32_t firstShort = 12;
@@ -111,6 +111,5 @@ void Requantize(TMPLayer3State& st, float* x, int32_t& count, const TMPScaleFact
   }
   std::copy(scratch, scratch + (pos - start), x + start);
   count = pos;
-  extent.LastBand =
-      std::max({extent.LastShortBand[0], extent.LastShortBand[1], extent.LastShortBand[2]});
+  extent.LastBand = std::max({extent.LastShortBand[0], extent.LastShortBand[1], extent.LastShortBand[2]});
 }

@@ -9,8 +9,8 @@
 // Works in place on the 576 values of x up to `count` lines; count becomes the end of the last
 // band processed for granules with a short part. Fills extent. The state gives the stream's
 // bands and the scratch for the reordering.
-void Requantize(TMPLayer3State& st, float* x, int32_t& count, const TMPScaleFactors& sf, const TMPGranuleInfo& gi,
-                TMPBandExtent& extent);
+void Requantize(TMPLayer3State& st, float* x, int32_t& count, const TMPScaleFactors& sf,
+                const TMPGranuleInfo& gi, TMPBandExtent& extent);
 
 // Sign times |v|^(4/3) times factor for a quantised value outside -32..31 (the slow path of every
 // DequantizeLines form).

@@ -8,15 +8,13 @@ namespace {
 
 // Reads `count` long bands from `first` with `slen` bits each (0 bits read nothing and give 0).
 void ReadLongBands(TMPBitReader& bits, TMPScaleFactors& sf, int32_t first, int32_t count, int32_t slen) {
-  for (int32_t b = first; b < first + count; ++b)
-    sf.Long[b] = static_cast<int32_t>(GetMainBits(bits, slen));
+  for (int32_t b = first; b < first + count; ++b) sf.Long[b] = static_cast<int32_t>(GetMainBits(bits, slen));
 }
 
 // Reads `count` short bands from `first`, windows 0, 1, 2 inside each band.
 void ReadShortBands(TMPBitReader& bits, TMPScaleFactors& sf, int32_t first, int32_t count, int32_t slen) {
   for (int32_t b = first; b < first + count; ++b)
-    for (int32_t w = 0; w < 3; ++w)
-      sf.Short[w][b] = static_cast<int32_t>(GetMainBits(bits, slen));
+    for (int32_t w = 0; w < 3; ++w) sf.Short[w][b] = static_cast<int32_t>(GetMainBits(bits, slen));
 }
 
 bool IsShort(const TMPGranuleInfo& gi) { return gi.BlockType == 2; }
@@ -49,8 +47,7 @@ void ReadScaleFactorsMpeg1(TMPBitReader& bits, TMPScaleFactors& sf, const TMPSca
     for (int32_t g = 0; g < 4; ++g) {
       const TScfsiGroup& group = kScfsiGroups[g];
       if (scfsi & group.Bit) {
-        for (int32_t b = group.First; b < group.First + group.Count; ++b)
-          sf.Long[b] = granule0.Long[b];
+        for (int32_t b = group.First; b < group.First + group.Count; ++b) sf.Long[b] = granule0.Long[b];
       } else {
         ReadLongBands(bits, sf, group.First, group.Count, g < 2 ? slen1 : slen2);
       }

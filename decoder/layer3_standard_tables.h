@@ -6,10 +6,10 @@
 
 // Kinds of Huffman code table.
 enum : int32_t {
-  hkZero = 0,      // every value is zero; no bits are read
-  hkSingle = 1,    // one lookup resolves every code
-  hkMulti = 2,     // lookups chain through sub-tables
-  hkLinbits = 3,   // multi-level, and a value of 15 is followed by Linbits extra bits
+  hkZero = 0,     // every value is zero; no bits are read
+  hkSingle = 1,   // one lookup resolves every code
+  hkMulti = 2,    // lookups chain through sub-tables
+  hkLinbits = 3,  // multi-level, and a value of 15 is followed by Linbits extra bits
 };
 
 // One big-value code table. Lookup points at a table header: width | 0xFF << 24, followed by

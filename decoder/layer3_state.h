@@ -35,10 +35,10 @@ struct TMPScaleFactors {
 
 // Where a requantised granule has nonzero values (written by Requantize).
 struct TMPBandExtent {
-  int32_t HasShort;        // the granule has a short part
-  int32_t LastBand;        // long: last nonzero long band (-1 if none); else max LastShortBand
-  int32_t FirstShortBand;  // 0 pure short, 3 mixed, 12 long
-  int32_t LongBands;       // 22 long, MixedLongBands mixed, 0 pure short
+  int32_t HasShort;          // the granule has a short part
+  int32_t LastBand;          // long: last nonzero long band (-1 if none); else max LastShortBand
+  int32_t FirstShortBand;    // 0 pure short, 3 mixed, 12 long
+  int32_t LongBands;         // 22 long, MixedLongBands mixed, 0 pure short
   int32_t LastShortBand[3];  // per window; FirstShortBand - 1 if none
 };
 
@@ -59,8 +59,8 @@ constexpr int32_t kReservoirSlack = 64;
 
 struct TMPLayer3State;
 using TChannelRoutine = void (*)(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr);
-using TFrameRoutine = TMPDecodeResult (*)(TMPLayer3State& st, TSynthesisState& synthesis, const uint8_t* frame,
-                                          int32_t available, int16_t* output);
+using TFrameRoutine = TMPDecodeResult (*)(TMPLayer3State& st, TSynthesisState& synthesis,
+                                          const uint8_t* frame, int32_t available, int16_t* output);
 
 struct TMPLayer3State {
   // Stream settings (Layer3Open).
@@ -80,7 +80,7 @@ struct TMPLayer3State {
   int32_t ShortBoundary3[14];  // 3 x the short band boundaries: 0 .. 576
   int32_t LongWidth[22];
   int32_t ShortWidth[13];
-  int32_t StreamId;     // Id and MPEG-2.5 flag of the opened stream: frames must match them
+  int32_t StreamId;  // Id and MPEG-2.5 flag of the opened stream: frames must match them
   int32_t StreamMpeg25;
   TGranuleOutput OutputRoutine;
   TChannelRoutine ChannelRoutine;

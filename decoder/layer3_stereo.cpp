@@ -111,8 +111,7 @@ void IntensityStereoLsf(const TMPLayer3State& st, float* left, const TMPScaleFac
   int32_t band = 0;
   if (!r.HasShort) {
     for (; g < 3; ++g)
-      for (int32_t k = 0; k < lsf.GroupBands[g] && band < 21; ++k)
-        longIllegal[band++] = illegal(g);
+      for (int32_t k = 0; k < lsf.GroupBands[g] && band < 21; ++k) longIllegal[band++] = illegal(g);
   } else {
     if (r.LongBands > 0) {
       for (; band < lsf.GroupBands[0] && band < 21; ++band) longIllegal[band] = illegal(0);
@@ -120,15 +119,12 @@ void IntensityStereoLsf(const TMPLayer3State& st, float* left, const TMPScaleFac
       band = 3;
     }
     for (; g < 3; ++g)
-      for (int32_t k = 0; k < lsf.GroupBands[g] && band < 12; ++k)
-        shortIllegal[band++] = illegal(g);
+      for (int32_t k = 0; k < lsf.GroupBands[g] && band < 12; ++k) shortIllegal[band++] = illegal(g);
   }
   // A top band whose lower neighbour is outside the region takes position 0, legal: kL = kR = 1
   // (the first entry of the one-bit sub-table).
   auto longPair = [&](int32_t b) { return table[(longIllegal[b] + right.Long[b]) & 63]; };
-  auto shortPair = [&](int32_t w, int32_t b) {
-    return table[(shortIllegal[b] + right.Short[w][b]) & 63];
-  };
+  auto shortPair = [&](int32_t w, int32_t b) { return table[(shortIllegal[b] + right.Short[w][b]) & 63]; };
   IntensityRegion(st, left, r, leftCount, longPair, shortPair, table[1]);
 }
 

@@ -12,7 +12,7 @@ struct TLayer3Tables {
   float Gain[262];
   // [ScalefacScale][pretab value][scalefactor] = 2^(-(s + 1) / 2 * (p + f)).
   float Scale[2][4][32];
-  float Power[64];    // v = -32..31 at v + 32: v * |v|^(1/3)
+  float Power[64];  // v = -32..31 at v + 32: v * |v|^(1/3)
   // |v|^(4/3) for every magnitude a code with linbits can give (15 + 8191).
   float PowerLarge[kLargestQuantized + 1];
   float Subblock[8];  // 2^(-2k)

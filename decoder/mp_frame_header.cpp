@@ -24,9 +24,7 @@ constexpr std::array<std::array<int32_t, 4>, 2> BuildRate50() {
 constexpr auto kRate50 = BuildRate50();
 static_assert(kRate50[1][0] == 882 && kRate50[0][2] == 320 && kRate50[1][3] == -999);
 
-bool IsSyncPair(uint8_t b0, uint8_t b1) {
-  return b0 == 0xFF && ((b1 & 0xF0) == 0xF0 || (b1 & 0xF0) == 0xE0);
-}
+bool IsSyncPair(uint8_t b0, uint8_t b1) { return b0 == 0xFF && ((b1 & 0xF0) == 0xF0 || (b1 & 0xF0) == 0xE0); }
 
 // Bit rate in kbit/s of a parsed header; 0 for free format, forbidden index or reserved layer.
 int32_t HeaderKbps(const TMPFrameHeader& h) {
@@ -101,8 +99,8 @@ int32_t ParseFrameHeaderRate(const uint8_t* bytes, int32_t available, TMPFrameHe
   return length;
 }
 
-int32_t FindFrameHeader(const uint8_t* buffer, int32_t length, TMPFrameHeader& header,
-                        int32_t& bitrate, int32_t& offset) {
+int32_t FindFrameHeader(const uint8_t* buffer, int32_t length, TMPFrameHeader& header, int32_t& bitrate,
+                        int32_t& offset) {
   bitrate = 0;
   for (int32_t i = 0; i + 1 < length; ++i) {
     if (!IsSyncPair(buffer[i], buffer[i + 1])) continue;

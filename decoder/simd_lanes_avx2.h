@@ -117,7 +117,9 @@ struct TSamples16 {
 struct TIndex8 {
   __m256i v;
   // The bits of eight values stored as float (the int32 spectrum of the requantisation).
-  static TIndex8 LoadBits(const float* p) { return {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))}; }
+  static TIndex8 LoadBits(const float* p) {
+    return {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))};
+  }
   static TIndex8 Set(int32_t i) { return {_mm256_set1_epi32(i)}; }
   friend TIndex8 operator+(TIndex8 a, TIndex8 b) { return {_mm256_add_epi32(a.v, b.v)}; }
   // Whether any lane has any of the bits of mask set.

@@ -82,7 +82,8 @@ void SynthesizeGranuleMono(TSynthesisState& state, const float* samples, int16_t
 
 void SynthesizeGranuleChannel(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel) {
   const int32_t c = channel & 1;
-  SynthesizeChannel(state, samples, kGranuleRow, TDctRows::Single, kGranuleSlots, c, WindowStereo, out + c, 64);
+  SynthesizeChannel(state, samples, kGranuleRow, TDctRows::Single, kGranuleSlots, c, WindowStereo, out + c,
+                    64);
 }
 
 void SynthesizeGranuleStereo(TSynthesisState& state, const float* samples, int16_t* out) {

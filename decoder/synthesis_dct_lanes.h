@@ -109,13 +109,15 @@ void DctSlotsOf(const float* rows, int32_t rowSize, int32_t slots, const float* 
   if (first < slots && slots >= TailW) {
     for (;; first += TailW) {
       if (first + TailW > slots) first = slots - TailW;
-      DctSlotBlock<Tail, TailW, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first, dest1 + 32 * first);
+      DctSlotBlock<Tail, TailW, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first,
+                                        dest1 + 32 * first);
       if (first + TailW == slots) break;
     }
     return;
   }
   for (; first < slots; ++first) {
-    DctSlotBlock<TLane1, 1, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first, dest1 + 32 * first);
+    DctSlotBlock<TLane1, 1, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first,
+                                    dest1 + 32 * first);
   }
 }
 
@@ -123,11 +125,21 @@ template <class V, int32_t W, class Tail, int32_t TailW>
 void DctSlotsLanes(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
                    float* dest) {
   switch (layout) {
-    case TDctRows::Single: DctSlotsOf<V, W, Tail, TailW, TDctRows::Single>(rows, rowSize, slots, gains, dest); break;
-    case TDctRows::Channel0: DctSlotsOf<V, W, Tail, TailW, TDctRows::Channel0>(rows, rowSize, slots, gains, dest); break;
-    case TDctRows::Channel1: DctSlotsOf<V, W, Tail, TailW, TDctRows::Channel1>(rows, rowSize, slots, gains, dest); break;
-    case TDctRows::Mixed: DctSlotsOf<V, W, Tail, TailW, TDctRows::Mixed>(rows, rowSize, slots, gains, dest); break;
-    case TDctRows::Both: DctSlotsOf<V, W, Tail, TailW, TDctRows::Both>(rows, rowSize, slots, gains, dest); break;
+    case TDctRows::Single:
+      DctSlotsOf<V, W, Tail, TailW, TDctRows::Single>(rows, rowSize, slots, gains, dest);
+      break;
+    case TDctRows::Channel0:
+      DctSlotsOf<V, W, Tail, TailW, TDctRows::Channel0>(rows, rowSize, slots, gains, dest);
+      break;
+    case TDctRows::Channel1:
+      DctSlotsOf<V, W, Tail, TailW, TDctRows::Channel1>(rows, rowSize, slots, gains, dest);
+      break;
+    case TDctRows::Mixed:
+      DctSlotsOf<V, W, Tail, TailW, TDctRows::Mixed>(rows, rowSize, slots, gains, dest);
+      break;
+    case TDctRows::Both:
+      DctSlotsOf<V, W, Tail, TailW, TDctRows::Both>(rows, rowSize, slots, gains, dest);
+      break;
   }
 }
 

@@ -2,12 +2,15 @@
 #include "simd_lanes_avx2.h"
 #include "window_lanes.h"
 
-void WindowMonoAvx2(const float* ring, int32_t pos, int16_t* out) { WindowMonoLanes<TLane8, TSamples16>(ring, pos, out); }
+void WindowMonoAvx2(const float* ring, int32_t pos, int16_t* out) {
+  WindowMonoLanes<TLane8, TSamples16>(ring, pos, out);
+}
 
 void WindowStereoAvx2(const float* ring, int32_t pos, int16_t* out) {
   WindowStereoLanes<TLane8, TSamples16>(ring, pos, out);
 }
 
-void WindowPairsAvx2(TSynthesisState& state, const float* dct0, const float* dct1, int32_t count, int16_t* out) {
+void WindowPairsAvx2(TSynthesisState& state, const float* dct0, const float* dct1, int32_t count,
+                     int16_t* out) {
   WindowPairsLanes<TLane8, TSamples16>(state, dct0, dct1, count, out);
 }

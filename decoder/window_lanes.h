@@ -18,10 +18,10 @@ template <class V>
 constexpr int32_t kHalfVectors = 16 * sizeof(float) / sizeof(V);
 
 // Samples of halves First .. First + Count - 1 of the slot at pos, half h into
-// out[h * vectors / 2 ..]: half 0 (samples 0..15) from runs 0/1 of the vector window, half 1 (samples 16..31) from runs
-// 2/3, each sum accumulated in the order its ring values lie. Four-lane vectors take one half
-// per call to stay within the registers. Q indexes the vectors of a half; every index is a
-// constant, so that the sums stay in registers.
+// out[h * vectors / 2 ..]: half 0 (samples 0..15) from runs 0/1 of the vector window, half 1 (samples 16..31)
+// from runs 2/3, each sum accumulated in the order its ring values lie. Four-lane vectors take one half per
+// call to stay within the registers. Q indexes the vectors of a half; every index is a constant, so that the
+// sums stay in registers.
 template <class V, class S, int32_t First, int32_t Count, int32_t... Q>
 inline void WindowHalves(const float* ring, int32_t pos, S* out, std::integer_sequence<int32_t, Q...>) {
   constexpr int32_t lanes = sizeof(V) / sizeof(float);
@@ -43,11 +43,13 @@ inline void WindowHalves(const float* ring, int32_t pos, S* out, std::integer_se
     const V shared[vectors] = {V::Load(even + 16 + lanes * Q)...};
     if constexpr (First == 0) {
       ((forward[0][Q] = MulAdd(V::LoadAligned(w + lanes * Q), shared[Q], forward[0][Q])), ...);
-      ((backward[0][Q] = MulAdd(V::LoadAligned(w + 16 + lanes * Q), V::Load(odd + 1 + lanes * Q), backward[0][Q])),
+      ((backward[0][Q] =
+            MulAdd(V::LoadAligned(w + 16 + lanes * Q), V::Load(odd + 1 + lanes * Q), backward[0][Q])),
        ...);
     }
     if constexpr (First + Count == 2) {
-      ((forward[last][Q] = MulAdd(V::LoadAligned(w + 32 + lanes * Q), V::Load(odd + lanes * Q), forward[last][Q])),
+      ((forward[last][Q] =
+            MulAdd(V::LoadAligned(w + 32 + lanes * Q), V::Load(odd + lanes * Q), forward[last][Q])),
        ...);
       ((backward[last][Q] = MulAdd(V::LoadAligned(w + 48 + lanes * Q), shared[Q], backward[last][Q])), ...);
     }
@@ -55,14 +57,23 @@ inline void WindowHalves(const float* ring, int32_t pos, S* out, std::integer_se
   if constexpr (First == 0) {
     // The forward sums less the backward sums reversed.
     const V sums[vectors] = {(forward[0][Q] - backward[0][vectors - 1 - Q].Reversed())...};
-    ([&] { if constexpr (Q % 2 == 0) out[Q / 2] = S::Round(sums[Q], sums[Q + 1]); }(), ...);
+    (
+        [&] {
+          if constexpr (Q % 2 == 0) out[Q / 2] = S::Round(sums[Q], sums[Q + 1]);
+        }(),
+        ...);
   }
   if constexpr (First + Count == 2) {
     // Sample 16 + m takes backward sum 16 - m (none for m = 0): the sums reversed and shifted up
     // by one lane.
     const V above[vectors] = {(Q == 0 ? V::Zero() : backward[last][(vectors - Q) % vectors])...};
-    const V sums[vectors] = {(forward[last][Q] + ReverseAcross(backward[last][vectors - 1 - Q], above[Q]))...};
-    ([&] { if constexpr (Q % 2 == 0) out[vectors / 2 + Q / 2] = S::Round(sums[Q], sums[Q + 1]); }(), ...);
+    const V sums[vectors] = {
+        (forward[last][Q] + ReverseAcross(backward[last][vectors - 1 - Q], above[Q]))...};
+    (
+        [&] {
+          if constexpr (Q % 2 == 0) out[vectors / 2 + Q / 2] = S::Round(sums[Q], sums[Q + 1]);
+        }(),
+        ...);
   }
 }
 
@@ -70,7 +81,7 @@ inline void WindowHalves(const float* ring, int32_t pos, S* out, std::integer_se
 template <class V, class S>
 inline void WindowSlotLanes(const float* ring, int32_t pos, S* out) {
   constexpr auto q = std::make_integer_sequence<int32_t, kHalfVectors<V>>();
-  if constexpr (kHalfVectors<V> > 2) {
+  if constexpr (kHalfVectors < V >> 2) {
     WindowHalves<V, S, 0, 1>(ring, pos, out, q);
     WindowHalves<V, S, 1, 1>(ring, pos, out, q);
   } else {
@@ -119,14 +130,15 @@ inline void WindowPairsLanes(TSynthesisState& state, const float* dct0, const fl
                              int16_t* out) {
   constexpr int32_t samples = 2 * sizeof(V) / sizeof(float);
   WindowPairsWith(state, dct0, dct1, count, out,
-                  [](const float* slot0, const float* slot1, float* ring0, int32_t pos0, float* ring1, int32_t pos1,
-                     int16_t* pairs) {
+                  [](const float* slot0, const float* slot1, float* ring0, int32_t pos0, float* ring1,
+                     int32_t pos1, int16_t* pairs) {
                     StoreSlotLanes<V>(ring0, pos0, slot0);
                     StoreSlotLanes<V>(ring1, pos1, slot1);
                     S left[32 / samples], right[32 / samples];
                     WindowSlotLanes<V, S>(ring0, pos0, left);
                     WindowSlotLanes<V, S>(ring1, pos1, right);
-                    for (int32_t i = 0; i < 32 / samples; ++i) StorePairs(left[i], right[i], pairs + 2 * samples * i);
+                    for (int32_t i = 0; i < 32 / samples; ++i)
+                      StorePairs(left[i], right[i], pairs + 2 * samples * i);
                   });
 }
 

@@ -3,12 +3,15 @@
 #include "simd_lanes_sse2.h"
 #include "window_lanes.h"
 
-void WindowMonoSse2(const float* ring, int32_t pos, int16_t* out) { WindowMonoLanes<TLane4, TSamples8>(ring, pos, out); }
+void WindowMonoSse2(const float* ring, int32_t pos, int16_t* out) {
+  WindowMonoLanes<TLane4, TSamples8>(ring, pos, out);
+}
 
 void WindowStereoSse2(const float* ring, int32_t pos, int16_t* out) {
   WindowStereoLanes<TLane4, TSamples8>(ring, pos, out);
 }
 
-void WindowPairsSse2(TSynthesisState& state, const float* dct0, const float* dct1, int32_t count, int16_t* out) {
+void WindowPairsSse2(TSynthesisState& state, const float* dct0, const float* dct1, int32_t count,
+                     int16_t* out) {
   WindowPairsLanes<TLane4, TSamples8>(state, dct0, dct1, count, out);
 }

@@ -14,13 +14,13 @@
 #include <memory>
 
 #include "ui/dialogs/intro_time_dialog.h"
+#include "ui/dialogs/sleep_timer_dialog.h"
+#include "ui/dialogs/version_dialog.h"
 #include "ui/lyrics/lyrics_window.h"
 #include "ui/main_window/main_window.h"
 #include "ui/playlist/playlist_window.h"
 #include "ui/program/program_entry.h"
-#include "ui/dialogs/sleep_timer_dialog.h"
 #include "ui/program/varo_application.h"
-#include "ui/dialogs/version_dialog.h"
 
 namespace {
 
@@ -34,15 +34,16 @@ long long StatusKb(const char* field) {
   QFile status(QStringLiteral("/proc/self/status"));
   if (!status.open(QIODevice::ReadOnly)) return -1;
   for (const QByteArray& line : status.readAll().split('\n'))
-    if (line.startsWith(field)) return line.mid(static_cast<qsizetype>(strlen(field))).trimmed().split(' ')[0].toLongLong();
+    if (line.startsWith(field))
+      return line.mid(static_cast<qsizetype>(strlen(field))).trimmed().split(' ')[0].toLongLong();
   return -1;
 }
 
 class TFirstPaint : public QObject {
-public:
+ public:
   explicit TFirstPaint(long long t0) : FT0(t0) {}
 
-protected:
+ protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Paint && !FSeen) {
       FSeen = true;
@@ -57,7 +58,7 @@ protected:
     return QObject::eventFilter(watched, event);
   }
 
-private:
+ private:
   long long FT0;
   bool FSeen = false;
 };

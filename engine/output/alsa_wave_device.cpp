@@ -30,8 +30,7 @@ int AlsaWaveDevice::OpenOutput(const TWaveFormat& format) {
     pcm_ = nullptr;
     return result;
   }
-  const snd_pcm_format_t sampleFormat =
-      format.BitsPerSample == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
+  const snd_pcm_format_t sampleFormat = format.BitsPerSample == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
   result = snd_pcm_set_params(pcm_, sampleFormat, SND_PCM_ACCESS_RW_INTERLEAVED,
                               static_cast<unsigned>(format.Channels),
                               static_cast<unsigned>(format.SampleRate), 1, kLatencyMicroseconds);
@@ -106,8 +105,8 @@ bool AlsaWaveDevice::WaitPlayedOut() {
     if (state != SND_PCM_STATE_RUNNING) return true;
     snd_pcm_sframes_t delay = 0;
     if (snd_pcm_delay(pcm_, &delay) < 0 || delay <= 0) return true;
-    const auto remaining = std::chrono::microseconds(
-        static_cast<int64_t>(delay) * 1000000 / std::max(1, Format().SampleRate));
+    const auto remaining =
+        std::chrono::microseconds(static_cast<int64_t>(delay) * 1000000 / std::max(1, Format().SampleRate));
     std::this_thread::sleep_for(std::min<std::chrono::microseconds>(remaining, kPollStep));
   }
 }

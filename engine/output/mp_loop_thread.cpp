@@ -19,11 +19,16 @@ int NiceForPriority(int priority) {
   if (priority <= -15) return 19;
   if (priority >= 15) return -20;
   switch (priority) {
-    case -2: return 10;
-    case -1: return 5;
-    case 1: return -5;
-    case 2: return -10;
-    default: return 0;
+    case -2:
+      return 10;
+    case -1:
+      return 5;
+    case 1:
+      return -5;
+    case 2:
+      return -10;
+    default:
+      return 0;
   }
 }
 
@@ -31,8 +36,7 @@ int PriorityForNice(int nice) {
   constexpr int kPriorities[] = {-15, -2, -1, 0, 1, 2, 15};
   int best = 0;
   for (int priority : kPriorities) {
-    if (std::abs(NiceForPriority(priority) - nice) < std::abs(NiceForPriority(best) - nice))
-      best = priority;
+    if (std::abs(NiceForPriority(priority) - nice) < std::abs(NiceForPriority(best) - nice)) best = priority;
   }
   return best;
 }
@@ -118,9 +122,14 @@ void TMPLoopThread::Run() {
   for (;;) {
     try {
       switch (WaitForWork()) {
-        case WaitResult::Signalled: Deliver(MPM_SIGNALED, 0, 0); break;
-        case WaitResult::TimedOut: Deliver(MPM_TIMEOUT, 0, 0); break;
-        case WaitResult::Input: break;
+        case WaitResult::Signalled:
+          Deliver(MPM_SIGNALED, 0, 0);
+          break;
+        case WaitResult::TimedOut:
+          Deliver(MPM_TIMEOUT, 0, 0);
+          break;
+        case WaitResult::Input:
+          break;
       }
       if (!DrainQueue()) break;
     } catch (const std::exception& error) {

@@ -2,8 +2,7 @@
 
 #include <chrono>
 
-TMPEvent::TMPEvent(bool manualReset, bool initialState)
-    : manualReset_(manualReset), set_(initialState) {}
+TMPEvent::TMPEvent(bool manualReset, bool initialState) : manualReset_(manualReset), set_(initialState) {}
 
 // A waiter may free the event as soon as the lock is let go (Sync's reply event does), so
 // nothing of it is touched after that, except the hook of an event that has one: that
@@ -28,8 +27,7 @@ uint32_t TMPEvent::WaitFor(int32_t milliseconds) {
   std::unique_lock lock(mutex_);
   if (milliseconds < 0) {
     changed_.wait(lock, [this] { return set_; });
-  } else if (!changed_.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                                [this] { return set_; })) {
+  } else if (!changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return set_; })) {
     return WAIT_TIMEOUT;
   }
   if (!manualReset_) set_ = false;

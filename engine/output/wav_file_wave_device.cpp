@@ -43,8 +43,7 @@ int WavFileWaveDevice::WriteHeaderFor(const TWaveFormat& format, uint32_t dataBy
   PutLe(h + 34, static_cast<uint32_t>(format.BitsPerSample), 2);
   std::memcpy(h + 36, "data", 4);
   PutLe(h + 40, dataBytes, 4);
-  if (std::fseek(file_, 0, SEEK_SET) != 0 || std::fwrite(h, 1, sizeof h, file_) != sizeof h)
-    return -errno;
+  if (std::fseek(file_, 0, SEEK_SET) != 0 || std::fwrite(h, 1, sizeof h, file_) != sizeof h) return -errno;
   return std::fseek(file_, 0, SEEK_END) == 0 ? kWaveNoError : -errno;
 }
 

@@ -13,8 +13,7 @@ bool ParseSpeed(std::string_view text, double& speed) {
   const std::string s(text);
   char* end = nullptr;
   const double value = std::strtod(s.c_str(), &end);
-  if (s.empty() || end != s.c_str() + s.size() || !std::isfinite(value) || value <= 0)
-    return false;
+  if (s.empty() || end != s.c_str() + s.size() || !std::isfinite(value) || value <= 0) return false;
   speed = value;
   return true;
 }
@@ -58,9 +57,12 @@ std::string EffectiveWaveDevice(const std::string& explicitChoice, int32_t devic
 
 std::unique_ptr<WaveDevice> CreateWaveDevice(const TWaveDeviceChoice& choice) {
   switch (choice.Backend) {
-    case TWaveBackend::Null: return std::make_unique<NullWaveDevice>(choice.Speed);
-    case TWaveBackend::WavFile: return std::make_unique<WavFileWaveDevice>(choice.Path, choice.Speed);
-    case TWaveBackend::Alsa: break;
+    case TWaveBackend::Null:
+      return std::make_unique<NullWaveDevice>(choice.Speed);
+    case TWaveBackend::WavFile:
+      return std::make_unique<WavFileWaveDevice>(choice.Path, choice.Speed);
+    case TWaveBackend::Alsa:
+      break;
   }
   return std::make_unique<AlsaWaveDevice>(choice.Device);
 }

@@ -4,15 +4,15 @@
 
 #include <cerrno>
 
-#include "stream/engine_error.h"
 #include "decoder/mp3_decoder.h"
-#include "stream/mp_frame_walker.h"
 #include "output/mp_loop_thread.h"
 #include "output/mp_messages.h"
 #include "output/mp_simple_mutex.h"
-#include "stream/mp_stream_reader.h"
-#include "player/player_message_queue.h"
 #include "output/sound_out.h"
+#include "player/player_message_queue.h"
+#include "stream/engine_error.h"
+#include "stream/mp_frame_walker.h"
+#include "stream/mp_stream_reader.h"
 
 namespace {
 
@@ -35,8 +35,7 @@ class TMP3Player::ThreadOwner final : public TMPMessageTarget {
 };
 
 TMP3Player::TMP3Player()
-    : usingCpuCapabilities_{mccMMX, mcc3DNow, mccKNI, mccE3DNow, mccCMOV,
-                            mccEMMX, mccSSE2, mccAVX2, mccFMA} {
+    : usingCpuCapabilities_{mccMMX, mcc3DNow, mccKNI, mccE3DNow, mccCMOV, mccEMMX, mccSSE2, mccAVX2, mccFMA} {
   info_ = std::make_unique<TMP3Info>();
   window_ = std::make_unique<TMPPlayerMessageQueue>();
   reader_ = std::make_unique<TMPStreamReader>(kReaderCapacity);
@@ -315,13 +314,10 @@ void TMP3Player::Stop() {
 }
 
 void TMP3Player::SetStatus(TMP3PlayerStatus status) {
-  const bool endOfPlay =
-      IsOpen() && (status_ == mpsPlaying || status_ == mpsPaused) && status == mpsStopped;
+  const bool endOfPlay = IsOpen() && (status_ == mpsPlaying || status_ == mpsPaused) && status == mpsStopped;
   status_ = status;
   PostOnce(MPM_STATUS);
   if (endOfPlay) PostOnce(MPM_ENDPLAY);
 }
 
-void TMP3Player::ReadFileInfo(const std::string& fileName, TMP3Info& info) {
-  info.ReadFromFile(fileName);
-}
+void TMP3Player::ReadFileInfo(const std::string& fileName, TMP3Info& info) { info.ReadFromFile(fileName); }

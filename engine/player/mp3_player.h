@@ -10,8 +10,8 @@
 #include <mutex>
 #include <string>
 
-#include "stream/mp3_info.h"
 #include "decoder/mp_frame_header.h"
+#include "stream/mp3_info.h"
 #include "stream/mp_set.h"
 #include "stream/mp_stream.h"
 
@@ -29,11 +29,17 @@ struct TMPPlayerMessage;
 enum TMP3EndPlayReason : uint8_t { merEndOfData, merStopped, merError };
 enum TMP3PlayerStatus : uint8_t { mpsStopped, mpsPlaying, mpsPaused };
 enum TMP3EqualizerMode : uint8_t { memSubBand, memFreq };
-enum TThreadPriority : uint8_t {
-  tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical
-};
+enum TThreadPriority : uint8_t { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 enum TMP3CpuCapability : uint8_t {
-  mccMMX, mcc3DNow, mccKNI, mccE3DNow, mccCMOV, mccEMMX, mccSSE2, mccAVX2, mccFMA
+  mccMMX,
+  mcc3DNow,
+  mccKNI,
+  mccE3DNow,
+  mccCMOV,
+  mccEMMX,
+  mccSSE2,
+  mccAVX2,
+  mccFMA
 };
 using TMP3CpuCapabilities = TMPSet<TMP3CpuCapability>;
 

@@ -3,16 +3,16 @@
 #include <mutex>
 #include <thread>
 
-#include "stream/engine_error.h"
-#include "stream/frame_facts.h"
 #include "decoder/mp3_decoder.h"
-#include "player/mp3_player.h"
-#include "stream/mp_frame_walker.h"
 #include "output/mp_loop_thread.h"
 #include "output/mp_messages.h"
 #include "output/mp_simple_mutex.h"
-#include "stream/mp_stream_reader.h"
 #include "output/sound_out.h"
+#include "player/mp3_player.h"
+#include "stream/engine_error.h"
+#include "stream/frame_facts.h"
+#include "stream/mp_frame_walker.h"
+#include "stream/mp_stream_reader.h"
 
 namespace {
 

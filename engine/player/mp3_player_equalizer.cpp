@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "decoder/mp3_decoder.h"
-#include "player/mp3_player.h"
 #include "output/mp_messages.h"
+#include "player/mp3_player.h"
 
 namespace {
 
@@ -13,9 +13,8 @@ struct CapabilityBit {
   uint32_t Feature;
 };
 constexpr CapabilityBit kCapabilityBits[] = {
-    {mccMMX, cpuMMX},   {mcc3DNow, cpu3DNow}, {mccKNI, cpuKNI},
-    {mccCMOV, cpuCMOV}, {mccE3DNow, cpuE3DNow}, {mccEMMX, cpuEMMX},
-    {mccSSE2, cpuSSE2}, {mccAVX2, cpuAVX2},   {mccFMA, cpuFMA},
+    {mccMMX, cpuMMX},   {mcc3DNow, cpu3DNow}, {mccKNI, cpuKNI},   {mccCMOV, cpuCMOV}, {mccE3DNow, cpuE3DNow},
+    {mccEMMX, cpuEMMX}, {mccSSE2, cpuSSE2},   {mccAVX2, cpuAVX2}, {mccFMA, cpuFMA},
 };
 
 uint32_t FeatureBits(TMP3CpuCapabilities capabilities) {

@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "output/application_error.h"
-#include "player/mp3_player.h"
 #include "output/mp_messages.h"
 #include "output/mp_simple_event.h"
-#include "stream/mp_stream_reader.h"
+#include "player/mp3_player.h"
 #include "player/player_message_queue.h"
+#include "stream/mp_stream_reader.h"
 
 void TMP3Player::SetMessageNotifier(std::function<void()> notifier) {
   window_->SetNotifier(std::move(notifier));
@@ -15,7 +15,9 @@ void TMP3Player::SetMessageNotifier(std::function<void()> notifier) {
 
 void TMP3Player::PostOnce(uint32_t message) { window_->PostOnce(message); }
 
-void TMP3Player::PostAlways(uint32_t message) { window_->PostAlways(TMPPlayerMessage{message, nullptr, nullptr}); }
+void TMP3Player::PostAlways(uint32_t message) {
+  window_->PostAlways(TMPPlayerMessage{message, nullptr, nullptr});
+}
 
 bool TMP3Player::WaitForMessages(int timeoutMs) { return window_->Wait(timeoutMs); }
 

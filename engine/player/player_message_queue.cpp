@@ -23,8 +23,7 @@ bool TMPPlayerMessageQueue::PostOnce(uint32_t message) {
   {
     std::lock_guard lock(mutex_);
     if (shutDown_) return false;
-    if (queue_.any_of([message](const TMPPlayerMessage& m) { return m.Msg == message; }))
-      return true;
+    if (queue_.any_of([message](const TMPPlayerMessage& m) { return m.Msg == message; })) return true;
     queue_.push_back(TMPPlayerMessage{message, nullptr, nullptr});
   }
   Notify();

@@ -18,9 +18,7 @@ int32_t StreamSampleRate(const TMPFrameHeader& header) {
 
 int32_t StreamChannels(const TMPFrameHeader& header) { return header.Mode == 3 ? 1 : 2; }
 
-int32_t PaddingBytes(const TMPFrameHeader& header) {
-  return header.Padding ? PaddingSlotBytes(header) : 0;
-}
+int32_t PaddingBytes(const TMPFrameHeader& header) { return header.Padding ? PaddingSlotBytes(header) : 0; }
 
 bool IsSyncPair(const uint8_t* bytes) {
   return bytes[0] == 0xFF && ((bytes[1] & 0xF0) == 0xF0 || (bytes[1] & 0xF0) == 0xE0);

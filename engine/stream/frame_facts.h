@@ -22,6 +22,6 @@ bool IsSyncPair(const uint8_t* bytes);
 
 // False when the frame of frameSize bytes at bytes[at] is followed, within the n bytes at
 // hand, by something other than frame headers of the same format (up to three are looked
-// at); true when it is, or when the next header lies beyond the bytes at hand. A lone false sync in front of the
-// audio is told from the real first frame this way.
+// at); true when it is, or when the next header lies beyond the bytes at hand. A lone false sync in front of
+// the audio is told from the real first frame this way.
 bool FollowedByMatchingFrame(const uint8_t* bytes, int32_t n, int32_t at, int32_t frameSize);

@@ -76,8 +76,7 @@ void TMP3Info::ReadFile(const std::string& fileName, bool needAudio) {
 
 bool TMP3Info::ReadFrontTags() {
   if (ReadMacBinary()) found_.Include(mitMacBin);
-  if (ReadRiffHeader() && FindRiffChunk("data", nullptr) && ReadRiffDataChunk())
-    found_.Include(mitRiff);
+  if (ReadRiffHeader() && FindRiffChunk("data", nullptr) && ReadRiffDataChunk()) found_.Include(mitRiff);
   if (ReadID3v2()) found_.Include(mitID3V2);
   return reader_->Ensure(1);
 }
@@ -130,9 +129,7 @@ bool TMP3Info::ReadTrailingTags() {
 }
 
 // Where the trailing tags end: the MacBinary data fork's end, or the end of the stream.
-int64_t TMP3Info::TrailingEnd() const {
-  return found_.Contains(mitMacBin) ? macDataEnd_ : reader_->Size();
-}
+int64_t TMP3Info::TrailingEnd() const { return found_.Contains(mitMacBin) ? macDataEnd_ : reader_->Size(); }
 
 std::string TMP3Info::Choose(const char* id3v1Name, const char* id3v2Name, const char* riffName,
                              const char* apeName) const {

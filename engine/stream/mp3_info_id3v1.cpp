@@ -11,6 +11,7 @@ namespace {
 constexpr int32_t kTagSize = 128;
 
 // Genre names by the genre byte; 148 to 247 have none.
+// clang-format off
 const char* const kGenres[148] = {
     "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz",
     "Metal", "New Age", "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock", "Techno",
@@ -34,9 +35,10 @@ const char* const kGenres[148] = {
     "Contemporrary Christian", "Christian Rock", "Merengue", "Salsa", "Trash Metal", "Anime",
     "JPop", "Synthpop",
 };
+// clang-format on
 const char* const kJapaneseGenres[8] = {
-    "Heavy Rock(J)", "Doom Rock(J)", "J-POP(J)", "Seiyu(J)", "Tecno Ambient(J)", "Moemoe(J)",
-    "Tokusatsu(J)", "Anime(J)",
+    "Heavy Rock(J)",    "Doom Rock(J)", "J-POP(J)",     "Seiyu(J)",
+    "Tecno Ambient(J)", "Moemoe(J)",    "Tokusatsu(J)", "Anime(J)",
 };
 
 std::string GenreName(uint8_t genre) {

@@ -34,8 +34,7 @@ class ReaderSource final : public TagSource {
   explicit ReaderSource(TMPStreamReader& reader) : reader_(reader), base_(reader.Position()) {}
   int64_t Position() const override { return reader_.Position() - base_; }
   const uint8_t* Bytes(int64_t n) override {
-    return n <= reader_.Capacity() && reader_.Ensure(static_cast<int32_t>(n)) ? reader_.Data()
-                                                                               : nullptr;
+    return n <= reader_.Capacity() && reader_.Ensure(static_cast<int32_t>(n)) ? reader_.Data() : nullptr;
   }
   bool Skip(int64_t n) override { return reader_.Skip(n); }
   int64_t Largest() const override { return reader_.Capacity(); }
@@ -85,12 +84,11 @@ struct IdPair {
   const char* New;
 };
 constexpr IdPair kV22Ids[] = {
-    {"TT1", "TIT1"}, {"TT2", "TIT2"}, {"TT3", "TIT3"}, {"TP1", "TPE1"}, {"TP2", "TPE2"},
-    {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TAL", "TALB"}, {"TYE", "TYER"}, {"TRK", "TRCK"},
-    {"TPA", "TPOS"}, {"TCO", "TCON"}, {"TCM", "TCOM"}, {"TXT", "TEXT"}, {"TLA", "TLAN"},
-    {"TLE", "TLEN"}, {"TEN", "TENC"}, {"TCR", "TCOP"}, {"TPB", "TPUB"}, {"TBP", "TBPM"},
-    {"TKE", "TKEY"}, {"TOT", "TOAL"}, {"TOA", "TOPE"}, {"TOL", "TOLY"}, {"TSS", "TSSE"},
-    {"COM", "COMM"}, {"ULT", "USLT"}, {"PIC", "APIC"}, {"TXX", "TXXX"}, {"WXX", "WXXX"},
+    {"TT1", "TIT1"}, {"TT2", "TIT2"}, {"TT3", "TIT3"}, {"TP1", "TPE1"}, {"TP2", "TPE2"}, {"TP3", "TPE3"},
+    {"TP4", "TPE4"}, {"TAL", "TALB"}, {"TYE", "TYER"}, {"TRK", "TRCK"}, {"TPA", "TPOS"}, {"TCO", "TCON"},
+    {"TCM", "TCOM"}, {"TXT", "TEXT"}, {"TLA", "TLAN"}, {"TLE", "TLEN"}, {"TEN", "TENC"}, {"TCR", "TCOP"},
+    {"TPB", "TPUB"}, {"TBP", "TBPM"}, {"TKE", "TKEY"}, {"TOT", "TOAL"}, {"TOA", "TOPE"}, {"TOL", "TOLY"},
+    {"TSS", "TSSE"}, {"COM", "COMM"}, {"ULT", "USLT"}, {"PIC", "APIC"}, {"TXX", "TXXX"}, {"WXX", "WXXX"},
 };
 
 std::string FrameName(const std::string& id, int32_t version) {
@@ -149,9 +147,8 @@ bool TMP3Info::ReadID3v2() {
   } else {
     source = std::make_unique<ReaderSource>(*reader_);
   }
-  const int64_t bodyEnd = unsynchronised && version < 4
-                              ? static_cast<MemorySource*>(source.get())->Size()
-                              : s;
+  const int64_t bodyEnd =
+      unsynchronised && version < 4 ? static_cast<MemorySource*>(source.get())->Size() : s;
 
   if (version > 2 && (flags & 0x40)) {
     const uint8_t* ext = source->Bytes(4);
@@ -190,7 +187,7 @@ bool TMP3Info::ReadID3v2() {
       size_t skip = 0;
       if (version == 3) {
         readableFrame = (formatFlags & 0xC0) == 0;  // compressed or encrypted
-        if (formatFlags & 0x20) skip = 1;          // group id
+        if (formatFlags & 0x20) skip = 1;           // group id
       } else if (version == 4) {
         readableFrame = (formatFlags & 0x0C) == 0;
         if (formatFlags & 0x40) skip += 1;

@@ -102,17 +102,14 @@ bool TMP3Info::ReadApe() {
       size_t keyEnd = keyStart;
       while (keyEnd < items.size() && items[keyEnd] != 0) ++keyEnd;
       if (keyEnd >= items.size() || length > items.size() - keyEnd - 1) break;
-      const std::string_view key(reinterpret_cast<const char*>(items.data() + keyStart),
-                                 keyEnd - keyStart);
-      const std::string_view value(reinterpret_cast<const char*>(items.data() + keyEnd + 1),
-                                   length);
+      const std::string_view key(reinterpret_cast<const char*>(items.data() + keyStart), keyEnd - keyStart);
+      const std::string_view value(reinterpret_cast<const char*>(items.data() + keyEnd + 1), length);
       if (((itemFlags >> 1) & 3) == 0 && !key.empty())  // text items only
         apeValues_.AddPair(key, LegacyTextToUtf8(value.substr(0, value.find('\0'))));
       at = keyEnd + 1 + length;
     }
     apeStart_ = itemsStart - (hasHeader ? kApeFooter : 0);
-    if (dataLength_ != kUnknownLength && apeStart_ >= dataStart_ &&
-        dataStart_ + dataLength_ > apeStart_)
+    if (dataLength_ != kUnknownLength && apeStart_ >= dataStart_ && dataStart_ + dataLength_ > apeStart_)
       dataLength_ = apeStart_ - dataStart_;
     return true;
   }

@@ -27,14 +27,12 @@ int32_t InfoTagOffset(const TMPFrameHeader& header) {
 }
 
 bool IsInfoTag(const uint8_t* p) {
-  return std::memcmp(p, "Xing", 4) == 0 || std::memcmp(p, "Info", 4) == 0 ||
-         std::memcmp(p, "VBRI", 4) == 0;
+  return std::memcmp(p, "Xing", 4) == 0 || std::memcmp(p, "Info", 4) == 0 || std::memcmp(p, "VBRI", 4) == 0;
 }
 
 }  // namespace
 
-TMPFrameWalker::TMPFrameWalker(TMPStreamReader& reader, TMP3Info& info)
-    : reader_(reader), info_(info) {}
+TMPFrameWalker::TMPFrameWalker(TMPStreamReader& reader, TMP3Info& info) : reader_(reader), info_(info) {}
 
 // The player's header parse: frames must keep the first frame's format. Lengths include
 // the padding slot.
@@ -227,9 +225,12 @@ bool TMPFrameWalker::NextFrame(TMPFrameHeader& header) {
   for (;;) {
     if (Exhausted()) return false;
     switch (ParseNext(header)) {
-      case TStep::Ended: return false;
-      case TStep::Skipped: continue;
-      case TStep::Frame: return EnsureFrame();
+      case TStep::Ended:
+        return false;
+      case TStep::Skipped:
+        continue;
+      case TStep::Frame:
+        return EnsureFrame();
     }
   }
 }

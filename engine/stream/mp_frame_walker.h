@@ -18,9 +18,9 @@ struct TMPFrameWalkOptions {
 
 class TMPFrameWalker {
  public:
-  static constexpr int32_t kJunkLimit = 4096;     // bytes skipped between frames at most
-  static constexpr int32_t kFirstSearch = 4096;   // bytes made available for the first frame
-  static constexpr int32_t kAfterSkip = 1441;     // bytes made available after skipping to it
+  static constexpr int32_t kJunkLimit = 4096;    // bytes skipped between frames at most
+  static constexpr int32_t kFirstSearch = 4096;  // bytes made available for the first frame
+  static constexpr int32_t kAfterSkip = 1441;    // bytes made available after skipping to it
 
   enum class TStep { Frame, Skipped, Ended };
 

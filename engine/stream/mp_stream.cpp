@@ -82,8 +82,7 @@ int32_t TMPFileStream::Read(void* buffer, int32_t count) {
     }
     const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(count));
     if (n >= 0) return static_cast<int32_t>(n);
-    if (errno != EINTR && errno != EAGAIN)
-      RaiseSystemError("Read error on \"" + fileName_ + "\".", errno);
+    if (errno != EINTR && errno != EAGAIN) RaiseSystemError("Read error on \"" + fileName_ + "\".", errno);
   }
 }
 

@@ -14,9 +14,7 @@ constexpr int32_t kSpill = 8192;
 
 }  // namespace
 
-TMPStreamReader::TMPStreamReader(int32_t capacity) : capacity_(capacity) {
-  MPAssert(capacity > 0);
-}
+TMPStreamReader::TMPStreamReader(int32_t capacity) : capacity_(capacity) { MPAssert(capacity > 0); }
 
 TMPStreamReader::~TMPStreamReader() { Detach(); }
 

@@ -10,17 +10,15 @@ uint32_t ReadBigEndian32(const uint8_t* p) {
   return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
 }
 
-uint32_t ReadBigEndian24(const uint8_t* p) {
-  return uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
-}
+uint32_t ReadBigEndian24(const uint8_t* p) { return uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2]; }
 
 uint32_t ReadLittleEndian32(const uint8_t* p) {
   return uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
 }
 
 uint32_t ReadSyncSafe32(const uint8_t* p) {
-  return uint32_t{p[0] & 0x7Fu} << 21 | uint32_t{p[1] & 0x7Fu} << 14 |
-         uint32_t{p[2] & 0x7Fu} << 7 | (p[3] & 0x7Fu);
+  return uint32_t{p[0] & 0x7Fu} << 21 | uint32_t{p[1] & 0x7Fu} << 14 | uint32_t{p[2] & 0x7Fu} << 7 |
+         (p[3] & 0x7Fu);
 }
 
 std::string_view FixedFieldBytes(const uint8_t* p, size_t width) {
@@ -47,9 +45,7 @@ int64_t FixedFieldNumber(const uint8_t* p, size_t width) {
   return value;
 }
 
-bool SameBytes(const uint8_t* p, const char* text) {
-  return std::memcmp(p, text, std::strlen(text)) == 0;
-}
+bool SameBytes(const uint8_t* p, const char* text) { return std::memcmp(p, text, std::strlen(text)) == 0; }
 
 bool ReadReaderBytes(TMPStreamReader& reader, int64_t n, std::vector<uint8_t>& out) {
   out.clear();

@@ -10,7 +10,7 @@
 class TestApplicationHome : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void choosingTheHome() {
     QTemporaryDir tmp;
     const QString exe = tmp.filePath(QStringLiteral("bin"));
@@ -56,7 +56,8 @@ private slots:
     WriteTestSkin(data + QStringLiteral("/skins"), QStringLiteral("default"), MakeTestSkin(0));
     const QString home = tmp.filePath(QStringLiteral("home"));
     QVERIFY(QDir().mkpath(SkinDir(home) + QStringLiteral(".partial")));
-    QFile::copy(data + QStringLiteral("/skins/default.txt"), SkinDir(home) + QStringLiteral(".partial/default.txt"));
+    QFile::copy(data + QStringLiteral("/skins/default.txt"),
+                SkinDir(home) + QStringLiteral(".partial/default.txt"));
     QVERIFY(!QFileInfo::exists(SkinDir(home)));
     PrepareApplicationHome(home, data);
     QCOMPARE(QDir(SkinDir(home)).entryList(QDir::Files), (QStringList{"default.bmp", "default.txt"}));

@@ -4,15 +4,15 @@
 
 #include <vector>
 
-#include "core/playback/intro_time.h"
 #include "core/platform/memory_status.h"
+#include "core/playback/intro_time.h"
 #include "core/playback/power_off.h"
 #include "core/playback/sleep_timer.h"
 
 namespace {
 
 class TFakePowerOff : public TPowerOff {
-public:
+ public:
   bool Allowed = true;
   std::vector<QString> Calls;  // "can" and "off", in order
   bool CanPowerOff() override {
@@ -27,12 +27,13 @@ public:
 class TestDialogRules : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void sleepWindowRunsFromSecond01ToSecond58_data() {
     QTest::addColumn<QString>("hour");
     QTest::addColumn<QString>("minute");
     QTest::addColumn<QTime>("now");
     QTest::addColumn<bool>("fires");
+    // clang-format off
     QTest::newRow("23:50:00") << "23" << "50" << QTime(23, 50, 0) << false;
     QTest::newRow("23:50:01") << "23" << "50" << QTime(23, 50, 1) << true;
     QTest::newRow("23:50:58") << "23" << "50" << QTime(23, 50, 58) << true;
@@ -45,6 +46,7 @@ private slots:
     QTest::newRow("9 o'clock is not 19") << "9" << "10" << QTime(19, 10, 5) << false;
     QTest::newRow("10 o'clock, text after 9") << "10" << "00" << QTime(10, 0, 30) << true;
     QTest::newRow("minute 5 typed as 5") << "7" << "5" << QTime(7, 5, 1) << true;
+    // clang-format on
   }
   void sleepWindowRunsFromSecond01ToSecond58() {
     QFETCH(QString, hour);
@@ -55,7 +57,9 @@ private slots:
     timer.Set(hour, minute);
     TFakePowerOff power;
     int saved = 0;
-    QCOMPARE(timer.Check(now, [&saved] { ++saved; }, power), fires);
+    QCOMPARE(timer.Check(
+                 now, [&saved] { ++saved; }, power),
+             fires);
     QCOMPARE(saved, fires ? 1 : 0);
     QCOMPARE(power.Calls, fires ? (std::vector<QString>{"can", "off"}) : std::vector<QString>{});
   }
@@ -65,16 +69,20 @@ private slots:
     timer.Set(QStringLiteral("7"), QStringLiteral("10"));
     TFakePowerOff power;
     std::vector<QString> order;
-    const bool asked = timer.Check(QTime(7, 10, 30), [&] {
-      order.push_back(QStringLiteral("save"));
-      QVERIFY(power.Calls.empty());
-    }, power);
+    const bool asked = timer.Check(
+        QTime(7, 10, 30),
+        [&] {
+          order.push_back(QStringLiteral("save"));
+          QVERIFY(power.Calls.empty());
+        },
+        power);
     QVERIFY(asked);
     QCOMPARE(order.size(), size_t(1));
     // A system that does not allow it is not asked to switch off (the state is saved all the same).
     power.Allowed = false;
     power.Calls.clear();
-    QVERIFY(!timer.Check(QTime(7, 10, 31), [&] { order.push_back(QStringLiteral("save")); }, power));
+    QVERIFY(!timer.Check(
+        QTime(7, 10, 31), [&] { order.push_back(QStringLiteral("save")); }, power));
     QCOMPARE(power.Calls, std::vector<QString>{"can"});
     QCOMPARE(order.size(), size_t(2));
   }
@@ -90,11 +98,13 @@ private slots:
   void aBadNumberRaisesAndKeepsTheArmedMinute_data() {
     QTest::addColumn<QString>("hour");
     QTest::addColumn<QString>("minute");
+    // clang-format off
     QTest::newRow("minute not a number") << "7" << "aa";
     QTest::newRow("hour not a number") << "x" << "10";
     QTest::newRow("minute 60") << "7" << "60";
     QTest::newRow("hour 24") << "24" << "00";
     QTest::newRow("negative") << "-1" << "00";
+    // clang-format on
   }
   void aBadNumberRaisesAndKeepsTheArmedMinute() {
     QFETCH(QString, hour);
@@ -146,8 +156,9 @@ private slots:
   }
 
   void memInfoGivesAvailableAndTotal() {
-    const QByteArray text("MemTotal:       16318436 kB\nMemFree:         1234 kB\n"
-                          "MemAvailable:    8159218 kB\nBuffers: 1 kB\n");
+    const QByteArray text(
+        "MemTotal:       16318436 kB\nMemFree:         1234 kB\n"
+        "MemAvailable:    8159218 kB\nBuffers: 1 kB\n");
     const auto status = ParseMemInfo(text);
     QVERIFY(status);
     QCOMPARE(status->Available, quint64(8159218));

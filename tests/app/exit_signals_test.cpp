@@ -15,7 +15,7 @@
 class TestExitSignals : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void aSignalWritesTheExitState_data() {
     QTest::addColumn<int>("signal");
     QTest::newRow("SIGTERM") << SIGTERM;
@@ -27,7 +27,8 @@ private slots:
     const QString home = dir.filePath(QStringLiteral("home"));
     WriteTestSkin(SkinDir(home), QStringLiteral("default"), MakeTestSkin(0));
     const QString track = dir.filePath(QStringLiteral("a.mp2"));
-    QVERIFY(QFile::copy(QStringLiteral(VARO_TEST_DATA "/corpus/layer2/l2_mpeg1_32k_stereo_64_pink.mp2"), track));
+    QVERIFY(
+        QFile::copy(QStringLiteral(VARO_TEST_DATA "/corpus/layer2/l2_mpeg1_32k_stereo_64_pink.mp2"), track));
     QProcess varo;
     varo.setProcessChannelMode(QProcess::ForwardedChannels);
     varo.start(QStringLiteral(VARO_EXECUTABLE), {QStringLiteral("--home"), home, track});

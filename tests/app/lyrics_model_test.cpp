@@ -38,8 +38,7 @@ struct TLyricsHarness {
   int Pixels = 0;  // pixels scrolled so far
   TLyricsClock::time_point T0{};
 
-  void Start(const QByteArray& fileBytes, int fontSize = kDefaultKasiFontSize,
-             int backKind = kKasiBackNone) {
+  void Start(const QByteArray& fileBytes, int fontSize = kDefaultKasiFontSize, int backKind = kKasiBackNone) {
     const QString path = Dir.filePath(QStringLiteral("lyrics.txt"));
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -58,8 +57,7 @@ struct TLyricsHarness {
 
   static std::array<QImage, kBuiltInBackgroundCount> Builtins() {
     std::array<QImage, kBuiltInBackgroundCount> images;
-    const std::array<QRgb, kBuiltInBackgroundCount> colors{0xFF8080, 0x0000FF, 0x00FF00, 0xFF0000,
-                                                           0xFF8000};
+    const std::array<QRgb, kBuiltInBackgroundCount> colors{0xFF8080, 0x0000FF, 0x00FF00, 0xFF0000, 0xFF8000};
     for (size_t i = 0; i < images.size(); ++i) {
       images[i] = QImage(270, 157, QImage::Format_RGB32);
       images[i].fill(colors[i]);
@@ -73,7 +71,7 @@ struct TLyricsHarness {
 class TestLyricsModel : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void fontSizesFromDamagedFilesAreHeld() {
     QCOMPARE(PointsToSkinPixels(std::numeric_limits<int>::max()), PointsToSkinPixels(kLargestFontSize));
     QCOMPARE(PointsToSkinPixels(-7), PointsToSkinPixels(1));
@@ -129,13 +127,14 @@ private slots:
 
   void timedLinesShowAboutOneSecondAheadAndNoneIsLost() {
     TLyricsHarness h;
-    h.Start("[00:00.00]zero\n"
-            "[00:10.00]ten\n"
-            "[00:10.50]ten too\n"
-            "[ti:a heading]\n"
-            "[00:30.00]thirty\n"
-            "\n"
-            "[61:00.00]sixty-one\n");
+    h.Start(
+        "[00:00.00]zero\n"
+        "[00:10.00]ten\n"
+        "[00:10.50]ten too\n"
+        "[ti:a heading]\n"
+        "[00:30.00]thirty\n"
+        "\n"
+        "[61:00.00]sixty-one\n");
     QVERIFY(h.Model->Timed);
     QCOMPARE(h.LinesShown(), 0);  // nothing before the first tick
     h.At(0ms);
@@ -199,12 +198,14 @@ private slots:
   void backgrounds_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QSize>("paintBox");
-    QTest::addColumn<QRgb>("inside");   // at (5, 5)
-    QTest::addColumn<QRgb>("corner");   // the last pixel
+    QTest::addColumn<QRgb>("inside");  // at (5, 5)
+    QTest::addColumn<QRgb>("corner");  // the last pixel
     QTest::newRow("blue, same size") << 2 << kPaintBox << QRgb(0xFF0000FF) << QRgb(0xFF0000FF);
-    QTest::newRow("orange, larger box: black beyond") << 5 << QSize(300, 200) << QRgb(0xFFFF8000) << QRgb(0xFF000000);
+    QTest::newRow("orange, larger box: black beyond")
+        << 5 << QSize(300, 200) << QRgb(0xFFFF8000) << QRgb(0xFF000000);
     QTest::newRow("none") << kKasiBackNone << kPaintBox << QRgb(0xFF000000) << QRgb(0xFF000000);
-    QTest::newRow("user picture stretched") << kKasiBackUser << QSize(300, 200) << QRgb(0xFF123456) << QRgb(0xFF123456);
+    QTest::newRow("user picture stretched")
+        << kKasiBackUser << QSize(300, 200) << QRgb(0xFF123456) << QRgb(0xFF123456);
   }
   void backgrounds() {
     QFETCH(int, kind);

@@ -31,7 +31,9 @@ struct TSessionHarness {
     }
     Clock.setInterval(100);
     TLyricsSession::TView view{[] { return QSize(270, 157); }, [this] { ++Updates; },
-                               [this] { if (OnPixel) OnPixel(); }};
+                               [this] {
+                                 if (OnPixel) OnPixel();
+                               }};
     Session = std::make_unique<TLyricsSession>(Settings, Clock, BuiltIn, UserPicture, QFont(), view);
   }
   QString File(const QString& name, const QByteArray& bytes) {
@@ -56,7 +58,7 @@ struct TSessionHarness {
 class TestLyricsSession : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void theClockRunsAtTheEntrysSpeed_data() {
     QTest::addColumn<QByteArray>("lyrics");
     QTest::addColumn<QString>("speedCell");

@@ -9,8 +9,8 @@
 
 #include "core/lyrics/lyrics_session.h"
 #include "core/session/player_session.h"
-#include "player/mp3_player.h"
 #include "core/settings/settings_keys.h"
+#include "player/mp3_player.h"
 #include "window_harness.h"
 
 namespace {
@@ -48,7 +48,7 @@ struct TLyricsStart {
 class TestLyricsWindow : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void timedLyricsStartWithTheTrack() {
     TLyricsStart s;
     s.Play("[00:00.00]はじまり\n[00:30.00]later\n", QStringLiteral("5"));
@@ -100,7 +100,8 @@ private slots:
     QCOMPARE(w.Session().Model()->Composite.pixel(w.pb1->width() - 1, 0), 0xFF000000u);
     w.N2->trigger();
     QCOMPARE(s.H.Ini().ReadInteger(kKeyKasiBack, 0), 2);
-    QCOMPARE(w.Session().Model()->Composite.pixel(w.pb1->width() - 1, 0), w.img[1].pixel(w.pb1->width() - 1, 0));
+    QCOMPARE(w.Session().Model()->Composite.pixel(w.pb1->width() - 1, 0),
+             w.img[1].pixel(w.pb1->width() - 1, 0));
 
     // "その他": cancelled keeps the mark where it was; confirmed takes the picture.
     w.N4->trigger();
@@ -148,7 +149,7 @@ private slots:
     QVERIFY(w.Session().Model());
     QVERIFY(s.Timer1.isActive());
     QCOMPARE(s.Timer1.interval(), 200);  // the entry's own speed
-    w.Image16Click();                     // slower: the entry keeps the new speed
+    w.Image16Click();                    // slower: the entry keeps the new speed
     QCOMPARE(s.Timer1.interval(), 300);
     QCOMPARE(s.Queue().Entry(0).LyricsSpeed, QStringLiteral("3"));
     s.Player().StopCommand();

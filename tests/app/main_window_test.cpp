@@ -15,23 +15,23 @@
 
 #include <memory>
 
-#include "core/settings/application_home.h"
-#include "ui/dialogs/error_box.h"
-#include "ui/widgets/form_rgn.h"
-#include "ui/widgets/image_button.h"
-#include "ui/dialogs/intro_time_dialog.h"
-#include "ui/lyrics/lyrics_window.h"
-#include "ui/main_window/main_window.h"
-#include "player/mp3_player.h"
-#include "ui/playlist/playlist_window.h"
-#include "ui/program/program_entry.h"
 #include "core/playback/ranking.h"
-#include "core/skin/region_runs.h"
+#include "core/settings/application_home.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
-#include "ui/dialogs/sleep_timer_dialog.h"
+#include "core/skin/region_runs.h"
+#include "player/mp3_player.h"
 #include "skin_fixture.h"
+#include "ui/dialogs/error_box.h"
+#include "ui/dialogs/intro_time_dialog.h"
+#include "ui/dialogs/sleep_timer_dialog.h"
 #include "ui/dialogs/version_dialog.h"
+#include "ui/lyrics/lyrics_window.h"
+#include "ui/main_window/main_window.h"
+#include "ui/playlist/playlist_window.h"
+#include "ui/program/program_entry.h"
+#include "ui/widgets/form_rgn.h"
+#include "ui/widgets/image_button.h"
 
 namespace {
 
@@ -108,7 +108,7 @@ struct THarness {
 class TestMainWindow : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void firstStartWithoutASettingsFile() {
     THarness h;
     TForm1& f = h.Start();
@@ -236,7 +236,8 @@ private slots:
   void exitAfterTheQueueShrankWritesOnlyTheRest() {
     THarness h;
     QStringList files;
-    for (const char* n : {"1.mp2", "2.mp2", "3.mp2", "4.mp2", "5.mp2"}) files << h.Track(QString::fromLatin1(n));
+    for (const char* n : {"1.mp2", "2.mp2", "3.mp2", "4.mp2", "5.mp2"})
+      files << h.Track(QString::fromLatin1(n));
     h.StoreQueue(files, 4, QStringLiteral("mine.vrl"));
     TForm1& f = h.Start();
     QCOMPARE(f.Session().Queue().QueueCount(), 5);
@@ -289,7 +290,8 @@ private slots:
     THarness h;
     TForm1& f = h.Start();
     const QString track = h.Track(QStringLiteral("t.mp2"));
-    while (f.Session().Queue().QueueCount() < TPlayQueue::Capacity - 1) f.Session().Queue().Append(track, QStringLiteral("t"));
+    while (f.Session().Queue().QueueCount() < TPlayQueue::Capacity - 1)
+      f.Session().Queue().Append(track, QStringLiteral("t"));
     f.Session().Player().PlayState = psPlaying;  // nothing to start
     f.FilesDropped({track, track, track});
     QCOMPARE(f.Session().Queue().QueueCount(), TPlayQueue::Capacity);
@@ -302,14 +304,32 @@ private slots:
     WriteTestSkin(SkinDir(h.Home), QStringLiteral("a"), MakeTestSkin(1));
     TForm1& f = h.Start();
     const QStringList expected{
-        "再生(&P)", "停止(&Q)", "一時停止(&U)", "前の曲(&N)", "次の曲(&B)",
-        "曲名(&M)", ">", "再生リスト(&A)", ">", "-",
+        "再生(&P)",
+        "停止(&Q)",
+        "一時停止(&U)",
+        "前の曲(&N)",
+        "次の曲(&B)",
+        "曲名(&M)",
+        ">",
+        "再生リスト(&A)",
+        ">",
+        "-",
         "再生モード(&S)",
         ">1曲リピート(&O) [ ]|全曲リピート(&A) [x]|ランダム再生(&R) [ ]|イントロ再生：5秒(&I) [ ]|>"
         "イントロ再生時間設定(&S)",
-        "おやすみタイマー設定(&O) [ ]", "タスクトレイにしまう(&T)", "-", "常に手前に表示(&C) [ ]",
-        "再生リスト表示(&L)", "歌詞画面表示(&K)", "-", "SKIN(&I)", ">標準(&H)|-|a|b", "-",
-        "再生履歴(&H)", "バージョン情報(&V)", "終了(&X)"};
+        "おやすみタイマー設定(&O) [ ]",
+        "タスクトレイにしまう(&T)",
+        "-",
+        "常に手前に表示(&C) [ ]",
+        "再生リスト表示(&L)",
+        "歌詞画面表示(&K)",
+        "-",
+        "SKIN(&I)",
+        ">標準(&H)|-|a|b",
+        "-",
+        "再生履歴(&H)",
+        "バージョン情報(&V)",
+        "終了(&X)"};
     QCOMPARE(Captions(f.Menu().PopupMenu1), expected);
     // The modes are radio items: choosing one unchecks the others.
     f.Menu().rep3->trigger();

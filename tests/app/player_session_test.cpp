@@ -22,7 +22,7 @@ const QString kTagged = QStringLiteral(VARO_TEST_DATA "/corpus/tags/tag_id3v24_u
 class TestPlayerSession : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void startEntryIsOneCall() {
     QTemporaryDir dir;
     const QString home = dir.filePath(QStringLiteral("home"));

@@ -43,7 +43,7 @@ QString FakeTitle(const QString& path) {
 class TestPlaylistEdits : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void deletingAtTheEdges_data() {
     QTest::addColumn<int>("row");
     QTest::addColumn<QStringList>("titles");
@@ -65,7 +65,7 @@ private slots:
     QCOMPARE(h.Queue.QueueCount(), deleted ? 2 : 3);
     QCOMPARE(h.Queue.Slot(2).FileName, deleted ? QString() : QStringLiteral("/c.mp3"));  // nothing stale
     for (int r = 1; r <= h.Queue.QueueCount(); ++r)  // lyrics and speed travel with their title
-      QCOMPARE(h.Grid.Cell(kSpeedColumn, r), h.Titles()[r - 1] == u"A" ? QStringLiteral("3")
+      QCOMPARE(h.Grid.Cell(kSpeedColumn, r), h.Titles()[r - 1] == u"A"   ? QStringLiteral("3")
                                              : h.Titles()[r - 1] == u"C" ? QStringLiteral("9")
                                                                          : QString());
   }
@@ -108,7 +108,9 @@ private slots:
     for (int r = 1; r <= 3; ++r) {
       const QString t = h.Grid.Cell(kTitleColumn, r).toLower();
       QCOMPARE(h.Queue.Entry(r - 1).FileName, u'/' + t + QStringLiteral(".mp3"));
-      QCOMPARE(h.Grid.Cell(kSpeedColumn, r), t == u"a" ? QStringLiteral("3") : t == u"c" ? QStringLiteral("9") : QString());
+      QCOMPARE(h.Grid.Cell(kSpeedColumn, r), t == u"a"   ? QStringLiteral("3")
+                                             : t == u"c" ? QStringLiteral("9")
+                                                         : QString());
     }
     QCOMPARE(h.Queue.CurrentIndex, 1);
   }
@@ -123,8 +125,9 @@ private slots:
 
   void anUnreadableFileEndsAnM3uLoadKeepingWhatCameBefore() {
     TGridHarness h;
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error,
-                             FillFromPaths(h.Grid, h.Queue, {"/m/one.mp3", "/m/bad.mp3", "/m/x.mp3"}, FakeTitle));
+    QVERIFY_THROWS_EXCEPTION(
+        std::runtime_error,
+        FillFromPaths(h.Grid, h.Queue, {"/m/one.mp3", "/m/bad.mp3", "/m/x.mp3"}, FakeTitle));
     QCOMPARE(h.Files(), QStringList{"/m/one.mp3"});
     QCOMPARE(h.Titles(), (QStringList{"one.mp3", ""}));
   }

@@ -29,7 +29,7 @@ const QList<TPlaylistEntry> kTwoEntries{
 class TestPlaylistFiles : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void vrlOfTwoEntriesIsEightLinesAndReadsBack() {
     const QByteArray bytes = FormatVrl(kTwoEntries);
     QCOMPARE(bytes, QStringLiteral("/music/一曲目.mp3\n一曲目\n/lyrics/一.txt\n7\n"
@@ -142,13 +142,17 @@ private slots:
     const QString wav = QStringLiteral("/m/b.wav");
     QTest::newRow(".MP3 first, .wav second") << QStringList{mp3, wav} << TOpenKind::Music << QStringList{mp3};
     QTest::newRow(".wav first") << QStringList{wav, mp3} << TOpenKind::Nothing << QStringList{mp3};
-    QTest::newRow("mixed cases") << QStringList{QStringLiteral("/a.Mp3"), QStringLiteral("/b.mP3"), QStringLiteral("/c.mp3")}
+    QTest::newRow("mixed cases") << QStringList{QStringLiteral("/a.Mp3"), QStringLiteral("/b.mP3"),
+                                                QStringLiteral("/c.mp3")}
                                  << TOpenKind::Music
-                                 << QStringList{QStringLiteral("/a.Mp3"), QStringLiteral("/b.mP3"), QStringLiteral("/c.mp3")};
+                                 << QStringList{QStringLiteral("/a.Mp3"), QStringLiteral("/b.mP3"),
+                                                QStringLiteral("/c.mp3")};
     QTest::newRow("vrl") << QStringList{QStringLiteral("/l/x.vrl")} << TOpenKind::Playlist << QStringList{};
     QTest::newRow("m3u8") << QStringList{QStringLiteral("/l/x.m3u8")} << TOpenKind::Playlist << QStringList{};
-    QTest::newRow("upper-case VRL") << QStringList{QStringLiteral("/l/x.VRL")} << TOpenKind::Nothing << QStringList{};
-    QTest::newRow("mp3 inside a folder name") << QStringList{QStringLiteral("/a.mp3/b")} << TOpenKind::Nothing << QStringList{};
+    QTest::newRow("upper-case VRL") << QStringList{QStringLiteral("/l/x.VRL")} << TOpenKind::Nothing
+                                    << QStringList{};
+    QTest::newRow("mp3 inside a folder name")
+        << QStringList{QStringLiteral("/a.mp3/b")} << TOpenKind::Nothing << QStringList{};
     QTest::newRow("nothing chosen") << QStringList{} << TOpenKind::Nothing << QStringList{};
   }
   void openCommandDecidesByTheFirstFile() {
@@ -158,14 +162,16 @@ private slots:
   }
 
   void classicFiltersBecomeQtFilters() {
-    QCOMPARE(QtFileFilter(QStringLiteral("MP3ファイル(*.mp3),再生リストファイル(*.vrl *.m3u)|*.mp3;*.vrl;*.m3u")),
-             QStringLiteral("MP3ファイル(*.mp3),再生リストファイル(*.vrl *.m3u) (*.mp3 *.vrl *.m3u)"));
+    QCOMPARE(
+        QtFileFilter(QStringLiteral("MP3ファイル(*.mp3),再生リストファイル(*.vrl *.m3u)|*.mp3;*.vrl;*.m3u")),
+        QStringLiteral("MP3ファイル(*.mp3),再生リストファイル(*.vrl *.m3u) (*.mp3 *.vrl *.m3u)"));
     QCOMPARE(QtFileFilter(QStringLiteral("歌詞|*.txt|全て|*")), QStringLiteral("歌詞 (*.txt);;全て (*)"));
   }
 
   void linesEndWithCrLfLfOrCr() {
-    QCOMPARE(SplitTextLines(QStringLiteral("a\r\nb\nc\rd")),
-             (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
+    QCOMPARE(
+        SplitTextLines(QStringLiteral("a\r\nb\nc\rd")),
+        (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
     QCOMPARE(SplitTextLines(QStringLiteral("a\n\nb\n")),
              (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
     QCOMPARE(SplitTextLines(QString()), QStringList{});

@@ -13,11 +13,11 @@
 #include <QTableWidget>
 #include <QtTest>
 
-#include "player/mp3_player.h"
 #include "core/playback/play_queue.h"
 #include "core/session/player_session.h"
-#include "ui/playlist/playlist_window.h"
 #include "core/settings/settings_keys.h"
+#include "player/mp3_player.h"
+#include "ui/playlist/playlist_window.h"
 #include "window_harness.h"
 
 namespace {
@@ -57,7 +57,7 @@ void Drop(QWidget& target, const QStringList& files) {
 class TestPlaylistWindow : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void openSaveNewAndTheSubmenu() {
     TWindowHarness h;
     TForm1& f = h.Start();
@@ -142,10 +142,12 @@ private slots:
     TForm1& f = h.Start();
     TForm2& w = *h.W.Form2;
     const QString one = h.Track(QStringLiteral("one.mp3"));
-    h.WriteFile(h.Home + QStringLiteral("/mine.vrl"), (one + "\nOne\n\n\n" + one + "\nOne again\n\n\n").toUtf8());
+    h.WriteFile(h.Home + QStringLiteral("/mine.vrl"),
+                (one + "\nOne\n\n\n" + one + "\nOne again\n\n\n").toUtf8());
     h.OpenAnswers = {{h.Track(QStringLiteral("x.mp3"))}};
     w.Image3Click();
-    for (const QString& typed : {QStringLiteral("m"), QStringLiteral("mine.vr"), QStringLiteral("nothing.vrl")}) {
+    for (const QString& typed :
+         {QStringLiteral("m"), QStringLiteral("mine.vr"), QStringLiteral("nothing.vrl")}) {
       w.combo->lineEdit()->setText(typed);
       emit w.combo->lineEdit()->textEdited(typed);
       QCOMPARE(f.Session().Queue().QueueCount(), 1);
@@ -221,7 +223,7 @@ private slots:
     w.gd->setCurrentCell(2, kTitleColumn);
     w.Delete1->trigger();  // a blank row: nothing
     QCOMPARE(f.Session().Queue().QueueCount(), 2);
-    QCOMPARE(f.Session().Queue().CurrentIndex, 2);  // moving and deleting leave the index alone
+    QCOMPARE(f.Session().Queue().CurrentIndex, 2);   // moving and deleting leave the index alone
     QCOMPARE(f.Menu().music1->actions().size(), 3);  // and the song menu
   }
 
@@ -300,8 +302,7 @@ private slots:
     h.SaveAnswers = {list};
     w.Image4Click();
     QCOMPARE(saved.size(), 1);
-    QCOMPARE(h.ReadFile(list),
-             (a + "\na.mp3\n\n\n" + b + "\nb.mp3\n\n8\n" + c + "\nc.mp3\n\n\n").toUtf8());
+    QCOMPARE(h.ReadFile(list), (a + "\na.mp3\n\n\n" + b + "\nb.mp3\n\n8\n" + c + "\nc.mp3\n\n\n").toUtf8());
     QVERIFY(h.Errors.isEmpty());
   }
 

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "core/playback/engine_host.h"
-#include "player/mp3_player.h"
 #include "core/playback/queue_player.h"
+#include "player/mp3_player.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ struct TRecordingHost : TQueuePlayerHost {
 class TestQueuePlayer : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void initTestCase() {
     QVERIFY(FDir.isValid());
     for (const char* name : {"a", "b", "c", "d", "e"}) {
@@ -253,7 +253,7 @@ private slots:
     QCOMPARE(FPlayer->Queue.QueueCount(), TPlayQueue::Capacity);
   }
 
-private:
+ private:
   void Fill(int count) {
     for (int i = 0; i < count; ++i) FPlayer->AppendToQueue(FFiles[i]);
   }

@@ -32,7 +32,7 @@ void Touch(const QString& path) {
 class TestQueueRules : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void nextAndPreviousWrapAround_data() {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("current");
@@ -137,7 +137,10 @@ private slots:
     ini.EndUpdate();
     TPlayQueue q;
     int reads = 0;
-    RestoreQueue(q, ini, [&](const QString&) { ++reads; return QStringLiteral("A"); });
+    RestoreQueue(q, ini, [&](const QString&) {
+      ++reads;
+      return QStringLiteral("A");
+    });
     QCOMPARE(q.QueueCount(), TPlayQueue::Capacity);
     QCOMPARE(reads, TPlayQueue::Capacity);
 

@@ -4,9 +4,9 @@
 #include <QtTest>
 
 #include "core/playback/ranking.h"
+#include "core/playlist/text_columns.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
-#include "core/playlist/text_columns.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ struct TRankingHarness {
 class TestRanking : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void equalCountsKeepTheirOrderAndAStrictlyHigherCountRises() {
     TRankingHarness h;
     h.Play(QStringLiteral("A"), 3);
@@ -86,11 +86,10 @@ private slots:
     QCOMPARE(path, h.Dir.filePath(QStringLiteral("history.txt")));
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray expected =
-        QStringLiteral("★☆★☆★☆　VARO 再生履歴  ★☆★☆★☆★☆\n\nランキング\n").toUtf8() +
-        "1\xE4\xBD\x8D:A" + QByteArray(39, ' ') + "3\n" +
-        QStringLiteral("2位:あいう").toUtf8() + QByteArray(34, ' ') + "2\n" +
-        "3\xE4\xBD\x8D:" + wide.toUtf8() + "1\n";
+    const QByteArray expected = QStringLiteral("★☆★☆★☆　VARO 再生履歴  ★☆★☆★☆★☆\n\nランキング\n").toUtf8() +
+                                "1\xE4\xBD\x8D:A" + QByteArray(39, ' ') + "3\n" +
+                                QStringLiteral("2位:あいう").toUtf8() + QByteArray(34, ' ') + "2\n" +
+                                "3\xE4\xBD\x8D:" + wide.toUtf8() + "1\n";
     QCOMPARE(f.readAll(), expected);
   }
 
@@ -100,7 +99,8 @@ private slots:
   }
 
   void displayColumns() {
-    QCOMPARE(DisplayColumns(QStringLiteral("aあＡｱ　")), 1 + 2 + 2 + 1 + 2);  // fullwidth A, halfwidth kana, ideographic space
+    QCOMPARE(DisplayColumns(QStringLiteral("aあＡｱ　")),
+             1 + 2 + 2 + 1 + 2);  // fullwidth A, halfwidth kana, ideographic space
     QCOMPARE(DisplayColumns(QStringLiteral("か\u3099")), 2);  // a kana and its combining voiced mark
     QCOMPARE(DisplayColumns(QStringLiteral("한글")), 4);
     QCOMPARE(DisplayColumns(QString::fromUcs4(U"\U00020B9F")), 2);  // beyond the basic plane

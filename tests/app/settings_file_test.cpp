@@ -39,8 +39,12 @@ ino_t Inode(const QString& path) {
 class TestSettingsFile : public QObject {
   Q_OBJECT
 
-private slots:
-  void init() { QVERIFY(FDir.isValid()); FPath = FDir.filePath(QStringLiteral("varo.ini")); QFile::remove(FPath); }
+ private slots:
+  void init() {
+    QVERIFY(FDir.isValid());
+    FPath = FDir.filePath(QStringLiteral("varo.ini"));
+    QFile::remove(FPath);
+  }
 
   void missingFileReadsDefaults() {
     const TSettingsFile ini(FPath);
@@ -140,7 +144,7 @@ private slots:
   void aFailedReadNeverLeadsToAnEmptiedFile() {
     WriteAll(FPath, "[varo]\nskin=sakura\nmax=1\nlist1=/music/a.mp3\n");
     TSettingsFile ini(FPath);
-    rlimit saved {};
+    rlimit saved{};
     QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
     std::vector<int> fillers;
     rlimit low = saved;
@@ -207,7 +211,7 @@ private slots:
     QCOMPARE(ini.ReadInteger(kKeyMax, -1), 0);
   }
 
-private:
+ private:
   QTemporaryDir FDir;
   QString FPath;
 };

@@ -10,8 +10,8 @@
 #include <array>
 
 struct TTestSkin {
-  std::array<QImage, 19> Pieces;       // piece i + 1
-  std::array<QPoint, 19> Positions;    // where the layout places them
+  std::array<QImage, 19> Pieces;     // piece i + 1
+  std::array<QPoint, 19> Positions;  // where the layout places them
   QRect Combo{10, 10, 200, 20};
   QRect Grid{10, 40, 260, 200};
   QRect PaintBox{20, 20, 270, 157};

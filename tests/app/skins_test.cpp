@@ -42,13 +42,12 @@ QByteArray LayoutWith(int line, const QByteArray& value) {  // line is 1-based
 class TestSkins : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void runsOfSmallPictures_data() {
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QList<int>>("runs");  // y, left, right triples
     QTest::newRow("full row reaches the edge") << QStringList{"####", "####"} << QList<int>{1, 1, 4};
-    QTest::newRow("single pixel between black")
-        << QStringList{".....", "..#.."} << QList<int>{1, 2, 3};
+    QTest::newRow("single pixel between black") << QStringList{".....", "..#.."} << QList<int>{1, 2, 3};
     QTest::newRow("row 0 and column 0 never count")
         << QStringList{"#####", "#....", "#.##."} << QList<int>{2, 2, 4};
     QTest::newRow("two runs in a row") << QStringList{"......", ".##.##"} << QList<int>{1, 1, 3, 1, 4, 6};

@@ -20,7 +20,7 @@ struct TShellCall {
 };
 
 class TFakeShell : public TTrayShell {
-public:
+ public:
   bool Refuse = false;
   std::vector<TShellCall> Calls;
   TNotifyIconData Last;
@@ -54,7 +54,7 @@ class TestTaskTray : public QObject {
   TFakeShell FShell;
   std::vector<std::pair<QMenu*, QPoint>> FMenusOpened;
 
-private slots:
+ private slots:
   void init() {
     FShell = TFakeShell();
     FMenusOpened.clear();
@@ -157,8 +157,10 @@ private slots:
         << u'a' + QString(40, u'あ') << (u'a' + QString(31, u'あ')).toUtf8();
     QTest::newRow("wide outside the basic plane") << note.repeated(40) << note.repeated(31).toUtf8();
     QTest::newRow("a combining accent stays with its letter")
-        << QString(62, u'x') + QStringLiteral("e\u0301z") << (QString(62, u'x') + QStringLiteral("e\u0301")).toUtf8();
-    QTest::newRow("halfwidth katakana, one column each") << QString(70, u'\uFF71') << QString(63, u'\uFF71').toUtf8();
+        << QString(62, u'x') + QStringLiteral("e\u0301z")
+        << (QString(62, u'x') + QStringLiteral("e\u0301")).toUtf8();
+    QTest::newRow("halfwidth katakana, one column each")
+        << QString(70, u'\uFF71') << QString(63, u'\uFF71').toUtf8();
   }
   void theTipReachesTheShellCutTo63ColumnsOnACharacterBoundary() {
     QFETCH(QString, title);
@@ -197,8 +199,8 @@ private slots:
     TNotifyWindow::IconMessage(id, WM_MBUTTONDOWN, QPoint(1, 2));
     TNotifyWindow::IconMessage(id, WM_MOUSEMOVE, QPoint(5, 6));
     TNotifyWindow::IconMessage(id + 1, WM_RBUTTONDOWN, QPoint(1, 2));  // nobody's
-    QCOMPARE(events, (QStringList{"down 2 2 30,40", "up 2", "down 1 1 1,2", "dbl 2", "down 4 4 1,2",
-                                  "move 0 5,6"}));
+    QCOMPARE(events,
+             (QStringList{"down 2 2 30,40", "up 2", "down 1 1 1,2", "dbl 2", "down 4 4 1,2", "move 0 5,6"}));
     QCOMPARE(FMenusOpened.size(), size_t(2));
     QCOMPARE(FMenusOpened[0], std::make_pair(&right, QPoint(30, 40)));
     QCOMPARE(FMenusOpened[1], std::make_pair(&left, QPoint(1, 2)));

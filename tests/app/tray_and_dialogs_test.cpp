@@ -9,12 +9,12 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "ui/widgets/image_button.h"
 #include "core/platform/memory_status.h"
-#include "player/mp3_player.h"
-#include "ui/tray/qt_tray_shell.h"
 #include "core/playback/ranking.h"
 #include "core/settings/settings_keys.h"
+#include "player/mp3_player.h"
+#include "ui/tray/qt_tray_shell.h"
+#include "ui/widgets/image_button.h"
 #include "window_harness.h"
 
 namespace {
@@ -33,7 +33,7 @@ void WhenShown(QDialog* dialog, std::function<void()> answer) {
 class TestTrayAndDialogs : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void hidingInTheTrayAndComingBack() {
     TWindowHarness h;
     TForm1& f = h.Start();

@@ -16,25 +16,25 @@
 #include <stdexcept>
 #include <vector>
 
-#include "core/settings/application_home.h"
 #include "core/platform/desktop_open.h"
+#include "core/playback/power_off.h"
+#include "core/settings/application_home.h"
+#include "core/settings/settings_file.h"
+#include "skin_fixture.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/dialogs/error_box.h"
-#include "ui/widgets/form_rgn.h"
 #include "ui/dialogs/intro_time_dialog.h"
+#include "ui/dialogs/sleep_timer_dialog.h"
+#include "ui/dialogs/version_dialog.h"
 #include "ui/lyrics/lyrics_window.h"
 #include "ui/main_window/main_window.h"
-#include "core/playback/power_off.h"
 #include "ui/playlist/playlist_window.h"
 #include "ui/program/program_entry.h"
-#include "core/settings/settings_file.h"
-#include "ui/dialogs/sleep_timer_dialog.h"
 #include "ui/tray/task_tray.h"
-#include "skin_fixture.h"
-#include "ui/dialogs/version_dialog.h"
+#include "ui/widgets/form_rgn.h"
 
 class TFakePowerOff : public TPowerOff {
-public:
+ public:
   int Asked = 0;
   bool Can = true;
   QString RefuseWith;  // the system's answer when it says no
@@ -48,7 +48,7 @@ public:
 };
 
 class TFakeTrayShell : public TTrayShell {
-public:
+ public:
   std::vector<std::pair<int, TNotifyIconData>> Calls;
   bool NotifyIcon(int message, const TNotifyIconData& data) override {
     Calls.emplace_back(message, data);
@@ -83,8 +83,7 @@ struct TWindowHarness {
       OpenAnswers.pop_front();
       return answer;
     };
-    Dialogs().SaveFile = [this](QWidget*, const QString&, const QString&, const QString&,
-                                const QString&) {
+    Dialogs().SaveFile = [this](QWidget*, const QString&, const QString&, const QString&, const QString&) {
       if (SaveAnswers.empty()) return QString();
       const QString answer = SaveAnswers.front();
       SaveAnswers.pop_front();

@@ -58,7 +58,8 @@ TEST(DecoderStates, InterleavedFrameByFrameEachDecodesAsAlone) {
     any = false;
     for (TFileDecode& d : decodes) any = d.Next() || any;
   }
-  for (size_t i = 0; i < files.size(); ++i) ExpectSameDecode(decodes[i].Result(), DecodeAlone(files[i]), kStreams[i]);
+  for (size_t i = 0; i < files.size(); ++i)
+    ExpectSameDecode(decodes[i].Result(), DecodeAlone(files[i]), kStreams[i]);
 }
 
 TEST(DecoderStates, ThreadsOfTheirOwnEachDecodeAsAlone) {

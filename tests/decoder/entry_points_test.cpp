@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "layer12_frames.h"
 #include "decoder/mp3_decoder.h"
+#include "layer12_frames.h"
 
 namespace {
 
@@ -18,7 +18,8 @@ std::vector<uint8_t> StereoFrame() {
     c.Scfsi[ch][2 + ch] = 2;
     c.Scalefactor[ch][2 + ch][0] = 12 + 6 * ch;  // well below clipping
     for (int32_t g = 0; g < 12; ++g) {
-      for (int32_t i = 0; i < 3; ++i) c.Code[g][ch][2 + ch][i] = static_cast<uint32_t>((g * 5 + i * 17 + ch * 9) % 63);
+      for (int32_t i = 0; i < 3; ++i)
+        c.Code[g][ch][2 + ch][i] = static_cast<uint32_t>((g * 5 + i * 17 + ch * 9) % 63);
     }
   }
   return Layer2Frame(c);
@@ -52,7 +53,8 @@ std::vector<int16_t> DecodeTwice(const std::vector<uint8_t>& frame, TMPOutputFor
   std::vector<int16_t> pcm(2 * format.SamplesPerFrame);
   for (int32_t i = 0; i < 2; ++i) {
     TMPDecodeResult result;
-    DecodeFrame(result, frame.data(), static_cast<int32_t>(frame.size()), pcm.data() + i * format.SamplesPerFrame);
+    DecodeFrame(result, frame.data(), static_cast<int32_t>(frame.size()),
+                pcm.data() + i * format.SamplesPerFrame);
     EXPECT_EQ(result.BytesProduced, format.SamplesPerFrame * 2);
   }
   return pcm;
@@ -76,7 +78,8 @@ TEST(EntryPoints, ChannelFormsOfATwoChannelStream) {
     EXPECT_EQ(format.Channels, 1);
     EXPECT_EQ(format.SamplesPerFrame, 1152);
     const int32_t channel = flags - 2;
-    for (size_t i = 0; i < one.size(); ++i) ASSERT_EQ(one[i], stereo[2 * i + channel]) << "flags " << int{flags};
+    for (size_t i = 0; i < one.size(); ++i)
+      ASSERT_EQ(one[i], stereo[2 * i + channel]) << "flags " << int{flags};
   }
 
   ASSERT_EQ(OpenWith(frame, 1), 1);

@@ -41,7 +41,8 @@ inline std::vector<uint8_t> Layer1Frame(const TLayer1Content& c) {
   TBitWriter w;
   PutHeader(w, 1, 1, 12, 0, c.Padding, c.Mode, c.ModeExtension, false);
   for (int32_t sb = 0; sb < 32; ++sb) {
-    for (int32_t ch = 0; ch < (sb < c.Bound ? c.Channels : 1); ++ch) w.Put(static_cast<uint32_t>(c.Allocation[ch][sb]), 4);
+    for (int32_t ch = 0; ch < (sb < c.Bound ? c.Channels : 1); ++ch)
+      w.Put(static_cast<uint32_t>(c.Allocation[ch][sb]), 4);
   }
   auto allocation = [&c](int32_t ch, int32_t sb) { return c.Allocation[sb < c.Bound ? ch : 0][sb]; };
   for (int32_t sb = 0; sb < 32; ++sb) {
@@ -98,7 +99,8 @@ inline std::vector<uint8_t> Layer2Frame(const TLayer2Content& c) {
   auto sent = [&c](int32_t sb) { return sb < c.Bound ? c.Channels : 1; };
   auto allocation = [&c](int32_t ch, int32_t sb) { return c.Allocation[sb < c.Bound ? ch : 0][sb]; };
   for (int32_t sb = 0; sb < c.Subbands; ++sb) {
-    for (int32_t ch = 0; ch < sent(sb); ++ch) w.Put(static_cast<uint32_t>(c.Allocation[ch][sb]), c.FieldBits[sb]);
+    for (int32_t ch = 0; ch < sent(sb); ++ch)
+      w.Put(static_cast<uint32_t>(c.Allocation[ch][sb]), c.FieldBits[sb]);
   }
   for (int32_t sb = 0; sb < c.Subbands; ++sb) {
     for (int32_t ch = 0; ch < c.Channels; ++ch) {

@@ -2,19 +2,19 @@
 // sharing, grouping, CRC), the DecodedLimit skip, allocation-table choice and switching.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <map>
-#include <random>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "decoder/mp3_decoder.h"
 #include "decoder_state.h"
 #include "layer12.h"
 #include "layer12_frames.h"
-#include "decoder/mp3_decoder.h"
 #include "mp_bit_reader.h"
 
 namespace {
@@ -197,9 +197,9 @@ TEST(Layer2, AllocationTableChoiceFollowsBitRatePerChannel) {
     }
   }
   EXPECT_EQ(checked, 4 * 3 * 16);
-  EXPECT_EQ(ChooseLayer2AllocTable(1, 3, 0, 6), 1);  // 96 kbit/s single channel
-  EXPECT_EQ(ChooseLayer2AllocTable(1, 0, 0, 6), 2);  // 96 kbit/s two channels
-  EXPECT_EQ(ChooseLayer2AllocTable(1, 0, 0, 5), -1); // 80 kbit/s two channels
+  EXPECT_EQ(ChooseLayer2AllocTable(1, 3, 0, 6), 1);   // 96 kbit/s single channel
+  EXPECT_EQ(ChooseLayer2AllocTable(1, 0, 0, 6), 2);   // 96 kbit/s two channels
+  EXPECT_EQ(ChooseLayer2AllocTable(1, 0, 0, 5), -1);  // 80 kbit/s two channels
 }
 
 // Layer I, every entry allocated: sub-band s of channel c gets allocation 1 + (s + c) % 14.
@@ -213,7 +213,8 @@ TLayer1Content FullLayer1(int32_t bound = 32, int32_t mode = 0, int32_t extensio
       c.Allocation[ch][sb] = sb < bound || ch == 0 ? 1 + (sb + ch) % 3 : 0;
       c.Scalefactor[ch][sb] = (5 * sb + 11 * ch) % 60;
       for (int32_t slot = 0; slot < 12; ++slot) {
-        c.Sample[slot][ch][sb] = static_cast<uint32_t>((slot * 7 + sb * 3 + ch) % ((2 << c.Allocation[ch][sb]) - 1));
+        c.Sample[slot][ch][sb] =
+            static_cast<uint32_t>((slot * 7 + sb * 3 + ch) % ((2 << c.Allocation[ch][sb]) - 1));
       }
     }
   }
@@ -317,9 +318,9 @@ TEST(Layer12, RandomFrameBodiesStayInsideTheirBytes) {
   // Valid headers of both layers, one and two channels, joint stereo, with random bodies cut
   // at random lengths in exact-size buffers: whatever the bits say, nothing outside is read.
   std::mt19937 random(11);
-  const std::vector<std::vector<uint8_t>> headers = {
-      {0xFF, 0xFF, 0xC0, 0x40}, {0xFF, 0xFE, 0xC2, 0xC0}, {0xFF, 0xFD, 0xA0, 0x70},
-      {0xFF, 0xFC, 0x64, 0xC0}, {0xFF, 0xF5, 0x80, 0x00}, {0xFF, 0xFD, 0x04, 0x00}};
+  const std::vector<std::vector<uint8_t>> headers = {{0xFF, 0xFF, 0xC0, 0x40}, {0xFF, 0xFE, 0xC2, 0xC0},
+                                                     {0xFF, 0xFD, 0xA0, 0x70}, {0xFF, 0xFC, 0x64, 0xC0},
+                                                     {0xFF, 0xF5, 0x80, 0x00}, {0xFF, 0xFD, 0x04, 0x00}};
   for (const auto& header : headers) {
     TMPFrameHeader h{};
     const int32_t length = ParseFrameHeader(header.data(), 4, h);

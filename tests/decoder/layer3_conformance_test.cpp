@@ -76,7 +76,8 @@ TEST(Layer3Conformance, ChannelChangesDecodeChannelByChannel) {
     pos += static_cast<size_t>(FrameSizeWithPadding(h, length));
   }
   ASSERT_EQ(referencePos, reference.size());
-  const size_t stereoFrame = static_cast<size_t>(std::find(channels.begin(), channels.end(), 2) - channels.begin());
+  const size_t stereoFrame =
+      static_cast<size_t>(std::find(channels.begin(), channels.end(), 2) - channels.begin());
   ASSERT_LT(stereoFrame, channels.size());
   ASSERT_EQ(channels[0], 1);
 
@@ -105,8 +106,9 @@ TEST(Layer3Conformance, ChannelChangesDecodeChannelByChannel) {
     }
     EXPECT_GE(changes, 2u);
     for (int32_t c = 0; c < outChannels; ++c)
-      ExpectFullAccuracy(ours[c].data(), expected[c].data(), ours[c].size(),
-                         std::string(openStereo ? "opened stereo" : "opened mono") + ", channel " + std::to_string(c));
+      ExpectFullAccuracy(
+          ours[c].data(), expected[c].data(), ours[c].size(),
+          std::string(openStereo ? "opened stereo" : "opened mono") + ", channel " + std::to_string(c));
   }
 }
 
@@ -116,7 +118,8 @@ TEST(Layer3Conformance, UnusualStreamsNeverBreakTheDecoder) {
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(DataPath("conformance"))) {
     const std::string name = entry.path().filename().string();
-    if (name.rfind("l3-nonstandard", 0) == 0 && entry.path().extension() == ".bit") files.push_back(entry.path().string());
+    if (name.rfind("l3-nonstandard", 0) == 0 && entry.path().extension() == ".bit")
+      files.push_back(entry.path().string());
   }
   for (const auto& entry : std::filesystem::directory_iterator(DataPath("corpus/damaged")))
     files.push_back(entry.path().string());

@@ -132,12 +132,14 @@ TEST_P(HybridForms, AddFormSumsIntoSharedOverlap) {
     for (float& v : shared) v = value(random);
     for (float& v : out) v = value(random);
     const std::vector<float> spectrum = x, sharedBefore = shared, outBefore = out;
-    EXPECT_EQ(HybridFilterAdd(layer3_test::L3(), x.data(), shared.data(), out.data(), type, longLines, lines), 252);
+    EXPECT_EQ(HybridFilterAdd(layer3_test::L3(), x.data(), shared.data(), out.data(), type, longLines, lines),
+              252);
     for (int32_t s = 0; s < 32; ++s) {
       std::vector<double> z(36, 0.0);
       if (s < 14) z = ReferenceFrame(spectrum.data() + 18 * s, s >= (longLines + 17) / 18, 0);
       for (int32_t t = 0; t < 18; ++t) {
-        ASSERT_NEAR(out[32 * t + s], outBefore[32 * t + s] + ((t & s & 1) ? -z[t] : z[t]), 0.02) << s << " " << t;
+        ASSERT_NEAR(out[32 * t + s], outBefore[32 * t + s] + ((t & s & 1) ? -z[t] : z[t]), 0.02)
+            << s << " " << t;
         ASSERT_NEAR(shared[32 * t + s], sharedBefore[32 * t + s] + z[18 + t], 0.02) << s << " " << t;
       }
     }
@@ -168,7 +170,8 @@ TEST_P(HybridForms, ImdctKernelsGiveTheStandardOutputs) {
     for (int32_t w = 0; w < 3; ++w) {
       auto x12 = [&](int32_t n) {
         double sum = 0.0;
-        for (int32_t k = 0; k < 6; ++k) sum += input[3 * k + w] * std::cos(kPi / 24 * (2 * n + 7) * (2 * k + 1));
+        for (int32_t k = 0; k < 6; ++k)
+          sum += input[3 * k + w] * std::cos(kPi / 24 * (2 * n + 7) * (2 * k + 1));
         return sum;
       };
       for (int32_t j = 0; j < 3; ++j) {

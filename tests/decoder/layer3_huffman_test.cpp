@@ -49,11 +49,10 @@ void StartReading(const std::vector<uint8_t>& bytes) {
 }
 
 TEST(Layer3Tables, GeneratedSourcesAreWhatTheGeneratorWrites) {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("varo_l3_tables_" + std::to_string(::getpid()));
+  const auto dir = std::filesystem::temp_directory_path() / ("varo_l3_tables_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
-  const std::string command = "python3 " + RepoPath("decoder/tables/gen_layer3_tables.py") +
-                              " --out " + dir.string();
+  const std::string command =
+      "python3 " + RepoPath("decoder/tables/gen_layer3_tables.py") + " --out " + dir.string();
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
   for (const char* name : {"layer3_huffman_data.cpp", "layer3_band_data.cpp"}) {
     const auto fresh = ReadFile((dir / name).string());
@@ -177,8 +176,8 @@ INSTANTIATE_TEST_SUITE_P(
         TCount1Case{"BWithFourBitsDecodesOne", 1, {0b1111, 4, 0b1110, 4}, 4, 0, {0, 0, 0, 0, 7}},
         TCount1Case{"AOverspendingQuadrupleIsZeroed", 0, {0b0101, 4, 0, 1}, 1, 4, {0, 0, 0, 0, 7}},
         TCount1Case{"ANoBudgetNoQuadruple", 0, {0b0101, 4, 0, 1}, 0, 0, {7}},
-        TCount1Case{"LastNonzeroInFirstPairOfSecond", 0, {1, 1, 0b0110, 4, 1, 1}, 6, 6,
-                    {0, 0, 0, 0, 0, -1, 0, 0}},
+        TCount1Case{
+            "LastNonzeroInFirstPairOfSecond", 0, {1, 1, 0b0110, 4, 1, 1}, 6, 6, {0, 0, 0, 0, 0, -1, 0, 0}},
         TCount1Case{"OnlyQuadrupleEndsWithY", 0, {0b0101, 4, 0, 1}, 5, 4, {0, 0, 0, 1}},
         TCount1Case{"NoneNonzero", 0, {1, 1, 1, 1, 1, 1}, 3, 0, {0, 0, 0, 0, 0, 0, 0, 0}}),
     [](const testing::TestParamInfo<TCount1Case>& param) { return std::string(param.param.Name); });

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "bit_writer.h"
+#include "decoder/mp_equalizer.h"
 #include "layer3.h"
 #include "layer3_granule.h"
 #include "layer3_state.h"
 #include "layer3_test_support.h"
-#include "decoder/mp_equalizer.h"
 
 namespace {
 
@@ -30,7 +30,8 @@ void Prepare(const std::vector<uint8_t>& mainData, uint8_t flags = 0, int32_t id
   st.IntensityStereo = 0;
   st.Granule[0][0] = TMPGranuleInfo{};
   st.Granule[0][0].ScalefacCompress = 0;  // no scalefactor bits
-  std::fill(Layer3Spectrum(layer3_test::L3(), 0, 0), Layer3Spectrum(layer3_test::L3(), 0, 0) + kGranuleLines, 123.0f);  // stale data
+  std::fill(Layer3Spectrum(layer3_test::L3(), 0, 0), Layer3Spectrum(layer3_test::L3(), 0, 0) + kGranuleLines,
+            123.0f);  // stale data
 }
 
 int32_t Value(int32_t line) { return GetSpectrumInt(Layer3Spectrum(layer3_test::L3(), 0, 0) + line); }
@@ -94,13 +95,15 @@ TEST(Layer3Part, OverrunningAndMissingPartsAreCleared) {
     gi.Region1Count = 7;
     gi.TableSelect[0] = gi.TableSelect[1] = 1;
     // 0: right length; 1: the codes run 60 bits past it; 2: more bits than the reservoir holds.
-    gi.Part23Length = variant == 0 ? static_cast<int32_t>(bits) : variant == 1 ? static_cast<int32_t>(bits) - 60
-                                                                              : layer3_test::L3().ReservoirFill * 8 + 1;
+    gi.Part23Length = variant == 0   ? static_cast<int32_t>(bits)
+                      : variant == 1 ? static_cast<int32_t>(bits) - 60
+                                     : layer3_test::L3().ReservoirFill * 8 + 1;
     DecodeGranulePart(layer3_test::L3(), 0, 0);
     const bool cleared = variant != 0;
     EXPECT_EQ(layer3_test::L3().LineCount[0][0], cleared ? 0 : 200) << variant;
     for (int32_t i = 0; i < 576; ++i) ASSERT_EQ(Value(i), !cleared && i < 200 ? 1 : 0) << variant << " " << i;
-    EXPECT_LE(layer3_test::L3().ReservoirBitPosition, layer3_test::L3().ReservoirFill * 8) << "never past the data";
+    EXPECT_LE(layer3_test::L3().ReservoirBitPosition, layer3_test::L3().ReservoirFill * 8)
+        << "never past the data";
   }
 }
 
@@ -131,7 +134,8 @@ TEST(Layer3Part, LineGainsScaleTheSpectrum) {
     for (int32_t i = 0; i < 576; ++i) LineGainAt(i)->store(gain);
     EXPECT_TRUE(layer3_test::OpenOn(frame, mofFullBand));
     std::vector<int16_t> pcm(1152);
-    for (int32_t k = 0; k < 3; ++k) DecodeLayer3Frame(ProcessDecoderState(), frame.data(), static_cast<int32_t>(frame.size()), pcm.data());
+    for (int32_t k = 0; k < 3; ++k)
+      DecodeLayer3Frame(ProcessDecoderState(), frame.data(), static_cast<int32_t>(frame.size()), pcm.data());
     return pcm;
   };
   const auto off = decode(0, 0.0f);

@@ -30,7 +30,9 @@ void AddShort(std::vector<TSlot>& slots, int32_t first, int32_t count, int32_t b
     for (int32_t w = 0; w < 3; ++w) slots.push_back({w, b, bits});
 }
 
-int32_t& At(TMPScaleFactors& sf, const TSlot& s) { return s.Window < 0 ? sf.Long[s.Band] : sf.Short[s.Window][s.Band]; }
+int32_t& At(TMPScaleFactors& sf, const TSlot& s) {
+  return s.Window < 0 ? sf.Long[s.Band] : sf.Short[s.Window][s.Band];
+}
 
 // Writes distinct values for the slots (as many bits as each has), starts MainBits there.
 std::vector<uint8_t> WriteSlots(const std::vector<TSlot>& slots, int32_t& totalBits) {
@@ -47,8 +49,10 @@ std::vector<uint8_t> WriteSlots(const std::vector<TSlot>& slots, int32_t& totalB
 void ExpectSlots(TMPScaleFactors& sf, const std::vector<TSlot>& slots, int32_t totalBits) {
   EXPECT_EQ(BitPosition(MainBits), totalBits);
   for (size_t i = 0; i < slots.size(); ++i) {
-    const int32_t expected = slots[i].Bits ? static_cast<int32_t>((i * 7 + 3) & ((1u << slots[i].Bits) - 1)) : 0;
-    EXPECT_EQ(At(sf, slots[i]), expected) << "slot " << i << " window " << slots[i].Window << " band " << slots[i].Band;
+    const int32_t expected =
+        slots[i].Bits ? static_cast<int32_t>((i * 7 + 3) & ((1u << slots[i].Bits) - 1)) : 0;
+    EXPECT_EQ(At(sf, slots[i]), expected)
+        << "slot " << i << " window " << slots[i].Window << " band " << slots[i].Band;
   }
 }
 
@@ -66,7 +70,8 @@ TEST(Layer3ScaleFactors, Mpeg1FormsReadTheirBands) {
   };
   // Compress 15 = (4, 3) bits, 4 = (3, 0), 0 = (0, 0).
   for (const TCase c : {TCase{0, 0, 15}, TCase{2, 0, 15}, TCase{2, 1, 15}, TCase{0, 0, 4}, TCase{2, 1, 0}}) {
-    SCOPED_TRACE(testing::Message() << "type " << c.BlockType << " mixed " << c.Mixed << " compress " << c.Compress);
+    SCOPED_TRACE(testing::Message() << "type " << c.BlockType << " mixed " << c.Mixed << " compress "
+                                    << c.Compress);
     const int32_t slen1 = c.Compress == 15 ? 4 : c.Compress == 4 ? 3 : 0;
     const int32_t slen2 = c.Compress == 15 ? 3 : 0;
     std::vector<TSlot> slots;

@@ -23,7 +23,8 @@ using layer3_test::MakeHeader;
 // Opens a stream so that the band tables and float tables are those of (sync, id, index).
 void OpenStream(int32_t sync = 1, int32_t id = 1, int32_t samplingIndex = 0, uint8_t flags = mofFullBand) {
   TMPOutputFormat format;
-  ASSERT_EQ(layer3_test::OpenLayer3(MakeHeader(sync, id, samplingIndex, 1), 417, 0, 0, flags, 24000, format), 1);
+  ASSERT_EQ(layer3_test::OpenLayer3(MakeHeader(sync, id, samplingIndex, 1), 417, 0, 0, flags, 24000, format),
+            1);
 }
 
 // Both channels' spectra of granule 0 with integer values.
@@ -111,7 +112,9 @@ TEST(Layer3Requantize, ShortBlocksInterleaveWindowsWithSubblockGains) {
   for (int32_t b = 0; b < 2; ++b)
     for (int32_t i = 0; i < 4; ++i)
       for (int32_t w = 0; w < 3; ++w)
-        EXPECT_EQ(s.Left[12 * b + 3 * i + w], w == 0 ? 1.0f : w == 1 ? 0.25f : 0.0625f)
+        EXPECT_EQ(s.Left[12 * b + 3 * i + w], w == 0   ? 1.0f
+                                              : w == 1 ? 0.25f
+                                                       : 0.0625f)
             << "band " << b << " line " << i << " window " << w;
   EXPECT_EQ(count, 24) << "the end of the last band processed";
   EXPECT_EQ(extent.HasShort, 1);
@@ -180,7 +183,8 @@ void PrepareIntensity(const std::vector<int32_t>& positions, int32_t mode) {
   TMPBandExtent& right = layer3_test::L3().Extent[0][1];
   left = {0, 21, 12, 22, {12, 12, 12}};
   right = {0, 1, 12, 22, {12, 12, 12}};
-  for (int32_t b = 0; b < 21; ++b) layer3_test::L3().ScaleFactors[0][1].Long[b] = positions[b % positions.size()];
+  for (int32_t b = 0; b < 21; ++b)
+    layer3_test::L3().ScaleFactors[0][1].Long[b] = positions[b % positions.size()];
   layer3_test::L3().LineCount[0][0] = 576;
   layer3_test::L3().LineCount[0][1] = 6;
   SetStereo(mode);
@@ -241,7 +245,7 @@ TEST(Layer3Stereo, LsfIntensityUsesEachGroupsSubTable) {
   const float* left = Layer3Spectrum(layer3_test::L3(), 0, 0);
   const float* right = Layer3Spectrum(layer3_test::L3(), 1, 0);
   const double io = std::pow(2.0, -0.5);  // IntensityScale 1
-  for (int32_t b = 2; b <= 21; ++b) {  // band 21 takes band 20's position and group
+  for (int32_t b = 2; b <= 21; ++b) {     // band 21 takes band 20's position and group
     const int32_t line = layer3_test::L3().LongBoundary[b];
     // Position 1 is odd: left * io^1, right as is; in the 1-bit group it is the illegal position.
     const bool illegal = b >= 8 && b < 16;
@@ -370,7 +374,8 @@ TEST_P(AliasForms, ButterfliesAtEachBoundary) {
       }
     }
     AliasReduce(x.data(), boundaries);
-    for (int32_t i = 0; i < 576; ++i) ASSERT_NEAR(x[i], expected[i], 2e-3) << "line " << i << " of " << boundaries;
+    for (int32_t i = 0; i < 576; ++i)
+      ASSERT_NEAR(x[i], expected[i], 2e-3) << "line " << i << " of " << boundaries;
   }
 }
 
@@ -393,8 +398,9 @@ TEST_P(DequantizeForms, EveryValueTimesItsFactor) {
     std::vector<int32_t> values(576);
     for (int32_t i = 0; i < lines; ++i) {
       const int32_t kind = static_cast<int32_t>(random() % 10);
-      values[i] = kind < 6 ? static_cast<int32_t>(random() % 64) - 32
-                           : kind < 9 ? static_cast<int32_t>(random() % 16413) - 8206 : 0;
+      values[i] = kind < 6   ? static_cast<int32_t>(random() % 64) - 32
+                  : kind < 9 ? static_cast<int32_t>(random() % 16413) - 8206
+                             : 0;
       PutSpectrumInt(&x[i], values[i]);
       factors[i] = std::ldexp(1.0f, static_cast<int>(random() % 40) - 30);
     }
@@ -417,10 +423,9 @@ TEST(Layer3Alias, BoundariesPerBlockKind) {
   };
   const TCase cases[] = {
       {{0, 0, 12, 22, {}}, 40, 2, 44},  // (40 + 7) / 18 = 2, count becomes 18 * 2 + 8
-      {{0, 0, 12, 22, {}}, 576, 31, 576},
-      {{0, 0, 12, 22, {}}, 0, 0, 0},    // nothing to mix, nothing raised
-      {{1, 3, 3, 8, {}}, 100, 1, 100},  // mixed: sub-bands 0 and 1 only
-      {{1, 3, 0, 0, {}}, 100, 0, 100},  // pure short: none
+      {{0, 0, 12, 22, {}}, 576, 31, 576}, {{0, 0, 12, 22, {}}, 0, 0, 0},  // nothing to mix, nothing raised
+      {{1, 3, 3, 8, {}}, 100, 1, 100},                                    // mixed: sub-bands 0 and 1 only
+      {{1, 3, 0, 0, {}}, 100, 0, 100},                                    // pure short: none
   };
   for (const TCase& c : cases) {
     int32_t count = c.Count;

@@ -32,7 +32,9 @@ class Layer3Limits : public testing::TestWithParam<TLimitsCase> {};
 TEST_P(Layer3Limits, PerRateAndCutoff) {
   const TLimitsCase& c = GetParam();
   TMPOutputFormat format{};
-  ASSERT_EQ(layer3_test::OpenLayer3(MakeHeader(c.Sync, c.Id, c.SamplingIndex, 1), 200, 0, 0, c.Flags, c.Cutoff, format), 1);
+  ASSERT_EQ(layer3_test::OpenLayer3(MakeHeader(c.Sync, c.Id, c.SamplingIndex, 1), 200, 0, 0, c.Flags,
+                                    c.Cutoff, format),
+            1);
   const TMPLayer3State& st = layer3_test::L3();
   EXPECT_EQ(st.SubbandLimit, c.SubbandLimit);
   EXPECT_EQ(st.LineLimit, c.LineLimit);
@@ -56,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
         TLimitsCase{"Mpeg25At8kFullBand", 2, 0, 2, mofFullBand, 24000, 32, 576, 576, 576, 32, 2, 1152, 8000},
         TLimitsCase{"Mpeg25At11kTopBandLeftOut", 2, 0, 0, 0, 24000, 31, 530, 522, 522, 30, 2, 1152, 11025},
         TLimitsCase{"Mpeg1FullBand", 1, 1, 1, mofFullBand, 24000, 32, 576, 576, 576, 32, 2, 2304, 48000},
-        TLimitsCase{"FullBandKeepsTheCutoff", 1, 1, 0, mofFullBand, 16000, 23, 414, 414, 414, 23, 2, 2304, 44100},
+        TLimitsCase{"FullBandKeepsTheCutoff", 1, 1, 0, mofFullBand, 16000, 23, 414, 414, 414, 23, 2, 2304,
+                    44100},
         TLimitsCase{"MixedToOneChannel", 1, 1, 2, 1, 24000, 31, 558, 558, 558, 31, 1, 1152, 32000}),
     [](const testing::TestParamInfo<TLimitsCase>& param) { return std::string(param.param.Name); });
 
@@ -77,20 +80,26 @@ TEST(Layer3Stream, RefusesWhatItCannotOutput) {
   TFrameFields f;
   const auto frame = WriteFrame(f);
   std::vector<int16_t> pcm(2304, 77);
-  const TMPDecodeResult r = DecodeLayer3Frame(ProcessDecoderState(), frame.data(), static_cast<int32_t>(frame.size()), pcm.data());
+  const TMPDecodeResult r =
+      DecodeLayer3Frame(ProcessDecoderState(), frame.data(), static_cast<int32_t>(frame.size()), pcm.data());
   EXPECT_EQ(r.BytesConsumed, 0);
   EXPECT_EQ(pcm[0], 77);
-  EXPECT_EQ(layer3_test::OpenLayer3(good, 417, -3, 0, 0, 24000, format), 1) << "a negative shift is full rate";
+  EXPECT_EQ(layer3_test::OpenLayer3(good, 417, -3, 0, 0, 24000, format), 1)
+      << "a negative shift is full rate";
 }
 
 // Table 1 codes of values -1..1 for a list of pairs, with their sign bits.
 void PutPairs(TBitWriter& w, const std::vector<int32_t>& values) {
   for (size_t i = 0; i + 1 < values.size(); i += 2) {
     const int32_t x = values[i], y = values[i + 1];
-    if (x == 0 && y == 0) w.Put(1, 1);
-    else if (x != 0 && y == 0) w.Put(0b01, 2);
-    else if (x == 0) w.Put(0b001, 3);
-    else w.Put(0b000, 3);
+    if (x == 0 && y == 0)
+      w.Put(1, 1);
+    else if (x != 0 && y == 0)
+      w.Put(0b01, 2);
+    else if (x == 0)
+      w.Put(0b001, 3);
+    else
+      w.Put(0b000, 3);
     if (x) w.Put(x < 0, 1);
     if (y) w.Put(y < 0, 1);
   }
@@ -124,7 +133,8 @@ std::vector<uint8_t> StereoFrame(TFrameFields& f, const std::vector<int32_t>& le
 }
 
 TMPDecodeResult Decode(const std::vector<uint8_t>& frame, std::vector<int16_t>& pcm) {
-  return DecodeLayer3Frame(ProcessDecoderState(), frame.data(), static_cast<int32_t>(frame.size()), pcm.data());
+  return DecodeLayer3Frame(ProcessDecoderState(), frame.data(), static_cast<int32_t>(frame.size()),
+                           pcm.data());
 }
 
 bool Silent(const std::vector<int16_t>& pcm) {
@@ -152,7 +162,8 @@ TEST(Layer3Stream, RejectedFramesWriteNothing) {
   auto broken = frame;
   broken[1] = 0xEB;  // no MPEG-1 sync any more
   EXPECT_EQ(Decode(broken, pcm).BytesConsumed, 0);
-  EXPECT_EQ(DecodeLayer3Frame(ProcessDecoderState(), frame.data(), 400, pcm.data()).BytesConsumed, 0) << "cut short";
+  EXPECT_EQ(DecodeLayer3Frame(ProcessDecoderState(), frame.data(), 400, pcm.data()).BytesConsumed, 0)
+      << "cut short";
   broken = frame;
   broken[1] = 0xFD;  // Layer II bits
   EXPECT_EQ(Decode(broken, pcm).BytesConsumed, 0);

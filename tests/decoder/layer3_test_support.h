@@ -12,14 +12,14 @@
 #include <vector>
 
 #include "bit_writer.h"
+#include "decoder/mp3_decoder.h"
+#include "decoder/mp_cpu.h"
+#include "decoder/mp_frame_header.h"
 #include "decoder_state.h"
 #include "decoder_tables.h"
 #include "layer3.h"
 #include "layer3_forms.h"
 #include "layer3_state.h"
-#include "decoder/mp3_decoder.h"
-#include "decoder/mp_cpu.h"
-#include "decoder/mp_frame_header.h"
 
 namespace layer3_test {
 
@@ -38,8 +38,7 @@ inline std::vector<uint8_t> ReadFile(const std::string& path) {
 inline std::vector<int16_t> ReadPcm(const std::string& path) {
   const std::vector<uint8_t> bytes = ReadFile(path);
   std::vector<int16_t> pcm(bytes.size() / 2);
-  for (size_t i = 0; i < pcm.size(); ++i)
-    pcm[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+  for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
   return pcm;
 }
 
@@ -47,8 +46,8 @@ inline std::vector<int16_t> ReadPcm(const std::string& path) {
 inline TMPLayer3State& L3() { return ProcessDecoderState().Layer3; }
 
 // Opens a Layer III stream on the process-wide state, tables built as a stream open builds them.
-inline int32_t OpenLayer3(const TMPFrameHeader& header, int32_t frameLength, int32_t downShift, int32_t reserved,
-                          uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format) {
+inline int32_t OpenLayer3(const TMPFrameHeader& header, int32_t frameLength, int32_t downShift,
+                          int32_t reserved, uint8_t outputFlags, int32_t cutoffHz, TMPOutputFormat& format) {
   BuildDecoderTables(header.Layer);
   return Layer3Open(ProcessDecoderState(), header, frameLength, downShift, reserved, outputFlags, cutoffHz,
                     format);
@@ -70,9 +69,7 @@ inline std::vector<TLayer3Form> Layer3Forms() {
   return forms;
 }
 
-inline std::string Layer3FormName(const testing::TestParamInfo<TLayer3Form>& info) {
-  return info.param.Name;
-}
+inline std::string Layer3FormName(const testing::TestParamInfo<TLayer3Form>& info) { return info.param.Name; }
 
 // Selects the form; false when the processor lacks it.
 inline bool SelectLayer3Form(const TLayer3Form& form) {
@@ -115,7 +112,8 @@ class TFileDecode {
               int32_t cutoffHz = 24000)
       : data_(data), state_(state) {
     if (data.size() >= 10 && data[0] == 'I' && data[1] == 'D' && data[2] == '3') {
-      pos_ = 10 + ((data[6] & 0x7F) << 21 | (data[7] & 0x7F) << 14 | (data[8] & 0x7F) << 7 | (data[9] & 0x7F));
+      pos_ =
+          10 + ((data[6] & 0x7F) << 21 | (data[7] & 0x7F) << 14 | (data[8] & 0x7F) << 7 | (data[9] & 0x7F));
     }
     if (pos_ >= data.size()) return;
     TMPFrameHeader header;
@@ -208,7 +206,7 @@ struct TGranuleFields {
 };
 
 struct TFrameFields {
-  bool Lsf = false;             // MPEG-2 side information
+  bool Lsf = false;                                   // MPEG-2 side information
   uint8_t HeaderBytes[4] = {0xFF, 0xFB, 0x90, 0x44};  // 44.1 kHz, 128 kbit/s, joint stereo
   int32_t MainDataBegin = 0;
   int32_t Scfsi[2] = {0, 0};
@@ -257,8 +255,7 @@ inline std::vector<uint8_t> WriteFrame(const TFrameFields& f) {
 }
 
 // Opens a stream on the header of frame bytes.
-inline bool OpenOn(const std::vector<uint8_t>& frame, uint8_t outputFlags,
-                   int32_t cutoffHz = 24000) {
+inline bool OpenOn(const std::vector<uint8_t>& frame, uint8_t outputFlags, int32_t cutoffHz = 24000) {
   TMPFrameHeader h;
   const int32_t length = ParseFrameHeader(frame.data(), static_cast<int32_t>(frame.size()), h);
   return length > 0 && OpenDecoderStream(h, length, 0, 0, outputFlags, cutoffHz) == 1;

@@ -13,12 +13,12 @@ struct TProcessorForm {
 };
 
 inline std::vector<TProcessorForm> AllProcessorForms() {
-  return {{"plain", cpuFPU},
-          {"sse2", cpuFPU | cpuSSE2},
-          {"avx2", cpuFPU | cpuSSE2 | cpuAVX2 | cpuFMA}};
+  return {{"plain", cpuFPU}, {"sse2", cpuFPU | cpuSSE2}, {"avx2", cpuFPU | cpuSSE2 | cpuAVX2 | cpuFMA}};
 }
 
-inline std::string FormTestName(const testing::TestParamInfo<TProcessorForm>& info) { return info.param.Name; }
+inline std::string FormTestName(const testing::TestParamInfo<TProcessorForm>& info) {
+  return info.param.Name;
+}
 
 // Selects the form; false when the processor does not have it (the plain form is chosen then).
 inline bool SelectProcessorForm(const TProcessorForm& form) {

@@ -9,9 +9,9 @@
 #include <random>
 #include <vector>
 
-#include "decoder_tables.h"
 #include "decoder/mp3_decoder.h"
 #include "decoder/mp_equalizer.h"
+#include "decoder_tables.h"
 #include "processor_forms.h"
 #include "reference_synthesis.h"
 #include "synth_window.h"
@@ -174,7 +174,8 @@ TEST_P(SynthesisForms, PairsAreBothMonoWindowsInterleaved) {
       StoreRingSlot(mono->Ring[c], mono->Pos[c], dct.data() + 32 * (3 * c + r));
       WindowMono(mono->Ring[c], mono->Pos[c], expected);
       mono->Pos[c] = NextRingPos(mono->Pos[c]);
-      for (int32_t i = 0; i < 32; ++i) ASSERT_EQ(pairs[64 * r + 2 * i + c], expected[i]) << r << c << " " << i;
+      for (int32_t i = 0; i < 32; ++i)
+        ASSERT_EQ(pairs[64 * r + 2 * i + c], expected[i]) << r << c << " " << i;
     }
   }
   EXPECT_EQ(state->Pos[0], mono->Pos[0]);
@@ -309,7 +310,8 @@ TEST_F(SynthesisRoutines, MixAveragesChannelsAndIgnoresEqualizer) {
   const auto rows = RandomRows(36, 1500.0f, 6);
   std::vector<float> mixed(36 * kRow, 0.0f);
   for (int32_t r = 0; r < 36; ++r) {
-    for (int32_t k = 0; k < 32; ++k) mixed[r * kRow + k] = (rows[r * kRow + 2 * k] + rows[r * kRow + 2 * k + 1]) * 0.5f;
+    for (int32_t k = 0; k < 32; ++k)
+      mixed[r * kRow + k] = (rows[r * kRow + 2 * k] + rows[r * kRow + 2 * k + 1]) * 0.5f;
   }
   std::vector<int16_t> expected(36 * 32), mix(36 * 32);
   SynthesizeMono(Synth(), mixed.data(), expected.data(), 36);
@@ -366,7 +368,8 @@ TEST_F(SynthesisRoutines, GranuleChannelsKeepTheirOwnPositions) {
     for (int32_t channel = 0; channel < 2; ++channel) {
       float samples[18 * 32];
       for (int32_t r = 0; r < 18; ++r) {
-        for (int32_t k = 0; k < 32; ++k) samples[r * 32 + k] = rows[(granule * 18 + r) * kRow + 2 * k + channel];
+        for (int32_t k = 0; k < 32; ++k)
+          samples[r * 32 + k] = rows[(granule * 18 + r) * kRow + 2 * k + channel];
       }
       SynthesizeGranuleChannel(Synth(), samples, actual.data() + granule * 18 * 64, channel);
     }

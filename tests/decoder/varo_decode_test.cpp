@@ -29,7 +29,8 @@ int32_t Le(const std::string& bytes, size_t at, int32_t size) {
 bool OneLine(const std::string& text) { return !text.empty() && text.find('\n') == text.size() - 1; }
 
 // Runs a decode of `input` to raw PCM and returns it; expects success.
-std::string DecodeRaw(const TTempFolder& folder, const std::string& input, std::vector<std::string> extra = {}) {
+std::string DecodeRaw(const TTempFolder& folder, const std::string& input,
+                      std::vector<std::string> extra = {}) {
   std::vector<std::string> args = {kDecoder, "--raw"};
   args.insert(args.end(), extra.begin(), extra.end());
   args.push_back(input);
@@ -59,7 +60,8 @@ TEST(VaroDecode, DamagedInputNeverCrashes) {
   const auto inputs = DamagedInputs();
   ASSERT_GE(inputs.size(), 20u);
   for (const auto& input : inputs) {
-    for (const std::vector<std::string>& mode : {std::vector<std::string>{"--full-band"}, {"--mix"}, {"--info"}}) {
+    for (const std::vector<std::string>& mode :
+         {std::vector<std::string>{"--full-band"}, {"--mix"}, {"--info"}}) {
       SCOPED_TRACE(input + " " + mode[0]);
       std::vector<std::string> args = {kDecoder};
       args.insert(args.end(), mode.begin(), mode.end());
@@ -110,10 +112,13 @@ TEST(VaroDecode, MissingInputAndUnwritableOutputAreNamed) {
 TEST(VaroDecode, UsageErrorsExitWithStatusTwo) {
   TTempFolder folder;
   const std::string out = folder.File("out.wav");
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{kDecoder}, {kDecoder, kLayer2File}, {kDecoder, "--cpu", "mmx", kLayer2File, out},
-        {kDecoder, "--mix", "--left", kLayer2File, out}, {kDecoder, "--cutoff", "12k", kLayer2File, out},
-        {kDecoder, "--bogus", kLayer2File, out}, {kDecoder, "--info", kLayer2File, out}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{kDecoder},
+                                               {kDecoder, kLayer2File},
+                                               {kDecoder, "--cpu", "mmx", kLayer2File, out},
+                                               {kDecoder, "--mix", "--left", kLayer2File, out},
+                                               {kDecoder, "--cutoff", "12k", kLayer2File, out},
+                                               {kDecoder, "--bogus", kLayer2File, out},
+                                               {kDecoder, "--info", kLayer2File, out}}) {
     const TToolRun run = RunTool(folder, args);
     EXPECT_EQ(run.Status, 2) << args.size();
     EXPECT_NE(run.Err.find("usage:"), std::string::npos);
@@ -180,7 +185,8 @@ TEST(VaroDecode, CutoffLimitsEveryLayerAlsoInFullBand) {
 
 TEST(VaroDecode, InfoDescribesTheStream) {
   TTempFolder folder;
-  TToolRun run = RunTool(folder, {kDecoder, "--info", kData + "/corpus/layer2/l2_mpeg1_44k_vbr_stereo_speech_en.mp2"});
+  TToolRun run =
+      RunTool(folder, {kDecoder, "--info", kData + "/corpus/layer2/l2_mpeg1_44k_vbr_stereo_speech_en.mp2"});
   ASSERT_EQ(run.Status, 0);
   EXPECT_NE(run.Out.find("layer: 2\n"), std::string::npos) << run.Out;
   EXPECT_NE(run.Out.find("version: MPEG-1\n"), std::string::npos) << run.Out;
@@ -238,12 +244,14 @@ std::string ApeTag(const std::string& value) {
 
 // The input named, piped to standard input ("-") and piped to a named file that cannot seek
 // ("/dev/stdin") decodes to `expected`, with nothing on standard error.
-void ExpectSameFromEveryKindOfInput(const TTempFolder& folder, const std::string& input, const std::string& expected) {
+void ExpectSameFromEveryKindOfInput(const TTempFolder& folder, const std::string& input,
+                                    const std::string& expected) {
   EXPECT_TRUE(DecodeRaw(folder, input) == expected);
   for (const char* source : {"-", "/dev/stdin"}) {
     const std::string out = folder.File("piped.raw");
     const TToolRun run = RunTool(
-        folder, {"/bin/sh", "-c", "cat '" + input + "' | '" + kDecoder + "' --raw " + source + " '" + out + "'"});
+        folder,
+        {"/bin/sh", "-c", "cat '" + input + "' | '" + kDecoder + "' --raw " + source + " '" + out + "'"});
     EXPECT_EQ(run.Status, 0) << source;
     EXPECT_EQ(run.Err, "") << source;
     EXPECT_TRUE(ReadFileText(out) == expected) << source;
@@ -285,7 +293,8 @@ TEST(VaroDecode, InformationFramesAreNotDecoded) {
                        Case{"layer3/l3_mpeg1_44k_vbr_v0_joint_pink.mp3", 59, 1152 * 4}}) {
     const std::string input = kData + "/corpus/" + c.File;
     const TToolRun run = RunTool(folder, {kDecoder, "--info", input});
-    EXPECT_NE(run.Out.find("frames: " + std::to_string(c.Frames) + "\n"), std::string::npos) << c.File << run.Out;
+    EXPECT_NE(run.Out.find("frames: " + std::to_string(c.Frames) + "\n"), std::string::npos)
+        << c.File << run.Out;
     EXPECT_EQ(DecodeRaw(folder, input).size(), c.Frames * c.PcmBytesPerFrame) << c.File;
   }
 }
@@ -296,12 +305,13 @@ TEST(VaroDecode, WalkPassesOverTagsFalseSyncsAndShortJunk) {
   // A false header that parses (Layer II, 48000 Hz, one channel, 192 bytes) but is not followed
   // by a frame of its format.
   const std::string falseSync = std::string("\xFF\xFD\x44\xC0", 4) + Junk(150);
-  const std::vector<std::string> variants = {Spliced(Id3v2Tag(300), 0, ""), Spliced(Id3v2Tag(200) + falseSync, 0, ""),
-                                             Spliced("", 10, Junk(1000)), Spliced("", 10, Junk(4096)),
-                                             Spliced("", 0, "") + "TAG" + Junk(125)};
+  const std::vector<std::string> variants = {
+      Spliced(Id3v2Tag(300), 0, ""), Spliced(Id3v2Tag(200) + falseSync, 0, ""), Spliced("", 10, Junk(1000)),
+      Spliced("", 10, Junk(4096)), Spliced("", 0, "") + "TAG" + Junk(125)};
   for (size_t i = 0; i < variants.size(); ++i) {
     WriteFileBytes(folder.File("variant.mp2"), variants[i]);
-    const TToolRun run = RunTool(folder, {kDecoder, "--raw", folder.File("variant.mp2"), folder.File("out.raw")});
+    const TToolRun run =
+        RunTool(folder, {kDecoder, "--raw", folder.File("variant.mp2"), folder.File("out.raw")});
     EXPECT_EQ(run.Status, 0) << "variant " << i << ": " << run.Err;
     EXPECT_TRUE(run.Err.empty()) << "variant " << i << ": " << run.Err;
     EXPECT_TRUE(ReadFileText(folder.File("out.raw")) == clean) << "variant " << i;

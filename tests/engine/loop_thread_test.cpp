@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "output/application_error.h"
-#include "stream/engine_error.h"
 #include "output/mp_loop_thread.h"
 #include "output/mp_messages.h"
+#include "stream/engine_error.h"
 
 namespace {
 

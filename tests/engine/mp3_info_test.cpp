@@ -69,8 +69,10 @@ Bytes Id3v1Tag(const std::string& title, const std::string& artist, uint8_t genr
   std::copy_n("TAG", 3, tag.begin());
   std::copy(title.begin(), title.end(), tag.begin() + 3);
   std::copy(artist.begin(), artist.end(), tag.begin() + 33);
-  if (track >= 0) tag[126] = static_cast<uint8_t>(track);
-  else tag[125] = 'x';
+  if (track >= 0)
+    tag[126] = static_cast<uint8_t>(track);
+  else
+    tag[125] = 'x';
   tag[127] = genre;
   return tag;
 }
@@ -137,7 +139,8 @@ INSTANTIATE_TEST_SUITE_P(Manifest, CorpusTags, testing::ValuesIn(CorpusManifest(
 TEST(TagReader, LongestTitleAmongTheAllowedKindsWins) {
   TTempDir dir;
   const Bytes id3v2 = Id3v2Tag(3, 0, Id3v2Frame("TIT2", Text(std::string("\0Twelve chars", 13)), 3));
-  const Bytes file = Concat({id3v2, BaseAudio(), Id3v1Tag("Exactly Thirty Characters Here", "Someone", 12, 3)});
+  const Bytes file =
+      Concat({id3v2, BaseAudio(), Id3v1Tag("Exactly Thirty Characters Here", "Someone", 12, 3)});
   TMP3Info info;
   ReadBytes(dir, file, info);
   EXPECT_EQ(info.Title(), "Exactly Thirty Characters Here");
@@ -195,9 +198,9 @@ TEST(TagReader, Id3v23TextEncodingsAndOversizedFrames) {
   TTempDir dir;
   const Bytes big(70000, 'x');
   Bytes body = Concat({Id3v2Frame("TIT2", Bytes{1, 0xFE, 0xFF, 0x59, 0x1C, 0, 0}, 3),  // UTF-16 BE
-                       Id3v2Frame("TPE1", Bytes{0, 0x8E, 0x52, 0x93, 0x63}, 3),      // Shift-JIS
+                       Id3v2Frame("TPE1", Bytes{0, 0x8E, 0x52, 0x93, 0x63}, 3),        // Shift-JIS
                        Id3v2Frame("PRIV", big, 3), Id3v2Frame("TALB", Text(std::string("\0After", 6)), 3),
-                       Id3v2Frame("TCOM", Bytes{2, 0x59, 0x1C, 0, 0}, 3),    // UTF-16 BE, no BOM
+                       Id3v2Frame("TCOM", Bytes{2, 0x59, 0x1C, 0, 0}, 3),       // UTF-16 BE, no BOM
                        Id3v2Frame("TEXT", Bytes{3, 0xE6, 0x98, 0xA5, 0}, 3)});  // UTF-8
   TMP3Info info;
   const Bytes tag = Id3v2Tag(3, 0, body);

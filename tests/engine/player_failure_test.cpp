@@ -6,12 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <csignal>
 #include <cstring>
-#include <dirent.h>
 #include <fstream>
 #include <mutex>
 #include <thread>
@@ -72,8 +72,7 @@ pid_t ThreadNamed(const std::string& name) {
 // open, until released.
 class TStalledPipe {
  public:
-  TStalledPipe(const std::string& path, std::vector<uint8_t> head)
-      : path_(path), head_(std::move(head)) {
+  TStalledPipe(const std::string& path, std::vector<uint8_t> head) : path_(path), head_(std::move(head)) {
     EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
     writer_ = std::thread([this, path] {
       const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);  // waits for the reader

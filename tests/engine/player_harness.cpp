@@ -3,8 +3,8 @@
 #include <sstream>
 #include <thread>
 
-#include "stream/frame_facts.h"
 #include "decoder/mp_frame_header.h"
+#include "stream/frame_facts.h"
 
 TPlayerHarness::TPlayerHarness(double speed, bool wav) : wavPath_(dir_.File("played.wav")) {
   player_ = std::make_unique<TMP3Player>();
@@ -59,8 +59,7 @@ std::vector<std::vector<uint8_t>> SplitFrames(const std::vector<uint8_t>& bytes)
   return frames;
 }
 
-std::vector<uint8_t> JoinFrames(const std::vector<std::vector<uint8_t>>& frames, size_t from,
-                                size_t to) {
+std::vector<uint8_t> JoinFrames(const std::vector<std::vector<uint8_t>>& frames, size_t from, size_t to) {
   std::vector<uint8_t> bytes;
   for (size_t i = from; i < to && i < frames.size(); ++i)
     bytes.insert(bytes.end(), frames[i].begin(), frames[i].end());

@@ -40,5 +40,4 @@ class TPlayerHarness {
 
 // The frames of an MPEG audio file, cut apart by their headers.
 std::vector<std::vector<uint8_t>> SplitFrames(const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> JoinFrames(const std::vector<std::vector<uint8_t>>& frames, size_t from,
-                                size_t to);
+std::vector<uint8_t> JoinFrames(const std::vector<std::vector<uint8_t>>& frames, size_t from, size_t to);

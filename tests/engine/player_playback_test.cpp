@@ -5,10 +5,10 @@
 #include <random>
 #include <thread>
 
+#include "player_harness.h"
 #include "stream/engine_error.h"
 #include "stream/mp_frame_walker.h"
 #include "stream/mp_stream_reader.h"
-#include "player_harness.h"
 
 namespace {
 
@@ -118,12 +118,10 @@ TEST(PlayerPlayback, InformationFrameIsNeverHeard) {
     bool Skipped;
   };
   const char* mono = "layer3/l3_mpeg1_44k_cbr128_mono_sine1k_0dbfs.mp3";
-  for (const Variant v : {Variant{kTagged.c_str(), 83, 36, "Info", true},
-                          Variant{kTagged.c_str(), 83, 36, "Xing", true},
-                          Variant{kTagged.c_str(), 83, 36, "VBRI", true},
-                          Variant{kTagged.c_str(), 83, 36, "None", false},
-                          Variant{mono, 0, 21, "Xing", true},
-                          Variant{mono, 0, 36, "VBRI", true}}) {
+  for (const Variant v :
+       {Variant{kTagged.c_str(), 83, 36, "Info", true}, Variant{kTagged.c_str(), 83, 36, "Xing", true},
+        Variant{kTagged.c_str(), 83, 36, "VBRI", true}, Variant{kTagged.c_str(), 83, 36, "None", false},
+        Variant{mono, 0, 21, "Xing", true}, Variant{mono, 0, 36, "VBRI", true}}) {
     Bytes bytes = ReadFileBytes(CorpusPath(v.File));
     const auto split = SplitFrames(Bytes(bytes.begin() + static_cast<ptrdiff_t>(v.Audio), bytes.end()));
     const auto frameSize = static_cast<int64_t>(split[0].size());
@@ -162,23 +160,22 @@ class PlayerJunk : public testing::TestWithParam<JunkCase> {};
 TEST_P(PlayerJunk, IsPassedOverUpToTheLimit) {
   const auto frames = SplitFrames(ReadFileBytes(CorpusPath(kLayer2)));
   ASSERT_GT(frames.size(), 40u);
-  const Bytes bytes = Concat({JoinFrames(frames, 0, 10), Bytes(GetParam().Junk, 0x00),
-                              JoinFrames(frames, 10, frames.size())});
+  const Bytes bytes = Concat(
+      {JoinFrames(frames, 0, 10), Bytes(GetParam().Junk, 0x00), JoinFrames(frames, 10, frames.size())});
   const size_t expected = GetParam().PlaysOn ? frames.size() : 10;
   EXPECT_EQ(PlayBytes(bytes).size(), expected * kStereoFrameBytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, PlayerJunk,
-                         testing::Values(JunkCase{1, true}, JunkCase{4096, true},
-                                         JunkCase{4097, false}));
+                         testing::Values(JunkCase{1, true}, JunkCase{4096, true}, JunkCase{4097, false}));
 
 // Frames at another sampling rate are junk: a short run of them is passed over, a long one
 // ends the track.
 TEST(PlayerPlayback, FramesAtAnotherSamplingRateAreJunk) {
   const auto frames = SplitFrames(ReadFileBytes(CorpusPath(kLayer2)));
   const auto other = SplitFrames(ReadFileBytes(CorpusPath(kLayer2At48k)));
-  const Bytes shortRun = Concat({JoinFrames(frames, 0, 20), JoinFrames(other, 0, 3),
-                                 JoinFrames(frames, 20, frames.size())});
+  const Bytes shortRun =
+      Concat({JoinFrames(frames, 0, 20), JoinFrames(other, 0, 3), JoinFrames(frames, 20, frames.size())});
   EXPECT_EQ(PlayBytes(shortRun).size(), frames.size() * kStereoFrameBytes);
   const Bytes longRun = Concat({JoinFrames(frames, 0, 20), JoinFrames(other, 0, other.size())});
   EXPECT_EQ(PlayBytes(longRun).size(), 20 * kStereoFrameBytes);
@@ -244,7 +241,8 @@ TEST(PlayerPlayback, RandomlyDamagedAudioPlaysToItsEnd) {
     const Bytes original = ReadFileBytes(CorpusPath(file));
     for (int round = 0; round < 6; ++round) {
       Bytes bytes = original;
-      for (int k = 0; k < 40; ++k) bytes[200 + random() % (bytes.size() - 200)] = static_cast<uint8_t>(random());
+      for (int k = 0; k < 40; ++k)
+        bytes[200 + random() % (bytes.size() - 200)] = static_cast<uint8_t>(random());
       if (round % 2 == 1) bytes.resize(300 + random() % (bytes.size() - 300));
       TPlayerHarness h(100);
       try {
@@ -265,8 +263,8 @@ TEST(PlayerPlayback, OneFrameBeforeATagOrJunkPlays) {
   ASSERT_GT(withApe.size(), 192u);
   const Bytes frame(withApe.begin(), withApe.begin() + 192);  // Layer III, 48000 Hz, mono
   ASSERT_EQ(frame[182], 0xFF);  // FF FA 3A: a header whose frame runs past the end
-  for (const Bytes& bytes : {withApe, ReadFileBytes(conformance + "l3-nonstandard-id3v1.bit"),
-                             Concat({frame, Bytes(40, 0x00)})}) {
+  for (const Bytes& bytes :
+       {withApe, ReadFileBytes(conformance + "l3-nonstandard-id3v1.bit"), Concat({frame, Bytes(40, 0x00)})}) {
     EXPECT_EQ(PlayBytes(bytes).size(), 1152u * 2) << bytes.size();
   }
 }
@@ -314,7 +312,8 @@ TEST(FrameWalker, HandsOutEveryAudioFrameOfTheCorpus) {
 // at the third frame, let a frame through on the second walk that the first passed over as junk
 // (found by fuzzing).
 TEST(FrameWalker, WalksAgainAsFromTheOpenAfterARewind) {
-  const std::string file = std::string(VARO_TEST_DATA) + "/fuzz-regressions/rewind_after_free_format_length_learnt.mp3";
+  const std::string file =
+      std::string(VARO_TEST_DATA) + "/fuzz-regressions/rewind_after_free_format_length_learnt.mp3";
   auto walk = [&](int rewindAfter) {
     TToolWalk tool(file);
     std::vector<int64_t> starts;

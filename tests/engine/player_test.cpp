@@ -4,10 +4,10 @@
 #include <atomic>
 #include <thread>
 
-#include "output/application_error.h"
-#include "stream/engine_error.h"
 #include "decoder/mp3_decoder.h"
+#include "output/application_error.h"
 #include "player_harness.h"
+#include "stream/engine_error.h"
 
 namespace {
 
@@ -139,8 +139,8 @@ TEST(Player, EqualizerUpdatesOnEveryModeAndLayer) {
 
 TEST(Player, CpuCapabilitiesAreLimitedToWhatTheProcessorHas) {
   TMP3Player p;
-  p.SetUsingCpuCapabilities({mccMMX, mcc3DNow, mccKNI, mccE3DNow, mccCMOV, mccEMMX, mccSSE2,
-                             mccAVX2, mccFMA});
+  p.SetUsingCpuCapabilities(
+      {mccMMX, mcc3DNow, mccKNI, mccE3DNow, mccCMOV, mccEMMX, mccSSE2, mccAVX2, mccFMA});
   const uint32_t features = GetCpuFeatures();
   EXPECT_EQ(p.UsingCpuCapabilities().Contains(mcc3DNow), (features & cpu3DNow) != 0);
   EXPECT_EQ(p.UsingCpuCapabilities().Contains(mccSSE2), (features & cpuSSE2) != 0);
@@ -190,9 +190,9 @@ TEST(Player, UnplayableFilesLeaveThePlayerClosed) {
   TMP3Player& p = h.Player();
   p.SetFileName(CorpusPath(kLayer2));
   ASSERT_TRUE(p.IsOpen());
-  for (const char* file : {"damaged/dmg_text_file.mp3", "damaged/dmg_empty.mp3",
-                           "damaged/dmg_id3v2_only.mp3", "layer3/l3_mpeg1_44k_free640_joint_white.mp3",
-                           "layer2/l2_mpeg1_44k_free_stereo_speech_ja.mp2"}) {
+  for (const char* file :
+       {"damaged/dmg_text_file.mp3", "damaged/dmg_empty.mp3", "damaged/dmg_id3v2_only.mp3",
+        "layer3/l3_mpeg1_44k_free640_joint_white.mp3", "layer2/l2_mpeg1_44k_free_stereo_speech_ja.mp2"}) {
     try {
       p.SetFileName(CorpusPath(file));
       FAIL() << file << " opened";

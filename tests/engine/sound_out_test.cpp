@@ -5,11 +5,11 @@
 #include <cstring>
 #include <thread>
 
-#include "stream/engine_error.h"
 #include "output/software_gain.h"
 #include "output/sound_out.h"
-#include "test_support.h"
 #include "output/wave_device_selection.h"
+#include "stream/engine_error.h"
+#include "test_support.h"
 
 namespace {
 
@@ -56,13 +56,11 @@ TEST_P(SoundOutBufferSize, HoldsHalfASecondRaisedToAMultipleOfFour) {
   out.Close();
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, SoundOutBufferSize,
-                         testing::Values(BufferSizeCase{44100, 2, 16, 88200},
-                                         BufferSizeCase{22050, 1, 16, 22052},
-                                         BufferSizeCase{48000, 2, 16, 96000},
-                                         BufferSizeCase{11025, 1, 16, 11028},
-                                         BufferSizeCase{8000, 1, 8, 4000},
-                                         BufferSizeCase{11025, 1, 8, 5512}));
+INSTANTIATE_TEST_SUITE_P(
+    Formats, SoundOutBufferSize,
+    testing::Values(BufferSizeCase{44100, 2, 16, 88200}, BufferSizeCase{22050, 1, 16, 22052},
+                    BufferSizeCase{48000, 2, 16, 96000}, BufferSizeCase{11025, 1, 16, 11028},
+                    BufferSizeCase{8000, 1, 8, 4000}, BufferSizeCase{11025, 1, 8, 5512}));
 
 TEST(SoundOut, FormatValuesOutOfRangeAreIgnored) {
   TSoundOut out;
@@ -229,8 +227,8 @@ TEST(SoundOut, PositionTicksWhileAudioPlays) {
   const auto start = std::chrono::steady_clock::now();
   out.Write(pcm.data(), static_cast<int32_t>(pcm.size()));  // 1 s of audio, 0.5 s at speed 2
   out.Close();
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now() - start);
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   EXPECT_GE(ticks.load(), 2);
   EXPECT_LE(ticks.load(), elapsed.count() / 100 + 1);  // never closer than the interval
   const int after = ticks.load();
@@ -272,18 +270,18 @@ TEST_P(WaveDeviceSelection, Parses) {
   EXPECT_DOUBLE_EQ(choice.Speed, c.Speed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, WaveDeviceSelection,
-    testing::Values(DeviceCase{"alsa", true, TWaveBackend::Alsa, "default", 1},
-                    DeviceCase{"alsa:hw:1,0", true, TWaveBackend::Alsa, "hw:1,0", 1},
-                    DeviceCase{"null", true, TWaveBackend::Null, "default", 1},
-                    DeviceCase{"null:8", true, TWaveBackend::Null, "default", 8},
-                    DeviceCase{"null:0.5", true, TWaveBackend::Null, "default", 0.5},
-                    DeviceCase{"wav:/tmp/a:b.wav", true, TWaveBackend::WavFile, "/tmp/a:b.wav", 1},
-                    DeviceCase{"wav@16:x.wav", true, TWaveBackend::WavFile, "x.wav", 16},
-                    DeviceCase{"wav", false, TWaveBackend::Alsa, "", 1},
-                    DeviceCase{"wav:", false, TWaveBackend::Alsa, "", 1},
-                    DeviceCase{"null:0", false, TWaveBackend::Alsa, "", 1},
-                    DeviceCase{"null:fast", false, TWaveBackend::Alsa, "", 1},
-                    DeviceCase{"alsa:", false, TWaveBackend::Alsa, "", 1},
-                    DeviceCase{"pulse", false, TWaveBackend::Alsa, "", 1}));
+INSTANTIATE_TEST_SUITE_P(Texts, WaveDeviceSelection,
+                         testing::Values(DeviceCase{"alsa", true, TWaveBackend::Alsa, "default", 1},
+                                         DeviceCase{"alsa:hw:1,0", true, TWaveBackend::Alsa, "hw:1,0", 1},
+                                         DeviceCase{"null", true, TWaveBackend::Null, "default", 1},
+                                         DeviceCase{"null:8", true, TWaveBackend::Null, "default", 8},
+                                         DeviceCase{"null:0.5", true, TWaveBackend::Null, "default", 0.5},
+                                         DeviceCase{"wav:/tmp/a:b.wav", true, TWaveBackend::WavFile,
+                                                    "/tmp/a:b.wav", 1},
+                                         DeviceCase{"wav@16:x.wav", true, TWaveBackend::WavFile, "x.wav", 16},
+                                         DeviceCase{"wav", false, TWaveBackend::Alsa, "", 1},
+                                         DeviceCase{"wav:", false, TWaveBackend::Alsa, "", 1},
+                                         DeviceCase{"null:0", false, TWaveBackend::Alsa, "", 1},
+                                         DeviceCase{"null:fast", false, TWaveBackend::Alsa, "", 1},
+                                         DeviceCase{"alsa:", false, TWaveBackend::Alsa, "", 1},
+                                         DeviceCase{"pulse", false, TWaveBackend::Alsa, "", 1}));

@@ -50,7 +50,9 @@ TEST_P(StreamReaderTest, EnsureAcrossTheRingEndGivesTheBytesInOrder) {
 // either way every byte, and every byte buffered behind the run, stays in place.
 TEST_P(StreamReaderTest, ShortAndLongRunsAcrossTheRingEndComeOutWhole) {
   const std::vector<uint8_t> bytes = Counting(400000);
-  struct TWalk { int32_t Capacity, Run, Step; };
+  struct TWalk {
+    int32_t Capacity, Run, Step;
+  };
   for (const TWalk walk : {TWalk{65536, 1441, 1440}, TWalk{65536, 4099, 1729}, TWalk{40000, 30000, 17011}}) {
     TMemoryStream stream(bytes, Seekable());
     TMPStreamReader reader(walk.Capacity);

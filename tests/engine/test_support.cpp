@@ -1,12 +1,12 @@
 #include "test_support.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 #include "stream/engine_error.h"
 

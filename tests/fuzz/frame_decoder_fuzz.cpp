@@ -33,10 +33,10 @@
 #include <cstring>
 #include <vector>
 
-#include "stream/engine_error.h"
+#include "decoder/mp3_decoder.h"
 #include "fuzz_input.h"
 #include "input_frames.h"
-#include "decoder/mp3_decoder.h"
+#include "stream/engine_error.h"
 #include "test_support.h"
 
 namespace {
@@ -58,9 +58,12 @@ struct TDecodeSettings {
 uint32_t FeaturesFor(uint8_t form) {
   const uint32_t detected = GetCpuFeatures();
   switch (form) {
-    case 0: return detected & ~(cpuSSE2 | cpuAVX2 | cpuFMA);
-    case 1: return detected & ~(cpuAVX2 | cpuFMA);
-    default: return detected;
+    case 0:
+      return detected & ~(cpuSSE2 | cpuAVX2 | cpuFMA);
+    case 1:
+      return detected & ~(cpuAVX2 | cpuFMA);
+    default:
+      return detected;
   }
 }
 
@@ -69,7 +72,8 @@ void SetEqualizer(bool on, uint8_t base, uint8_t step) {
   for (int32_t i = 0; i < kSubbandGainCount; ++i)
     SubbandGainAt(i)->store(static_cast<float>((base + step * i) & 0xFF) / 32.0f, std::memory_order_relaxed);
   for (int32_t i = 0; i < kLineGainCount; ++i)
-    LineGainAt(i)->store(static_cast<float>((base + step * (i / 18)) & 0xFF) / 32.0f, std::memory_order_relaxed);
+    LineGainAt(i)->store(static_cast<float>((base + step * (i / 18)) & 0xFF) / 32.0f,
+                         std::memory_order_relaxed);
   SubbandEqFlag()->store(on ? 1 : 0, std::memory_order_relaxed);
   LineEqFlag()->store(on ? 1 : 0, std::memory_order_relaxed);
 }

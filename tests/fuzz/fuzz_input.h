@@ -5,8 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 #include <iconv.h>
 
@@ -20,8 +20,10 @@ constexpr bool kReplay = false;
 class TFuzzInput {
  public:
   TFuzzInput(const uint8_t* data, size_t size, size_t controlBytes)
-      : data_(data), control_(size >= controlBytes ? data + size - controlBytes : nullptr),
-        payloadSize_(size >= controlBytes ? size - controlBytes : 0), controlBytes_(controlBytes) {}
+      : data_(data),
+        control_(size >= controlBytes ? data + size - controlBytes : nullptr),
+        payloadSize_(size >= controlBytes ? size - controlBytes : 0),
+        controlBytes_(controlBytes) {}
 
   // Control byte i of the trailer (in file order); 0 when the input is shorter than it.
   uint8_t Control(size_t i) const { return control_ != nullptr && i < controlBytes_ ? control_[i] : 0; }
@@ -45,8 +47,8 @@ inline void (*FuzzCleanup)() = nullptr;
   std::abort();
 }
 
-#define FUZZ_CHECK(condition) \
-  do {                        \
+#define FUZZ_CHECK(condition)                  \
+  do {                                         \
     if (!(condition)) FuzzFailure(#condition); \
   } while (0)
 

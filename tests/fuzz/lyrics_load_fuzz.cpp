@@ -21,10 +21,10 @@
 #include <cstdint>
 #include <exception>
 
-#include "fuzz_input.h"
-#include "fuzz_temp_dir.h"
 #include "core/lyrics/lyrics_model.h"
 #include "core/platform/ui_font.h"
+#include "fuzz_input.h"
+#include "fuzz_temp_dir.h"
 
 namespace {
 
@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > kMaxInput) return -1;  // not added to the corpus
   KeepCp932ConverterLoaded();
   const TFuzzInput input(data, size, kControlBytes);
-  const QByteArray bytes(reinterpret_cast<const char*>(input.Payload()), static_cast<qsizetype>(input.PayloadSize()));
+  const QByteArray bytes(reinterpret_cast<const char*>(input.Payload()),
+                         static_cast<qsizetype>(input.PayloadSize()));
   const QString path = WriteFuzzFile(QStringLiteral("lyrics.txt"), bytes);
   const bool drawn = (input.Control(0) & 0xC0) == 0xC0;
   const QSize box = drawn ? QSize((input.Control(0) & 7) * 4, ((input.Control(0) >> 3) & 7) * 4) : QSize();

@@ -20,12 +20,12 @@
 #include <cstdint>
 #include <exception>
 
-#include "core/settings/file_errors.h"
-#include "fuzz_input.h"
-#include "fuzz_temp_dir.h"
 #include "core/playback/play_queue.h"
 #include "core/playlist/playlist_files.h"
+#include "core/settings/file_errors.h"
 #include "core/settings/text_lines.h"
+#include "fuzz_input.h"
+#include "fuzz_temp_dir.h"
 
 namespace {
 
@@ -76,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   KeepCp932ConverterLoaded();
   const TFuzzInput input(data, size, kControlBytes);
   const uint8_t control = input.Control(0);
-  const QByteArray bytes(reinterpret_cast<const char*>(input.Payload()), static_cast<qsizetype>(input.PayloadSize()));
+  const QByteArray bytes(reinterpret_cast<const char*>(input.Payload()),
+                         static_cast<qsizetype>(input.PayloadSize()));
   const QString& home = FuzzTempDir();
   const QString fileName = QStringLiteral("list") + QLatin1String(kExtensions[control & 3]);
   const QString written = WriteFuzzFile(fileName, bytes);
@@ -109,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       QList<TPlaylistEntry> entries;
       for (const QString& p : paths) {
         FUZZ_CHECK(p.isEmpty() || QDir::isAbsolutePath(p));  // a file URL that names no file is empty
-        entries.append({p, p, QString(), QString()});  // titles come from tags, not read here
+        entries.append({p, p, QString(), QString()});        // titles come from tags, not read here
       }
       Fill(queue, entries);
       CheckQueue(queue, entries);

@@ -18,10 +18,10 @@
 #include <exception>
 #include <vector>
 
-#include "fuzz_input.h"
-#include "fuzz_temp_dir.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
+#include "fuzz_input.h"
+#include "fuzz_temp_dir.h"
 
 namespace {
 
@@ -34,9 +34,9 @@ const QString kMissing = QStringLiteral("\x01missing");
 
 const std::vector<QString>& AppKeys() {
   static const std::vector<QString> keys{
-      kKeySkin,      kKeyWindow,      kKeyWindowX,       kKeyWindowY,     kKeyRepeat,
-      kKeyMax,       kKeyStayTop,     kKeyRankCount,     kKeyLastMusicNumber, kKeyListFileName,
-      kKeyOpenDir,   kKeyKasiBack,    kKeyKasiBackFile,  kKeyKasiFontSize};
+      kKeySkin,    kKeyWindow,   kKeyWindowX,      kKeyWindowY,         kKeyRepeat,
+      kKeyMax,     kKeyStayTop,  kKeyRankCount,    kKeyLastMusicNumber, kKeyListFileName,
+      kKeyOpenDir, kKeyKasiBack, kKeyKasiBackFile, kKeyKasiFontSize};
   return keys;
 }
 
@@ -44,9 +44,12 @@ QString WrittenKey(uint8_t choice) {
   if (choice < AppKeys().size()) return AppKeys()[choice];
   const int n = choice % 8;  // 0 is no key the application writes, but a name all the same
   switch (choice % 3) {
-    case 0: return ListKey(n);
-    case 1: return RankListKey(n);
-    default: return RankPcntKey(n);
+    case 0:
+      return ListKey(n);
+    case 1:
+      return RankListKey(n);
+    default:
+      return RankPcntKey(n);
   }
 }
 
@@ -68,14 +71,22 @@ QStringList FileLines(const QByteArray& bytes) {
 // Values the application writes: names, numbers, paths, tag titles (which may hold anything).
 QString ValueFor(uint8_t choice, const QStringList& lines) {
   switch (choice & 7) {
-    case 0: return QStringLiteral("sakura");
-    case 1: return QStringLiteral("-2147483648");
-    case 2: return QStringLiteral("/home/user/音楽/[live] a=b; c #1.mp3");
-    case 3: return QStringLiteral("  blanks at both ends  ");
-    case 4: return QStringLiteral("\"quoted\"");
-    case 5: return QStringLiteral("line\r\nbreaks\n");
-    case 6: return QString();
-    default: return lines.isEmpty() ? QStringLiteral("x") : lines.back();
+    case 0:
+      return QStringLiteral("sakura");
+    case 1:
+      return QStringLiteral("-2147483648");
+    case 2:
+      return QStringLiteral("/home/user/音楽/[live] a=b; c #1.mp3");
+    case 3:
+      return QStringLiteral("  blanks at both ends  ");
+    case 4:
+      return QStringLiteral("\"quoted\"");
+    case 5:
+      return QStringLiteral("line\r\nbreaks\n");
+    case 6:
+      return QString();
+    default:
+      return lines.isEmpty() ? QStringLiteral("x") : lines.back();
   }
 }
 
@@ -108,7 +119,8 @@ bool IsSubsequence(const QStringList& part, const QStringList& whole) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > kMaxInput) return -1;  // not added to the corpus
   const TFuzzInput input(data, size, kControlBytes);
-  const QByteArray bytes(reinterpret_cast<const char*>(input.Payload()), static_cast<qsizetype>(input.PayloadSize()));
+  const QByteArray bytes(reinterpret_cast<const char*>(input.Payload()),
+                         static_cast<qsizetype>(input.PayloadSize()));
   const QString path = WriteFuzzFile(QStringLiteral("varo.ini"), bytes);
   const QStringList linesBefore = FileLines(bytes);
   const QStringList keys = KeysToRead(linesBefore);
@@ -144,7 +156,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   expected.replace(u'\r', u' ').replace(u'\n', u' ');
   FUZZ_CHECK(reread.ReadString(key, kMissing) == expected);
   for (qsizetype i = 0; i < keys.size(); ++i)
-    if (keys[i].compare(key, Qt::CaseInsensitive) != 0) FUZZ_CHECK(reread.ReadString(keys[i], kMissing) == before[static_cast<size_t>(i)]);
+    if (keys[i].compare(key, Qt::CaseInsensitive) != 0)
+      FUZZ_CHECK(reread.ReadString(keys[i], kMissing) == before[static_cast<size_t>(i)]);
 
   // Every line stays; at most the written key's line is another, and it holds the key.
   const QStringList linesAfter = FileLines(ReadFuzzFile(path));

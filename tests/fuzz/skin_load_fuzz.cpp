@@ -21,10 +21,10 @@
 #include <exception>
 
 #include "core/settings/file_errors.h"
-#include "fuzz_input.h"
-#include "fuzz_temp_dir.h"
 #include "core/skin/region_runs.h"
 #include "core/skin/skin_pack.h"
+#include "fuzz_input.h"
+#include "fuzz_temp_dir.h"
 
 namespace {
 
@@ -51,7 +51,8 @@ void CheckOutline(const QImage& picture, QPoint offset) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > kMaxInput || size < kHeaderBytes) return -1;  // not added to the corpus
   const bool fallback = (data[0] & 1) != 0;
-  const size_t layoutSize = std::min<size_t>(static_cast<size_t>(data[1] << 8 | data[2]), size - kHeaderBytes);
+  const size_t layoutSize =
+      std::min<size_t>(static_cast<size_t>(data[1] << 8 | data[2]), size - kHeaderBytes);
   const char* text = reinterpret_cast<const char*>(data + kHeaderBytes);
   const QByteArray layout(text, static_cast<qsizetype>(layoutSize));
   const QByteArray pack(text + layoutSize, static_cast<qsizetype>(size - kHeaderBytes - layoutSize));

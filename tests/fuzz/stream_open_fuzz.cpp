@@ -21,12 +21,12 @@
 #include <vector>
 
 #include "chunked_stream.h"
+#include "decoder/mp3_decoder.h"
+#include "fuzz_input.h"
+#include "player/mp3_player.h"
 #include "stream/engine_error.h"
 #include "stream/frame_facts.h"
-#include "fuzz_input.h"
-#include "decoder/mp3_decoder.h"
 #include "stream/mp3_info.h"
-#include "player/mp3_player.h"
 #include "stream/mp_frame_walker.h"
 #include "stream/mp_stream_reader.h"
 

@@ -41,10 +41,11 @@ struct TTagReading {
   bool operator==(const TTagReading&) const = default;
 };
 
-TTagReading ReadTags(const TFuzzInput& input, bool seekable, int32_t chunk, int32_t capacity, TMP3InfoType need) {
+TTagReading ReadTags(const TFuzzInput& input, bool seekable, int32_t chunk, int32_t capacity,
+                     TMP3InfoType need) {
   const int64_t streamSize = static_cast<int64_t>(input.PayloadSize());
-  TChunkedStream stream(std::vector<uint8_t>(input.Payload(), input.Payload() + input.PayloadSize()), seekable,
-                        chunk);
+  TChunkedStream stream(std::vector<uint8_t>(input.Payload(), input.Payload() + input.PayloadSize()),
+                        seekable, chunk);
   TMPStreamReader reader(capacity);
   reader.Attach(&stream, seekable);
   TMP3Info info;

@@ -22,13 +22,13 @@ namespace {
 constexpr int kLingerMs = 4000;
 
 class TDragSource : public QWidget {
-public:
+ public:
   explicit TDragSource(QList<QUrl> urls) : FUrls(std::move(urls)) {
     setWindowTitle(QStringLiteral("varo-drag-source"));
     resize(160, 80);
   }
 
-protected:
+ protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.fillRect(rect(), QColor(40, 90, 160));
@@ -50,7 +50,7 @@ protected:
     QTimer::singleShot(kLingerMs, [accepted] { QCoreApplication::exit(accepted ? 0 : 1); });
   }
 
-private:
+ private:
   QList<QUrl> FUrls;
   bool FStarted = false;
 };

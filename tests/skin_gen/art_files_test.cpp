@@ -18,7 +18,8 @@ using skintest::generatedArtDir;
 QStringList filesUnder(const QString& root) {
   QStringList files;
   for (const char* sub : {"skins", "pictures"})
-    for (const QString& name : QDir(root + "/" + sub).entryList(QDir::Files, QDir::Name)) files << QString(sub) + "/" + name;
+    for (const QString& name : QDir(root + "/" + sub).entryList(QDir::Files, QDir::Name))
+      files << QString(sub) + "/" + name;
   return files;
 }
 
@@ -36,7 +37,8 @@ TEST_P(GeneratedArt, IsByteIdenticalToTheCommittedFiles) {
   for (const QString& file : made) {
     const QByteArray a = contents(fresh + "/" + file), b = contents(committedArtDir() + "/" + file);
     EXPECT_FALSE(a.isEmpty()) << file.toStdString();
-    EXPECT_TRUE(a == b) << file.toStdString() << " differs from the committed copy (rerun varo-skin-gen data)";
+    EXPECT_TRUE(a == b) << file.toStdString()
+                        << " differs from the committed copy (rerun varo-skin-gen data)";
   }
 }
 
@@ -71,7 +73,8 @@ TEST_P(LyricsBackground, HasTheSizeColourAndContrastTheMenuPromises) {
   EXPECT_GE(worst, 4.5) << b.colour;
   const double n = img.width() * img.height();
   const int hue = QColor::fromRgb(int(r / n), int(g / n), int(bl / n)).hsvHue();
-  const bool inRange = b.hueLow <= b.hueHigh ? (hue >= b.hueLow && hue <= b.hueHigh) : (hue >= b.hueLow || hue <= b.hueHigh);
+  const bool inRange =
+      b.hueLow <= b.hueHigh ? (hue >= b.hueLow && hue <= b.hueHigh) : (hue >= b.hueLow || hue <= b.hueHigh);
   EXPECT_TRUE(inRange) << b.colour << " background has mean hue " << hue;
 }
 
@@ -83,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(MenuOrder, LyricsBackground,
 
 TEST(ProgramIcon, EverySizeIsARoundedSquareWithTransparentCorners) {
   for (int size : {16, 32, 48, 64, 128, 256}) {
-    const QImage icon = QImage(committedArtDir() + QString("/pictures/varo-%1.png").arg(size)).convertToFormat(QImage::Format_ARGB32);
+    const QImage icon = QImage(committedArtDir() + QString("/pictures/varo-%1.png").arg(size))
+                            .convertToFormat(QImage::Format_ARGB32);
     ASSERT_FALSE(icon.isNull()) << size;
     EXPECT_EQ(icon.size(), QSize(size, size));
     EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0) << size;

@@ -29,7 +29,8 @@ Bytes repeated(std::size_t n, std::uint8_t value) { return Bytes(n, value); }
 
 Bytes noise(std::size_t n, std::uint32_t seed) {
   Bytes b(n);
-  for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>(skingen::hashOf(static_cast<std::uint32_t>(i), 1, seed));
+  for (std::size_t i = 0; i < n; ++i)
+    b[i] = static_cast<std::uint8_t>(skingen::hashOf(static_cast<std::uint32_t>(i), 1, seed));
   return b;
 }
 
@@ -69,13 +70,16 @@ TEST_P(Deflate, ZlibReadsBackWhatWeWrote) {
 
 INSTANTIATE_TEST_SUITE_P(Inputs, Deflate,
                          testing::Values(Sample{"Empty", {}}, Sample{"OneByte", {42}},
-                                         Sample{"LongRun", repeated(70000, 0xAB)}, Sample{"Noise", noise(5000, 3)},
-                                         Sample{"BeyondWindow", farRepeat()}, Sample{"Text", text()},
-                                         Sample{"AllByteValues", [] {
-                                           Bytes b;
-                                           for (int i = 0; i < 1024; ++i) b.push_back(static_cast<std::uint8_t>(i * 7));
-                                           return b;
-                                         }()}),
+                                         Sample{"LongRun", repeated(70000, 0xAB)},
+                                         Sample{"Noise", noise(5000, 3)}, Sample{"BeyondWindow", farRepeat()},
+                                         Sample{"Text", text()},
+                                         Sample{"AllByteValues",
+                                                [] {
+                                                  Bytes b;
+                                                  for (int i = 0; i < 1024; ++i)
+                                                    b.push_back(static_cast<std::uint8_t>(i * 7));
+                                                  return b;
+                                                }()}),
                          [](const auto& p) { return std::string(p.param.name); });
 
 QImage testPattern(bool alpha) {
@@ -104,7 +108,8 @@ TEST(PngFile, PremultipliedPixelsAreMadeStraightExactly) {
       reinterpret_cast<QRgb*>(img.scanLine(a))[c] = qRgba(v, v / 2, 0, a);
     }
   const Bytes png = skingen::encodePng(img);
-  const QImage back = QImage::fromData(png.data(), static_cast<int>(png.size()), "PNG").convertToFormat(QImage::Format_ARGB32);
+  const QImage back = QImage::fromData(png.data(), static_cast<int>(png.size()), "PNG")
+                          .convertToFormat(QImage::Format_ARGB32);
   ASSERT_FALSE(back.isNull());
   int wrong = 0;
   for (int a = 0; a < 256; ++a)
@@ -112,7 +117,8 @@ TEST(PngFile, PremultipliedPixelsAreMadeStraightExactly) {
       const int v = std::min(a, c);
       auto straight = [a](int x) { return a == 0 ? 0 : (x * 255 + a / 2) / a; };
       const QRgb got = back.pixel(c, a);
-      if (qAlpha(got) != a || qRed(got) != straight(v) || qGreen(got) != straight(v / 2) || qBlue(got) != 0) ++wrong;
+      if (qAlpha(got) != a || qRed(got) != straight(v) || qGreen(got) != straight(v / 2) || qBlue(got) != 0)
+        ++wrong;
     }
   EXPECT_EQ(wrong, 0);
 }

@@ -20,7 +20,8 @@ QString generatedArtDir(bool plainMaths) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // glibc's maths as on a processor without FMA and AVX (its sin, cos, atan2 and pow
     // then round differently here); the art must not change.
-    if (plainMaths) env.insert("GLIBC_TUNABLES", "glibc.cpu.hwcaps=-AVX2,-FMA,-AVX,-AVX2_Usable,-FMA_Usable,-AVX_Usable");
+    if (plainMaths)
+      env.insert("GLIBC_TUNABLES", "glibc.cpu.hwcaps=-AVX2,-FMA,-AVX,-AVX2_Usable,-FMA_Usable,-AVX_Usable");
     gen.setProcessEnvironment(env);
     gen.start(VARO_SKIN_GEN, {dir->path()});
     if (!gen.waitForFinished(120000) || gen.exitStatus() != QProcess::NormalExit || gen.exitCode() != 0)

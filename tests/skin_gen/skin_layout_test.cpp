@@ -30,8 +30,8 @@ QByteArray readAll(const QString& path) {
 
 struct Window {
   const char* name;
-  int background;  // its background piece
-  int first, last; // its buttons
+  int background;   // its background piece
+  int first, last;  // its buttons
   QSize client;
 };
 
@@ -46,7 +46,8 @@ bool keyed(int piece) { return piece >= 2 && piece <= 7; }
 // A yes/no per pixel.
 class Marks {
  public:
-  explicit Marks(QSize size) : width_(size.width()), bits_(static_cast<std::size_t>(size.width() * size.height()), 0) {}
+  explicit Marks(QSize size)
+      : width_(size.width()), bits_(static_cast<std::size_t>(size.width() * size.height()), 0) {}
   bool operator[](QPoint p) const { return bits_[index(p)] != 0; }
   void set(QPoint p) { bits_[index(p)] = 1; }
 
@@ -86,8 +87,7 @@ class SkinLayout : public testing::TestWithParam<const char*> {
     // Joined and written again, the pieces give back both files: 94 integer lines, each
     // ended, and no byte in the pack that no piece accounts for.
     TSkinLayout rejoined = skin_.layout;
-    ASSERT_TRUE(JoinSkinPack(cut, rejoined) == skin_.pack)
-        << "the pack holds bytes no piece accounts for";
+    ASSERT_TRUE(JoinSkinPack(cut, rejoined) == skin_.pack) << "the pack holds bytes no piece accounts for";
     ASSERT_EQ(FormatSkinLayout(rejoined).toStdString(), text.toStdString());
     for (int i = 1; i <= kSkinPieceCount; ++i) {
       const QImage img = QImage::fromData(cut[static_cast<std::size_t>(i - 1)], "BMP");
@@ -108,8 +108,10 @@ TEST_P(SkinLayout, BackgroundsFitTheirWindowsAndKeepRowAndColumnZeroOutside) {
     const QImage& bg = skin_.piece(w.background);
     const QRect placed(w.background == 1 ? skin_.pos(1) : QPoint(0, 0), bg.size());
     EXPECT_TRUE(QRect(QPoint(0, 0), w.client).contains(placed)) << w.name;
-    for (int x = 0; x < bg.width(); ++x) EXPECT_EQ(bg.pixel(x, 0), kOutside) << w.name << " row 0 would be cut off";
-    for (int y = 0; y < bg.height(); ++y) EXPECT_EQ(bg.pixel(0, y), kOutside) << w.name << " column 0 would be cut off";
+    for (int x = 0; x < bg.width(); ++x)
+      EXPECT_EQ(bg.pixel(x, 0), kOutside) << w.name << " row 0 would be cut off";
+    for (int y = 0; y < bg.height(); ++y)
+      EXPECT_EQ(bg.pixel(0, y), kOutside) << w.name << " column 0 would be cut off";
   }
 }
 
@@ -172,7 +174,8 @@ TEST_P(SkinLayout, WidgetRectanglesFitTheirWindows) {
   const QImage& lyrics = skin_.piece(11);
   const QRect combo = skin_.layout.Combo, grid = skin_.layout.Grid, paintBox = skin_.layout.PaintBox;
   EXPECT_EQ(paintBox.size(), QSize(270, 157)) << "the lyrics backgrounds are drawn unscaled";
-  for (auto [bg, r, name] : {std::tuple{&list, combo, "combo"}, {&list, grid, "grid"}, {&lyrics, paintBox, "pb1"}}) {
+  for (auto [bg, r, name] :
+       {std::tuple{&list, combo, "combo"}, {&list, grid, "grid"}, {&lyrics, paintBox, "pb1"}}) {
     EXPECT_FALSE(r.isEmpty()) << name;
     for (QPoint corner : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()})
       EXPECT_TRUE(inRegion(*bg, corner)) << name << " corner outside the window";
@@ -183,7 +186,8 @@ TEST_P(SkinLayout, WidgetRectanglesFitTheirWindows) {
     const QRect button(skin_.pos(i), skin_.piece(i).size());
     EXPECT_FALSE(button.intersects(combo) || button.intersects(grid)) << "piece " << i;
   }
-  for (int i = 12; i <= 14; ++i) EXPECT_FALSE(QRect(skin_.pos(i), skin_.piece(i).size()).intersects(paintBox)) << "piece " << i;
+  for (int i = 12; i <= 14; ++i)
+    EXPECT_FALSE(QRect(skin_.pos(i), skin_.piece(i).size()).intersects(paintBox)) << "piece " << i;
 }
 
 TEST_P(SkinLayout, TitleAndArtistSitOnACalmDarkPanel) {
@@ -206,7 +210,8 @@ TEST_P(SkinLayout, TitleAndArtistSitOnACalmDarkPanel) {
     }
   EXPECT_GE(worst, 7.0) << "white title text needs a dark panel";
   for (int i = 2; i <= 10; ++i)
-    EXPECT_FALSE(QRect(skin_.pos(i), skin_.piece(i).size()).intersects(labels)) << "piece " << i << " covers the labels";
+    EXPECT_FALSE(QRect(skin_.pos(i), skin_.piece(i).size()).intersects(labels))
+        << "piece " << i << " covers the labels";
 }
 
 INSTANTIATE_TEST_SUITE_P(Skins, SkinLayout, testing::Values("default", "sakura"),

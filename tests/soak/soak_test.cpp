@@ -133,8 +133,8 @@ TEST(Soak, RepeatAllQueueOfShortTracksWithSwitchesStaysFlatAndReportsEveryEndOnc
   int natural = 0, switchedAway = 0, paused = 0;
   for (size_t i = 0; i < driver.Plays().size(); ++i) {
     const TPlay& play = driver.Plays()[i];
-    ASSERT_EQ(play.Ends, 1) << "play " << i << " (track " << play.Track << ") reported its end "
-                            << play.Ends << " times";
+    ASSERT_EQ(play.Ends, 1) << "play " << i << " (track " << play.Track << ") reported its end " << play.Ends
+                            << " times";
     ASSERT_NE(play.Reason, merError) << "play " << i << " (track " << play.Track << ") failed";
     // A "next" can come after the data ran out but before its report: then that end counts.
     if (!play.Switched) {
@@ -147,10 +147,9 @@ TEST(Soak, RepeatAllQueueOfShortTracksWithSwitchesStaysFlatAndReportsEveryEndOnc
   EXPECT_GT(switchedAway, kPlays / kSwitchEvery / 2) << "few switches hit a playing track";
 
   std::cout << kPlays << " plays of " << kTracks << " tracks in " << seconds << " s: " << natural
-            << " to their end, " << switchedAway << " left by a switch, " << paused
-            << " paused and resumed\n"
-            << "resident memory " << MiB(warm) << " MiB after " << kWarmUpPlays << " plays, "
-            << MiB(end) << " MiB after " << kPlays << '\n';
+            << " to their end, " << switchedAway << " left by a switch, " << paused << " paused and resumed\n"
+            << "resident memory " << MiB(warm) << " MiB after " << kWarmUpPlays << " plays, " << MiB(end)
+            << " MiB after " << kPlays << '\n';
   RecordProperty("resident_after_warm_up_kib", static_cast<int>(warm / 1024));
   RecordProperty("resident_at_end_kib", static_cast<int>(end / 1024));
   ASSERT_GT(warm, 0) << "/proc/self/statm could not be read";

@@ -72,7 +72,8 @@ std::vector<std::string> MakeSoakTracks(const std::string& folder, int count) {
         bytes.insert(bytes.end(), tag.begin(), tag.end());
         break;
       }
-      default: break;
+      default:
+        break;
     }
     char name[32];
     std::snprintf(name, sizeof name, "/track-%03d.mp3", i);

@@ -19,7 +19,8 @@ void paintGlyph(QPainter& p, const QPainterPath& glyph, const QColor& colour) {
 
 // The common glass finish over any button shape: a darker rim, a bright
 // inner top edge and a gloss over the upper half.
-void paintGlass(QPainter& p, const QPainterPath& shape, const QColor& top, const QColor& bottom, const QColor& edge) {
+void paintGlass(QPainter& p, const QPainterPath& shape, const QColor& top, const QColor& bottom,
+                const QColor& edge) {
   const QRectF box = shape.boundingRect();
   QLinearGradient fill(0, box.top(), 0, box.bottom());
   fill.setColorAt(0, top);
@@ -37,11 +38,12 @@ void paintGlass(QPainter& p, const QPainterPath& shape, const QColor& top, const
   innerEdge.setColorAt(0, QColor(255, 255, 255, 110));
   innerEdge.setColorAt(0.5, QColor(255, 255, 255, 0));
   innerEdge.setColorAt(1, QColor(255, 255, 255, 30));
-  const QPainterPath inner = shape.subtracted(QTransform()
-                                                  .translate(box.center().x(), box.center().y())
-                                                  .scale((box.width() - 3) / box.width(), (box.height() - 3) / box.height())
-                                                  .translate(-box.center().x(), -box.center().y())
-                                                  .map(shape));
+  const QPainterPath inner =
+      shape.subtracted(QTransform()
+                           .translate(box.center().x(), box.center().y())
+                           .scale((box.width() - 3) / box.width(), (box.height() - 3) / box.height())
+                           .translate(-box.center().x(), -box.center().y())
+                           .map(shape));
   p.fillPath(inner, innerEdge);
   p.setPen(QPen(edge, 1));
   p.setBrush(Qt::NoBrush);
@@ -89,8 +91,10 @@ Piece cutButton(const QImage& background, const QRect& rect, const QPainterPath&
       auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
       const std::uint8_t* cover = coverage.constScanLine(y);
       for (int x = 0; x < image.width(); ++x) {
-        if (cover[x] == 0) line[x] = kKeyColour;
-        else if (line[x] == kKeyColour) line[x] = qRgb(254, 0, 255);
+        if (cover[x] == 0)
+          line[x] = kKeyColour;
+        else if (line[x] == kKeyColour)
+          line[x] = qRgb(254, 0, 255);
       }
     }
     image.setPixel(0, image.height() - 1, kKeyColour);
@@ -138,7 +142,8 @@ void paintAccentButton(QPainter& p, QPointF centre, qreal radius, Glyph glyph, c
   p.fillPath(shape, g);
   // Gloss: a soft ellipse over the top.
   QPainterPath gloss;
-  gloss.addEllipse(QRectF(centre.x() - radius * 0.72, centre.y() - radius * 0.92, radius * 1.44, radius * 0.95));
+  gloss.addEllipse(
+      QRectF(centre.x() - radius * 0.72, centre.y() - radius * 0.92, radius * 1.44, radius * 0.95));
   QLinearGradient glossFill(0, centre.y() - radius, 0, centre.y());
   glossFill.setColorAt(0, QColor(255, 255, 255, 120));
   glossFill.setColorAt(1, QColor(255, 255, 255, 0));
@@ -153,7 +158,8 @@ void paintAccentButton(QPainter& p, QPointF centre, qreal radius, Glyph glyph, c
   p.setBrush(Qt::NoBrush);
   p.drawEllipse(centre, radius - 0.5, radius - 0.5);
   const qreal side = radius * 1.05;
-  const QPainterPath mark = glyphPath(glyph, QRectF(centre.x() - side / 2 + radius * 0.06, centre.y() - side / 2, side, side));
+  const QPainterPath mark =
+      glyphPath(glyph, QRectF(centre.x() - side / 2 + radius * 0.06, centre.y() - side / 2, side, side));
   p.fillPath(mark.translated(0, 1.5), QColor(0, 0, 0, 70));
   p.fillPath(mark, theme.accentGlyph);
 }

@@ -46,10 +46,14 @@ class BitWriter {
 };
 
 void literalOrLength(BitWriter& w, int symbol) {  // the fixed literal/length code
-  if (symbol < 144) w.code(0x30 + symbol, 8);
-  else if (symbol < 256) w.code(0x190 + symbol - 144, 9);
-  else if (symbol < 280) w.code(symbol - 256, 7);
-  else w.code(0xC0 + symbol - 280, 8);
+  if (symbol < 144)
+    w.code(0x30 + symbol, 8);
+  else if (symbol < 256)
+    w.code(0x190 + symbol - 144, 9);
+  else if (symbol < 280)
+    w.code(symbol - 256, 7);
+  else
+    w.code(0xC0 + symbol - 280, 8);
 }
 
 // Length codes 257..285 and distance codes 0..29 of the deflate format.
@@ -57,8 +61,9 @@ constexpr std::array<int, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,
                                              31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr std::array<int, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                               2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::array<int, 30> kDistBase = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
-                                           193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::array<int, 30> kDistBase = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                           33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
+                                           1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 constexpr std::array<int, 30> kDistExtra = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                             6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
@@ -124,7 +129,8 @@ Bytes zlibCompress(const Bytes& data) {
         const int distance = static_cast<int>(i) - candidate;
         if (distance > kWindow) break;
         int length = 0;
-        while (length < limit && data[static_cast<std::size_t>(candidate + length)] == data[i + static_cast<std::size_t>(length)])
+        while (length < limit && data[static_cast<std::size_t>(candidate + length)] ==
+                                     data[i + static_cast<std::size_t>(length)])
           ++length;
         if (length > bestLength) {
           bestLength = length;

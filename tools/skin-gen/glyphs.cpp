@@ -30,8 +30,10 @@ QPainterPath polyline(std::initializer_list<QPointF> points) {
   QPainterPath p;
   bool first = true;
   for (const QPointF& pt : points) {
-    if (first) p.moveTo(pt);
-    else p.lineTo(pt);
+    if (first)
+      p.moveTo(pt);
+    else
+      p.lineTo(pt);
     first = false;
   }
   return p;
@@ -52,9 +54,11 @@ QPainterPath unitGlyph(Glyph glyph) {
     case Glyph::Pause:
       return roundedBox(-0.3, -0.34, -0.08, 0.34, 0.05).united(roundedBox(0.08, -0.34, 0.3, 0.34, 0.05));
     case Glyph::Previous:
-      return roundedBox(-0.38, -0.32, -0.24, 0.32, 0.04).united(polygon({{0.36, -0.32}, {0.36, 0.32}, {-0.2, 0.0}}, 0.06));
+      return roundedBox(-0.38, -0.32, -0.24, 0.32, 0.04)
+          .united(polygon({{0.36, -0.32}, {0.36, 0.32}, {-0.2, 0.0}}, 0.06));
     case Glyph::Next:
-      return roundedBox(0.24, -0.32, 0.38, 0.32, 0.04).united(polygon({{-0.36, -0.32}, {-0.36, 0.32}, {0.2, 0.0}}, 0.06));
+      return roundedBox(0.24, -0.32, 0.38, 0.32, 0.04)
+          .united(polygon({{-0.36, -0.32}, {-0.36, 0.32}, {0.2, 0.0}}, 0.06));
     case Glyph::Playlist: {
       QPainterPath p;
       for (qreal y : {-0.27, 0.0, 0.27}) {
@@ -80,7 +84,8 @@ QPainterPath unitGlyph(Glyph glyph) {
       return strokeOutline(polyline({{-0.3, 0.0}, {0.3, 0.0}}), 0.15)
           .united(strokeOutline(polyline({{0.0, -0.3}, {0.0, 0.3}}), 0.15));
     case Glyph::OpenList:
-      return polygon({{-0.38, -0.3}, {-0.1, -0.3}, {0.02, -0.19}, {0.38, -0.19}, {0.38, 0.3}, {-0.38, 0.3}}, 0.06)
+      return polygon({{-0.38, -0.3}, {-0.1, -0.3}, {0.02, -0.19}, {0.38, -0.19}, {0.38, 0.3}, {-0.38, 0.3}},
+                     0.06)
           .subtracted(roundedBox(-0.3, -0.08, 0.3, -0.02, 0.02));
     case Glyph::SaveList:
       return strokeOutline(polyline({{0.0, -0.38}, {0.0, 0.08}}), 0.13)

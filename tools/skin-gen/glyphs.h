@@ -7,8 +7,21 @@
 namespace skingen {
 
 enum class Glyph {
-  Play, Stop, Pause, Previous, Next, Playlist, Minimise, Close, Info,
-  Faster, Slower, NewList, OpenList, SaveList, Note,
+  Play,
+  Stop,
+  Pause,
+  Previous,
+  Next,
+  Playlist,
+  Minimise,
+  Close,
+  Info,
+  Faster,
+  Slower,
+  NewList,
+  OpenList,
+  SaveList,
+  Note,
 };
 
 // The glyph scaled to fit `box` (its unit box maps onto the box's square core).

@@ -54,8 +54,10 @@ void waves(QPainter& p) {
     const qreal base = 22 + k * 19, amplitude = 5 + k % 3 * 3, phase = k * 0.9;
     for (int x = -4; x <= W + 4; x += 3) {
       const QPointF pt(x, base + amplitude * std::sin(x / 38.0 + phase));
-      if (x == -4) wave.moveTo(pt);
-      else wave.lineTo(pt);
+      if (x == -4)
+        wave.moveTo(pt);
+      else
+        wave.lineTo(pt);
     }
     p.setPen(QPen(QColor(190, 225, 255, 16 + k % 3 * 6), 1.2 + k % 2 * 1.6));
     p.setBrush(Qt::NoBrush);
@@ -123,11 +125,21 @@ QImage drawLyricsBackground(int index) {
   base.setColorAt(1, r.dark);
   p.fillRect(image.rect(), base);
   switch (r.pattern) {
-    case Pattern::Bokeh: bokeh(p); break;
-    case Pattern::Waves: waves(p); break;
-    case Pattern::Rays: rays(p); break;
-    case Pattern::Rings: rings(p); break;
-    case Pattern::Sunburst: sunburst(p); break;
+    case Pattern::Bokeh:
+      bokeh(p);
+      break;
+    case Pattern::Waves:
+      waves(p);
+      break;
+    case Pattern::Rays:
+      rays(p);
+      break;
+    case Pattern::Rings:
+      rings(p);
+      break;
+    case Pattern::Sunburst:
+      sunburst(p);
+      break;
   }
   // A soft vignette frames the text and darkens where lines enter and leave.
   QRadialGradient vignette(QPointF(W / 2.0, H / 2.0), W * 0.72);

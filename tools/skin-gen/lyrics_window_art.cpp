@@ -32,7 +32,8 @@ QImage lyricsBackground(const Theme& theme) {
   paintWell(p, QRectF(g::kPaintBox).adjusted(-6, -6, 6, 6), 8, theme);
   p.fillRect(g::kPaintBox.adjusted(-1, -1, 1, 1), QColor(0x0a, 0x0a, 0x0c));
   const qreal radius = g::kLyricsButton / 2.0 - 2;
-  for (QPoint at : {g::kLyricsClose, g::kLyricsFaster, g::kLyricsSlower}) paintSocket(p, buttonCentre(at), radius, theme);
+  for (QPoint at : {g::kLyricsClose, g::kLyricsFaster, g::kLyricsSlower})
+    paintSocket(p, buttonCentre(at), radius, theme);
   paintEmblem(p, glyphPath(Glyph::Note, QRectF(322, 60, 22, 22)), theme);
   paintOrnament(p, QRectF(304, 160, 42, 22), theme, 9);
   p.end();

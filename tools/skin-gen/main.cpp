@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QString>
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "bmp_file.h"
 #include "lyrics_backgrounds.h"
@@ -55,7 +55,8 @@ void generate(const fs::path& out) {
     writeFile(out / "pictures" / ("kasi_back" + std::to_string(i) + ".bmp"),
               skingen::encodeBmp24(skingen::drawLyricsBackground(i)));
   for (int size : skingen::kIconSizes)
-    writeFile(out / "pictures" / ("varo-" + std::to_string(size) + ".png"), skingen::encodePng(skingen::renderIcon(size)));
+    writeFile(out / "pictures" / ("varo-" + std::to_string(size) + ".png"),
+              skingen::encodePng(skingen::renderIcon(size)));
   writeFile(out / "pictures" / "varo.svg", skingen::iconSvg());
 }
 
@@ -67,8 +68,10 @@ void useProcessorIndependentMaths(char** argv) {
   static const char kMarker[] = "VARO_SKIN_GEN_PLAIN_MATHS";
   if (std::getenv(kMarker)) return;
   // Both spellings of the feature names: glibc before and from 2.33.
-  std::string tunables = "glibc.cpu.hwcaps=-AVX,-AVX2,-FMA,-FMA4,-AVX512F,-AVX_Usable,-AVX2_Usable,-FMA_Usable,-FMA4_Usable";
-  if (const char* earlier = std::getenv("GLIBC_TUNABLES"); earlier && *earlier) tunables = std::string(earlier) + ":" + tunables;
+  std::string tunables =
+      "glibc.cpu.hwcaps=-AVX,-AVX2,-FMA,-FMA4,-AVX512F,-AVX_Usable,-AVX2_Usable,-FMA_Usable,-FMA4_Usable";
+  if (const char* earlier = std::getenv("GLIBC_TUNABLES"); earlier && *earlier)
+    tunables = std::string(earlier) + ":" + tunables;
   setenv("GLIBC_TUNABLES", tunables.c_str(), 1);
   setenv(kMarker, "1", 1);
   execv("/proc/self/exe", argv);
@@ -76,12 +79,13 @@ void useProcessorIndependentMaths(char** argv) {
 }
 
 int usage(std::FILE* out, int status) {
-  std::fputs("usage: varo-skin-gen OUTDIR\n"
-             "       varo-skin-gen --preview DATADIR PREVIEWDIR\n"
-             "       varo-skin-gen --help | --version\n"
-             "Draws the skins, lyrics backgrounds and program icon into OUTDIR/skins and\n"
-             "OUTDIR/pictures; --preview renders the skins of DATADIR as PNG pictures.\n",
-             out);
+  std::fputs(
+      "usage: varo-skin-gen OUTDIR\n"
+      "       varo-skin-gen --preview DATADIR PREVIEWDIR\n"
+      "       varo-skin-gen --help | --version\n"
+      "Draws the skins, lyrics backgrounds and program icon into OUTDIR/skins and\n"
+      "OUTDIR/pictures; --preview renders the skins of DATADIR as PNG pictures.\n",
+      out);
   return status;
 }
 

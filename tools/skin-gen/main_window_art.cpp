@@ -81,8 +81,10 @@ void paintOrb(QPainter& p, const Theme& theme) {
     for (std::size_t i = 0; i < 5; ++i) {
       const double a = g::kRingAngles[i] * std::numbers::pi / 180;
       for (double spread : {-0.16, 0.16}) {
-        p.drawLine(QPointF(g::kOrbCentre.x() + 38 * std::cos(a + spread), g::kOrbCentre.y() + 38 * std::sin(a + spread)),
-                   QPointF(g::kOrbCentre.x() + 80 * std::cos(a + spread * 0.4), g::kOrbCentre.y() + 80 * std::sin(a + spread * 0.4)));
+        p.drawLine(QPointF(g::kOrbCentre.x() + 38 * std::cos(a + spread),
+                           g::kOrbCentre.y() + 38 * std::sin(a + spread)),
+                   QPointF(g::kOrbCentre.x() + 80 * std::cos(a + spread * 0.4),
+                           g::kOrbCentre.y() + 80 * std::sin(a + spread * 0.4)));
       }
     }
   }
@@ -95,7 +97,8 @@ void paintOrb(QPainter& p, const Theme& theme) {
   p.setPen(QPen(QBrush(glow), 1.6));
   p.setBrush(Qt::NoBrush);
   p.drawEllipse(g::kOrbCentre, g::kPlayRadius + 6.5, g::kPlayRadius + 6.5);
-  for (int slot = 0; slot < 5; ++slot) paintSocket(p, ringCentre(static_cast<g::RingSlot>(slot)), g::kBeadRadius, theme);
+  for (int slot = 0; slot < 5; ++slot)
+    paintSocket(p, ringCentre(static_cast<g::RingSlot>(slot)), g::kBeadRadius, theme);
 }
 
 QImage mainBackground(const Theme& theme) {
@@ -148,9 +151,9 @@ WindowArt drawMainWindow(const Theme& theme) {
   const QImage& bg = art.background;
 
   const QRect playBox = squareAround(g::kOrbCentre, static_cast<int>(g::kPlayRadius) + 2);
-  art.buttons.push_back(cutButton(bg, playBox, discPath(g::kOrbCentre, g::kPlayRadius), Cut::Keyed, [&](QPainter& p) {
-    paintAccentButton(p, g::kOrbCentre, g::kPlayRadius, Glyph::Play, theme);
-  }));
+  art.buttons.push_back(cutButton(
+      bg, playBox, discPath(g::kOrbCentre, g::kPlayRadius), Cut::Keyed,
+      [&](QPainter& p) { paintAccentButton(p, g::kOrbCentre, g::kPlayRadius, Glyph::Play, theme); }));
   auto bead = [&](g::RingSlot slot, Glyph glyph) {
     const QPointF c = ringCentre(slot);
     const QRect box = squareAround(c, static_cast<int>(g::kBeadRadius) + 2);

@@ -20,9 +20,13 @@ ShapeMask playlistOutline(const Theme& theme) {
   return mask.closed(10);
 }
 
-QPointF closeCentre() { return QPointF(g::kListClose) + QPointF(g::kListCloseSize / 2.0, g::kListCloseSize / 2.0); }
+QPointF closeCentre() {
+  return QPointF(g::kListClose) + QPointF(g::kListCloseSize / 2.0, g::kListCloseSize / 2.0);
+}
 
-QRectF pillRect(std::size_t index) { return QRectF(QPointF(g::kListPills[index]), QSizeF(g::kPillSize)).adjusted(2, 2, -2, -2); }
+QRectF pillRect(std::size_t index) {
+  return QRectF(QPointF(g::kListPills[index]), QSizeF(g::kPillSize)).adjusted(2, 2, -2, -2);
+}
 
 QImage playlistBackground(const Theme& theme) {
   QImage art = bodyFill(g::kPlaylistSize, 0, g::kPlaylistSize.height(), theme, 37);
@@ -53,14 +57,15 @@ WindowArt drawPlaylistWindow(const Theme& theme) {
   const Glyph pillGlyphs[] = {Glyph::NewList, Glyph::OpenList, Glyph::SaveList};
   for (std::size_t i = 0; i < g::kListPills.size(); ++i) {
     const QRectF r = pillRect(i);
-    art.buttons.push_back(cutButton(art.background, QRect(g::kListPills[i], g::kPillSize), pillPath(r), Cut::Opaque,
+    art.buttons.push_back(cutButton(art.background, QRect(g::kListPills[i], g::kPillSize), pillPath(r),
+                                    Cut::Opaque,
                                     [&](QPainter& p) { paintPill(p, r, pillGlyphs[i], theme); }));
   }
   const QPointF c = closeCentre();
   const qreal radius = g::kListCloseSize / 2.0 - 2;
-  art.buttons.push_back(cutButton(art.background, QRect(g::kListClose, QSize(g::kListCloseSize, g::kListCloseSize)),
-                                  discPath(c, radius), Cut::Opaque,
-                                  [&](QPainter& p) { paintBead(p, c, radius, Glyph::Close, theme); }));
+  art.buttons.push_back(cutButton(
+      art.background, QRect(g::kListClose, QSize(g::kListCloseSize, g::kListCloseSize)), discPath(c, radius),
+      Cut::Opaque, [&](QPainter& p) { paintBead(p, c, radius, Glyph::Close, theme); }));
   return art;
 }
 

@@ -57,11 +57,20 @@ void filterRow(const std::uint8_t* row, const std::uint8_t* up, std::size_t leng
       const int cc = (up && i >= bpp) ? up[i - bpp] : 0;
       int predicted = 0;
       switch (f) {
-        case 1: predicted = a; break;
-        case 2: predicted = b; break;
-        case 3: predicted = (a + b) / 2; break;
-        case 4: predicted = paeth(a, b, cc); break;
-        default: break;
+        case 1:
+          predicted = a;
+          break;
+        case 2:
+          predicted = b;
+          break;
+        case 3:
+          predicted = (a + b) / 2;
+          break;
+        case 4:
+          predicted = paeth(a, b, cc);
+          break;
+        default:
+          break;
       }
       c[i] = static_cast<std::uint8_t>(row[i] - predicted);
       cost[static_cast<std::size_t>(f)] += std::abs(static_cast<int>(static_cast<std::int8_t>(c[i])));

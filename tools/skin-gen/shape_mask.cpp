@@ -13,7 +13,8 @@ namespace {
 // Distance from every pixel to the nearest pixel where `target` is set,
 // capped at cap + 1. Exact within the cap: per row the horizontal distance,
 // then the best over the rows within reach.
-std::vector<float> distanceTo(const std::vector<std::uint8_t>& target, int w, int h, int cap, bool borderIsTarget) {
+std::vector<float> distanceTo(const std::vector<std::uint8_t>& target, int w, int h, int cap,
+                              bool borderIsTarget) {
   const int far = cap + 1;
   std::vector<int> across(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
   for (int y = 0; y < h; ++y) {
@@ -41,7 +42,8 @@ std::vector<float> distanceTo(const std::vector<std::uint8_t>& target, int w, in
           if (!borderIsTarget || (yy != -1 && yy != h)) continue;
           d = 0;
         } else {
-          d = across[static_cast<std::size_t>(yy) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)];
+          d = across[static_cast<std::size_t>(yy) * static_cast<std::size_t>(w) +
+                     static_cast<std::size_t>(x)];
         }
         best = std::min(best, d * d + dy * dy);
       }
@@ -57,11 +59,14 @@ std::uint8_t channel(double v) { return static_cast<std::uint8_t>(std::clamp(std
 }  // namespace
 
 ShapeMask::ShapeMask(int width, int height)
-    : width_(width), height_(height), bits_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0) {}
+    : width_(width),
+      height_(height),
+      bits_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0) {}
 
 bool ShapeMask::inside(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return false;
-  return bits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)] != 0;
+  return bits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+               static_cast<std::size_t>(x)] != 0;
 }
 
 void ShapeMask::paint(const QPainterPath& path, bool set) {
@@ -76,7 +81,8 @@ void ShapeMask::paint(const QPainterPath& path, bool set) {
     const std::uint8_t* line = plate.constScanLine(y);
     for (int x = 0; x < width_; ++x)
       if (line[x] >= 128)
-        bits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)] = set ? 1 : 0;
+        bits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)] =
+            set ? 1 : 0;
   }
 }
 
@@ -91,17 +97,20 @@ ShapeMask ShapeMask::closed(int radius) const {
   std::vector<std::uint8_t> padded(static_cast<std::size_t>(pw) * static_cast<std::size_t>(ph), 0);
   for (int y = 0; y < height_; ++y)
     for (int x = 0; x < width_; ++x)
-      padded[static_cast<std::size_t>(y + pad) * static_cast<std::size_t>(pw) + static_cast<std::size_t>(x + pad)] =
-          inside(x, y) ? 1 : 0;
+      padded[static_cast<std::size_t>(y + pad) * static_cast<std::size_t>(pw) +
+             static_cast<std::size_t>(x + pad)] = inside(x, y) ? 1 : 0;
   const auto grown = distanceTo(padded, pw, ph, radius, false);
   std::vector<std::uint8_t> outsideGrown(padded.size());
-  for (std::size_t i = 0; i < padded.size(); ++i) outsideGrown[i] = grown[i] > static_cast<float>(radius) ? 1 : 0;
+  for (std::size_t i = 0; i < padded.size(); ++i)
+    outsideGrown[i] = grown[i] > static_cast<float>(radius) ? 1 : 0;
   const auto shrunk = distanceTo(outsideGrown, pw, ph, radius, false);
   ShapeMask result(width_, height_);
   for (int y = 0; y < height_; ++y)
     for (int x = 0; x < width_; ++x) {
-      const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
-      const std::size_t j = static_cast<std::size_t>(y + pad) * static_cast<std::size_t>(pw) + static_cast<std::size_t>(x + pad);
+      const std::size_t i =
+          static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+      const std::size_t j = static_cast<std::size_t>(y + pad) * static_cast<std::size_t>(pw) +
+                            static_cast<std::size_t>(x + pad);
       result.bits_[i] = (bits_[i] || shrunk[j] > static_cast<float>(radius)) ? 1 : 0;
     }
   return result;

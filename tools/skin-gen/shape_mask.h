@@ -38,10 +38,10 @@ class ShapeMask {
 };
 
 struct EdgeStyle {
-  QColor rim;         // the one-pixel line along the outline
-  int bevelWidth;     // pixels of rounded shoulder inside the rim
-  double highlight;   // 0..1, how much lit edges lighten
-  double shade;       // 0..1, how much unlit edges darken
+  QColor rim;        // the one-pixel line along the outline
+  int bevelWidth;    // pixels of rounded shoulder inside the rim
+  double highlight;  // 0..1, how much lit edges lighten
+  double shade;      // 0..1, how much unlit edges darken
 };
 
 // Makes `art` a window picture: pure black outside the mask, a rim and a

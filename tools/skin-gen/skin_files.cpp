@@ -11,8 +11,7 @@ SkinFiles packSkin(const SkinContent& content) {
   TSkinPieces pieces;
   for (std::size_t i = 0; i < pieces.size(); ++i) {
     const Bytes bmp = encodeBmp24(content.pictures[i]);
-    pieces[i] =
-        QByteArray(reinterpret_cast<const char*>(bmp.data()), static_cast<qsizetype>(bmp.size()));
+    pieces[i] = QByteArray(reinterpret_cast<const char*>(bmp.data()), static_cast<qsizetype>(bmp.size()));
   }
   TSkinLayout layout = content.layout;
   SkinFiles files;

@@ -13,7 +13,7 @@ namespace skingen {
 
 struct SkinContent {
   std::array<QImage, kSkinPieceCount> pictures;  // piece 1 first
-  TSkinLayout layout;  // the pieces' sizes are set when packed
+  TSkinLayout layout;                            // the pieces' sizes are set when packed
 };
 
 struct SkinFiles {

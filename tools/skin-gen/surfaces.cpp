@@ -28,7 +28,9 @@ QImage bodyFill(QSize size, int top, int bottom, const Theme& theme, std::uint32
   for (int y = 0; y < size.height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (int x = 0; x < size.width(); ++x) {
-      const int n = static_cast<int>(hashOf(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed) % 5) - 2;
+      const int n =
+          static_cast<int>(hashOf(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed) % 5) -
+          2;
       auto ch = [n](int v) { return std::clamp(v + n, 0, 255); };
       line[x] = qRgb(ch(qRed(line[x])), ch(qGreen(line[x])), ch(qBlue(line[x])));
     }
@@ -115,8 +117,10 @@ void paintPetals(QPainter& p, const QRectF& area, const Theme& theme, std::uint3
   for (int i = 0; i < count; ++i) {
     const std::uint32_t h = hashOf(static_cast<std::uint32_t>(i), 77u, seed);
     const qreal radius = 5 + (h % 7);
-    const qreal x = area.left() + radius + (h >> 8) % static_cast<std::uint32_t>(std::max(1.0, area.width() - 2 * radius));
-    const qreal y = area.top() + radius + (h >> 18) % static_cast<std::uint32_t>(std::max(1.0, area.height() - 2 * radius));
+    const qreal x = area.left() + radius +
+                    (h >> 8) % static_cast<std::uint32_t>(std::max(1.0, area.width() - 2 * radius));
+    const qreal y = area.top() + radius +
+                    (h >> 18) % static_cast<std::uint32_t>(std::max(1.0, area.height() - 2 * radius));
     const qreal turn = (h % 628) / 100.0;
     QColor c = theme.ornamentColour;
     c.setAlpha(70 + static_cast<int>(h % 90));
@@ -134,8 +138,10 @@ void paintPetals(QPainter& p, const QRectF& area, const Theme& theme, std::uint3
 void paintOrnament(QPainter& p, const QRectF& area, const Theme& theme, std::uint32_t seed) {
   p.save();
   p.setRenderHint(QPainter::Antialiasing);
-  if (theme.ornament == Ornament::Grille) paintGrille(p, area, theme);
-  else paintPetals(p, area, theme, seed);
+  if (theme.ornament == Ornament::Grille)
+    paintGrille(p, area, theme);
+  else
+    paintPetals(p, area, theme, seed);
   p.restore();
 }
 

@@ -37,10 +37,18 @@ std::string pathData(const QPainterPath& path) {
   for (int i = 0; i < path.elementCount(); ++i) {
     const QPainterPath::Element e = path.elementAt(i);
     switch (e.type) {
-      case QPainterPath::MoveToElement: d += "M" + num(e.x) + " " + num(e.y); break;
-      case QPainterPath::LineToElement: d += "L" + num(e.x) + " " + num(e.y); break;
-      case QPainterPath::CurveToElement: d += "C" + num(e.x) + " " + num(e.y); break;
-      case QPainterPath::CurveToDataElement: d += " " + num(e.x) + " " + num(e.y); break;
+      case QPainterPath::MoveToElement:
+        d += "M" + num(e.x) + " " + num(e.y);
+        break;
+      case QPainterPath::LineToElement:
+        d += "L" + num(e.x) + " " + num(e.y);
+        break;
+      case QPainterPath::CurveToElement:
+        d += "C" + num(e.x) + " " + num(e.y);
+        break;
+      case QPainterPath::CurveToDataElement:
+        d += " " + num(e.x) + " " + num(e.y);
+        break;
     }
   }
   return d;
@@ -50,17 +58,19 @@ std::string gradientDef(const QGradient& g, const std::string& id) {
   std::string s;
   if (g.type() == QGradient::LinearGradient) {
     const auto& lg = static_cast<const QLinearGradient&>(g);
-    s = "<linearGradient id=\"" + id + "\" gradientUnits=\"userSpaceOnUse\" x1=\"" + num(lg.start().x()) + "\" y1=\"" +
-        num(lg.start().y()) + "\" x2=\"" + num(lg.finalStop().x()) + "\" y2=\"" + num(lg.finalStop().y()) + "\">";
+    s = "<linearGradient id=\"" + id + "\" gradientUnits=\"userSpaceOnUse\" x1=\"" + num(lg.start().x()) +
+        "\" y1=\"" + num(lg.start().y()) + "\" x2=\"" + num(lg.finalStop().x()) + "\" y2=\"" +
+        num(lg.finalStop().y()) + "\">";
   } else {
     const auto& rg = static_cast<const QRadialGradient&>(g);
-    s = "<radialGradient id=\"" + id + "\" gradientUnits=\"userSpaceOnUse\" cx=\"" + num(rg.center().x()) + "\" cy=\"" +
-        num(rg.center().y()) + "\" r=\"" + num(rg.radius()) + "\" fx=\"" + num(rg.focalPoint().x()) + "\" fy=\"" +
-        num(rg.focalPoint().y()) + "\">";
+    s = "<radialGradient id=\"" + id + "\" gradientUnits=\"userSpaceOnUse\" cx=\"" + num(rg.center().x()) +
+        "\" cy=\"" + num(rg.center().y()) + "\" r=\"" + num(rg.radius()) + "\" fx=\"" +
+        num(rg.focalPoint().x()) + "\" fy=\"" + num(rg.focalPoint().y()) + "\">";
   }
   s += "\n";
   for (const auto& [offset, colour] : g.stops())
-    s += "  <stop offset=\"" + num(offset) + "\" " + colourAttributes("stop-color", "stop-opacity", colour) + "/>\n";
+    s += "  <stop offset=\"" + num(offset) + "\" " + colourAttributes("stop-color", "stop-opacity", colour) +
+         "/>\n";
   s += g.type() == QGradient::LinearGradient ? "</linearGradient>\n" : "</radialGradient>\n";
   return s;
 }
@@ -83,8 +93,8 @@ std::string iconSvg() {
     const char* rule = layer.path.fillRule() == Qt::OddEvenFill ? "evenodd" : "nonzero";
     body += "<path " + fill + " fill-rule=\"" + rule + "\" d=\"" + pathData(layer.path) + "\"/>\n";
   }
-  return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + size + "\" height=\"" + size + "\" viewBox=\"0 0 " + size +
-         " " + size + "\">\n<defs>\n" + defs + "</defs>\n" + body + "</svg>\n";
+  return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + size + "\" height=\"" + size +
+         "\" viewBox=\"0 0 " + size + " " + size + "\">\n<defs>\n" + defs + "</defs>\n" + body + "</svg>\n";
 }
 
 }  // namespace skingen

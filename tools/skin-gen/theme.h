@@ -15,22 +15,22 @@ struct Theme {
   OrbShape orb;
   Ornament ornament;
   int bodyRadius;
-  int orbFillet;                     // rounding where the orb meets the body
+  int orbFillet;  // rounding where the orb meets the body
 
-  QColor bodyTop, bodyBottom;        // window bodies
-  QColor orbCentre, orbEdge;         // the transport orb
-  QColor track;                      // the groove the orb's buttons sit in
-  QColor rim;                        // one-pixel outline of every window
+  QColor bodyTop, bodyBottom;  // window bodies
+  QColor orbCentre, orbEdge;   // the transport orb
+  QColor track;                // the groove the orb's buttons sit in
+  QColor rim;                  // one-pixel outline of every window
   double bevelHighlight, bevelShade;
-  QColor wellTop, wellBottom;        // recesses: display, lyrics frame, list frame
+  QColor wellTop, wellBottom;  // recesses: display, lyrics frame, list frame
   QColor wellEdge;
-  QColor accentA, accentB;           // the play button and small accents
-  QColor markA, markB;               // word mark and emblems on the body
+  QColor accentA, accentB;  // the play button and small accents
+  QColor markA, markB;      // word mark and emblems on the body
   QColor accentGlyph;
   QColor beadTop, beadBottom, beadEdge, beadGlyph;  // ordinary buttons
   QColor closeGlyph;
   QColor ornamentColour;
-  QColor labelColour;                // title/artist text
+  QColor labelColour;  // title/artist text
 };
 
 const Theme& defaultTheme();

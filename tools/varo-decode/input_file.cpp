@@ -64,7 +64,8 @@ std::vector<uint8_t> ReadStandardInput() {
     for (;;) {
       const ssize_t n = ::read(STDIN_FILENO, buffer, static_cast<size_t>(count));
       if (n >= 0) return static_cast<int32_t>(n);
-      if (errno != EINTR) throw EMP3Error("Read error on standard input. " + std::string(std::strerror(errno)));
+      if (errno != EINTR)
+        throw EMP3Error("Read error on standard input. " + std::string(std::strerror(errno)));
     }
   });
 }

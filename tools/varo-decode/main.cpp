@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "stream/engine_error.h"
+#include "decoder/mp3_decoder.h"
 #include "input_file.h"
 #include "input_frames.h"
-#include "decoder/mp3_decoder.h"
 #include "options.h"
 #include "pcm_writer.h"
+#include "stream/engine_error.h"
 #include "stream_summary.h"
 
 namespace {
@@ -62,7 +62,8 @@ int Decode(const TDecodeOptions& options, TMPStream& input) {
 
   const int64_t frames = options.Raw ? 0 : SummarizeStream(input).Frames;  // the WAV header needs it first
   TInputFrames walk(input);
-  if (!OpenDecoderStream(walk.FirstHeader(), walk.FirstLength(), 0, 0, options.OutputFlags, options.CutoffHz)) {
+  if (!OpenDecoderStream(walk.FirstHeader(), walk.FirstLength(), 0, 0, options.OutputFlags,
+                         options.CutoffHz)) {
     RaiseUnknownFormat();
   }
   TMPOutputFormat format{};

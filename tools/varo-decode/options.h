@@ -5,9 +5,9 @@
 #include <string>
 
 struct TDecodeOptions {
-  bool Info = false;      // --info: describe the stream instead of decoding it
-  bool Version = false;   // --version: print the program's version and stop
-  bool Raw = false;       // --raw: no WAV header
+  bool Info = false;     // --info: describe the stream instead of decoding it
+  bool Version = false;  // --version: print the program's version and stop
+  bool Raw = false;      // --raw: no WAV header
   uint8_t OutputFlags = 0;
   int32_t CutoffHz = 24000;
   std::string Cpu = "auto";  // plain, sse2, avx2 or auto

@@ -37,7 +37,8 @@ std::string Reason() { return std::strerror(errno); }
 
 }  // namespace
 
-TPcmWriter::TPcmWriter(const std::string& path, bool wav, int32_t channels, int32_t sampleRate, uint64_t dataBytes)
+TPcmWriter::TPcmWriter(const std::string& path, bool wav, int32_t channels, int32_t sampleRate,
+                       uint64_t dataBytes)
     : path_(path == "-" ? "standard output" : path), wav_(wav), declaredBytes_(dataBytes) {
   if (wav && dataBytes > kMaxWavDataBytes) {
     throw TOutputError("the decoded audio is too long for a WAV file; use --raw");
@@ -62,7 +63,8 @@ TPcmWriter::~TPcmWriter() {
 }
 
 void TPcmWriter::Put(const void* bytes, size_t size) {
-  if (std::fwrite(bytes, 1, size, file_) != size) throw TOutputError("cannot write " + path_ + ": " + Reason());
+  if (std::fwrite(bytes, 1, size, file_) != size)
+    throw TOutputError("cannot write " + path_ + ": " + Reason());
   writtenBytes_ += size;
 }
 
@@ -82,8 +84,8 @@ void TPcmWriter::Write(const int16_t* samples, size_t count) {
 void TPcmWriter::Close() {
   // A WAV file whose header disagrees with its data would be read wrongly by every player.
   if (wav_ && writtenBytes_ != declaredBytes_) {
-    throw TOutputError("the audio written (" + std::to_string(writtenBytes_) + " bytes) differs from the WAV header's " +
-                       std::to_string(declaredBytes_));
+    throw TOutputError("the audio written (" + std::to_string(writtenBytes_) +
+                       " bytes) differs from the WAV header's " + std::to_string(declaredBytes_));
   }
   const bool failed = std::fflush(file_) != 0;
   const std::string reason = failed ? Reason() : std::string();

@@ -39,9 +39,13 @@ void PrintStreamSummary(const TStreamSummary& summary, FILE* out) {
   std::fprintf(out, "channels: %d (%s)\n", StreamChannels(h), kModes[h.Mode & 3]);
   const bool variable = summary.MinBitrate != summary.MaxBitrate;
   const bool free = h.BitrateIndex == 0;
-  const char* note = variable && free ? " (variable, free format)" : variable ? " (variable)" : free ? " (free format)" : "";
+  const char* note = variable && free ? " (variable, free format)"
+                     : variable       ? " (variable)"
+                     : free           ? " (free format)"
+                                      : "";
   if (variable) {
-    std::fprintf(out, "bit rate: %d-%d kbit/s%s\n", summary.MinBitrate / 1000, summary.MaxBitrate / 1000, note);
+    std::fprintf(out, "bit rate: %d-%d kbit/s%s\n", summary.MinBitrate / 1000, summary.MaxBitrate / 1000,
+                 note);
   } else {
     std::fprintf(out, "bit rate: %d kbit/s%s\n", summary.MaxBitrate / 1000, note);
   }

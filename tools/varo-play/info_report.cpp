@@ -12,7 +12,7 @@ struct KindName {
   const char* Name;
 };
 constexpr KindName kKinds[] = {
-    {mitID3V1, "ID3v1"}, {mitID3V2, "ID3v2"},     {mitRiff, "RIFF"},
+    {mitID3V1, "ID3v1"},      {mitID3V2, "ID3v2"},    {mitRiff, "RIFF"},
     {mitMacBin, "MacBinary"}, {mitLyrics, "Lyrics3"}, {mitAPE, "APE"},
 };
 
@@ -44,10 +44,14 @@ void PrintTags(std::ostream& out, const TMP3Info& info) {
 
 const char* VersionText(int32_t version) {
   switch (version) {
-    case 1: return "MPEG-1";
-    case 2: return "MPEG-2";
-    case 3: return "MPEG-2.5";
-    default: return "reserved";
+    case 1:
+      return "MPEG-1";
+    case 2:
+      return "MPEG-2";
+    case 3:
+      return "MPEG-2.5";
+    default:
+      return "reserved";
   }
 }
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "info_report.h"
-#include "play_session.h"
 #include "output/wave_device_selection.h"
+#include "play_session.h"
 
 namespace {
 
@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
       const char* choice = value();
       TWaveDeviceChoice parsed;
       if (choice == nullptr || !ParseWaveDevice(choice, parsed)) {
-        std::cerr << "varo-play: invalid --audio device" << (choice ? std::string(" \"") + choice + "\"" : "") << '\n';
+        std::cerr << "varo-play: invalid --audio device" << (choice ? std::string(" \"") + choice + "\"" : "")
+                  << '\n';
         return 2;
       }
       options.Audio = choice;
@@ -71,8 +72,8 @@ int main(int argc, char** argv) {
       const bool volume = arg == "--volume";
       int* target = volume ? &options.Volume : &options.Balance;
       if (text == nullptr || !ParseInt(text, volume ? 0 : -100, 100, *target)) {
-        std::cerr << "varo-play: " << arg << " needs a number in "
-                  << (volume ? "0..100" : "-100..100") << '\n';
+        std::cerr << "varo-play: " << arg << " needs a number in " << (volume ? "0..100" : "-100..100")
+                  << '\n';
         return 2;
       }
     } else if (arg == "--help" || arg == "-h") {

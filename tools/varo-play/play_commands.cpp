@@ -15,9 +15,8 @@ struct TCommandName {
 };
 
 constexpr TCommandName kCommands[] = {
-    {"pause", TPlayCommand::Pause}, {"resume", TPlayCommand::Resume},
-    {"play", TPlayCommand::Play},   {"stop", TPlayCommand::Stop},
-    {"next", TPlayCommand::Next},   {"quit", TPlayCommand::Quit},
+    {"pause", TPlayCommand::Pause},   {"resume", TPlayCommand::Resume},   {"play", TPlayCommand::Play},
+    {"stop", TPlayCommand::Stop},     {"next", TPlayCommand::Next},       {"quit", TPlayCommand::Quit},
     {"volume", TPlayCommand::Volume}, {"balance", TPlayCommand::Balance},
 };
 
@@ -47,8 +46,8 @@ bool ParsePlayCommand(std::string_view line, TPlayCommand& command, std::string&
     const int low = known.Kind == TPlayCommand::Volume ? 0 : -100;
     int value = 0;
     const auto [end, ec] = std::from_chars(argument.data(), argument.data() + argument.size(), value);
-    if (argument.empty() || ec != std::errc() || end != argument.data() + argument.size() ||
-        value < low || value > 100) {
+    if (argument.empty() || ec != std::errc() || end != argument.data() + argument.size() || value < low ||
+        value > 100) {
       error = std::string(name) + " needs a number in " + (low == 0 ? "0..100" : "-100..100");
       return false;
     }

@@ -9,8 +9,8 @@
 #include <exception>
 #include <memory>
 
-#include "player/mp3_player.h"
 #include "play_commands.h"
+#include "player/mp3_player.h"
 #include "timed_lines.h"
 
 namespace {
@@ -19,17 +19,23 @@ constexpr int kPumpIntervalMs = 100;  // how often an interrupt is noticed at th
 
 const char* StatusText(TMP3PlayerStatus status) {
   switch (status) {
-    case mpsPlaying: return "playing";
-    case mpsPaused: return "paused";
-    default: return "stopped";
+    case mpsPlaying:
+      return "playing";
+    case mpsPaused:
+      return "paused";
+    default:
+      return "stopped";
   }
 }
 
 const char* ReasonText(TMP3EndPlayReason reason) {
   switch (reason) {
-    case merEndOfData: return "end of data";
-    case merError: return "error";
-    default: return "stopped";
+    case merEndOfData:
+      return "end of data";
+    case merError:
+      return "error";
+    default:
+      return "stopped";
   }
 }
 
@@ -136,9 +142,15 @@ class Session {
   void Execute(const TPlayCommand& command) {
     const bool stopped = player_.Status() == mpsStopped;
     switch (command.Kind) {
-      case TPlayCommand::Pause: player_.Pause(); break;
-      case TPlayCommand::Resume: player_.Resume(); break;
-      case TPlayCommand::Play: player_.Play(); break;
+      case TPlayCommand::Pause:
+        player_.Pause();
+        break;
+      case TPlayCommand::Resume:
+        player_.Resume();
+        break;
+      case TPlayCommand::Play:
+        player_.Play();
+        break;
       case TPlayCommand::Stop:
         holdAfterStop_ = !stopped;  // its end report must not move on to the next file
         player_.Stop();
@@ -148,9 +160,15 @@ class Session {
         if (stopped) advance_ = true;
         player_.Stop();
         break;
-      case TPlayCommand::Quit: quit_ = true; break;
-      case TPlayCommand::Volume: player_.SetVolume(command.Value); break;
-      case TPlayCommand::Balance: player_.SetVolBalance(command.Value); break;
+      case TPlayCommand::Quit:
+        quit_ = true;
+        break;
+      case TPlayCommand::Volume:
+        player_.SetVolume(command.Value);
+        break;
+      case TPlayCommand::Balance:
+        player_.SetVolBalance(command.Value);
+        break;
     }
   }
 

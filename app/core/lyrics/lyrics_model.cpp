@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/settings/file_errors.h"
 #include "core/platform/ui_font.h"
+#include "core/settings/file_errors.h"
 
 namespace {
 
@@ -24,13 +24,13 @@ int DigitPair(const QString& s, qsizetype at) {
 
 // Marks a tick as running for as long as it lasts, also when it ends by an error.
 class TTickGuard {
-public:
+ public:
   explicit TTickGuard(bool& flag) : FFlag(flag) { FFlag = true; }
   ~TTickGuard() { FFlag = false; }
   TTickGuard(const TTickGuard&) = delete;
   TTickGuard& operator=(const TTickGuard&) = delete;
 
-private:
+ private:
   bool& FFlag;
 };
 
@@ -65,8 +65,7 @@ void Tkasi::CreatePictures(QSize size) {
   }
 }
 
-void Tkasi::DrawBackground(const std::array<QImage, kBuiltInBackgroundCount>& builtIn,
-                           const QImage& user) {
+void Tkasi::DrawBackground(const std::array<QImage, kBuiltInBackgroundCount>& builtIn, const QImage& user) {
   if (Background.isNull()) return;
   const QRect d(QPoint(0, 0), Background.size());
   QPainter painter(&Background);

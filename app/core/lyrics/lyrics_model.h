@@ -18,8 +18,8 @@
 #include "core/settings/text_lines.h"
 
 inline constexpr int kDefaultKasiBack = 1;
-inline constexpr int kKasiBackNone = 100;   // black
-inline constexpr int kKasiBackUser = 200;   // the user's picture, stretched
+inline constexpr int kKasiBackNone = 100;  // black
+inline constexpr int kKasiBackUser = 200;  // the user's picture, stretched
 inline constexpr int kDefaultKasiFontSize = 8;
 inline constexpr int kBuiltInBackgroundCount = 5;
 
@@ -34,7 +34,7 @@ std::optional<int> TimedLineSeconds(const QString& line);
 
 // Tkasi (the original design's name, "kasi" for lyrics): the lyrics model of one file.
 class Tkasi {
-public:
+ public:
   // Run after every pixel of a scroll: the window shows the picture and lets pending events
   // run, so a long scroll keeps the program responsive.
   using TPixelStep = std::function<void()>;
@@ -63,8 +63,7 @@ public:
   void CreatePictures(QSize size);
   // Kinds 1 ... 5 copy the top left of the built-in picture, 200 stretches the user's
   // picture, 100 is black; other kinds leave the background as it is.
-  void DrawBackground(const std::array<QImage, kBuiltInBackgroundCount>& builtIn,
-                      const QImage& user);
+  void DrawBackground(const std::array<QImage, kBuiltInBackgroundCount>& builtIn, const QImage& user);
   // Writes text at the bottom of the text layer and refreshes.
   void DrawLine(const QString& text);
   // Composite = background OR text layer (black leaves the background, white stays white).
@@ -86,7 +85,7 @@ public:
   // Timed mode: nothing more will be shown.
   bool Finished() const { return Timed && PendingLine.isEmpty(); }
 
-private:
+ private:
   QFont TextFont() const;
   void AdvancePending();
   void ShiftTextUp();

@@ -3,9 +3,9 @@
 #include <QTimer>
 
 #include "core/lyrics/lyrics_speed.h"
+#include "core/platform/ui_font.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
-#include "core/platform/ui_font.h"
 
 bool LoadPictureKeeping(QImage& target, const QString& fileName) {
   QImage picture;
@@ -26,9 +26,9 @@ TLyricsSession::TLyricsSession(TSettingsFile& settings, QTimer& clock,
 
 void TLyricsSession::Start(const QString& lyricsFile, const QString& speedCell,
                            TLyricsClock::time_point now) {
-  auto model = std::make_shared<Tkasi>(FSettings.ReadInteger(kKeyKasiBack, kDefaultKasiBack),
-                                       ClampFontSize(FSettings.ReadInteger(kKeyKasiFontSize, kDefaultKasiFontSize)),
-                                       FFace);
+  auto model = std::make_shared<Tkasi>(
+      FSettings.ReadInteger(kKeyKasiBack, kDefaultKasiBack),
+      ClampFontSize(FSettings.ReadInteger(kKeyKasiFontSize, kDefaultKasiFontSize)), FFace);
   if (model->BackKind == kKasiBackUser) {
     model->BackFile = FSettings.ReadString(kKeyKasiBackFile, QString());
     LoadPictureKeeping(FUserPicture, model->BackFile);

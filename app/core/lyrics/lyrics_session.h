@@ -19,7 +19,7 @@ class QTimer;
 class TSettingsFile;
 
 class TLyricsSession {
-public:
+ public:
   // What the session needs of the window: the paint box's size, a repaint when the picture
   // changed, and the step after every scrolled pixel (show it at once, let events run).
   struct TView {
@@ -29,8 +29,8 @@ public:
   };
 
   TLyricsSession(TSettingsFile& settings, QTimer& clock,
-                 const std::array<QImage, kBuiltInBackgroundCount>& builtIn, QImage& userPicture,
-                 QFont face, TView view);
+                 const std::array<QImage, kBuiltInBackgroundCount>& builtIn, QImage& userPicture, QFont face,
+                 TView view);
 
   // StartLyrics: a new model (the previous one lives on while a scroll still uses it), the
   // background and font size from the settings, the first line, the clock's interval (from
@@ -58,7 +58,7 @@ public:
 
   const std::shared_ptr<Tkasi>& Model() const { return FModel; }
 
-private:
+ private:
   void ApplyToModel(const std::function<void(Tkasi&)>& change);
 
   TSettingsFile& FSettings;

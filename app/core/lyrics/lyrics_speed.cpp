@@ -17,9 +17,8 @@ int FasterLyricsInterval(int currentMs) {
 }
 
 int SlowerLyricsInterval(int currentMs) {
-  return currentMs <= std::numeric_limits<int>::max() - kLyricsSpeedStepMs
-             ? currentMs + kLyricsSpeedStepMs
-             : currentMs;
+  return currentMs <= std::numeric_limits<int>::max() - kLyricsSpeedStepMs ? currentMs + kLyricsSpeedStepMs
+                                                                           : currentMs;
 }
 
 QString LyricsSpeedCell(int intervalMs) { return QString::number(intervalMs / kLyricsSpeedStepMs); }

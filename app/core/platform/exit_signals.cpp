@@ -2,12 +2,12 @@
 
 #include <QSocketNotifier>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace {
 

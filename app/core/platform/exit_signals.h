@@ -9,7 +9,7 @@
 class QSocketNotifier;
 
 class TExitSignals : public QObject {
-public:
+ public:
   // onSignal runs from the event loop once for every SIGTERM or SIGHUP received while this
   // object lives; their previous handling returns when it goes.
   explicit TExitSignals(std::function<void()> onSignal, QObject* parent = nullptr);
@@ -18,7 +18,7 @@ public:
   TExitSignals(const TExitSignals&) = delete;
   TExitSignals& operator=(const TExitSignals&) = delete;
 
-private:
+ private:
   std::function<void()> FOnSignal;
   QSocketNotifier* FNotifier = nullptr;
 };

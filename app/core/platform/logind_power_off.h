@@ -7,7 +7,7 @@
 class QDBusPendingCallWatcher;
 
 class TLogindPowerOff : public TPowerOff {
-public:
+ public:
   TLogindPowerOff();
   ~TLogindPowerOff() override;
 
@@ -16,6 +16,6 @@ public:
   // While an earlier request still waits (an authorisation dialog is open), none is added.
   void PowerOff(TPowerOffRefused refused) override;
 
-private:
+ private:
   QDBusPendingCallWatcher* FPending = nullptr;
 };

@@ -7,7 +7,8 @@
 TEngineMessagePump::TEngineMessagePump(TMP3Player& engine, QObject* parent)
     : QObject(parent), FEngine(engine) {
   FEngine.SetMessageNotifier([this] {
-    if (!FQueued.exchange(true)) QMetaObject::invokeMethod(this, &TEngineMessagePump::Pump, Qt::QueuedConnection);
+    if (!FQueued.exchange(true))
+      QMetaObject::invokeMethod(this, &TEngineMessagePump::Pump, Qt::QueuedConnection);
   });
 }
 
@@ -31,8 +32,7 @@ void ApplyMainPlayerSettings(TMP3Player& mp3) {
   mp3.SetNoisySeek(true);
   mp3.SetInvertPolarity(false);
   // The forms of today's processors are allowed too; the engine keeps only what it finds.
-  mp3.SetUsingCpuCapabilities(
-      {mccMMX, mcc3DNow, mccKNI, mccE3DNow, mccSSE2, mccAVX2, mccFMA});
+  mp3.SetUsingCpuCapabilities({mccMMX, mcc3DNow, mccKNI, mccE3DNow, mccSSE2, mccAVX2, mccFMA});
   mp3.SetVolBalance(0);
   mp3.SetVolume(0);  // while loading: keep the device's volume
   mp3.Loaded();

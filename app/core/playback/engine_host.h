@@ -11,11 +11,11 @@ class TMP3Player;
 class TEngineMessagePump : public QObject {
   Q_OBJECT
 
-public:
+ public:
   explicit TEngineMessagePump(TMP3Player& engine, QObject* parent = nullptr);
   ~TEngineMessagePump() override;
 
-private:
+ private:
   void Pump();
 
   TMP3Player& FEngine;

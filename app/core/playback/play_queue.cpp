@@ -3,9 +3,8 @@
 #include <algorithm>
 
 EQueueFull::EQueueFull()
-    : std::runtime_error(QStringLiteral("再生リストに入るのは%1曲までです")
-                             .arg(TPlayQueue::Capacity)
-                             .toStdString()) {}
+    : std::runtime_error(
+          QStringLiteral("再生リストに入るのは%1曲までです").arg(TPlayQueue::Capacity).toStdString()) {}
 
 const TQueueEntry& TPlayQueue::Entry(int index) const {
   static const TQueueEntry empty;

@@ -17,12 +17,12 @@ struct TQueueEntry {
 };
 
 class EQueueFull : public std::runtime_error {
-public:
+ public:
   EQueueFull();
 };
 
 class TPlayQueue {
-public:
+ public:
   static constexpr int Capacity = 256;
 
   int QueueCount() const { return FCount; }
@@ -39,15 +39,17 @@ public:
   // held them).
   // Raises EQueueFull when all 256 entries are in use.
   void Append(const QString& fileName, const QString& title);
-  void Clear();  // empties every used entry
+  void Clear();                   // empties every used entry
   void SetQueueCount(int count);  // clamped to 0 ... Capacity
 
   // The neighbours of CurrentIndex with wrap-around, as next and previous step.
   int NextIndex() const { return CurrentIndex < FCount - 1 ? CurrentIndex + 1 : 0; }
   // An index past the queue (a shorter list was loaded since) steps back to the last entry.
-  int PreviousIndex() const { return (CurrentIndex <= 0 || CurrentIndex > FCount ? FCount : CurrentIndex) - 1; }
+  int PreviousIndex() const {
+    return (CurrentIndex <= 0 || CurrentIndex > FCount ? FCount : CurrentIndex) - 1;
+  }
 
-private:
+ private:
   std::array<TQueueEntry, Capacity> FEntries;
   int FCount = 0;
 };

@@ -12,10 +12,13 @@ inline TPlayState PlayCommandState(TPlayState s) { return s == psPlaying ? psSwi
 // A double click on a playlist row.
 inline TPlayState RowDoubleClickState(TPlayState s) {
   switch (s) {
-    case psPlaying: return psSwitching;
+    case psPlaying:
+      return psSwitching;
     case psPaused:
-    case psStopped: return psPlaying;
-    default: return s;
+    case psStopped:
+      return psPlaying;
+    default:
+      return s;
   }
 }
 
@@ -24,8 +27,11 @@ enum class TEndPlayAction { Ignore, Swallow, PlayNext };
 inline TEndPlayAction EndPlayAction(TPlayState s) {
   switch (s) {
     case psPaused:
-    case psStopped: return TEndPlayAction::Ignore;
-    case psSwitching: return TEndPlayAction::Swallow;
-    default: return TEndPlayAction::PlayNext;
+    case psStopped:
+      return TEndPlayAction::Ignore;
+    case psSwitching:
+      return TEndPlayAction::Swallow;
+    default:
+      return TEndPlayAction::PlayNext;
   }
 }

@@ -10,7 +10,7 @@
 using TPowerOffRefused = std::function<void(const QString& why)>;
 
 class TPowerOff {
-public:
+ public:
   virtual ~TPowerOff() = default;
   virtual bool CanPowerOff() = 0;
   // Asks for the power-off and returns at once; refused runs later if the system says no

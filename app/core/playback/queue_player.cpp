@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <exception>
 
-#include "player/mp3_player.h"
 #include "core/playback/track_tags.h"
+#include "player/mp3_player.h"
 
 TQueuePlayer::TQueuePlayer(TMP3Player& engine, TQueuePlayerHost& host, QObject* parent)
     : QObject(parent), FEngine(engine), FHost(host), FRandom(std::random_device{}()) {
@@ -28,7 +28,7 @@ void TQueuePlayer::PlayEntry(int index) {
     if (PlayState == psSwitching && !FEndReportPending) PlayState = psPlaying;
     const TQueueEntry entry = Queue.Entry(index);
     FEngine.SetFileName(EnginePath(entry.FileName));  // opens the file and reads its tags
-    if (!FEngine.IsOpen()) return;  // no such entry: there was no file to open
+    if (!FEngine.IsOpen()) return;                    // no such entry: there was no file to open
     const TTrackTags tags = OpenedTrackTags(FEngine, entry.FileName);
     FHost.ShowTrack(tags.Title, tags.Artist);
     FEngine.Play();
@@ -121,9 +121,13 @@ void TQueuePlayer::ChoosePlayMode(int mode) {
 void TQueuePlayer::mp3EndPlay() {
   FEndReportPending = false;
   switch (EndPlayAction(PlayState)) {
-    case TEndPlayAction::Ignore: return;
-    case TEndPlayAction::Swallow: PlayState = psPlaying; return;
-    case TEndPlayAction::PlayNext: break;
+    case TEndPlayAction::Ignore:
+      return;
+    case TEndPlayAction::Swallow:
+      PlayState = psPlaying;
+      return;
+    case TEndPlayAction::PlayNext:
+      break;
   }
   if (PlayMode == pmRepeatAll) {
     Queue.CurrentIndex = Queue.NextIndex();

@@ -16,22 +16,22 @@
 class TMP3Player;
 
 class TQueuePlayerHost {
-public:
+ public:
   virtual ~TQueuePlayerHost() = default;
   virtual void ShowTrack(const QString& title, const QString& artist) = 0;  // labels, tray tip
   virtual void CountPlay(const QString& title) = 0;
   virtual void BuildSongMenu() = 0;
   virtual void StartEntryLyrics(const QString& lyricsFile) = 0;  // show window, start the clock
-  virtual void DropLyrics() = 0;   // entry without lyrics: clock off, window closed
-  virtual void StopLyrics() = 0;   // stop command: clock off, lyrics file closed
-  virtual void PauseLyrics() = 0;  // pause command: clock off
+  virtual void DropLyrics() = 0;    // entry without lyrics: clock off, window closed
+  virtual void StopLyrics() = 0;    // stop command: clock off, lyrics file closed
+  virtual void PauseLyrics() = 0;   // pause command: clock off
   virtual void ResumeLyrics() = 0;  // resume: the clock on again, the pause not counted
 };
 
 class TQueuePlayer : public QObject {
   Q_OBJECT
 
-public:
+ public:
   static constexpr int kDefaultIntroMs = 5000;
 
   TQueuePlayer(TMP3Player& engine, TQueuePlayerHost& host, QObject* parent = nullptr);
@@ -66,7 +66,7 @@ public:
   void mp3EndPlay();
   void intro_timerTimer();
 
-private:
+ private:
   void SwitchTo(int index);
 
   TMP3Player& FEngine;

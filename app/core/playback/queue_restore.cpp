@@ -29,6 +29,5 @@ void StoreQueue(const TPlayQueue& queue, TSettingsFile& settings) {
   const int oldMax = settings.ReadInteger(kKeyMax, 0);
   settings.DeleteNumberedKeys(kKeyList, 1, oldMax);
   settings.WriteInteger(kKeyMax, queue.QueueCount());
-  for (int n = 1; n <= queue.QueueCount(); ++n)
-    settings.WriteString(ListKey(n), queue.Entry(n - 1).FileName);
+  for (int n = 1; n <= queue.QueueCount(); ++n) settings.WriteString(ListKey(n), queue.Entry(n - 1).FileName);
 }

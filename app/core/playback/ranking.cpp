@@ -1,10 +1,10 @@
 #include "core/playback/ranking.h"
 
+#include "core/playlist/text_columns.h"
 #include "core/settings/atomic_file.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
 #include "core/settings/settings_update.h"
-#include "core/playlist/text_columns.h"
 
 void TRanking::Read() {
   FTitles.clear();

@@ -10,13 +10,12 @@
 class TSettingsFile;
 
 inline const QString kHistoryFileName = QStringLiteral("history.txt");
-inline const QString kHistoryHeading =
-    QStringLiteral("★☆★☆★☆　VARO 再生履歴  ★☆★☆★☆★☆");
+inline const QString kHistoryHeading = QStringLiteral("★☆★☆★☆　VARO 再生履歴  ★☆★☆★☆★☆");
 inline const QString kHistoryRankingLine = QStringLiteral("ランキング");
 inline constexpr int kHistoryTitleColumns = 40;
 
 class TRanking {
-public:
+ public:
   explicit TRanking(TSettingsFile& settings) : FSettings(settings) {}
 
   // Start-up. A stored count larger than the entries stored reads as the entries stored, so
@@ -32,7 +31,7 @@ public:
   const QStringList& RankTitles() const { return FTitles; }
   const QList<int>& RankCounts() const { return FCounts; }
 
-private:
+ private:
   void Count(const QString& title);
   void WritePosition(int index);  // zero-based; keys are numbered from 1
 

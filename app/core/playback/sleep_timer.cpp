@@ -5,8 +5,7 @@
 int ClockNumber(const QString& text, int highest) {
   bool ok = false;
   const int value = text.trimmed().toInt(&ok);
-  if (!ok)
-    throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
+  if (!ok) throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
   if (value < 0 || value > highest)
     throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text).toStdString());
   return value;

@@ -11,12 +11,12 @@
 class TPowerOff;
 
 class EConvertError : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 
 class TSleepTimer {
-public:
+ public:
   // The texts shown for the armed minute: hour as typed, two-digit minute, seconds 00 / 59.
   QString SleepFrom;
   QString SleepTo;
@@ -35,7 +35,7 @@ public:
   bool Check(QTime now, const std::function<void()>& saveState, TPowerOff& power,
              const std::function<void(const QString& why)>& refused = {}) const;
 
-private:
+ private:
   int FFromSecond = -1;  // second of the day of the armed minute's second 00
 };
 
@@ -43,7 +43,8 @@ inline const QString kPowerOffNotAllowedText = QStringLiteral("システムが�
 
 // What the user is told when the computer could not be switched off.
 inline QString PowerOffFailedText(const QString& why) {
-  return QStringLiteral("パソコンの電源を切れませんでした（%1）。おやすみタイマーは解除されました。").arg(why);
+  return QStringLiteral("パソコンの電源を切れませんでした（%1）。おやすみタイマーは解除されました。")
+      .arg(why);
 }
 
 // A number of the clock from its text, or EConvertError.

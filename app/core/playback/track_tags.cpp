@@ -2,8 +2,8 @@
 
 #include <QFile>
 
-#include "stream/mp3_info.h"
 #include "player/mp3_player.h"
+#include "stream/mp3_info.h"
 
 std::string EnginePath(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
 

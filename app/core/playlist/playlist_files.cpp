@@ -51,8 +51,9 @@ QStringList ParseM3u(const QByteArray& bytes, const QString& playlistDir, TPlayl
     if (line.startsWith(QLatin1String("file:"))) {
       // "file:a.mp3" is a relative URL: its file lies beside the list, as with a bare path.
       const QString local = QUrl(line).toLocalFile();
-      paths.append(local.isEmpty() || QDir::isAbsolutePath(local) ? local
-                                                                  : QDir::cleanPath(dir.absoluteFilePath(local)));
+      paths.append(local.isEmpty() || QDir::isAbsolutePath(local)
+                       ? local
+                       : QDir::cleanPath(dir.absoluteFilePath(local)));
       continue;
     }
     paths.append(QDir::isAbsolutePath(line) ? line : QDir::cleanPath(dir.absoluteFilePath(line)));

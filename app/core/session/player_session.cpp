@@ -12,8 +12,7 @@
 #include "core/settings/settings_keys.h"
 #include "player/mp3_player.h"
 
-TPlayerSession::TPlayerSession(const QString& home, QObject* parent)
-    : QObject(parent), FHome(home) {
+TPlayerSession::TPlayerSession(const QString& home, QObject* parent) : QObject(parent), FHome(home) {
   Fmp3 = std::make_unique<TMP3Player>();
   ApplyMainPlayerSettings(*Fmp3);
   FPump = std::make_unique<TEngineMessagePump>(*Fmp3);

@@ -20,7 +20,7 @@ class TSettingsFile;
 class TPlayerSession : public QObject, private TQueuePlayerHost {
   Q_OBJECT
 
-public:
+ public:
   // The settings file of home is read from here on (nothing is written yet); the engine is
   // set up with the main player settings.
   explicit TPlayerSession(const QString& home, QObject* parent = nullptr);
@@ -34,7 +34,7 @@ public:
   TPlayQueue& Queue() { return FPlayer->Queue; }
   const TRanking& Ranking() const { return *FRanking; }
 
-  QTimer Timer1;  // the lyrics clock; its ticks drive the lyrics window
+  QTimer Timer1;              // the lyrics clock; its ticks drive the lyrics window
   bool LyricsActive = false;  // the current entry's lyrics run
   QString LyricsFileName;     // the lyrics file started last
   // The current list as the settings file named it at start-up (listfilename); the playlist
@@ -60,7 +60,7 @@ public:
   // The play mode chosen (1 ... 4), kept as repeat in the settings file.
   void ChoosePlayMode(int mode);
 
-signals:
+ signals:
   void TrackStarted(const QString& title, const QString& artist);
   void SongListChanged();
   void EntryAppended(int index);
@@ -72,7 +72,7 @@ signals:
   void LyricsPaused();   // the pause command, before the clock goes off
   void LyricsResumed();
 
-private:
+ private:
   // TQueuePlayerHost: what a started track shows goes out as signals.
   void ShowTrack(const QString& title, const QString& artist) override;
   void CountPlay(const QString& title) override;

@@ -14,8 +14,7 @@ QString ChooseApplicationHome(const THomeCandidates& c) {
   if (!c.Environment.isEmpty()) return QDir(c.Environment).absolutePath();
   if (!c.ExecutableDir.isEmpty()) {
     const QFileInfo exeDir(c.ExecutableDir);
-    if (QFileInfo(SkinDir(c.ExecutableDir) + QStringLiteral("/default.bmp")).isFile() &&
-        exeDir.isWritable())
+    if (QFileInfo(SkinDir(c.ExecutableDir) + QStringLiteral("/default.bmp")).isFile() && exeDir.isWritable())
       return exeDir.absoluteFilePath();
   }
   const QString data = !c.XdgDataHome.isEmpty() && QDir::isAbsolutePath(c.XdgDataHome)

@@ -10,6 +10,5 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
   errno = 0;
   if (!file.open(QIODevice::WriteOnly)) ThrowCreateError(path, errno ? errno : EACCES);
-  if (file.write(bytes) != bytes.size() || !file.commit())
-    ThrowCreateError(path, errno ? errno : EIO);
+  if (file.write(bytes) != bytes.size() || !file.commit()) ThrowCreateError(path, errno ? errno : EIO);
 }

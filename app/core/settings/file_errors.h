@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 class EFileError : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 

@@ -111,8 +111,7 @@ void TSettingsFile::Refresh() const {
 int TSettingsFile::FindSection() const {
   QString name;
   for (int i = 0; i < FLines.size(); ++i)
-    if (IsSectionHeader(FLines[i], &name) && name.compare(FSection, Qt::CaseInsensitive) == 0)
-      return i;
+    if (IsSectionHeader(FLines[i], &name) && name.compare(FSection, Qt::CaseInsensitive) == 0) return i;
   return -1;
 }
 
@@ -174,9 +173,7 @@ void TSettingsFile::SetValue(const QString& key, const QString& value) {
 
 void TSettingsFile::WriteString(const QString& key, const QString& value) { SetValue(key, value); }
 
-void TSettingsFile::WriteInteger(const QString& key, int value) {
-  SetValue(key, QString::number(value));
-}
+void TSettingsFile::WriteInteger(const QString& key, int value) { SetValue(key, QString::number(value)); }
 
 void TSettingsFile::DeleteKey(const QString& key) {
   Refresh();

@@ -13,7 +13,7 @@
 #include <sys/types.h>
 
 class TSettingsFile {
-public:
+ public:
   explicit TSettingsFile(QString fileName, QString section = QStringLiteral("varo"));
 
   const QString& FileName() const { return FFileName; }
@@ -36,7 +36,7 @@ public:
   void BeginUpdate();
   void EndUpdate();
 
-private:
+ private:
   struct TFileStamp {
     bool Exists = false;
     dev_t Device = 0;
@@ -46,7 +46,7 @@ private:
     bool operator==(const TFileStamp&) const = default;
   };
 
-  void Refresh() const;              // reloads the lines when the file changed on disk
+  void Refresh() const;                       // reloads the lines when the file changed on disk
   int FindKeyLine(const QString& key) const;  // -1 when absent
   int SectionEnd(int sectionLine) const;
   int FindSection() const;

@@ -16,14 +16,14 @@ QStringList SplitTextLines(const QString& text);
 
 // Reads lines forward; past the end every read gives an empty line.
 class TLineReader {
-public:
+ public:
   TLineReader() = default;
   explicit TLineReader(QStringList lines) : FLines(std::move(lines)) {}
 
   QString ReadLine() { return FNext < FLines.size() ? FLines[FNext++] : QString(); }
   bool AtEnd() const { return FNext >= FLines.size(); }
 
-private:
+ private:
   QStringList FLines;
   qsizetype FNext = 0;
 };

@@ -24,8 +24,7 @@ using TLayoutValues = std::array<qint64, kSkinLayoutLines>;
 
 // Lines holding positions and sizes: the pieces' places, the three rectangles and the label's.
 bool IsGeometry(int line) {
-  return line < kFirstBlockLine || (line >= kComboLine && line < kFontSizeLine) ||
-         line >= kLabelLine;
+  return line < kFirstBlockLine || (line >= kComboLine && line < kFontSizeLine) || line >= kLabelLine;
 }
 
 // Widths and heights (the last two of each rectangle) cannot be negative.
@@ -45,8 +44,8 @@ QList<QByteArray> SplitLines(const QByteArray& text) {
 }
 
 QRect RectAt(const TLayoutValues& v, int first) {
-  return QRect(static_cast<int>(v[first]), static_cast<int>(v[first + 1]),
-               static_cast<int>(v[first + 2]), static_cast<int>(v[first + 3]));
+  return QRect(static_cast<int>(v[first]), static_cast<int>(v[first + 1]), static_cast<int>(v[first + 2]),
+               static_cast<int>(v[first + 3]));
 }
 
 void PutRect(TLayoutValues& v, int first, const QRect& r) {

@@ -17,7 +17,7 @@ inline constexpr int kSkinLayoutLines = 94;
 inline constexpr int kSkinBlockSize = 2048;
 
 class ESkinError : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 

@@ -12,8 +12,8 @@ TDialogs QtDialogs() {
   d.OpenFiles = [](QWidget* parent, const QString& folder, const QString& filter) {
     return QFileDialog::getOpenFileNames(parent, QString(), folder, QtFileFilter(filter));
   };
-  d.SaveFile = [](QWidget* parent, const QString& title, const QString& folder,
-                  const QString& filter, const QString& defaultSuffix) {
+  d.SaveFile = [](QWidget* parent, const QString& title, const QString& folder, const QString& filter,
+                  const QString& defaultSuffix) {
     QFileDialog dialog(parent, title, folder, QtFileFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

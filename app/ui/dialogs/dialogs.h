@@ -12,11 +12,10 @@ class QWidget;
 
 struct TDialogs {
   // Multiple selection; empty when cancelled. Filters are written "caption|*.a;*.b".
-  std::function<QStringList(QWidget* parent, const QString& folder, const QString& filter)>
-      OpenFiles;
+  std::function<QStringList(QWidget* parent, const QString& folder, const QString& filter)> OpenFiles;
   // An existing file is replaced without asking (the caller was told to); empty when cancelled.
-  std::function<QString(QWidget* parent, const QString& title, const QString& folder,
-                        const QString& filter, const QString& defaultSuffix)>
+  std::function<QString(QWidget* parent, const QString& title, const QString& folder, const QString& filter,
+                        const QString& defaultSuffix)>
       SaveFile;
   // The chosen font's size in points; nothing when cancelled.
   std::function<std::optional<int>(QWidget* parent, int currentSize)> FontSize;

@@ -22,9 +22,7 @@ void ShowErrorBox(const QString& text) {
   QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("VARO"), text);
 }
 
-void SetErrorBoxHandler(std::function<void(const QString&)> handler) {
-  Handler() = std::move(handler);
-}
+void SetErrorBoxHandler(std::function<void(const QString&)> handler) { Handler() = std::move(handler); }
 
 void RunShowingErrors(const std::function<void()>& fn) {
   try {
@@ -35,6 +33,5 @@ void RunShowingErrors(const std::function<void()>& fn) {
 }
 
 void InstallEngineErrorDisplay() {
-  SetApplicationErrorDisplay(
-      [](const std::exception& e) { ShowErrorBox(QString::fromUtf8(e.what())); });
+  SetApplicationErrorDisplay([](const std::exception& e) { ShowErrorBox(QString::fromUtf8(e.what())); });
 }

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "core/playback/intro_time.h"
 #include "core/platform/ui_font.h"
+#include "core/playback/intro_time.h"
 
 TForm6::TForm6(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Form6"));

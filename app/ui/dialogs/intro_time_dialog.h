@@ -12,7 +12,7 @@ class QPushButton;
 class TForm6 : public QDialog {
   Q_OBJECT
 
-public:
+ public:
   explicit TForm6(QWidget* parent = nullptr);
 
   QLineEdit* Edit1;

@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "ui/dialogs/error_box.h"
 #include "core/platform/ui_font.h"
+#include "ui/dialogs/error_box.h"
 
 TForm4::TForm4(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Form4"));

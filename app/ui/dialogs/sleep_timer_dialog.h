@@ -13,7 +13,7 @@ class QPushButton;
 class TForm4 : public QDialog {
   Q_OBJECT
 
-public:
+ public:
   explicit TForm4(QWidget* parent = nullptr);
 
   QComboBox* c1;  // hours "0" ... "23"

@@ -12,8 +12,8 @@
 
 namespace {
 
-QLabel* TextLabel(QWidget* parent, const QString& text, QRect geometry, const QColor& color,
-                  bool bold, int pixels) {
+QLabel* TextLabel(QWidget* parent, const QString& text, QRect geometry, const QColor& color, bool bold,
+                  int pixels) {
   auto* label = new QLabel(text, parent);
   QFont font = InterfaceFont();
   font.setPixelSize(pixels);

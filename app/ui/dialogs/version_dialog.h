@@ -15,7 +15,7 @@ inline const QString kVersionText = QStringLiteral("Ver1.09");
 class TForm3 : public QDialog {
   Q_OBJECT
 
-public:
+ public:
   static constexpr int kClientWidth = 240;
   static constexpr int kClientHeight = 163;
 
@@ -37,9 +37,9 @@ public:
   void SetLink(const QString& caption, const QUrl& url);
   void Label4Click();
 
-protected:
+ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+ private:
   QUrl FLink;
 };

@@ -9,18 +9,18 @@
 #include <QMenu>
 #include <QPainter>
 
-#include "core/platform/data_paths.h"
-#include "ui/dialogs/dialogs.h"
-#include "ui/dialogs/error_box.h"
-#include "ui/widgets/form_rgn.h"
-#include "ui/widgets/image_button.h"
 #include "core/lyrics/lyrics_session.h"
+#include "core/platform/data_paths.h"
 #include "core/platform/platform_session.h"
+#include "core/platform/ui_font.h"
 #include "core/session/player_session.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
 #include "core/skin/skin_layout.h"
-#include "core/platform/ui_font.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/dialogs/error_box.h"
+#include "ui/widgets/form_rgn.h"
+#include "ui/widgets/image_button.h"
 #include "ui/widgets/window_dragger.h"
 
 namespace {
@@ -31,8 +31,8 @@ constexpr QSize kBackgroundSize(270, 157);
 
 std::array<QImage, kBuiltInBackgroundCount> LoadLyricsBackgrounds(const QString& picturesDir) {
   // pink, blue, green, red, orange
-  static constexpr std::array<QRgb, kBuiltInBackgroundCount> fallback{0xE87FA8, 0x4F7FD8, 0x4FA86A,
-                                                                      0xC8404A, 0xE8903A};
+  static constexpr std::array<QRgb, kBuiltInBackgroundCount> fallback{0xE87FA8, 0x4F7FD8, 0x4FA86A, 0xC8404A,
+                                                                      0xE8903A};
   std::array<QImage, kBuiltInBackgroundCount> images;
   for (size_t i = 0; i < images.size(); ++i) {
     QImage image(QDir(picturesDir).filePath(QStringLiteral("kasi_back%1.bmp").arg(i + 1)));
@@ -121,8 +121,7 @@ TForm5::~TForm5() = default;
 void TForm5::ApplySkin(const TSkinLayout& layout, const std::array<QImage, 20>& pictures) {
   Image1 = pictures[11];
   fr5->SetPicture(Image1);
-  const std::array<std::pair<int, TImageButton*>, 3> buttons{
-      {{12, Image9}, {13, Image15}, {14, Image16}}};
+  const std::array<std::pair<int, TImageButton*>, 3> buttons{{{12, Image9}, {13, Image15}, {14, Image16}}};
   for (const auto& [piece, button] : buttons) {
     button->SetPicture(pictures[static_cast<size_t>(piece)]);
     button->move(layout.Positions[static_cast<size_t>(piece - 1)]);
@@ -148,8 +147,8 @@ void TForm5::ChooseBackground(int kind) { FSession->ChooseBackground(kind); }
 
 void TForm5::N4Click() {
   TSettingsFile& settings = FPlayerSession.Settings();
-  const QStringList files = Dialogs().OpenFiles(
-      this, settings.ReadString(kKeyOpenDir, FPlayerSession.Home()), kBackgroundFilter);
+  const QStringList files =
+      Dialogs().OpenFiles(this, settings.ReadString(kKeyOpenDir, FPlayerSession.Home()), kBackgroundFilter);
   if (files.isEmpty()) {  // the mark goes back to the background still shown
     N4->setChecked(false);
     if (FChosenBackground) FChosenBackground->setChecked(true);
@@ -162,11 +161,10 @@ void TForm5::N4Click() {
 }
 
 void TForm5::Font1Click() {
-  const int current = FSession->Model() ? FSession->Model()->FontSize
-                                        : FPlayerSession.Settings().ReadInteger(
-                                              kKeyKasiFontSize, kDefaultKasiFontSize);
-  if (const std::optional<int> size = Dialogs().FontSize(this, current))
-    FSession->ChooseFontSize(*size);
+  const int current = FSession->Model()
+                          ? FSession->Model()->FontSize
+                          : FPlayerSession.Settings().ReadInteger(kKeyKasiFontSize, kDefaultKasiFontSize);
+  if (const std::optional<int> size = Dialogs().FontSize(this, current)) FSession->ChooseFontSize(*size);
 }
 
 void TForm5::WriteSpeedCell(const QString& text) {

@@ -28,7 +28,7 @@ inline const QString kBackgroundFilter = QStringLiteral("背景画像ファイ�
 class TForm5 : public QWidget {
   Q_OBJECT
 
-public:
+ public:
   static constexpr int kClientWidth = kLyricsWindowClient.width();
   static constexpr int kClientHeight = kLyricsWindowClient.height();
 
@@ -36,16 +36,16 @@ public:
   explicit TForm5(TPlayerSession& session, QWidget* parent = nullptr);
   ~TForm5() override;
 
-  TFormRgn* fr5;  // the skin background that shapes the window
-  QWidget* pb1;   // the lyrics paint box
-  TImageButton* Image9;   // close
-  TImageButton* Image15;  // faster
-  TImageButton* Image16;  // slower
-  QImage Image1;          // the skin background, copied into fr5
+  TFormRgn* fr5;                                    // the skin background that shapes the window
+  QWidget* pb1;                                     // the lyrics paint box
+  TImageButton* Image9;                             // close
+  TImageButton* Image15;                            // faster
+  TImageButton* Image16;                            // slower
+  QImage Image1;                                    // the skin background, copied into fr5
   std::array<QImage, kBuiltInBackgroundCount> img;  // img1 ... img5, built in (270 x 157)
-  QImage img200;                                     // the user's background
+  QImage img200;                                    // the user's background
   QMenu* PopupMenu1;
-  QMenu* O1;  // background submenu
+  QMenu* O1;       // background submenu
   QAction* N1;     // pink
   QAction* N2;     // blue
   QAction* iero1;  // green
@@ -74,10 +74,10 @@ public:
   void Image15Click();  // faster: the current entry's speed
   void Image16Click();  // slower: the current entry's speed
 
-protected:
+ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+ private:
   void WriteSpeedCell(const QString& text);
 
   TPlayerSession& FPlayerSession;

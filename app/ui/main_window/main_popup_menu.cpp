@@ -74,10 +74,15 @@ TMainPopupMenu::TMainPopupMenu(QWidget* owner) {
 
 QAction* TMainPopupMenu::ModeItem(int mode) const {
   switch (mode) {
-    case 1: return rep1;
-    case 2: return rep2;
-    case 3: return rep3;
-    case 4: return rep4->menuAction();
-    default: return nullptr;
+    case 1:
+      return rep1;
+    case 2:
+      return rep2;
+    case 3:
+      return rep3;
+    case 4:
+      return rep4->menuAction();
+    default:
+      return nullptr;
   }
 }

@@ -13,20 +13,20 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include "core/settings/application_home.h"
-#include "ui/dialogs/error_box.h"
-#include "ui/widgets/form_rgn.h"
-#include "ui/widgets/image_button.h"
-#include "ui/lyrics/lyrics_window.h"
 #include "core/platform/platform_session.h"
-#include "ui/playlist/playlist_window.h"
+#include "core/platform/ui_font.h"
 #include "core/session/player_session.h"
+#include "core/settings/application_home.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
 #include "core/settings/settings_update.h"
 #include "core/skin/skin_pack.h"
+#include "ui/dialogs/error_box.h"
+#include "ui/lyrics/lyrics_window.h"
+#include "ui/playlist/playlist_window.h"
 #include "ui/tray/task_tray.h"
-#include "core/platform/ui_font.h"
+#include "ui/widgets/form_rgn.h"
+#include "ui/widgets/image_button.h"
 #include "ui/widgets/window_dragger.h"
 
 namespace {
@@ -110,8 +110,7 @@ void TForm1::ConnectButtons() {
   connect(Image11, &TImageButton::clicked, this, [&p] { p.PreviousCommand(); });
   connect(Image12, &TImageButton::clicked, this, [&p] { p.NextCommand(); });
   connect(Image8, &TImageButton::clicked, this, &TForm1::TogglePlaylistWindow);
-  connect(Image10, &TImageButton::clicked, this,
-          [this] { RunShowingErrors([this] { ToggleTaskTray(); }); });
+  connect(Image10, &TImageButton::clicked, this, [this] { RunShowingErrors([this] { ToggleTaskTray(); }); });
   connect(Image9, &TImageButton::clicked, this, &TForm1::ExitProgram);
   connect(Image14, &TImageButton::clicked, this, &TForm1::ShowVersionDialog);
 }
@@ -129,21 +128,22 @@ void TForm1::ConnectMenu() {
   on(m.B1, [&p] { p.NextCommand(); });
   for (int mode = pmRepeatOne; mode <= pmRandom; ++mode)
     on(m.ModeItem(mode), [this, mode] { ChoosePlayMode(mode); });
-  connect(m.rep4, &QMenu::aboutToShow, this, [this] { RunShowingErrors([this] { ChoosePlayMode(pmIntro); }); });
+  connect(m.rep4, &QMenu::aboutToShow, this,
+          [this] { RunShowingErrors([this] { ChoosePlayMode(pmIntro); }); });
   on(m.S2, [this] { ShowIntroTimeDialog(); });
   on(m.O1, [this] { ShowSleepTimerDialog(); });
   on(m.N1, [this] { ToggleTaskTray(); });
   on(m.staytop1, [this] { SetStayOnTop(FMenu.staytop1->isChecked()); });
   on(m.L1, [this] { TogglePlaylistWindow(); });
   on(m.K1, [this] { ShowLyricsWindow(); });
-  on(m.H1, [this] { LoadSkin(QString::fromLatin1(kDefaultSkinName), kSkinMain | kSkinPlaylist | kSkinLyrics); });
+  on(m.H1,
+     [this] { LoadSkin(QString::fromLatin1(kDefaultSkinName), kSkinMain | kSkinPlaylist | kSkinLyrics); });
   on(m.N8, [this] { WriteHistory(); });
   on(m.About1, [this] { ShowVersionDialog(); });
   on(m.Exit1, [this] { ExitProgram(); });
 }
 
-void TForm1::AttachWindows(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5,
-                           TForm6* form6) {
+void TForm1::AttachWindows(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5, TForm6* form6) {
   Form2 = form2;
   Form3 = form3;
   Form4 = form4;

@@ -14,9 +14,9 @@
 #include <functional>
 #include <memory>
 
-#include "ui/main_window/main_popup_menu.h"
 #include "core/playback/sleep_timer.h"
 #include "core/skin/skin_windows.h"
+#include "ui/main_window/main_popup_menu.h"
 
 class QLabel;
 class TForm2;
@@ -42,7 +42,7 @@ inline const QString kMissingSkinText = QStringLiteral("SKINファイルが存�
 class TForm1 : public QWidget {
   Q_OBJECT
 
-public:
+ public:
   static constexpr int kClientWidth = kMainWindowClient.width();
   static constexpr int kClientHeight = kMainWindowClient.height();
   static constexpr int kDefaultLabelPixels = 16;
@@ -61,10 +61,10 @@ public:
 
   // Controls.
   TFormRgn* FR1;          // the skin background that shapes the window
-  QLabel* Label1;  // title
-  QLabel* Label2;  // artist
-  QLabel* Label3;  // title shadow
-  QLabel* Label4;  // artist shadow
+  QLabel* Label1;         // title
+  QLabel* Label2;         // artist
+  QLabel* Label3;         // title shadow
+  QLabel* Label4;         // artist shadow
   TImageButton* Image1;   // play
   TImageButton* Image2;   // stop
   TImageButton* Image3;   // pause
@@ -83,7 +83,7 @@ public:
   bool PlaylistPending = false;  // the playlist window has not opened yet: it takes the list
   bool DeferredSkinDone = false;
   bool HiddenInTray = false;
-  TSleepTimer SleepTimer;  // the minute Timer2 waits for
+  TSleepTimer SleepTimer;                                   // the minute Timer2 waits for
   std::function<QTime()> SleepClock = &QTime::currentTime;  // replaced by tests
 
   void LoadSkin(const QString& name, int parts);
@@ -112,13 +112,13 @@ public:
   // A track started: the labels and the tray tip.
   void ShowTrack(const QString& title, const QString& artist);
 
-protected:
+ protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+ private:
   void CreateControls();
   void ConnectSession();
   void ConnectMenu();

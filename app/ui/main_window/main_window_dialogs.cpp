@@ -4,14 +4,14 @@
 #include <QMenu>
 #include <QUrl>
 
+#include "core/platform/memory_status.h"
+#include "core/playback/power_off.h"
+#include "core/session/player_session.h"
 #include "ui/dialogs/error_box.h"
 #include "ui/dialogs/intro_time_dialog.h"
-#include "ui/main_window/main_window.h"
-#include "core/platform/memory_status.h"
-#include "core/session/player_session.h"
-#include "core/playback/power_off.h"
 #include "ui/dialogs/sleep_timer_dialog.h"
 #include "ui/dialogs/version_dialog.h"
+#include "ui/main_window/main_window.h"
 
 void TForm1::ConnectDialogs() {
   if (Form4) {

@@ -3,10 +3,10 @@
 #include <QActionGroup>
 #include <QMenu>
 
-#include "ui/main_window/main_window.h"
 #include "core/playlist/playlist_files.h"
-#include "ui/playlist/playlist_window.h"
 #include "core/session/player_session.h"
+#include "ui/main_window/main_window.h"
+#include "ui/playlist/playlist_window.h"
 
 void TForm1::BuildPlaylistMenu() {
   FMenu.list1->clear();

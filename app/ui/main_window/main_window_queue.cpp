@@ -22,8 +22,7 @@ void TForm1::BuildSongMenu() {
   const TPlayQueue& queue = FSession.Queue();
   TQueuePlayer& player = FSession.Player();
   for (int i = 0; i < queue.QueueCount(); ++i) {
-    const QString caption =
-        u'&' + QString::number(i + 1) + u' ' + LiteralCaption(queue.Entry(i).Title);
+    const QString caption = u'&' + QString::number(i + 1) + u' ' + LiteralCaption(queue.Entry(i).Title);
     QAction* item = FMenu.music1->addAction(caption);
     item->setCheckable(true);
     item->setData(i);

@@ -4,20 +4,20 @@
 #include <QLabel>
 #include <QMenu>
 
-#include "core/settings/application_home.h"
-#include "ui/dialogs/error_box.h"
-#include "ui/widgets/form_rgn.h"
-#include "ui/widgets/image_button.h"
-#include "ui/lyrics/lyrics_window.h"
-#include "ui/main_window/main_window.h"
 #include "core/platform/platform_session.h"
-#include "ui/playlist/playlist_window.h"
-#include "core/skin/region_runs.h"
+#include "core/platform/ui_font.h"
 #include "core/session/player_session.h"
+#include "core/settings/application_home.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
+#include "core/skin/region_runs.h"
 #include "core/skin/skin_pack.h"
-#include "core/platform/ui_font.h"
+#include "ui/dialogs/error_box.h"
+#include "ui/lyrics/lyrics_window.h"
+#include "ui/main_window/main_window.h"
+#include "ui/playlist/playlist_window.h"
+#include "ui/widgets/form_rgn.h"
+#include "ui/widgets/image_button.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ void TForm1::LoadSkin(const QString& name, int parts) {
 void TForm1::ApplyMainSkin(const TSkinLayout& layout, const std::array<QImage, 20>& pictures) {
   FR1->SetPicture(pictures[1]);
   FR1->move(layout.Positions[0]);
-  const std::array<TImageButton*, 9> buttons{Image1, Image2, Image3,  Image11, Image12,
+  const std::array<TImageButton*, 9> buttons{Image1, Image2,  Image3, Image11, Image12,
                                              Image8, Image10, Image9, Image14};
   for (size_t i = 0; i < buttons.size(); ++i) {
     buttons[i]->SetPicture(pictures[i + 2]);

@@ -16,7 +16,7 @@ inline constexpr int kHeaderRowHeight = 15;
 inline constexpr int kGridRowHeight = 12;
 
 class TPlaylistGrid {
-public:
+ public:
   explicit TPlaylistGrid(QTableWidget& table) : FTable(table) {}
 
   QTableWidget& Table() const { return FTable; }
@@ -42,6 +42,6 @@ public:
   // Column widths from the grid's width w (integer division): 0, w/20*9, w/20*8, w/20*2.
   void SetColumnWidths();
 
-private:
+ private:
   QTableWidget& FTable;
 };

@@ -13,29 +13,29 @@
 #include <QTableWidget>
 #include <QUrl>
 
-#include "core/settings/atomic_file.h"
-#include "ui/dialogs/dialogs.h"
-#include "ui/dialogs/error_box.h"
-#include "core/settings/file_errors.h"
-#include "ui/widgets/form_rgn.h"
-#include "ui/widgets/image_button.h"
-#include "core/playlist/open_selection.h"
 #include "core/platform/platform_session.h"
-#include "ui/playlist/playlist_edits.h"
+#include "core/playback/track_tags.h"
+#include "core/playlist/open_selection.h"
 #include "core/playlist/playlist_files.h"
 #include "core/session/player_session.h"
+#include "core/settings/atomic_file.h"
+#include "core/settings/file_errors.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
 #include "core/skin/skin_layout.h"
-#include "core/playback/track_tags.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/dialogs/error_box.h"
+#include "ui/playlist/playlist_edits.h"
+#include "ui/widgets/form_rgn.h"
+#include "ui/widgets/image_button.h"
 #include "ui/widgets/window_dragger.h"
 
 namespace {
 
 QTableWidget* NewGrid(QWidget* parent) {
   auto* gd = new QTableWidget(0, kGridColumns, parent);
-  gd->setHorizontalHeaderLabels({QString(), QStringLiteral("MP3"), QStringLiteral("歌詞"),
-                                 QStringLiteral("速度")});
+  gd->setHorizontalHeaderLabels(
+      {QString(), QStringLiteral("MP3"), QStringLiteral("歌詞"), QStringLiteral("速度")});
   gd->verticalHeader()->hide();
   gd->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
   gd->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
@@ -65,8 +65,7 @@ QString TagTitle(const QString& path) { return ReadTrackTags(path).Title; }
 
 // Owned by its parent (the main window) as a tool window, like the lyrics window.
 TForm2::TForm2(TPlayerSession& session, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), gd(NewGrid(this)), FSession(session),
-      FGrid(*gd) {
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), gd(NewGrid(this)), FSession(session), FGrid(*gd) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("再生リスト"));
   if (IsNativeWayland()) setAttribute(Qt::WA_TranslucentBackground);
@@ -164,14 +163,17 @@ void TForm2::LoadPlaylist() {
     const QString path = PlaylistPath(FSession.Home(), name);
     const QByteArray bytes = ReadWholeFile(path);
     switch (const TPlaylistKind kind = PlaylistKindOf(name)) {
-      case TPlaylistKind::Vrl: result = FillFromVrl(FGrid, FSession.Queue(), ParseVrl(bytes)); break;
+      case TPlaylistKind::Vrl:
+        result = FillFromVrl(FGrid, FSession.Queue(), ParseVrl(bytes));
+        break;
       case TPlaylistKind::M3u:
       case TPlaylistKind::M3u8: {
         const QStringList paths = ParseM3u(bytes, QFileInfo(path).absolutePath(), kind);
         result = FillFromPaths(FGrid, FSession.Queue(), paths, TagTitle);
         break;
       }
-      case TPlaylistKind::Other: break;
+      case TPlaylistKind::Other:
+        break;
     }
     FSession.Settings().WriteString(kKeyListFileName, name);
     FSession.NotifySongListChanged();
@@ -184,8 +186,7 @@ void TForm2::LoadPlaylist() {
 void TForm2::ComboEdited(const QString& text) {
   // Typing or choosing loads a list once the name names one; until then the queue stays as
   // it is.
-  if (PlaylistKindOf(text) != TPlaylistKind::Other &&
-      QFileInfo(PlaylistPath(FSession.Home(), text)).isFile())
+  if (PlaylistKindOf(text) != TPlaylistKind::Other && QFileInfo(PlaylistPath(FSession.Home(), text)).isFile())
     LoadPlaylist();
 }
 
@@ -210,7 +211,8 @@ void TForm2::Image3Click() {
       SetListName(PlaylistName(FSession.Home(), files.first()));
       LoadPlaylist();
       break;
-    case TOpenKind::Nothing: break;
+    case TOpenKind::Nothing:
+      break;
   }
   FSession.NotifySongListChanged();
   settings.WriteString(kKeyOpenDir, files.first());
@@ -218,8 +220,8 @@ void TForm2::Image3Click() {
 }
 
 void TForm2::Image4Click() {
-  const QString path = Dialogs().SaveFile(this, kSaveTitle, FSession.Home(), kSaveFilter,
-                                          QStringLiteral("vrl"));
+  const QString path =
+      Dialogs().SaveFile(this, kSaveTitle, FSession.Home(), kSaveFilter, QStringLiteral("vrl"));
   if (path.isEmpty()) return;
   WriteFileAtomically(path, FormatVrl(EntriesToSave(FSession.Queue())));
   const QString name = PlaylistName(FSession.Home(), path);
@@ -264,10 +266,17 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
   if (watched == gd && event->type() == QEvent::KeyPress) {
     // Before the grid's own cursor movement, so the selection follows the moved entry.
     switch (static_cast<QKeyEvent*>(event)->key()) {
-      case Qt::Key_Up: U1Click(); break;
-      case Qt::Key_Down: L1Click(); break;
-      case Qt::Key_Delete: Delete1Click(); return true;
-      default: break;
+      case Qt::Key_Up:
+        U1Click();
+        break;
+      case Qt::Key_Down:
+        L1Click();
+        break;
+      case Qt::Key_Delete:
+        Delete1Click();
+        return true;
+      default:
+        break;
     }
   }
   return QWidget::eventFilter(watched, event);

@@ -32,16 +32,16 @@ inline const QString kLyricsFilter = QStringLiteral("歌詞|*.txt");
 class TForm2 : public QWidget {
   Q_OBJECT
 
-public:
+ public:
   static constexpr int kClientWidth = kPlaylistWindowClient.width();
   static constexpr int kClientHeight = kPlaylistWindowClient.height();
 
   // parent: the window that owns this one as a tool window (the main window), or none.
   explicit TForm2(TPlayerSession& session, QWidget* parent = nullptr);
 
-  TFormRgn* FR1;     // the skin background that shapes the window
-  QComboBox* combo;  // the playlist name
-  QTableWidget* gd;  // the grid
+  TFormRgn* FR1;         // the skin background that shapes the window
+  QComboBox* combo;      // the playlist name
+  QTableWidget* gd;      // the grid
   TImageButton* Image1;  // new list
   TImageButton* Image3;  // open
   TImageButton* Image4;  // save
@@ -76,26 +76,26 @@ public:
   void ClearQueue();
 
   // The commands.
-  void Image1Click();  // new list
-  void Image3Click();  // open files or a playlist
-  void Image4Click();  // save as
-  void U1Click();       // move the selected entry up
-  void L1Click();       // move the selected entry down
-  void Delete1Click();  // delete the selected entry
+  void Image1Click();                    // new list
+  void Image3Click();                    // open files or a playlist
+  void Image4Click();                    // save as
+  void U1Click();                        // move the selected entry up
+  void L1Click();                        // move the selected entry down
+  void Delete1Click();                   // delete the selected entry
   void gdDblClick(int row, int column);  // grid row and column
   void FilesDropped(const QStringList& paths);
 
-signals:
+ signals:
   void PlaylistSaved();  // a new playlist file: the main window's playlist menu changes
   void Shown();          // the window is shown (the deferred skin load runs then)
 
-protected:
+ protected:
   void showEvent(QShowEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+ private:
   void CreateGrid();
   void ComboEdited(const QString& text);
   void ShowQueueFull(const TFillResult& result);

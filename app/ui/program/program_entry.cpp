@@ -10,18 +10,18 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/settings/application_home.h"
 #include "core/platform/data_paths.h"
-#include "ui/dialogs/error_box.h"
 #include "core/platform/exit_signals.h"
-#include "ui/dialogs/intro_time_dialog.h"
-#include "ui/lyrics/lyrics_window.h"
-#include "ui/main_window/main_window.h"
 #include "core/playlist/playlist_files.h"
-#include "ui/playlist/playlist_window.h"
 #include "core/session/player_session.h"
+#include "core/settings/application_home.h"
+#include "ui/dialogs/error_box.h"
+#include "ui/dialogs/intro_time_dialog.h"
 #include "ui/dialogs/sleep_timer_dialog.h"
 #include "ui/dialogs/version_dialog.h"
+#include "ui/lyrics/lyrics_window.h"
+#include "ui/main_window/main_window.h"
+#include "ui/playlist/playlist_window.h"
 
 namespace {
 

@@ -18,8 +18,8 @@ class TForm5;
 class TForm6;
 
 struct TStartOptions {
-  QString Home;       // --home; empty for the usual choice
-  QStringList Files;  // to queue, as if dropped on the main window; playlists are loaded
+  QString Home;          // --home; empty for the usual choice
+  QStringList Files;     // to queue, as if dropped on the main window; playlists are loaded
   int ExitAfterMs = -1;  // --exit-after: run the exit command this long after start-up
 };
 

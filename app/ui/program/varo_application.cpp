@@ -2,9 +2,9 @@
 
 #include <exception>
 
-#include "ui/dialogs/error_box.h"
 #include "core/platform/platform_session.h"
 #include "core/platform/ui_font.h"
+#include "ui/dialogs/error_box.h"
 
 TVaroApplication::TVaroApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("VARO"));

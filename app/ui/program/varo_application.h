@@ -7,7 +7,7 @@
 class TVaroApplication : public QApplication {
   Q_OBJECT
 
-public:
+ public:
   TVaroApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
 };

@@ -20,11 +20,16 @@ TTrayShell*& ReplacedShell() {
 
 std::vector<int> TrayMouseMessages(QSystemTrayIcon::ActivationReason reason) {
   switch (reason) {
-    case QSystemTrayIcon::Trigger: return {WM_LBUTTONDOWN, WM_LBUTTONUP};
-    case QSystemTrayIcon::DoubleClick: return {WM_LBUTTONDBLCLK};
-    case QSystemTrayIcon::Context: return {WM_RBUTTONDOWN, WM_RBUTTONUP};
-    case QSystemTrayIcon::MiddleClick: return {WM_MBUTTONDOWN, WM_MBUTTONUP};
-    default: return {};
+    case QSystemTrayIcon::Trigger:
+      return {WM_LBUTTONDOWN, WM_LBUTTONUP};
+    case QSystemTrayIcon::DoubleClick:
+      return {WM_LBUTTONDBLCLK};
+    case QSystemTrayIcon::Context:
+      return {WM_RBUTTONDOWN, WM_RBUTTONUP};
+    case QSystemTrayIcon::MiddleClick:
+      return {WM_MBUTTONDOWN, WM_MBUTTONUP};
+    default:
+      return {};
   }
 }
 
@@ -64,7 +69,8 @@ bool TQtTrayShell::NotifyIcon(int message, const TNotifyIconData& data) {
       found->second.release()->deleteLater();
       FIcons.erase(found);
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 

@@ -12,10 +12,10 @@
 #include "ui/tray/tray_shell.h"
 
 class TQtTrayShell : public TTrayShell {
-public:
+ public:
   bool NotifyIcon(int message, const TNotifyIconData& data) override;
 
-private:
+ private:
   std::map<int, std::unique_ptr<QSystemTrayIcon>> FIcons;
 };
 

@@ -129,7 +129,7 @@ void TTaskTray::MouseDown(Qt::MouseButton button, Qt::MouseButtons shift, int x,
   }
   if (OnMouseDown) OnMouseDown(*this, button, shift, x, y);
   // Menus open on the press, not on the release.
-  QMenu* menu = button == Qt::LeftButton ? FPopupMenuL.data()
+  QMenu* menu = button == Qt::LeftButton    ? FPopupMenuL.data()
                 : button == Qt::RightButton ? FPopupMenuR.data()
                                             : nullptr;
   if (menu) RunMenu(*menu, QPoint(x, y));
@@ -160,15 +160,34 @@ void TNotifyWindow::IconMessage(int iconId, int mouseMessage, QPoint pointer) {
   const int x = pointer.x();
   const int y = pointer.y();
   switch (mouseMessage) {
-    case WM_MOUSEMOVE: tray->MouseMove(x, y); break;
-    case WM_LBUTTONDOWN: tray->MouseDown(Qt::LeftButton, Qt::LeftButton, x, y); break;
-    case WM_LBUTTONUP: tray->MouseUp(Qt::LeftButton, Qt::LeftButton, x, y); break;
-    case WM_LBUTTONDBLCLK: tray->DblClick(Qt::LeftButton); break;
-    case WM_RBUTTONDOWN: tray->MouseDown(Qt::RightButton, Qt::RightButton, x, y); break;
-    case WM_RBUTTONUP: tray->MouseUp(Qt::RightButton, Qt::RightButton, x, y); break;
-    case WM_RBUTTONDBLCLK: tray->DblClick(Qt::RightButton); break;
-    case WM_MBUTTONDOWN: tray->MouseDown(Qt::MiddleButton, Qt::MiddleButton, x, y); break;
-    case WM_MBUTTONUP: tray->MouseUp(Qt::MiddleButton, Qt::MiddleButton, x, y); break;
-    default: break;
+    case WM_MOUSEMOVE:
+      tray->MouseMove(x, y);
+      break;
+    case WM_LBUTTONDOWN:
+      tray->MouseDown(Qt::LeftButton, Qt::LeftButton, x, y);
+      break;
+    case WM_LBUTTONUP:
+      tray->MouseUp(Qt::LeftButton, Qt::LeftButton, x, y);
+      break;
+    case WM_LBUTTONDBLCLK:
+      tray->DblClick(Qt::LeftButton);
+      break;
+    case WM_RBUTTONDOWN:
+      tray->MouseDown(Qt::RightButton, Qt::RightButton, x, y);
+      break;
+    case WM_RBUTTONUP:
+      tray->MouseUp(Qt::RightButton, Qt::RightButton, x, y);
+      break;
+    case WM_RBUTTONDBLCLK:
+      tray->DblClick(Qt::RightButton);
+      break;
+    case WM_MBUTTONDOWN:
+      tray->MouseDown(Qt::MiddleButton, Qt::MiddleButton, x, y);
+      break;
+    case WM_MBUTTONUP:
+      tray->MouseUp(Qt::MiddleButton, Qt::MiddleButton, x, y);
+      break;
+    default:
+      break;
   }
 }

@@ -16,7 +16,7 @@
 #include "ui/tray/tray_shell.h"
 
 class EInvalidOperation : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 
@@ -28,12 +28,11 @@ inline const QString kTrayRefusedText = QStringLiteral("タスクトレイに登
 class TTaskTray : public QObject {
   Q_OBJECT
 
-public:
+ public:
   using TDblClickEvent = std::function<void(TTaskTray& sender, Qt::MouseButton button)>;
-  using TMouseMoveEvent =
-      std::function<void(TTaskTray& sender, Qt::MouseButtons shift, int x, int y)>;
-  using TMouseEvent = std::function<void(TTaskTray& sender, Qt::MouseButton button,
-                                         Qt::MouseButtons shift, int x, int y)>;
+  using TMouseMoveEvent = std::function<void(TTaskTray& sender, Qt::MouseButtons shift, int x, int y)>;
+  using TMouseEvent =
+      std::function<void(TTaskTray& sender, Qt::MouseButton button, Qt::MouseButtons shift, int x, int y)>;
 
   // The owner is the window the icon belongs to (it comes to the front on a press).
   explicit TTaskTray(QObject* owner = nullptr);
@@ -74,7 +73,7 @@ public:
   // How a popup menu is opened at a point: QMenu::exec unless replaced (tests).
   static void SetMenuRunner(std::function<void(QMenu&, QPoint)> runner);
 
-protected:
+ protected:
   virtual void DeleteIcon();
   virtual void UpdateIcon();
   virtual void DblClick(Qt::MouseButton button);
@@ -82,7 +81,7 @@ protected:
   virtual void MouseMove(int x, int y);
   virtual void MouseUp(Qt::MouseButton button, Qt::MouseButtons shift, int x, int y);
 
-private:
+ private:
   friend class TNotifyWindow;
 
   QObject* FOwner;
@@ -100,7 +99,7 @@ private:
 // instance with that identifier. While one message is being handled (a menu it opened is
 // still open, say), further messages are ignored.
 class TNotifyWindow {
-public:
+ public:
   static void IconMessage(int iconId, int mouseMessage, QPoint pointer);
   static TTaskTray* Find(int iconId);
 };

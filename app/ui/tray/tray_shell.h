@@ -44,7 +44,7 @@ struct TNotifyIconData {
 };
 
 class TTrayShell {
-public:
+ public:
   virtual ~TTrayShell() = default;
   // NIM_ADD, NIM_MODIFY or NIM_DELETE; false when the shell refuses.
   virtual bool NotifyIcon(int message, const TNotifyIconData& data) = 0;

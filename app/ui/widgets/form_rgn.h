@@ -11,7 +11,7 @@
 #include <stdexcept>
 
 class ERegionError : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 
@@ -22,7 +22,7 @@ inline constexpr const char* kSetWindowRgnFailed = "SetWindowRGNに失敗しま�
 class TFormRgn : public QWidget {
   Q_OBJECT
 
-public:
+ public:
   explicit TFormRgn(QWidget* parent);
 
   const QImage& Picture() const { return FPicture; }
@@ -41,10 +41,10 @@ public:
   bool HasRegion() const { return FHasRegion; }
   const QRegion& Region() const { return FRegion; }
 
-protected:
+ protected:
   void paintEvent(QPaintEvent* event) override;
 
-private:
+ private:
   QImage FPicture;
   uint32_t FTransparentColor = 0;
   QRegion FRegion;

@@ -39,7 +39,8 @@ void TImageButton::mousePressEvent(QMouseEvent* event) {
 }
 
 void TImageButton::mouseReleaseEvent(QMouseEvent* event) {
-  const bool click = FPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+  const bool click =
+      FPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
   FPressed = false;
   event->accept();
   if (click) emit clicked();

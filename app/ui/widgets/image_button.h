@@ -8,7 +8,7 @@
 class TImageButton : public QWidget {
   Q_OBJECT
 
-public:
+ public:
   TImageButton(QWidget* parent, const QString& hint, bool transparent);
 
   const QImage& Picture() const { return FPicture; }
@@ -17,15 +17,15 @@ public:
   // The picture as drawn: with the key colour made fully transparent when transparent.
   const QImage& DrawnPicture() const { return FDrawn; }
 
-signals:
+ signals:
   void clicked();
 
-protected:
+ protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+ private:
   QImage FPicture;
   QImage FDrawn;
   bool FTransparent;

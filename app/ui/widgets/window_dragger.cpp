@@ -5,8 +5,8 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "core/skin/edge_snap.h"
 #include "core/platform/platform_session.h"
+#include "core/skin/edge_snap.h"
 
 TWindowDragger::TWindowDragger(QWidget* window, std::function<QSize()> snapSize)
     : QObject(window), FWindow(window), FSnapSize(std::move(snapSize)) {

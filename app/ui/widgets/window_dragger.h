@@ -15,16 +15,16 @@ class QWidget;
 class TWindowDragger : public QObject {
   Q_OBJECT
 
-public:
+ public:
   // snapSize gives the size used for edge snapping; leave it empty for no snapping.
   explicit TWindowDragger(QWidget* window, std::function<QSize()> snapSize = {});
 
   void AddHandle(QWidget* handle);
 
-protected:
+ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+ private:
   QWidget* FWindow;
   std::function<QSize()> FSnapSize;
   QPoint FPressOffset;  // pointer position relative to the window's top left at the press

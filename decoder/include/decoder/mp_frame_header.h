@@ -13,7 +13,7 @@ struct TMPFrameHeader {
   int32_t SamplingIndex;  // 3 = reserved
   int32_t Padding;
   int32_t PrivateBit;
-  int32_t Mode;           // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
+  int32_t Mode;  // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
   int32_t ModeExtension;
   int32_t ProtectedFlag;
   int32_t HomeFlag;
@@ -31,8 +31,8 @@ int32_t ParseFrameHeaderRate(const uint8_t* bytes, int32_t available, TMPFrameHe
 
 // Finds the first FF Fx / FF Ex pair in buffer[0..length) and parses only that candidate.
 // Returns its length (0 when there is none or it does not parse) and its position in offset.
-int32_t FindFrameHeader(const uint8_t* buffer, int32_t length, TMPFrameHeader& header,
-                        int32_t& bitrate, int32_t& offset);
+int32_t FindFrameHeader(const uint8_t* buffer, int32_t length, TMPFrameHeader& header, int32_t& bitrate,
+                        int32_t& offset);
 
 // Length of a free-format frame confirmed by walking the frames that follow in `available`
 // bytes; 0 when no length is confirmed.
