@@ -11,11 +11,16 @@ namespace {
 
 // The decoding loops read the main data through a 64-bit window (TWideBits): one refill per
 // pair or quadruple covers every bit it can need. Bits one pair can take: a code (at most 19
-// bits) and two sign bits; with linbits, two escapes of up to 13 bits more. A count1 quadruple
-// takes at most 10.
+// bits) and two sign bits; an escape pair refills once more for its two linbits fields (up to
+// 13 bits each) and signs. A count1 quadruple takes at most 10.
 constexpr int32_t kPairBits = 21;
-constexpr int32_t kLinbitsPairBits = 47;
+constexpr int32_t kEscapeBits = 28;
 constexpr int32_t kQuadrupleBits = 10;
+constexpr uint32_t kEscapeLeaf = 1u << 16;
+
+// The signed values of a leaf (the tables store them as bytes).
+inline int32_t LeafX(uint32_t entry) { return static_cast<int8_t>(entry & 0xFF); }
+inline int32_t LeafY(uint32_t entry) { return static_cast<int8_t>((entry >> 8) & 0xFF); }
 
 // Applies the sign bit at the top of bits to value; a zero value stays zero whatever that bit is.
 inline int32_t SignedBy(int32_t value, uint64_t bits) {
@@ -33,55 +38,53 @@ inline int32_t WithSign(TWideBits& w, int32_t value) {
 // Resolves one code: one peek and one load for codes within the first level, one more of each
 // per sub-table below it. Returns the leaf entry; the bits of the nodes passed are consumed,
 // the leaf's own code length is left to the caller.
-// firstWidth is the first level's width, read once per run of pairs.
-inline uint32_t FindLeaf(TWideBits& w, const uint32_t* table, int32_t firstWidth) {
-  int32_t width = firstWidth;
-  uint32_t entry = table[1 + PeekWide(w, width)];
+// Width is the first level's width when it is a constant (a shift by an immediate in the hot
+// loop), 0 to read it from the table.
+template <int32_t Width>
+inline uint32_t FindLeaf(TWideBits& w, const uint32_t* table) {
+  int32_t width = Width > 0 ? Width : static_cast<int32_t>(table[0] & 0xFF);
+  uint32_t entry = table[1 + PeekWide64(w, width)];
   while ((entry >> 24) == 0) {
     ConsumeWide(w, width);
     table += entry;
     width = static_cast<int32_t>(table[0] & 0xFF);
-    entry = table[1 + PeekWide(w, width)];
+    entry = table[1 + PeekWide64(w, width)];
   }
   return entry;
 }
 
-// Tables without linbits: the values are at most 15, and the leaf says how many sign bits
-// follow, so code and signs leave the window in one step (the loop's critical path).
+// Tables without linbits: the leaf holds the signed pair and the length of code and signs, so
+// the pair leaves the window in one step (the loop's critical path).
+template <int32_t Width>
 TWideBits DecodePairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* table) {
-  const int32_t firstWidth = static_cast<int32_t>(table[0] & 0xFF);
   for (int32_t i = 0; i < pairs; ++i) {
     RefillWide(w, kPairBits);
-    const uint32_t entry = FindLeaf(w, table, firstWidth);
-    const int32_t length = static_cast<int32_t>(entry >> 24);
-    const int32_t x = static_cast<int32_t>((entry >> 8) & 0xFF);
-    const int32_t y = static_cast<int32_t>((entry >> 16) & 0xFF);
-    const uint64_t signs = w.Acc << length;
-    PutSpectrumInt(dst + 2 * i, SignedBy(x, signs));
-    PutSpectrumInt(dst + 2 * i + 1, SignedBy(y, signs << ((x + 15) >> 4)));  // skip x's sign
-    ConsumeWide(w, length + static_cast<int32_t>(entry & 3));
+    const uint32_t entry = FindLeaf<Width>(w, table);
+    PutSpectrumInt(dst + 2 * i, LeafX(entry));
+    PutSpectrumInt(dst + 2 * i + 1, LeafY(entry));
+    ConsumeWide(w, static_cast<int32_t>(entry >> 24));
   }
   return w;
 }
 
-// Tables 16..31: a value of 15 is followed by linbits extra bits, then its sign. Pairs without
-// an escape leave the window in one step, as in DecodePairs.
+// Tables 16..31: a value of 15 is followed by linbits extra bits, then its sign, so such pairs
+// are escape leaves read field by field. Other pairs go as in DecodePairs.
+template <int32_t Width>
 TWideBits DecodeLinbitsPairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* table, int32_t linbits) {
-  const int32_t firstWidth = static_cast<int32_t>(table[0] & 0xFF);
   for (int32_t i = 0; i < pairs; ++i) {
-    RefillWide(w, kLinbitsPairBits);
-    const uint32_t entry = FindLeaf(w, table, firstWidth);
+    RefillWide(w, kPairBits);
+    const uint32_t entry = FindLeaf<Width>(w, table);
     const int32_t length = static_cast<int32_t>(entry >> 24);
-    int32_t x = static_cast<int32_t>((entry >> 8) & 0xFF);
-    int32_t y = static_cast<int32_t>((entry >> 16) & 0xFF);
-    if (x != 15 && y != 15) {
-      const uint64_t signs = w.Acc << length;
-      PutSpectrumInt(dst + 2 * i, SignedBy(x, signs));
-      PutSpectrumInt(dst + 2 * i + 1, SignedBy(y, signs << ((x + 15) >> 4)));
-      ConsumeWide(w, length + static_cast<int32_t>(entry & 3));
+    if ((entry & kEscapeLeaf) == 0) {
+      PutSpectrumInt(dst + 2 * i, LeafX(entry));
+      PutSpectrumInt(dst + 2 * i + 1, LeafY(entry));
+      ConsumeWide(w, length);
       continue;
     }
     ConsumeWide(w, length);
+    RefillWide(w, kEscapeBits);
+    int32_t x = static_cast<int32_t>(entry & 0xFF);
+    int32_t y = static_cast<int32_t>((entry >> 8) & 0xFF);
     if (x == 15) x += static_cast<int32_t>(TakeWide(w, linbits));
     x = WithSign(w, x);
     if (y == 15) y += static_cast<int32_t>(TakeWide(w, linbits));
@@ -91,23 +94,21 @@ TWideBits DecodeLinbitsPairs(TWideBits w, float* dst, int32_t pairs, const uint3
   return w;
 }
 
-// The four values of a count1 quadruple by (value vwxy, its sign bits as read): count1 values
-// are 0 or 1, so the whole quadruple is one lookup.
+// The four values of a count1 quadruple by value vwxy << 4 | its sign bits as read: count1
+// values are 0 or 1, so the whole quadruple is one copy.
 struct TQuadruples {
-  int8_t Values[16][16][4];
-  int8_t Nonzero[16];
+  alignas(16) int32_t Values[256][4];
 };
 constexpr TQuadruples MakeQuadruples() {
   TQuadruples q{};
   for (int value = 0; value < 16; ++value) {
     const int nonzero = (value & 1) + (value >> 1 & 1) + (value >> 2 & 1) + (value >> 3 & 1);
-    q.Nonzero[value] = static_cast<int8_t>(nonzero);
     for (int signs = 0; signs < (1 << nonzero); ++signs) {
       int next = nonzero;
       for (int k = 0; k < 4; ++k) {
         if ((value >> (3 - k)) & 1) {
           --next;
-          q.Values[value][signs][k] = static_cast<int8_t>((signs >> next) & 1 ? -1 : 1);
+          q.Values[value << 4 | signs][k] = (signs >> next) & 1 ? -1 : 1;
         }
       }
     }
@@ -115,6 +116,27 @@ constexpr TQuadruples MakeQuadruples() {
   return q;
 }
 constexpr TQuadruples kQuadruples = MakeQuadruples();
+
+// The first-level widths the generator uses get loops of their own; any other width works too.
+TWideBits DecodeRun(const TMPHuffTable& h, TWideBits w, float* dst, int32_t pairs) {
+  const uint32_t width = h.Lookup[0] & 0xFF;
+  if (h.Kind == hkLinbits) {
+    return width == 10 ? DecodeLinbitsPairs<10>(w, dst, pairs, h.Lookup, h.Linbits)
+                       : DecodeLinbitsPairs<0>(w, dst, pairs, h.Lookup, h.Linbits);
+  }
+  switch (width) {
+    case 5:
+      return DecodePairs<5>(w, dst, pairs, h.Lookup);
+    case 8:
+      return DecodePairs<8>(w, dst, pairs, h.Lookup);
+    case 9:
+      return DecodePairs<9>(w, dst, pairs, h.Lookup);
+    case 10:
+      return DecodePairs<10>(w, dst, pairs, h.Lookup);
+    default:
+      return DecodePairs<0>(w, dst, pairs, h.Lookup);
+  }
+}
 
 }  // namespace
 
@@ -131,9 +153,7 @@ void DecodeBigValues(TMPBitReader& bits, float* dst, int32_t lines, int32_t tabl
     return;
   }
   const TWideBits w = WidenBits(bits);
-  NarrowBits(h.Kind == hkLinbits ? DecodeLinbitsPairs(w, dst, pairs, h.Lookup, h.Linbits)
-                                 : DecodePairs(w, dst, pairs, h.Lookup),
-             bits);
+  NarrowBits(DecodeRun(h, w, dst, pairs), bits);
 }
 
 namespace {
@@ -155,26 +175,22 @@ TCount1Result DecodeQuadruples(TWideBits w, float* dst, int32_t quadruples, int3
   // well inside the owner's margin: count1 decoding never runs past End.
   for (; i < quadruples; ++i) {
     RefillWide(w, kQuadrupleBits);
-    int32_t value;
+    uint32_t code;
     if constexpr (!TableB) {
       if (bitsLeft <= 0) break;
-      const uint8_t* code = Layer3Count1TableA[PeekWide(w, 6)];
-      ConsumeWide(w, code[0]);
-      bitsLeft -= code[0];
-      value = code[1];
+      code = Layer3Count1A[PeekWide(w, 10)];
     } else {
       if (bitsLeft < 4) break;
-      bitsLeft -= 4;
-      value = static_cast<int32_t>(TakeWide(w, 4) ^ 15);
+      code = Layer3Count1B[PeekWide(w, 8)];
     }
-    const int32_t nonzero = kQuadruples.Nonzero[value];
-    const uint32_t signs = nonzero ? TakeWide(w, nonzero) : 0u;
-    bitsLeft -= nonzero;
-    const int8_t* values = kQuadruples.Values[value][signs];
-    for (int32_t k = 0; k < 4; ++k) PutSpectrumInt(dst + 4 * i + k, values[k]);
-    if (value) {
+    const int32_t length = static_cast<int32_t>(code >> 8);
+    ConsumeWide(w, length);
+    bitsLeft -= length;
+    const uint32_t pattern = code & 0xFF;
+    std::memcpy(dst + 4 * i, kQuadruples.Values[pattern], sizeof kQuadruples.Values[pattern]);
+    if (pattern >= 16) {
       last = i;
-      lastValue = value;
+      lastValue = static_cast<int32_t>(pattern >> 4);
     }
   }
   return {w, i, bitsLeft, last, lastValue};

@@ -13,9 +13,11 @@ enum : int32_t {
 };
 
 // One big-value code table. Lookup points at a table header: width | 0xFF << 24, followed by
-// 2^width entries indexed by the next `width` bits. A leaf entry is
-// nonzero | x << 8 | y << 16 | length << 24 (length >= 1); an entry with length 0 is the offset,
-// in entries, from this table's header to the header of the sub-table for that prefix.
+// 2^width entries indexed by the next `width` bits of the code and its sign bits. A leaf entry
+// is (x & 0xFF) | (y & 0xFF) << 8 | escape << 16 | length << 24 (length >= 1): x and y signed,
+// length counting code and signs; an escape leaf (a 15 with linbits) holds x and y unsigned and
+// the code's length alone. An entry with length 0 is the offset, in entries, from this table's
+// header to the header of the sub-table for that prefix.
 struct TMPHuffTable {
   const uint32_t* Lookup;
   int32_t Linbits;
@@ -24,8 +26,10 @@ struct TMPHuffTable {
 
 extern const TMPHuffTable Layer3HuffTables[32];  // by TableSelect
 
-// Count1 table A by the next 6 bits: {code length, value vwxy}. Table B is the 4 bits inverted.
-extern const uint8_t Layer3Count1TableA[64][2];
+// Count1 quadruples with their sign bits: length << 8 | value vwxy << 4 | signs as read, by the
+// next 10 bits (table A) or 8 bits (table B).
+extern const uint16_t Layer3Count1A[1024];
+extern const uint16_t Layer3Count1B[256];
 
 // [set][SamplingIndex]: 23 long band boundaries (0..576), then 14 short ones (0..192).
 // Set 1 is MPEG-1, set 0 MPEG-2, set 2 MPEG-2.5.

@@ -8,9 +8,15 @@ The output is deterministic, so a test can re-run this script and compare.
 
 Huffman lookup format (one uint32 per entry, independent of byte order):
   header  = width | 0xFF << 24
-  leaf    = nonzero | x << 8 | y << 16 | length << 24      (length 1..width, never 0)
+  leaf    = (x & 0xFF) | (y & 0xFF) << 8 | escape << 16 | length << 24   (length 1..21, never 0)
   node    = offset in uint32 units from this table's header to the sub-table's header (< 2^24)
-A table is its header followed by 2^width entries indexed by the next `width` bits.
+A table is its header followed by 2^width entries indexed by the next `width` bits. The codes
+looked up are the pair codes followed by their sign bits, so a leaf holds the signed pair and
+the length of code and signs. With linbits, a pair holding a 15 is an escape leaf instead: its
+sign bits follow the linbits, so the leaf holds the unsigned pair and the code's length alone.
+
+Count1 lookup format (one uint16 per entry): length << 8 | value vwxy << 4 | sign bits, by the
+next 10 bits (table A: a code of up to 6 bits and its signs) or 8 bits (table B: 4 and signs).
 """
 
 import argparse
@@ -20,9 +26,12 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.join(HERE, "source")
 
-# First-level lookup widths by code table (fixed: one peek resolves the common codes).
-FIRST_WIDTH = {1: 3, 2: 6, 3: 6, 5: 8, 6: 7, 7: 6, 8: 8, 9: 6, 10: 8, 11: 8, 12: 7, 13: 6,
-               15: 8, 16: 8, 24: 9}
+# First-level lookup widths by code table (fixed: one peek resolves the common codes with their
+# signs).
+FIRST_WIDTH = {1: 5, 2: 8, 3: 8, 5: 9, 6: 9, 7: 9, 8: 9, 9: 9, 10: 10, 11: 10, 12: 10, 13: 10,
+               15: 10, 16: 10, 24: 10}
+# Code tables whose value 15 escapes to linbits (all tables they serve have linbits).
+LINBITS_CODES = {16, 24}
 # Widest sub-table: bounds the size of the deep, rarely used parts of tables 13, 15, 16.
 SUB_WIDTH_CAP = 6
 
@@ -44,27 +53,42 @@ def int_rows(name):
 # Huffman tables
 
 
+def signed_codes(codes, escapes):
+    """The pair codes [(bits, x, y)] extended by their sign bits: [(bits, x, y, escape)]."""
+    out = []
+    for bits, x, y in codes:
+        if escapes and (x == 15 or y == 15):
+            out.append((bits, x, y, 1))
+            continue
+        signs = [v for v in (x, y) if v != 0]
+        for s in range(1 << len(signs)):
+            tail = format(s, f"0{len(signs)}b") if signs else ""
+            sx = -x if x != 0 and tail[0] == "1" else x
+            sy = -y if y != 0 and tail[-1] == "1" else y
+            out.append((bits + tail, sx, sy, 0))
+    return out
+
+
 def build_lookup(codes, width, out):
-    """Appends a table for `codes` [(bits, x, y)] (bits relative to this level) to out.
+    """Appends a table for `codes` [(bits, x, y, escape)] (bits relative to this level) to out.
 
     Returns the index of the table's header in out."""
     base = len(out)
     out.append(width | HEADER_MARK)
     out.extend([None] * (1 << width))
     groups = {}
-    for bits, x, y in codes:
+    for bits, x, y, escape in codes:
         n = len(bits)
         if n <= width:
             first = int(bits, 2) << (width - n)
-            nonzero = (x != 0) + (y != 0)
             for i in range(first, first + (1 << (width - n))):
                 assert out[base + 1 + i] is None, "codes not prefix-free"
-                out[base + 1 + i] = nonzero | x << 8 | y << 16 | n << 24
+                out[base + 1 + i] = (x & 0xFF) | (y & 0xFF) << 8 | escape << 16 | n << 24
         else:
-            groups.setdefault(int(bits[:width], 2), []).append((bits[width:], x, y))
+            groups.setdefault(int(bits[:width], 2), []).append((bits[width:], x, y, escape))
     for prefix in sorted(groups):
         rest = groups[prefix]
-        sub_width = min(max(len(b) for b, _, _ in rest), SUB_WIDTH_CAP)
+        sub_width = min(max(len(b) for b, _, _, _ in rest), SUB_WIDTH_CAP)
         sub = build_lookup(rest, sub_width, out)
         assert out[base + 1 + prefix] is None
         out[base + 1 + prefix] = sub - base
@@ -85,11 +109,12 @@ def huffman_source():
     for t in sorted(pairs):
         width = FIRST_WIDTH[t]
         out = []
-        build_lookup(pairs[t], width, out)
+        codes = signed_codes(pairs[t], t in LINBITS_CODES)
+        build_lookup(codes, width, out)
         total_entries += len(out)
-        longest = max(len(c) for c, _, _ in pairs[t])
+        longest = max(len(c) for c, _, _, _ in codes)
         depth_note.append(f"{t}:{len(out)}")
-        lines.append(f"// Code table {t}: first level {width} bits, longest code {longest} bits.")
+        lines.append(f"// Code table {t}: first level {width} bits, longest code with signs {longest} bits.")
         lines.append(f"const uint32_t kLookup{t}[{len(out)}] = {{")
         for i in range(0, len(out), 8):
             lines.append("    " + ", ".join(f"0x{v:08X}u" for v in out[i:i + 8]) + ",")
@@ -102,7 +127,8 @@ def huffman_source():
             desc.append(f"    {{nullptr, 0, 0}},  // {t}: all zero")
             continue
         assert xlen == 16 or linbits == 0
-        longest = max(len(c) for c, _, _ in pairs[codes_from])
+        assert (linbits > 0) == (codes_from in LINBITS_CODES)
+        longest = max(len(c) for c, _, _, _ in signed_codes(pairs[codes_from], linbits > 0))
         if linbits > 0:
             kind = 3
         elif longest <= FIRST_WIDTH[codes_from]:
@@ -115,18 +141,21 @@ def huffman_source():
     for t, vwxy, _v, _w, _x, _y, hlen, code in read_rows("l3_huffman_quads.txt"):
         assert len(code) == int(hlen)
         quads.setdefault(int(t), []).append((code, int(vwxy)))
-    count1 = [None] * 64
-    for code, value in quads[0]:
-        n = len(code)
-        assert n <= 6
-        first = int(code, 2) << (6 - n)
-        for i in range(first, first + (1 << (6 - n))):
-            assert count1[i] is None
-            count1[i] = (n, value)
-    assert all(e is not None for e in count1)
-    # Table B is the 4-bit code inverted; the decoder relies on that instead of a table.
-    for code, value in quads[1]:
-        assert len(code) == 4 and int(code, 2) ^ 15 == value
+    count1 = {}
+    for select, width, longest in ((0, 10, 6), (1, 8, 4)):
+        entries = [None] * (1 << width)
+        for code, value in quads[select]:
+            assert len(code) <= longest
+            nonzero = bin(value).count("1")
+            for signs in range(1 << nonzero):
+                bits = code + (format(signs, f"0{nonzero}b") if nonzero else "")
+                n = len(bits)
+                first = int(bits, 2) << (width - n)
+                for i in range(first, first + (1 << (width - n))):
+                    assert entries[i] is None
+                    entries[i] = n << 8 | value << 4 | signs
+        assert all(e is not None for e in entries)
+        count1[select] = entries
 
     text = [
         "// Generated by decoder/tables/gen_layer3_tables.py from decoder/tables/source/; do not edit.",
@@ -139,10 +168,13 @@ def huffman_source():
     text += lines
     text += ["}  // namespace", "", "const TMPHuffTable Layer3HuffTables[32] = {"]
     text += desc
-    text += ["};", "", "const uint8_t Layer3Count1TableA[64][2] = {"]
-    for i in range(0, 64, 8):
-        text.append("    " + ", ".join(f"{{{n}, {v}}}" for n, v in count1[i:i + 8]) + ",")
     text += ["};", ""]
+    for select, name in ((0, "Layer3Count1A"), (1, "Layer3Count1B")):
+        entries = count1[select]
+        text.append(f"const uint16_t {name}[{len(entries)}] = {{")
+        for i in range(0, len(entries), 12):
+            text.append("    " + ", ".join(f"0x{v:04X}" for v in entries[i:i + 12]) + ",")
+        text += ["};", ""]
     return "\n".join(text)
 
 
