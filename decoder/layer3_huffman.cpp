@@ -162,14 +162,13 @@ struct TCount1Result {
   TWideBits Bits;
   int32_t Decoded;  // quadruples read
   int32_t BitsLeft;
-  int32_t Last;  // last nonzero quadruple, -1 if none
-  int32_t LastValue;
+  int32_t Lines;  // up to the last nonzero value, rounded up to a pair
 };
+
+inline bool PairIsZero(const float* p) { return (GetSpectrumInt(p) | GetSpectrumInt(p + 1)) == 0; }
 
 template <bool TableB>
 TCount1Result DecodeQuadruples(TWideBits w, float* dst, int32_t quadruples, int32_t bitsLeft) {
-  int32_t last = -1;
-  int32_t lastValue = 15;
   int32_t i = 0;
   // The budget test before each quadruple keeps the reader within 10 bits of the part's end,
   // well inside the owner's margin: count1 decoding never runs past End.
@@ -188,12 +187,13 @@ TCount1Result DecodeQuadruples(TWideBits w, float* dst, int32_t quadruples, int3
     bitsLeft -= length;
     const uint32_t pattern = code & 0xFF;
     std::memcpy(dst + 4 * i, kQuadruples.Values[pattern], sizeof kQuadruples.Values[pattern]);
-    if (pattern >= 16) {
-      last = i;
-      lastValue = static_cast<int32_t>(pattern >> 4);
-    }
   }
-  return {w, i, bitsLeft, last, lastValue};
+  // The last nonzero quadruple is looked for afterwards (usually the last one read), which keeps
+  // that bookkeeping out of the loop.
+  int32_t last = i - 1;
+  while (last >= 0 && PairIsZero(dst + 4 * last) && PairIsZero(dst + 4 * last + 2)) --last;
+  const int32_t lines = last < 0 ? 0 : 4 * (last + 1) - (PairIsZero(dst + 4 * last + 2) ? 2 : 0);
+  return {w, i, bitsLeft, lines};
 }
 
 }  // namespace
@@ -206,5 +206,5 @@ int32_t DecodeCount1(TMPBitReader& bits, float* dst, int32_t maxLines, int32_t b
   NarrowBits(r.Bits, bits);
   // The last quadruple read bits of the next part: it is not data of this one.
   if (r.BitsLeft < 0 && r.Decoded > 0) std::memset(dst + 4 * (r.Decoded - 1), 0, 4 * sizeof(float));
-  return (r.Last + 1) * 4 - ((r.LastValue & 3) == 0 ? 2 : 0);
+  return r.Lines;
 }
