@@ -169,10 +169,11 @@ inline bool PairIsZero(const float* p) { return (GetSpectrumInt(p) | GetSpectrum
 
 template <bool TableB>
 TCount1Result DecodeQuadruples(TWideBits w, float* dst, int32_t quadruples, int32_t bitsLeft) {
-  int32_t i = 0;
+  float* p = dst;
+  float* const end = dst + 4 * quadruples;
   // The budget test before each quadruple keeps the reader within 10 bits of the part's end,
   // well inside the owner's margin: count1 decoding never runs past End.
-  for (; i < quadruples; ++i) {
+  for (; p != end; p += 4) {
     RefillWide(w, kQuadrupleBits);
     uint32_t code;
     if constexpr (!TableB) {
@@ -186,8 +187,9 @@ TCount1Result DecodeQuadruples(TWideBits w, float* dst, int32_t quadruples, int3
     ConsumeWide(w, length);
     bitsLeft -= length;
     const uint32_t pattern = code & 0xFF;
-    std::memcpy(dst + 4 * i, kQuadruples.Values[pattern], sizeof kQuadruples.Values[pattern]);
+    std::memcpy(p, kQuadruples.Values[pattern], sizeof kQuadruples.Values[pattern]);
   }
+  const int32_t i = static_cast<int32_t>((p - dst) >> 2);
   // The last nonzero quadruple is looked for afterwards (usually the last one read), which keeps
   // that bookkeeping out of the loop.
   int32_t last = i - 1;
