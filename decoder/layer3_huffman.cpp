@@ -35,6 +35,16 @@ inline int32_t WithSign(TWideBits& w, int32_t value) {
   return v;
 }
 
+// One value of an escape pair: a 15 is followed by linbits extra bits and then, being nonzero,
+// by its sign; a smaller value has a sign bit when it is nonzero.
+inline int32_t EscapeValue(TWideBits& w, uint32_t value, int32_t linbits) {
+  if (value != 15) return WithSign(w, static_cast<int32_t>(value));
+  const int32_t v = 15 + static_cast<int32_t>(TakeWide(w, linbits));
+  const int32_t signedValue = SignedBy(v, w.Acc);
+  ConsumeWide(w, 1);
+  return signedValue;
+}
+
 // Resolves one code: one peek and one load for codes within the first level, one more of each
 // per sub-table below it. Returns the leaf entry; the bits of the nodes passed are consumed,
 // the leaf's own code length is left to the caller.
@@ -83,13 +93,8 @@ TWideBits DecodeLinbitsPairs(TWideBits w, float* dst, int32_t pairs, const uint3
     }
     ConsumeWide(w, length);
     RefillWide(w, kEscapeBits);
-    int32_t x = static_cast<int32_t>(entry & 0xFF);
-    int32_t y = static_cast<int32_t>((entry >> 8) & 0xFF);
-    if (x == 15) x += static_cast<int32_t>(TakeWide(w, linbits));
-    x = WithSign(w, x);
-    if (y == 15) y += static_cast<int32_t>(TakeWide(w, linbits));
-    PutSpectrumInt(dst + 2 * i, x);
-    PutSpectrumInt(dst + 2 * i + 1, WithSign(w, y));
+    PutSpectrumInt(dst + 2 * i, EscapeValue(w, entry & 0xFF, linbits));
+    PutSpectrumInt(dst + 2 * i + 1, EscapeValue(w, (entry >> 8) & 0xFF, linbits));
   }
   return w;
 }
