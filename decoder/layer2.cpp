@@ -1,6 +1,7 @@
 // Layer II: table-driven allocation (one ClassCode per entry), scfsi, scalefactors and the
 // sample pass over 3 parts x 4 granules x 3 slots.
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "decoder_state.h"
@@ -44,7 +45,7 @@ void UseAllocTable(TLayer12Stream& stream, int32_t table) {
 }
 
 // Allocation pass; returns the sample bits per granule of the entries at or above DecodedLimit.
-int32_t ReadAllocation(TMPBitReader& bits, int32_t bound, const TLayer12Stream& stream, TLayer2Passes& p) {
+int32_t ReadAllocation(TWideBits& bits, int32_t bound, const TLayer12Stream& stream, TLayer2Passes& p) {
   const TLayer2Layout& layout = stream.Layout;
   int32_t* cls = p.Class;
   int32_t* classCode = p.ClassCode;
@@ -54,7 +55,8 @@ int32_t ReadAllocation(TMPBitReader& bits, int32_t bound, const TLayer12Stream& 
     const uint8_t* classOf = layout.GroupClass[g];
     const int32_t width = layout.GroupBits[g];
     for (const int32_t end = e + layout.GroupEntries[g]; e < end;) {
-      const int32_t c = classOf[GetBits(bits, width)];
+      RefillWide(bits, width);
+      const int32_t c = classOf[TakeWide(bits, width)];
       if (e >= stream.DecodedLimit) skip += Layer2GranuleBits[c];
       if (e < bound) {
         cls[e] = c;
@@ -74,15 +76,21 @@ int32_t ReadAllocation(TMPBitReader& bits, int32_t bound, const TLayer12Stream& 
   return skip;
 }
 
-void ReadScalefactors(TMPBitReader& bits, int32_t entries, TLayer2Passes& p) {
+void ReadScalefactors(TWideBits& bits, int32_t entries, TLayer2Passes& p) {
   for (int32_t e = 0; e < entries; ++e) {
-    p.Scfsi[e] = p.Class[e] ? static_cast<int32_t>(GetBits(bits, 2)) : kNoScalefactors;
+    if (p.Class[e]) {
+      RefillWide(bits, 2);
+      p.Scfsi[e] = static_cast<int32_t>(TakeWide(bits, 2));
+    } else {
+      p.Scfsi[e] = kNoScalefactors;
+    }
   }
   for (int32_t e = 0; e < entries; ++e) {
     const int32_t scfsi = p.Scfsi[e];
     if (scfsi == kNoScalefactors) continue;
     const float factor = Layer2ClassFactor[p.Class[e]];
-    auto next = [factor, &bits] { return ScalefactorTable[GetBits(bits, 6)] * factor; };
+    auto next = [factor, &bits] { return ScalefactorTable[TakeWide(bits, 6)] * factor; };
+    RefillWide(bits, 18);
     float* sf = p.ScaledFactor[e];
     switch (scfsi) {
       case 0:
@@ -137,6 +145,13 @@ void PlanReads(const TLayer2Passes& p, int32_t skip, TLayer2Reads& plan) {
   }
 }
 
+// k - 127 for k < 256: with an offset, the centred values of ungrouped code words of up to 8 bits.
+constexpr auto kCentred = [] {
+  std::array<float, 256> table{};
+  for (int32_t k = 0; k < 256; ++k) table[k] = static_cast<float>(k - 127);
+  return table;
+}();
+
 // The digit table of a grouped class.
 constexpr const float* DigitsOf(int32_t c) {
   return c == 1 ? Degroup3[0] : c == 2 ? Degroup5[0] : c == 4 ? Degroup9[0] : nullptr;
@@ -155,14 +170,25 @@ void ReadClass(TWideBits& w, int32_t e, const float* factors, float* r0, float* 
     v1 = digits[1];
     v2 = digits[2];
   } else {
-    constexpr float midpoint = static_cast<float>((kLayer2ClassLevels[C] - 1) / 2);
+    constexpr int32_t midpoint = (kLayer2ClassLevels[C] - 1) / 2;
     constexpr uint32_t mask = (uint32_t{1} << n) - 1;
     RefillWide(w, 3 * n);
     const uint64_t all = PeekWide64(w, 3 * n);
     ConsumeWide(w, 3 * n);
-    v0 = static_cast<float>(static_cast<uint32_t>(all >> (2 * n))) - midpoint;
-    v1 = static_cast<float>(static_cast<uint32_t>(all >> n) & mask) - midpoint;
-    v2 = static_cast<float>(static_cast<uint32_t>(all) & mask) - midpoint;
+    const uint32_t c0 = static_cast<uint32_t>(all >> (2 * n));
+    const uint32_t c1 = static_cast<uint32_t>(all >> n) & mask;
+    const uint32_t c2 = static_cast<uint32_t>(all) & mask;
+    if constexpr (n <= 8) {
+      // A load instead of a conversion and a subtraction; the same exact values.
+      const float* centred = kCentred.data() + 127 - midpoint;
+      v0 = centred[c0];
+      v1 = centred[c1];
+      v2 = centred[c2];
+    } else {
+      v0 = static_cast<float>(c0) - static_cast<float>(midpoint);
+      v1 = static_cast<float>(c1) - static_cast<float>(midpoint);
+      v2 = static_cast<float>(c2) - static_cast<float>(midpoint);
+    }
   }
   const float sf0 = factors[3 * e];
   r0[e] = v0 * sf0;
@@ -267,14 +293,14 @@ TMPDecodeResult DecodeLayer2Frame(TMPDecoderState& state, const uint8_t* frame, 
     std::memset(stream.SubbandSamples, 0, kSlots * kRow * sizeof(float));
   }
 
-  // A local copy of the reader stays in registers through the passes.
+  // A local wide copy of the reader stays in registers through the passes.
   TMPBitReader bits = stream.FrameBits;
+  TWideBits w = WidenBits(bits);
   TLayer2Passes passes;
-  const int32_t skip = ReadAllocation(bits, info.Bound, stream, passes);
-  ReadScalefactors(bits, stream.Entries, passes);
+  const int32_t skip = ReadAllocation(w, info.Bound, stream, passes);
+  ReadScalefactors(w, stream.Entries, passes);
   TLayer2Reads plan;
   PlanReads(passes, skip, plan);
-  TWideBits w = WidenBits(bits);
   for (int32_t part = 0; part < 3; ++part) {
     for (int32_t granule = 0; granule < 4; ++granule) {
       ReadGranule(w, plan, passes.ScaledFactor[0] + part,
