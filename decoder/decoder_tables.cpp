@@ -17,6 +17,7 @@ void BuildLayer12Family() {
   static const bool built = [] {
     BuildLayer12Tables();
     BuildLayer1Tables();
+    BuildLayer2ClassReading();
     return true;
   }();
   (void)built;

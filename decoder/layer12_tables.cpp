@@ -7,6 +7,7 @@
 
 float ScalefactorTable[64];
 float Layer2ClassFactor[18];
+float Layer2ClassMidpoint[18];
 int32_t Layer2GranuleBits[18];
 float Degroup3[32][3];
 float Degroup5[128][3];
@@ -36,6 +37,7 @@ void BuildLayer12Tables() {
   for (int32_t c = 1; c < 18; ++c) {
     const int32_t levels = kLayer2ClassLevels[c];
     Layer2ClassFactor[c] = static_cast<float>(2.0 / levels);
+    Layer2ClassMidpoint[c] = static_cast<float>((levels - 1) / 2);
     Layer2GranuleBits[c] = kLayer2ClassCodeBits[c] * (kLayer2ClassGrouped[c] ? 1 : 3);
   }
   BuildDegroup(Degroup3, 3);

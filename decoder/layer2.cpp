@@ -1,7 +1,6 @@
 // Layer II: table-driven allocation (one ClassCode per entry), scfsi, scalefactors and the
 // sample pass over 3 parts x 4 granules x 3 slots.
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 #include "decoder_state.h"
@@ -45,7 +44,7 @@ void UseAllocTable(TLayer12Stream& stream, int32_t table) {
 }
 
 // Allocation pass; returns the sample bits per granule of the entries at or above DecodedLimit.
-int32_t ReadAllocation(TWideBits& bits, int32_t bound, const TLayer12Stream& stream, TLayer2Passes& p) {
+int32_t ReadAllocation(TMPBitReader& bits, int32_t bound, const TLayer12Stream& stream, TLayer2Passes& p) {
   const TLayer2Layout& layout = stream.Layout;
   int32_t* cls = p.Class;
   int32_t* classCode = p.ClassCode;
@@ -55,8 +54,7 @@ int32_t ReadAllocation(TWideBits& bits, int32_t bound, const TLayer12Stream& str
     const uint8_t* classOf = layout.GroupClass[g];
     const int32_t width = layout.GroupBits[g];
     for (const int32_t end = e + layout.GroupEntries[g]; e < end;) {
-      RefillWide(bits, width);
-      const int32_t c = classOf[TakeWide(bits, width)];
+      const int32_t c = classOf[GetBits(bits, width)];
       if (e >= stream.DecodedLimit) skip += Layer2GranuleBits[c];
       if (e < bound) {
         cls[e] = c;
@@ -76,21 +74,15 @@ int32_t ReadAllocation(TWideBits& bits, int32_t bound, const TLayer12Stream& str
   return skip;
 }
 
-void ReadScalefactors(TWideBits& bits, int32_t entries, TLayer2Passes& p) {
+void ReadScalefactors(TMPBitReader& bits, int32_t entries, TLayer2Passes& p) {
   for (int32_t e = 0; e < entries; ++e) {
-    if (p.Class[e]) {
-      RefillWide(bits, 2);
-      p.Scfsi[e] = static_cast<int32_t>(TakeWide(bits, 2));
-    } else {
-      p.Scfsi[e] = kNoScalefactors;
-    }
+    p.Scfsi[e] = p.Class[e] ? static_cast<int32_t>(GetBits(bits, 2)) : kNoScalefactors;
   }
   for (int32_t e = 0; e < entries; ++e) {
     const int32_t scfsi = p.Scfsi[e];
     if (scfsi == kNoScalefactors) continue;
     const float factor = Layer2ClassFactor[p.Class[e]];
-    auto next = [factor, &bits] { return ScalefactorTable[TakeWide(bits, 6)] * factor; };
-    RefillWide(bits, 18);
+    auto next = [factor, &bits] { return ScalefactorTable[GetBits(bits, 6)] * factor; };
     float* sf = p.ScaledFactor[e];
     switch (scfsi) {
       case 0:
@@ -113,11 +105,36 @@ void ReadScalefactors(TWideBits& bits, int32_t entries, TLayer2Passes& p) {
   }
 }
 
+// How the three values of a granule of each class are read.
+struct TClassReading {
+  int32_t Bits;         // bits per code word
+  float Midpoint;       // (L - 1) / 2 of ungrouped classes
+  const float* Digits;  // grouped classes: three centred digits per code word
+};
+TClassReading ClassReading[18];
+
+}  // namespace
+
+void BuildLayer2ClassReading() {
+  for (int32_t c = 1; c < 18; ++c) {
+    ClassReading[c] = {kLayer2ClassCodeBits[c], Layer2ClassMidpoint[c], nullptr};
+  }
+  ClassReading[1].Digits = Degroup3[0];
+  ClassReading[2].Digits = Degroup5[0];
+  ClassReading[4].Digits = Degroup9[0];
+}
+
+namespace {
+
 // One read of the sample pass: a granule's three values of one entry (a joint pair: both entries
 // of the sub-band) and where they go.
 struct TLayer2Read {
-  int32_t Kind;  // quantisation class, plus kJointBase - 1 for a joint pair
+  int32_t Bits;         // bits per code word
+  float Midpoint;       // ungrouped classes
+  const float* Digits;  // grouped classes
   int32_t Entry;
+  int32_t Pair;
+  const float* Factors[2];  // the entries' scaled factors by part
 };
 
 // The entry codes walked once per frame into the reads and silent entries of every granule.
@@ -136,7 +153,10 @@ void PlanReads(const TLayer2Passes& p, int32_t skip, TLayer2Reads& plan) {
       plan.Silent[plan.SilentCount++] = e++;
     } else if (code < kEndCode) {
       const bool pair = code >= kJointBase;
-      plan.Read[plan.ReadCount++] = {pair ? code - 1 : code, e};
+      const TClassReading& reading = ClassReading[pair ? code - kJointBase : code];
+      plan.Read[plan.ReadCount++] = {reading.Bits,   reading.Midpoint,
+                                     reading.Digits, e,
+                                     pair,           {p.ScaledFactor[e], p.ScaledFactor[pair ? e + 1 : e]}};
       e += pair ? 2 : 1;
     } else {
       if (code == kCutCode) plan.Skip = skip;
@@ -145,67 +165,8 @@ void PlanReads(const TLayer2Passes& p, int32_t skip, TLayer2Reads& plan) {
   }
 }
 
-// k - 127 for k < 256: with an offset, the centred values of ungrouped code words of up to 8 bits.
-constexpr auto kCentred = [] {
-  std::array<float, 256> table{};
-  for (int32_t k = 0; k < 256; ++k) table[k] = static_cast<float>(k - 127);
-  return table;
-}();
-
-// The digit table of a grouped class.
-constexpr const float* DigitsOf(int32_t c) {
-  return c == 1 ? Degroup3[0] : c == 2 ? Degroup5[0] : c == 4 ? Degroup9[0] : nullptr;
-}
-
-// One class's read with its code width, grouping and midpoint known at compile time: the shifts
-// and masks become constants and the window is refilled only when the read needs it.
-template <int32_t C, bool Pair>
-void ReadClass(TWideBits& w, int32_t e, const float* factors, float* r0, float* r1, float* r2) {
-  constexpr int32_t n = kLayer2ClassCodeBits[C];
-  float v0, v1, v2;
-  if constexpr (kLayer2ClassGrouped[C]) {
-    RefillWide(w, n);
-    const float* digits = DigitsOf(C) + 3 * TakeWide(w, n);
-    v0 = digits[0];
-    v1 = digits[1];
-    v2 = digits[2];
-  } else {
-    constexpr int32_t midpoint = (kLayer2ClassLevels[C] - 1) / 2;
-    constexpr uint32_t mask = (uint32_t{1} << n) - 1;
-    RefillWide(w, 3 * n);
-    const uint64_t all = PeekWide64(w, 3 * n);
-    ConsumeWide(w, 3 * n);
-    const uint32_t c0 = static_cast<uint32_t>(all >> (2 * n));
-    const uint32_t c1 = static_cast<uint32_t>(all >> n) & mask;
-    const uint32_t c2 = static_cast<uint32_t>(all) & mask;
-    if constexpr (n <= 8) {
-      // A load instead of a conversion and a subtraction; the same exact values.
-      const float* centred = kCentred.data() + 127 - midpoint;
-      v0 = centred[c0];
-      v1 = centred[c1];
-      v2 = centred[c2];
-    } else {
-      v0 = static_cast<float>(c0) - static_cast<float>(midpoint);
-      v1 = static_cast<float>(c1) - static_cast<float>(midpoint);
-      v2 = static_cast<float>(c2) - static_cast<float>(midpoint);
-    }
-  }
-  const float sf0 = factors[3 * e];
-  r0[e] = v0 * sf0;
-  r1[e] = v1 * sf0;
-  r2[e] = v2 * sf0;
-  if constexpr (Pair) {
-    const float sf1 = factors[3 * e + 3];
-    r0[e + 1] = v0 * sf1;
-    r1[e + 1] = v1 * sf1;
-    r2[e + 1] = v2 * sf1;
-  }
-}
-
-// The three rows of one granule.
-// `factors`: the scaled factors of entry 0 from the granule's part on, three per entry.
-void ReadGranule(TWideBits& wide, const TLayer2Reads& plan, const float* factors, float* rows) {
-  TWideBits w = wide;  // a local copy stays in registers across the cases
+// The three rows of one granule; three code words of up to 16 bits each fit one refill.
+void ReadGranule(TWideBits& w, const TLayer2Reads& plan, int32_t part, float* rows) {
   float* r0 = rows;
   float* r1 = rows + kRow;
   float* r2 = rows + 2 * kRow;
@@ -215,39 +176,35 @@ void ReadGranule(TWideBits& wide, const TLayer2Reads& plan, const float* factors
   }
   for (int32_t i = 0; i < plan.ReadCount; ++i) {
     const TLayer2Read& r = plan.Read[i];
+    const int32_t n = r.Bits;
+    RefillWide(w, 48);
+    float v0, v1, v2;
+    if (r.Digits) {
+      const float* digits = r.Digits + 3 * TakeWide(w, n);
+      v0 = digits[0];
+      v1 = digits[1];
+      v2 = digits[2];
+    } else {
+      const uint64_t all = PeekWide64(w, 3 * n);
+      ConsumeWide(w, 3 * n);
+      const uint64_t mask = (uint64_t{1} << n) - 1;
+      v0 = static_cast<float>(static_cast<uint32_t>(all >> (2 * n))) - r.Midpoint;
+      v1 = static_cast<float>(static_cast<uint32_t>((all >> n) & mask)) - r.Midpoint;
+      v2 = static_cast<float>(static_cast<uint32_t>(all & mask)) - r.Midpoint;
+    }
     const int32_t e = r.Entry;
-    switch (r.Kind) {
-#define VARO_L2_READ(c)                             \
-  case c:                                           \
-    ReadClass<c, false>(w, e, factors, r0, r1, r2); \
-    break;                                          \
-  case c + kJointBase - 1:                          \
-    ReadClass<c, true>(w, e, factors, r0, r1, r2);  \
-    break;
-      VARO_L2_READ(1)
-      VARO_L2_READ(2)
-      VARO_L2_READ(3)
-      VARO_L2_READ(4)
-      VARO_L2_READ(5)
-      VARO_L2_READ(6)
-      VARO_L2_READ(7)
-      VARO_L2_READ(8)
-      VARO_L2_READ(9)
-      VARO_L2_READ(10)
-      VARO_L2_READ(11)
-      VARO_L2_READ(12)
-      VARO_L2_READ(13)
-      VARO_L2_READ(14)
-      VARO_L2_READ(15)
-      VARO_L2_READ(16)
-      VARO_L2_READ(17)
-#undef VARO_L2_READ
-      default:
-        __builtin_unreachable();  // PlanReads makes no other kinds
+    const float sf0 = r.Factors[0][part];
+    r0[e] = v0 * sf0;
+    r1[e] = v1 * sf0;
+    r2[e] = v2 * sf0;
+    if (r.Pair) {
+      const float sf1 = r.Factors[1][part];
+      r0[e + 1] = v0 * sf1;
+      r1[e + 1] = v1 * sf1;
+      r2[e + 1] = v2 * sf1;
     }
   }
   SkipWide(w, plan.Skip);
-  wide = w;
 }
 
 }  // namespace
@@ -293,18 +250,17 @@ TMPDecodeResult DecodeLayer2Frame(TMPDecoderState& state, const uint8_t* frame, 
     std::memset(stream.SubbandSamples, 0, kSlots * kRow * sizeof(float));
   }
 
-  // A local wide copy of the reader stays in registers through the passes.
+  // A local copy of the reader stays in registers through the passes.
   TMPBitReader bits = stream.FrameBits;
-  TWideBits w = WidenBits(bits);
   TLayer2Passes passes;
-  const int32_t skip = ReadAllocation(w, info.Bound, stream, passes);
-  ReadScalefactors(w, stream.Entries, passes);
+  const int32_t skip = ReadAllocation(bits, info.Bound, stream, passes);
+  ReadScalefactors(bits, stream.Entries, passes);
   TLayer2Reads plan;
   PlanReads(passes, skip, plan);
+  TWideBits w = WidenBits(bits);
   for (int32_t part = 0; part < 3; ++part) {
     for (int32_t granule = 0; granule < 4; ++granule) {
-      ReadGranule(w, plan, passes.ScaledFactor[0] + part,
-                  stream.SubbandSamples + 3 * (4 * part + granule) * kRow);
+      ReadGranule(w, plan, part, stream.SubbandSamples + 3 * (4 * part + granule) * kRow);
     }
   }
   NarrowBits(w, bits);
