@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "simd_transpose4.h"
+
 namespace {
 
 struct TLane8 {
@@ -70,13 +72,7 @@ struct TLane4 {
   friend TLane4 MulAdd(TLane4 a, TLane4 b, TLane4 c) { return {_mm_fmadd_ps(a.v, b.v, c.v)}; }
 
   static void Transpose(const float* src, int srcStride, float* dst, int dstStride) {
-    __m128 r0 = _mm_loadu_ps(src), r1 = _mm_loadu_ps(src + srcStride);
-    __m128 r2 = _mm_loadu_ps(src + 2 * srcStride), r3 = _mm_loadu_ps(src + 3 * srcStride);
-    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-    _mm_storeu_ps(dst, r0);
-    _mm_storeu_ps(dst + dstStride, r1);
-    _mm_storeu_ps(dst + 2 * dstStride, r2);
-    _mm_storeu_ps(dst + 3 * dstStride, r3);
+    Transpose4x4(src, srcStride, dst, dstStride);
   }
 };
 

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "simd_transpose4.h"
+
 namespace {
 
 struct TLane4 {
@@ -37,13 +39,7 @@ struct TLane4 {
 
   // dst[j * dstStride + i] = src[i * srcStride + j] for a 4 x 4 block.
   static void Transpose(const float* src, int srcStride, float* dst, int dstStride) {
-    __m128 r0 = _mm_loadu_ps(src), r1 = _mm_loadu_ps(src + srcStride);
-    __m128 r2 = _mm_loadu_ps(src + 2 * srcStride), r3 = _mm_loadu_ps(src + 3 * srcStride);
-    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-    _mm_storeu_ps(dst, r0);
-    _mm_storeu_ps(dst + dstStride, r1);
-    _mm_storeu_ps(dst + 2 * dstStride, r2);
-    _mm_storeu_ps(dst + 3 * dstStride, r3);
+    Transpose4x4(src, srcStride, dst, dstStride);
   }
 };
 
