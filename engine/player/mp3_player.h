@@ -112,6 +112,22 @@ class TMP3Player {
   int SampleRate() const { return sampleRate_; }
   int64_t AudioStart() const;
   int64_t AudioLength() const;  // kUnknownLength while the stream gives none
+
+  // Time in ms. Length: the open track's duration (0 when closed). Position: what has been
+  // heard of it so far; ticks report it.
+  int64_t Length() const;
+  int64_t Position() const;
+  // Moves playback to ms, playing, paused or stopped; past the end the track ends as at the
+  // end of its data. Raises on a stream that cannot seek.
+  void Seek(int64_t ms);
+  // Gapless (on by default): the encoder's delay and padding are not played, and a next file
+  // set while playing follows the current one without a gap.
+  bool Gapless() const { return gapless_; }
+  void SetGapless(bool value) { gapless_ = value; }
+  // The file to follow the current one ("" for none); opened and decoded ahead as the current
+  // one ends. OnTrackChanged reports when it is heard: FileName, Info and Length are then its.
+  const std::string& NextFileName() const { return nextFileName_; }
+  void SetNextFileName(const std::string& value);
   // Tags of the open stream, read while opening.
   const TMP3Info& Info() const { return *info_; }
   int EqFrequency(int band) const;  // Hz, band 0..31
@@ -120,6 +136,7 @@ class TMP3Player {
   std::function<void(TMP3Player&)> OnChangeStatus;
   std::function<void(TMP3Player&)> OnChangePosition;
   std::function<void(TMP3Player&, TMP3EndPlayReason)> OnEndPlay;
+  std::function<void(TMP3Player&)> OnTrackChanged;
 
   // Operations, all on the owning thread.
   void Open();
@@ -203,6 +220,8 @@ class TMP3Player {
   std::array<int32_t, kEqualizerBands> eqFrequencies_{};
   bool equalizerEnabled_ = false;
   bool noisySeek_ = true;
+  bool gapless_ = true;
+  std::string nextFileName_;
   int waveOutDevice_ = -1;
   std::string audioDevice_;
 };
