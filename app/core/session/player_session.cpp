@@ -48,6 +48,16 @@ void TPlayerSession::StoreQueueState() {
 
 void TPlayerSession::StartEntry(int index) { FPlayer->StartEntry(index); }
 
+qint64 TPlayerSession::TrackLength() const { return Fmp3->Length(); }
+
+qint64 TPlayerSession::TrackPosition() const { return Fmp3->Position(); }
+
+void TPlayerSession::SeekTo(qint64 ms) {
+  if (!Fmp3->IsOpen()) return;
+  Fmp3->Seek(ms);
+  emit Sought(Fmp3->Position());
+}
+
 void TPlayerSession::AppendToQueue(const QString& path) {
   FPlayer->AppendToQueue(path);
   emit EntryAppended(FPlayer->Queue.QueueCount() - 1);

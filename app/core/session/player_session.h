@@ -60,6 +60,13 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   // The play mode chosen (1 ... 4), kept as repeat in the settings file.
   void ChoosePlayMode(int mode);
 
+  // The current track's time in ms, and seeking in it: the progress line, the keys and the
+  // desktop controls all seek here. Sought tells the lyrics and the views where play went;
+  // the engine's error (a stream that cannot seek) reaches the caller.
+  qint64 TrackLength() const;
+  qint64 TrackPosition() const;
+  void SeekTo(qint64 ms);
+
  signals:
   void TrackStarted(const QString& title, const QString& artist);
   void SongListChanged();
@@ -71,6 +78,7 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   void LyricsStopped();  // the stop command: the lyrics file closes
   void LyricsPaused();   // the pause command, before the clock goes off
   void LyricsResumed();
+  void Sought(qint64 ms);
 
  private:
   // TQueuePlayerHost: what a started track shows goes out as signals.
