@@ -38,6 +38,7 @@ void TMP3Info::Clear() {
   id3v1Position_ = 0;
   id3v2Values_.Clear();
   id3v2Version_ = 0;
+  id3v2Lyrics_.clear();
   lyricsValues_.Clear();
   lyricsStart_ = 0;
   apeValues_.Clear();

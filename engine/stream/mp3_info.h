@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "decoder/mp_frame_header.h"
 #include "stream/mp_set.h"
@@ -62,6 +64,9 @@ class TMP3Info {
   const TMPStringList& RiffValues() const { return riffValues_; }
   const TMPStringList& LyricsValues() const { return lyricsValues_; }
   const TMPStringList& ApeValues() const { return apeValues_; }
+  // The bodies of the ID3v2 lyrics frames (SYLT, USLT; 2.2's SLT, ULT under those names) in
+  // tag order, unsynchronisation and frame flags undone: their text is not name=value text.
+  const std::vector<std::pair<std::string, std::string>>& ID3v2LyricsFrames() const { return id3v2Lyrics_; }
 
   int64_t ID3v1Position() const { return id3v1Position_; }
   int64_t LyricsStart() const { return lyricsStart_; }
@@ -109,6 +114,7 @@ class TMP3Info {
   int64_t id3v1Position_ = 0;
   TMPStringList id3v2Values_;
   int32_t id3v2Version_ = 0;
+  std::vector<std::pair<std::string, std::string>> id3v2Lyrics_;
   TMPStringList lyricsValues_;
   int64_t lyricsStart_ = 0;
   TMPStringList apeValues_;

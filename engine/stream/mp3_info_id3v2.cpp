@@ -88,7 +88,8 @@ constexpr IdPair kV22Ids[] = {
     {"TP4", "TPE4"}, {"TAL", "TALB"}, {"TYE", "TYER"}, {"TRK", "TRCK"}, {"TPA", "TPOS"}, {"TCO", "TCON"},
     {"TCM", "TCOM"}, {"TXT", "TEXT"}, {"TLA", "TLAN"}, {"TLE", "TLEN"}, {"TEN", "TENC"}, {"TCR", "TCOP"},
     {"TPB", "TPUB"}, {"TBP", "TBPM"}, {"TKE", "TKEY"}, {"TOT", "TOAL"}, {"TOA", "TOPE"}, {"TOL", "TOLY"},
-    {"TSS", "TSSE"}, {"COM", "COMM"}, {"ULT", "USLT"}, {"PIC", "APIC"}, {"TXX", "TXXX"}, {"WXX", "WXXX"},
+    {"TSS", "TSSE"}, {"COM", "COMM"}, {"ULT", "USLT"}, {"SLT", "SYLT"}, {"PIC", "APIC"}, {"TXX", "TXXX"},
+    {"WXX", "WXXX"},
 };
 
 std::string FrameName(const std::string& id, int32_t version) {
@@ -203,7 +204,10 @@ bool TMP3Info::ReadID3v2() {
           const size_t n = payload.size() - 1;
           value = id.starts_with("T") ? DecodeText(payload[0], text, n) : FixedFieldText(text, n);
         }
-        id3v2Values_.AddPair(FrameName(id, version), value);
+        const std::string name = FrameName(id, version);
+        id3v2Values_.AddPair(name, value);
+        if (name == "SYLT" || name == "USLT")
+          id3v2Lyrics_.emplace_back(name, std::string(payload.begin(), payload.end()));
       }
     }
     if (source->Position() + header + f > bodyEnd) return false;
