@@ -18,7 +18,7 @@ void OnSignal(int signal) { interruptSignal = signal; }
 
 void Usage(std::ostream& out) {
   out << "usage: varo-play [--audio alsa[:DEV]|null[:SPEED]|wav[@SPEED]:PATH] [--volume N]\n"
-         "                 [--balance N] [--repeat] [--timestamps] [--control] FILE...\n"
+         "                 [--balance N] [--repeat] [--timestamps] [--control] [--lyrics] FILE...\n"
          "       varo-play --info FILE...\n"
          "       varo-play --help | --version\n"
          "Plays MPEG audio files on the default ALSA device (or VARO_AUDIO's choice) and\n"
@@ -30,6 +30,10 @@ void Usage(std::ostream& out) {
          "  --timestamps    begin each report with the monotonic clock in seconds\n"
          "  --control       read commands from standard input, one a line: pause, resume,\n"
          "                  play, stop, next, quit, volume N, balance N\n"
+         "  --lyrics        print each line of the track's lyrics as it falls due instead of\n"
+         "                  the reports; the lyrics are NAME.lrc or NAME.txt beside FILE, else\n"
+         "                  its ID3v2 SYLT or USLT frame, else its Lyrics3 LYR field (lyrics\n"
+         "                  without times print at once)\n"
          "  --info          show the tags and stream facts instead of playing\n";
 }
 
@@ -56,6 +60,8 @@ int main(int argc, char** argv) {
       options.Repeat = true;
     } else if (arg == "--timestamps") {
       options.Timestamps = true;
+    } else if (arg == "--lyrics") {
+      options.Lyrics = true;
     } else if (arg == "--control") {
       options.Control = true;
     } else if (arg == "--audio") {

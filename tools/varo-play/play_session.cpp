@@ -9,6 +9,7 @@
 #include <exception>
 #include <memory>
 
+#include "lyrics_report.h"
 #include "play_commands.h"
 #include "player/mp3_player.h"
 #include "timed_lines.h"
@@ -68,7 +69,11 @@ class Session {
  public:
   Session(const std::vector<std::string>& files, const TPlayOptions& options, std::ostream& out,
           std::ostream& err)
-      : files_(files), options_(options), lines_(out, options.Timestamps), err_(err) {
+      : files_(files),
+        options_(options),
+        lines_(options.Lyrics ? DiscardedReports() : out, options.Timestamps),
+        err_(err) {
+    if (options.Lyrics) lyrics_ = std::make_unique<TLyricsReport>(out, options.Timestamps);
     if (options.Control) commands_ = std::make_unique<TCommandLines>(STDIN_FILENO);
     player_.SetAutoOpen(false);
     player_.SetAutoPlay(false);
@@ -101,6 +106,7 @@ class Session {
       }
       Wait();
       player_.ProcessMessages();
+      if (lyrics_) lyrics_->Update(player_);
       RunCommands();
     }
     player_.ProcessMessages();
@@ -189,6 +195,7 @@ class Session {
         player_.Open();
         PrintTitleAndArtist(file);
         player_.Play();
+        if (lyrics_) lyrics_->Start(file);
         anyPlayed_ = true;
         return true;
       } catch (const std::exception& error) {
@@ -234,6 +241,7 @@ class Session {
   TTimedLines lines_;
   std::ostream& err_;
   std::unique_ptr<TCommandLines> commands_;
+  std::unique_ptr<TLyricsReport> lyrics_;
   size_t next_ = 0;
   bool advance_ = false;
   bool anyPlayed_ = false;

@@ -14,6 +14,7 @@ struct TPlayOptions {
   bool Repeat = false;
   bool Timestamps = false;  // reports carry the monotonic clock
   bool Control = false;     // commands arrive on standard input (play_commands.h)
+  bool Lyrics = false;      // print the lyrics as they fall due instead of the reports
 };
 
 // Returns the exit status: 0 when every file played, 1 when any failed, 128 + signal when

@@ -2,25 +2,16 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
 #include <cstring>
 
 #include "core/platform/ui_font.h"
-#include "core/settings/file_errors.h"
+#include "core/playback/track_tags.h"
+#include "lyrics/track_lyrics.h"
 
 namespace {
-
-// Two ASCII digits at s[at], or -1.
-int DigitPair(const QString& s, qsizetype at) {
-  const auto digit = [&s](qsizetype i) {
-    const char16_t c = s[i].unicode();
-    return c >= u'0' && c <= u'9' ? c - u'0' : -1;
-  };
-  const int a = digit(at);
-  const int b = digit(at + 1);
-  return a < 0 || b < 0 ? -1 : a * 10 + b;
-}
 
 // Marks a tick as running for as long as it lasts, also when it ends by an error.
 class TTickGuard {
@@ -35,27 +26,29 @@ class TTickGuard {
 };
 
 constexpr int kTextLeft = 10;
-constexpr int kTagLength = 10;  // "[mm:ss.xx]"
+constexpr int kPastAlpha = 120;  // lines already sung
+
+QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 }  // namespace
-
-std::optional<int> TimedLineSeconds(const QString& line) {
-  if (line.size() < 6 || line[0] != u'[' || line[3] != u':') return std::nullopt;
-  const int minutes = DigitPair(line, 1);
-  const int seconds = DigitPair(line, 4);
-  if (minutes < 0 || seconds < 0) return std::nullopt;
-  return minutes * 60 + seconds;
-}
 
 Tkasi::Tkasi(int backKind, int fontSize, const QFont& face)
     : BackKind(backKind), FontSize(fontSize), FFace(face) {}
 
-void Tkasi::OpenFile(const QString& fileName) {
-  try {
-    FLines = TLineReader(SplitTextLines(DecodeLegacyText(ReadWholeFile(fileName))));
-  } catch (const std::exception&) {
-    FLines = TLineReader();
-  }
+void Tkasi::OpenFile(const QString& fileName, const QString& track) {
+  Load(track.isEmpty() ? ReadLyricsFile(EnginePath(fileName))
+                       : FindTrackLyrics(EnginePath(track), EnginePath(fileName)).Text);
+}
+
+void Tkasi::Load(const TLyricsText& lyrics) {
+  FLyrics = lyrics;
+  QStringList lines;
+  for (const std::string& line : FLyrics.PlainLines) lines.append(FromUtf8(line));
+  FLines = TLineReader(lines);
+  FTimedTexts.clear();
+  for (const TTimedLyric& line : FLyrics.TimedLines) FTimedTexts.push_back(FromUtf8(line.Text));
+  Timed = FLyrics.Timed;
+  FCurrent = -1;
 }
 
 void Tkasi::CreatePictures(QSize size) {
@@ -103,6 +96,10 @@ void Tkasi::DrawLine(const QString& text) {
 
 void Tkasi::Refresh() {
   if (Background.isNull()) return;
+  if (Timed) {
+    RenderTimed();
+    return;
+  }
   Composite = Background.copy();
   QPainter painter(&Composite);
   painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
@@ -128,12 +125,13 @@ void Tkasi::Scroll(int pixels) {
   }
 }
 
-void Tkasi::Begin(TLyricsClock::time_point now) {
-  PendingLine = ReadLine();
-  PendingText = PendingLine.mid(kTagLength);
-  Timed = PendingLine.startsWith(u'[');
-  if (!Timed) DrawLine(PendingLine);
-  StartTime = now;
+void Tkasi::Begin() {
+  if (Timed) {
+    Refresh();
+    ShowAt(0);
+    return;
+  }
+  DrawLine(ReadLine());
 }
 
 void Tkasi::ScrollTick() {
@@ -146,27 +144,63 @@ void Tkasi::ScrollTick() {
   Scroll(1);
 }
 
-void Tkasi::AdvancePending() {
-  PendingLine = ReadLine();
-  if (PendingLine.isEmpty()) PendingLine = ReadLine();
-  PendingText = PendingLine.mid(kTagLength);
+bool Tkasi::ShowAt(int64_t ms) {
+  if (!Timed) return false;
+  const int line = CurrentLyricsLine(FLyrics.TimedLines, ms);
+  const auto next = static_cast<size_t>(line + 1);
+  PendingText = next < FTimedTexts.size() ? FTimedTexts[next] : QString();
+  if (line == FCurrent) return false;
+  FCurrent = line;
+  Refresh();
+  return true;
 }
 
-void Tkasi::TimedTick(TLyricsClock::time_point now) {
-  if (FInTick) return;
-  const TTickGuard guard(FInTick);
-  const auto ahead = now + kTimedLead - StartTime;
-  while (!PendingLine.isEmpty()) {
-    const std::optional<int> due = TimedLineSeconds(PendingLine);
-    if (!due) {  // no time of its own (a "[ti:...]" heading line, say): never shown
-      AdvancePending();
+// The lit line sits a little below the middle, so more of what was sung stays in sight
+// than of what is to come; before the first line the first one waits there.
+int Tkasi::CurrentRowTop() const { return Composite.height() * 3 / 5 - LineHeight() / 2; }
+
+std::optional<int64_t> Tkasi::LineTimeAt(int y) const {
+  if (!Timed) return std::nullopt;
+  const int offset = y - CurrentRowTop();
+  const int row =
+      std::max(FCurrent, 0) + (offset < 0 ? (offset + 1) / LineHeight() - 1 : offset / LineHeight());
+  if (row < 0 || row >= static_cast<int>(FLyrics.TimedLines.size())) return std::nullopt;
+  return FLyrics.TimedLines[static_cast<size_t>(row)].Ms;
+}
+
+// Lines are drawn with a dark edge, so they read on every background (a user's picture may
+// be light anywhere): the lit one bold, white and outlined, the ones to come white with a
+// shadow, the ones sung faded.
+void Tkasi::RenderTimed() {
+  Composite = Background.copy();
+  if (FTimedTexts.empty()) return;
+  QPainter painter(&Composite);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QFont plain = TextFont();
+  QFont bold = plain;
+  bold.setBold(true);
+  const int anchor = std::max(FCurrent, 0);
+  const int count = static_cast<int>(FTimedTexts.size());
+  const int first = std::max(0, anchor - CurrentRowTop() / LineHeight() - 1);
+  for (int i = first; i < count; ++i) {
+    const int top = CurrentRowTop() + (i - anchor) * LineHeight();
+    if (top >= Composite.height()) break;
+    const QString& text = FTimedTexts[static_cast<size_t>(i)];
+    if (text.isEmpty()) continue;
+    const QFont& font = i == FCurrent ? bold : plain;
+    const int baseline = top + font.pixelSize() - QFontMetrics(font).descent();
+    if (i == FCurrent) {
+      QPainterPath path;
+      path.addText(kTextLeft, baseline, font, text);
+      painter.strokePath(path, QPen(QColor(0, 0, 0, 220), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      painter.fillPath(path, Qt::white);
       continue;
     }
-    if (ahead < std::chrono::seconds(*due)) break;
-    // The next line is taken before the scroll lets other events run.
-    const QString text = PendingText;
-    AdvancePending();
-    DrawLine(text);
-    Scroll(FontSize + 5);
+    const int alpha = i < FCurrent ? kPastAlpha : 255;
+    painter.setFont(font);
+    painter.setPen(QColor(0, 0, 0, alpha));
+    painter.drawText(kTextLeft + 1, baseline + 1, text);
+    painter.setPen(QColor(255, 255, 255, alpha));
+    painter.drawText(kTextLeft, baseline, text);
   }
 }

@@ -1,8 +1,9 @@
-// Tkasi, the lyrics model: reads a lyrics file, decides between scroll and timed display, and
-// renders white text over a background into the picture the lyrics window shows.
+// Tkasi, the lyrics model: reads the lyrics of a track, decides between scroll and timed
+// display, and renders the picture the lyrics window shows.
 //
-// A file whose first line starts with "[" is timed: every line carries a "[mm:ss.xx]" tag and
-// its text starts at character 11. Any other file scrolls at the pace of the lyrics clock.
+// Lyrics with time tags are timed: the line due at the music's position is lit, the lines
+// before it dim, the ones after it wait below. Any other text scrolls white over the
+// background at the pace of the lyrics clock.
 #pragma once
 
 #include <QFont>
@@ -12,10 +13,13 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "core/settings/text_lines.h"
+#include "lyrics/lyrics_text.h"
 
 inline constexpr int kDefaultKasiBack = 1;
 inline constexpr int kKasiBackNone = 100;  // black
@@ -24,13 +28,6 @@ inline constexpr int kDefaultKasiFontSize = 8;
 inline constexpr int kBuiltInBackgroundCount = 5;
 
 using TLyricsClock = std::chrono::steady_clock;
-
-// A timed line is shown this much ahead of its tag (0.000012 day), so it is read in time.
-inline constexpr std::chrono::microseconds kTimedLead{1036800};
-
-// The time of the "[mm:ss.xx]" tag at the start of line in whole seconds (hundredths are not
-// used); nothing when the line carries no such tag. Minutes may be 60 or more.
-std::optional<int> TimedLineSeconds(const QString& line);
 
 // Tkasi (the original design's name, "kasi" for lyrics): the lyrics model of one file.
 class Tkasi {
@@ -48,14 +45,14 @@ class Tkasi {
   QImage Background;  // the chosen background
   QImage TextLayer;   // white text on black
   bool Timed = false;
-  QString PendingLine;  // timed: the next line, not shown yet
-  QString PendingText;  // its text after the tag
-  TLyricsClock::time_point StartTime;
+  QString PendingText;  // timed: the text of the next line, not shown yet
 
   void SetPixelStep(TPixelStep step) { FPixelStep = std::move(step); }
 
-  // A file that cannot be read gives empty lines, so only the background shows.
-  void OpenFile(const QString& fileName);
+  // The lyrics file, or with lyricsFile equal to track the lyrics in the track's tags. A
+  // file that cannot be read gives empty lines, so only the background shows.
+  void OpenFile(const QString& fileName, const QString& track = QString());
+  void Load(const TLyricsText& lyrics);
   QString ReadLine() { return FLines.ReadLine(); }
   void CloseFile() { FLines = TLineReader(); }
 
@@ -66,31 +63,41 @@ class Tkasi {
   void DrawBackground(const std::array<QImage, kBuiltInBackgroundCount>& builtIn, const QImage& user);
   // Writes text at the bottom of the text layer and refreshes.
   void DrawLine(const QString& text);
-  // Composite = background OR text layer (black leaves the background, white stays white).
+  // Scroll mode: composite = background OR text layer (black leaves the background, white
+  // stays white). Timed mode: the lines around the current one over the background.
   void Refresh();
   // Moves the text up one pixel at a time, refreshing after each pixel.
   void Scroll(int pixels);
 
-  // The start: reads the first line and decides the mode; a scrolling file shows it at once.
-  void Begin(TLyricsClock::time_point now);
+  // The start: a scrolling text shows its first line at once, timed lyrics their start.
+  void Begin();
 
   // One tick of the lyrics clock in scroll mode: one pixel up, and a new line every
   // font size + 3 ticks.
   void ScrollTick();
-  // One tick in timed mode: every pending line whose time has come is shown, in order.
-  void TimedTick(TLyricsClock::time_point now);
-  void Tick(TLyricsClock::time_point now) { Timed ? TimedTick(now) : ScrollTick(); }
+  // Timed mode: the music is at ms; the line due then is lit (a seek may go either way).
+  // True when the picture changed.
+  bool ShowAt(int64_t ms);
 
   int Ticks() const { return FTicks; }
-  // Timed mode: nothing more will be shown.
-  bool Finished() const { return Timed && PendingLine.isEmpty(); }
+  int CurrentLine() const { return FCurrent; }  // timed: -1 before the first line
+  const TLyricsText& Lyrics() const { return FLyrics; }
+  // Timed mode: the last line is lit, nothing more will be shown.
+  bool Finished() const { return Timed && FCurrent + 1 >= static_cast<int>(FLyrics.TimedLines.size()); }
+  // Timed mode: the time of the line drawn at height y of the picture.
+  std::optional<int64_t> LineTimeAt(int y) const;
 
  private:
   QFont TextFont() const;
-  void AdvancePending();
+  int LineHeight() const { return FontSize + 5; }
+  int CurrentRowTop() const;
+  void RenderTimed();
   void ShiftTextUp();
 
   QFont FFace;
+  TLyricsText FLyrics;
+  std::vector<QString> FTimedTexts;
+  int FCurrent = -1;
   TLineReader FLines;
   TPixelStep FPixelStep;
   int FTicks = 0;

@@ -24,8 +24,8 @@ TLyricsSession::TLyricsSession(TSettingsFile& settings, QTimer& clock,
       FFace(std::move(face)),
       FView(std::move(view)) {}
 
-void TLyricsSession::Start(const QString& lyricsFile, const QString& speedCell,
-                           TLyricsClock::time_point now) {
+void TLyricsSession::Start(const QString& lyricsFile, const QString& speedCell, TLyricsClock::time_point now,
+                           const QString& track) {
   auto model = std::make_shared<Tkasi>(
       FSettings.ReadInteger(kKeyKasiBack, kDefaultKasiBack),
       ClampFontSize(FSettings.ReadInteger(kKeyKasiFontSize, kDefaultKasiFontSize)), FFace);
@@ -34,13 +34,15 @@ void TLyricsSession::Start(const QString& lyricsFile, const QString& speedCell,
     LoadPictureKeeping(FUserPicture, model->BackFile);
   }
   model->SetPixelStep(FView.PixelStep);
-  model->OpenFile(lyricsFile);
+  model->OpenFile(lyricsFile, track);
   model->CreatePictures(FView.PaintBoxSize());
   model->DrawBackground(FBuiltIn, FUserPicture);
   model->Refresh();
   FModel = model;
-  FPausedAt.reset();
-  model->Begin(now);
+  FClockPaused = false;
+  FPlayhead = TLyricsPlayhead();
+  FPlayhead.MoveTo(0, now);
+  model->Begin();
   FClock.setInterval(model->Timed ? kTimedLyricsIntervalMs
                                   : LyricsIntervalForSpeed(speedCell, FClock.interval()));
   FClock.start();
@@ -50,22 +52,35 @@ void TLyricsSession::Start(const QString& lyricsFile, const QString& speedCell,
 void TLyricsSession::Tick(TLyricsClock::time_point now) {
   // Held for the whole tick: a track change during its scroll replaces FModel, not this one.
   const std::shared_ptr<Tkasi> model = FModel;
-  if (model) model->Tick(now);
+  if (!model) return;
+  if (!model->Timed) {
+    model->ScrollTick();
+    return;
+  }
+  if (model->ShowAt(FPlayhead.At(now, FView.Position ? FView.Position() : 0)) && FView.Update) FView.Update();
 }
 
 void TLyricsSession::Pause(TLyricsClock::time_point now) {
-  if (FModel && FClock.isActive()) FPausedAt = now;
+  FPlayhead.Pause(now);
+  if (FModel && FClock.isActive()) FClockPaused = true;
 }
 
 void TLyricsSession::Resume(TLyricsClock::time_point now) {
-  if (!FPausedAt) return;
-  if (FModel) FModel->StartTime += now - *FPausedAt;
-  FPausedAt.reset();
+  FPlayhead.Resume(now);
+  if (!FClockPaused) return;
+  FClockPaused = false;
   FClock.start();
 }
 
+void TLyricsSession::Seek(qint64 ms, TLyricsClock::time_point now) {
+  FPlayhead.MoveTo(ms, now);
+  if (!FModel || !FModel->Timed) return;
+  FModel->ShowAt(ms);
+  if (FView.Update) FView.Update();
+}
+
 void TLyricsSession::CloseFile() {
-  FPausedAt.reset();
+  FClockPaused = false;
   if (FModel) FModel->CloseFile();
 }
 

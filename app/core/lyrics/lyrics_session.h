@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "core/lyrics/lyrics_model.h"
+#include "lyrics/lyrics_playhead.h"
 
 class QTimer;
 class TSettingsFile;
@@ -21,11 +22,13 @@ class TSettingsFile;
 class TLyricsSession {
  public:
   // What the session needs of the window: the paint box's size, a repaint when the picture
-  // changed, and the step after every scrolled pixel (show it at once, let events run).
+  // changed, the step after every scrolled pixel (show it at once, let events run), and the
+  // engine's position in ms (none, or 0: the engine cannot tell).
   struct TView {
     std::function<QSize()> PaintBoxSize;
     std::function<void()> Update;
     std::function<void()> PixelStep;
+    std::function<qint64()> Position;
   };
 
   TLyricsSession(TSettingsFile& settings, QTimer& clock,
@@ -34,14 +37,18 @@ class TLyricsSession {
 
   // StartLyrics: a new model (the previous one lives on while a scroll still uses it), the
   // background and font size from the settings, the first line, the clock's interval (from
-  // the entry's speed cell when scrolling, 500 ms when timed) and the clock started.
-  void Start(const QString& lyricsFile, const QString& speedCell, TLyricsClock::time_point now);
+  // the entry's speed cell when scrolling, 100 ms when timed) and the clock started.
+  // lyricsFile equal to track: the lyrics in the track's tags.
+  void Start(const QString& lyricsFile, const QString& speedCell, TLyricsClock::time_point now,
+             const QString& track = QString());
   // Timer1Timer.
   void Tick(TLyricsClock::time_point now);
   // Pause and resume of the music: a clock that ran at the pause runs again on resume, and
   // timed lines fall due that much later.
   void Pause(TLyricsClock::time_point now);
   void Resume(TLyricsClock::time_point now);
+  // The music went to ms: timed lyrics show the line due there at once.
+  void Seek(qint64 ms, TLyricsClock::time_point now);
   void CloseFile();
 
   // The background menu: 1 ... 5 built in, 100 none. The choice is kept in the settings
@@ -68,7 +75,8 @@ class TLyricsSession {
   QFont FFace;
   TView FView;
   std::shared_ptr<Tkasi> FModel;
-  std::optional<TLyricsClock::time_point> FPausedAt;  // set while a running clock is paused
+  bool FClockPaused = false;  // the clock ran when the music paused
+  TLyricsPlayhead FPlayhead;
 };
 
 // Loads a picture into target; a file that cannot be read leaves target as it was.

@@ -5,7 +5,8 @@
 #include <QString>
 
 inline constexpr int kLyricsSpeedStepMs = 100;
-inline constexpr int kTimedLyricsIntervalMs = 500;
+// Timed lines are lit by the music's position; the clock only looks that often.
+inline constexpr int kTimedLyricsIntervalMs = 100;
 inline constexpr int kUnreadableSpeedIntervalMs = 500;
 
 // The interval a scrolling lyrics file runs at: an empty speed cell keeps the current one, a

@@ -1,5 +1,6 @@
 #include "core/session/player_session.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include "core/playback/engine_host.h"
@@ -10,6 +11,7 @@
 #include "core/settings/application_home.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
+#include "lyrics/track_lyrics.h"
 #include "player/mp3_player.h"
 
 TPlayerSession::TPlayerSession(const QString& home, QObject* parent) : QObject(parent), FHome(home) {
@@ -90,12 +92,21 @@ void TPlayerSession::CountPlay(const QString& title) { FRanking->CountPlay(title
 void TPlayerSession::BuildSongMenu() { emit SongListChanged(); }
 
 void TPlayerSession::StartEntryLyrics(const QString& lyricsFile) {
+  const TQueueEntry entry = FPlayer->Queue.Entry(FPlayer->Queue.CurrentIndex);
   LyricsFileName = lyricsFile;
+  LyricsTrack = entry.FileName;
   LyricsActive = true;
-  emit LyricsStarted(LyricsFileName, FPlayer->Queue.Entry(FPlayer->Queue.CurrentIndex).LyricsSpeed);
+  emit LyricsStarted(LyricsFileName, entry.LyricsSpeed);
 }
 
+// The entry names no lyrics file: lyrics beside the track or in its tags start all the same.
 void TPlayerSession::DropLyrics() {
+  const QString track = FPlayer->Queue.Entry(FPlayer->Queue.CurrentIndex).FileName;
+  const TTrackLyrics found = FindTrackLyrics(EnginePath(track));
+  if (found.Source != TLyricsSource::None) {
+    StartEntryLyrics(found.Source == TLyricsSource::File ? QFile::decodeName(found.File.c_str()) : track);
+    return;
+  }
   Timer1.stop();
   emit LyricsDropped();
   LyricsActive = false;

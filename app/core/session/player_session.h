@@ -36,7 +36,8 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
 
   QTimer Timer1;              // the lyrics clock; its ticks drive the lyrics window
   bool LyricsActive = false;  // the current entry's lyrics run
-  QString LyricsFileName;     // the lyrics file started last
+  QString LyricsFileName;     // the lyrics file started last; the track itself for lyrics in its tags
+  QString LyricsTrack;        // the track those lyrics belong to
   // The current list as the settings file named it at start-up (listfilename); the playlist
   // window takes it when it first opens.
   QString ListFileName;
@@ -72,9 +73,10 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   void SongListChanged();
   void EntryAppended(int index);
   void EntryChanged(int index);
-  // An entry with lyrics started: its lyrics file and its speed; the clock is the session's.
+  // An entry with lyrics started: its lyrics file (the playlist's, else one found beside the
+  // track, else the track for lyrics in its tags) and its speed; the clock is the session's.
   void LyricsStarted(const QString& lyricsFile, const QString& speed);
-  void LyricsDropped();  // an entry without lyrics: the clock is off, the window closes
+  void LyricsDropped();  // no lyrics anywhere: the clock is off, the window closes
   void LyricsStopped();  // the stop command: the lyrics file closes
   void LyricsPaused();   // the pause command, before the clock goes off
   void LyricsResumed();

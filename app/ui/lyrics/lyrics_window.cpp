@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include "core/lyrics/lyrics_session.h"
@@ -98,6 +99,7 @@ TForm5::TForm5(TPlayerSession& session, QWidget* parent)
     pb1->repaint();
     QCoreApplication::processEvents();  // a long scroll keeps the program responsive
   };
+  view.Position = [&session] { return session.TrackPosition(); };
   FSession = std::make_unique<TLyricsSession>(session.Settings(), session.Timer1, img, img200,
                                               InterfaceFont(), view);
   connect(&session.Timer1, &QTimer::timeout, this, &TForm5::LyricsTick);
@@ -105,6 +107,8 @@ TForm5::TForm5(TPlayerSession& session, QWidget* parent)
   connect(&session, &TPlayerSession::LyricsStopped, this, &TForm5::CloseLyricsFile);
   connect(&session, &TPlayerSession::LyricsPaused, this, &TForm5::PauseLyrics);
   connect(&session, &TPlayerSession::LyricsResumed, this, &TForm5::ResumeLyrics);
+  connect(&session, &TPlayerSession::Sought, this,
+          [this](qint64 ms) { FSession->Seek(ms, TLyricsClock::now()); });
   connect(&session, &TPlayerSession::LyricsDropped, this, [this] {
     if (isVisible()) close();
   });
@@ -132,7 +136,7 @@ void TForm5::ApplySkin(const TSkinLayout& layout, const std::array<QImage, 20>& 
 }
 
 void TForm5::StartLyrics(const QString& lyricsFile, const QString& speedCell) {
-  FSession->Start(lyricsFile, speedCell, TLyricsClock::now());
+  FSession->Start(lyricsFile, speedCell, TLyricsClock::now(), FPlayerSession.LyricsTrack);
 }
 
 void TForm5::CloseLyricsFile() { FSession->CloseFile(); }
@@ -175,12 +179,24 @@ void TForm5::Image15Click() { WriteSpeedCell(FSession->Faster()); }
 
 void TForm5::Image16Click() { WriteSpeedCell(FSession->Slower()); }
 
+void TForm5::LineClick(int y) {
+  const auto& model = FSession->Model();
+  if (!model) return;
+  if (const std::optional<int64_t> ms = model->LineTimeAt(y))
+    RunShowingErrors([this, ms] { FPlayerSession.SeekTo(*ms); });
+}
+
 bool TForm5::eventFilter(QObject* watched, QEvent* event) {
   if (watched == pb1 && event->type() == QEvent::Paint) {
     if (const auto& model = FSession->Model()) {
       QPainter painter(pb1);
       painter.drawImage(QPoint(0, 0), model->Composite);
     }
+    return true;
+  }
+  if (watched == pb1 && event->type() == QEvent::MouseButtonPress &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    LineClick(static_cast<QMouseEvent*>(event)->position().toPoint().y());
     return true;
   }
   if (event->type() == QEvent::ContextMenu) {

@@ -1,7 +1,8 @@
 // Form5, the lyrics window: the lyrics paint box over the skin background fr5, the close and
 // speed buttons, the background and font menu, and the five built-in lyrics backgrounds. It
 // takes the session: its lyrics start, pause and stop with the session's signals and run on
-// the session's lyrics clock; the speed buttons set the current entry's speed.
+// the session's lyrics clock; the speed buttons set the current entry's speed, and a click on a
+// timed line plays from there.
 #pragma once
 
 #include <QImage>
@@ -69,10 +70,11 @@ class TForm5 : public QWidget {
 
   // The menu and button commands.
   void ChooseBackground(int kind);
-  void N4Click();       // a background picture file
-  void Font1Click();    // the font size
-  void Image15Click();  // faster: the current entry's speed
-  void Image16Click();  // slower: the current entry's speed
+  void N4Click();         // a background picture file
+  void Font1Click();      // the font size
+  void Image15Click();    // faster: the current entry's speed
+  void Image16Click();    // slower: the current entry's speed
+  void LineClick(int y);  // timed lyrics: play from the line at height y of pb1
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
