@@ -1,4 +1,4 @@
-// The lyrics model: time tags, scroll timing, timed display and the pictures it renders.
+// The lyrics model: scroll timing, the lit line of timed lyrics and the pictures it renders.
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -36,7 +36,6 @@ struct TLyricsHarness {
   QTemporaryDir Dir;
   std::unique_ptr<Tkasi> Model;
   int Pixels = 0;  // pixels scrolled so far
-  TLyricsClock::time_point T0{};
 
   void Start(const QByteArray& fileBytes, int fontSize = kDefaultKasiFontSize, int backKind = kKasiBackNone) {
     const QString path = Dir.filePath(QStringLiteral("lyrics.txt"));
@@ -49,11 +48,12 @@ struct TLyricsHarness {
     Model->OpenFile(path);
     Model->CreatePictures(kPaintBox);
     Model->DrawBackground(Builtins(), QImage());
-    Model->Begin(T0);
+    Model->Begin();
   }
-  // Lines a timed display has shown: each one scrolls font size + 5 pixels.
-  int LinesShown() const { return Pixels / (Model->FontSize + 5); }
-  void At(std::chrono::milliseconds elapsed) { Model->TimedTick(T0 + elapsed); }
+  int At(std::chrono::milliseconds position) {
+    Model->ShowAt(position.count());
+    return Model->CurrentLine();
+  }
 
   static std::array<QImage, kBuiltInBackgroundCount> Builtins() {
     std::array<QImage, kBuiltInBackgroundCount> images;
@@ -76,25 +76,6 @@ class TestLyricsModel : public QObject {
     QCOMPARE(PointsToSkinPixels(std::numeric_limits<int>::max()), PointsToSkinPixels(kLargestFontSize));
     QCOMPARE(PointsToSkinPixels(-7), PointsToSkinPixels(1));
     QCOMPARE(PointsToSkinPixels(9), 12);
-  }
-
-  void timeTags_data() {
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<int>("seconds");  // -1: no time
-    QTest::newRow("1:23") << "[01:23.45]text" << 83;
-    QTest::newRow("zero") << "[00:00.00]" << 0;
-    QTest::newRow("75 minutes") << "[75:00.00]late" << 4500;
-    QTest::newRow("heading tag") << "[ti:Song]" << -1;
-    QTest::newRow("one-digit minutes") << "[1:23.45]x" << -1;
-    QTest::newRow("full-width digits") << "[０１:２３.00]x" << -1;
-    QTest::newRow("plain text") << "text" << -1;
-    QTest::newRow("empty") << "" << -1;
-  }
-  void timeTags() {
-    QFETCH(QString, line);
-    QFETCH(int, seconds);
-    const std::optional<int> got = TimedLineSeconds(line);
-    QCOMPARE(got.value_or(-1), seconds);
   }
 
   void scrollModeMovesOnePixelPerTickAndTakesALineEveryFontSizePlus3Ticks() {
@@ -125,7 +106,9 @@ class TestLyricsModel : public QObject {
     QCOMPARE(h.Model->Ticks(), 0);
   }
 
-  void timedLinesShowAboutOneSecondAheadAndNoneIsLost() {
+  // Lines light at their own time, forward and back; heading lines and blank untagged
+  // lines are no lines, and a tag of 61 minutes lights too.
+  void timedLinesLightAtTheirTime() {
     TLyricsHarness h;
     h.Start(
         "[00:00.00]zero\n"
@@ -133,48 +116,71 @@ class TestLyricsModel : public QObject {
         "[00:10.50]ten too\n"
         "[ti:a heading]\n"
         "[00:30.00]thirty\n"
-        "\n"
+        "\n\n"
         "[61:00.00]sixty-one\n");
     QVERIFY(h.Model->Timed);
-    QCOMPARE(h.LinesShown(), 0);  // nothing before the first tick
-    h.At(0ms);
-    QCOMPARE(h.LinesShown(), 1);
-    h.At(8900ms);  // 8.9 s + 1.04 s is still before 10 s
-    QCOMPARE(h.LinesShown(), 1);
+    QCOMPARE(h.Model->CurrentLine(), 0);  // due at the start
+    QCOMPARE(h.At(9999ms), 0);
     QCOMPARE(h.Model->PendingText, QStringLiteral("ten"));
-    h.At(8970ms);  // both lines of second 10 in one tick, in order
-    QCOMPARE(h.LinesShown(), 3);
-    QCOMPARE(h.Model->PendingText, QStringLiteral("thirty"));
-    h.At(100s);  // its second passed unseen: shown all the same; the empty line is skipped
-    QCOMPARE(h.LinesShown(), 4);
+    QCOMPARE(h.At(10500ms), 2);
+    QCOMPARE(h.At(100s), 3);
     QCOMPARE(h.Model->PendingText, QStringLiteral("sixty-one"));
-    h.At(3658900ms);
-    QCOMPARE(h.LinesShown(), 4);
-    h.At(3659000ms);  // a tag of 61 minutes shows too
-    QCOMPARE(h.LinesShown(), 5);
+    QCOMPARE(h.At(10s), 1);  // back
+    QVERIFY(!h.Model->Finished());
+    QCOMPARE(h.At(3660s), 4);
     QVERIFY(h.Model->Finished());
+    QCOMPARE(h.Pixels, 0);  // timed lines never scroll, so no tick runs inside another
   }
 
-  void twoEmptyLinesEndTheTimedDisplay() {
+  // A scroll lets events run after its pixel: a tick arriving then is skipped, not nested.
+  void aTickDuringAScrollIsSkipped() {
     TLyricsHarness h;
-    h.Start("[00:00.00]a\n\n\n[00:01.00]b\n");
-    h.At(0ms);
-    h.At(5s);
-    QCOMPARE(h.LinesShown(), 1);
-    QVERIFY(h.Model->Finished());
-  }
-
-  void aTickDuringAScrollShowsNothingTwice() {
-    TLyricsHarness h;
-    h.Start("[00:00.00]a\n[00:00.50]b\n[00:02.00]c\n");
-    // Every pixel of a scroll lets events run: here a further tick arrives each time.
+    h.Start("a\nb\n");
     h.Model->SetPixelStep([&h] {
       ++h.Pixels;
-      h.At(1s);
+      h.Model->ScrollTick();
     });
-    h.At(1s);
-    QCOMPARE(h.LinesShown(), 3);
-    QVERIFY(h.Model->Finished());
+    h.Model->ScrollTick();
+    QCOMPARE(h.Pixels, 1);
+    QCOMPARE(h.Model->Ticks(), 1);
+  }
+
+  // The lit line reads on every background: bright letters with a dark edge around them,
+  // brighter than the lines sung before it. A click on a row gives that row's time.
+  void theLitLineReadsOnEveryBackground_data() {
+    QTest::addColumn<int>("kind");
+    for (const int kind : {1, 2, 3, 4, 5, kKasiBackNone, kKasiBackUser})
+      QTest::addRow("kind %d", kind) << kind;
+  }
+  void theLitLineReadsOnEveryBackground() {
+    QFETCH(int, kind);
+    TLyricsHarness h;
+    h.Start("[00:00.00]WWWWWWWW\n[00:05.00]WWWWWWWW\n", 12, kind);
+    QImage white(10, 10, QImage::Format_RGB32);
+    white.fill(Qt::white);  // the hardest user picture
+    h.Model->DrawBackground(TLyricsHarness::Builtins(), white);
+    h.At(5s);
+    const QImage& c = h.Model->Composite;
+    const auto brightest = [&c](int top, int bottom, bool dark) {
+      int best = dark ? 255 : 0;
+      for (int y = std::max(top, 0); y < std::min(bottom, c.height()); ++y)
+        for (int x = 0; x < c.width() / 2; ++x) {
+          const int v = qGray(c.pixel(x, y));
+          best = dark ? std::min(best, v) : std::max(best, v);
+        }
+      return best;
+    };
+    const int rowHeight = h.Model->FontSize + 5;
+    int litTop = -1;
+    for (int y = 0; y < c.height() && litTop < 0; ++y)
+      if (h.Model->LineTimeAt(y) == 5000) litTop = y;
+    QVERIFY(litTop > rowHeight);
+    QVERIFY(brightest(litTop, litTop + rowHeight, false) > 240);
+    QVERIFY(brightest(litTop, litTop + rowHeight, true) < 60);
+    QCOMPARE(h.Model->LineTimeAt(litTop - 1), std::optional<int64_t>(0));
+    if (kind == kKasiBackNone)
+      QVERIFY(brightest(litTop - rowHeight, litTop, false) < brightest(litTop, litTop + rowHeight, false));
+    QCOMPARE(h.Model->LineTimeAt(litTop + rowHeight), std::nullopt);  // nothing below the last
   }
 
   void legacyShiftJisLyricsAreRead() {
@@ -188,7 +194,7 @@ class TestLyricsModel : public QObject {
     model.OpenFile(QStringLiteral("/nonexistent/lyrics.txt"));
     model.CreatePictures(kPaintBox);
     model.DrawBackground(TLyricsHarness::Builtins(), QImage());
-    model.Begin(TLyricsClock::now());
+    model.Begin();
     QVERIFY(!model.Timed);
     model.ScrollTick();
     QCOMPARE(model.Composite.pixel(100, 100), 0xFF00FF00u);

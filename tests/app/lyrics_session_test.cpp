@@ -1,12 +1,13 @@
 // The lyrics of the playing track over the settings file and the lyrics clock: the clock's
-// interval, a user picture that is gone, choices made before any lyrics, the font size, and a
-// track change in the middle of a scroll.
+// interval, the lit line through pauses and seeks, a user picture that is gone, choices made
+// before any lyrics, the font size, and a track change in the middle of a scroll.
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include "core/lyrics/lyrics_session.h"
+#include "core/lyrics/lyrics_speed.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
 
@@ -22,6 +23,7 @@ struct TSessionHarness {
   QImage UserPicture;
   int Updates = 0;
   std::function<void()> OnPixel;
+  qint64 EnginePosition = 0;  // 0: the engine cannot tell
   std::unique_ptr<TLyricsSession> Session;
 
   TSessionHarness() {
@@ -33,7 +35,8 @@ struct TSessionHarness {
     TLyricsSession::TView view{[] { return QSize(270, 157); }, [this] { ++Updates; },
                                [this] {
                                  if (OnPixel) OnPixel();
-                               }};
+                               },
+                               [this] { return EnginePosition; }};
     Session = std::make_unique<TLyricsSession>(Settings, Clock, BuiltIn, UserPicture, QFont(), view);
   }
   QString File(const QString& name, const QByteArray& bytes) {
@@ -67,7 +70,7 @@ class TestLyricsSession : public QObject {
     QTest::newRow("scroll, empty cell keeps the clock") << QByteArray("la la\n") << "" << 100;
     QTest::newRow("scroll, cell not a number") << QByteArray("la la\n") << "fast" << 500;
     QTest::newRow("scroll, 0 runs at the fastest step") << QByteArray("la la\n") << "0" << 100;
-    QTest::newRow("timed ignores the cell") << QByteArray("[00:01.00]la\n") << "7" << 500;
+    QTest::newRow("timed ignores the cell") << QByteArray("[00:01.00]la\n") << "7" << kTimedLyricsIntervalMs;
   }
   void theClockRunsAtTheEntrysSpeed() {
     QFETCH(QByteArray, lyrics);
@@ -79,25 +82,40 @@ class TestLyricsSession : public QObject {
     QVERIFY(h.Updates > 0);
   }
 
-  // Paused for ten seconds: the clock runs again on resume, and a line due two seconds in
-  // shows two seconds of music later, not at once.
-  void timedLyricsWaitOutAPause() {
+  // Paused for ten seconds: the clock runs again on resume, and the line due two seconds in
+  // lights two seconds of music later, not at once. A seek lights the line due there at once,
+  // also while paused; an engine that tells its position is believed over the clock.
+  void theLitLineFollowsPausesAndSeeks() {
     TSessionHarness h;
     const auto t0 = TLyricsClock::now();
     h.Session->Start(h.File(QStringLiteral("l.txt"), "[00:01.00]one\n[00:03.00]two\n"), QString(), t0);
-    h.Session->Pause(t0 + 1s);
+    const auto lit = [&h](TLyricsClock::time_point at) {
+      h.Session->Tick(at);
+      return h.Session->Model()->CurrentLine();
+    };
+    QCOMPARE(lit(t0 + 1500ms), 0);
+    h.Session->Pause(t0 + 2s);
     h.Clock.stop();
-    const auto start = h.Session->Model()->StartTime;
-    h.Session->Resume(t0 + 11s);
+    QCOMPARE(lit(t0 + 10s), 0);
+    h.Session->Resume(t0 + 12s);
     QVERIFY(h.Clock.isActive());
-    QCOMPARE(h.Session->Model()->StartTime, start + 10s);
+    QCOMPARE(lit(t0 + 12900ms), 0);
+    QCOMPARE(lit(t0 + 13100ms), 1);
+    h.Session->Seek(500, t0 + 14s);  // back before the first line
+    QCOMPARE(h.Session->Model()->CurrentLine(), -1);
+    QCOMPARE(lit(t0 + 14600ms), 0);
+    h.Session->Pause(t0 + 15s);
+    h.Session->Seek(3000, t0 + 16s);
+    QCOMPARE(h.Session->Model()->CurrentLine(), 1);
+    QCOMPARE(lit(t0 + 30s), 1);
+    h.EnginePosition = 1200;
+    QCOMPARE(lit(t0 + 31s), 0);
     // Resuming again without a pause changes nothing; a pause while the clock was off
     // (no lyrics running) does not start it on resume.
-    h.Session->Resume(t0 + 20s);
-    QCOMPARE(h.Session->Model()->StartTime, start + 10s);
+    h.Session->Resume(t0 + 32s);
     h.Clock.stop();
-    h.Session->Pause(t0 + 21s);
-    h.Session->Resume(t0 + 22s);
+    h.Session->Pause(t0 + 33s);
+    h.Session->Resume(t0 + 34s);
     QVERIFY(!h.Clock.isActive());
   }
 
@@ -142,19 +160,19 @@ class TestLyricsSession : public QObject {
 
   void aTrackChangeDuringAScrollLeavesTheOldModelWhole() {
     TSessionHarness h;
-    const QString timed = h.File(QStringLiteral("t.txt"), "[00:00.00]one\n[00:00.00]two\n");
-    const QString other = h.File(QStringLiteral("o.txt"), "plain\n");
+    const QString plain = h.File(QStringLiteral("p.txt"), "one\ntwo\n");
+    const QString other = h.File(QStringLiteral("o.txt"), "[00:00.00]timed\n");
     const auto t0 = TLyricsClock::now();
-    h.Session->Start(timed, QString(), t0);
+    h.Session->Start(plain, QStringLiteral("1"), t0);
     const Tkasi* first = h.Session->Model().get();
     int pixels = 0;
     h.OnPixel = [&] {
-      if (++pixels == 3) h.Session->Start(other, QString(), t0);  // the end of a track
+      if (++pixels == 1) h.Session->Start(other, QString(), t0);  // the end of a track
     };
     h.Session->Tick(t0);
-    QCOMPARE(pixels, 2 * (kDefaultKasiFontSize + 5));  // the old model finished both lines
+    QCOMPARE(pixels, 1);  // the old model finished its pixel
     QVERIFY(h.Session->Model().get() != first);
-    QVERIFY(!h.Session->Model()->Timed);
+    QVERIFY(h.Session->Model()->Timed);
   }
 };
 

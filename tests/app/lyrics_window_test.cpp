@@ -4,10 +4,12 @@
 // session alone, without the main window or the playlist window.
 #include <QAction>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
 #include "core/lyrics/lyrics_session.h"
+#include "core/lyrics/lyrics_speed.h"
 #include "core/session/player_session.h"
 #include "core/settings/settings_keys.h"
 #include "player/mp3_player.h"
@@ -57,12 +59,12 @@ class TestLyricsWindow : public QObject {
     QVERIFY(s.W->isVisible());
     QCOMPARE(s.W->pos(), QPoint(f.x(), f.y() + f.FR1->height()));
     QVERIFY(f.Session().Timer1.isActive());
-    QCOMPARE(f.Session().Timer1.interval(), 500);
+    QCOMPARE(f.Session().Timer1.interval(), kTimedLyricsIntervalMs);
     const auto& model = s.W->Session().Model();
     QVERIFY(model && model->Timed);
-    QVERIFY(!HasWhite(model->TextLayer));
-    s.W->LyricsTick();  // the first tick shows the line tagged 0:00
-    QVERIFY(HasWhite(model->TextLayer));
+    QCOMPARE(model->CurrentLine(), 0);  // the line tagged 0:00 is lit from the start
+    QVERIFY(HasWhite(model->Composite));
+    s.W->LyricsTick();
     QCOMPARE(model->PendingText, QStringLiteral("later"));
     QCOMPARE(s.W->pb1->grab().toImage().convertToFormat(QImage::Format_RGB32),
              model->Composite.convertToFormat(QImage::Format_RGB32));
@@ -155,6 +157,33 @@ class TestLyricsWindow : public QObject {
     s.Player().StopCommand();
     QVERIFY(!s.Timer1.isActive());
     QVERIFY(!s.LyricsActive);
+  }
+
+  // No lyrics file in the entry: NAME.lrc beside the track (its case aside) starts; a seek
+  // lights the line due there, and a click on a line seeks.
+  void lyricsBesideTheTrackFollowSeeksAndClicks() {
+    TWindowHarness h;
+    TPlayerSession s(h.Home);
+    TForm5 w(s);
+    s.AppendToQueue(h.Track(QStringLiteral("found.mp3")));
+    const QString lrc =
+        h.WriteFile(h.Dir.filePath(QStringLiteral("FOUND.LRC")), "[00:00]first\n[00:30]later\n");
+    h.WriteFile(h.Dir.filePath(QStringLiteral("found.txt")), "not this one\n");
+    s.StartEntry(0);
+    QVERIFY(s.LyricsActive);
+    QCOMPARE(s.LyricsFileName, lrc);
+    const auto& model = w.Session().Model();
+    QVERIFY(model && model->Timed);
+    emit s.Sought(30000);
+    QCOMPARE(model->CurrentLine(), 1);
+    QSignalSpy sought(&s, &TPlayerSession::Sought);
+    int firstRow = -1;
+    for (int y = 0; y < w.pb1->height() && firstRow < 0; ++y)
+      if (model->LineTimeAt(y) == 0) firstRow = y;
+    QVERIFY(firstRow >= 0);
+    w.LineClick(firstRow);
+    QCOMPARE(sought.count(), 1);
+    s.Player().StopCommand();
   }
 
   void theMenuOpensOnTheLyricsPicture() {
