@@ -11,6 +11,7 @@ namespace {
 
 constexpr size_t kMostMinuteDigits = 6;
 constexpr size_t kMostOffsetDigits = 9;
+constexpr size_t kLongestTime = kMostMinuteDigits + 7;  // "mmmmmm:ss.xxx"
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -77,7 +78,8 @@ std::string WithoutWordTimes(std::string_view text) {
   size_t at = 0;
   while (at < text.size()) {
     if (text[at] == '<') {
-      const size_t close = text.find('>', at + 1);
+      // Only a short stretch can hold a time, so a line of many "<" stays linear.
+      const size_t close = text.substr(0, at + 2 + kLongestTime).find('>', at + 1);
       if (close != std::string_view::npos && ParseLyricsTime(text.substr(at + 1, close - at - 1)) >= 0) {
         at = close + 1;
         continue;
@@ -123,6 +125,7 @@ int64_t ParseLyricsTime(std::string_view inside) {
 }
 
 TLyricsText ParseLyricsText(std::string_view utf8) {
+  if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
   TLyricsText lyrics;
   std::vector<int64_t> times;
   size_t start = 0;

@@ -5,11 +5,10 @@
 #include "stream/engine_error.h"
 #include "stream/frame_facts.h"
 #include "stream/mp3_info.h"
+#include "tag_builders.h"
 #include "test_support.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
 
 std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
@@ -29,39 +28,6 @@ TMP3InfoType KindsOf(const std::string& tags) {
   if (tags.find("lyrics3") != std::string::npos) kinds.Include(mitLyrics);
   if (tags.find("apev2") != std::string::npos) kinds.Include(mitAPE);
   return kinds;
-}
-
-Bytes BaseAudio() { return ReadFileBytes(CorpusPath("tags/tag_none_base.mp3")); }
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
-  return all;
-}
-
-Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
-void PutBigEndian(Bytes& b, size_t at, uint32_t v, bool syncSafe) {
-  for (int i = 0; i < 4; ++i) {
-    const int shift = (3 - i) * (syncSafe ? 7 : 8);
-    b[at + i] = static_cast<uint8_t>((v >> shift) & (syncSafe ? 0x7F : 0xFF));
-  }
-}
-
-Bytes Id3v2Frame(const std::string& id, const Bytes& payload, int version, uint8_t formatFlags = 0) {
-  Bytes frame(10);
-  std::copy(id.begin(), id.end(), frame.begin());
-  PutBigEndian(frame, 4, static_cast<uint32_t>(payload.size()), version == 4);
-  frame[9] = formatFlags;
-  frame.insert(frame.end(), payload.begin(), payload.end());
-  return frame;
-}
-
-Bytes Id3v2Tag(int version, uint8_t flags, const Bytes& body) {
-  Bytes tag = {'I', 'D', '3', static_cast<uint8_t>(version), 0, flags, 0, 0, 0, 0};
-  PutBigEndian(tag, 6, static_cast<uint32_t>(body.size()), true);
-  tag.insert(tag.end(), body.begin(), body.end());
-  return tag;
 }
 
 Bytes Id3v1Tag(const std::string& title, const std::string& artist, uint8_t genre, int track) {
