@@ -128,7 +128,7 @@ def playlist_seeds():
     yield "other.txt", b"/music/a.mp3\n\x03"
 
 
-def lyrics_seeds(data_dir):
+def lyrics_seeds(data_dir, corpus_dir):
     for path in sorted((data_dir / "demo").glob("*.txt")):
         text = path.read_bytes()
         yield path.name + ".plain", text + b"\x00\x07"
@@ -138,6 +138,30 @@ def lyrics_seeds(data_dir):
     yield "scroll.plain", scroll.encode() + b"\x00\x05"
     yield "scroll.drawn", scroll.encode() + b"\xe5\x02"
     yield "timed-headings", b"[ti:title]\n[00:01.00]one\n[ar:x]\n\n[00:02.50]two\n[99:59.99]last\n\xdb\x01"
+    lrc = "\ufeff[ar:x]\n[offset:+250]\n[00:12.00][01:30.5]<00:12.00>two <00:12.50>tags\n[1:02]\n[00:03.250]early\n"
+    yield "lrc-utf8", lrc.encode() + b"\xdb\x02"
+    yield "lrc-utf16", lrc.encode("utf-16") + b"\x00\x03"
+    # Tracks whose tags carry the lyrics: a few frames of corpus audio between the tags.
+    with open(corpus_dir / "tags/tag_none_base.mp3", "rb") as f:
+        audio = f.read(1200)
+    sylt = b"\x00eng\x02\x01\x00" + b"one\x00\x00\x00\x03\xe8" + b"\ntwo\x00\x00\x00\x07\xd0"
+    uslt = b"\x01eng\x00\x00" + "歌詞".encode("utf-16")
+    lyrics3 = b"LYRICSBEGININD0000210LYR00015[00:01]one\r\ntwo"
+    lyrics3 += b"%06d" % len(lyrics3) + b"LYRICS200"
+    for name, version, frames in (("v23", 3, [(b"SYLT", sylt), (b"USLT", uslt)]), ("v22", 2, [(b"SLT", sylt)]),
+                                  ("v24", 4, [(b"USLT", uslt)])):
+        body = b""
+        for fid, data in frames:
+            size = len(data)
+            if version == 2:
+                body += fid + size.to_bytes(3, "big") + data
+            else:
+                sizes = bytes((size >> s) & 0x7F for s in (21, 14, 7, 0)) if version == 4 else size.to_bytes(4, "big")
+                body += fid + sizes + b"\x00\x00" + data
+        tag = b"ID3" + bytes((version, 0, 0)) + bytes((len(body) >> s) & 0x7F for s in (21, 14, 7, 0)) + body
+        yield "track-" + name, tag + audio + lyrics3 + b"\x00\x48"
+        yield "frame-sylt-" + name, sylt + b"\x00\x88"
+    yield "track-lyrics3", audio + lyrics3 + b"\xdb\x48"
 
 
 def settings_seeds():
@@ -161,7 +185,7 @@ def main():
     targets.update({name + "_replay": make for name, make in targets.items()})
     repo_data = data_dir.parent.parent / "data"
     app_targets = {"fuzz_skin_load": skin_seeds(repo_data), "fuzz_playlist_load": playlist_seeds(),
-                   "fuzz_lyrics_load": lyrics_seeds(repo_data), "fuzz_settings_read": settings_seeds()}
+                   "fuzz_lyrics_load": lyrics_seeds(repo_data, data_dir / "corpus"), "fuzz_settings_read": settings_seeds()}
     for target, make in targets.items():
         target_dir = out_dir / target
         shutil.rmtree(target_dir, ignore_errors=True)

@@ -1,5 +1,6 @@
 #include "core/lyrics/lyrics_model.h"
 
+#include <QFile>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -8,7 +9,6 @@
 #include <cstring>
 
 #include "core/platform/ui_font.h"
-#include "core/playback/track_tags.h"
 #include "lyrics/track_lyrics.h"
 
 namespace {
@@ -36,8 +36,9 @@ Tkasi::Tkasi(int backKind, int fontSize, const QFont& face)
     : BackKind(backKind), FontSize(fontSize), FFace(face) {}
 
 void Tkasi::OpenFile(const QString& fileName, const QString& track) {
-  Load(track.isEmpty() ? ReadLyricsFile(EnginePath(fileName))
-                       : FindTrackLyrics(EnginePath(track), EnginePath(fileName)).Text);
+  const std::string file = QFile::encodeName(fileName).toStdString();
+  Load(track.isEmpty() ? ReadLyricsFile(file)
+                       : FindTrackLyrics(QFile::encodeName(track).toStdString(), file).Text);
 }
 
 void Tkasi::Load(const TLyricsText& lyrics) {
