@@ -26,7 +26,8 @@ class TTickGuard {
 };
 
 constexpr int kTextLeft = 10;
-constexpr int kPastAlpha = 120;  // lines already sung
+constexpr int kPastAlpha = 120;    // lines already sung
+constexpr int kComingAlpha = 200;  // lines still to come: the lit one stands out from both
 
 QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
@@ -197,7 +198,7 @@ void Tkasi::RenderTimed() {
       painter.fillPath(path, Qt::white);
       continue;
     }
-    const int alpha = i < FCurrent ? kPastAlpha : 255;
+    const int alpha = i < FCurrent ? kPastAlpha : kComingAlpha;
     painter.setFont(font);
     painter.setPen(QColor(0, 0, 0, alpha));
     painter.drawText(kTextLeft + 1, baseline + 1, text);
