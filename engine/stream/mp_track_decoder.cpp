@@ -1,6 +1,7 @@
 #include "stream/mp_track_decoder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -183,6 +184,40 @@ int64_t TMPTrackDecoder::PrerollStart(int64_t target, int64_t from, const TFrame
   return start / kPrerollAlign * kPrerollAlign;
 }
 
+// Walks from the nearest indexed frame up to frame `last`, hopping from header to header and
+// indexing on the way; the facts of the frames from `factsFrom` on go to facts. Returns the
+// frame the walk stopped at: last + 1, or the frame count when the stream ends first (the
+// track then stands at its end).
+int64_t TMPTrackDecoder::WalkFrames(int64_t last, int64_t factsFrom, std::vector<TFrameFacts>* facts) {
+  int64_t frame = 0, offset = 0;
+  index_.PointAtOrBelow(std::min(factsFrom, last), frame, offset);
+  walker_.SeekTo(offset);
+  TMPFrameHeader header{};
+  for (; frame <= last; ++frame) {
+    TMPFrameWalker::TStep step = TMPFrameWalker::TStep::Skipped;
+    while (step == TMPFrameWalker::TStep::Skipped && !walker_.Exhausted()) step = walker_.ParseNext(header);
+    // A frame cut off by the end of the stream is not decoded either.
+    if (step != TMPFrameWalker::TStep::Frame || reader_.Position() + walker_.FrameSize() > reader_.Size()) {
+      frameNo_ = frame;
+      EndTrack();
+      nextSample_ = std::max<int64_t>(frame * samplesPerFrame_ - startTrim_, 0);
+      return frame;
+    }
+    index_.Record(frame, reader_.Position());
+    if (facts != nullptr && frame >= factsFrom) facts->push_back(ReadFacts());
+    walker_.ConsumeFrame();
+  }
+  return frame;
+}
+
+void TMPTrackDecoder::WalkAll() {
+  MPAssert(IsOpen() && reader_.Seekable());
+  if (index_.Complete()) return;
+  const int64_t resume = nextSample_;
+  WalkFrames(INT64_MAX - 1, INT64_MAX, nullptr);
+  SeekSample(resume);
+}
+
 void TMPTrackDecoder::SeekSample(int64_t sample) {
   MPAssert(IsOpen() && reader_.Seekable());
   const int64_t target = std::max<int64_t>(sample, 0) + startTrim_;
@@ -194,27 +229,11 @@ void TMPTrackDecoder::SeekSample(int64_t sample) {
     nextSample_ = endSample_ - startTrim_;
     return;
   }
-  // Walk from the nearest indexed frame to the target, hopping from header to header.
-  int64_t frame = 0, offset = 0;
-  index_.PointAtOrBelow(from, frame, offset);
-  walker_.SeekTo(offset);
   std::vector<TFrameFacts> facts;
   facts.reserve(static_cast<size_t>(targetFrame - from + 1));
-  TMPFrameHeader header{};
-  for (; frame <= targetFrame; ++frame) {
-    TMPFrameWalker::TStep step = TMPFrameWalker::TStep::Skipped;
-    while (step == TMPFrameWalker::TStep::Skipped && !walker_.Exhausted()) step = walker_.ParseNext(header);
-    if (step != TMPFrameWalker::TStep::Frame) {
-      frameNo_ = frame;
-      EndTrack();
-      nextSample_ = std::max<int64_t>(frame * samplesPerFrame_ - startTrim_, 0);
-      return;
-    }
-    index_.Record(frame, reader_.Position());
-    if (frame >= from) facts.push_back(ReadFacts());
-    walker_.ConsumeFrame();
-  }
+  if (WalkFrames(targetFrame, from, &facts) <= targetFrame) return;  // past the end
   const int64_t start = PrerollStart(targetFrame, from, facts.data());
+  int64_t frame = 0, offset = 0;
   index_.PointAtOrBelow(start, frame, offset);
   MPAssert(frame == start);
   walker_.SeekTo(offset);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "decoder/mp3_decoder.h"
 #include "stream/mp3_info.h"
@@ -60,6 +61,9 @@ class TMPTrackDecoder {
   // The next PCM starts at track sample `sample`, exactly as decoding from the start would
   // give it; at or past the end the next step ends the track. Seekable streams only.
   void SeekSample(int64_t sample);
+  // Walks the headers of every frame, so that TotalSamples is exact, and comes back to where
+  // the track stood. Seekable streams only.
+  void WalkAll();
 
  private:
   struct TFrameFacts {
@@ -69,6 +73,7 @@ class TMPTrackDecoder {
   };
   int64_t PrerollStart(int64_t target, int64_t from, const TFrameFacts* facts) const;
   TFrameFacts ReadFacts();
+  int64_t WalkFrames(int64_t last, int64_t factsFrom, std::vector<TFrameFacts>* facts);
   void EndTrack();
 
   TMPStreamReader reader_{kReaderCapacity};
