@@ -18,6 +18,15 @@ constexpr int64_t kLookback = 32;
 constexpr int64_t kPrerollAlign = TMPFrameIndex::kStride;
 constexpr int32_t kBitrateWindow = 10000;
 
+// Passes over junk to the walk's next frame; false when the stream holds no further whole one
+// (a frame cut off by its end is not decoded either).
+bool NextWholeFrame(TMPFrameWalker& walker, const TMPStreamReader& reader) {
+  TMPFrameHeader header{};
+  TMPFrameWalker::TStep step = TMPFrameWalker::TStep::Skipped;
+  while (step == TMPFrameWalker::TStep::Skipped && !walker.Exhausted()) step = walker.ParseNext(header);
+  return step == TMPFrameWalker::TStep::Frame && reader.Position() + walker.FrameSize() <= reader.Size();
+}
+
 }  // namespace
 
 TMPTrackDecoder::TMPTrackDecoder() : state_(NewDecoderState()) {}
@@ -25,6 +34,7 @@ TMPTrackDecoder::TMPTrackDecoder() : state_(NewDecoderState()) {}
 void TMPTrackDecoder::Open(TMPStream* stream, bool seekable, const TMPTrackOptions& options) {
   Close();
   options_ = options;
+  stream_ = stream;
   try {
     reader_.Attach(stream, seekable);
     walker_.Open(options.Walk);
@@ -60,6 +70,8 @@ void TMPTrackDecoder::Open(TMPStream* stream, bool seekable, const TMPTrackOptio
 
 void TMPTrackDecoder::Close() {
   reader_.Detach();
+  scanReader_.Detach();
+  stream_ = nullptr;
   info_.Clear();
   index_.Clear();
   format_ = {};
@@ -192,12 +204,8 @@ int64_t TMPTrackDecoder::WalkFrames(int64_t last, int64_t factsFrom, std::vector
   int64_t frame = 0, offset = 0;
   index_.PointAtOrBelow(std::min(factsFrom, last), frame, offset);
   walker_.SeekTo(offset);
-  TMPFrameHeader header{};
   for (; frame <= last; ++frame) {
-    TMPFrameWalker::TStep step = TMPFrameWalker::TStep::Skipped;
-    while (step == TMPFrameWalker::TStep::Skipped && !walker_.Exhausted()) step = walker_.ParseNext(header);
-    // A frame cut off by the end of the stream is not decoded either.
-    if (step != TMPFrameWalker::TStep::Frame || reader_.Position() + walker_.FrameSize() > reader_.Size()) {
+    if (!NextWholeFrame(walker_, reader_)) {
       frameNo_ = frame;
       EndTrack();
       nextSample_ = std::max<int64_t>(frame * samplesPerFrame_ - startTrim_, 0);
@@ -216,6 +224,26 @@ void TMPTrackDecoder::WalkAll() {
   const int64_t resume = nextSample_;
   WalkFrames(INT64_MAX - 1, INT64_MAX, nullptr);
   SeekSample(resume);
+}
+
+bool TMPTrackDecoder::IndexAhead(int32_t frames) {
+  if (!IsOpen() || !reader_.Seekable() || index_.Complete()) return false;
+  if (!scanReader_.Attached()) scanReader_.Attach(stream_, true);
+  scanWalker_.FollowFrom(walker_);
+  int64_t frame = 0, offset = 0;
+  index_.PointAtOrBelow(index_.Known() - 1, frame, offset);
+  scanWalker_.SeekTo(offset);
+  const int64_t last = index_.Known() + frames;
+  for (; frame < last; ++frame) {
+    if (!NextWholeFrame(scanWalker_, scanReader_)) {
+      if (index_.Known() == frame) index_.MarkComplete();
+      break;
+    }
+    index_.Record(frame, scanReader_.Position());
+    scanWalker_.ConsumeFrame();
+  }
+  stream_->Seek(reader_.Position() + reader_.Count(), TMPSeekOrigin::soBeginning);
+  return !index_.Complete();
 }
 
 void TMPTrackDecoder::SeekSample(int64_t sample) {
