@@ -60,7 +60,7 @@ Clock::duration TimedSeek(TMPTrackDecoder& track, int64_t sample, std::vector<ui
 }
 
 struct TFigures {
-  double ColdMs = 0, WarmMs = 0, Mpg123Ms = 0, Mpg123FirstMs = 0;
+  double ColdMs = 0, WarmMs = 0, Mpg123Ms = 0;
 };
 
 // mpg123 decoding one frame after skipping to `frame`, less the same with no skip: the part of

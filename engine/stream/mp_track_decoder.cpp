@@ -228,21 +228,31 @@ void TMPTrackDecoder::WalkAll() {
 
 bool TMPTrackDecoder::IndexAhead(int32_t frames) {
   if (!IsOpen() || !reader_.Seekable() || index_.Complete()) return false;
-  if (!scanReader_.Attached()) scanReader_.Attach(stream_, true);
-  scanWalker_.FollowFrom(walker_);
-  int64_t frame = 0, offset = 0;
-  index_.PointAtOrBelow(index_.Known() - 1, frame, offset);
-  scanWalker_.SeekTo(offset);
-  const int64_t last = index_.Known() + frames;
-  for (; frame < last; ++frame) {
-    if (!NextWholeFrame(scanWalker_, scanReader_)) {
-      if (index_.Known() == frame) index_.MarkComplete();
-      break;
+  // However the walk ends, the stream goes back to where the track's reader left it.
+  const int64_t resume = reader_.Position() + reader_.Count();
+  try {
+    if (!scanReader_.Attached()) scanReader_.Attach(stream_, true);
+    scanWalker_.FollowFrom(walker_);
+    int64_t frame = 0, offset = 0;
+    index_.PointAtOrBelow(index_.Known() - 1, frame, offset);
+    scanWalker_.SeekTo(offset);
+    const int64_t last = index_.Known() + frames;
+    for (; frame < last; ++frame) {
+      if (!NextWholeFrame(scanWalker_, scanReader_)) {
+        if (index_.Known() == frame) index_.MarkComplete();
+        break;
+      }
+      index_.Record(frame, scanReader_.Position());
+      scanWalker_.ConsumeFrame();
     }
-    index_.Record(frame, scanReader_.Position());
-    scanWalker_.ConsumeFrame();
+  } catch (...) {
+    try {
+      stream_->Seek(resume, TMPSeekOrigin::soBeginning);
+    } catch (...) {
+    }
+    throw;
   }
-  stream_->Seek(reader_.Position() + reader_.Count(), TMPSeekOrigin::soBeginning);
+  stream_->Seek(resume, TMPSeekOrigin::soBeginning);
   return !index_.Complete();
 }
 
