@@ -257,6 +257,8 @@ void TSoundOut::Flush() {
 
 void TSoundOut::WaitAllDone() { allDone_.WaitFor(INFINITE); }
 
+bool TSoundOut::WaitAllDone(int32_t ms) { return allDone_.WaitFor(ms) == WAIT_OBJECT_0; }
+
 void TSoundOut::CheckDevice() {
   if (open_ && device_) Check(device_->TakeError(), "TSoundOut.WaveWrite");
 }

@@ -62,6 +62,8 @@ class TSoundOut final : private TMPMessageTarget {
   int32_t FreePercent();
   void Flush();
   void WaitAllDone();
+  // As WaitAllDone, for at most ms; true when all is done.
+  bool WaitAllDone(int32_t ms);
   // Raises a failed write or drain that the device has not reported through Write, as
   // "%s(%s)" with "TSoundOut.WaveWrite": after the last Flush no Write follows to report it.
   void CheckDevice();

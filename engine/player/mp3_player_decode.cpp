@@ -17,7 +17,8 @@ namespace {
 
 constexpr int32_t kPcmBufferBytes = 5120;  // one frame of 1152 stereo 16-bit samples
 constexpr int32_t kYieldBelowFreePercent = 25;
-constexpr int32_t kIndexSlice = 1000;  // frames indexed under one hold of the decoder lock
+constexpr int32_t kIndexSlice = 1000;    // frames indexed under one hold of the decoder lock
+constexpr int32_t kLateNextPollMs = 20;  // how often the end of a track looks for a next file
 
 bool SameOutputFormat(const TMPOutputFormat& format, const TSoundOut& output) {
   return format.SampleRate == output.SampleRate() && format.Channels == output.Channels() &&
@@ -114,7 +115,8 @@ void TMP3Player::DecodeStep() {
 // The audio is used up: queue what is left, wait until it has been heard, and report the
 // end, or the failure of a write no later Write reported. The wait lets go of the decoder
 // lock, so that Stop (and with it Pause followed by Stop) is never held up by it; a Stop
-// meanwhile makes the end go unreported.
+// meanwhile makes the end go unreported. A next file set while the output still plays
+// follows on from there.
 void TMP3Player::FinishData(std::unique_lock<TMPAbstractMutex>& decoder, uint64_t generation) {
   {
     TMPLock output(*outputLock_);
@@ -122,7 +124,12 @@ void TMP3Player::FinishData(std::unique_lock<TMPAbstractMutex>& decoder, uint64_
     soundOut_->Flush();
   }
   decoder.unlock();
-  soundOut_->WaitAllDone();
+  while (!soundOut_->WaitAllDone(kLateNextPollMs)) {
+    decoder.lock();
+    const bool current = generation_ == generation && thread_->Event().WaitFor(0) == WAIT_OBJECT_0;
+    if (current && next_ && StartNextTrack(decoder, generation)) return;
+    decoder.unlock();
+  }
   decoder.lock();
   if (generation_ != generation || thread_->Event().WaitFor(0) != WAIT_OBJECT_0) return;
   thread_->Event().ResetEvent();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "decoder/mp_cpu.h"
 #include "player_harness.h"
 #include "stream/engine_error.h"
 #include "stream/mp_track_decoder.h"
@@ -20,8 +21,10 @@ const std::string kMono22k = "layer3/l3_mpeg2_22k_vbr_v5_joint_chord.mp3";   // 
 const std::string kLayer2 = "layer2/l2_mpeg1_44k_stereo_128_speech_en.mp2";  // no tag
 constexpr int32_t kBlock = 4;                                                // 16-bit stereo
 
-// The straight decode of a file, trimmed as the player trims it.
+// The straight decode of a file, trimmed as the player trims it, with the processor forms
+// the player chooses.
 Bytes Straight(const std::string& file) {
+  SelectCpuRoutines(GetCpuFeatures());
   TMemoryStream stream(ReadFileBytes(CorpusPath(file)));
   TMPTrackDecoder track;
   track.Open(&stream, true);
@@ -116,29 +119,38 @@ TEST(PlayerSeek, PastTheEndEndsAsEndOfDataAndForwardOnlyStreamsRefuse) {
 }
 
 // The next file follows in the same output: what is played is exactly the two gapless
-// decodes one after the other, the switch is one OnTrackChanged and no OnEndPlay.
+// decodes one after the other, the switch is one OnTrackChanged and no OnEndPlay. Set
+// before Play, or late: once the first file is decoded to its end but not yet heard.
 TEST(PlayerGapless, NextFileFollowsWithoutAGap) {
   const Bytes first = Straight(kChord), second = Straight(kSweep);
-  TPlayerHarness h(100);
-  TMP3Player& p = h.Player();
-  int changes = 0;
-  int64_t lengthAfter = 0;
-  p.OnTrackChanged = [&](TMP3Player& player) {
-    ++changes;
-    EXPECT_EQ(player.FileName(), CorpusPath(kSweep));
-    EXPECT_TRUE(player.NextFileName().empty());
-    lengthAfter = player.Length();
-  };
-  p.SetFileName(CorpusPath(kChord));
-  p.Play();
-  p.SetNextFileName(CorpusPath(kSweep));
-  ASSERT_TRUE(h.PumpUntil([&] { return !h.endReasons.empty(); }));
-  EXPECT_EQ(changes, 1);
-  EXPECT_EQ(lengthAfter, 1500);
-  EXPECT_EQ(h.endReasons, std::vector<TMP3EndPlayReason>{merEndOfData});
   Bytes both = first;
   both.insert(both.end(), second.begin(), second.end());
-  EXPECT_EQ(h.Played(), both);
+  for (const bool late : {false, true}) {
+    SCOPED_TRACE(late);
+    TPlayerHarness h(late ? 2 : 100);
+    TMP3Player& p = h.Player();
+    int changes = 0;
+    int64_t lengthAfter = 0;
+    p.OnTrackChanged = [&](TMP3Player& player) {
+      ++changes;
+      EXPECT_EQ(player.FileName(), CorpusPath(kSweep));
+      EXPECT_TRUE(player.NextFileName().empty());
+      lengthAfter = player.Length();
+    };
+    p.SetFileName(CorpusPath(kChord));
+    if (!late) p.SetNextFileName(CorpusPath(kSweep));
+    p.Play();
+    if (late) {
+      // The output holds two seconds: the whole first file is decoded before it is heard.
+      ASSERT_TRUE(h.PumpUntil([&] { return p.Position() >= 200; }));
+      p.SetNextFileName(CorpusPath(kSweep));
+    }
+    ASSERT_TRUE(h.PumpUntil([&] { return !h.endReasons.empty(); }));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(lengthAfter, 1500);
+    EXPECT_EQ(h.endReasons, std::vector<TMP3EndPlayReason>{merEndOfData});
+    EXPECT_EQ(h.Played(), both);
+  }
 }
 
 // A seek while the next file is already decoding ahead goes back into the first one; the
@@ -170,8 +182,8 @@ TEST(PlayerGapless, FailingOrOtherFormatNextFiles) {
     int changes = 0;
     p.OnTrackChanged = [&](TMP3Player&) { ++changes; };
     p.SetFileName(CorpusPath(kChord));
-    p.Play();
     p.SetNextFileName(CorpusPath("damaged/dmg_text_file.mp3"));
+    p.Play();
     ASSERT_TRUE(h.PumpUntil([&] { return !h.endReasons.empty(); }));
     EXPECT_EQ(h.endReasons.back(), merEndOfData);
     EXPECT_EQ(changes, 0);
@@ -187,8 +199,8 @@ TEST(PlayerGapless, FailingOrOtherFormatNextFiles) {
       EXPECT_EQ(player.SampleRate(), 22050);
     };
     p.SetFileName(CorpusPath(kChord));
-    p.Play();
     p.SetNextFileName(CorpusPath(kMono22k));
+    p.Play();
     ASSERT_TRUE(h.PumpUntil([&] { return !h.endReasons.empty(); }));
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(h.Played(), Straight(kMono22k));
@@ -199,8 +211,8 @@ TEST(PlayerGapless, FailingOrOtherFormatNextFiles) {
     TMP3Player& p = h.Player();
     p.SetGapless(false);
     p.SetFileName(CorpusPath(kChord));
-    p.Play();
     p.SetNextFileName(CorpusPath(kSweep));
+    p.Play();
     ASSERT_TRUE(h.PumpUntil([&] { return !h.endReasons.empty(); }));
     EXPECT_EQ(h.Played().size(), 59u * 1152 * kBlock);
   }

@@ -232,9 +232,9 @@ class Session {
         PrintTitleAndArtist(file);
         if (!started_ && options_.Start > 0) player_.Seek(SecondsToMs(options_.Start));
         started_ = true;
+        QueueFollower();  // before Play, which opens it: a short file may be decoded at once
         player_.Play();
         anyPlayed_ = true;
-        QueueFollower();
         return true;
       } catch (const std::exception& error) {
         err_ << file << ": " << error.what() << std::endl;
