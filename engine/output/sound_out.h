@@ -62,10 +62,17 @@ class TSoundOut final : private TMPMessageTarget {
   int32_t FreePercent();
   void Flush();
   void WaitAllDone();
+  // As WaitAllDone, for at most ms; true when all is done.
+  bool WaitAllDone(int32_t ms);
   // Raises a failed write or drain that the device has not reported through Write, as
   // "%s(%s)" with "TSoundOut.WaveWrite": after the last Flush no Write follows to report it.
   void CheckDevice();
   void SetWaiter(TMPSimpleEvent* waiter);
+
+  // Bytes accepted by Write since Open, and of them those heard; both counted on from what
+  // was heard when Reset dropped the rest.
+  int64_t WrittenBytes() const { return written_.load(); }
+  int64_t HeardBytes() const;
 
   bool IsOpen() const { return open_; }
   int32_t BufferSize() const { return bufferSize_; }
@@ -99,6 +106,7 @@ class TSoundOut final : private TMPMessageTarget {
   int32_t current_ = 0;
   int32_t fill_ = 0;
   std::atomic<int32_t> queued_{0};
+  std::atomic<int64_t> written_{0};
   int32_t bufferSize_ = 0;
   int32_t balance_ = 0;
 
