@@ -1,5 +1,6 @@
 // The queue played through the real engine on the null sound device: what each transport
-// command and each play mode does when tracks end, are switched, paused or stopped.
+// command and each play mode does when tracks end, are switched, paused or stopped, and the
+// entry the engine is told to follow on with gaplessly.
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -243,6 +244,85 @@ class TestQueuePlayer : public QObject {
     QCOMPARE(FHost->Counted, (QStringList{"a.mp2", "b.mp2"}));
   }
 
+  void theEngineIsToldTheEntryThatFollows_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("following");
+    QTest::newRow("repeat all") << int(pmRepeatAll) << 0 << 1;
+    QTest::newRow("repeat all from the last entry") << int(pmRepeatAll) << 2 << 0;
+    QTest::newRow("repeat one") << int(pmRepeatOne) << 1 << 1;
+  }
+  void theEngineIsToldTheEntryThatFollows() {
+    QFETCH(int, mode);
+    QFETCH(int, current);
+    Slow();
+    Fill(3);
+    FPlayer->PlayMode = mode;
+    StartAt(current);
+    QFETCH(int, following);
+    QCOMPARE(FPlayer->NextIndex(), following);
+    QCOMPARE(NextFile(), FFiles[following]);
+  }
+
+  // The follow-on changes with the queue and the mode, and goes with stop and with gapless off.
+  void theFollowOnIsKeptCurrent() {
+    Slow();
+    Fill(3);
+    StartAt(2);
+    QCOMPARE(NextFile(), FFiles[0]);
+    FPlayer->AppendToQueue(FFiles[3]);
+    FPlayer->UpdateNextFile();
+    QCOMPARE(NextFile(), FFiles[3]);
+    FPlayer->ChoosePlayMode(pmRepeatOne);
+    QCOMPARE(NextFile(), FFiles[2]);
+    FEngine->SetGapless(false);
+    FPlayer->UpdateNextFile();
+    QCOMPARE(NextFile(), QString());
+    FEngine->SetGapless(true);
+    FPlayer->UpdateNextFile();
+    QCOMPARE(NextFile(), FFiles[2]);
+    FPlayer->StopCommand();
+    QCOMPARE(NextFile(), QString());
+    FPlayer->UpdateNextFile();  // a tick after the stop must not bring it back
+    QCOMPARE(NextFile(), QString());
+  }
+
+  // Random mode draws the follow-on once per track; the end of the track takes that draw too.
+  void theRandomDrawIsKeptUntilTheTrackEnds() {
+    Slow();
+    Fill(5);
+    FPlayer->PlayMode = pmRandom;
+    StartAt(0);
+    const int drawn = FPlayer->NextIndex();
+    QVERIFY(drawn >= 0 && drawn < 5);
+    for (int i = 0; i < 20; ++i) FPlayer->UpdateNextFile();
+    QCOMPARE(FPlayer->NextIndex(), drawn);
+    QCOMPARE(NextFile(), FFiles[drawn]);
+    FPlayer->mp3EndPlay();  // as when the engine could not go on into it
+    QCOMPARE(FPlayer->Queue.CurrentIndex, drawn);
+  }
+
+  // The engine went on into the next file: that entry is announced as a started track (title,
+  // count, song menu, its lyrics), the engine is not started again, and the follow-on moves on.
+  void aGaplessChangeAnnouncesTheNextEntry() {
+    Slow();
+    Fill(3);
+    FPlayer->Queue.Slot(1).LyricsFile = QStringLiteral("/lyrics/b.txt");
+    StartAt(0);
+    QCOMPARE(FPlayer->NextIndex(), 1);
+    // What the engine looks like after the change: the next file is its file.
+    FEngine->SetFileName(FEngine->NextFileName());
+    const TMP3PlayerStatus status = FEngine->Status();
+    FEngine->OnTrackChanged(*FEngine);
+    QCOMPARE(FPlayer->Queue.CurrentIndex, 1);
+    QCOMPARE(FHost->Shown, (QStringList{"a.mp2", "b.mp2"}));
+    QCOMPARE(FHost->Counted, (QStringList{"a.mp2", "b.mp2"}));
+    QCOMPARE(FHost->SongMenus, 2);
+    QCOMPARE(FHost->Lyrics, QStringList{QStringLiteral("/lyrics/b.txt")});
+    QCOMPARE(FEngine->Status(), status);
+    QCOMPARE(FPlayer->PlayState, psPlaying);
+  }
+
   void appendingReadsTagsAndStopsAtAFullQueue() {
     FPlayer->AppendToQueue(FFiles[2]);
     QCOMPARE(FPlayer->Queue.Entry(0).Title, QStringLiteral("c.mp2"));
@@ -263,6 +343,7 @@ class TestQueuePlayer : public QObject {
     FPlayer->PlayEntry(index);
     QCOMPARE(FEngine->Status(), mpsPlaying);
   }
+  QString NextFile() const { return QString::fromStdString(FEngine->NextFileName()); }
   // Tracks long enough that a test acts before they end.
   void Slow() { FEngine->SetAudioDevice("null:1"); }
 
