@@ -250,27 +250,8 @@ class TestQueuePlayer : public QObject {
     QCOMPARE(FHost->Counted, (QStringList{"a.mp2", "b.mp2"}));
   }
 
-  void theEngineIsToldTheEntryThatFollows_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("current");
-    QTest::addColumn<int>("following");
-    QTest::newRow("repeat all") << int(pmRepeatAll) << 0 << 1;
-    QTest::newRow("repeat all from the last entry") << int(pmRepeatAll) << 2 << 0;
-    QTest::newRow("repeat one") << int(pmRepeatOne) << 1 << 1;
-  }
-  void theEngineIsToldTheEntryThatFollows() {
-    QFETCH(int, mode);
-    QFETCH(int, current);
-    Slow();
-    Fill(3);
-    FPlayer->PlayMode = mode;
-    StartAt(current);
-    QFETCH(int, following);
-    QCOMPARE(FPlayer->NextIndex(), following);
-    QCOMPARE(NextFile(), FFiles[following]);
-  }
-
-  // The follow-on changes with the queue and the mode, and goes with stop and with gapless off.
+  // The follow-on (the play-mode rule's entry) changes with the queue and the mode, and goes
+  // with stop and with gapless off.
   void theFollowOnIsKeptCurrent() {
     Slow();
     Fill(3);
