@@ -230,7 +230,7 @@ void TMP3Player::Close() {
     decodeTrack_ = track_.get();
     pcmBuffer_.reset();
     pendingBytes_ = 0;
-    markSample_ = markBytes_ = 0;
+    UpdateTotal();
   }
   fileName_.clear();
   nextFileName_.clear();
@@ -255,6 +255,7 @@ void TMP3Player::Play() {
     soundOut_->SetDeviceId(waveOutDevice_);
     soundOut_->SetDeviceSelection(audioDevice_);
     soundOut_->Open();
+    std::lock_guard time(timeLock_);
     markSample_ = track_->NextSample();
     markBytes_ = 0;
   }
@@ -313,7 +314,7 @@ void TMP3Player::Stop() {
       if (!failure) failure = std::current_exception();
     }
     pendingBytes_ = 0;
-    markSample_ = markBytes_ = 0;
+    UpdateTotal();
   }
   window_->RemoveAll(MPM_ENDOFDATA);  // an end of this play that is still queued
   SetStatus(mpsStopped);

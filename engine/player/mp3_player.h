@@ -183,6 +183,7 @@ class TMP3Player {
   void UndoSwitch();
   bool CompleteSwitch(bool everythingPlayed);
   void PostSwitchWhenHeard();
+  void UpdateTotal();
   uint32_t CpuFeatureWord() const;
 
   std::unique_ptr<TMPStream> ownedStream_;
@@ -220,12 +221,16 @@ class TMP3Player {
   std::unique_ptr<TMPTrackDecoder> next_;   // the next file, opened ahead
   std::unique_ptr<TMPStream> nextStream_;
   bool nextSeekable_ = false;
+  // The time of the reported track, guarded by timeLock_ (taken last, after the decoder and
+  // output locks), so that the owning thread reads it without waiting for a decode step that
+  // may be held up by its stream.
+  mutable std::mutex timeLock_;
   bool switched_ = false;  // the output holds next_'s PCM from switchBytes_ on
   bool switchPosted_ = false;
   int64_t switchBytes_ = 0;
-  // Where the reported track stands: its sample markSample_ is at markBytes_ in the output.
-  int64_t markSample_ = 0;
+  int64_t markSample_ = 0;  // the reported track's sample at markBytes_ in the output
   int64_t markBytes_ = 0;
+  int64_t totalSamples_ = 0;  // the reported track's TotalSamples
 
   TMP3CpuCapabilities usingCpuCapabilities_;
   int equalizerCount_ = 6;

@@ -17,6 +17,7 @@ namespace {
 
 constexpr int32_t kPcmBufferBytes = 5120;  // one frame of 1152 stereo 16-bit samples
 constexpr int32_t kYieldBelowFreePercent = 25;
+constexpr int32_t kIndexSlice = 1000;  // frames indexed under one hold of the decoder lock
 
 bool SameOutputFormat(const TMPOutputFormat& format, const TSoundOut& output) {
   return format.SampleRate == output.SampleRate() && format.Channels == output.Channels() &&
@@ -42,7 +43,7 @@ void TMP3Player::PrepareDecoding() {
   track_->Open(stream_, (streamOptions_ & msoSeekable) != 0, options);
   decodeTrack_ = track_.get();
   pendingBytes_ = 0;
-  markSample_ = markBytes_ = 0;
+  UpdateTotal();
   const TMPOutputFormat& format = track_->Format();
   if (track_->BytesPerFrame() > kPcmBufferBytes) RaiseUnknownFormat();
   {
@@ -76,6 +77,7 @@ void TMP3Player::DecodeStep() {
           pendingBytes_ = bytes;
           break;
       }
+      if (decodeTrack_ == track_.get()) UpdateTotal();
     }
     MPAssert(pendingBytes_ > 0);
     TMPLock output(*outputLock_);
@@ -90,12 +92,18 @@ void TMP3Player::DecodeStep() {
     PostSwitchWhenHeard();
     freePercent = soundOut_->FreePercent();
   }
-  // The output is full: spend the wait filling the reader, as long as this play lasts.
+  // The output is full: spend the wait filling the reader and then indexing the frames of the
+  // track, so that a seek finds its frame at once, as long as this play lasts.
   while (freePercent == 0) {
     {
       TMPLock decoder(*decoderLock_);
       TMPStreamReader& reader = decodeTrack_->Reader();
-      if (generation_ != generation || !reader.Attached() || !reader.ReadAhead()) break;
+      if (generation_ != generation || !reader.Attached()) break;
+      if (!reader.ReadAhead()) {
+        const bool more = decodeTrack_->IndexAhead(kIndexSlice);
+        if (decodeTrack_ == track_.get()) UpdateTotal();
+        if (!more) break;
+      }
     }
     TMPLock output(*outputLock_);
     freePercent = soundOut_->FreePercent();
@@ -129,10 +137,11 @@ void TMP3Player::FinishData(std::unique_lock<TMPAbstractMutex>& decoder, uint64_
 // Of another format, the output plays out and opens again for it (a gap there cannot be
 // helped). False when there is nothing to follow.
 bool TMP3Player::StartNextTrack(std::unique_lock<TMPAbstractMutex>& decoder, uint64_t generation) {
-  if (switched_ || !next_ || decodeTrack_ != track_.get()) return false;
+  if (!next_ || decodeTrack_ != track_.get()) return false;
+  int64_t switchBytes = 0;
   if (SameOutputFormat(next_->Format(), *soundOut_)) {
     TMPLock output(*outputLock_);
-    switchBytes_ = soundOut_->WrittenBytes();
+    switchBytes = soundOut_->WrittenBytes();
   } else {
     {
       TMPLock output(*outputLock_);
@@ -148,22 +157,34 @@ bool TMP3Player::StartNextTrack(std::unique_lock<TMPAbstractMutex>& decoder, uin
     soundOut_->Close();
     SetOutputFormat(*soundOut_, next_->Format());
     soundOut_->Open();
-    switchBytes_ = 0;
   }
-  switched_ = true;
-  switchPosted_ = false;
   decodeTrack_ = next_.get();
+  TMPLock output(*outputLock_);
   {
-    TMPLock output(*outputLock_);
-    PostSwitchWhenHeard();
+    std::lock_guard time(timeLock_);
+    switched_ = true;
+    switchPosted_ = false;
+    switchBytes_ = switchBytes;
   }
+  PostSwitchWhenHeard();
   return true;
 }
 
 // Under both locks: once the output has played up to the next track's first sample, the
 // owning thread is told to make it the reported one.
 void TMP3Player::PostSwitchWhenHeard() {
-  if (!switched_ || switchPosted_ || soundOut_->HeardBytes() < switchBytes_) return;
-  switchPosted_ = true;
+  const int64_t heard = soundOut_->HeardBytes();
+  {
+    std::lock_guard time(timeLock_);
+    if (!switched_ || switchPosted_ || heard < switchBytes_) return;
+    switchPosted_ = true;
+  }
   PostAlways(MPM_TRACKCHANGED);
+}
+
+// Under the decoder lock: the reported track's length as the owning thread reads it.
+void TMP3Player::UpdateTotal() {
+  const int64_t total = track_->IsOpen() ? track_->TotalSamples() : 0;
+  std::lock_guard time(timeLock_);
+  totalSamples_ = total;
 }

@@ -19,26 +19,28 @@ int64_t SamplesToMs(int64_t samples, int32_t rate) { return rate > 0 ? samples *
 }  // namespace
 
 int64_t TMP3Player::Length() const {
-  TMPLock decoder(*decoderLock_);
   if (!IsOpen()) return 0;
-  return SamplesToMs(std::max<int64_t>(track_->TotalSamples(), 0), sampleRate_);
+  std::lock_guard time(timeLock_);
+  return SamplesToMs(std::max<int64_t>(totalSamples_, 0), sampleRate_);
 }
 
 // What has been heard: the output's count of bytes played (less what the device still holds)
 // measured from where the reported track's mark was written.
 int64_t TMP3Player::Position() const {
-  TMPLock decoder(*decoderLock_);
   if (!IsOpen()) return 0;
-  int64_t sample = markSample_;
+  int64_t heard = 0;
   if (status_ != mpsStopped) {
     TMPLock output(*outputLock_);
-    int64_t heard = soundOut_->HeardBytes();
+    heard = soundOut_->HeardBytes();
+  }
+  std::lock_guard time(timeLock_);
+  int64_t sample = markSample_;
+  if (status_ != mpsStopped) {
     if (switched_) heard = std::min(heard, switchBytes_);
     const int32_t block = track_->Format().Channels * track_->Format().BitsPerSample / 8;
     if (block > 0) sample += std::max<int64_t>(heard - markBytes_, 0) / block;
   }
-  const int64_t total = track_->TotalSamples();
-  if (total >= 0) sample = std::min(sample, total);
+  if (totalSamples_ >= 0) sample = std::min(sample, totalSamples_);
   return SamplesToMs(sample, sampleRate_);
 }
 
@@ -50,17 +52,23 @@ void TMP3Player::Seek(int64_t ms) {
   const int64_t sample = std::max<int64_t>(ms, 0) * sampleRate_ / 1000;
   {
     TMPLock decoder(*decoderLock_);
+    int64_t written = 0;
     if (status_ != mpsStopped) {
       TMPLock output(*outputLock_);
       soundOut_->SetWaiter(nullptr);
       soundOut_->Reset();
-      markBytes_ = soundOut_->WrittenBytes();
+      written = soundOut_->WrittenBytes();
     }
     ++generation_;
     pendingBytes_ = 0;
     UndoSwitch();
     track_->SeekSample(sample);
-    markSample_ = track_->NextSample();
+    UpdateTotal();
+    {
+      std::lock_guard time(timeLock_);
+      markBytes_ = written;
+      markSample_ = track_->NextSample();
+    }
     if (status_ != mpsStopped) thread_->Event().SetEvent();
   }
   window_->RemoveAll(MPM_ENDOFDATA);  // the end of the audio before the seek
@@ -114,8 +122,12 @@ void TMP3Player::DropNext() {
 // Under the decoder lock, with the output dropped: decoding is back on the reported track,
 // and the next one waits at its start (or is forgotten when it cannot rewind).
 void TMP3Player::UndoSwitch() {
-  if (!switched_) return;
-  switched_ = false;
+  {
+    std::lock_guard time(timeLock_);
+    markSample_ = markBytes_ = 0;
+    if (!switched_) return;
+    switched_ = false;
+  }
   decodeTrack_ = track_.get();
   if (nextSeekable_) {
     next_->SeekSample(0);
@@ -128,15 +140,20 @@ void TMP3Player::UndoSwitch() {
 // On the owning thread: the next track has been heard (or everything has been played), so it
 // becomes the reported one and the finished one is closed.
 bool TMP3Player::CompleteSwitch(bool everythingPlayed) {
+  // Asked at every position tick: whether it is due is told without the decoder lock.
+  {
+    int64_t heard = 0;
+    if (!everythingPlayed) {
+      TMPLock output(*outputLock_);
+      heard = soundOut_->HeardBytes();
+    }
+    std::lock_guard time(timeLock_);
+    if (!switched_ || (!everythingPlayed && heard < switchBytes_)) return false;
+  }
   std::unique_ptr<TMPTrackDecoder> finished;
   std::unique_ptr<TMPStream> finishedStream;
   {
     TMPLock decoder(*decoderLock_);
-    if (!switched_) return false;
-    if (!everythingPlayed) {
-      TMPLock output(*outputLock_);
-      if (soundOut_->HeardBytes() < switchBytes_) return false;
-    }
     std::swap(track_, next_);
     finished = std::move(next_);
     finishedStream = std::move(ownedStream_);
@@ -144,9 +161,13 @@ bool TMP3Player::CompleteSwitch(bool everythingPlayed) {
     stream_ = ownedStream_.get();
     streamOptions_ = static_cast<uint8_t>(msoOwned | (nextSeekable_ ? msoSeekable : 0));
     decodeTrack_ = track_.get();
-    switched_ = false;
-    markSample_ = 0;
-    markBytes_ = switchBytes_;
+    {
+      std::lock_guard time(timeLock_);
+      switched_ = false;
+      markSample_ = 0;
+      markBytes_ = switchBytes_;
+    }
+    UpdateTotal();
     const TMPOutputFormat& format = track_->Format();
     sampleRate_ = format.SampleRate;
     channels_ = format.Channels;

@@ -183,6 +183,20 @@ void TMPFrameWalker::SeekTo(int64_t offset) {
   skipCount_ = 0;
 }
 
+void TMPFrameWalker::FollowFrom(const TMPFrameWalker& other) {
+  options_ = other.options_;
+  firstHeader_ = other.firstHeader_;
+  std::memcpy(firstBytes_, other.firstBytes_, sizeof firstBytes_);
+  layer_ = other.layer_;
+  version_ = other.version_;
+  audioStart_ = other.audioStart_;
+  audioLength_ = other.audioLength_;
+  freeLength_ = other.freeLength_;
+  infoFrame_ = other.infoFrame_;
+  frameSize_ = 0;
+  skipCount_ = 0;
+}
+
 bool TMPFrameWalker::NextFrame(TMPFrameHeader& header) {
   for (;;) {
     if (Exhausted()) return false;

@@ -65,6 +65,9 @@ class TMPFrameWalker {
   void Rewind();
   // To the frame that starts at offset (seekable streams), nothing parsed.
   void SeekTo(int64_t offset);
+  // Walks as `other` does (its first frame, audio bounds and free-format length), on this
+  // walker's own reader of the same stream.
+  void FollowFrom(const TMPFrameWalker& other);
 
   // For tools: the next whole frame, skipping junk; false at the end of the audio.
   bool NextFrame(TMPFrameHeader& header);

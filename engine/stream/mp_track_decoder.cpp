@@ -1,6 +1,7 @@
 #include "stream/mp_track_decoder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -17,6 +18,15 @@ constexpr int64_t kLookback = 32;
 constexpr int64_t kPrerollAlign = TMPFrameIndex::kStride;
 constexpr int32_t kBitrateWindow = 10000;
 
+// Passes over junk to the walk's next frame; false when the stream holds no further whole one
+// (a frame cut off by its end is not decoded either).
+bool NextWholeFrame(TMPFrameWalker& walker, const TMPStreamReader& reader) {
+  TMPFrameHeader header{};
+  TMPFrameWalker::TStep step = TMPFrameWalker::TStep::Skipped;
+  while (step == TMPFrameWalker::TStep::Skipped && !walker.Exhausted()) step = walker.ParseNext(header);
+  return step == TMPFrameWalker::TStep::Frame && reader.Position() + walker.FrameSize() <= reader.Size();
+}
+
 }  // namespace
 
 TMPTrackDecoder::TMPTrackDecoder() : state_(NewDecoderState()) {}
@@ -24,6 +34,7 @@ TMPTrackDecoder::TMPTrackDecoder() : state_(NewDecoderState()) {}
 void TMPTrackDecoder::Open(TMPStream* stream, bool seekable, const TMPTrackOptions& options) {
   Close();
   options_ = options;
+  stream_ = stream;
   try {
     reader_.Attach(stream, seekable);
     walker_.Open(options.Walk);
@@ -59,6 +70,8 @@ void TMPTrackDecoder::Open(TMPStream* stream, bool seekable, const TMPTrackOptio
 
 void TMPTrackDecoder::Close() {
   reader_.Detach();
+  scanReader_.Detach();
+  stream_ = nullptr;
   info_.Clear();
   index_.Clear();
   format_ = {};
@@ -183,6 +196,56 @@ int64_t TMPTrackDecoder::PrerollStart(int64_t target, int64_t from, const TFrame
   return start / kPrerollAlign * kPrerollAlign;
 }
 
+// Walks from the nearest indexed frame up to frame `last`, hopping from header to header and
+// indexing on the way; the facts of the frames from `factsFrom` on go to facts. Returns the
+// frame the walk stopped at: last + 1, or the frame count when the stream ends first (the
+// track then stands at its end).
+int64_t TMPTrackDecoder::WalkFrames(int64_t last, int64_t factsFrom, std::vector<TFrameFacts>* facts) {
+  int64_t frame = 0, offset = 0;
+  index_.PointAtOrBelow(std::min(factsFrom, last), frame, offset);
+  walker_.SeekTo(offset);
+  for (; frame <= last; ++frame) {
+    if (!NextWholeFrame(walker_, reader_)) {
+      frameNo_ = frame;
+      EndTrack();
+      nextSample_ = std::max<int64_t>(frame * samplesPerFrame_ - startTrim_, 0);
+      return frame;
+    }
+    index_.Record(frame, reader_.Position());
+    if (facts != nullptr && frame >= factsFrom) facts->push_back(ReadFacts());
+    walker_.ConsumeFrame();
+  }
+  return frame;
+}
+
+void TMPTrackDecoder::WalkAll() {
+  MPAssert(IsOpen() && reader_.Seekable());
+  if (index_.Complete()) return;
+  const int64_t resume = nextSample_;
+  WalkFrames(INT64_MAX - 1, INT64_MAX, nullptr);
+  SeekSample(resume);
+}
+
+bool TMPTrackDecoder::IndexAhead(int32_t frames) {
+  if (!IsOpen() || !reader_.Seekable() || index_.Complete()) return false;
+  if (!scanReader_.Attached()) scanReader_.Attach(stream_, true);
+  scanWalker_.FollowFrom(walker_);
+  int64_t frame = 0, offset = 0;
+  index_.PointAtOrBelow(index_.Known() - 1, frame, offset);
+  scanWalker_.SeekTo(offset);
+  const int64_t last = index_.Known() + frames;
+  for (; frame < last; ++frame) {
+    if (!NextWholeFrame(scanWalker_, scanReader_)) {
+      if (index_.Known() == frame) index_.MarkComplete();
+      break;
+    }
+    index_.Record(frame, scanReader_.Position());
+    scanWalker_.ConsumeFrame();
+  }
+  stream_->Seek(reader_.Position() + reader_.Count(), TMPSeekOrigin::soBeginning);
+  return !index_.Complete();
+}
+
 void TMPTrackDecoder::SeekSample(int64_t sample) {
   MPAssert(IsOpen() && reader_.Seekable());
   const int64_t target = std::max<int64_t>(sample, 0) + startTrim_;
@@ -194,27 +257,11 @@ void TMPTrackDecoder::SeekSample(int64_t sample) {
     nextSample_ = endSample_ - startTrim_;
     return;
   }
-  // Walk from the nearest indexed frame to the target, hopping from header to header.
-  int64_t frame = 0, offset = 0;
-  index_.PointAtOrBelow(from, frame, offset);
-  walker_.SeekTo(offset);
   std::vector<TFrameFacts> facts;
   facts.reserve(static_cast<size_t>(targetFrame - from + 1));
-  TMPFrameHeader header{};
-  for (; frame <= targetFrame; ++frame) {
-    TMPFrameWalker::TStep step = TMPFrameWalker::TStep::Skipped;
-    while (step == TMPFrameWalker::TStep::Skipped && !walker_.Exhausted()) step = walker_.ParseNext(header);
-    if (step != TMPFrameWalker::TStep::Frame) {
-      frameNo_ = frame;
-      EndTrack();
-      nextSample_ = std::max<int64_t>(frame * samplesPerFrame_ - startTrim_, 0);
-      return;
-    }
-    index_.Record(frame, reader_.Position());
-    if (frame >= from) facts.push_back(ReadFacts());
-    walker_.ConsumeFrame();
-  }
+  if (WalkFrames(targetFrame, from, &facts) <= targetFrame) return;  // past the end
   const int64_t start = PrerollStart(targetFrame, from, facts.data());
+  int64_t frame = 0, offset = 0;
   index_.PointAtOrBelow(start, frame, offset);
   MPAssert(frame == start);
   walker_.SeekTo(offset);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "decoder/mp3_decoder.h"
 #include "stream/mp3_info.h"
@@ -23,6 +24,7 @@ class TMPTrackDecoder {
   // The decoder's own delay: a sample enters the output this much later than it was encoded.
   static constexpr int32_t kDecoderDelay = 529;
   static constexpr int32_t kReaderCapacity = 65536;
+  static constexpr int32_t kScanCapacity = 65536;
 
   enum class TStep { Pcm, Nothing, Ended };
 
@@ -60,6 +62,13 @@ class TMPTrackDecoder {
   // The next PCM starts at track sample `sample`, exactly as decoding from the start would
   // give it; at or past the end the next step ends the track. Seekable streams only.
   void SeekSample(int64_t sample);
+  // Walks the headers of every frame, so that TotalSamples is exact, and comes back to where
+  // the track stood. Seekable streams only.
+  void WalkAll();
+  // Extends the frame index by up to `frames` frames through a reader of its own, leaving the
+  // stream where the track's reader expects it; false once every frame is indexed. Lets a
+  // player index the whole track while it waits, so that any seek finds its frame at once.
+  bool IndexAhead(int32_t frames);
 
  private:
   struct TFrameFacts {
@@ -69,11 +78,16 @@ class TMPTrackDecoder {
   };
   int64_t PrerollStart(int64_t target, int64_t from, const TFrameFacts* facts) const;
   TFrameFacts ReadFacts();
+  int64_t WalkFrames(int64_t last, int64_t factsFrom, std::vector<TFrameFacts>* facts);
   void EndTrack();
 
   TMPStreamReader reader_{kReaderCapacity};
   TMP3Info info_;
   TMPFrameWalker walker_{reader_, info_};
+  TMPStreamReader scanReader_{kScanCapacity};  // IndexAhead's own
+  TMP3Info scanInfo_;
+  TMPFrameWalker scanWalker_{scanReader_, scanInfo_};
+  TMPStream* stream_ = nullptr;
   TMPDecoderStatePtr state_;
   TMPTrackOptions options_;
   TMPOutputFormat format_{};

@@ -104,6 +104,19 @@ TEST(TrackDecoder, SeekGivesTheStraightDecodeFromTheTarget) {
     const int64_t total = static_cast<int64_t>(straight.size()) / block;
     const int64_t frame = track.Format().SamplesPerFrame / track.Format().Channels;
     ASSERT_GT(total, 4 * frame);
+    {
+      // Indexing ahead between the frames uses the same stream and disturbs nothing.
+      TOpenTrack indexing(c.Path, Options(true, c.FreeFormat));
+      std::vector<uint8_t> pcm, one(static_cast<size_t>(indexing.Track.BytesPerFrame()));
+      int32_t bytes = 0;
+      bool more = true;
+      while (indexing.Track.DecodeNext(one.data(), bytes) != TMPTrackDecoder::TStep::Ended) {
+        pcm.insert(pcm.end(), one.begin(), one.begin() + bytes);
+        if (more) more = indexing.Track.IndexAhead(3);
+      }
+      EXPECT_FALSE(more);
+      EXPECT_EQ(pcm, straight);
+    }
     // Backwards, forwards, within frames, the first and the last frame, the end and past it.
     for (const int64_t target : {total / 2 + 123, int64_t{0}, frame + 7, total - frame / 2, int64_t{1},
                                  total / 3, total - 1, 5 * frame, total, total + 1000}) {

@@ -2,8 +2,10 @@
 """varo-play on its default ALSA device, routed to a private PulseAudio server with a null
 sink, while the sink's monitor is recorded. The recording must hold what varo-decode
 decodes (lined up, small RMS difference); pause must hold the audio and resume continue it
-without loss; volume 50 must halve it; balance 100 must silence the left channel; and each
-end of track must be reported only after its last samples reached the sink.
+without loss; volume 50 must halve it; balance 100 must silence the left channel; each end
+of track must be reported only after its last samples reached the sink; and two files played
+gaplessly must reach the sink as one sound, the second beginning at the sample after the
+first one's last.
 
 usage: check_sound_path.py VARO_PLAY VARO_DECODE CORPUS_DIR
 Fails (never skips) when the sound server cannot be started.
@@ -79,8 +81,8 @@ class Timeline:
         return self.t0 + frame / RATE
 
 
-def decode(decoder, path, out):
-    subprocess.run([decoder, "--raw", path, out], check=True, capture_output=True, timeout=120)
+def decode(decoder, path, out, extra=()):
+    subprocess.run([decoder, "--raw", *extra, path, out], check=True, capture_output=True, timeout=120)
     data = array.array("h")
     with open(out, "rb") as f:
         data.frombytes(f.read())
@@ -122,8 +124,10 @@ def mismatch_note(got, want):
 
 
 def check_files_in_order(ctx):
-    """The files one after another: samples, completeness, and when the ends are told."""
-    run = PlayedRun(ctx.play, [os.path.join(ctx.corpus, f) for f in PLAYED_IN_ORDER], ctx.env)
+    """The files one after another, each on its own: samples, completeness, and when the ends
+    are told."""
+    run = PlayedRun(ctx.play, ["--no-gapless"] + [os.path.join(ctx.corpus, f) for f in PLAYED_IN_ORDER],
+                    ctx.env)
     status, err = run.finish(timeout=60)
     check(status == 0, f"playing the list: exit status {status} ({err.strip()})")
     started, ended = run.times("status: playing"), run.times("end: end of data")
@@ -133,7 +137,7 @@ def check_files_in_order(ctx):
     samples, timeline = recording(ctx.rec, ended[-1])
     lates = []
     for name, t_start, t_end in zip(PLAYED_IN_ORDER, started, ended):
-        ref = stereo(ctx.reference(name), channels_of(name))
+        ref = stereo(ctx.reference(name, gapless=False), channels_of(name))
         lag = locate(channel(samples, 0), channel(ref, 0), timeline, t_start)
         if not check(lag is not None, f"{name}: not found in the recording"):
             continue
@@ -164,6 +168,36 @@ def check_files_in_order(ctx):
         median = sorted(lates)[len(lates) // 2]
         check(median <= MAX_MEDIAN_END_LATE,
               f"ends reported {median:.2f} s (median) after the last sample reached the sink")
+
+
+def check_gapless_joint(ctx):
+    """Two files in a row, the second opened ahead: the sink gets the two decodes as one
+    unbroken sound (white noise, so a dropped or doubled sample or an inserted silence at the
+    joint cannot pass), with one start and one end reported."""
+    ref = ctx.reference(NOISE)
+    both = ref + ref
+    run = PlayedRun(ctx.play, [os.path.join(ctx.corpus, NOISE)] * 2, ctx.env)
+    t_start = run.wait_for("status: playing")
+    status, err = run.finish(timeout=30)
+    check(status == 0, f"gapless joint: exit status {status} ({err.strip()})")
+    lines = [line for _, line in run.lines]
+    check(lines.count("status: playing") == 1 and lines.count("end: end of data") == 1,
+          f"gapless joint: one start and one end expected, got {lines}")
+    samples, timeline = recording(ctx.rec, run.wait_for("end: end of data"))
+    lag = locate(channel(samples, 0), channel(ref, 0), timeline, t_start)
+    if not check(lag is not None, "gapless joint: the first file is not in the recording"):
+        return
+    gapless, gaps, followed = close_gaps(samples, both, lag, slip=XRUN_LOSS)
+    joint = len(ref) // 2
+    near = [g for g in gaps if abs(g[0] - joint) < RATE // 10]
+    figures.append(f"gapless joint: {len(gaps)} silences inserted by the server elsewhere"
+                   if not near else f"gapless joint: silence of {near[0][1]} frames at the joint")
+    check(not near, f"gapless joint: the sound breaks at the joint ({near})")
+    got, want = pair(gapless, without_lost(both, gaps), 0)
+    check(len(want) == len(both), f"gapless joint: only {len(want) // 2} of {len(both) // 2} frames heard")
+    diff = rms_difference(got, want)
+    figures.append(f"gapless joint: RMS difference {diff:.3f} over both files")
+    check(diff <= MAX_RMS, f"gapless joint: RMS difference {diff:.2f}{mismatch_note(got, want)}")
 
 
 def loud_span(x, threshold=64):
@@ -302,11 +336,13 @@ class Context:
         self.env, self.rec = server.env(), rec
         self._refs = {}
 
-    def reference(self, name):
-        if name not in self._refs:
+    def reference(self, name, gapless=True):
+        key = (name, gapless)
+        if key not in self._refs:
             out = os.path.join(self.tmp, os.path.basename(name) + ".raw")
-            self._refs[name] = decode(self.decoder, os.path.join(self.corpus, name), out)
-        return self._refs[name]
+            self._refs[key] = decode(self.decoder, os.path.join(self.corpus, name), out,
+                                     [] if gapless else ["--no-gapless"])
+        return self._refs[key]
 
 
 def run_step(step, ctx):
@@ -325,8 +361,8 @@ def main():
         with tempfile.TemporaryDirectory(prefix="varo-sound-ref-") as tmp, \
                 SoundServer(rate=RATE) as server, MonitorRecording(server) as rec:
             ctx = Context(play, decoder, corpus, tmp, server, rec)
-            for step in (check_files_in_order, check_other_rate, check_pause_resume,
-                         check_volume_change, check_balance):
+            for step in (check_files_in_order, check_gapless_joint, check_other_rate,
+                         check_pause_resume, check_volume_change, check_balance):
                 run_step(step, ctx)
     except SoundServerError as e:
         print(f"FAIL the private sound server could not run: {e}")
