@@ -27,6 +27,7 @@
 #include "core/skin/region_runs.h"
 #include "player/mp3_player.h"
 #include "skin_fixture.h"
+#include "stream/mp_stream.h"
 #include "ui/dialogs/error_box.h"
 #include "ui/dialogs/intro_time_dialog.h"
 #include "ui/dialogs/sleep_timer_dialog.h"
@@ -533,6 +534,13 @@ class TestMainWindow : public QObject {
     QVERIFY(near(1, sought[0][0].toLongLong() + kSeekStepMs));
     QVERIFY(near(2, sought[1][0].toLongLong() - kSeekStepMs));
     QVERIFY(near(3, sought[2][0].toLongLong() - kSeekStepMs));
+    // A stream that cannot seek: play goes on, and nothing says a word.
+    s.mp3().OpenStream(new TMPFileStream(kMinute.toStdString()), msoOwned);
+    s.mp3().Play();
+    f.SeekQuietly(10000);
+    QTest::keyClick(&f, Qt::Key_Right);
+    QCOMPARE(sought.size(), 4);
+    QCOMPARE(s.mp3().Status(), mpsPlaying);
     QVERIFY(h.Errors.isEmpty());
   }
 
