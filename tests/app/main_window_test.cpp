@@ -1,5 +1,6 @@
 // The main window on the offscreen platform with a temporary home: start-up from various
-// settings files, exit, dropped files, the popup menu, skins and dragging.
+// settings files, exit, dropped files, the popup menu, skins, dragging, and the track's time
+// with the inputs that seek in it.
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
@@ -9,19 +10,24 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <memory>
 
 #include "core/playback/ranking.h"
+#include "core/playback/track_time.h"
+#include "core/session/player_session.h"
 #include "core/settings/application_home.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
 #include "core/skin/region_runs.h"
 #include "player/mp3_player.h"
 #include "skin_fixture.h"
+#include "stream/mp_stream.h"
 #include "ui/dialogs/error_box.h"
 #include "ui/dialogs/intro_time_dialog.h"
 #include "ui/dialogs/sleep_timer_dialog.h"
@@ -32,10 +38,19 @@
 #include "ui/program/program_entry.h"
 #include "ui/widgets/form_rgn.h"
 #include "ui/widgets/image_button.h"
+#include "ui/widgets/time_widgets.h"
 
 namespace {
 
 const QString kTrack = QStringLiteral(VARO_TEST_DATA "/corpus/layer2/l2_mpeg1_32k_stereo_64_pink.mp2");
+const QString kMinute = QStringLiteral(VARO_TEST_DATA "/corpus/bench/bench_60s_mpeg1_l3_cbr128_joint.mp3");
+
+void Wheel(QWidget* w, int angle) {
+  const QPointF at(w->width() / 2.0, w->height() / 2.0);
+  QWheelEvent event(at, w->mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(w, &event);
+}
 
 QStringList Captions(const QMenu* menu) {
   QStringList captions;
@@ -450,6 +465,83 @@ class TestMainWindow : public QObject {
     QCOMPARE(qAlpha(f.Image9->DrawnPicture().pixel(0, 0)), 255);  // drawn opaque
     QCOMPARE(f.Image1->toolTip(), QStringLiteral("再生"));
     QCOMPARE(f.Image1->pos(), MakeTestSkin(0).Positions[1]);
+  }
+
+  // A drag shows its target and seeks once, on release; the wheel asks for 5 s a notch, half
+  // notches adding up; without a length the line takes no click.
+  void theProgressLineSeeksOnRelease() {
+    TProgressLine line(nullptr);
+    line.resize(200, 6);
+    line.SetTime(10000, 60000);
+    QSignalSpy moved(&line, &TProgressLine::TargetMoved);
+    QSignalSpy seek(&line, &TProgressLine::SeekRequested);
+    QSignalSpy step(&line, &TProgressLine::StepRequested);
+    QTest::mousePress(&line, Qt::LeftButton, {}, QPoint(50, 3));
+    QTest::mouseMove(&line, QPoint(150, 3));
+    QCOMPARE(line.Shown(), 45000);
+    QCOMPARE(moved.size(), 2);
+    QVERIFY(seek.isEmpty());
+    QTest::mouseRelease(&line, Qt::LeftButton, {}, QPoint(100, 3));
+    QCOMPARE(seek.size(), 1);
+    QCOMPARE(seek[0][0].toLongLong(), 30000);
+    QVERIFY(!line.Dragging());
+    Wheel(&line, 60);
+    QVERIFY(step.isEmpty());
+    Wheel(&line, 60);
+    Wheel(&line, -240);
+    QCOMPARE(step.size(), 2);
+    QCOMPARE(step[0][0].toLongLong(), kSeekStepMs);
+    QCOMPARE(step[1][0].toLongLong(), -2 * kSeekStepMs);
+    line.SetTime(0, 0);
+    QTest::mouseClick(&line, Qt::LeftButton, {}, QPoint(50, 3));
+    QCOMPARE(seek.size(), 1);
+  }
+
+  // The time text and the progress line sit where the skin's defaults put them; a click on
+  // the text switches between time played and time left and is kept; a click on the line, the
+  // arrow keys and the wheel seek through the session.
+  void theTrackTimeAndItsSeekingInputs() {
+    THarness h;
+    h.StoreQueue({kMinute}, 0, QStringLiteral("a.vrl"));
+    TForm1& f = h.Start();
+    // The test skin has no time lines: under its labels (20, 30, 240 x 14).
+    QCOMPARE(f.TimeLabel->geometry(), QRect(20, 64, 241, 16));
+    QCOMPARE(f.ProgressLine->geometry(), QRect(28, 82, 225, 6));
+    TPlayerSession& s = f.Session();
+    s.mp3().SetAudioDevice("null:1");
+    s.StartEntry(0);
+    QVERIFY(s.TrackOpen());
+    QTest::mouseClick(f.TimeLabel, Qt::LeftButton);
+    QVERIFY(f.ShowRemaining);
+    QCOMPARE(h.Ini().ReadInteger(kKeyTimeRemaining, 0), 1);
+    QCOMPARE(f.TimeLabel->text(), FormatTrackTime(s.TrackPosition(), s.TrackLength(), true));
+    QTest::mouseClick(f.TimeLabel, Qt::LeftButton);
+    QVERIFY(!f.ShowRemaining);
+    QCOMPARE(h.Ini().ReadInteger(kKeyTimeRemaining, 1), 0);
+    if (s.TrackLength() == 0)
+      QSKIP("the engine tells no track length yet: seeking waits for the seeking engine");
+
+    QSignalSpy sought(&s, &TPlayerSession::Sought);
+    auto near = [&sought](int i, qint64 ms) { return qAbs(sought[i][0].toLongLong() - ms) < 500; };
+    QTest::mouseClick(f.ProgressLine, Qt::LeftButton, {}, QPoint(f.ProgressLine->width() / 2, 3));
+    QCOMPARE(sought.size(), 1);
+    QVERIFY(near(0, s.TrackLength() / 2));
+    QCOMPARE(f.TimeLabel->text(), FormatTrackTime(s.TrackPosition(), s.TrackLength(), false));
+    QTest::keyClick(&f, Qt::Key_Right);
+    QTest::keyClick(&f, Qt::Key_Left);
+    Wheel(f.ProgressLine, -120);
+    QCOMPARE(sought.size(), 4);
+    QVERIFY(near(1, sought[0][0].toLongLong() + kSeekStepMs));
+    QVERIFY(near(2, sought[1][0].toLongLong() - kSeekStepMs));
+    QVERIFY(near(3, sought[2][0].toLongLong() - kSeekStepMs));
+    // A stream that cannot seek: play goes on, and nothing says a word.
+    s.mp3().OpenStream(new TMPFileStream(kMinute.toStdString()), msoOwned);
+    s.mp3().Play();
+    f.SeekQuietly(10000);
+    QTest::keyClick(&f, Qt::Key_Right);
+    QCOMPARE(sought.size(), 4);
+    QCOMPARE(s.mp3().Status(), mpsPlaying);
+    QVERIFY(h.Errors.isEmpty());
   }
 
   void draggingSnapsToTheScreenEdges_data() {

@@ -1,4 +1,5 @@
-// The queue's table and arithmetic, the play-state rules and the queue restored at start-up.
+// The queue's table and arithmetic, the play-state rules, the entry that follows by play mode,
+// the track's time rules and the queue restored at start-up.
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -8,6 +9,7 @@
 #include "core/playback/play_queue.h"
 #include "core/playback/play_state.h"
 #include "core/playback/queue_restore.h"
+#include "core/playback/track_time.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
 
@@ -96,6 +98,69 @@ class TestQueueRules : public QObject {
     QTEST(PlayCommandState(state), "afterPlay");
     QTEST(RowDoubleClickState(state), "afterRowDoubleClick");
     QTEST(int(EndPlayAction(state)), "endAction");
+  }
+
+  void followingEntryByPlayMode_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("following");
+    QTest::newRow("repeat all steps on") << int(pmRepeatAll) << 1 << 3 << 2;
+    QTest::newRow("repeat all wraps") << int(pmRepeatAll) << 2 << 3 << 0;
+    QTest::newRow("repeat all past a shrunk queue") << int(pmRepeatAll) << 7 << 3 << 0;
+    QTest::newRow("random takes the pick") << int(pmRandom) << 1 << 5 << 4;  // the pick is 4
+    QTest::newRow("repeat one keeps") << int(pmRepeatOne) << 1 << 3 << 1;
+    QTest::newRow("intro keeps") << int(pmIntro) << 2 << 3 << 2;
+    QTest::newRow("unknown mode keeps") << 9 << 1 << 3 << 1;
+  }
+  void followingEntryByPlayMode() {
+    QFETCH(int, mode);
+    QFETCH(int, current);
+    QFETCH(int, count);
+    QTEST(FollowingIndex(mode, current, count, 4), "following");
+  }
+
+  void timeText_data() {
+    QTest::addColumn<qint64>("position");
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<bool>("remaining");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("start") << qint64(0) << qint64(215000) << false << "0:00";
+    QTest::newRow("seconds are cut") << qint64(59999) << qint64(215000) << false << "0:59";
+    QTest::newRow("ten minutes and more") << qint64(754000) << qint64(900000) << false << "12:34";
+    QTest::newRow("left rounds up") << qint64(125400) << qint64(215000) << true << "-1:30";
+    QTest::newRow("left at the start is the length") << qint64(0) << qint64(215000) << true << "-3:35";
+    QTest::newRow("left at the end") << qint64(215000) << qint64(215000) << true << "-0:00";
+    QTest::newRow("an hour-long track has hours from the start")
+        << qint64(5000) << qint64(3600000) << false << "0:00:05";
+    QTest::newRow("hours left") << qint64(0) << qint64(3723000) << true << "-1:02:03";
+    QTest::newRow("past the end holds at the length") << qint64(300000) << qint64(215000) << false << "3:35";
+    QTest::newRow("before the start") << qint64(-500) << qint64(215000) << false << "0:00";
+    QTest::newRow("no length counts up") << qint64(61000) << qint64(0) << true << "1:01";
+    QTest::newRow("no length past an hour") << qint64(3601000) << qint64(0) << false << "1:00:01";
+  }
+  void timeText() {
+    QFETCH(qint64, position);
+    QFETCH(qint64, length);
+    QFETCH(bool, remaining);
+    QTEST(FormatTrackTime(position, length, remaining), "text");
+  }
+
+  // Steps, points of the progress line and the resume position all stay inside the track.
+  void seekTargetsStayInsideTheTrack() {
+    QCOMPARE(StepTarget(10000, kSeekStepMs, 60000), 15000);
+    QCOMPARE(StepTarget(3000, -kSeekStepMs, 60000), 0);
+    QCOMPARE(StepTarget(58000, kSeekStepMs, 60000), 60000);
+    QCOMPARE(StepTarget(1000, kSeekStepMs, 0), 0);
+    QCOMPARE(ProgressTarget(50, 200, 60000), 15000);
+    QCOMPARE(ProgressTarget(200, 200, 60000), 60000);
+    QCOMPARE(ProgressTarget(260, 200, 60000), 60000);
+    QCOMPARE(ProgressTarget(50, 0, 60000), 0);
+    QCOMPARE(ProgressPixels(90000, 60000, 200), 200);
+    QCOMPARE(ResumePosition(30000, 60000), 30000);
+    for (qint64 stored : {qint64(0), qint64(-5), qint64(60000), qint64(999999999)})
+      QCOMPARE(ResumePosition(stored, 60000), 0);
+    QCOMPARE(ResumePosition(30000, 0), 0);  // no length: nothing to place it in
   }
 
   // list1 ... list3 with the second file deleted: the first and third, without a gap.

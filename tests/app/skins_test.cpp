@@ -9,6 +9,7 @@
 #include "core/skin/region_runs.h"
 #include "core/skin/skin_layout.h"
 #include "core/skin/skin_pack.h"
+#include "core/skin/skin_time_places.h"
 #include "skin_fixture.h"
 
 namespace {
@@ -182,6 +183,56 @@ class TestSkins : public QObject {
     cut.truncate(cut.lastIndexOf("\r\n", cut.size() - 3) + 2);  // drop line 94
     QCOMPARE(ParseSkinLayout(cut).Label.height(), 0);
     QCOMPARE(ParseSkinLayout(LayoutWith(93, "99999")).Label.width(), 0);
+  }
+
+  // The time lines after line 94: read back whole, each unset one written as an empty line,
+  // none at all for a skin without them (so older layouts keep their 94 lines).
+  void theTimeLinesRoundTrip() {
+    const QByteArray old = LayoutWith(1, "0");
+    QVERIFY(ParseSkinLayout(old).TimeLines.IsEmpty());
+    const QByteArray full =
+        old + "300\r\n102\r\n92\r\n16\r\n16768061\r\n220\r\n93\r\n180\r\n5\r\n255\r\n0\r\n";
+    const TSkinLayout layout = ParseSkinLayout(full);
+    const TSkinTimeLines& t = layout.TimeLines;
+    QCOMPARE(t.Time, QRect(300, 102, 92, 16));
+    QCOMPARE(t.TimeColor, std::optional<uint32_t>(16768061));
+    QCOMPARE(t.Progress, QRect(220, 93, 180, 5));
+    QCOMPARE(t.ProgressColor, std::optional<uint32_t>(255));
+    QCOMPARE(t.ProgressBackColor, std::optional<uint32_t>(0));  // black is a colour, not unset
+    QCOMPARE(FormatSkinLayout(layout), QByteArray(full).replace("\r\n", "\n"));
+
+    // Only the progress line given; a broken time rectangle and colour count as unset.
+    const TSkinTimeLines part =
+        ParseSkinLayout(old + "1\r\n2\r\n0\r\n16\r\nx\r\n5\r\n6\r\n70\r\n8\r\n").TimeLines;
+    QVERIFY(part.Time.isNull() && !part.TimeColor && !part.ProgressColor && !part.ProgressBackColor);
+    QCOMPARE(part.Progress, QRect(5, 6, 70, 8));
+    TSkinLayout written;
+    written.TimeLines = part;
+    QCOMPARE(ParseSkinLayout(FormatSkinLayout(written)).TimeLines.Progress, part.Progress);
+    QVERIFY(FormatSkinLayout(written).endsWith("\n0\n\n\n\n\n\n5\n6\n70\n8\n\n\n"));
+    QVERIFY(!ParseSkinLayout(old + "1\n2\n3\n4\n16777216\n").TimeLines.TimeColor);  // beyond 0xFFFFFF
+  }
+
+  // A skin without time lines places them under its labels, in the labels' colour; what a
+  // skin gives wins.
+  void timePlacesDefaultUnderTheLabels() {
+    TSkinLayout layout = ParseSkinLayout(LayoutWith(1, "0"));  // labels at (20, 30), 240 x 14
+    TTimePlaces p = MainTimePlaces(layout, 300);
+    QCOMPARE(p.Time, QRect(20, 64, 241, 16));  // under the artist's shadow, which ends at 62
+    QCOMPARE(p.Progress, QRect(28, 82, 225, 6));
+    QCOMPARE(p.TimeColor, 0x0000FFFFu);
+    QCOMPARE(p.ProgressColor, 0x0000FFFFu);
+    QCOMPARE(p.ProgressBackColor, 0x00007F7Fu);
+    layout.Label = QRect();  // the default label layout: title at 48, artist at 58, 20 high
+    p = MainTimePlaces(layout, 300);
+    QCOMPARE(p.Time, QRect(0, 80, 300, 16));
+    QCOMPARE(p.Progress, QRect(8, 98, 284, 6));
+    layout.TimeLines.Time = QRect(1, 2, 3, 4);
+    layout.TimeLines.ProgressBackColor = 0x123456;
+    p = MainTimePlaces(layout, 300);
+    QCOMPARE(p.Time, QRect(1, 2, 3, 4));
+    QCOMPARE(p.ProgressBackColor, 0x123456u);
+    QCOMPARE(p.Progress, QRect(8, 98, 284, 6));
   }
 
   void cuttingGivesBackEveryPiece() {

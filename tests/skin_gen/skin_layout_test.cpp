@@ -214,6 +214,25 @@ TEST_P(SkinLayout, TitleAndArtistSitOnACalmDarkPanel) {
         << "piece " << i << " covers the labels";
 }
 
+// The bundled skins place the time text and the progress line themselves: inside the main
+// window, clear of its buttons and of the title labels.
+TEST_P(SkinLayout, TimeAndProgressSitClearOfButtonsAndLabels) {
+  const TSkinTimeLines& t = skin_.layout.TimeLines;
+  ASSERT_FALSE(t.Time.isEmpty() || t.Progress.isEmpty());
+  ASSERT_TRUE(t.TimeColor && t.ProgressColor && t.ProgressBackColor);
+  const QRect l = skin_.layout.Label;
+  const QRect labels(l.x(), l.y(), l.width() + 1, 2 * l.height() + 5);
+  for (auto [r, name] : {std::pair{t.Time, "time"}, {t.Progress, "progress"}}) {
+    for (QPoint corner : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()})
+      EXPECT_TRUE(inRegion(skin_.piece(1), corner)) << name << " corner outside the window";
+    EXPECT_FALSE(r.intersects(labels)) << name << " covers the labels";
+    for (int i = 2; i <= 10; ++i)
+      EXPECT_FALSE(QRect(skin_.pos(i), skin_.piece(i).size()).intersects(r))
+          << "piece " << i << " covers " << name;
+  }
+  EXPECT_FALSE(t.Time.intersects(t.Progress));
+}
+
 INSTANTIATE_TEST_SUITE_P(Skins, SkinLayout, testing::Values("default", "sakura"),
                          [](const auto& p) { return std::string(p.param); });
 

@@ -44,6 +44,9 @@ SkinContent drawSkin(const Theme& theme) {
   skin.layout.Label = g::kLabel;
   skin.layout.LabelFontSize = g::kLabelFontSize;
   skin.layout.LabelColor = ColorRefFromRgb(theme.labelColour.rgb());
+  // The time stands on the body, so it takes the word mark's colour rather than the labels'.
+  skin.layout.TimeLines = {g::kTime, ColorRefFromRgb(theme.markA.rgb()), g::kProgress,
+                           ColorRefFromRgb(theme.accentA.rgb()), ColorRefFromRgb(theme.wellEdge.rgb())};
   return skin;
 }
 

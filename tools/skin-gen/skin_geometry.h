@@ -25,6 +25,10 @@ inline constexpr double kBeadRadius = 16;
 inline constexpr QRect kDisplay{196, 34, 228, 66};
 inline constexpr QRect kLabel{202, 43, 216, 22};
 inline constexpr int kLabelFontSize = 10;
+// The progress line lies on the display's foot, where the accent hairline runs; the time text
+// sits under the display, centred over the three small buttons.
+inline constexpr QRect kProgress{220, 93, 180, 5};
+inline constexpr QRect kTime{322, 102, 92, 16};
 inline constexpr QPointF kWordMarkAt{204, 120};
 inline constexpr double kWordMarkHeight = 13;
 inline constexpr double kSmallRadius = 11;  // about, minimise, exit

@@ -35,3 +35,18 @@ inline TEndPlayAction EndPlayAction(TPlayState s) {
       return TEndPlayAction::PlayNext;
   }
 }
+
+// The entry that follows entry `current` of `count` when its track ends: repeat all steps on
+// and wraps around, random takes randomPick (drawn by the caller ahead of the end, so the
+// entry told to the engine for a gapless follow-on is the one that plays), repeat one, intro
+// and any other mode keep the entry (a track shorter than the intro time repeats).
+inline int FollowingIndex(int playMode, int current, int count, int randomPick) {
+  switch (playMode) {
+    case pmRepeatAll:
+      return current < count - 1 ? current + 1 : 0;
+    case pmRandom:
+      return randomPick;
+    default:
+      return current;
+  }
+}

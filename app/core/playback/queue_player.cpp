@@ -11,12 +11,20 @@ TQueuePlayer::TQueuePlayer(TMP3Player& engine, TQueuePlayerHost& host, QObject* 
   intro_timer.setInterval(kDefaultIntroMs);
   connect(&intro_timer, &QTimer::timeout, this, &TQueuePlayer::intro_timerTimer);
   FEngine.OnEndPlay = [this](TMP3Player&, TMP3EndPlayReason) { mp3EndPlay(); };
+  FEngine.OnTrackChanged = [this](TMP3Player&) { mp3TrackChanged(); };
 }
 
-TQueuePlayer::~TQueuePlayer() { FEngine.OnEndPlay = nullptr; }
+TQueuePlayer::~TQueuePlayer() {
+  FEngine.OnEndPlay = nullptr;
+  FEngine.OnTrackChanged = nullptr;
+}
 
 void TQueuePlayer::PlayEntry(int index) {
+  FRandomPick = -1;
+  FNextIndex = -1;
   try {
+    // The old track's follow-on must not outlive it, whatever step fails below.
+    FEngine.SetNextFileName(std::string());
     if (FEngine.Status() == mpsPaused) {
       FEngine.Resume();
       PlayState = psSwitching;
@@ -32,15 +40,65 @@ void TQueuePlayer::PlayEntry(int index) {
     const TTrackTags tags = OpenedTrackTags(FEngine, entry.FileName);
     FHost.ShowTrack(tags.Title, tags.Artist);
     FEngine.Play();
-    FHost.CountPlay(tags.Title);
-    FHost.BuildSongMenu();
-    if (!entry.LyricsFile.isEmpty())
-      FHost.StartEntryLyrics(entry.LyricsFile);
-    else
-      FHost.DropLyrics();
+    AnnounceStart(entry, tags.Title);
+    UpdateNextFile();
   } catch (const std::exception&) {
     // A file that cannot be opened or played ends the routine quietly.
   }
+}
+
+void TQueuePlayer::AnnounceStart(const TQueueEntry& entry, const QString& title) {
+  FHost.CountPlay(title);
+  FHost.BuildSongMenu();
+  if (!entry.LyricsFile.isEmpty())
+    FHost.StartEntryLyrics(entry.LyricsFile);
+  else
+    FHost.DropLyrics();
+}
+
+int TQueuePlayer::ChooseFollowing() {
+  const int count = Queue.QueueCount();
+  if (PlayMode == pmRandom && (FRandomPick < 0 || FRandomPick >= std::max(count, 1))) {
+    std::uniform_int_distribution<int> pick(0, std::max(count - 1, 0));
+    FRandomPick = pick(FRandom);
+  }
+  return FollowingIndex(PlayMode, Queue.CurrentIndex, count, FRandomPick);
+}
+
+void TQueuePlayer::UpdateNextFile() {
+  int index = -1;
+  if (FEngine.Gapless() && FEngine.IsOpen() && FEngine.Status() != mpsStopped && PlayState != psStopped &&
+      Queue.QueueCount() > 0)
+    index = ChooseFollowing();
+  const QString file = Queue.Entry(index).FileName;
+  FNextIndex = file.isEmpty() ? -1 : index;
+  const std::string path = file.isEmpty() ? std::string() : EnginePath(file);
+  if (path != FEngine.NextFileName()) FEngine.SetNextFileName(path);
+}
+
+void TQueuePlayer::mp3TrackChanged() {
+  // The entry told to the engine, unless the queue moved under it since: then the entry that
+  // holds the file heard now.
+  const std::string heard = FEngine.FileName();
+  int index = FNextIndex;
+  if (EnginePath(Queue.Entry(index).FileName) != heard) {
+    index = -1;
+    for (int i = 0; i < Queue.QueueCount() && index < 0; ++i)
+      if (EnginePath(Queue.Entry(i).FileName) == heard) index = i;
+  }
+  if (index >= 0) Queue.CurrentIndex = index;
+  FRandomPick = -1;
+  FNextIndex = -1;
+  try {
+    const TQueueEntry entry = Queue.Entry(index);
+    const TTrackTags tags =
+        OpenedTrackTags(FEngine, entry.FileName.isEmpty() ? QString::fromStdString(heard) : entry.FileName);
+    FHost.ShowTrack(tags.Title, tags.Artist);
+    AnnounceStart(entry, tags.Title);
+  } catch (const std::exception&) {
+    // As a started entry: what cannot be shown is left as it was.
+  }
+  UpdateNextFile();
 }
 
 void TQueuePlayer::StartEntry(int index) {
@@ -71,6 +129,8 @@ void TQueuePlayer::PlayCommand() {
 
 void TQueuePlayer::StopCommand() {
   if (FEngine.Status() != mpsStopped) FEndReportPending = true;
+  FEngine.SetNextFileName(std::string());
+  FNextIndex = -1;
   FEngine.Stop();
   FHost.StopLyrics();
   PlayState = psStopped;
@@ -108,8 +168,10 @@ void TQueuePlayer::PlayRow(int row) {
 
 void TQueuePlayer::ChoosePlayMode(int mode) {
   PlayMode = mode;
+  FRandomPick = -1;
   if (mode != pmIntro) {
     intro_timer.stop();
+    UpdateNextFile();
     return;
   }
   if (Queue.QueueCount() > 0) {
@@ -129,12 +191,8 @@ void TQueuePlayer::mp3EndPlay() {
     case TEndPlayAction::PlayNext:
       break;
   }
-  if (PlayMode == pmRepeatAll) {
-    Queue.CurrentIndex = Queue.NextIndex();
-  } else if (PlayMode == pmRandom) {
-    std::uniform_int_distribution<int> pick(0, std::max(Queue.QueueCount() - 1, 0));
-    Queue.CurrentIndex = pick(FRandom);
-  }  // repeat one and intro: the same entry again
+  // The same choice a gapless follow-on was told, when the engine could not take it.
+  Queue.CurrentIndex = ChooseFollowing();
   PlayState = psPlaying;
   PlayEntry(Queue.CurrentIndex);
 }

@@ -1,7 +1,7 @@
 // Plays the queue through the engine: the routine that makes an entry the current track, the
-// transport commands, the four play modes with what happens when a track ends, and the intro
-// timer. What a started track shows elsewhere (labels, ranking, song menu, lyrics) is asked
-// of the host.
+// transport commands, the four play modes with what happens when a track ends, the entry the
+// engine follows on with gaplessly, and the intro timer. What a started track shows elsewhere (labels,
+// ranking, song menu, lyrics) is asked of the host.
 #pragma once
 
 #include <QObject>
@@ -66,12 +66,28 @@ class TQueuePlayer : public QObject {
   void mp3EndPlay();
   void intro_timerTimer();
 
+  // Tells the engine the entry that follows the playing one by the end-of-track rules (none
+  // while stopped, with gapless off or on an empty queue). Called whenever the queue, the
+  // mode or the current entry may have changed; the engine hears only real changes.
+  void UpdateNextFile();
+  // The engine went on into the next file without a gap: that entry becomes the current one
+  // and is announced as a track start, without restarting the engine.
+  void mp3TrackChanged();
+  // The entry told to the engine as the next one, -1 for none.
+  int NextIndex() const { return FNextIndex; }
+
  private:
   void SwitchTo(int index);
+  // What every track start announces after the title: the count, the song menu, the lyrics.
+  void AnnounceStart(const TQueueEntry& entry, const QString& title);
+  // The entry after the current one; a random choice is drawn once per track and kept.
+  int ChooseFollowing();
 
   TMP3Player& FEngine;
   TQueuePlayerHost& FHost;
   std::mt19937 FRandom;
   // A stop of a playing engine has queued an end report that has not arrived yet.
   bool FEndReportPending = false;
+  int FRandomPick = -1;  // the random mode's choice for the end of the current track
+  int FNextIndex = -1;
 };

@@ -3,10 +3,14 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <climits>
+
 #include "core/playback/engine_host.h"
 #include "core/playback/queue_restore.h"
 #include "core/playback/ranking.h"
 #include "core/playback/track_tags.h"
+#include "core/playback/track_time.h"
 #include "core/playlist/playlist_files.h"
 #include "core/settings/application_home.h"
 #include "core/settings/settings_file.h"
@@ -23,10 +27,20 @@ TPlayerSession::TPlayerSession(const QString& home, QObject* parent) : QObject(p
   FFirstStart = !QFileInfo::exists(SettingsFileName(FHome));
   FSettings = std::make_unique<TSettingsFile>(SettingsFileName(FHome));
   FRanking = std::make_unique<TRanking>(*FSettings);
+  Fmp3->SetGapless(FSettings->ReadInteger(kKeyGapless, 1) != 0);
+  Fmp3->OnChangePosition = [this](TMP3Player& mp3) {
+    // Rows moved or deleted in the grid tell nobody: the follow-on is checked on every tick.
+    FPlayer->UpdateNextFile();
+    emit PositionChanged(mp3.Position());
+  };
+  Fmp3->OnChangeStatus = [this](TMP3Player& mp3) { emit PositionChanged(mp3.Position()); };
   Timer1.setInterval(100);
 }
 
-TPlayerSession::~TPlayerSession() = default;
+TPlayerSession::~TPlayerSession() {
+  Fmp3->OnChangePosition = nullptr;
+  Fmp3->OnChangeStatus = nullptr;
+}
 
 void TPlayerSession::RestoreState() {
   TPlayQueue& queue = FPlayer->Queue;
@@ -38,17 +52,40 @@ void TPlayerSession::RestoreState() {
     RestoreQueue(queue, *FSettings, [](const QString& path) { return ReadTrackTags(path).Title; });
   FRanking->Read();
   queue.CurrentIndex = FSettings->ReadInteger(kKeyLastMusicNumber, 0);
-  // A stored index past the restored queue (files gone since) starts at the first entry.
-  if (queue.CurrentIndex < 0 || queue.CurrentIndex >= queue.QueueCount()) queue.CurrentIndex = 0;
-  if (queue.QueueCount() > 0) StartEntry(queue.CurrentIndex);
+  // A stored index past the restored queue (files gone since) starts at the first entry, and
+  // from its beginning: the stored position was another track's.
+  bool resume = true;
+  if (queue.CurrentIndex < 0 || queue.CurrentIndex >= queue.QueueCount()) {
+    queue.CurrentIndex = 0;
+    resume = false;
+  }
+  if (queue.QueueCount() == 0) return;
+  StartEntry(queue.CurrentIndex);
+  const qint64 at = ResumePosition(FSettings->ReadInteger(kKeyLastMusicPosition, 0), TrackLength());
+  if (resume && at > 0 && TrackOpen()) {
+    try {
+      SeekTo(at);
+    } catch (const std::exception&) {
+      // A stream that cannot seek plays from its beginning.
+    }
+  }
 }
 
 void TPlayerSession::StoreQueueState() {
   StoreQueue(FPlayer->Queue, *FSettings);
   FSettings->WriteInteger(kKeyLastMusicNumber, FPlayer->Queue.CurrentIndex);
+  FSettings->WriteInteger(kKeyLastMusicPosition,
+                          static_cast<int>(std::clamp<qint64>(TrackPosition(), 0, INT_MAX)));
+}
+
+void TPlayerSession::NotifySongListChanged() {
+  FPlayer->UpdateNextFile();
+  emit SongListChanged();
 }
 
 void TPlayerSession::StartEntry(int index) { FPlayer->StartEntry(index); }
+
+bool TPlayerSession::TrackOpen() const { return Fmp3->IsOpen(); }
 
 qint64 TPlayerSession::TrackLength() const { return Fmp3->Length(); }
 
@@ -62,6 +99,7 @@ void TPlayerSession::SeekTo(qint64 ms) {
 
 void TPlayerSession::AppendToQueue(const QString& path) {
   FPlayer->AppendToQueue(path);
+  FPlayer->UpdateNextFile();  // the new last entry may be the one that follows
   emit EntryAppended(FPlayer->Queue.QueueCount() - 1);
 }
 

@@ -43,9 +43,11 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   QString ListFileName;
 
   // The start-up part of the session: the play mode, the current list and, for a named list,
-  // the stored queue, the ranking and the current index; a restored queue starts playing.
+  // the stored queue, the ranking and the current index; a restored queue starts playing
+  // where it was left.
   void RestoreState();
-  // The queue and the current index into the settings file (the exit sequence's part).
+  // The queue, the current index and the position in its track into the settings file (the
+  // exit sequence's part).
   void StoreQueueState();
 
   // Starts playing entry index from a halt: the one call for start-up, dropped files, a
@@ -57,13 +59,14 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   // The speed of entry index (the lyrics window's buttons); EntryChanged tells the views.
   void SetLyricsSpeed(int index, const QString& speed);
   // The queue's titles or order changed as a whole: the song menu is built anew.
-  void NotifySongListChanged() { emit SongListChanged(); }
+  void NotifySongListChanged();
   // The play mode chosen (1 ... 4), kept as repeat in the settings file.
   void ChoosePlayMode(int mode);
 
   // The current track's time in ms, and seeking in it: the progress line, the keys and the
   // desktop controls all seek here. Sought tells the lyrics and the views where play went;
   // the engine's error (a stream that cannot seek) reaches the caller.
+  bool TrackOpen() const;  // a track is open (playing, paused or stopped at its start)
   qint64 TrackLength() const;
   qint64 TrackPosition() const;
   void SeekTo(qint64 ms);
@@ -81,6 +84,8 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   void LyricsPaused();   // the pause command, before the clock goes off
   void LyricsResumed();
   void Sought(qint64 ms);
+  // The position heard moved: the engine's ticks while playing, and a stop's rewind.
+  void PositionChanged(qint64 ms);
 
  private:
   // TQueuePlayerHost: what a started track shows goes out as signals.

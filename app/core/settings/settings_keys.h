@@ -15,6 +15,12 @@ inline const QString kKeyRankCount = QStringLiteral("rank_count");
 inline const QString kKeyRankList = QStringLiteral("rank_list");
 inline const QString kKeyRankPcnt = QStringLiteral("rank_pcnt");
 inline const QString kKeyLastMusicNumber = QStringLiteral("last_music_number");
+// Where the current track was at exit, in ms: start-up resumes there.
+inline const QString kKeyLastMusicPosition = QStringLiteral("last_music_position");
+// 1 (the default): tracks follow each other without a gap, the encoder's padding left out.
+inline const QString kKeyGapless = QStringLiteral("gapless");
+// 1: the main window counts the time left instead of the time played.
+inline const QString kKeyTimeRemaining = QStringLiteral("time_remaining");
 inline const QString kKeyListFileName = QStringLiteral("listfilename");
 inline const QString kKeyOpenDir = QStringLiteral("opendir");
 inline const QString kKeyKasiBack = QStringLiteral("kasi_back");

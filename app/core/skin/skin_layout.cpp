@@ -22,6 +22,13 @@ constexpr int kLargestCoordinate = 8192;
 
 using TLayoutValues = std::array<qint64, kSkinLayoutLines>;
 
+// Offsets of the time lines after line 94.
+constexpr int kTimeRectLine = 0;
+constexpr int kTimeColorLine = 4;
+constexpr int kProgressRectLine = 5;
+constexpr int kProgressColorLine = 9;
+constexpr int kProgressBackColorLine = 10;
+
 // Lines holding positions and sizes: the pieces' places, the three rectangles and the label's.
 bool IsGeometry(int line) {
   return line < kFirstBlockLine || (line >= kComboLine && line < kFontSizeLine) || line >= kLabelLine;
@@ -53,6 +60,47 @@ void PutRect(TLayoutValues& v, int first, const QRect& r) {
   v[first + 1] = r.y();
   v[first + 2] = r.width();
   v[first + 3] = r.height();
+}
+
+// The time lines are read leniently: what is missing or no number is unset, as is a rectangle
+// without area or reaching beyond any screen.
+TSkinTimeLines ParseTimeLines(const QList<QByteArray>& lines) {
+  std::array<std::optional<int>, kSkinTimeLines> v{};
+  for (int i = 0; i < kSkinTimeLines; ++i) {
+    const qsizetype at = kSkinLayoutLines + i;
+    int value = 0;
+    if (at < lines.size() && ParseDecimalInteger(QString::fromUtf8(lines[at]), value)) v[i] = value;
+  }
+  auto rect = [&v](int first) {
+    for (int i = first; i < first + 4; ++i)
+      if (!v[i] || *v[i] < -kLargestCoordinate || *v[i] > kLargestCoordinate) return QRect();
+    const QRect r(*v[first], *v[first + 1], *v[first + 2], *v[first + 3]);
+    return r.width() > 0 && r.height() > 0 ? r : QRect();
+  };
+  auto color = [&v](int i) -> std::optional<uint32_t> {
+    if (!v[i] || *v[i] < 0 || *v[i] > 0xFFFFFF) return std::nullopt;
+    return static_cast<uint32_t>(*v[i]);
+  };
+  return {rect(kTimeRectLine), color(kTimeColorLine), rect(kProgressRectLine), color(kProgressColorLine),
+          color(kProgressBackColorLine)};
+}
+
+QByteArray FormatTimeLines(const TSkinTimeLines& t) {
+  if (t.IsEmpty()) return {};
+  QByteArray text;
+  auto rect = [&text](const QRect& r) {
+    for (int value : {r.x(), r.y(), r.width(), r.height()})
+      text += (r.isEmpty() ? QByteArray() : QByteArray::number(value)) + '\n';
+  };
+  auto color = [&text](const std::optional<uint32_t>& c) {
+    text += (c ? QByteArray::number(*c) : QByteArray()) + '\n';
+  };
+  rect(t.Time);
+  color(t.TimeColor);
+  rect(t.Progress);
+  color(t.ProgressColor);
+  color(t.ProgressBackColor);
+  return text;
 }
 
 }  // namespace
@@ -134,6 +182,7 @@ TSkinLayout ParseSkinLayout(const QByteArray& text) {
   layout.LabelFontSize = static_cast<int>(v[kFontSizeLine]);
   layout.LabelColor = static_cast<uint32_t>(v[kColorLine]);
   layout.Label = RectAt(v, kLabelLine);
+  layout.TimeLines = ParseTimeLines(lines);
   return layout;
 }
 
@@ -153,5 +202,5 @@ QByteArray FormatSkinLayout(const TSkinLayout& layout) {
   PutRect(v, kLabelLine, layout.Label);
   QByteArray text;
   for (qint64 value : v) text += QByteArray::number(value) + '\n';
-  return text;
+  return text + FormatTimeLines(layout.TimeLines);
 }

@@ -1,6 +1,7 @@
 // The layout file of a skin: 94 decimal integers, one per line, placing the 19 pieces of
 // the pack, telling how many bytes each piece takes, and placing the playlist combo and grid,
-// the lyrics paint box and the title labels.
+// the lyrics paint box and the title labels; then optional lines for the time text and the
+// progress line of the main window.
 #pragma once
 
 #include <QByteArray>
@@ -10,10 +11,14 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 
 inline constexpr int kSkinPieceCount = 19;
 inline constexpr int kSkinLayoutLines = 94;
+// The optional lines after them: time text left, top, width, height, colour; progress line
+// left, top, width, height, played colour, rest colour.
+inline constexpr int kSkinTimeLines = 11;
 inline constexpr int kSkinBlockSize = 2048;
 
 class ESkinError : public std::runtime_error {
@@ -31,6 +36,20 @@ struct TSkinBlocks {
 // The form a writer gives a piece of `size` bytes: B = whole blocks + 2, R = the rest.
 TSkinBlocks SplitIntoBlocks(qint64 size);
 
+// The optional lines, each unset when the file lacks it or holds no number there (a rectangle
+// counts as unset when its width or height is not above 0). Skins older than these lines have
+// none of them.
+struct TSkinTimeLines {
+  QRect Time;
+  std::optional<uint32_t> TimeColor;  // Windows colour values 0x00BBGGRR
+  QRect Progress;
+  std::optional<uint32_t> ProgressColor;      // the part played
+  std::optional<uint32_t> ProgressBackColor;  // the rest of the track
+  bool IsEmpty() const {
+    return Time.isEmpty() && !TimeColor && Progress.isEmpty() && !ProgressColor && !ProgressBackColor;
+  }
+};
+
 struct TSkinLayout {
   std::array<QPoint, kSkinPieceCount> Positions{};  // piece i+1 at Positions[i]
   std::array<int, kSkinPieceCount> Blocks{};        // B(i)
@@ -41,6 +60,7 @@ struct TSkinLayout {
   int LabelFontSize = 0;
   uint32_t LabelColor = 0;  // Windows colour value 0x00BBGGRR
   QRect Label;              // left 0 selects the default label layout
+  TSkinTimeLines TimeLines;
 
   // Bytes piece number (1 ... 19) takes in the pack.
   qint64 PieceSize(int piece) const;
@@ -55,5 +75,6 @@ uint32_t ColorRefFromRgb(QRgb rgb);
 // lenient: empty or not a number counts as 0), or a block count or remainder out of range.
 TSkinLayout ParseSkinLayout(const QByteArray& text);
 
-// The 94 lines, each ended by a line feed.
+// The 94 lines, each ended by a line feed, and the time lines when any of them is set (an
+// unset one as an empty line).
 QByteArray FormatSkinLayout(const TSkinLayout& layout);

@@ -87,6 +87,7 @@ void TForm1::CreateControls() {
   Image10 = new TImageButton(this, QStringLiteral("最小化"), false);
   Image9 = new TImageButton(this, QStringLiteral("終了"), false);
   Image14 = new TImageButton(this, QString(), false);
+  CreateTimeControls();
 
   FDragger = new TWindowDragger(this, [this] { return FR1->size(); });
   for (QWidget* handle : std::initializer_list<QWidget*>{FR1, Label1, Label2, Label3, Label4}) {
@@ -100,6 +101,7 @@ void TForm1::ConnectSession() {
   connect(&FSession, &TPlayerSession::TrackStarted, this, &TForm1::ShowTrack);
   connect(&FSession, &TPlayerSession::SongListChanged, this, &TForm1::BuildSongMenu);
   connect(&FSession, &TPlayerSession::LyricsStarted, this, &TForm1::ShowLyricsWindow);
+  ConnectTime();
 }
 
 void TForm1::ConnectButtons() {
@@ -184,9 +186,11 @@ bool TForm1::FormCreate() {
   if (CanPlaceWindows())
     move(settings.ReadInteger(kKeyWindowX, kDefaultWindowPos),
          settings.ReadInteger(kKeyWindowY, kDefaultWindowPos));
+  ShowRemaining = settings.ReadInteger(kKeyTimeRemaining, 0) == 1;
 
   // The play mode, the stored queue, the ranking; a restored queue starts playing.
   FSession.RestoreState();
+  ShowTime();
   for (QAction* item : FMenu.repGroup->actions()) item->setChecked(false);
   if (QAction* item = FMenu.ModeItem(FSession.Player().PlayMode)) item->setChecked(true);
 

@@ -1,6 +1,6 @@
-// Form1, the main window over the player session: the title labels, the transport buttons
-// and PopupMenu1; it runs the start-up and exit sequences, the skin, the tray and the dialogs,
-// and places and shows the playlist and lyrics windows (they never reach back into it).
+// Form1, the main window over the player session: the title labels, the track's time and
+// progress line, the transport buttons and PopupMenu1; it runs the start-up and exit sequences, the skin, the
+// tray and the dialogs, and places and shows the playlist and lyrics windows (they never reach back into it).
 #pragma once
 
 #include <QImage>
@@ -27,6 +27,8 @@ class TForm6;
 class TFormRgn;
 class TImageButton;
 class TPlayerSession;
+class TProgressLine;
+class TTimeLabel;
 class TTaskTray;
 class TWindowDragger;
 struct TSkinLayout;
@@ -60,30 +62,33 @@ class TForm1 : public QWidget {
   TMainPopupMenu& Menu() { return FMenu; }
 
   // Controls.
-  TFormRgn* FR1;          // the skin background that shapes the window
-  QLabel* Label1;         // title
-  QLabel* Label2;         // artist
-  QLabel* Label3;         // title shadow
-  QLabel* Label4;         // artist shadow
-  TImageButton* Image1;   // play
-  TImageButton* Image2;   // stop
-  TImageButton* Image3;   // pause
-  TImageButton* Image11;  // previous
-  TImageButton* Image12;  // next
-  TImageButton* Image8;   // playlist
-  TImageButton* Image10;  // minimise
-  TImageButton* Image9;   // exit
-  TImageButton* Image14;  // version
-  QImage Image6;          // the playlist window's background
-  QTimer Timer2;          // sleep timer check
-  QTimer Timer3;          // deferred skin load
+  TFormRgn* FR1;                // the skin background that shapes the window
+  QLabel* Label1;               // title
+  QLabel* Label2;               // artist
+  QLabel* Label3;               // title shadow
+  QLabel* Label4;               // artist shadow
+  TImageButton* Image1;         // play
+  TImageButton* Image2;         // stop
+  TImageButton* Image3;         // pause
+  TImageButton* Image11;        // previous
+  TImageButton* Image12;        // next
+  TImageButton* Image8;         // playlist
+  TImageButton* Image10;        // minimise
+  TImageButton* Image9;         // exit
+  TImageButton* Image14;        // version
+  TTimeLabel* TimeLabel;        // elapsed or remaining time; a click switches
+  TProgressLine* ProgressLine;  // the track; a click, a drag or the wheel seeks
+  QImage Image6;                // the playlist window's background
+  QTimer Timer2;                // sleep timer check
+  QTimer Timer3;                // deferred skin load
   std::unique_ptr<TTaskTray> TaskTray1;
 
   // State.
   bool PlaylistPending = false;  // the playlist window has not opened yet: it takes the list
   bool DeferredSkinDone = false;
   bool HiddenInTray = false;
-  TSleepTimer SleepTimer;                                   // the minute Timer2 waits for
+  bool ShowRemaining = false;  // the time text counts down (kept as time_remaining)
+  TSleepTimer SleepTimer;      // the minute Timer2 waits for
   std::function<QTime()> SleepClock = &QTime::currentTime;  // replaced by tests
 
   void LoadSkin(const QString& name, int parts);
@@ -111,19 +116,29 @@ class TForm1 : public QWidget {
 
   // A track started: the labels and the tray tip.
   void ShowTrack(const QString& title, const QString& artist);
+  // The time text and the progress line from the engine's position and length.
+  void ShowTime();
+  void ToggleRemaining();
+  // Seeks through the session; a stream that cannot seek just plays on.
+  void SeekQuietly(qint64 ms);
+  void StepBy(qint64 deltaMs);  // the wheel and the arrow keys
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateControls();
+  void CreateTimeControls();
   void ConnectSession();
+  void ConnectTime();
   void ConnectMenu();
   void ConnectButtons();
   void ApplyMainSkin(const TSkinLayout& layout, const std::array<QImage, 20>& pictures);
+  void ApplyTimeSkin(const TSkinLayout& layout);
   void FillSkinMenu();
   void PlacePlaylistWindow();
   void Timer3Timer();

@@ -12,6 +12,7 @@
 #include "core/settings/settings_keys.h"
 #include "core/skin/region_runs.h"
 #include "core/skin/skin_pack.h"
+#include "core/skin/skin_time_places.h"
 #include "ui/dialogs/error_box.h"
 #include "ui/lyrics/lyrics_window.h"
 #include "ui/main_window/main_window.h"
@@ -74,14 +75,15 @@ void TForm1::ApplyMainSkin(const TSkinLayout& layout, const std::array<QImage, 2
     Label2->setGeometry(l.x() + 1, l.y() + l.height() + 3, l.width(), l.height());
     Label4->setGeometry(l.x() + 1, l.y() + l.height() + 4, l.width(), l.height());
   } else {
-    Label1->setGeometry(0, 48, FR1->width(), Label1->height());
-    Label2->setGeometry(0, 58, FR1->width(), Label2->height());
+    Label1->setGeometry(0, kDefaultTitleTop, FR1->width(), Label1->height());
+    Label2->setGeometry(0, kDefaultArtistTop, FR1->width(), Label2->height());
   }
   const QFont font = LabelFont(PointsToSkinPixels(layout.LabelFontSize));
   for (QLabel* label : {Label1, Label2, Label3, Label4}) label->setFont(font);
   const QColor color = QColor::fromRgb(ColorRefToRgb(layout.LabelColor));
   SetTextColor(Label1, color);
   SetTextColor(Label2, color);
+  ApplyTimeSkin(layout);
   FR1->BuildRegion();
   FR1->ApplyRegion();
 }
