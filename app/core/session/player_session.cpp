@@ -79,10 +79,18 @@ void TPlayerSession::ChoosePlayMode(int mode) {
     FSettings->WriteInteger(kKeyRepeat, mode);
     FPlayer->ChoosePlayMode(mode);
   }
+  emit PlayModeChanged(mode);
 }
 
 void TPlayerSession::ShowTrack(const QString& title, const QString& artist) {
   emit TrackStarted(title, artist);
+  AnnouncePlayState();
+}
+
+// The queue player calls its host before it sets the new state: the news goes out after.
+void TPlayerSession::AnnouncePlayState() {
+  QMetaObject::invokeMethod(
+      this, [this] { emit PlayStateChanged(); }, Qt::QueuedConnection);
 }
 
 void TPlayerSession::CountPlay(const QString& title) { FRanking->CountPlay(title); }
@@ -105,15 +113,18 @@ void TPlayerSession::StopLyrics() {
   Timer1.stop();
   if (LyricsActive) emit LyricsStopped();
   LyricsActive = false;
+  AnnouncePlayState();
 }
 
 void TPlayerSession::PauseLyrics() {
   if (LyricsActive) emit LyricsPaused();
   Timer1.stop();
+  AnnouncePlayState();
 }
 
 // The lyrics follow the music again: a clock left off after a pause froze them for the rest
 // of the track.
 void TPlayerSession::ResumeLyrics() {
   if (LyricsActive) emit LyricsResumed();
+  AnnouncePlayState();
 }

@@ -79,6 +79,9 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   void LyricsPaused();   // the pause command, before the clock goes off
   void LyricsResumed();
   void Sought(qint64 ms);
+  // After a transport change has settled (read Player().PlayState); may come more than once.
+  void PlayStateChanged();
+  void PlayModeChanged(int mode);
 
  private:
   // TQueuePlayerHost: what a started track shows goes out as signals.
@@ -90,6 +93,7 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   void StopLyrics() override;
   void PauseLyrics() override;
   void ResumeLyrics() override;
+  void AnnouncePlayState();
 
   QString FHome;
   bool FFirstStart = false;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -12,6 +13,11 @@
 
 #include "core/platform/data_paths.h"
 #include "core/platform/exit_signals.h"
+#include "core/platform/mpris_service.h"
+#include "core/platform/platform_session.h"
+#include "core/platform/single_instance.h"
+#include "core/platform/sleep_inhibitor.h"
+#include "core/playback/play_queue.h"
 #include "core/playlist/playlist_files.h"
 #include "core/session/player_session.h"
 #include "core/settings/application_home.h"
@@ -24,6 +30,10 @@
 #include "ui/playlist/playlist_window.h"
 
 namespace {
+
+// How long a start waits for a player that holds the home while it is starting.
+constexpr int kClaimAttempts = 30;
+constexpr int kClaimRetryMs = 100;
 
 QIcon ApplicationIcon() {
   QIcon icon;
@@ -46,37 +56,109 @@ bool LoadStartPlaylist(TApplicationWindows& w, const QString& file) {
 
 }  // namespace
 
-TStartOptions ParseCommandLine(const QStringList& arguments) {
-  QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("VARO, an MP3 player"));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  const QCommandLineOption home(QStringLiteral("home"),
-                                QStringLiteral("Folder for settings, playlists and skins."),
-                                QStringLiteral("DIR"));
-  parser.addOption(home);
+namespace {
+
+struct TStartParser {
+  QCommandLineParser Parser;
+  QCommandLineOption Home{QStringLiteral("home"), QStringLiteral("Folder for settings, playlists and skins."),
+                          QStringLiteral("DIR")};
+  QCommandLineOption Enqueue{
+      QStringLiteral("enqueue"),
+      QStringLiteral("Add the files to the play queue without interrupting what plays.")};
   // For unattended start-up checks (an installed program's first start); not for users.
-  QCommandLineOption exitAfter(QStringLiteral("exit-after"),
+  QCommandLineOption ExitAfter{QStringLiteral("exit-after"),
                                QStringLiteral("Run the exit command MS milliseconds after start-up."),
-                               QStringLiteral("MS"));
-  exitAfter.setFlags(QCommandLineOption::HiddenFromHelp);
-  parser.addOption(exitAfter);
-  parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MP3 files or playlists to play."),
-                               QStringLiteral("[FILE...]"));
-  parser.process(arguments);
-  TStartOptions options;
-  options.Home = parser.value(home);
-  if (parser.isSet(exitAfter)) {
+                               QStringLiteral("MS")};
+
+  TStartParser() {
+    Parser.setApplicationDescription(QStringLiteral("VARO, an MP3 player"));
+    Parser.addHelpOption();
+    Parser.addVersionOption();
+    Parser.addOption(Home);
+    Parser.addOption(Enqueue);
+    ExitAfter.setFlags(QCommandLineOption::HiddenFromHelp);
+    Parser.addOption(ExitAfter);
+    Parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MP3 files or playlists to play."),
+                                 QStringLiteral("[FILE...]"));
+  }
+
+  TStartOptions Options() const {
+    TStartOptions options;
+    options.Home = Parser.value(Home);
+    options.Enqueue = Parser.isSet(Enqueue);
+    for (const QString& file : Parser.positionalArguments())
+      options.Files.append(QFileInfo(file).absoluteFilePath());
+    return options;
+  }
+};
+
+QString LauncherActivationToken() {
+  const QString wayland = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+  return wayland.isEmpty() ? qEnvironmentVariable("DESKTOP_STARTUP_ID") : wayland;
+}
+
+THandOver HandOverOf(const TStartOptions& options) {
+  return {options.Files, options.Enqueue, LauncherActivationToken()};
+}
+
+// Appends what can be read, skipping the rest, and starts nothing.
+void EnqueueFiles(TApplicationWindows& w, const QStringList& files) {
+  for (const QString& file : files) {
+    try {
+      w.Session->AppendToQueue(file);
+    } catch (const EQueueFull&) {
+      break;
+    } catch (const std::exception&) {
+    }
+  }
+  w.Form1->BuildSongMenu();
+}
+
+void RaiseMainWindow(TForm1& form1, const QString& activationToken) {
+  if (form1.HiddenInTray) form1.RestoreFromTray();
+  form1.show();
+  form1.raise();
+  // Wayland compositors let a window take the focus only with the token its launcher got.
+  if (IsNativeWayland() && !activationToken.isEmpty())
+    qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+  form1.activateWindow();
+}
+
+}  // namespace
+
+TStartOptions ParseCommandLine(const QStringList& arguments) {
+  TStartParser p;
+  p.Parser.process(arguments);
+  TStartOptions options = p.Options();
+  if (p.Parser.isSet(p.ExitAfter)) {
     bool ok = false;
-    options.ExitAfterMs = parser.value(exitAfter).toInt(&ok);
+    options.ExitAfterMs = p.Parser.value(p.ExitAfter).toInt(&ok);
     if (!ok || options.ExitAfterMs < 0) {
       std::fputs("varo: --exit-after needs a number of milliseconds\n", stderr);
       std::exit(2);
     }
   }
-  for (const QString& file : parser.positionalArguments())
-    options.Files.append(QFileInfo(file).absoluteFilePath());
   return options;
+}
+
+int HandOverStart(const QStringList& arguments) {
+  TStartParser p;
+  // Help, the version and mistakes are answered by the full start.
+  if (!p.Parser.parse(arguments) || p.Parser.isSet(QStringLiteral("help")) ||
+      p.Parser.isSet(QStringLiteral("version")) || p.Parser.isSet(p.ExitAfter))
+    return -1;
+  const TStartOptions options = p.Options();
+  const QString home = ChooseApplicationHome(ProcessHomeCandidates(options.Home));
+  switch (HandOverToRunningInstance(home, HandOverOf(options))) {
+    case THandOverResult::Done:
+      return 0;
+    case THandOverResult::NoAnswer:
+      std::fputs("varo: the running VARO does not answer\n", stderr);
+      return 1;
+    case THandOverResult::NoInstance:
+      break;
+  }
+  return -1;
 }
 
 TApplicationWindows CreateApplicationWindows(const QString& home) {
@@ -109,6 +191,32 @@ void ConnectWindows(TApplicationWindows& w) {
   QObject::connect(w.Form2.get(), &TForm2::Shown, form1, &TForm1::RunDeferredSkinLoad);
 }
 
+void ConnectDesktop(TApplicationWindows& w, TSingleInstance* instance, TMprisService* mpris) {
+  TForm1* form1 = w.Form1.get();
+  if (instance)
+    QObject::connect(instance, &TSingleInstance::HandedOver, form1,
+                     [&w, form1](const QStringList& files, bool enqueue, const QString& token) {
+                       RunShowingErrors([&] {
+                         if (enqueue) {
+                           EnqueueFiles(w, files);
+                           return;
+                         }
+                         if (!files.isEmpty()) QueueStartFiles(w, files, QString());
+                         RaiseMainWindow(*form1, token);
+                       });
+                     });
+  if (!mpris) return;
+  QObject::connect(mpris, &TMprisService::RaiseRequested, form1,
+                   [form1] { RaiseMainWindow(*form1, QString()); });
+  QObject::connect(mpris, &TMprisService::QuitRequested, form1, &TForm1::ExitProgram, Qt::QueuedConnection);
+  QObject::connect(mpris, &TMprisService::OpenRequested, form1, [form1](const QStringList& files) {
+    RunShowingErrors([&] { form1->FilesDropped(files); });
+  });
+  QObject::connect(mpris, &TMprisService::PlayModeRequested, form1,
+                   [form1](int mode) { RunShowingErrors([&] { form1->ChoosePlayMode(mode); }); });
+  QObject::connect(mpris, &TMprisService::CommandFailed, form1, &ShowErrorBox);
+}
+
 void QueueStartFiles(TApplicationWindows& w, const QStringList& files, const QString& demoDir) {
   TForm1& form1 = *w.Form1;
   if (!files.isEmpty()) {
@@ -127,15 +235,30 @@ void QueueStartFiles(TApplicationWindows& w, const QStringList& files, const QSt
 
 int RunProgram(const QStringList& arguments) {
   const TStartOptions options = ParseCommandLine(arguments);
+  const QString home = ChooseApplicationHome(ProcessHomeCandidates(options.Home));
+  TSingleInstance instance(home);
+  for (int attempt = 0; !instance.Claim(); ++attempt) {
+    // The home is held but nobody answers yet: that player is still starting.
+    if (HandOverToRunningInstance(home, HandOverOf(options)) == THandOverResult::Done) return 0;
+    if (attempt == kClaimAttempts) {
+      std::fputs("varo: another VARO holds this home but does not answer; starting anyway\n", stderr);
+      break;
+    }
+    QThread::msleep(kClaimRetryMs);
+  }
   QApplication::setWindowIcon(ApplicationIcon());
   TApplicationWindows windows;
   try {
-    windows = CreateApplicationWindows(ChooseApplicationHome(ProcessHomeCandidates(options.Home)));
+    windows = CreateApplicationWindows(home);
   } catch (const std::exception& e) {
     ShowErrorBox(QString::fromUtf8(e.what()));
     return 1;
   }
   if (!windows.Form1) return 1;
+  TMprisService mpris(*windows.Session);
+  mpris.Register(QDBusConnection::sessionBus());
+  TSleepInhibitor inhibitor(*windows.Session, QDBusConnection::systemBus());
+  ConnectDesktop(windows, &instance, &mpris);
   windows.Form1->show();
   TExitSignals exitSignals([form1 = windows.Form1.get()] { form1->close(); });
   RunShowingErrors([&] { QueueStartFiles(windows, options.Files, DemoDir()); });
