@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <utility>
+
 #include "core/playback/engine_host.h"
 #include "core/playback/queue_restore.h"
 #include "core/playback/ranking.h"
@@ -46,7 +48,25 @@ void TPlayerSession::StoreQueueState() {
   FSettings->WriteInteger(kKeyLastMusicNumber, FPlayer->Queue.CurrentIndex);
 }
 
-void TPlayerSession::StartEntry(int index) { FPlayer->StartEntry(index); }
+void TPlayerSession::StartEntry(int index) {
+  if (!FStartsHeld) {
+    FPlayer->StartEntry(index);
+    return;
+  }
+  FPlayer->Queue.CurrentIndex = index;
+  FPlayer->PlayState = psPlaying;
+  FHeldStart = index;
+}
+
+void TPlayerSession::ReleaseStarts() {
+  FStartsHeld = false;
+  const int index = std::exchange(FHeldStart, -1);
+  // Something since (a stop, another entry) has taken over from the held start.
+  if (index < 0 || FPlayer->PlayState != psPlaying || FPlayer->Queue.CurrentIndex != index ||
+      Fmp3->Status() != mpsStopped)
+    return;
+  FPlayer->StartEntry(index);
+}
 
 qint64 TPlayerSession::TrackLength() const { return Fmp3->Length(); }
 

@@ -50,6 +50,11 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   // Starts playing entry index from a halt: the one call for start-up, dropped files, a
   // loaded list and the demo track.
   void StartEntry(int index);
+  // While held, StartEntry makes the entry current and the state playing at once but opens
+  // the sound device only on release: the program's first window is not kept waiting for
+  // the sound server. The last start asked for wins.
+  void HoldStarts() { FStartsHeld = true; }
+  void ReleaseStarts();
   // Reads the tags of path and appends it (EntryAppended); raises the tag reader's error or
   // EQueueFull.
   void AppendToQueue(const QString& path);
@@ -97,6 +102,8 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
 
   QString FHome;
   bool FFirstStart = false;
+  bool FStartsHeld = false;
+  int FHeldStart = -1;
   std::unique_ptr<TSettingsFile> FSettings;
   std::unique_ptr<TMP3Player> Fmp3;
   std::unique_ptr<TEngineMessagePump> FPump;

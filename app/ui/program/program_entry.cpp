@@ -3,13 +3,18 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QIcon>
 #include <QThread>
 #include <QTimer>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <utility>
 
 #include "core/platform/data_paths.h"
 #include "core/platform/exit_signals.h"
@@ -34,6 +39,10 @@ namespace {
 // How long a start waits for a player that holds the home while it is starting.
 constexpr int kClaimAttempts = 30;
 constexpr int kClaimRetryMs = 100;
+constexpr int kFirstPaintWaitMs = 1000;
+// What start-up read and let go of (skin files, decoded pieces, the font scan) is handed back
+// to the system once things have settled, instead of staying in the heap for the whole run.
+constexpr int kSettledMs = 2000;
 
 QIcon ApplicationIcon() {
   QIcon icon;
@@ -90,6 +99,33 @@ struct TStartParser {
       options.Files.append(QFileInfo(file).absoluteFilePath());
     return options;
   }
+};
+
+// Runs once, after the window's first paint has reached the screen (or after a while when it
+// never paints, hidden or unmapped).
+class TFirstPaint : public QObject {
+ public:
+  TFirstPaint(QWidget* window, std::function<void()> then) : FThen(std::move(then)) {
+    window->installEventFilter(this);
+    QTimer::singleShot(kFirstPaintWaitMs, this, &TFirstPaint::Run);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      watched->removeEventFilter(this);
+      QTimer::singleShot(0, this, &TFirstPaint::Run);
+    }
+    return false;
+  }
+
+ private:
+  void Run() {
+    if (!FThen) return;
+    std::exchange(FThen, nullptr)();
+  }
+
+  std::function<void()> FThen;
 };
 
 QString LauncherActivationToken() {
@@ -161,13 +197,14 @@ int HandOverStart(const QStringList& arguments) {
   return -1;
 }
 
-TApplicationWindows CreateApplicationWindows(const QString& home) {
+TApplicationWindows CreateApplicationWindows(const QString& home, bool holdStarts) {
   TApplicationWindows w;
   // Only the main window's exit paths end the program: closing a dialog, an error box or the
   // playlist window while the main window waits in the tray must not.
   QApplication::setQuitOnLastWindowClosed(false);
   PrepareApplicationHome(home, DataDir());
   w.Session = std::make_unique<TPlayerSession>(home);
+  if (holdStarts) w.Session->HoldStarts();
   // Form1 listens to the session first: the lyrics window is shown before its lyrics start.
   w.Form1 = std::make_unique<TForm1>(*w.Session);
   if (!w.Form1->FormCreate()) {
@@ -249,7 +286,7 @@ int RunProgram(const QStringList& arguments) {
   QApplication::setWindowIcon(ApplicationIcon());
   TApplicationWindows windows;
   try {
-    windows = CreateApplicationWindows(home);
+    windows = CreateApplicationWindows(home, true);
   } catch (const std::exception& e) {
     ShowErrorBox(QString::fromUtf8(e.what()));
     return 1;
@@ -262,6 +299,11 @@ int RunProgram(const QStringList& arguments) {
   windows.Form1->show();
   TExitSignals exitSignals([form1 = windows.Form1.get()] { form1->close(); });
   RunShowingErrors([&] { QueueStartFiles(windows, options.Files, DemoDir()); });
+  TFirstPaint firstPaint(windows.Form1.get(), [&windows] {
+    RunShowingErrors([&] { windows.Session->ReleaseStarts(); });
+    // By then the deferred skin load has run and the track plays.
+    QTimer::singleShot(kSettledMs, [] { malloc_trim(0); });
+  });
   if (options.ExitAfterMs >= 0)
     QTimer::singleShot(options.ExitAfterMs, windows.Form1.get(), &TForm1::ExitProgram);
   return QApplication::exec();

@@ -45,8 +45,9 @@ TStartOptions ParseCommandLine(const QStringList& arguments);
 int HandOverStart(const QStringList& arguments);
 
 // Prepares the home, creates the session and the windows and connects them; Form1 (and the
-// session) are null when its start-up sequence ended the program.
-TApplicationWindows CreateApplicationWindows(const QString& home);
+// session) are null when its start-up sequence ended the program. holdStarts: what is to
+// play waits for the session's ReleaseStarts (the program's first paint).
+TApplicationWindows CreateApplicationWindows(const QString& home, bool holdStarts = false);
 
 // The signals the windows speak back with, each wired once: a saved playlist changes the main
 // window's playlist menu, and the playlist window's first showing runs the deferred skin load.
