@@ -184,6 +184,7 @@ def main():
         with SoundServer() as server:
             env = server.env()
             env.update(LANG="C.UTF-8", NO_AT_BRIDGE="1", DBUS_SESSION_BUS_ADDRESS="disabled:",
+                       DBUS_SYSTEM_BUS_ADDRESS="disabled:",
                        QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=os.path.join(work, "runtime"))
             os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
             for name in ("QT_QPA_PLATFORMTHEME", "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE", "VARO_HOME",

@@ -7,8 +7,8 @@
 #include "core/playback/play_state.h"
 #include "core/session/player_session.h"
 
-TSleepInhibitor::TSleepInhibitor(TPlayerSession& session, const QDBusConnection& bus, QObject* parent)
-    : QObject(parent), FSession(session), FBus(bus) {
+TSleepInhibitor::TSleepInhibitor(TPlayerSession& session, QObject* parent)
+    : QObject(parent), FSession(session) {
   connect(&session, &TPlayerSession::PlayStateChanged, this, &TSleepInhibitor::Follow);
 }
 
@@ -22,13 +22,15 @@ void TSleepInhibitor::Follow() {
     return;
   }
   // One request at a time; its answer looks at the state again.
-  if (Held() || FPending || !FBus.isConnected()) return;
+  if (Held() || FPending) return;
+  if (!FBus) FBus = QDBusConnection::systemBus();
+  if (!FBus->isConnected()) return;
   QDBusMessage call = QDBusMessage::createMethodCall(
       QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
       QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
   call << QStringLiteral("sleep:idle") << QStringLiteral("VARO") << QStringLiteral("Playing music")
        << QStringLiteral("block");
-  FPending = new QDBusPendingCallWatcher(FBus.asyncCall(call));
+  FPending = new QDBusPendingCallWatcher(FBus->asyncCall(call));
   connect(FPending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* watcher) {
     watcher->deleteLater();
     FPending = nullptr;

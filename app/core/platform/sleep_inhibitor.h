@@ -6,6 +6,8 @@
 #include <QDBusUnixFileDescriptor>
 #include <QObject>
 
+#include <optional>
+
 class QDBusPendingCallWatcher;
 class TPlayerSession;
 
@@ -13,8 +15,9 @@ class TSleepInhibitor : public QObject {
   Q_OBJECT
 
  public:
-  // bus is where logind answers (the system bus; tests give their own).
-  TSleepInhibitor(TPlayerSession& session, const QDBusConnection& bus, QObject* parent = nullptr);
+  // logind answers on the system bus (DBUS_SYSTEM_BUS_ADDRESS when set), reached at the
+  // first play and not before: start-up does not wait for it.
+  explicit TSleepInhibitor(TPlayerSession& session, QObject* parent = nullptr);
   ~TSleepInhibitor() override;
 
   bool Held() const { return FLock.isValid(); }
@@ -23,7 +26,7 @@ class TSleepInhibitor : public QObject {
   void Follow();
 
   TPlayerSession& FSession;
-  QDBusConnection FBus;
+  std::optional<QDBusConnection> FBus;
   QDBusUnixFileDescriptor FLock;  // logind lets go when the last copy of the descriptor closes
   QDBusPendingCallWatcher* FPending = nullptr;
 };

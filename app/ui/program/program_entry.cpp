@@ -293,13 +293,14 @@ int RunProgram(const QStringList& arguments) {
   }
   if (!windows.Form1) return 1;
   TMprisService mpris(*windows.Session);
-  mpris.Register(QDBusConnection::sessionBus());
-  TSleepInhibitor inhibitor(*windows.Session, QDBusConnection::systemBus());
+  TSleepInhibitor inhibitor(*windows.Session);
   ConnectDesktop(windows, &instance, &mpris);
   windows.Form1->show();
   TExitSignals exitSignals([form1 = windows.Form1.get()] { form1->close(); });
   RunShowingErrors([&] { QueueStartFiles(windows, options.Files, DemoDir()); });
-  TFirstPaint firstPaint(windows.Form1.get(), [&windows] {
+  TFirstPaint firstPaint(windows.Form1.get(), [&windows, &mpris] {
+    // The session bus's connection and the sound device are not worth a later first window.
+    mpris.Register(QDBusConnection::sessionBus());
     RunShowingErrors([&] { windows.Session->ReleaseStarts(); });
     // By then the deferred skin load has run and the track plays.
     QTimer::singleShot(kSettledMs, [] { malloc_trim(0); });
