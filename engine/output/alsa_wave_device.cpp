@@ -64,6 +64,8 @@ int AlsaWaveDevice::PlayChunk(const uint8_t* data, int32_t bytes) {
     data += written * block;
     frames -= static_cast<snd_pcm_uframes_t>(written);
   }
+  snd_pcm_sframes_t delay = 0;
+  if (snd_pcm_delay(pcm_, &delay) == 0) NoteOutputDelay(delay);
   return kWaveNoError;
 }
 
@@ -104,7 +106,11 @@ bool AlsaWaveDevice::WaitPlayedOut() {
     if (state == SND_PCM_STATE_DISCONNECTED) ReportError(-ENODEV);
     if (state != SND_PCM_STATE_RUNNING) return true;
     snd_pcm_sframes_t delay = 0;
-    if (snd_pcm_delay(pcm_, &delay) < 0 || delay <= 0) return true;
+    if (snd_pcm_delay(pcm_, &delay) < 0 || delay <= 0) {
+      NoteOutputDelay(0);
+      return true;
+    }
+    NoteOutputDelay(delay);
     const auto remaining =
         std::chrono::microseconds(static_cast<int64_t>(delay) * 1000000 / std::max(1, Format().SampleRate));
     std::this_thread::sleep_for(std::min<std::chrono::microseconds>(remaining, kPollStep));

@@ -17,6 +17,7 @@ inline constexpr uint32_t MM_WOM_DONE = 957;
 inline constexpr uint32_t MPM_POSITION = WM_USER + 10;
 inline constexpr uint32_t MPM_THREADERROR = WM_USER + 11;
 inline constexpr uint32_t MPM_ENDOFDATA = WM_USER + 12;
+inline constexpr uint32_t MPM_TRACKCHANGED = WM_USER + 13;
 inline constexpr uint32_t MPM_STATUS = WM_USER + 14;
 inline constexpr uint32_t MPM_ENDPLAY = WM_USER + 15;
 inline constexpr uint32_t MPM_EQUALIZER = WM_USER + 16;

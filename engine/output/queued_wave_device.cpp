@@ -35,6 +35,8 @@ int QueuedWaveDevice::Open(const TWaveFormat& format, TWaveDoneCallback done) {
     asyncError_ = kWaveNoError;
     UpdateAttention();
   }
+  played_.store(0);
+  delayBytes_.store(0);
   thread_ = std::thread([this] { Run(); });
   pthread_setname_np(thread_.native_handle(), "varo-device");
   return kWaveNoError;
@@ -115,6 +117,14 @@ int QueuedWaveDevice::TakeError() {
   return std::exchange(asyncError_, kWaveNoError);
 }
 
+int64_t QueuedWaveDevice::HeardBytes() const {
+  return std::max<int64_t>(played_.load() - delayBytes_.load(), 0);
+}
+
+void QueuedWaveDevice::NoteOutputDelay(int64_t frames) {
+  delayBytes_.store(std::max<int64_t>(frames, 0) * format_.BlockAlign());
+}
+
 void QueuedWaveDevice::ReportError(int error) {
   std::lock_guard lock(mutex_);
   if (asyncError_ == kWaveNoError) asyncError_ = error;
@@ -173,6 +183,7 @@ void QueuedWaveDevice::Run() {
 void QueuedWaveDevice::HandleReset(std::unique_lock<std::mutex>& lock) {
   lock.unlock();
   DropOutput();
+  delayBytes_.store(0);
   lock.lock();
   if (held_ != nullptr) queue_.push_front(std::exchange(held_, nullptr));
   offset_ = 0;
@@ -214,6 +225,7 @@ void QueuedWaveDevice::PlayFront(std::unique_lock<std::mutex>& lock) {
   if (result != kWaveNoError) {
     if (asyncError_ == kWaveNoError) asyncError_ = result;
   } else {
+    played_.fetch_add(std::max(bytes, 0));
     offset_ += std::max(bytes, 0);
     if (offset_ < header->BufferLength) return;
   }

@@ -28,6 +28,7 @@ class QueuedWaveDevice : public WaveDevice {
   int SetVolume(uint32_t volume) final;
   int GetVolume(uint32_t& volume) final;
   int TakeError() final;
+  int64_t HeardBytes() const final;
 
  protected:
   using Clock = std::chrono::steady_clock;
@@ -53,6 +54,9 @@ class QueuedWaveDevice : public WaveDevice {
   bool AttentionNeeded() const { return attention_.load(); }
   // Records a failure of the output found outside PlayChunk (a drain); the first one counts.
   void ReportError(int error);
+  // Frames the output holds that have not been heard yet; asked after each chunk and
+  // while playing out.
+  void NoteOutputDelay(int64_t frames);
   // Waits until the deadline; false when interrupted first.
   bool WaitUntil(Clock::time_point deadline);
   const TWaveFormat& Format() const { return format_; }
@@ -84,6 +88,8 @@ class QueuedWaveDevice : public WaveDevice {
   uint64_t resetRequest_ = 0;
   uint64_t resetDone_ = 0;
   int asyncError_ = 0;
+  std::atomic<int64_t> played_{0};      // bytes handed to the output
+  std::atomic<int64_t> delayBytes_{0};  // of those, still held by it
   std::atomic<bool> interrupt_{false};
   std::atomic<bool> attention_{false};
   std::thread thread_;

@@ -121,6 +121,7 @@ void TSoundOut::Open() {
       current_ = 0;
       fill_ = 0;
       queued_.store(0);
+      written_.store(0);
     }
     lastTick_.store(NowMs());
     allDone_.SetEvent();
@@ -182,7 +183,15 @@ void TSoundOut::Reset() {
     TMPLock lock(bufferLock_);
     fill_ = 0;
   }
-  if (device_) device_->Reset();
+  if (device_) {
+    device_->Reset();
+    written_.store(device_->HeardBytes());
+  }
+}
+
+int64_t TSoundOut::HeardBytes() const {
+  if (!open_ || !device_) return written_.load();
+  return std::min(device_->HeardBytes(), written_.load());
 }
 
 void TSoundOut::Pause() {
@@ -211,6 +220,7 @@ int32_t TSoundOut::Write(const void* data, int32_t length) {
     const int32_t n = std::min(bufferSize_ - fill_, length - accepted);
     std::memcpy(buffers_[current_].get() + fill_, bytes + accepted, static_cast<size_t>(n));
     fill_ += n;
+    written_.fetch_add(n);
     if (fill_ == bufferSize_) QueueCurrent();
     accepted += n;
   }

@@ -67,6 +67,11 @@ class TSoundOut final : private TMPMessageTarget {
   void CheckDevice();
   void SetWaiter(TMPSimpleEvent* waiter);
 
+  // Bytes accepted by Write since Open, and of them those heard; both counted on from what
+  // was heard when Reset dropped the rest.
+  int64_t WrittenBytes() const { return written_.load(); }
+  int64_t HeardBytes() const;
+
   bool IsOpen() const { return open_; }
   int32_t BufferSize() const { return bufferSize_; }
 
@@ -99,6 +104,7 @@ class TSoundOut final : private TMPMessageTarget {
   int32_t current_ = 0;
   int32_t fill_ = 0;
   std::atomic<int32_t> queued_{0};
+  std::atomic<int64_t> written_{0};
   int32_t bufferSize_ = 0;
   int32_t balance_ = 0;
 

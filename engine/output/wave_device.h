@@ -48,6 +48,9 @@ class WaveDevice {
   // A failed write or drain of queued audio that no later Write has returned yet, and then
   // 0: the end of a stream is written by no Write, so its failure must be asked for.
   virtual int TakeError() { return kWaveNoError; }
+  // Bytes heard since Open: what was played less what the output still holds. Reset drops
+  // what it holds, so from then on the count goes on from what was played.
+  virtual int64_t HeardBytes() const { return 0; }
   // Text for a failed result; empty when there is none.
   virtual std::string ErrorText(int result) const;
 };

@@ -13,10 +13,9 @@
 #include "stream/engine_error.h"
 #include "stream/mp_frame_walker.h"
 #include "stream/mp_stream_reader.h"
+#include "stream/mp_track_decoder.h"
 
 namespace {
-
-constexpr int32_t kReaderCapacity = 65536;
 
 // Windows thread priorities of TThreadPriority.
 constexpr int kThreadPriorities[] = {-15, -2, -1, 0, 1, 2, 15};
@@ -38,8 +37,8 @@ TMP3Player::TMP3Player()
     : usingCpuCapabilities_{mccMMX, mcc3DNow, mccKNI, mccE3DNow, mccCMOV, mccEMMX, mccSSE2, mccAVX2, mccFMA} {
   info_ = std::make_unique<TMP3Info>();
   window_ = std::make_unique<TMPPlayerMessageQueue>();
-  reader_ = std::make_unique<TMPStreamReader>(kReaderCapacity);
-  walker_ = std::make_unique<TMPFrameWalker>(*reader_, *info_);
+  track_ = std::make_unique<TMPTrackDecoder>();
+  decodeTrack_ = track_.get();
   soundOut_ = std::make_unique<TSoundOut>();
   soundOut_->SetNotifyInterval(changePosStep_);
   soundOut_->OnThreadException = [this](const std::exception& error, bool& handled) {
@@ -170,13 +169,15 @@ void TMP3Player::SetVolume(int value) {
 
 int64_t TMP3Player::AudioStart() const {
   TMPLock lock(*decoderLock_);
-  return IsOpen() ? walker_->AudioStart() : 0;
+  return IsOpen() ? track_->Walker().AudioStart() : 0;
 }
 
 int64_t TMP3Player::AudioLength() const {
   TMPLock lock(*decoderLock_);
-  return IsOpen() ? walker_->AudioLength() : 0;
+  return IsOpen() ? track_->Walker().AudioLength() : 0;
 }
+
+const TMP3Info& TMP3Player::Info() const { return IsOpen() ? track_->Info() : *info_; }
 
 void TMP3Player::Open() {
   if (fileName_.empty()) {
@@ -221,15 +222,18 @@ void TMP3Player::OpenStream(TMPStream* stream, uint8_t options) {
 void TMP3Player::Close() {
   if (!IsOpen()) return;
   if (status_ != mpsStopped) Stop();
+  DropNext();
   {
     TMPLock lock(*decoderLock_);
     ++generation_;
-    reader_->Detach();
+    track_->Close();
+    decodeTrack_ = track_.get();
     pcmBuffer_.reset();
-    bytesPerFrame_ = 0;
     pendingBytes_ = 0;
+    markSample_ = markBytes_ = 0;
   }
   fileName_.clear();
+  nextFileName_.clear();
   stream_ = nullptr;
   ownedStream_.reset();
   streamOptions_ = 0;
@@ -245,12 +249,16 @@ void TMP3Player::Play() {
     SelectCpuRoutines(CpuFeatureWord());
   }
   {
+    TMPLock decoder(*decoderLock_);
     TMPLock lock(*outputLock_);
     soundOut_->SetOnPosition([this](TSoundOut&) { PositionTick(); });
     soundOut_->SetDeviceId(waveOutDevice_);
     soundOut_->SetDeviceSelection(audioDevice_);
     soundOut_->Open();
+    markSample_ = track_->NextSample();
+    markBytes_ = 0;
   }
+  if (!nextFileName_.empty() && !next_) PrepareNext();
   thread_->Event().SetEvent();
   SetStatus(mpsPlaying);
   endReason_ = merStopped;
@@ -298,13 +306,14 @@ void TMP3Player::Stop() {
       thread_->Event().ResetEvent();
     }
     ++generation_;
+    UndoSwitch();
     try {
-      walker_->Rewind();
+      if (track_->Reader().Seekable()) track_->SeekSample(0);
     } catch (...) {
       if (!failure) failure = std::current_exception();
     }
     pendingBytes_ = 0;
-    needReinit_ = true;
+    markSample_ = markBytes_ = 0;
   }
   window_->RemoveAll(MPM_ENDOFDATA);  // an end of this play that is still queued
   SetStatus(mpsStopped);

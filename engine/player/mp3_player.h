@@ -22,7 +22,7 @@ class TMPSimpleMutex;
 class TMPAbstractMutex;
 class TMPSimpleEvent;
 class TMPPlayerMessageQueue;
-class TMPFrameWalker;
+class TMPTrackDecoder;
 struct TMPMessage;
 struct TMPPlayerMessage;
 
@@ -117,19 +117,20 @@ class TMP3Player {
   // heard of it so far; ticks report it.
   int64_t Length() const;
   int64_t Position() const;
-  // Moves playback to ms, playing, paused or stopped; past the end the track ends as at the
-  // end of its data. Raises on a stream that cannot seek.
+  // Moves playback to ms, playing, paused or stopped, to the exact sample; past the end the
+  // track ends as at the end of its data. Raises EMP3Error on a stream that cannot seek.
   void Seek(int64_t ms);
   // Gapless (on by default): the encoder's delay and padding are not played, and a next file
-  // set while playing follows the current one without a gap.
+  // set while playing follows the current one without a gap. Trimming follows the setting
+  // in force when a file is opened.
   bool Gapless() const { return gapless_; }
-  void SetGapless(bool value) { gapless_ = value; }
+  void SetGapless(bool value);
   // The file to follow the current one ("" for none); opened and decoded ahead as the current
   // one ends. OnTrackChanged reports when it is heard: FileName, Info and Length are then its.
   const std::string& NextFileName() const { return nextFileName_; }
   void SetNextFileName(const std::string& value);
   // Tags of the open stream, read while opening.
-  const TMP3Info& Info() const { return *info_; }
+  const TMP3Info& Info() const;
   int EqFrequency(int band) const;  // Hz, band 0..31
 
   // Events, raised on the owning thread by ProcessMessages.
@@ -176,14 +177,19 @@ class TMP3Player {
   void PrepareDecoding();
   void DecodeStep();
   void FinishData(std::unique_lock<TMPAbstractMutex>& decoder, uint64_t generation);
+  bool StartNextTrack(std::unique_lock<TMPAbstractMutex>& decoder, uint64_t generation);
+  void PrepareNext();
+  void DropNext();
+  void UndoSwitch();
+  bool CompleteSwitch(bool everythingPlayed);
+  void PostSwitchWhenHeard();
   uint32_t CpuFeatureWord() const;
 
   std::unique_ptr<TMPStream> ownedStream_;
   TMPStream* stream_ = nullptr;
   uint8_t streamOptions_ = 0;
-  std::unique_ptr<TMPStreamReader> reader_;
-  std::unique_ptr<TMPFrameWalker> walker_;
-  std::unique_ptr<TMP3Info> info_;
+  std::unique_ptr<TMP3Info> info_;          // what a closed player reports; holds NeedInfoType
+  std::unique_ptr<TMPTrackDecoder> track_;  // the track reported (FileName, Info, Length)
   std::unique_ptr<TSoundOut> soundOut_;
   std::unique_ptr<TMPSimpleMutex> outputLock_;
   std::unique_ptr<TMPSimpleMutex> decoderLock_;
@@ -209,9 +215,17 @@ class TMP3Player {
   // Decoding state, guarded by the decoder lock.
   std::unique_ptr<uint64_t[]> pcmBuffer_;  // one frame of PCM, 8-byte aligned
   int32_t pendingBytes_ = 0;
-  int32_t bytesPerFrame_ = 0;
-  bool needReinit_ = false;
-  uint64_t generation_ = 0;  // bumped by every Stop: a step of an older play ends quietly
+  uint64_t generation_ = 0;  // bumped by every Stop and Seek: a step of an older play ends quietly
+  TMPTrackDecoder* decodeTrack_ = nullptr;  // track_, or next_ once its PCM follows track_'s
+  std::unique_ptr<TMPTrackDecoder> next_;   // the next file, opened ahead
+  std::unique_ptr<TMPStream> nextStream_;
+  bool nextSeekable_ = false;
+  bool switched_ = false;  // the output holds next_'s PCM from switchBytes_ on
+  bool switchPosted_ = false;
+  int64_t switchBytes_ = 0;
+  // Where the reported track stands: its sample markSample_ is at markBytes_ in the output.
+  int64_t markSample_ = 0;
+  int64_t markBytes_ = 0;
 
   TMP3CpuCapabilities usingCpuCapabilities_;
   int equalizerCount_ = 6;

@@ -1,4 +1,5 @@
-// TMP3Player's stream opening and the decode step its decoding thread runs while playing.
+// TMP3Player's stream opening and the decode step its decoding thread runs while playing,
+// with the hand-over to the next track when the current one ends.
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -10,18 +11,22 @@
 #include "output/sound_out.h"
 #include "player/mp3_player.h"
 #include "stream/engine_error.h"
-#include "stream/frame_facts.h"
-#include "stream/mp_frame_walker.h"
-#include "stream/mp_stream_reader.h"
+#include "stream/mp_track_decoder.h"
 
 namespace {
 
 constexpr int32_t kPcmBufferBytes = 5120;  // one frame of 1152 stereo 16-bit samples
-constexpr int32_t kCutoffHz = 24000;
 constexpr int32_t kYieldBelowFreePercent = 25;
 
-int32_t OpenDecoderOn(const TMPFrameHeader& header, int32_t frameSize) {
-  return OpenDecoderStream(header, frameSize - PaddingBytes(header), 0, 0, 0, kCutoffHz);
+bool SameOutputFormat(const TMPOutputFormat& format, const TSoundOut& output) {
+  return format.SampleRate == output.SampleRate() && format.Channels == output.Channels() &&
+         format.BitsPerSample == output.BitsPerSample();
+}
+
+void SetOutputFormat(TSoundOut& output, const TMPOutputFormat& format) {
+  output.SetSampleRate(format.SampleRate);
+  output.SetBitsPerSample(format.BitsPerSample);
+  output.SetChannels(format.Channels);
 }
 
 }  // namespace
@@ -30,28 +35,24 @@ int32_t OpenDecoderOn(const TMPFrameHeader& header, int32_t frameSize) {
 // first frame, the decoder and the output format, and the VBR information frame.
 void TMP3Player::PrepareDecoding() {
   TMPLock lock(*decoderLock_);
-  reader_->Attach(stream_, (streamOptions_ & msoSeekable) != 0);
   pcmBuffer_.reset(new uint64_t[kPcmBufferBytes / sizeof(uint64_t)]);
-  walker_->Open();
+  track_->Info().SetNeedInfoType(info_->NeedInfoType());
+  TMPTrackOptions options;
+  options.Gapless = gapless_;
+  track_->Open(stream_, (streamOptions_ & msoSeekable) != 0, options);
+  decodeTrack_ = track_.get();
   pendingBytes_ = 0;
-  const TMPFrameHeader& header = walker_->FirstFrameHeader();
-  if (OpenDecoderOn(header, walker_->FrameSize()) == 0) RaiseUnknownFormat();
-  needReinit_ = false;
-  TMPOutputFormat format{};
-  GetOutputFormat(format);
-  bytesPerFrame_ = format.SamplesPerFrame * format.BitsPerSample / 8;
-  if (bytesPerFrame_ <= 0 || bytesPerFrame_ > kPcmBufferBytes) RaiseUnknownFormat();
+  markSample_ = markBytes_ = 0;
+  const TMPOutputFormat& format = track_->Format();
+  if (track_->BytesPerFrame() > kPcmBufferBytes) RaiseUnknownFormat();
   {
     TMPLock output(*outputLock_);
-    soundOut_->SetSampleRate(format.SampleRate);
-    soundOut_->SetBitsPerSample(format.BitsPerSample);
-    soundOut_->SetChannels(format.Channels);
+    SetOutputFormat(*soundOut_, format);
   }
   sampleRate_ = format.SampleRate;
   channels_ = format.Channels;
-  layer_ = walker_->Layer();
-  version_ = walker_->Version();
-  walker_->PassInfoFrame();
+  layer_ = track_->Layer();
+  version_ = track_->Version();
 }
 
 void TMP3Player::DecodeStep() {
@@ -64,25 +65,17 @@ void TMP3Player::DecodeStep() {
     generation = generation_;
     pcm = reinterpret_cast<uint8_t*>(pcmBuffer_.get());
     if (pendingBytes_ == 0) {
-      if (walker_->Exhausted()) {
-        FinishData(decoder, generation);
-        return;
-      }
-      TMPFrameHeader header{};
-      if (walker_->ParseNext(header) != TMPFrameWalker::TStep::Frame) return;
-      if (needReinit_) {
-        if (OpenDecoderOn(header, walker_->FrameSize()) == 0) {
-          walker_->SkipByte();
+      int32_t bytes = 0;
+      switch (decodeTrack_->DecodeNext(pcm, bytes)) {
+        case TMPTrackDecoder::TStep::Ended:
+          if (!StartNextTrack(decoder, generation)) FinishData(decoder, generation);
           return;
-        }
-        needReinit_ = false;
+        case TMPTrackDecoder::TStep::Nothing:
+          return;
+        case TMPTrackDecoder::TStep::Pcm:
+          pendingBytes_ = bytes;
+          break;
       }
-      if (!walker_->EnsureFrame()) return;
-      TMPDecodeResult result{};
-      DecodeFrame(result, walker_->FrameData(), walker_->FrameSize(), pcm);
-      walker_->ConsumeFrame();
-      pendingBytes_ = bytesPerFrame_;
-      if (result.BytesConsumed < 1) std::memset(pcm, 0, static_cast<size_t>(bytesPerFrame_));
     }
     MPAssert(pendingBytes_ > 0);
     TMPLock output(*outputLock_);
@@ -94,13 +87,15 @@ void TMP3Player::DecodeStep() {
       thread_->Event().ResetEvent();
       soundOut_->SetWaiter(&thread_->Event());
     }
+    PostSwitchWhenHeard();
     freePercent = soundOut_->FreePercent();
   }
   // The output is full: spend the wait filling the reader, as long as this play lasts.
   while (freePercent == 0) {
     {
       TMPLock decoder(*decoderLock_);
-      if (generation_ != generation || !reader_->Attached() || !reader_->ReadAhead()) break;
+      TMPStreamReader& reader = decodeTrack_->Reader();
+      if (generation_ != generation || !reader.Attached() || !reader.ReadAhead()) break;
     }
     TMPLock output(*outputLock_);
     freePercent = soundOut_->FreePercent();
@@ -128,4 +123,47 @@ void TMP3Player::FinishData(std::unique_lock<TMPAbstractMutex>& decoder, uint64_
     soundOut_->CheckDevice();
   }
   PostAlways(MPM_ENDOFDATA);
+}
+
+// The reported track has ended and a next one is open: its PCM follows in the same output.
+// Of another format, the output plays out and opens again for it (a gap there cannot be
+// helped). False when there is nothing to follow.
+bool TMP3Player::StartNextTrack(std::unique_lock<TMPAbstractMutex>& decoder, uint64_t generation) {
+  if (switched_ || !next_ || decodeTrack_ != track_.get()) return false;
+  if (SameOutputFormat(next_->Format(), *soundOut_)) {
+    TMPLock output(*outputLock_);
+    switchBytes_ = soundOut_->WrittenBytes();
+  } else {
+    {
+      TMPLock output(*outputLock_);
+      soundOut_->SetWaiter(nullptr);
+      soundOut_->Flush();
+    }
+    decoder.unlock();
+    soundOut_->WaitAllDone();
+    decoder.lock();
+    if (generation_ != generation || thread_->Event().WaitFor(0) != WAIT_OBJECT_0 || !next_) return true;
+    TMPLock output(*outputLock_);
+    soundOut_->CheckDevice();
+    soundOut_->Close();
+    SetOutputFormat(*soundOut_, next_->Format());
+    soundOut_->Open();
+    switchBytes_ = 0;
+  }
+  switched_ = true;
+  switchPosted_ = false;
+  decodeTrack_ = next_.get();
+  {
+    TMPLock output(*outputLock_);
+    PostSwitchWhenHeard();
+  }
+  return true;
+}
+
+// Under both locks: once the output has played up to the next track's first sample, the
+// owning thread is told to make it the reported one.
+void TMP3Player::PostSwitchWhenHeard() {
+  if (!switched_ || switchPosted_ || soundOut_->HeardBytes() < switchBytes_) return;
+  switchPosted_ = true;
+  PostAlways(MPM_TRACKCHANGED);
 }

@@ -39,13 +39,19 @@ void TMP3Player::HandleMessage(TMPPlayerMessage& message) {
   switch (message.Msg) {
     case MPM_POSITION:
       window_->RemoveAll(MPM_POSITION);
+      CompleteSwitch(false);
       DoChangePosition();
+      break;
+    case MPM_TRACKCHANGED:
+      window_->RemoveAll(MPM_TRACKCHANGED);
+      CompleteSwitch(false);
       break;
     case MPM_THREADERROR:
       HandleThreadError(message);
       break;
     case MPM_ENDOFDATA:
       if (status_ == mpsStopped) break;  // stopped meanwhile
+      CompleteSwitch(true);              // a next track that ended before its switch was reported
       endReason_ = merEndOfData;
       if (streamOptions_ & msoSeekable)
         Stop();

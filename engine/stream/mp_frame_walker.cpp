@@ -11,24 +11,6 @@
 namespace {
 
 constexpr int32_t kFreeFormatWindow = 10000;
-constexpr int32_t kVbriOffset = 36;
-
-uint32_t BigEndian32(const uint8_t* p) {
-  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
-}
-
-// Offset of a Xing/VBRI tag from the start of the frame: behind the header, the CRC and
-// the side information.
-int32_t InfoTagOffset(const TMPFrameHeader& header) {
-  const int32_t crc = header.ProtectionBit == 0 ? 2 : 0;
-  const bool mono = header.Mode == 3;
-  if (header.Id == 1) return crc + (mono ? 21 : 36);
-  return crc + (mono ? 13 : 21);
-}
-
-bool IsInfoTag(const uint8_t* p) {
-  return std::memcmp(p, "Xing", 4) == 0 || std::memcmp(p, "Info", 4) == 0 || std::memcmp(p, "VBRI", 4) == 0;
-}
 
 }  // namespace
 
@@ -60,6 +42,7 @@ void TMPFrameWalker::Open(const TMPFrameWalkOptions& options) {
   freeLength_ = 0;
   frameSize_ = 0;
   skipCount_ = 0;
+  infoFrame_ = TMPInfoFrame{};
   info_.Attach(&reader_);
   if (reader_.Seekable()) {
     audioStart_ = 0;
@@ -123,36 +106,9 @@ int32_t TMPFrameWalker::FindFirstFrame(const uint8_t* bytes, int32_t n, bool who
 }
 
 void TMPFrameWalker::PassInfoFrame() {
-  const uint8_t* frame = reader_.Data();
-  auto fits = [&](int32_t end) { return end <= frameSize_ && end <= reader_.Contiguous(); };
-  int32_t tag = InfoTagOffset(firstHeader_);
-  // Encoders write the tag of a CRC-protected stream as if there were no CRC, and a VBRI
-  // tag always 32 bytes behind the header.
-  if (firstHeader_.ProtectionBit == 0 && fits(tag + 4) && !IsInfoTag(frame + tag)) tag -= 2;
-  if (fits(tag + 4) && !IsInfoTag(frame + tag) && fits(kVbriOffset + 4) &&
-      std::memcmp(frame + kVbriOffset, "VBRI", 4) == 0)
-    tag = kVbriOffset;
-  if (!fits(tag + 4)) return;
-  const uint8_t* p = frame + tag;
-  if (std::memcmp(p, "Xing", 4) == 0 || std::memcmp(p, "Info", 4) == 0) {
-    int32_t at = tag + 4;
-    if (fits(at + 4)) {
-      const uint32_t flags = BigEndian32(frame + at);
-      at += 4;
-      if (flags & 1) at += 4;
-      if ((flags & 2) && fits(at + 4)) {
-        const uint32_t bytes = BigEndian32(frame + at);
-        if (bytes > 0 && bytes <= 0x7FFFFFFF) audioLength_ = bytes;
-      }
-    }
-  } else if (std::memcmp(p, "VBRI", 4) == 0) {
-    if (fits(tag + 14)) {
-      const uint32_t bytes = BigEndian32(p + 10);
-      if (bytes > 0 && bytes <= 0x7FFFFFFF) audioLength_ = bytes;
-    }
-  } else {
-    return;
-  }
+  infoFrame_ = ParseInfoFrame(firstHeader_, reader_.Data(), frameSize_, reader_.Contiguous());
+  if (infoFrame_.Kind == TMPInfoFrame::TKind::None) return;
+  if (infoFrame_.Bytes > 0 && infoFrame_.Bytes <= 0x7FFFFFFF) audioLength_ = infoFrame_.Bytes;
   if (!reader_.Skip(frameSize_)) RaiseUnknownFormat();
   audioStart_ += frameSize_;
   if (audioLength_ != kUnknownLength) audioLength_ -= frameSize_;
@@ -218,6 +174,12 @@ void TMPFrameWalker::Rewind() {
   if (reader_.Attached() && reader_.Seekable()) reader_.Seek(audioStart_, TMPSeekOrigin::soBeginning);
   frameSize_ = 0;
   freeLength_ = 0;
+  skipCount_ = 0;
+}
+
+void TMPFrameWalker::SeekTo(int64_t offset) {
+  reader_.Seek(offset, TMPSeekOrigin::soBeginning);
+  frameSize_ = 0;
   skipCount_ = 0;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "decoder/mp_frame_header.h"
+#include "stream/mp_info_frame.h"
 
 class TMPStreamReader;
 class TMP3Info;
@@ -32,6 +33,8 @@ class TMPFrameWalker {
   // Passes over the first frame when it is a Xing/Info or VBRI frame, taking the audio
   // length from it. Raises "unknown MPEG Audio format." when it cannot be skipped.
   void PassInfoFrame();
+  // What PassInfoFrame found (Kind None when the first frame is audio).
+  const TMPInfoFrame& InfoFrame() const { return infoFrame_; }
 
   // The first frame after Open.
   const TMPFrameHeader& FirstFrameHeader() const { return firstHeader_; }
@@ -60,6 +63,8 @@ class TMPFrameWalker {
   void EndDataHere();
   // Back to the first frame (seekable streams), nothing parsed.
   void Rewind();
+  // To the frame that starts at offset (seekable streams), nothing parsed.
+  void SeekTo(int64_t offset);
 
   // For tools: the next whole frame, skipping junk; false at the end of the audio.
   bool NextFrame(TMPFrameHeader& header);
@@ -80,4 +85,5 @@ class TMPFrameWalker {
   int32_t frameSize_ = 0;
   int32_t skipCount_ = 0;
   int32_t freeLength_ = 0;  // free-format frame length once confirmed
+  TMPInfoFrame infoFrame_;
 };

@@ -4,11 +4,13 @@
 decodes the manifest lists. Prints a table (file, form, samples, RMS and largest difference in
 16-bit LSB, verdict) and exits 1 when a verdict fails.
 
-Alignment: varo-decode does not trim encoder delay and padding, so its output equals the
-reference from the row's full_offset on; like the player, it passes over a Xing/Info frame
-first in the file. A file passes when its length matches full_samples exactly and the RMS
-difference is at most 1 LSB. Rows without stored reference PCM are checked for their length;
-damaged files that need not decode completely only have to end cleanly.
+Alignment: like the player, varo-decode passes over a Xing/Info frame first in the file and
+trims the encoder delay and padding of a LAME tag (and the decoder's 529 samples), as the
+reference decodes do, so its output lines up with the reference from the first sample. A file
+passes when its length matches ref_samples exactly and the RMS difference is at most 1 LSB; the
+same file decoded with --no-gapless must give full_samples. Rows without stored reference PCM
+are checked for their length; damaged files that need not decode completely only have to end
+cleanly.
 """
 
 import argparse
@@ -30,8 +32,8 @@ COMPARED = ("ok", "ok_resync")          # must decode completely and match
 RUN_ONLY = ("may_end_early", "ok_partial_end", "ok_rate_change")  # must end cleanly
 
 
-def decode(decoder, source, out, form):
-    command = [decoder, "--raw", "--full-band", "--cpu", form, str(source), str(out)]
+def decode(decoder, source, out, form, extra=()):
+    command = [decoder, "--raw", "--full-band", "--cpu", form, *extra, str(source), str(out)]
     try:
         done = subprocess.run(command, capture_output=True, text=True, timeout=TIMEOUT_SECONDS)
     except subprocess.TimeoutExpired:
@@ -62,11 +64,15 @@ def check(row, form, decoder, corpus, out):
     channels = int(row["channels"])
     ours = read_pcm(out)
     per_channel = len(ours) // channels
+    expected = int(row["ref_samples"])
+    if per_channel != expected:
+        return cells + [str(per_channel), "-", "-", f"FAIL (length {per_channel}, expected {expected})"], False
+    code, message = decode(decoder, corpus / row["file"], out, form, ("--no-gapless",))
     full = int(row["full_samples"])
-    if per_channel != full:
-        return cells + [str(per_channel), "-", "-", f"FAIL (length {per_channel}, expected {full})"], False
-    aligned = ours[int(row["full_offset"]) * channels:]
-    reference_samples = int(row["ref_samples"]) * channels
+    if code != 0 or len(read_pcm(out)) // channels != full:
+        return cells + [str(per_channel), "-", "-", f"FAIL (--no-gapless does not give {full})"], False
+    aligned = ours
+    reference_samples = expected * channels
     if row["ref_pcm"] == "-":
         same = hashlib.sha256(aligned[:reference_samples].tobytes()).hexdigest() == row["ref_sha256"]
         enough = len(aligned) >= reference_samples

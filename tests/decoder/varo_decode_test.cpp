@@ -281,21 +281,28 @@ TEST(VaroDecode, TagsAndWrappersAreLeftOutOfEveryKindOfInput) {
 
 // An information frame is passed over as the player does, also where a CRC follows the
 // header and the encoder wrote the tag as if there were none; --info counts audio frames.
-TEST(VaroDecode, InformationFramesAreNotDecoded) {
+// By default its LAME tag's delay (plus the decoder's 529) and padding are trimmed: what is
+// left is the encoded samples, the middle of what --no-gapless gives.
+TEST(VaroDecode, InformationFramesAreNotDecodedAndTheirLameTagTrims) {
   struct Case {
     const char* File;
     size_t Frames;
     size_t PcmBytesPerFrame;
+    size_t EncodedSamples;
   };
+  constexpr size_t kTrimmedInFront = 576 + 529;
   TTempFolder folder;
-  for (const Case c : {Case{"layer3/l3_mpeg1_44k_cbr160_joint_crc_sweep.mp3", 59, 1152 * 4},
-                       Case{"layer3/l3_mpeg2_16k_cbr40_joint_crc_white.mp3", 44, 576 * 4},
-                       Case{"layer3/l3_mpeg1_44k_vbr_v0_joint_pink.mp3", 59, 1152 * 4}}) {
+  for (const Case c : {Case{"layer3/l3_mpeg1_44k_cbr160_joint_crc_sweep.mp3", 59, 1152 * 4, 66150},
+                       Case{"layer3/l3_mpeg2_16k_cbr40_joint_crc_white.mp3", 44, 576 * 4, 24000},
+                       Case{"layer3/l3_mpeg1_44k_vbr_v0_joint_pink.mp3", 59, 1152 * 4, 66150}}) {
     const std::string input = kData + "/corpus/" + c.File;
     const TToolRun run = RunTool(folder, {kDecoder, "--info", input});
     EXPECT_NE(run.Out.find("frames: " + std::to_string(c.Frames) + "\n"), std::string::npos)
         << c.File << run.Out;
-    EXPECT_EQ(DecodeRaw(folder, input).size(), c.Frames * c.PcmBytesPerFrame) << c.File;
+    const std::string every = DecodeRaw(folder, input, {"--no-gapless"});
+    EXPECT_EQ(every.size(), c.Frames * c.PcmBytesPerFrame) << c.File;
+    const std::string trimmed = DecodeRaw(folder, input);
+    EXPECT_EQ(trimmed, every.substr(kTrimmedInFront * 4, c.EncodedSamples * 4)) << c.File;
   }
 }
 

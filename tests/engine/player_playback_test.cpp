@@ -135,6 +135,7 @@ TEST(PlayerPlayback, InformationFrameIsNeverHeard) {
       for (int i = 0; i < 4; ++i) bytes[at + 10 + i] = static_cast<uint8_t>(length >> (24 - 8 * i));
     TPlayerHarness h(100);
     TMP3Player& p = h.Player();
+    p.SetGapless(false);  // every frame, so that the count tells the information frame apart
     p.OpenStream(new TMemoryStream(bytes), msoSeekable | msoOwned);
     EXPECT_EQ(p.AudioStart(), static_cast<int64_t>(v.Audio) + (v.Skipped ? frameSize : 0)) << v.Tag;
     if (std::string(v.Tag) == "VBRI") {
@@ -189,7 +190,7 @@ TEST(PlayerPlayback, ForwardOnlyStreamPlaysAndClosesAtTheEnd) {
   EXPECT_EQ(p.AudioLength(), 25076 - 417);  // from the Info frame, less the frame itself
   ASSERT_TRUE(h.PlayToEnd());
   EXPECT_FALSE(p.IsOpen());
-  EXPECT_EQ(h.Played().size(), 59 * kStereoFrameBytes);
+  EXPECT_EQ(h.Played().size(), 66150u * 4);  // the LAME tag's samples, trimmed as from a file
 }
 
 // The damaged files of the corpus: a false sync in front of the audio is passed over, a

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """varo-play from the outside: --info reports, playing lists of files, exit statuses,
-volume and balance on the samples, and a clean stop on SIGINT.
+volume and balance on the samples, gapless joints, --start, and a clean stop on SIGINT.
 
 usage: varo_play_cli.py VARO_PLAY CORPUS_DIR
 """
@@ -77,6 +77,28 @@ with tempfile.TemporaryDirectory(prefix="varo-play-cli-") as tmp:
     gains = (base, base * 50 // 100)
     check(all(b[i] == scaled(a[i], gains[i % 2]) for i in range(len(a))),
           "--volume 80 --balance -50 does not scale left by 0.8 and right by 0.4")
+
+    # Gapless: two files play as exactly their two recordings one after the other; --start
+    # leaves out what comes before; --no-gapless keeps the LAME tag's delay and padding.
+    chord = os.path.join(CORPUS, "layer3/l3_mpeg1_44k_vbr_v5_joint_chord.mp3")
+    sweep = os.path.join(CORPUS, "layer3/l3_mpeg1_44k_cbr320_joint_sweep.mp3")
+
+    def recorded(*args):
+        path = os.path.join(tmp, "rec.wav")
+        done = run(["--audio", "wav@100:" + path, *args])
+        check(done.returncode == 0, f"{args} failed: {done.stderr.strip()}")
+        return samples(path)
+
+    alone_chord, alone_sweep = recorded(chord), recorded(sweep)
+    check(len(alone_chord) == 66150 * 2, f"the chord plays {len(alone_chord) // 2} samples, not 66150")
+    joined = run(["--audio", "wav@100:" + os.path.join(tmp, "rec.wav"), chord, sweep])
+    check(samples(os.path.join(tmp, "rec.wav")) == alone_chord + alone_sweep,
+          "two gapless files are not their recordings joined without a gap")
+    check(joined.stdout.count("end: ") == 1 and f"file 2/2: {sweep}" in joined.stdout,
+          "the second file did not follow as a new file with one end at the last")
+    check(recorded("--start", "0.5", chord) == alone_chord[22050 * 2:], "--start 0.5 is not 22050 samples in")
+    check(len(recorded("--no-gapless", chord)) == 59 * 1152 * 2, "--no-gapless does not play every frame")
+    check(run(["--start", "-1", chord]).returncode == 2, "--start -1 was accepted")
 
     # A recording that cannot grow past 0.8 s before the end: the failed write is an error.
     def limit_file_size():

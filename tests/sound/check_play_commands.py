@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""varo-play --control on the null device: next, stop/play, quit, wrong commands, and the
-timestamps of its reports.
+"""varo-play --control on the null device: next, stop/play, seek, quit, wrong commands, and
+the timestamps of its reports.
 
 usage: check_play_commands.py VARO_PLAY CORPUS_DIR
 """
@@ -52,6 +52,9 @@ def main():
     check(f"file 2/2: {b}" not in texts(run), "stop moved on to the next file")
     run.send("louder")
     run.send("volume 101")
+    run.send("seek 1.25")
+    run.wait_for("position: 1.250")
+    run.send("seek soon")
     run.send("play")
     run.wait_for("status: playing", count=2)
     run.send("quit")
@@ -63,6 +66,7 @@ def main():
     check(f"file 2/2: {b}" not in lines, "quit moved on to the next file")
     check("unknown command 'louder'" in err, "an unknown command is not reported")
     check("volume needs a number in 0..100" in err, "volume 101 was not refused")
+    check("seek needs a number of seconds" in err, "seek soon was not refused")
     check(lines.count("command: play") == 1 and "command: louder" not in lines,
           "refused commands were echoed as carried out")
 

@@ -1,5 +1,5 @@
 // varo-decode: decodes an MPEG audio file to 16-bit PCM (WAV or raw), or describes it. The
-// frames are those the player plays: the input goes through the engine's frame walk.
+// samples are those the player plays: the input goes through the engine's track decoder.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -12,6 +12,7 @@
 #include "options.h"
 #include "pcm_writer.h"
 #include "stream/engine_error.h"
+#include "stream/mp_track_decoder.h"
 #include "stream_summary.h"
 
 namespace {
@@ -53,37 +54,46 @@ void WarnAboutEnd(TWalkEnd end, int64_t offset) {
   }
 }
 
-// Opens the decoder on the first frame and passes over an information frame after that, in
-// the player's order, then decodes every frame the walk hands out.
+// Why the track's walk ended, read from where its frame walk stopped.
+TWalkEnd EndOfWalk(TMPTrackDecoder& track) {
+  const TMPFrameWalker& walker = track.Walker();
+  if (walker.SkipCount() >= TMPFrameWalker::kJunkLimit) return TWalkEnd::JunkLimit;
+  if (walker.FrameSize() > 0) return TWalkEnd::Truncated;
+  return TWalkEnd::EndOfData;
+}
+
+// Decodes as the player does: the decoder set up on the first frame, an information frame
+// passed over, the frames the walk hands out, and (gapless) the encoder's delay and padding
+// trimmed.
 int Decode(const TDecodeOptions& options, TMPStream& input) {
   uint32_t features = 0;
   if (!FeaturesFor(options.Cpu, features)) return Fail("this processor has no " + options.Cpu + " form");
   SelectCpuRoutines(features);
 
-  const int64_t frames = options.Raw ? 0 : SummarizeStream(input).Frames;  // the WAV header needs it first
-  TInputFrames walk(input);
-  if (!OpenDecoderStream(walk.FirstHeader(), walk.FirstLength(), 0, 0, options.OutputFlags,
-                         options.CutoffHz)) {
-    RaiseUnknownFormat();
+  TMPTrackOptions trackOptions;
+  trackOptions.Gapless = options.Gapless;
+  trackOptions.Walk.FreeFormat = true;
+  trackOptions.OutputFlags = options.OutputFlags;
+  trackOptions.CutoffHz = options.CutoffHz;
+  input.Seek(0, TMPSeekOrigin::soBeginning);
+  TMPTrackDecoder track;
+  track.Open(&input, true, trackOptions);
+  const TMPOutputFormat& format = track.Format();
+  const uint64_t blockBytes = static_cast<uint64_t>(format.Channels) * sizeof(int16_t);
+  uint64_t dataBytes = 0;
+  if (!options.Raw) {  // the WAV header needs the length first
+    track.WalkAll();
+    dataBytes = static_cast<uint64_t>(std::max<int64_t>(track.TotalSamples(), 0)) * blockBytes;
   }
-  TMPOutputFormat format{};
-  GetOutputFormat(format);
-  walk.PassInfoFrame();
-
-  const size_t frameSamples = static_cast<size_t>(format.SamplesPerFrame);
-  std::vector<int16_t> pcm(frameSamples);
-  TPcmWriter writer(options.Output, !options.Raw, format.Channels, format.SampleRate,
-                    uint64_t{frameSamples} * sizeof(int16_t) * static_cast<uint64_t>(frames));
-  TMPFrameHeader header{};
-  while (walk.Next(header)) {
-    TMPDecodeResult result{};
-    DecodeFrame(result, walk.FrameData(), walk.FrameSize(), pcm.data());
-    walk.Consume();
-    // A frame the decoder rejects plays as silence, as in the player.
-    if (result.BytesConsumed < 1) std::fill(pcm.begin(), pcm.end(), int16_t{0});
-    writer.Write(pcm.data(), frameSamples);
+  std::vector<int16_t> pcm(static_cast<size_t>(track.BytesPerFrame()) / sizeof(int16_t));
+  TPcmWriter writer(options.Output, !options.Raw, format.Channels, format.SampleRate, dataBytes);
+  int32_t bytes = 0;
+  for (;;) {
+    const TMPTrackDecoder::TStep step = track.DecodeNext(reinterpret_cast<uint8_t*>(pcm.data()), bytes);
+    if (step == TMPTrackDecoder::TStep::Ended) break;
+    if (bytes > 0) writer.Write(pcm.data(), static_cast<size_t>(bytes) / sizeof(int16_t));
   }
-  WarnAboutEnd(walk.End(), walk.EndOffset());
+  WarnAboutEnd(EndOfWalk(track), track.Reader().Position());
   writer.Close();
   return 0;
 }

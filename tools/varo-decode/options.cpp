@@ -7,15 +7,18 @@
 #include "decoder/mp3_decoder.h"
 
 const char* UsageText() {
-  return "usage: varo-decode [--raw] [--full-band] [--mix|--left|--right] [--cutoff HZ]\n"
-         "                   [--cpu plain|sse2|avx2|auto] INPUT OUTPUT\n"
+  return "usage: varo-decode [--raw] [--no-gapless] [--full-band] [--mix|--left|--right]\n"
+         "                   [--cutoff HZ] [--cpu plain|sse2|avx2|auto] INPUT OUTPUT\n"
          "       varo-decode --info INPUT\n"
          "       varo-decode --help | --version\n"
          "Decodes an MPEG audio file to 16-bit PCM: a WAV file, or raw little-endian\n"
          "interleaved samples with --raw. INPUT - is standard input, OUTPUT - standard output.\n"
          "Frames are found as the player finds them (tags, an information frame and junk\n"
          "between frames are passed over); free-format streams, which the player refuses,\n"
-         "are decoded too.\n"
+         "are decoded too. As in the player, the encoder delay and padding that a LAME tag\n"
+         "gives (and the decoder's own delay of 529 samples) are trimmed: the output is the\n"
+         "samples that were encoded.\n"
+         "  --no-gapless  keep every sample of every frame\n"
          "  --full-band   reconstruct all 32 sub-bands and all 576 lines (the player leaves\n"
          "                out the top sub-band); --cutoff still limits every layer\n"
          "  --mix         mix two channels into one; --left/--right: keep one channel\n"
@@ -59,6 +62,8 @@ bool ParseOptions(int argc, char** argv, TDecodeOptions& options, bool& help, st
       options.Info = true;
     } else if (arg == "--raw") {
       options.Raw = true;
+    } else if (arg == "--no-gapless") {
+      options.Gapless = false;
     } else if (arg == "--full-band") {
       options.OutputFlags |= mofFullBand;
     } else if (arg == "--mix") {

@@ -8,6 +8,7 @@ struct TDecodeOptions {
   bool Info = false;     // --info: describe the stream instead of decoding it
   bool Version = false;  // --version: print the program's version and stop
   bool Raw = false;      // --raw: no WAV header
+  bool Gapless = true;   // --no-gapless: keep the encoder delay and padding a LAME tag gives
   uint8_t OutputFlags = 0;
   int32_t CutoffHz = 24000;
   std::string Cpu = "auto";  // plain, sse2, avx2 or auto

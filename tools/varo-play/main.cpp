@@ -8,6 +8,7 @@
 
 #include "info_report.h"
 #include "output/wave_device_selection.h"
+#include "play_commands.h"
 #include "play_session.h"
 
 namespace {
@@ -18,18 +19,24 @@ void OnSignal(int signal) { interruptSignal = signal; }
 
 void Usage(std::ostream& out) {
   out << "usage: varo-play [--audio alsa[:DEV]|null[:SPEED]|wav[@SPEED]:PATH] [--volume N]\n"
-         "                 [--balance N] [--repeat] [--timestamps] [--control] FILE...\n"
+         "                 [--balance N] [--repeat] [--no-gapless] [--start SECONDS]\n"
+         "                 [--timestamps] [--control] FILE...\n"
          "       varo-play --info FILE...\n"
          "       varo-play --help | --version\n"
          "Plays MPEG audio files on the default ALSA device (or VARO_AUDIO's choice) and\n"
-         "reports file, status and end of each track.\n"
+         "reports file, status and end of each track. The files play gaplessly: the encoder\n"
+         "delay and padding of a LAME tag are left out and each file follows the one before\n"
+         "without a gap (a file of another sampling rate or channel count reopens the device).\n"
          "  --audio DEV     alsa[:DEVICE], null[:SPEED] (no sound, SPEED times real time),\n"
          "                  wav[@SPEED]:PATH (record what is played)\n"
          "  --volume N      0..100; --balance N: -100 (left only) .. 100 (right only)\n"
          "  --repeat        start the list again after its last file\n"
+         "  --no-gapless    play every sample of every frame; each file starts on its own\n"
+         "  --start SECONDS start the first file that far in (fractions allowed)\n"
          "  --timestamps    begin each report with the monotonic clock in seconds\n"
          "  --control       read commands from standard input, one a line: pause, resume,\n"
-         "                  play, stop, next, quit, volume N, balance N\n"
+         "                  play, stop, next, quit, volume N, balance N, seek SECONDS (from\n"
+         "                  the start of the track; reports the position it went to)\n"
          "  --info          show the tags and stream facts instead of playing\n";
 }
 
@@ -58,6 +65,14 @@ int main(int argc, char** argv) {
       options.Timestamps = true;
     } else if (arg == "--control") {
       options.Control = true;
+    } else if (arg == "--no-gapless") {
+      options.Gapless = false;
+    } else if (arg == "--start") {
+      const char* text = value();
+      if (text == nullptr || !ParseSeconds(text, options.Start)) {
+        std::cerr << "varo-play: --start needs a number of seconds, 0 or more\n";
+        return 2;
+      }
     } else if (arg == "--audio") {
       const char* choice = value();
       TWaveDeviceChoice parsed;

@@ -17,8 +17,10 @@ struct TCommandName {
 constexpr TCommandName kCommands[] = {
     {"pause", TPlayCommand::Pause},   {"resume", TPlayCommand::Resume},   {"play", TPlayCommand::Play},
     {"stop", TPlayCommand::Stop},     {"next", TPlayCommand::Next},       {"quit", TPlayCommand::Quit},
-    {"volume", TPlayCommand::Volume}, {"balance", TPlayCommand::Balance},
+    {"volume", TPlayCommand::Volume}, {"balance", TPlayCommand::Balance}, {"seek", TPlayCommand::Seek},
 };
+
+constexpr double kLongestSeek = 1e7;  // seconds; far past any track
 
 std::string_view Trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r");
@@ -37,6 +39,11 @@ bool ParsePlayCommand(std::string_view line, TPlayCommand& command, std::string&
   for (const TCommandName& known : kCommands) {
     if (known.Name != name) continue;
     command.Kind = known.Kind;
+    if (known.Kind == TPlayCommand::Seek) {
+      if (ParseSeconds(argument, command.Seconds)) return true;
+      error = "seek needs a number of seconds, 0 or more";
+      return false;
+    }
     const bool needsNumber = known.Kind == TPlayCommand::Volume || known.Kind == TPlayCommand::Balance;
     if (!needsNumber) {
       if (argument.empty()) return true;
@@ -56,6 +63,16 @@ bool ParsePlayCommand(std::string_view line, TPlayCommand& command, std::string&
   }
   error = "unknown command '" + std::string(line) + "'";
   return false;
+}
+
+bool ParseSeconds(std::string_view text, double& seconds) {
+  double value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !(value >= 0) ||
+      value > kLongestSeek)
+    return false;
+  seconds = value;
+  return true;
 }
 
 TCommandLines::TCommandLines(int fd) : fd_(fd) {

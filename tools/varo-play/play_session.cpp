@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cinttypes>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -38,6 +41,14 @@ const char* ReasonText(TMP3EndPlayReason reason) {
       return "stopped";
   }
 }
+
+std::string SecondsText(int64_t ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%" PRId64 ".%03" PRId64, ms / 1000, ms % 1000);
+  return text;
+}
+
+int64_t SecondsToMs(double seconds) { return std::llround(seconds * 1000); }
 
 // An eventfd the player's message notifier rings, so the loop can sleep in poll() on it
 // and on the command input at once.
@@ -75,6 +86,7 @@ class Session {
     player_.SetAudioDevice(options.Audio);
     if (options.Volume >= 0) player_.SetVolume(options.Volume);
     player_.SetVolBalance(options.Balance);
+    player_.SetGapless(options.Gapless);
     player_.OnChangeStatus = [this](TMP3Player& p) {
       lines_.Line(std::string("status: ") + StatusText(p.Status()));
     };
@@ -86,6 +98,14 @@ class Session {
         return;
       }
       if (!interrupted_) advance_ = true;
+    };
+    // The file queued behind the playing one is now heard: report it as a new file.
+    player_.OnTrackChanged = [this](TMP3Player& p) {
+      next_ = FollowerIndex();
+      ReportFile(next_++, p.FileName());
+      PrintTitleAndArtist(p.FileName());
+      anyPlayed_ = true;
+      QueueFollower();
     };
     if (wakeUp_.Fd() >= 0) player_.SetMessageNotifier([this] { wakeUp_.Ring(); });
   }
@@ -169,7 +189,29 @@ class Session {
       case TPlayCommand::Balance:
         player_.SetVolBalance(command.Value);
         break;
+      case TPlayCommand::Seek:
+        player_.Seek(SecondsToMs(command.Seconds));
+        lines_.Line("position: " + SecondsText(player_.Position()));
+        break;
     }
+  }
+
+  // Index of the file that follows the playing one (the list starts again with --repeat);
+  // files_.size() when none does.
+  size_t FollowerIndex() const {
+    if (next_ < files_.size()) return next_;
+    return options_.Repeat ? 0 : files_.size();
+  }
+
+  // Gapless: the following file is opened ahead and plays on without a gap. One that cannot
+  // be opened is left to StartNext, which reports it.
+  void QueueFollower() {
+    const size_t follower = FollowerIndex();
+    player_.SetNextFileName(options_.Gapless && follower < files_.size() ? files_[follower] : std::string());
+  }
+
+  void ReportFile(size_t index, const std::string& file) {
+    lines_.Line("file " + std::to_string(index + 1) + "/" + std::to_string(files_.size()) + ": " + file);
   }
 
   // Opens and plays the next file that can be played; false when the list is done.
@@ -181,15 +223,18 @@ class Session {
         next_ = 0;
         anyPlayed_ = false;
       }
-      const std::string& file = files_[next_++];
+      const std::string& file = files_[next_];
+      ReportFile(next_++, file);
       ++tried;
-      lines_.Line("file " + std::to_string(next_) + "/" + std::to_string(files_.size()) + ": " + file);
       try {
         player_.SetFileName(file);
         player_.Open();
         PrintTitleAndArtist(file);
+        if (!started_ && options_.Start > 0) player_.Seek(SecondsToMs(options_.Start));
+        started_ = true;
         player_.Play();
         anyPlayed_ = true;
+        QueueFollower();
         return true;
       } catch (const std::exception& error) {
         err_ << file << ": " << error.what() << std::endl;
@@ -241,6 +286,7 @@ class Session {
   bool interrupted_ = false;
   bool quit_ = false;
   bool holdAfterStop_ = false;
+  bool started_ = false;  // the first file has been started (--start applies to it only)
 };
 
 }  // namespace

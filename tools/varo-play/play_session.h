@@ -14,6 +14,8 @@ struct TPlayOptions {
   bool Repeat = false;
   bool Timestamps = false;  // reports carry the monotonic clock
   bool Control = false;     // commands arrive on standard input (play_commands.h)
+  bool Gapless = true;      // trim encoder delay and padding; each file follows without a gap
+  double Start = 0;         // seconds into the first file
 };
 
 // Returns the exit status: 0 when every file played, 1 when any failed, 128 + signal when

@@ -1,0 +1,244 @@
+#include "stream/mp_track_decoder.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "stream/engine_error.h"
+#include "stream/frame_facts.h"
+
+namespace {
+
+// Frames looked at in front of a seek target for the bit reservoir; main data reaches back at
+// most 511 bytes, which even the smallest frames cover in fewer.
+constexpr int64_t kLookback = 32;
+// The decoder is set up afresh only on frames whose number is a multiple of this, so that its
+// synthesis ring and granule parity stand as they stand in a decode from the start.
+constexpr int64_t kPrerollAlign = TMPFrameIndex::kStride;
+constexpr int32_t kBitrateWindow = 10000;
+
+}  // namespace
+
+TMPTrackDecoder::TMPTrackDecoder() : state_(NewDecoderState()) {}
+
+void TMPTrackDecoder::Open(TMPStream* stream, bool seekable, const TMPTrackOptions& options) {
+  Close();
+  options_ = options;
+  try {
+    reader_.Attach(stream, seekable);
+    walker_.Open(options.Walk);
+    const TMPFrameHeader& header = walker_.FirstFrameHeader();
+    if (OpenDecoderStream(*state_, header, walker_.FrameSize() - PaddingBytes(header), 0, 0,
+                          options.OutputFlags, options.CutoffHz) == 0)
+      RaiseUnknownFormat();
+    GetOutputFormat(*state_, format_);
+    frameBytes_ = format_.SamplesPerFrame * format_.BitsPerSample / 8;
+    if (format_.Channels < 1 || frameBytes_ <= 0) RaiseUnknownFormat();
+    samplesPerFrame_ = format_.SamplesPerFrame / format_.Channels;
+    blockAlign_ = format_.Channels * format_.BitsPerSample / 8;
+    walker_.PassInfoFrame();
+  } catch (...) {
+    Close();
+    throw;
+  }
+  const TMPInfoFrame& infoFrame = walker_.InfoFrame();
+  infoFrames_ = infoFrame.Frames;
+  const int64_t decoded = infoFrames_ * samplesPerFrame_;
+  if (options.Gapless && infoFrame.HasGapless() && walker_.Layer() == 3) {
+    startTrim_ = infoFrame.EncoderDelay + kDecoderDelay;
+    if (infoFrames_ >= 0) endSample_ = std::min(decoded, decoded - infoFrame.EncoderPadding + kDecoderDelay);
+  }
+  index_.Record(0, walker_.AudioStart());
+  {
+    TMPFrameHeader header{};
+    const int32_t available = reader_.EnsureUpTo(kBitrateWindow);
+    if (available >= 4) ParseFrameHeaderRate(reader_.Data(), available, header, bitrate_);
+  }
+  outStart_ = startTrim_;
+}
+
+void TMPTrackDecoder::Close() {
+  reader_.Detach();
+  info_.Clear();
+  index_.Clear();
+  format_ = {};
+  samplesPerFrame_ = blockAlign_ = frameBytes_ = bitrate_ = 0;
+  infoFrames_ = -1;
+  startTrim_ = 0;
+  endSample_ = -1;
+  frameNo_ = outStart_ = nextSample_ = 0;
+  needOpen_ = ended_ = false;
+}
+
+int64_t TMPTrackDecoder::TotalSamples() const {
+  if (!IsOpen()) return -1;
+  int64_t end = -1;
+  if (endSample_ >= 0) end = endSample_;
+  if (index_.Complete())
+    end = end >= 0 ? std::min(end, index_.Known() * samplesPerFrame_) : index_.Known() * samplesPerFrame_;
+  if (end < 0 && infoFrames_ >= 0) end = infoFrames_ * samplesPerFrame_;
+  if (end < 0) {
+    // Estimated from the frames walked so far, or from the first frame's bit rate.
+    const int64_t bytes = walker_.AudioLength();
+    if (bytes == kUnknownLength) return -1;
+    const int64_t walked = index_.LastOffset() - walker_.AudioStart();
+    if (index_.Known() > kLookback && walked > 0) {
+      end = bytes * (index_.Known() - 1) / walked * samplesPerFrame_;
+    } else {
+      if (bitrate_ <= 0) return -1;
+      end = bytes * 8 * format_.SampleRate / bitrate_;
+    }
+  }
+  return std::max<int64_t>(end - startTrim_, 0);
+}
+
+void TMPTrackDecoder::EndTrack() {
+  ended_ = true;
+  // A walk that ran out of frames (not one trimmed short) has seen them all.
+  if (index_.Known() == frameNo_ && (endSample_ < 0 || frameNo_ * samplesPerFrame_ < endSample_))
+    index_.MarkComplete();
+}
+
+TMPTrackDecoder::TStep TMPTrackDecoder::DecodeNext(uint8_t* pcm, int32_t& bytes) {
+  bytes = 0;
+  if (ended_) return TStep::Ended;
+  if ((endSample_ >= 0 && frameNo_ * samplesPerFrame_ >= endSample_) || walker_.Exhausted()) {
+    EndTrack();
+    return TStep::Ended;
+  }
+  TMPFrameHeader header{};
+  switch (walker_.ParseNext(header)) {
+    case TMPFrameWalker::TStep::Ended:
+      EndTrack();
+      return TStep::Ended;
+    case TMPFrameWalker::TStep::Skipped:
+      return TStep::Nothing;
+    case TMPFrameWalker::TStep::Frame:
+      break;
+  }
+  if (needOpen_) {
+    if (OpenDecoderStream(*state_, header, walker_.FrameSize() - PaddingBytes(header), 0, 0,
+                          options_.OutputFlags, options_.CutoffHz) == 0) {
+      walker_.SkipByte();
+      return TStep::Nothing;
+    }
+    needOpen_ = false;
+  }
+  if (!walker_.EnsureFrame()) {
+    EndTrack();
+    return TStep::Ended;
+  }
+  index_.Record(frameNo_, reader_.Position());
+  TMPDecodeResult result{};
+  DecodeFrame(*state_, result, walker_.FrameData(), walker_.FrameSize(), pcm);
+  walker_.ConsumeFrame();
+  if (result.BytesConsumed < 1) std::memset(pcm, 0, static_cast<size_t>(frameBytes_));
+  const int64_t first = frameNo_ * samplesPerFrame_;
+  ++frameNo_;
+  const int64_t from = std::max(first, outStart_);
+  int64_t to = first + samplesPerFrame_;
+  if (endSample_ >= 0) to = std::min(to, endSample_);
+  if (to <= from) return TStep::Nothing;
+  if (from > first)
+    std::memmove(pcm, pcm + (from - first) * blockAlign_, static_cast<size_t>((to - from) * blockAlign_));
+  bytes = static_cast<int32_t>((to - from) * blockAlign_);
+  nextSample_ = to - startTrim_;
+  return TStep::Pcm;
+}
+
+// What a seek must know of the frames in front of its target, read at the frame the walk is
+// on: where its Layer III main data begins and how much it carries.
+TMPTrackDecoder::TFrameFacts TMPTrackDecoder::ReadFacts() {
+  TFrameFacts facts{reader_.Position(), 0, 0};
+  if (walker_.Layer() != 3 || !reader_.Ensure(std::min(walker_.FrameSize(), 8))) return facts;
+  const uint8_t* p = reader_.Data();
+  TMPFrameHeader header{};
+  ParseFrameHeader(p, 0, header);
+  const int32_t crc = header.ProtectionBit == 0 ? 2 : 0;
+  const bool mono = header.Mode == 3;
+  int32_t sideInfo;
+  if (header.Id == 1) {
+    facts.MainDataBegin = p[4 + crc] << 1 | p[5 + crc] >> 7;
+    sideInfo = mono ? 17 : 32;
+  } else {
+    facts.MainDataBegin = p[4 + crc];
+    sideInfo = mono ? 9 : 17;
+  }
+  facts.MainBytes = std::max(walker_.FrameSize() - 4 - crc - sideInfo, 0);
+  return facts;
+}
+
+// The frame to set the decoder up on so that frame `target` and the two in front of it decode
+// as they do from the start: their main data lies in the frames decoded before them, and
+// their output fills the synthesis history. facts[i] is frame from + i.
+int64_t TMPTrackDecoder::PrerollStart(int64_t target, int64_t from, const TFrameFacts* facts) const {
+  int64_t start = target;
+  for (int64_t m = std::max<int64_t>(target - 2, 0); m <= target; ++m) {
+    start = std::min(start, m);
+    int64_t remaining = facts[m - from].MainDataBegin;
+    int64_t i = m - 1;
+    for (; remaining > 0 && i >= from; --i) remaining -= facts[i - from].MainBytes;
+    start = std::min(start, i + 1);
+  }
+  return start / kPrerollAlign * kPrerollAlign;
+}
+
+// Walks from the nearest indexed frame up to frame `last`, hopping from header to header and
+// indexing on the way; the facts of the frames from `factsFrom` on go to facts. Returns the
+// frame the walk stopped at: last + 1, or the frame count when the stream ends first (the
+// track then stands at its end).
+int64_t TMPTrackDecoder::WalkFrames(int64_t last, int64_t factsFrom, std::vector<TFrameFacts>* facts) {
+  int64_t frame = 0, offset = 0;
+  index_.PointAtOrBelow(std::min(factsFrom, last), frame, offset);
+  walker_.SeekTo(offset);
+  TMPFrameHeader header{};
+  for (; frame <= last; ++frame) {
+    TMPFrameWalker::TStep step = TMPFrameWalker::TStep::Skipped;
+    while (step == TMPFrameWalker::TStep::Skipped && !walker_.Exhausted()) step = walker_.ParseNext(header);
+    // A frame cut off by the end of the stream is not decoded either.
+    if (step != TMPFrameWalker::TStep::Frame || reader_.Position() + walker_.FrameSize() > reader_.Size()) {
+      frameNo_ = frame;
+      EndTrack();
+      nextSample_ = std::max<int64_t>(frame * samplesPerFrame_ - startTrim_, 0);
+      return frame;
+    }
+    index_.Record(frame, reader_.Position());
+    if (facts != nullptr && frame >= factsFrom) facts->push_back(ReadFacts());
+    walker_.ConsumeFrame();
+  }
+  return frame;
+}
+
+void TMPTrackDecoder::WalkAll() {
+  MPAssert(IsOpen() && reader_.Seekable());
+  if (index_.Complete()) return;
+  const int64_t resume = nextSample_;
+  WalkFrames(INT64_MAX - 1, INT64_MAX, nullptr);
+  SeekSample(resume);
+}
+
+void TMPTrackDecoder::SeekSample(int64_t sample) {
+  MPAssert(IsOpen() && reader_.Seekable());
+  const int64_t target = std::max<int64_t>(sample, 0) + startTrim_;
+  const int64_t targetFrame = target / samplesPerFrame_;
+  const int64_t from = std::max<int64_t>(targetFrame - kLookback, 0);
+  ended_ = false;
+  if (endSample_ >= 0 && target >= endSample_) {
+    ended_ = true;
+    nextSample_ = endSample_ - startTrim_;
+    return;
+  }
+  std::vector<TFrameFacts> facts;
+  facts.reserve(static_cast<size_t>(targetFrame - from + 1));
+  if (WalkFrames(targetFrame, from, &facts) <= targetFrame) return;  // past the end
+  const int64_t start = PrerollStart(targetFrame, from, facts.data());
+  int64_t frame = 0, offset = 0;
+  index_.PointAtOrBelow(start, frame, offset);
+  MPAssert(frame == start);
+  walker_.SeekTo(offset);
+  frameNo_ = start;
+  outStart_ = target;
+  nextSample_ = target - startTrim_;
+  needOpen_ = true;
+}
