@@ -157,12 +157,18 @@ def check_transport_and_inhibitor(d, tracks):
     # Seeking needs the track's length; a stream that reports none cannot seek.
     can_seek = d.playerctl("metadata", "mpris:length")
     if can_seek:
+        monitor = d.spawn(["gdbus", "monitor", "--session", "--dest", "org.mpris.MediaPlayer2.varo",
+                           "--object-path", "/org/mpris/MediaPlayer2"], stdout=subprocess.PIPE, text=True)
+        time.sleep(0.5)  # subscribed before the seek
         d.playerctl("position", "20")
         position = float(d.playerctl("position") or 0)
         d.check(19.5 <= position < 40, f"position after seeking to 20 s: {position}")
         d.playerctl("position", "5-")
         position = float(d.playerctl("position") or 0)
         d.check(14.5 <= position < 35, f"position after seeking back 5 s: {position}")
+        end_process(monitor)
+        seeked = re.findall(r"Player\.Seeked \(int64 (\d+),\)", monitor.stdout.read())
+        d.check(len(seeked) == 2 and 19.5e6 <= int(seeked[0]) < 40e6, f"Seeked signals: {seeked}")
     else:
         d.check(False, "mpris:length in the metadata (seeking needs the track's length)")
 
