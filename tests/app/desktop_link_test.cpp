@@ -63,6 +63,13 @@ class TestDesktopLink : public QObject {
     QVERIFY(elsewhere.Claim());
 
     QSignalSpy handed(&first, &TSingleInstance::HandedOver);
+    first.HoldHandOvers();  // answered at once, announced on release
+    QCOMPARE(HandOverWhileServing(home, {{QStringLiteral("/early.mp3")}, false, QString()}),
+             THandOverResult::Done);
+    QCOMPARE(handed.size(), 0);
+    first.ReleaseHandOvers();
+    QCOMPARE(handed.size(), 1);
+    QCOMPARE(handed.takeFirst()[0].toStringList(), QStringList{QStringLiteral("/early.mp3")});
     const QStringList files{QStringLiteral("/music/一曲目.mp3"), QStringLiteral("/music/with\nnewline.mp3")};
     QCOMPARE(HandOverWhileServing(home, {files, true, QStringLiteral("token-1")}), THandOverResult::Done);
     QCOMPARE(HandOverWhileServing(home, {{}, false, QString()}), THandOverResult::Done);

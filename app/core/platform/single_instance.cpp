@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 // A hand-over is a run of fields, each ended by a zero byte, and one more zero byte: "VARO1",
 // then "E" for enqueue, "T" + token, "F" + path for each file. The answer is one byte "K".
@@ -199,5 +200,14 @@ void TSingleInstance::Read(int fd, QSocketNotifier* notifier) {
   notifier->setEnabled(false);
   notifier->deleteLater();
   ::close(fd);
-  if (valid) emit HandedOver(h.Files, h.Enqueue, h.ActivationToken);
+  if (!valid) return;
+  if (FHeld)
+    FKept.append(h);
+  else
+    emit HandedOver(h.Files, h.Enqueue, h.ActivationToken);
+}
+
+void TSingleInstance::ReleaseHandOvers() {
+  FHeld = false;
+  for (const THandOver& h : std::exchange(FKept, {})) emit HandedOver(h.Files, h.Enqueue, h.ActivationToken);
 }

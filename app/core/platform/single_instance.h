@@ -2,6 +2,7 @@
 // local socket in the runtime folder), a later start hands its files to it and ends.
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -42,6 +43,10 @@ class TSingleInstance : public QObject {
   // Takes the home and listens; false while another live player holds it. A lock whose
   // process is gone and a socket nobody listens on (a crash) are taken over.
   bool Claim();
+  // While held, hand-overs are answered but kept, and announced on release in their order
+  // (the windows they go to are not built yet).
+  void HoldHandOvers() { FHeld = true; }
+  void ReleaseHandOvers();
 
  signals:
   void HandedOver(const QStringList& files, bool enqueue, const QString& activationToken);
@@ -55,4 +60,6 @@ class TSingleInstance : public QObject {
   std::unique_ptr<QLockFile> FLock;
   int FListenFd = -1;
   QSocketNotifier* FListener = nullptr;
+  bool FHeld = false;
+  QList<THandOver> FKept;
 };

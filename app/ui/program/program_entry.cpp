@@ -197,7 +197,7 @@ int HandOverStart(const QStringList& arguments) {
   return -1;
 }
 
-TApplicationWindows CreateApplicationWindows(const QString& home, bool holdStarts) {
+TApplicationWindows CreateMainWindow(const QString& home, bool holdStarts) {
   TApplicationWindows w;
   // Only the main window's exit paths end the program: closing a dialog, an error box or the
   // playlist window while the main window waits in the tray must not.
@@ -210,8 +210,11 @@ TApplicationWindows CreateApplicationWindows(const QString& home, bool holdStart
   if (!w.Form1->FormCreate()) {
     w.Form1.reset();
     w.Session.reset();
-    return w;
   }
+  return w;
+}
+
+void CreateOtherWindows(TApplicationWindows& w) {
   w.Form2 = std::make_unique<TForm2>(*w.Session, w.Form1.get());
   w.Form3 = std::make_unique<TForm3>();
   w.Form4 = std::make_unique<TForm4>();
@@ -219,6 +222,11 @@ TApplicationWindows CreateApplicationWindows(const QString& home, bool holdStart
   w.Form6 = std::make_unique<TForm6>();
   w.Form1->AttachWindows(w.Form2.get(), w.Form3.get(), w.Form4.get(), w.Form5.get(), w.Form6.get());
   ConnectWindows(w);
+}
+
+TApplicationWindows CreateApplicationWindows(const QString& home) {
+  TApplicationWindows w = CreateMainWindow(home, false);
+  if (w.Form1) CreateOtherWindows(w);
   return w;
 }
 
@@ -274,6 +282,7 @@ int RunProgram(const QStringList& arguments) {
   const TStartOptions options = ParseCommandLine(arguments);
   const QString home = ChooseApplicationHome(ProcessHomeCandidates(options.Home));
   TSingleInstance instance(home);
+  instance.HoldHandOvers();
   for (int attempt = 0; !instance.Claim(); ++attempt) {
     // The home is held but nobody answers yet: that player is still starting.
     if (HandOverToRunningInstance(home, HandOverOf(options)) == THandOverResult::Done) return 0;
@@ -286,21 +295,34 @@ int RunProgram(const QStringList& arguments) {
   QApplication::setWindowIcon(ApplicationIcon());
   TApplicationWindows windows;
   try {
-    windows = CreateApplicationWindows(home, true);
+    windows = CreateMainWindow(home, true);
   } catch (const std::exception& e) {
     ShowErrorBox(QString::fromUtf8(e.what()));
     return 1;
   }
   if (!windows.Form1) return 1;
+  // The deferred skin load waits for the windows it skins.
+  windows.Form1->Timer3.stop();
   TMprisService mpris(*windows.Session);
   TSleepInhibitor inhibitor(*windows.Session);
-  ConnectDesktop(windows, &instance, &mpris);
   windows.Form1->show();
   TExitSignals exitSignals([form1 = windows.Form1.get()] { form1->close(); });
-  RunShowingErrors([&] { QueueStartFiles(windows, options.Files, DemoDir()); });
-  TFirstPaint firstPaint(windows.Form1.get(), [&windows, &mpris] {
-    // The session bus's connection and the sound device are not worth a later first window.
+  // The main window is on screen first; the rest of start-up follows its first paint: the
+  // other windows (hidden until wanted), the files to play, the session bus and the sound
+  // device.
+  TFirstPaint firstPaint(windows.Form1.get(), [&] {
+    try {
+      CreateOtherWindows(windows);
+    } catch (const std::exception& e) {
+      ShowErrorBox(QString::fromUtf8(e.what()));
+      windows.Form1->close();
+      return;
+    }
+    windows.Form1->Timer3.start();
+    ConnectDesktop(windows, &instance, &mpris);
     mpris.Register(QDBusConnection::sessionBus());
+    RunShowingErrors([&] { QueueStartFiles(windows, options.Files, DemoDir()); });
+    instance.ReleaseHandOvers();  // after this start's own files
     RunShowingErrors([&] { windows.Session->ReleaseStarts(); });
     // By then the deferred skin load has run and the track plays.
     QTimer::singleShot(kSettledMs, [] { malloc_trim(0); });

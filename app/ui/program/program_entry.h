@@ -45,9 +45,13 @@ TStartOptions ParseCommandLine(const QStringList& arguments);
 int HandOverStart(const QStringList& arguments);
 
 // Prepares the home, creates the session and the windows and connects them; Form1 (and the
-// session) are null when its start-up sequence ended the program. holdStarts: what is to
-// play waits for the session's ReleaseStarts (the program's first paint).
-TApplicationWindows CreateApplicationWindows(const QString& home, bool holdStarts = false);
+// session) are null when its start-up sequence ended the program.
+TApplicationWindows CreateApplicationWindows(const QString& home);
+// The same in two steps, so the program's main window is on screen before the rest is built:
+// the home, the session and Form1 with its start-up sequence (holdStarts: what is to play
+// waits for the session's ReleaseStarts), then Form2 to Form6, attached and connected.
+TApplicationWindows CreateMainWindow(const QString& home, bool holdStarts);
+void CreateOtherWindows(TApplicationWindows& windows);
 
 // The signals the windows speak back with, each wired once: a saved playlist changes the main
 // window's playlist menu, and the playlist window's first showing runs the deferred skin load.
