@@ -179,7 +179,7 @@ def main():
     parser.add_argument("--seconds", type=float, default=20)
     args = parser.parse_args()
     work = tempfile.mkdtemp(prefix="varo-startup-")
-    rows, handover = [], None
+    rows, handover, spawn = [], None, None
     try:
         with SoundServer() as server:
             env = server.env()
@@ -217,6 +217,12 @@ def main():
                                 subprocess.run(argv[:3] + ["--enqueue", TRACK], env=env_p, timeout=30)
                                 times.append((time.monotonic() - t0) * 1000)
                             handover = statistics.median(times)
+                            times = []
+                            for _ in range(args.runs):  # what any process start costs here
+                                t0 = time.monotonic()
+                                subprocess.run(["true"], env=env_p)
+                                times.append((time.monotonic() - t0) * 1000)
+                            spawn = statistics.median(times)
                         end_process(process)
                     rows.append((name, start, rss, cpu))
             finally:
@@ -237,7 +243,8 @@ def main():
             extra = f", resident x{v[2] / o[2]:.2f}, CPU x{v[3] / o[3]:.2f}" if o[2] and o[3] else ""
             print(f"varo/{name}: first window x{v[1] / o[1]:.2f}{extra}")
     if handover is not None:
-        print(f"second start handing over one file: {handover:.1f} ms (median of {args.runs})")
+        print(f"second start handing over one file: {handover:.1f} ms (median of {args.runs}; "
+              f"starting /bin/true: {spawn:.1f} ms)")
 
 
 if __name__ == "__main__":

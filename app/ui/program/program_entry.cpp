@@ -292,7 +292,6 @@ int RunProgram(const QStringList& arguments) {
     }
     QThread::msleep(kClaimRetryMs);
   }
-  QApplication::setWindowIcon(ApplicationIcon());
   TApplicationWindows windows;
   try {
     windows = CreateMainWindow(home, true);
@@ -308,8 +307,8 @@ int RunProgram(const QStringList& arguments) {
   windows.Form1->show();
   TExitSignals exitSignals([form1 = windows.Form1.get()] { form1->close(); });
   // The main window is on screen first; the rest of start-up follows its first paint: the
-  // other windows (hidden until wanted), the files to play, the session bus and the sound
-  // device.
+  // other windows (hidden until wanted), the window icon, the files to play, the session bus
+  // and the sound device.
   TFirstPaint firstPaint(windows.Form1.get(), [&] {
     try {
       CreateOtherWindows(windows);
@@ -319,6 +318,8 @@ int RunProgram(const QStringList& arguments) {
       return;
     }
     windows.Form1->Timer3.start();
+    // Decoding the icon's sizes is not worth a later first window either.
+    QApplication::setWindowIcon(ApplicationIcon());
     ConnectDesktop(windows, &instance, &mpris);
     mpris.Register(QDBusConnection::sessionBus());
     RunShowingErrors([&] { QueueStartFiles(windows, options.Files, DemoDir()); });
