@@ -9,7 +9,8 @@ here (it serves as the session bus and, for the stand-in logind, as the system b
   paused, a plain start adds as a drop does (a paused player starts); Quit writes the grown
   queue; a lock and a socket left by a crash do not block the next start.
 
-Headless (offscreen platform, null sound device); fails, never skips, when a tool is missing.
+On a private X display (the launch's startup id reaches the raised window) with the null
+sound device; fails, never skips, when a tool is missing.
 """
 import argparse
 import os
@@ -26,10 +27,12 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from check_support import Failures, die_with_parent, end_process, wait_until  # noqa: E402
 from long_tracks import make_tracks  # noqa: E402
+from x_session import XSession, XSessionError  # noqa: E402
 
 TITLES = ("Alpha 一番目", "Bravo 二番目", "Charlie 三番目", "Delta 四番目")
 ARTIST = "VARO テスト"
-TOOLS = ("dbus-daemon", "playerctl", "gdbus")
+TOOLS = ("dbus-daemon", "playerctl", "gdbus", "xprop")
+STARTUP_ID = "varo-desktop-test_TIME4242"
 WAIT = 20  # s; the machine may be loaded
 
 
@@ -46,7 +49,7 @@ class Desktop:
         env.update(HOME=os.path.join(work, "user"), XDG_RUNTIME_DIR=self.runtime,
                    XDG_CONFIG_HOME=os.path.join(work, "user", "config"),
                    XDG_CACHE_HOME=os.path.join(work, "user", "cache"),
-                   QT_QPA_PLATFORM="offscreen", VARO_AUDIO="null")
+                   QT_QPA_PLATFORM="xcb", VARO_AUDIO="null", LANG="C.UTF-8", NO_AT_BRIDGE="1")
         self.env = env
         self.processes = []
 
@@ -182,9 +185,12 @@ def check_hand_over(d, tracks):
     d.check(second.returncode == 0, f"--enqueue start ends with 0 (got {second.returncode})")
     time.sleep(1)  # nothing is to change; give a wrong change the time to show
     d.check(d.status() == "Paused", "--enqueue leaves a paused player paused")
-    second = subprocess.run(d.varo(tracks[2]), env=d.env, timeout=WAIT)
+    second = subprocess.run(d.varo(tracks[2]), env=dict(d.env, DESKTOP_STARTUP_ID=STARTUP_ID), timeout=WAIT)
     d.check(second.returncode == 0, f"second start ends with 0 (got {second.returncode})")
     d.wait_for("status after a second start with a file", d.status, "Playing")
+    ids = [d.x.run(["xprop", "-id", str(w), "_NET_STARTUP_ID"], check=False)
+           for w in d.x.visible_windows(pid=d.player.pid)]
+    d.check(any(f'"{STARTUP_ID}"' in i for i in ids), f"the launch's startup id on the raised window: {ids}")
     d.check(d.player.poll() is None, "the first player runs on")
     d.quit()
     d.check(d.queue_written() == [tracks[0], tracks[1], tracks[3], tracks[2]],
@@ -224,6 +230,8 @@ def main():
     work = tempfile.mkdtemp(prefix="varo-desktop-")
     d = Desktop(args, work)
     try:
+        d.x = XSession(work, d.env).__enter__()
+        d.env = d.x.env
         d.start_bus()
         tracks = make_tracks(args.corpus, work, TITLES, ARTIST, 120)
         d.start_player(tracks[0], tracks[1])
@@ -231,10 +239,12 @@ def main():
         check_transport_and_inhibitor(d, tracks)
         check_hand_over(d, tracks)
         check_stale_leftovers(d, tracks)
-    except (TimeoutError, RuntimeError, subprocess.TimeoutExpired) as e:
+    except (TimeoutError, RuntimeError, XSessionError, subprocess.TimeoutExpired) as e:
         d.check(False, str(e))
     finally:
         d.close()
+        if hasattr(d, "x"):
+            d.x.__exit__(None, None, None)
         if d.failures:
             try:
                 with open(os.path.join(work, "varo.log"), errors="replace") as f:

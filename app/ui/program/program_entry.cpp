@@ -33,6 +33,7 @@
 #include "ui/lyrics/lyrics_window.h"
 #include "ui/main_window/main_window.h"
 #include "ui/playlist/playlist_window.h"
+#include "ui/widgets/window_activation.h"
 
 namespace {
 
@@ -152,12 +153,7 @@ void EnqueueFiles(TApplicationWindows& w, const QStringList& files) {
 
 void RaiseMainWindow(TForm1& form1, const QString& activationToken) {
   if (form1.HiddenInTray) form1.RestoreFromTray();
-  form1.show();
-  form1.raise();
-  // Wayland compositors let a window take the focus only with the token its launcher got.
-  if (IsNativeWayland() && !activationToken.isEmpty())
-    qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
-  form1.activateWindow();
+  ActivateForLaunch(&form1, activationToken);
 }
 
 }  // namespace
