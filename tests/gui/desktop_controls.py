@@ -137,6 +137,9 @@ def check_bus_interfaces(d):
 
 
 def check_transport_and_inhibitor(d, tracks):
+    monitor = d.spawn(["gdbus", "monitor", "--session", "--dest", "org.mpris.MediaPlayer2.varo",
+                       "--object-path", "/org/mpris/MediaPlayer2"], stdout=subprocess.PIPE, text=True)
+    time.sleep(0.5)  # subscribed before the first command
     meta = d.playerctl("metadata", "--format", "{{xesam:title}}|{{xesam:artist}}|{{xesam:url}}")
     d.check(meta == f"{TITLES[0]}|{ARTIST}|file://{tracks[0]}", f"metadata {meta!r}")
     inhibited = lambda: any(l.startswith("inhibit sleep:idle VARO") and l.endswith(" block")
@@ -160,20 +163,26 @@ def check_transport_and_inhibitor(d, tracks):
     # Seeking needs the track's length; a stream that reports none cannot seek.
     can_seek = d.playerctl("metadata", "mpris:length")
     if can_seek:
-        monitor = d.spawn(["gdbus", "monitor", "--session", "--dest", "org.mpris.MediaPlayer2.varo",
-                           "--object-path", "/org/mpris/MediaPlayer2"], stdout=subprocess.PIPE, text=True)
-        time.sleep(0.5)  # subscribed before the seek
         d.playerctl("position", "20")
         position = float(d.playerctl("position") or 0)
         d.check(19.5 <= position < 40, f"position after seeking to 20 s: {position}")
         d.playerctl("position", "5-")
         position = float(d.playerctl("position") or 0)
         d.check(14.5 <= position < 35, f"position after seeking back 5 s: {position}")
-        end_process(monitor)
-        seeked = re.findall(r"Player\.Seeked \(int64 (\d+),\)", monitor.stdout.read())
-        d.check(len(seeked) == 2 and 19.5e6 <= int(seeked[0]) < 40e6, f"Seeked signals: {seeked}")
     else:
         d.check(False, "mpris:length in the metadata (seeking needs the track's length)")
+    time.sleep(0.5)  # the last signals reach the monitor
+    end_process(monitor)
+    signals = monitor.stdout.read()
+    seeked = re.findall(r"Player\.Seeked \(int64 (\d+),\)", signals)
+    d.check(len(seeked) == 2 and 19.5e6 <= int(seeked[0]) < 40e6, f"Seeked signals: {seeked}")
+    states = re.findall(r"PropertiesChanged \('org\.mpris\.MediaPlayer2\.Player', \{[^\n]*'PlaybackStatus': <'(\w+)'>",
+                        signals)
+    d.check(states[:2] == ["Paused", "Playing"], f"PlaybackStatus announced: {states}")
+    # A track's metadata may be announced again when its length becomes exact.
+    announced = re.findall(r"'xesam:title': <'([^']*)'>", signals)
+    titles = [t for n, t in enumerate(announced) if n == 0 or t != announced[n - 1]]
+    d.check(titles[-2:] == [TITLES[1], TITLES[0]], f"titles announced: {titles}")
 
 
 def check_hand_over(d, tracks):
