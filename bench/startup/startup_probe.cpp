@@ -1,6 +1,7 @@
-// Starts either the player (its six windows with a home of the caller's choice) or a bare Qt
-// window of the main window's size, and prints, when the window has been painted for the
-// first time, the time since the caller's clock reading and the resident memory.
+// Starts either the player (its main window, built as the program builds it before its first
+// paint, with a home of the caller's choice) or a bare Qt window of the main window's size,
+// and prints, when the window has been painted for the first time, the time since the
+// caller's clock reading and the resident memory.
 //   varo_startup_probe varo HOME T0_NS | minimal T0_NS
 // T0_NS: CLOCK_MONOTONIC in nanoseconds, read by the caller just before starting us.
 #include <QApplication>
@@ -83,7 +84,7 @@ int main(int argc, char** argv) {
   }
   PrepareApplicationStart();
   TVaroApplication app(argc, argv);
-  TApplicationWindows windows = CreateApplicationWindows(QString::fromLocal8Bit(argv[2]));
+  TApplicationWindows windows = CreateMainWindow(QString::fromLocal8Bit(argv[2]), true);
   if (!windows.Form1) return 1;
   windows.Form1->installEventFilter(&probe);
   windows.Form1->show();

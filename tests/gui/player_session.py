@@ -334,7 +334,7 @@ def run(args, work):
         # No session bus: the tray icon goes through the tray host (XEmbed), and no bus is
         # started on the side.
         env.update(QT_QPA_PLATFORM="xcb", LANG="C.UTF-8", NO_AT_BRIDGE="1",
-                   DBUS_SESSION_BUS_ADDRESS="disabled:",
+                   DBUS_SESSION_BUS_ADDRESS="disabled:", DBUS_SYSTEM_BUS_ADDRESS="disabled:",
                    XDG_DATA_HOME=os.path.join(work, "data"),
                    XDG_CACHE_HOME=os.path.join(work, "cache"))
         for name in ("QT_QPA_PLATFORMTHEME", "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE",

@@ -38,7 +38,8 @@ def isolated_env(root):
         os.makedirs(path, mode=0o700, exist_ok=True)
     env.update(HOME=dirs["home"], XDG_DATA_HOME=dirs["data"], XDG_CONFIG_HOME=dirs["config"],
                XDG_CACHE_HOME=dirs["cache"], XDG_RUNTIME_DIR=dirs["runtime"],
-               QT_QPA_PLATFORM="offscreen", VARO_AUDIO="null", DBUS_SESSION_BUS_ADDRESS="disabled:")
+               QT_QPA_PLATFORM="offscreen", VARO_AUDIO="null", DBUS_SESSION_BUS_ADDRESS="disabled:",
+               DBUS_SYSTEM_BUS_ADDRESS="disabled:")
     return env
 
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "core/playback/engine_host.h"
 #include "core/playback/queue_restore.h"
@@ -60,15 +61,7 @@ void TPlayerSession::RestoreState() {
     resume = false;
   }
   if (queue.QueueCount() == 0) return;
-  StartEntry(queue.CurrentIndex);
-  const qint64 at = ResumePosition(FSettings->ReadInteger(kKeyLastMusicPosition, 0), TrackLength());
-  if (resume && at > 0 && TrackOpen()) {
-    try {
-      SeekTo(at);
-    } catch (const std::exception&) {
-      // A stream that cannot seek plays from its beginning.
-    }
-  }
+  StartEntryAt(queue.CurrentIndex, resume ? FSettings->ReadInteger(kKeyLastMusicPosition, 0) : 0);
 }
 
 void TPlayerSession::StoreQueueState() {
@@ -83,7 +76,41 @@ void TPlayerSession::NotifySongListChanged() {
   emit SongListChanged();
 }
 
-void TPlayerSession::StartEntry(int index) { FPlayer->StartEntry(index); }
+void TPlayerSession::StartEntry(int index) { StartEntryAt(index, 0); }
+
+void TPlayerSession::StartEntryAt(int index, qint64 resumeMs) {
+  if (!FStartsHeld) {
+    FPlayer->StartEntry(index);
+    ResumeAt(resumeMs);
+    return;
+  }
+  FPlayer->Queue.CurrentIndex = index;
+  FPlayer->PlayState = psPlaying;
+  FHeldStart = index;
+  FHeldResume = resumeMs;
+}
+
+void TPlayerSession::ResumeAt(qint64 storedMs) {
+  const qint64 at = ResumePosition(storedMs, TrackLength());
+  if (at <= 0 || !TrackOpen()) return;
+  try {
+    SeekTo(at);
+  } catch (const std::exception&) {
+    // A stream that cannot seek plays from its beginning.
+  }
+}
+
+void TPlayerSession::ReleaseStarts() {
+  FStartsHeld = false;
+  const int index = std::exchange(FHeldStart, -1);
+  const qint64 resumeMs = std::exchange(FHeldResume, 0);
+  // Something since (a stop, another entry) has taken over from the held start.
+  if (index < 0 || FPlayer->PlayState != psPlaying || FPlayer->Queue.CurrentIndex != index ||
+      Fmp3->Status() != mpsStopped)
+    return;
+  FPlayer->StartEntry(index);
+  ResumeAt(resumeMs);
+}
 
 bool TPlayerSession::TrackOpen() const { return Fmp3->IsOpen(); }
 
@@ -119,10 +146,18 @@ void TPlayerSession::ChoosePlayMode(int mode) {
     FSettings->WriteInteger(kKeyRepeat, mode);
     FPlayer->ChoosePlayMode(mode);
   }
+  emit PlayModeChanged(mode);
 }
 
 void TPlayerSession::ShowTrack(const QString& title, const QString& artist) {
   emit TrackStarted(title, artist);
+  AnnouncePlayState();
+}
+
+// The queue player calls its host before it sets the new state: the news goes out after.
+void TPlayerSession::AnnouncePlayState() {
+  QMetaObject::invokeMethod(
+      this, [this] { emit PlayStateChanged(); }, Qt::QueuedConnection);
 }
 
 void TPlayerSession::CountPlay(const QString& title) { FRanking->CountPlay(title); }
@@ -154,15 +189,18 @@ void TPlayerSession::StopLyrics() {
   Timer1.stop();
   if (LyricsActive) emit LyricsStopped();
   LyricsActive = false;
+  AnnouncePlayState();
 }
 
 void TPlayerSession::PauseLyrics() {
   if (LyricsActive) emit LyricsPaused();
   Timer1.stop();
+  AnnouncePlayState();
 }
 
 // The lyrics follow the music again: a clock left off after a pause froze them for the rest
 // of the track.
 void TPlayerSession::ResumeLyrics() {
   if (LyricsActive) emit LyricsResumed();
+  AnnouncePlayState();
 }

@@ -53,6 +53,11 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   // Starts playing entry index from a halt: the one call for start-up, dropped files, a
   // loaded list and the demo track.
   void StartEntry(int index);
+  // While held, StartEntry makes the entry current and the state playing at once but opens
+  // the sound device only on release: the program's first window is not kept waiting for
+  // the sound server. The last start asked for wins.
+  void HoldStarts() { FStartsHeld = true; }
+  void ReleaseStarts();
   // Reads the tags of path and appends it (EntryAppended); raises the tag reader's error or
   // EQueueFull.
   void AppendToQueue(const QString& path);
@@ -86,6 +91,9 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   void Sought(qint64 ms);
   // The position heard moved: the engine's ticks while playing, and a stop's rewind.
   void PositionChanged(qint64 ms);
+  // After a transport change has settled (read Player().PlayState); may come more than once.
+  void PlayStateChanged();
+  void PlayModeChanged(int mode);
 
  private:
   // TQueuePlayerHost: what a started track shows goes out as signals.
@@ -97,9 +105,16 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   void StopLyrics() override;
   void PauseLyrics() override;
   void ResumeLyrics() override;
+  void AnnouncePlayState();
+  // Starts entry index, then seeks to the stored resume position when it lies inside the track.
+  void StartEntryAt(int index, qint64 resumeMs);
+  void ResumeAt(qint64 storedMs);
 
   QString FHome;
   bool FFirstStart = false;
+  bool FStartsHeld = false;
+  int FHeldStart = -1;
+  qint64 FHeldResume = 0;
   std::unique_ptr<TSettingsFile> FSettings;
   std::unique_ptr<TMP3Player> Fmp3;
   std::unique_ptr<TEngineMessagePump> FPump;

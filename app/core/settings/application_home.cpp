@@ -27,7 +27,10 @@ THomeCandidates ProcessHomeCandidates(const QString& commandLineHome) {
   THomeCandidates c;
   c.CommandLine = commandLineHome;
   c.Environment = qEnvironmentVariable("VARO_HOME");
-  c.ExecutableDir = QCoreApplication::applicationDirPath();
+  // A later start hands over before the application object exists.
+  c.ExecutableDir = QCoreApplication::instance()
+                        ? QCoreApplication::applicationDirPath()
+                        : QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
   c.XdgDataHome = qEnvironmentVariable("XDG_DATA_HOME");
   c.UserHome = QDir::homePath();
   return c;

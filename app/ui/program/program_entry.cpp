@@ -3,15 +3,26 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QIcon>
+#include <QThread>
 #include <QTimer>
+
+#include <malloc.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <utility>
 
 #include "core/platform/data_paths.h"
 #include "core/platform/exit_signals.h"
+#include "core/platform/mpris_service.h"
+#include "core/platform/platform_session.h"
+#include "core/platform/single_instance.h"
+#include "core/platform/sleep_inhibitor.h"
+#include "core/playback/play_queue.h"
 #include "core/playlist/playlist_files.h"
 #include "core/session/player_session.h"
 #include "core/settings/application_home.h"
@@ -22,8 +33,17 @@
 #include "ui/lyrics/lyrics_window.h"
 #include "ui/main_window/main_window.h"
 #include "ui/playlist/playlist_window.h"
+#include "ui/widgets/window_activation.h"
 
 namespace {
+
+// How long a start waits for a player that holds the home while it is starting.
+constexpr int kClaimAttempts = 30;
+constexpr int kClaimRetryMs = 100;
+constexpr int kFirstPaintWaitMs = 1000;
+// What start-up read and let go of (skin files, decoded pieces, the font scan) is handed back
+// to the system once things have settled, instead of staying in the heap for the whole run.
+constexpr int kSettledMs = 2000;
 
 QIcon ApplicationIcon() {
   QIcon icon;
@@ -46,53 +66,151 @@ bool LoadStartPlaylist(TApplicationWindows& w, const QString& file) {
 
 }  // namespace
 
-TStartOptions ParseCommandLine(const QStringList& arguments) {
-  QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("VARO, an MP3 player"));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  const QCommandLineOption home(QStringLiteral("home"),
-                                QStringLiteral("Folder for settings, playlists and skins."),
-                                QStringLiteral("DIR"));
-  parser.addOption(home);
+namespace {
+
+struct TStartParser {
+  QCommandLineParser Parser;
+  QCommandLineOption Home{QStringLiteral("home"), QStringLiteral("Folder for settings, playlists and skins."),
+                          QStringLiteral("DIR")};
+  QCommandLineOption Enqueue{
+      QStringLiteral("enqueue"),
+      QStringLiteral("Add the files to the play queue without interrupting what plays.")};
   // For unattended start-up checks (an installed program's first start); not for users.
-  QCommandLineOption exitAfter(QStringLiteral("exit-after"),
+  QCommandLineOption ExitAfter{QStringLiteral("exit-after"),
                                QStringLiteral("Run the exit command MS milliseconds after start-up."),
-                               QStringLiteral("MS"));
-  exitAfter.setFlags(QCommandLineOption::HiddenFromHelp);
-  parser.addOption(exitAfter);
-  parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MP3 files or playlists to play."),
-                               QStringLiteral("[FILE...]"));
-  parser.process(arguments);
-  TStartOptions options;
-  options.Home = parser.value(home);
-  if (parser.isSet(exitAfter)) {
+                               QStringLiteral("MS")};
+
+  TStartParser() {
+    Parser.setApplicationDescription(QStringLiteral("VARO, an MP3 player"));
+    Parser.addHelpOption();
+    Parser.addVersionOption();
+    Parser.addOption(Home);
+    Parser.addOption(Enqueue);
+    ExitAfter.setFlags(QCommandLineOption::HiddenFromHelp);
+    Parser.addOption(ExitAfter);
+    Parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MP3 files or playlists to play."),
+                                 QStringLiteral("[FILE...]"));
+  }
+
+  TStartOptions Options() const {
+    TStartOptions options;
+    options.Home = Parser.value(Home);
+    options.Enqueue = Parser.isSet(Enqueue);
+    for (const QString& file : Parser.positionalArguments())
+      options.Files.append(QFileInfo(file).absoluteFilePath());
+    return options;
+  }
+};
+
+// Runs once, after the window's first paint has reached the screen (or after a while when it
+// never paints, hidden or unmapped).
+class TFirstPaint : public QObject {
+ public:
+  TFirstPaint(QWidget* window, std::function<void()> then) : FThen(std::move(then)) {
+    window->installEventFilter(this);
+    QTimer::singleShot(kFirstPaintWaitMs, this, &TFirstPaint::Run);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      watched->removeEventFilter(this);
+      QTimer::singleShot(0, this, &TFirstPaint::Run);
+    }
+    return false;
+  }
+
+ private:
+  void Run() {
+    if (!FThen) return;
+    std::exchange(FThen, nullptr)();
+  }
+
+  std::function<void()> FThen;
+};
+
+QString LauncherActivationToken() {
+  const QString wayland = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+  return wayland.isEmpty() ? qEnvironmentVariable("DESKTOP_STARTUP_ID") : wayland;
+}
+
+THandOver HandOverOf(const TStartOptions& options) {
+  return {options.Files, options.Enqueue, LauncherActivationToken()};
+}
+
+// Appends what can be read, skipping the rest, and starts nothing.
+void EnqueueFiles(TApplicationWindows& w, const QStringList& files) {
+  for (const QString& file : files) {
+    try {
+      w.Session->AppendToQueue(file);
+    } catch (const EQueueFull&) {
+      break;
+    } catch (const std::exception&) {
+    }
+  }
+  w.Form1->BuildSongMenu();
+}
+
+void RaiseMainWindow(TForm1& form1, const QString& activationToken) {
+  if (form1.HiddenInTray) form1.RestoreFromTray();
+  ActivateForLaunch(&form1, activationToken);
+}
+
+}  // namespace
+
+TStartOptions ParseCommandLine(const QStringList& arguments) {
+  TStartParser p;
+  p.Parser.process(arguments);
+  TStartOptions options = p.Options();
+  if (p.Parser.isSet(p.ExitAfter)) {
     bool ok = false;
-    options.ExitAfterMs = parser.value(exitAfter).toInt(&ok);
+    options.ExitAfterMs = p.Parser.value(p.ExitAfter).toInt(&ok);
     if (!ok || options.ExitAfterMs < 0) {
       std::fputs("varo: --exit-after needs a number of milliseconds\n", stderr);
       std::exit(2);
     }
   }
-  for (const QString& file : parser.positionalArguments())
-    options.Files.append(QFileInfo(file).absoluteFilePath());
   return options;
 }
 
-TApplicationWindows CreateApplicationWindows(const QString& home) {
+int HandOverStart(const QStringList& arguments) {
+  TStartParser p;
+  // Help, the version and mistakes are answered by the full start.
+  if (!p.Parser.parse(arguments) || p.Parser.isSet(QStringLiteral("help")) ||
+      p.Parser.isSet(QStringLiteral("version")) || p.Parser.isSet(p.ExitAfter))
+    return -1;
+  const TStartOptions options = p.Options();
+  const QString home = ChooseApplicationHome(ProcessHomeCandidates(options.Home));
+  switch (HandOverToRunningInstance(home, HandOverOf(options))) {
+    case THandOverResult::Done:
+      return 0;
+    case THandOverResult::NoAnswer:
+      std::fputs("varo: the running VARO does not answer\n", stderr);
+      return 1;
+    case THandOverResult::NoInstance:
+      break;
+  }
+  return -1;
+}
+
+TApplicationWindows CreateMainWindow(const QString& home, bool holdStarts) {
   TApplicationWindows w;
   // Only the main window's exit paths end the program: closing a dialog, an error box or the
   // playlist window while the main window waits in the tray must not.
   QApplication::setQuitOnLastWindowClosed(false);
   PrepareApplicationHome(home, DataDir());
   w.Session = std::make_unique<TPlayerSession>(home);
+  if (holdStarts) w.Session->HoldStarts();
   // Form1 listens to the session first: the lyrics window is shown before its lyrics start.
   w.Form1 = std::make_unique<TForm1>(*w.Session);
   if (!w.Form1->FormCreate()) {
     w.Form1.reset();
     w.Session.reset();
-    return w;
   }
+  return w;
+}
+
+void CreateOtherWindows(TApplicationWindows& w) {
   w.Form2 = std::make_unique<TForm2>(*w.Session, w.Form1.get());
   w.Form3 = std::make_unique<TForm3>();
   w.Form4 = std::make_unique<TForm4>();
@@ -100,6 +218,11 @@ TApplicationWindows CreateApplicationWindows(const QString& home) {
   w.Form6 = std::make_unique<TForm6>();
   w.Form1->AttachWindows(w.Form2.get(), w.Form3.get(), w.Form4.get(), w.Form5.get(), w.Form6.get());
   ConnectWindows(w);
+}
+
+TApplicationWindows CreateApplicationWindows(const QString& home) {
+  TApplicationWindows w = CreateMainWindow(home, false);
+  if (w.Form1) CreateOtherWindows(w);
   return w;
 }
 
@@ -107,6 +230,32 @@ void ConnectWindows(TApplicationWindows& w) {
   TForm1* form1 = w.Form1.get();
   QObject::connect(w.Form2.get(), &TForm2::PlaylistSaved, form1, &TForm1::BuildPlaylistMenu);
   QObject::connect(w.Form2.get(), &TForm2::Shown, form1, &TForm1::RunDeferredSkinLoad);
+}
+
+void ConnectDesktop(TApplicationWindows& w, TSingleInstance* instance, TMprisService* mpris) {
+  TForm1* form1 = w.Form1.get();
+  if (instance)
+    QObject::connect(instance, &TSingleInstance::HandedOver, form1,
+                     [&w, form1](const QStringList& files, bool enqueue, const QString& token) {
+                       RunShowingErrors([&] {
+                         if (enqueue) {
+                           EnqueueFiles(w, files);
+                           return;
+                         }
+                         if (!files.isEmpty()) QueueStartFiles(w, files, QString());
+                         RaiseMainWindow(*form1, token);
+                       });
+                     });
+  if (!mpris) return;
+  QObject::connect(mpris, &TMprisService::RaiseRequested, form1,
+                   [form1] { RaiseMainWindow(*form1, QString()); });
+  QObject::connect(mpris, &TMprisService::QuitRequested, form1, &TForm1::ExitProgram, Qt::QueuedConnection);
+  QObject::connect(mpris, &TMprisService::OpenRequested, form1, [form1](const QStringList& files) {
+    RunShowingErrors([&] { form1->FilesDropped(files); });
+  });
+  QObject::connect(mpris, &TMprisService::PlayModeRequested, form1,
+                   [form1](int mode) { RunShowingErrors([&] { form1->ChoosePlayMode(mode); }); });
+  QObject::connect(mpris, &TMprisService::CommandFailed, form1, &ShowErrorBox);
 }
 
 void QueueStartFiles(TApplicationWindows& w, const QStringList& files, const QString& demoDir) {
@@ -127,18 +276,54 @@ void QueueStartFiles(TApplicationWindows& w, const QStringList& files, const QSt
 
 int RunProgram(const QStringList& arguments) {
   const TStartOptions options = ParseCommandLine(arguments);
-  QApplication::setWindowIcon(ApplicationIcon());
+  const QString home = ChooseApplicationHome(ProcessHomeCandidates(options.Home));
+  TSingleInstance instance(home);
+  instance.HoldHandOvers();
+  for (int attempt = 0; !instance.Claim(); ++attempt) {
+    // The home is held but nobody answers yet: that player is still starting.
+    if (HandOverToRunningInstance(home, HandOverOf(options)) == THandOverResult::Done) return 0;
+    if (attempt == kClaimAttempts) {
+      std::fputs("varo: another VARO holds this home but does not answer; starting anyway\n", stderr);
+      break;
+    }
+    QThread::msleep(kClaimRetryMs);
+  }
   TApplicationWindows windows;
   try {
-    windows = CreateApplicationWindows(ChooseApplicationHome(ProcessHomeCandidates(options.Home)));
+    windows = CreateMainWindow(home, true);
   } catch (const std::exception& e) {
     ShowErrorBox(QString::fromUtf8(e.what()));
     return 1;
   }
   if (!windows.Form1) return 1;
+  // The deferred skin load waits for the windows it skins.
+  windows.Form1->Timer3.stop();
+  TMprisService mpris(*windows.Session);
+  TSleepInhibitor inhibitor(*windows.Session);
   windows.Form1->show();
   TExitSignals exitSignals([form1 = windows.Form1.get()] { form1->close(); });
-  RunShowingErrors([&] { QueueStartFiles(windows, options.Files, DemoDir()); });
+  // The main window is on screen first; the rest of start-up follows its first paint: the
+  // other windows (hidden until wanted), the window icon, the files to play, the session bus
+  // and the sound device.
+  TFirstPaint firstPaint(windows.Form1.get(), [&] {
+    try {
+      CreateOtherWindows(windows);
+    } catch (const std::exception& e) {
+      ShowErrorBox(QString::fromUtf8(e.what()));
+      windows.Form1->close();
+      return;
+    }
+    windows.Form1->Timer3.start();
+    // Decoding the icon's sizes is not worth a later first window either.
+    QApplication::setWindowIcon(ApplicationIcon());
+    ConnectDesktop(windows, &instance, &mpris);
+    mpris.Register(QDBusConnection::sessionBus());
+    RunShowingErrors([&] { QueueStartFiles(windows, options.Files, DemoDir()); });
+    instance.ReleaseHandOvers();  // after this start's own files
+    RunShowingErrors([&] { windows.Session->ReleaseStarts(); });
+    // By then the deferred skin load has run and the track plays.
+    QTimer::singleShot(kSettledMs, [] { malloc_trim(0); });
+  });
   if (options.ExitAfterMs >= 0)
     QTimer::singleShot(options.ExitAfterMs, windows.Form1.get(), &TForm1::ExitProgram);
   return QApplication::exec();

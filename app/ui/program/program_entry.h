@@ -16,10 +16,13 @@ class TForm3;
 class TForm4;
 class TForm5;
 class TForm6;
+class TMprisService;
+class TSingleInstance;
 
 struct TStartOptions {
   QString Home;          // --home; empty for the usual choice
   QStringList Files;     // to queue, as if dropped on the main window; playlists are loaded
+  bool Enqueue = false;  // --enqueue: a running player adds the files and plays on
   int ExitAfterMs = -1;  // --exit-after: run the exit command this long after start-up
 };
 
@@ -37,13 +40,27 @@ struct TApplicationWindows {
 
 TStartOptions ParseCommandLine(const QStringList& arguments);
 
+// Before the application object: when a player already runs on the home, hands it the files
+// and returns the exit code; -1 when this start is to run the player.
+int HandOverStart(const QStringList& arguments);
+
 // Prepares the home, creates the session and the windows and connects them; Form1 (and the
 // session) are null when its start-up sequence ended the program.
 TApplicationWindows CreateApplicationWindows(const QString& home);
+// The same in two steps, so the program's main window is on screen before the rest is built:
+// the home, the session and Form1 with its start-up sequence (holdStarts: what is to play
+// waits for the session's ReleaseStarts), then Form2 to Form6, attached and connected.
+TApplicationWindows CreateMainWindow(const QString& home, bool holdStarts);
+void CreateOtherWindows(TApplicationWindows& windows);
 
 // The signals the windows speak back with, each wired once: a saved playlist changes the main
 // window's playlist menu, and the playlist window's first showing runs the deferred skin load.
 void ConnectWindows(TApplicationWindows& windows);
+
+// The desktop's requests: files handed over by a later start (added as dropped, or only
+// appended for --enqueue, then the window raised) and the media controls' window commands.
+// Either may be null.
+void ConnectDesktop(TApplicationWindows& windows, TSingleInstance* instance, TMprisService* mpris);
 
 // Files named on the command line are queued as if dropped, except playlist files (".vrl",
 // ".m3u", ".m3u8", as the desktop hands them over), which are loaded as the list; either
