@@ -16,7 +16,10 @@ void PutLe(std::vector<uint8_t>& out, uint32_t value, int32_t bytes) {
 
 std::vector<uint8_t> WavHeader(int32_t channels, int32_t sampleRate, uint32_t dataBytes) {
   std::vector<uint8_t> h;
-  auto tag = [&h](const char* text) { h.insert(h.end(), text, text + 4); };
+  h.reserve(44);
+  auto tag = [&h](const char* text) {
+    for (int i = 0; i < 4; ++i) h.push_back(static_cast<uint8_t>(text[i]));
+  };
   tag("RIFF");
   PutLe(h, 36 + dataBytes, 4);
   tag("WAVE");
