@@ -184,8 +184,10 @@ def check_gapless_joint(ctx):
     check(lines.count("status: playing") == 1 and lines.count("end: end of data") == 1,
           f"gapless joint: one start and one end expected, got {lines}")
     samples, timeline = recording(ctx.rec, run.wait_for("end: end of data"))
-    lag = locate(channel(samples, 0), channel(ref, 0), timeline, t_start)
-    if not check(lag is not None, "gapless joint: the first file is not in the recording"):
+    # Located as the pair: white noise has a flat envelope, so one copy matches the second
+    # file about as well as the first, and the search window holds both.
+    lag = locate(channel(samples, 0), channel(both, 0), timeline, t_start)
+    if not check(lag is not None, "gapless joint: the two files are not in the recording"):
         return
     gapless, gaps, followed = close_gaps(samples, both, lag, slip=XRUN_LOSS)
     joint = len(ref) // 2

@@ -19,21 +19,20 @@ def envelope(x, block=BLOCK):
     return [sum(map(abs, x[k:k + block])) for k in range(0, len(x) - block + 1, block)]
 
 
-def _coarse_lag(rec, ref, lo, hi):
-    """Block lag (in samples) with the best normalised envelope correlation."""
+def _coarse_lags(rec, ref, lo, hi):
+    """Block lags (in samples), the best normalised envelope correlation first."""
     er, ef = envelope(rec), envelope(ref)
     norm_f = math.sqrt(sum(v * v for v in ef)) or 1.0
-    best, best_lag = -1.0, lo
+    scored = []
     for k in range(max(0, lo // BLOCK - 1), min(len(er), hi // BLOCK + 2)):
         part = er[k:k + len(ef)]
         if not part:
             break
         dot = sum(map(mul, part, ef))
         norm_r = math.sqrt(sum(v * v for v in part)) or 1.0
-        score = dot / (norm_r * norm_f)
-        if score > best:
-            best, best_lag = score, k * BLOCK
-    return best_lag
+        scored.append((dot / (norm_r * norm_f), k * BLOCK))
+    scored.sort(key=lambda s: -s[0])
+    return [lag for _, lag in scored] or [lo]
 
 
 def _loudest_window(ref, size):
@@ -45,23 +44,34 @@ def _loudest_window(ref, size):
     return max(0, min(k * BLOCK, len(ref) - size))
 
 
-def find_lag(rec, ref, lo, hi, window=1024, spread=3 * BLOCK):
-    """The lag in [lo, hi] at which rec best matches ref; None when ref is silent."""
+def find_lag(rec, ref, lo, hi, window=1024, spread=3 * BLOCK, candidates=8):
+    """The lag in [lo, hi] at which rec best matches ref; None when ref is silent. ref must
+    occur once in that range: the envelope cannot tell copies of a steady sound apart."""
     if not any(ref):
         return None
-    coarse = _coarse_lag(rec, ref, lo, hi)
     w0 = _loudest_window(ref, window)
     piece = ref[w0:w0 + window]
-    first = max(lo, coarse - spread)
-    last = min(hi, coarse + spread)
-    # Exact copy first: a bit-exact path makes this a plain search.
-    hay = rec[max(0, first + w0):max(0, last + w0) + window].tobytes()
     needle = piece.tobytes()
-    at = hay.find(needle)
-    while at >= 0 and at % 2:  # byte offsets inside a sample do not count
-        at = hay.find(needle, at + 1)
-    if at >= 0:
-        return max(0, first + w0) + at // 2 - w0
+    # A steady sound (noise, a sweep) has a flat envelope that fits another steady sound
+    # nearly as well as its own place: the samples decide between the best few places.
+    tried = []
+    for coarse in _coarse_lags(rec, ref, lo, hi):
+        if len(tried) == candidates:
+            break
+        if any(abs(coarse - t) <= 2 * spread for t in tried):
+            continue
+        tried.append(coarse)
+        first = max(lo, coarse - spread)
+        last = min(hi, coarse + spread)
+        # Exact copy first: a bit-exact path makes this a plain search.
+        hay = rec[max(0, first + w0):max(0, last + w0) + window].tobytes()
+        at = hay.find(needle)
+        while at >= 0 and at % 2:  # byte offsets inside a sample do not count
+            at = hay.find(needle, at + 1)
+        if at >= 0:
+            return max(0, first + w0) + at // 2 - w0
+    first = max(lo, tried[0] - spread)
+    last = min(hi, tried[0] + spread)
     best, best_lag = -math.inf, None
     for lag in range(first, last + 1):
         start = lag + w0
