@@ -518,8 +518,7 @@ class TestMainWindow : public QObject {
     QTest::mouseClick(f.TimeLabel, Qt::LeftButton);
     QVERIFY(!f.ShowRemaining);
     QCOMPARE(h.Ini().ReadInteger(kKeyTimeRemaining, 1), 0);
-    if (s.TrackLength() == 0)
-      QSKIP("the engine tells no track length yet: seeking waits for the seeking engine");
+    QVERIFY(s.TrackLength() > 0);
 
     QSignalSpy sought(&s, &TPlayerSession::Sought);
     auto near = [&sought](int i, qint64 ms) { return qAbs(sought[i][0].toLongLong() - ms) < 500; };
