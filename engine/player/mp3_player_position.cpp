@@ -69,10 +69,12 @@ void TMP3Player::Seek(int64_t ms) {
       markBytes_ = written;
       markSample_ = track_->NextSample();
     }
+    // What the play before the seek reported, dropped before the decoding thread goes on:
+    // an end it reaches at once (a seek past the end) must not be taken with them.
+    window_->RemoveAll(MPM_ENDOFDATA);
+    window_->RemoveAll(MPM_TRACKCHANGED);
     if (status_ != mpsStopped) thread_->Event().SetEvent();
   }
-  window_->RemoveAll(MPM_ENDOFDATA);  // the end of the audio before the seek
-  window_->RemoveAll(MPM_TRACKCHANGED);
   PostOnce(MPM_POSITION);
 }
 

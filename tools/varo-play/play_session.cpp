@@ -92,6 +92,8 @@ class Session {
     if (options.Volume >= 0) player_.SetVolume(options.Volume);
     player_.SetVolBalance(options.Balance);
     player_.SetGapless(options.Gapless);
+    // A gapless change is noticed at a position tick: lyrics want it within a tenth of a second.
+    if (options.Lyrics) player_.SetChangePosStep(100);
     player_.OnChangeStatus = [this](TMP3Player& p) {
       lines_.Line(std::string("status: ") + StatusText(p.Status()));
     };
