@@ -1,6 +1,7 @@
-// Seek time against track length: a 3-minute and a 2-hour file made by repeating the audio
-// frames of a corpus file, seeked with a cold frame index (just opened) and a warm one, beside
-// mpg123 seeking to the same frame (-k) as a reference. Prints times and ratios, asserts none.
+// Seek time against track length: 3-minute and 2-hour files, of constant bit rate and of
+// varying bit rate with a table of contents, made by repeating the audio frames of corpus
+// files, seeked with a cold frame index (just opened) and a warm one, beside mpg123 seeking to
+// the same frame (-k) as a reference. Prints times and ratios, asserts none.
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,10 +11,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "decoder/mp_frame_header.h"
 #include "stream/mp_stream.h"
 #include "stream/mp_track_decoder.h"
 
@@ -31,22 +35,76 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-// The audio frames of the source (its information frame left out, so that no frame count
-// claims a length), repeated until the file lasts at least `seconds`.
-void MakeLongFile(const std::string& source, const std::string& path, int64_t seconds) {
+void PutBigEndian32(uint8_t* p, uint32_t value) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (24 - 8 * i));
+}
+
+// The audio frames of the source repeated until the file lasts at least `seconds`. A constant
+// rate file goes without the source's information frame, so that no frame count claims a
+// length; a varying one keeps its Xing frame, with the counts and the table of contents made
+// to fit the long file.
+void MakeLongFile(const std::string& source, const std::string& path, int64_t seconds, bool xing) {
   TMPFileStream in(source);
   TMPTrackDecoder track;
-  track.Open(&in, true);
-  const int64_t start = track.Walker().AudioStart();
+  TMPTrackOptions whole;
+  whole.Gapless = false;
+  track.Open(&in, true, whole);
+  const int64_t infoStart = track.Info().DataStart(), start = track.Walker().AudioStart();
   const int64_t rate = track.Format().SampleRate;
   track.WalkAll();
-  const int64_t sourceSeconds = track.TotalSamples() / rate;
+  const int64_t sourceSamples = track.TotalSamples();
   const std::vector<uint8_t> bytes = ReadAll(source);
   const int64_t end =
       std::min<int64_t>(start + track.Walker().AudioLength(), static_cast<int64_t>(bytes.size()));
+  std::vector<int64_t> frames;  // offsets of the source's audio frames, from its first
+  for (int64_t at = start; at + 4 <= end;) {
+    TMPFrameHeader header{};
+    const int32_t length = ParseFrameHeader(bytes.data() + at, 0, header);
+    if (length <= 0) break;
+    frames.push_back(at - start);
+    at += FrameSizeWithPadding(header, length);
+  }
+  const int64_t count = static_cast<int64_t>(frames.size()), frameSamples = sourceSamples / count;
+  frames.push_back(end - start);
+  int64_t from = start, to = end, copySamples = sourceSamples;
+  if (!xing) {
+    // Whole periods of the padding pattern, so that the copies join as one encoded stream
+    // would: frame n at n times the bytes per frame, within a byte.
+    TMPFrameHeader header{};
+    int32_t bitrate = 0;
+    ParseFrameHeaderRate(bytes.data() + start, 0, header, bitrate);
+    const int64_t num = frameSamples * bitrate, den = 8 * rate;
+    const int64_t run = count / (den / std::gcd(num, den)) * (den / std::gcd(num, den));
+    for (int64_t s = 0; run > 0 && s + run <= count; ++s) {
+      const int64_t a = frames[static_cast<size_t>(s)], b = frames[static_cast<size_t>(s + run)];
+      if ((b - a) * den != run * num) continue;
+      from = start + a;
+      to = start + b;
+      copySamples = run * frameSamples;
+      break;
+    }
+  }
+  const int64_t copies = (seconds * rate + copySamples - 1) / copySamples;
   std::ofstream out(path, std::ios::binary);
-  for (int64_t done = 0; done < seconds; done += sourceSeconds)
-    out.write(reinterpret_cast<const char*>(bytes.data() + start), end - start);
+  if (xing) {
+    std::vector<uint8_t> info(bytes.begin() + infoStart, bytes.begin() + start);
+    const auto tag = std::search(info.begin(), info.end(), std::begin("Xing"), std::end("Xing") - 1);
+    if (tag == info.end() || (tag[7] & 7) != 7)
+      throw std::runtime_error("no Xing counts and TOC in " + source);
+    const int64_t total = static_cast<int64_t>(info.size()) + copies * (end - start);
+    const int64_t all = copies * count;
+    PutBigEndian32(&tag[8], static_cast<uint32_t>(all));
+    PutBigEndian32(&tag[12], static_cast<uint32_t>(total));
+    for (int64_t i = 0; i < 100; ++i) {
+      const int64_t frame = all * i / 100;
+      const int64_t at = static_cast<int64_t>(info.size()) + frame / count * (end - start) +
+                         frames[static_cast<size_t>(frame % count)];
+      tag[16 + i] = static_cast<uint8_t>(at * 256 / total);
+    }
+    out.write(reinterpret_cast<const char*>(info.data()), static_cast<std::streamsize>(info.size()));
+  }
+  for (int64_t i = 0; i < copies; ++i)
+    out.write(reinterpret_cast<const char*>(bytes.data() + from), to - from);
 }
 
 // Seeks and decodes up to the first PCM: what a listener waits for after a seek.
@@ -60,7 +118,7 @@ Clock::duration TimedSeek(TMPTrackDecoder& track, int64_t sample, std::vector<ui
 }
 
 struct TFigures {
-  double ColdMs = 0, WarmMs = 0, Mpg123Ms = 0;
+  double ColdMs = 0, ColdMaxMs = 0, WarmMs = 0, Mpg123Ms = 0;
 };
 
 // mpg123 decoding one frame after skipping to `frame`, less the same with no skip: the part of
@@ -83,7 +141,7 @@ double Mpg123Seek(const std::string& path, int64_t frame) {
 
 TFigures Measure(const std::string& path) {
   TFigures figures;
-  double cold = 1e30;
+  double cold = 1e30, coldMax = 0;
   int64_t total = 0, frameSamples = 1;
   for (int run = 0; run < kColdRuns; ++run) {
     TMPFileStream stream(path);
@@ -92,7 +150,9 @@ TFigures Measure(const std::string& path) {
     std::vector<uint8_t> pcm(static_cast<size_t>(track.BytesPerFrame()));
     frameSamples = track.Format().SamplesPerFrame / track.Format().Channels;
     const int64_t estimate = track.TotalSamples();
-    cold = std::min(cold, Ms(TimedSeek(track, estimate * 9 / 10, pcm)));
+    const double ms = Ms(TimedSeek(track, estimate * 9 / 10, pcm));
+    cold = std::min(cold, ms);
+    coldMax = std::max(coldMax, ms);
     if (run + 1 < kColdRuns) continue;
     track.WalkAll();
     total = track.TotalSamples();
@@ -103,6 +163,7 @@ TFigures Measure(const std::string& path) {
     figures.WarmMs = Ms(warm) / kWarmSeeks;
   }
   figures.ColdMs = cold;
+  figures.ColdMaxMs = coldMax;
   figures.Mpg123Ms = Mpg123Seek(path, total * 9 / 10 / frameSamples);
   return figures;
 }
@@ -114,29 +175,41 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bench_seek_time CORPUS_DIR\n");
     return 2;
   }
-  const std::string source = std::string(argv[1]) + "/bench/bench_60s_mpeg1_l3_cbr128_joint.mp3";
+  const std::string corpus = argv[1];
   char folder[] = "/tmp/varo-seek-bench-XXXXXX";
   if (mkdtemp(folder) == nullptr) return 1;
+  struct TKind {
+    const char* Name;
+    std::string Source;
+    bool Xing;
+  };
+  const TKind kinds[] = {
+      {"CBR 128", corpus + "/bench/bench_60s_mpeg1_l3_cbr128_joint.mp3", false},
+      {"VBR TOC", corpus + "/layer3/l3_mpeg1_44k_vbr_v0_joint_pink.mp3", true},
+  };
   struct TLength {
     const char* Name;
     int64_t Seconds;
   };
-  const TLength lengths[] = {{"3 minutes", 180}, {"2 hours", 7200}};
-  TFigures figures[2];
-  std::printf("seek to 90 %% of a Layer III 128 kbit/s file (times to the first PCM, ms)\n");
-  std::printf("%-10s %14s %14s %16s\n", "length", "cold index", "warm index", "mpg123 -k (run)");
-  for (int i = 0; i < 2; ++i) {
-    const std::string path = std::string(folder) + "/long.mp3";
-    MakeLongFile(source, path, lengths[i].Seconds);
-    figures[i] = Measure(path);
-    std::filesystem::remove(path);
-    std::printf("%-10s %14.3f %14.3f %16.3f\n", lengths[i].Name, figures[i].ColdMs, figures[i].WarmMs,
-                figures[i].Mpg123Ms);
+  const TLength lengths[] = {{"3 min", 180}, {"2 h", 7200}};
+  std::printf("seek to 90 %% of a Layer III file (times to the first PCM, ms; cold: best-worst of %d)\n",
+              kColdRuns);
+  std::printf("%-8s %-6s %18s %12s %16s\n", "kind", "length", "cold index", "warm index", "mpg123 -k (run)");
+  for (const TKind& kind : kinds) {
+    TFigures figures[2];
+    for (int i = 0; i < 2; ++i) {
+      const std::string path = std::string(folder) + "/long.mp3";
+      MakeLongFile(kind.Source, path, lengths[i].Seconds, kind.Xing);
+      figures[i] = Measure(path);
+      std::filesystem::remove(path);
+      std::printf("%-8s %-6s %8.3f-%-9.3f %12.3f %16.3f\n", kind.Name, lengths[i].Name, figures[i].ColdMs,
+                  figures[i].ColdMaxMs, figures[i].WarmMs, figures[i].Mpg123Ms);
+    }
+    std::printf("%-8s 2 h / 3 min: cold %.1f, warm %.2f; varo / mpg123 cold: %.2f (3 min), %.2f (2 h)\n",
+                kind.Name, figures[1].ColdMs / figures[0].ColdMs, figures[1].WarmMs / figures[0].WarmMs,
+                figures[0].ColdMs / std::max(figures[0].Mpg123Ms, 1e-3),
+                figures[1].ColdMs / std::max(figures[1].Mpg123Ms, 1e-3));
   }
   std::filesystem::remove_all(folder);
-  std::printf("2 hours / 3 minutes: cold %.1f, warm %.2f; varo / mpg123 cold: %.2f (3 min), %.2f (2 h)\n",
-              figures[1].ColdMs / figures[0].ColdMs, figures[1].WarmMs / figures[0].WarmMs,
-              figures[0].ColdMs / std::max(figures[0].Mpg123Ms, 1e-3),
-              figures[1].ColdMs / std::max(figures[1].Mpg123Ms, 1e-3));
   return 0;
 }

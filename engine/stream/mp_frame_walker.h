@@ -46,6 +46,8 @@ class TMPFrameWalker {
   int64_t AudioLength() const { return audioLength_; }
   int32_t FrameSize() const { return frameSize_; }
   int32_t SkipCount() const { return skipCount_; }
+  // Free format: the frame length without padding once confirmed; else 0.
+  int32_t FreeLength() const { return freeLength_; }
 
   // Decode loop, one call per step.
   bool Exhausted() const;

@@ -74,6 +74,7 @@ void TMPTrackDecoder::Close() {
   stream_ = nullptr;
   info_.Clear();
   index_.Clear();
+  rate_.Clear();
   format_ = {};
   samplesPerFrame_ = blockAlign_ = frameBytes_ = bitrate_ = 0;
   infoFrames_ = -1;
@@ -196,26 +197,54 @@ int64_t TMPTrackDecoder::PrerollStart(int64_t target, int64_t from, const TFrame
   return start / kPrerollAlign * kPrerollAlign;
 }
 
-// Walks from the nearest indexed frame up to frame `last`, hopping from header to header and
+// Walks from frame `frame` at offset up to frame `last`, hopping from header to header and
 // indexing on the way; the facts of the frames from `factsFrom` on go to facts. Returns the
-// frame the walk stopped at: last + 1, or the frame count when the stream ends first (the
-// track then stands at its end).
-int64_t TMPTrackDecoder::WalkFrames(int64_t last, int64_t factsFrom, std::vector<TFrameFacts>* facts) {
-  int64_t frame = 0, offset = 0;
-  index_.PointAtOrBelow(std::min(factsFrom, last), frame, offset);
+// frame the walk stopped at: last + 1, or the frame where the stream ends (or, when junkStops,
+// where junk lies in front of a frame).
+int64_t TMPTrackDecoder::WalkFrom(int64_t frame, int64_t offset, int64_t last, int64_t factsFrom,
+                                  std::vector<TFrameFacts>* facts, bool junkStops) {
   walker_.SeekTo(offset);
   for (; frame <= last; ++frame) {
-    if (!NextWholeFrame(walker_, reader_)) {
-      frameNo_ = frame;
-      EndTrack();
-      nextSample_ = std::max<int64_t>(frame * samplesPerFrame_ - startTrim_, 0);
-      return frame;
-    }
+    if (!NextWholeFrame(walker_, reader_) || (junkStops && walker_.SkipCount() > 0)) return frame;
     index_.Record(frame, reader_.Position());
     if (facts != nullptr && frame >= factsFrom) facts->push_back(ReadFacts());
     walker_.ConsumeFrame();
   }
   return frame;
+}
+
+// Walks from the nearest indexed frame up to frame `last`, as WalkFrom; when the stream ends
+// first, the track stands at its end.
+int64_t TMPTrackDecoder::WalkFrames(int64_t last, int64_t factsFrom, std::vector<TFrameFacts>* facts) {
+  int64_t frame = 0, offset = 0;
+  index_.PointAtOrBelow(std::min(factsFrom, last), frame, offset);
+  frame = WalkFrom(frame, offset, last, factsFrom, facts, false);
+  if (frame <= last) {
+    frameNo_ = frame;
+    EndTrack();
+    nextSample_ = std::max<int64_t>(frame * samplesPerFrame_ - startTrim_, 0);
+  }
+  return frame;
+}
+
+// The facts of frames from..target without walking up to them, for a stream of constant rate:
+// from where the rate puts frame `from`, through frames with no junk between them, to frame
+// target where the rate puts it too. False (facts cleared) on any doubt; the index walk then
+// decides. The index learns nothing here: its frames must be counted from the first.
+bool TMPTrackDecoder::FactsByRate(int64_t target, int64_t from, std::vector<TFrameFacts>& facts) {
+  if (from <= index_.Known() || walker_.AudioLength() == kUnknownLength ||
+      info_.DataLength() == kUnknownLength)
+    return false;
+  const int64_t end = std::min(walker_.AudioStart() + walker_.AudioLength(), reader_.Size());
+  const int64_t dataEnd = std::min(info_.DataStart() + info_.DataLength(), reader_.Size());
+  if (!rate_.Check(*stream_, {walker_.AudioStart(), end, dataEnd, infoFrames_, walker_.FreeLength()}))
+    return false;
+  const int64_t offset = rate_.Locate(*stream_, from);
+  if (offset >= 0 && WalkFrom(from, offset, target, from, &facts, true) > target &&
+      rate_.Expected(target, facts.back().Offset))
+    return true;
+  facts.clear();
+  return false;
 }
 
 void TMPTrackDecoder::WalkAll() {
@@ -260,7 +289,8 @@ void TMPTrackDecoder::SeekSample(int64_t sample) {
   MPAssert(IsOpen() && reader_.Seekable());
   const int64_t target = std::max<int64_t>(sample, 0) + startTrim_;
   const int64_t targetFrame = target / samplesPerFrame_;
-  const int64_t from = std::max<int64_t>(targetFrame - kLookback, 0);
+  // From a frame the decoder may be set up on, so that the facts reach back to any start.
+  const int64_t from = std::max<int64_t>(targetFrame - kLookback, 0) / kPrerollAlign * kPrerollAlign;
   ended_ = false;
   if (endSample_ >= 0 && target >= endSample_) {
     ended_ = true;
@@ -269,12 +299,10 @@ void TMPTrackDecoder::SeekSample(int64_t sample) {
   }
   std::vector<TFrameFacts> facts;
   facts.reserve(static_cast<size_t>(targetFrame - from + 1));
-  if (WalkFrames(targetFrame, from, &facts) <= targetFrame) return;  // past the end
+  if (!FactsByRate(targetFrame, from, facts) && WalkFrames(targetFrame, from, &facts) <= targetFrame)
+    return;  // past the end
   const int64_t start = PrerollStart(targetFrame, from, facts.data());
-  int64_t frame = 0, offset = 0;
-  index_.PointAtOrBelow(start, frame, offset);
-  MPAssert(frame == start);
-  walker_.SeekTo(offset);
+  walker_.SeekTo(facts[static_cast<size_t>(start - from)].Offset);
   frameNo_ = start;
   outStart_ = target;
   nextSample_ = target - startTrim_;

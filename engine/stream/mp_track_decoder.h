@@ -8,6 +8,7 @@
 
 #include "decoder/mp3_decoder.h"
 #include "stream/mp3_info.h"
+#include "stream/mp_constant_rate.h"
 #include "stream/mp_frame_index.h"
 #include "stream/mp_frame_walker.h"
 #include "stream/mp_stream_reader.h"
@@ -62,6 +63,9 @@ class TMPTrackDecoder {
   // The next PCM starts at track sample `sample`, exactly as decoding from the start would
   // give it; at or past the end the next step ends the track. Seekable streams only.
   void SeekSample(int64_t sample);
+  // The stream was found to be of one bit rate with nothing between its frames, so that seeks
+  // beyond the frame index find their frames by the rate (decided at the first such seek).
+  bool ConstantRate() const { return rate_.Constant(); }
   // Walks the headers of every frame, so that TotalSamples is exact, and comes back to where
   // the track stood. Seekable streams only.
   void WalkAll();
@@ -78,7 +82,10 @@ class TMPTrackDecoder {
   };
   int64_t PrerollStart(int64_t target, int64_t from, const TFrameFacts* facts) const;
   TFrameFacts ReadFacts();
+  int64_t WalkFrom(int64_t frame, int64_t offset, int64_t last, int64_t factsFrom,
+                   std::vector<TFrameFacts>* facts, bool junkStops);
   int64_t WalkFrames(int64_t last, int64_t factsFrom, std::vector<TFrameFacts>* facts);
+  bool FactsByRate(int64_t target, int64_t from, std::vector<TFrameFacts>& facts);
   void EndTrack();
 
   TMPStreamReader reader_{kReaderCapacity};
@@ -92,6 +99,7 @@ class TMPTrackDecoder {
   TMPTrackOptions options_;
   TMPOutputFormat format_{};
   TMPFrameIndex index_;
+  TMPConstantRate rate_;         // decided at the first seek that would walk beyond the index
   int32_t samplesPerFrame_ = 0;  // per channel
   int32_t blockAlign_ = 0;
   int32_t frameBytes_ = 0;

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
+#include "decoder/mp_frame_header.h"
 #include "stream/mp_track_decoder.h"
 #include "test_support.h"
 
@@ -36,10 +38,34 @@ std::vector<uint8_t> DecodeRest(TMPTrackDecoder& track) {
 struct TOpenTrack {
   TMemoryStream Stream;
   TMPTrackDecoder Track;
-  TOpenTrack(const std::string& path, const TMPTrackOptions& options) : Stream(ReadFileBytes(path)) {
+  TOpenTrack(std::vector<uint8_t> bytes, const TMPTrackOptions& options) : Stream(std::move(bytes)) {
     Track.Open(&Stream, true, options);
   }
+  TOpenTrack(const std::string& path, const TMPTrackOptions& options)
+      : TOpenTrack(ReadFileBytes(path), options) {}
 };
+
+// Ways to spoil a constant-rate file so that the rate no longer finds its frames.
+enum class TSpoil { None, TagBetweenFrames, InfoFramesLie };
+
+std::vector<uint8_t> Spoiled(const std::string& path, TSpoil spoil) {
+  std::vector<uint8_t> bytes = ReadFileBytes(path);
+  if (spoil == TSpoil::TagBetweenFrames) {
+    // An ID3v1 tag behind the 30th frame, as where files were joined.
+    size_t at = 0;
+    for (int frame = 0; frame < 30; ++frame) {
+      TMPFrameHeader header{};
+      at += static_cast<size_t>(FrameSizeWithPadding(header, ParseFrameHeader(bytes.data() + at, 0, header)));
+    }
+    std::vector<uint8_t> tag(128, ' ');
+    std::memcpy(tag.data(), "TAG", 3);
+    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), tag.begin(), tag.end());
+  } else if (spoil == TSpoil::InfoFramesLie) {
+    const auto info = std::search(bytes.begin(), bytes.end(), std::begin("Info"), std::end("Info") - 1);
+    info[11] = static_cast<uint8_t>(info[11] + 9);  // the frame count's low byte
+  }
+  return bytes;
+}
 
 }  // namespace
 
@@ -72,32 +98,40 @@ TEST(TrackDecoder, GaplessCorpusPlaysExactlyTheEncodedSamples) {
 
 // Each seek lands on the exact sample: what follows equals the straight decode from there,
 // for every layer, CBR and VBR with and without a table of contents, free format and MPEG-2.
+// Seeks before any walk find the frames of a constant-rate stream by its rate; a stream with
+// something between its frames, or whose information frame miscounts them, is walked instead.
 TEST(TrackDecoder, SeekGivesTheStraightDecodeFromTheTarget) {
   struct TCase {
     std::string Path;
     bool FreeFormat;
+    bool ByRate;  // long enough and of constant rate
+    TSpoil Spoil = TSpoil::None;
   };
+  const std::string chord = CorpusPath("layer3/l3_mpeg1_44k_cbr128_joint_chord.mp3");
   const TCase cases[] = {
-      {ConformancePath("l1-fl1.bit"), false},
-      {ConformancePath("l1-fl8.bit"), false},
-      {ConformancePath("l3-compl.bit"), false},
-      {ConformancePath("l3-he_free.bit"), true},
-      {CorpusPath("layer2/l2_mpeg1_44k_stereo_128_speech_en.mp2"), false},
-      {CorpusPath("layer2/l2_mpeg1_44k_vbr_stereo_speech_en.mp2"), false},
-      {CorpusPath("layer2/l2_mpeg1_44k_free_stereo_speech_ja.mp2"), true},
-      {CorpusPath("layer2/l2_mpeg2_22k_stereo_96_chord.mp2"), false},
-      {CorpusPath("layer3/l3_mpeg1_44k_cbr128_joint_chord.mp3"), false},
-      {CorpusPath("layer3/l3_mpeg1_44k_vbr_v0_joint_pink.mp3"), false},
-      {CorpusPath("layer3/l3_mpeg1_44k_vbr_v4_noinfo_joint_speech_ja.mp3"), false},
-      {CorpusPath("layer3/l3_mpeg1_44k_free640_joint_white.mp3"), true},
-      {CorpusPath("layer3/l3_mpeg1_44k_cbr160_joint_crc_sweep.mp3"), false},
-      {CorpusPath("layer3/l3_mpeg2_24k_cbr64_joint_speech_en.mp3"), false},
-      {CorpusPath("layer3/l3_mpeg25_8k_cbr8_mono_speech_en.mp3"), false},
-      {CorpusPath("damaged/dmg_junk1000_between_frames.mp3"), false},
+      {ConformancePath("l1-fl1.bit"), false, true},
+      {ConformancePath("l1-fl8.bit"), false, true},
+      {ConformancePath("l3-compl.bit"), false, true},
+      {ConformancePath("l3-he_free.bit"), true, true},
+      {CorpusPath("layer2/l2_mpeg1_44k_stereo_128_speech_en.mp2"), false, true},
+      {CorpusPath("layer2/l2_mpeg1_44k_vbr_stereo_speech_en.mp2"), false, false},
+      {CorpusPath("layer2/l2_mpeg1_44k_free_stereo_speech_ja.mp2"), true, true},
+      {CorpusPath("layer2/l2_mpeg2_22k_stereo_96_chord.mp2"), false, false},
+      {chord, false, true},
+      {chord, false, false, TSpoil::TagBetweenFrames},
+      {chord, false, false, TSpoil::InfoFramesLie},
+      {CorpusPath("layer3/l3_mpeg1_44k_vbr_v0_joint_pink.mp3"), false, false},
+      {CorpusPath("layer3/l3_mpeg1_44k_vbr_v4_noinfo_joint_speech_ja.mp3"), false, false},
+      {CorpusPath("layer3/l3_mpeg1_44k_free640_joint_white.mp3"), true, true},
+      {CorpusPath("layer3/l3_mpeg1_44k_cbr160_joint_crc_sweep.mp3"), false, true},
+      {CorpusPath("layer3/l3_mpeg2_24k_cbr64_joint_speech_en.mp3"), false, true},
+      {CorpusPath("layer3/l3_mpeg25_8k_cbr8_mono_speech_en.mp3"), false, false},
+      {CorpusPath("damaged/dmg_junk1000_between_frames.mp3"), false, false},
   };
   for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Path);
-    TOpenTrack open(c.Path, Options(true, c.FreeFormat));
+    SCOPED_TRACE(c.Path + " spoiled " + std::to_string(static_cast<int>(c.Spoil)));
+    const std::vector<uint8_t> file = Spoiled(c.Path, c.Spoil);
+    TOpenTrack open(file, Options(true, c.FreeFormat));
     TMPTrackDecoder& track = open.Track;
     const std::vector<uint8_t> straight = DecodeRest(track);
     const int32_t block = track.Format().Channels * 2;
@@ -106,7 +140,7 @@ TEST(TrackDecoder, SeekGivesTheStraightDecodeFromTheTarget) {
     ASSERT_GT(total, 4 * frame);
     {
       // Indexing ahead between the frames uses the same stream and disturbs nothing.
-      TOpenTrack indexing(c.Path, Options(true, c.FreeFormat));
+      TOpenTrack indexing(file, Options(true, c.FreeFormat));
       std::vector<uint8_t> pcm, one(static_cast<size_t>(indexing.Track.BytesPerFrame()));
       int32_t bytes = 0;
       bool more = true;
@@ -117,17 +151,25 @@ TEST(TrackDecoder, SeekGivesTheStraightDecodeFromTheTarget) {
       EXPECT_FALSE(more);
       EXPECT_EQ(pcm, straight);
     }
-    // Backwards, forwards, within frames, the first and the last frame, the end and past it.
+    // Backwards, forwards, within frames, the first and the last frame, the end and past it;
+    // each on the walked track and on one just opened.
+    bool byRate = false;
     for (const int64_t target : {total / 2 + 123, int64_t{0}, frame + 7, total - frame / 2, int64_t{1},
                                  total / 3, total - 1, 5 * frame, total, total + 1000}) {
       SCOPED_TRACE(target);
-      track.SeekSample(target);
-      EXPECT_EQ(track.NextSample(), std::min(target, total));
-      const std::vector<uint8_t> rest = DecodeRest(track);
-      const size_t from = static_cast<size_t>(std::min(target, total) * block);
-      ASSERT_EQ(rest.size(), straight.size() - from);
-      ASSERT_TRUE(std::equal(rest.begin(), rest.end(), straight.begin() + static_cast<std::ptrdiff_t>(from)));
+      TOpenTrack cold(file, Options(true, c.FreeFormat));
+      for (TMPTrackDecoder* seeking : {&track, &cold.Track}) {
+        seeking->SeekSample(target);
+        EXPECT_EQ(seeking->NextSample(), std::min(target, total));
+        const std::vector<uint8_t> rest = DecodeRest(*seeking);
+        const size_t from = static_cast<size_t>(std::min(target, total) * block);
+        ASSERT_EQ(rest.size(), straight.size() - from);
+        ASSERT_TRUE(
+            std::equal(rest.begin(), rest.end(), straight.begin() + static_cast<std::ptrdiff_t>(from)));
+      }
+      byRate = byRate || cold.Track.ConstantRate();
     }
+    EXPECT_EQ(byRate, c.ByRate);
     EXPECT_EQ(track.TotalSamples(), total);
   }
 }
