@@ -119,6 +119,7 @@ Clock::duration TimedSeek(TMPTrackDecoder& track, int64_t sample, std::vector<ui
 
 struct TFigures {
   double ColdMs = 0, ColdMaxMs = 0, WarmMs = 0, Mpg123Ms = 0;
+  bool ByRate = false;  // the cold seek found its frame by the constant rate
 };
 
 // mpg123 decoding one frame after skipping to `frame`, less the same with no skip: the part of
@@ -153,6 +154,7 @@ TFigures Measure(const std::string& path) {
     const double ms = Ms(TimedSeek(track, estimate * 9 / 10, pcm));
     cold = std::min(cold, ms);
     coldMax = std::max(coldMax, ms);
+    figures.ByRate = track.ConstantRate();
     if (run + 1 < kColdRuns) continue;
     track.WalkAll();
     total = track.TotalSamples();
@@ -194,7 +196,8 @@ int main(int argc, char** argv) {
   const TLength lengths[] = {{"3 min", 180}, {"2 h", 7200}};
   std::printf("seek to 90 %% of a Layer III file (times to the first PCM, ms; cold: best-worst of %d)\n",
               kColdRuns);
-  std::printf("%-8s %-6s %18s %12s %16s\n", "kind", "length", "cold index", "warm index", "mpg123 -k (run)");
+  std::printf("%-8s %-6s %18s %8s %12s %16s\n", "kind", "length", "cold index", "by rate", "warm index",
+              "mpg123 -k (run)");
   for (const TKind& kind : kinds) {
     TFigures figures[2];
     for (int i = 0; i < 2; ++i) {
@@ -202,8 +205,9 @@ int main(int argc, char** argv) {
       MakeLongFile(kind.Source, path, lengths[i].Seconds, kind.Xing);
       figures[i] = Measure(path);
       std::filesystem::remove(path);
-      std::printf("%-8s %-6s %8.3f-%-9.3f %12.3f %16.3f\n", kind.Name, lengths[i].Name, figures[i].ColdMs,
-                  figures[i].ColdMaxMs, figures[i].WarmMs, figures[i].Mpg123Ms);
+      std::printf("%-8s %-6s %8.3f-%-9.3f %8s %12.3f %16.3f\n", kind.Name, lengths[i].Name, figures[i].ColdMs,
+                  figures[i].ColdMaxMs, figures[i].ByRate ? "yes" : "no", figures[i].WarmMs,
+                  figures[i].Mpg123Ms);
     }
     std::printf("%-8s 2 h / 3 min: cold %.1f, warm %.2f; varo / mpg123 cold: %.2f (3 min), %.2f (2 h)\n",
                 kind.Name, figures[1].ColdMs / figures[0].ColdMs, figures[1].WarmMs / figures[0].WarmMs,
