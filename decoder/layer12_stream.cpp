@@ -97,3 +97,16 @@ void OpenSampleBits(TMPBitReader& bits, int32_t count, TSampleBits& data) {
   }
   SkipBits(bits, count);
 }
+
+void ClearSilentEntries(TLayer12Stream& stream, const int32_t* silent, int32_t count, uint64_t written,
+                        int32_t slots) {
+  uint64_t zero = stream.ZeroEntries;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t e = silent[i];
+    if ((zero >> e) & 1) continue;
+    zero |= uint64_t{1} << e;
+    float* col = stream.SubbandSamples + e;
+    for (int32_t row = 0; row < slots; ++row) col[row * kMaxEntries] = 0.0f;
+  }
+  stream.ZeroEntries = zero & ~written;
+}

@@ -36,7 +36,7 @@ struct TLayer12Stream {
   int32_t OpenId, OpenMode, OpenSamplingIndex;
   TLayer2Layout Layout;
   TMPBitReader FrameBits;  // the frame being decoded, limited to its bytes
-  // Layer II: bit e set where entry e holds zero in every slot of SubbandSamples (a silent entry
+  // Bit e set where entry e holds zero in every slot of SubbandSamples (a silent entry
   // stays silent in most frames; it is then not cleared again).
   uint64_t ZeroEntries;
   alignas(64) float SubbandSamples[kSubbandSampleFloats];
@@ -71,6 +71,11 @@ struct TSampleBits {
   // within readable memory.
   uint8_t Spare[kMaxSampleBytes + 16];
 };
+
+// Clears the `count` silent entries of a frame of `slots` rows (those not yet all zero), then
+// notes them as zero and the entries in `written` as not.
+void ClearSilentEntries(TLayer12Stream& stream, const int32_t* silent, int32_t count, uint64_t written,
+                        int32_t slots);
 
 // Takes the next `count` bits of `bits` (which it skips) as the sample data.
 void OpenSampleBits(TMPBitReader& bits, int32_t count, TSampleBits& data);

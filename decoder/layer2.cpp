@@ -221,15 +221,7 @@ void ReadSamples(TMPBitReader& bits, const TLayer2Reads& plan, TLayer12Stream& s
   float* samples = stream.SubbandSamples;
   TSampleBits data;
   OpenSampleBits(bits, 12 * plan.GranuleBits, data);
-  uint64_t zero = stream.ZeroEntries;
-  for (int32_t i = 0; i < plan.SilentCount; ++i) {
-    const int32_t e = plan.Silent[i];
-    if ((zero >> e) & 1) continue;
-    zero |= uint64_t{1} << e;
-    float* col = samples + e;
-    for (int32_t row = 0; row < kSlots; ++row) col[row * kRow] = 0.0f;
-  }
-  stream.ZeroEntries = zero & ~plan.ReadEntries;
+  ClearSilentEntries(stream, plan.Silent, plan.SilentCount, plan.ReadEntries, kSlots);
   ReadEntries<false, false>(data, plan, samples);
   ReadEntries<false, true>(data, plan, samples);
   ReadEntries<true, false>(data, plan, samples);
