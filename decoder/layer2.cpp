@@ -189,6 +189,7 @@ void ReadEntries(const TSampleBits& data, const TLayer2Reads& plan, float* sampl
     for (int32_t part = 0; part < 3; ++part) {
       const float sf0 = r.Factors[0][part];
       const float sf1 = Pair ? r.Factors[1][part] : 0.0f;
+#pragma GCC unroll 4
       for (int32_t granule = 0; granule < 4; ++granule, at += stride, col += 3 * kRow) {
         float v0, v1, v2;
         if constexpr (Grouped) {
