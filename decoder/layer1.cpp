@@ -66,22 +66,41 @@ void ReadScalefactors(TMPBitReader& bits, TLayer1Passes& p) {
   }
 }
 
-// One read of the sample pass: the sample's bits, the offset that centres it, and the entry (a
-// joint pair: both entries of the sub-band) it scales into.
+// One read of the sample pass: At bits into every slot's data, the sample's bits, the offset
+// that centres it, and the entry (a joint pair: both entries of the sub-band) it scales into.
 struct TLayer1Read {
+  int32_t At;
   int32_t Bits;
   int32_t Offset;
   int32_t Entry;
-  int32_t Pair;
   float Factor[2];
 };
 
-// The entry codes walked once per frame into the reads of a slot and its silent entries, so that
-// the slot loop only reads, scales and stores.
-void ReadSamples(TMPBitReader& bits, int32_t skip, const TLayer1Passes& p, float* samples) {
-  TLayer1Read reads[kMaxEntries];
+// The 12 slots of the reads of one kind, each read's slots in turn.
+template <bool Pair>
+void ReadEntries(const TSampleBits& data, const TLayer1Read* reads, int32_t count, int32_t slotBits,
+                 float* samples) {
+  for (int32_t i = 0; i < count; ++i) {
+    const TLayer1Read& r = reads[i];
+    float* col = samples + r.Entry;
+    int32_t at = r.At;
+    for (int32_t slot = 0; slot < kSlots; ++slot, at += slotBits, col += kRow) {
+      const float v = static_cast<float>(static_cast<int32_t>(SampleField(data, at, r.Bits)) - r.Offset);
+      col[0] = v * r.Factor[0];
+      if constexpr (Pair) col[1] = v * r.Factor[1];
+    }
+  }
+}
+
+// The entry codes walked once per frame into the reads of every slot ([pair]) and its silent
+// entries, then the reads at their fixed places.
+void ReadSamples(TMPBitReader& bits, int32_t skip, const TLayer1Passes& p, TLayer12Stream& stream) {
+  TLayer1Read reads[2][kMaxEntries];
+  int32_t counts[2] = {0, 0};
   int32_t silent[kMaxEntries];
-  int32_t readCount = 0, silentCount = 0;
+  int32_t silentCount = 0;
+  int32_t slotBits = 0;
+  uint64_t written = 0;
   int32_t code;
   for (int32_t e = 0;;) {
     code = p.Entry[e].Code;
@@ -91,27 +110,20 @@ void ReadSamples(TMPBitReader& bits, int32_t skip, const TLayer1Passes& p, float
       const bool pair = code >= kJointBase;
       const int32_t a = pair ? code - kJointBase : code;
       const float second = pair ? p.Entry[e + 1].Factor : 0.0f;
-      reads[readCount++] = {a + 1, (1 << a) - 1, e, pair, {p.Entry[e].Factor, second}};
+      reads[pair][counts[pair]++] = {slotBits, a + 1, (1 << a) - 1, e, {p.Entry[e].Factor, second}};
+      slotBits += a + 1;
+      written |= uint64_t{pair ? 3u : 1u} << e;
       e += pair ? 2 : 1;
     } else {
       break;
     }
   }
-  const int32_t cutSkip = code == kCutCode ? skip : 0;
-  TWideBits w = WidenBits(bits);
-  for (int32_t slot = 0; slot < kSlots; ++slot) {
-    float* row = samples + slot * kRow;
-    for (int32_t i = 0; i < silentCount; ++i) row[silent[i]] = 0.0f;
-    for (int32_t i = 0; i < readCount; ++i) {
-      const TLayer1Read& r = reads[i];
-      RefillWide(w, 15);
-      const float v = static_cast<float>(static_cast<int32_t>(TakeWide(w, r.Bits)) - r.Offset);
-      row[r.Entry] = v * r.Factor[0];
-      if (r.Pair) row[r.Entry + 1] = v * r.Factor[1];
-    }
-    SkipWide(w, cutSkip);
-  }
-  NarrowBits(w, bits);
+  if (code == kCutCode) slotBits += skip;
+  TSampleBits data;
+  OpenSampleBits(bits, kSlots * slotBits, data);
+  ClearSilentEntries(stream, silent, silentCount, written, kSlots);
+  ReadEntries<false>(data, reads[0], counts[0], slotBits, stream.SubbandSamples);
+  ReadEntries<true>(data, reads[1], counts[1], slotBits, stream.SubbandSamples);
 }
 
 }  // namespace
@@ -128,6 +140,7 @@ int32_t Layer1Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t
   stream.Entries = kSubbands * stream.Channels;
   stream.DecodedLimit = stream.CutoffLimit;
   std::memset(stream.SubbandSamples, 0, kSlots * kRow * sizeof(float));
+  stream.ZeroEntries = ~uint64_t{0};
   ResetSynthesis(state.Synthesis);
   return 1;
 }
@@ -146,7 +159,7 @@ TMPDecodeResult DecodeLayer1Frame(TMPDecoderState& state, const uint8_t* frame, 
   stream.FrameBits = bits;
   if (skip < 0) return {0, 0};
   ReadScalefactors(bits, passes);
-  ReadSamples(bits, skip, passes, stream.SubbandSamples);
+  ReadSamples(bits, skip, passes, stream);
   stream.FrameBits = bits;
   stream.OutputSlot(state.Synthesis, stream.SubbandSamples, static_cast<int16_t*>(pcm), kSlots);
   return {info.BytesConsumed, stream.BytesProduced};

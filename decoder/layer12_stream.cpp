@@ -2,6 +2,8 @@
 #include "layer12_stream.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 
 #include "decoder/mp_frame_header.h"
 #include "mp_bit_reader.h"
@@ -75,4 +77,36 @@ bool BeginLayer12Frame(TLayer12Stream& stream, const uint8_t* frame, int32_t ava
   info.Bound = stream.Channels == 1 ? kMaxEntries : kJointBound[modeBits];
   info.BytesConsumed = size;
   return true;
+}
+
+void OpenSampleBits(TMPBitReader& bits, int32_t count, TSampleBits& data) {
+  // The reader holds the last Count bits of the bytes before Cur.
+  const int32_t held = (bits.Count + 7) >> 3;
+  const uint8_t* start = bits.Cur - held;
+  data.First = held * 8 - bits.Count;
+  // A field read loads eight bytes from its first one.
+  const int32_t need = (data.First + count + 7) / 8 + 8;
+  const std::ptrdiff_t readable = bits.Limit - start;
+  if (readable >= need) {
+    data.Bytes = start;
+  } else {
+    const auto copied = static_cast<size_t>(std::clamp<std::ptrdiff_t>(readable, 0, need));
+    if (copied) std::memcpy(data.Spare, start, copied);
+    std::memset(data.Spare + copied, 0, static_cast<size_t>(need) - copied);
+    data.Bytes = data.Spare;
+  }
+  SkipBits(bits, count);
+}
+
+void ClearSilentEntries(TLayer12Stream& stream, const int32_t* silent, int32_t count, uint64_t written,
+                        int32_t slots) {
+  uint64_t zero = stream.ZeroEntries;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t e = silent[i];
+    if ((zero >> e) & 1) continue;
+    zero |= uint64_t{1} << e;
+    float* col = stream.SubbandSamples + e;
+    for (int32_t row = 0; row < slots; ++row) col[row * kMaxEntries] = 0.0f;
+  }
+  stream.ZeroEntries = zero & ~written;
 }

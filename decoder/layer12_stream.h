@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "decoder/mp3_decoder.h"
 #include "mp_bit_reader.h"
@@ -35,6 +36,9 @@ struct TLayer12Stream {
   int32_t OpenId, OpenMode, OpenSamplingIndex;
   TLayer2Layout Layout;
   TMPBitReader FrameBits;  // the frame being decoded, limited to its bytes
+  // Bit e set where entry e holds zero in every slot of SubbandSamples (a silent entry
+  // stays silent in most frames; it is then not cleared again).
+  uint64_t ZeroEntries;
   alignas(64) float SubbandSamples[kSubbandSampleFloats];
 };
 
@@ -54,3 +58,35 @@ struct TLayer12Frame {
 // Reads the header (and skips the CRC) through the stream's FrameBits, which it limits to this
 // frame's bytes. False when the frame does not start with the sync bits.
 bool BeginLayer12Frame(TLayer12Stream& stream, const uint8_t* frame, int32_t available, TLayer12Frame& info);
+
+// The sample data of a frame, read at fixed places: once the allocation is read every field's
+// bit position is known, so the fields are read independently of each other rather than each
+// waiting on the reader state the one before left. Bytes past the reader's limit read as zero.
+// Most sample bits a frame can claim: Layer II's 12 granules x 64 entries x 48 bits.
+constexpr int32_t kMaxSampleBytes = 12 * 64 * 48 / 8;
+struct TSampleBits {
+  const uint8_t* Bytes;  // the field at bit b lies at bit First + b of Bytes
+  int32_t First;
+  // A zero-padded copy of the data when it runs up to the limit, so that every field read stays
+  // within readable memory.
+  uint8_t Spare[kMaxSampleBytes + 16];
+};
+
+// Clears the `count` silent entries of a frame of `slots` rows (those not yet all zero), then
+// notes them as zero and the entries in `written` as not.
+void ClearSilentEntries(TLayer12Stream& stream, const int32_t* silent, int32_t count, uint64_t written,
+                        int32_t slots);
+
+// Takes the next `count` bits of `bits` (which it skips) as the sample data.
+void OpenSampleBits(TMPBitReader& bits, int32_t count, TSampleBits& data);
+
+// The n (1..57) bits at bit `at` of the data.
+inline uint64_t SampleField(const TSampleBits& data, int32_t at, int32_t n) {
+  at += data.First;
+  uint64_t word;
+  std::memcpy(&word, data.Bytes + (at >> 3), sizeof word);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  word = __builtin_bswap64(word);
+#endif
+  return (word << (at & 7)) >> (64 - n);
+}

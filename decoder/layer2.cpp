@@ -127,23 +127,25 @@ void BuildLayer2ClassReading() {
 namespace {
 
 // One read of the sample pass: a granule's three values of one entry (a joint pair: both entries
-// of the sub-band) and where they go.
+// of the sub-band), Offset bits into every granule's data.
 struct TLayer2Read {
+  int32_t Offset;
   int32_t Bits;         // bits per code word
   float Midpoint;       // ungrouped classes
   const float* Digits;  // grouped classes
   int32_t Entry;
-  int32_t Pair;
   const float* Factors[2];  // the entries' scaled factors by part
 };
 
-// The entry codes walked once per frame into the reads and silent entries of every granule.
+// The entry codes walked once per frame into the reads of every granule, sorted by kind
+// ([grouped][pair]) so that each kind's loop has no branch per read, and the silent entries.
 struct TLayer2Reads {
-  TLayer2Read Read[kMaxEntries];
+  TLayer2Read Read[2][2][kMaxEntries];
+  int32_t Count[2][2] = {};
   int32_t Silent[kMaxEntries];
-  int32_t ReadCount = 0;
   int32_t SilentCount = 0;
-  int32_t Skip = 0;  // bits skipped after each granule's reads (the entries past the cut)
+  uint64_t ReadEntries = 0;  // bit e: entry e is written
+  int32_t GranuleBits = 0;   // the entries past the cut included
 };
 
 void PlanReads(const TLayer2Passes& p, int32_t skip, TLayer2Reads& plan) {
@@ -153,58 +155,78 @@ void PlanReads(const TLayer2Passes& p, int32_t skip, TLayer2Reads& plan) {
       plan.Silent[plan.SilentCount++] = e++;
     } else if (code < kEndCode) {
       const bool pair = code >= kJointBase;
-      const TClassReading& reading = ClassReading[pair ? code - kJointBase : code];
-      plan.Read[plan.ReadCount++] = {reading.Bits,   reading.Midpoint,
-                                     reading.Digits, e,
-                                     pair,           {p.ScaledFactor[e], p.ScaledFactor[pair ? e + 1 : e]}};
+      const int32_t c = pair ? code - kJointBase : code;
+      const TClassReading& reading = ClassReading[c];
+      const bool grouped = reading.Digits != nullptr;
+      plan.Read[grouped][pair][plan.Count[grouped][pair]++] = {
+          plan.GranuleBits,
+          reading.Bits,
+          reading.Midpoint,
+          reading.Digits,
+          e,
+          {p.ScaledFactor[e], p.ScaledFactor[pair ? e + 1 : e]}};
+      plan.GranuleBits += Layer2GranuleBits[c];
+      plan.ReadEntries |= uint64_t{pair ? 3u : 1u} << e;
       e += pair ? 2 : 1;
     } else {
-      if (code == kCutCode) plan.Skip = skip;
+      if (code == kCutCode) plan.GranuleBits += skip;
       return;
     }
   }
 }
 
-// The three rows of one granule; three code words of up to 16 bits each fit one refill.
-void ReadGranule(TWideBits& w, const TLayer2Reads& plan, int32_t part, float* rows) {
-  float* r0 = rows;
-  float* r1 = rows + kRow;
-  float* r2 = rows + 2 * kRow;
-  for (int32_t i = 0; i < plan.SilentCount; ++i) {
-    const int32_t e = plan.Silent[i];
-    r0[e] = r1[e] = r2[e] = 0.0f;
-  }
-  for (int32_t i = 0; i < plan.ReadCount; ++i) {
-    const TLayer2Read& r = plan.Read[i];
+// All 12 granules of the reads of one kind, each read's granules in turn: the three values of
+// granule g go to rows 3g .. 3g + 2.
+template <bool Grouped, bool Pair>
+void ReadEntries(const TSampleBits& data, const TLayer2Reads& plan, float* samples) {
+  const int32_t stride = plan.GranuleBits;
+  const TLayer2Read* reads = plan.Read[Grouped][Pair];
+  for (int32_t i = 0; i < plan.Count[Grouped][Pair]; ++i) {
+    const TLayer2Read& r = reads[i];
     const int32_t n = r.Bits;
-    RefillWide(w, 48);
-    float v0, v1, v2;
-    if (r.Digits) {
-      const float* digits = r.Digits + 3 * TakeWide(w, n);
-      v0 = digits[0];
-      v1 = digits[1];
-      v2 = digits[2];
-    } else {
-      const uint64_t all = PeekWide64(w, 3 * n);
-      ConsumeWide(w, 3 * n);
-      const uint64_t mask = (uint64_t{1} << n) - 1;
-      v0 = static_cast<float>(static_cast<uint32_t>(all >> (2 * n))) - r.Midpoint;
-      v1 = static_cast<float>(static_cast<uint32_t>((all >> n) & mask)) - r.Midpoint;
-      v2 = static_cast<float>(static_cast<uint32_t>(all & mask)) - r.Midpoint;
-    }
-    const int32_t e = r.Entry;
-    const float sf0 = r.Factors[0][part];
-    r0[e] = v0 * sf0;
-    r1[e] = v1 * sf0;
-    r2[e] = v2 * sf0;
-    if (r.Pair) {
-      const float sf1 = r.Factors[1][part];
-      r0[e + 1] = v0 * sf1;
-      r1[e + 1] = v1 * sf1;
-      r2[e + 1] = v2 * sf1;
+    float* col = samples + r.Entry;
+    int32_t at = r.Offset;
+    for (int32_t part = 0; part < 3; ++part) {
+      const float sf0 = r.Factors[0][part];
+      const float sf1 = Pair ? r.Factors[1][part] : 0.0f;
+#pragma GCC unroll 4
+      for (int32_t granule = 0; granule < 4; ++granule, at += stride, col += 3 * kRow) {
+        float v0, v1, v2;
+        if constexpr (Grouped) {
+          const float* digits = r.Digits + 3 * SampleField(data, at, n);
+          v0 = digits[0];
+          v1 = digits[1];
+          v2 = digits[2];
+        } else {
+          const uint64_t all = SampleField(data, at, 3 * n);
+          const uint64_t mask = (uint64_t{1} << n) - 1;
+          v0 = static_cast<float>(static_cast<uint32_t>(all >> (2 * n))) - r.Midpoint;
+          v1 = static_cast<float>(static_cast<uint32_t>((all >> n) & mask)) - r.Midpoint;
+          v2 = static_cast<float>(static_cast<uint32_t>(all & mask)) - r.Midpoint;
+        }
+        col[0] = v0 * sf0;
+        col[kRow] = v1 * sf0;
+        col[2 * kRow] = v2 * sf0;
+        if constexpr (Pair) {
+          col[1] = v0 * sf1;
+          col[kRow + 1] = v1 * sf1;
+          col[2 * kRow + 1] = v2 * sf1;
+        }
+      }
     }
   }
-  SkipWide(w, plan.Skip);
+}
+
+// The 36 rows of a frame from its sample data.
+void ReadSamples(TMPBitReader& bits, const TLayer2Reads& plan, TLayer12Stream& stream) {
+  float* samples = stream.SubbandSamples;
+  TSampleBits data;
+  OpenSampleBits(bits, 12 * plan.GranuleBits, data);
+  ClearSilentEntries(stream, plan.Silent, plan.SilentCount, plan.ReadEntries, kSlots);
+  ReadEntries<false, false>(data, plan, samples);
+  ReadEntries<false, true>(data, plan, samples);
+  ReadEntries<true, false>(data, plan, samples);
+  ReadEntries<true, true>(data, plan, samples);
 }
 
 }  // namespace
@@ -230,6 +252,7 @@ int32_t Layer2Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t
   stream.OpenSamplingIndex = header.SamplingIndex;
   UseAllocTable(stream, table);
   std::memset(stream.SubbandSamples, 0, kSlots * kRow * sizeof(float));
+  stream.ZeroEntries = ~uint64_t{0};
   ResetSynthesis(state.Synthesis);
   return 1;
 }
@@ -248,6 +271,7 @@ TMPDecodeResult DecodeLayer2Frame(TMPDecoderState& state, const uint8_t* frame, 
     UseAllocTable(stream, table);
     // Entries the new table does not write must not keep the old table's samples.
     std::memset(stream.SubbandSamples, 0, kSlots * kRow * sizeof(float));
+    stream.ZeroEntries = ~uint64_t{0};
   }
 
   // A local copy of the reader stays in registers through the passes.
@@ -257,13 +281,7 @@ TMPDecodeResult DecodeLayer2Frame(TMPDecoderState& state, const uint8_t* frame, 
   ReadScalefactors(bits, stream.Entries, passes);
   TLayer2Reads plan;
   PlanReads(passes, skip, plan);
-  TWideBits w = WidenBits(bits);
-  for (int32_t part = 0; part < 3; ++part) {
-    for (int32_t granule = 0; granule < 4; ++granule) {
-      ReadGranule(w, plan, part, stream.SubbandSamples + 3 * (4 * part + granule) * kRow);
-    }
-  }
-  NarrowBits(w, bits);
+  ReadSamples(bits, plan, stream);
   stream.FrameBits = bits;
   stream.OutputSlot(state.Synthesis, stream.SubbandSamples, static_cast<int16_t*>(pcm), kSlots);
   return {info.BytesConsumed, stream.BytesProduced};

@@ -316,7 +316,8 @@ TEST(Layer1, DamagedFrameNeverReadsPastItsBytes) {
 
 TEST(Layer12, RandomFrameBodiesStayInsideTheirBytes) {
   // Valid headers of both layers, one and two channels, joint stereo, with random bodies cut
-  // at random lengths in exact-size buffers: whatever the bits say, nothing outside is read.
+  // at random lengths in exact-size buffers: whatever the bits say, nothing outside is read, and
+  // the missing bytes read as zeros (the sub-band samples are those of the zero-padded frame).
   std::mt19937 random(11);
   const std::vector<std::vector<uint8_t>> headers = {{0xFF, 0xFF, 0xC0, 0x40}, {0xFF, 0xFE, 0xC2, 0xC0},
                                                      {0xFF, 0xFD, 0xA0, 0x70}, {0xFF, 0xFC, 0x64, 0xC0},
@@ -337,6 +338,14 @@ TEST(Layer12, RandomFrameBodiesStayInsideTheirBytes) {
       TMPDecodeResult result;
       DecodeFrame(result, bytes.get(), static_cast<int32_t>(available), pcm.data());
       ASSERT_TRUE(result.BytesProduced == 0 || result.BytesProduced == format.SamplesPerFrame * 2);
+      const float* samples = ProcessDecoderState().Layer12.SubbandSamples;
+      const std::vector<float> cut(samples, samples + kSubbandSampleFloats);
+      std::vector<uint8_t> padded(bytes.get(), bytes.get() + available);
+      padded.resize(std::max(available, static_cast<size_t>(size) + 8), 0);
+      TMPDecodeResult again;
+      DecodeFrame(again, padded.data(), static_cast<int32_t>(padded.size()), pcm.data());
+      ASSERT_EQ(again.BytesProduced, result.BytesProduced);
+      ASSERT_TRUE(std::equal(cut.begin(), cut.end(), samples)) << "trial " << trial;
     }
   }
 }
