@@ -143,8 +143,9 @@ inline void TransposeSpectrum(const float* x, int32_t first, int32_t end, float*
     constexpr int32_t lanes = sizeof(V) / sizeof(float);
     int32_t k = 0;
     for (; k + lanes <= 18; k += lanes) V::Transpose(x + 18 * s + k, 18, input + 32 * k + s, 32);
-    for (; k < 18; ++k)
-      for (int32_t j = 0; j < lanes; ++j) input[32 * k + s + j] = x[18 * (s + j) + k];
+    // The last rows as one more block that overlaps the one before: those rows are written
+    // twice with the same values.
+    if (k < 18) V::Transpose(x + 18 * s + 18 - lanes, 18, input + 32 * (18 - lanes) + s, 32);
   });
 }
 
@@ -168,8 +169,10 @@ inline int32_t HybridFilterLanes(TMPLayer3State& st, float* x, float* o, float* 
   // Time-major copy of the live spectrum: row k holds line k of every sub-band.
   float* input = st.Reorder;
   TransposeSpectrum<Widest, Narrower...>(x, 0, std::min(r.ShortEnd, live), input);
-  for (int32_t k = 0; k < 18; ++k)
-    for (int32_t s = live; s < r.ShortEnd; ++s) input[32 * k + s] = 0.0f;
+  // Vector stores: a loop over the row's few floats would be a library call per row.
+  ForGroups<Widest, Narrower...>(live, r.ShortEnd, [&]<class V>(int32_t s) {
+    for (int k = 0; k < 18; ++k) V::Set(0.0f).Store(input + 32 * k + s);
+  });
   const float* normal = Layer3Tables.Window[0];
   ForGroups<Widest, Narrower...>(0, r.MixedEnd,
                                  [&]<class V>(int32_t s) { LongGroup<V>(input, s, normal, o, out, x); });

@@ -120,6 +120,17 @@ struct TIndex8 {
   friend TIndex8 operator+(TIndex8 a, TIndex8 b) { return {_mm256_add_epi32(a.v, b.v)}; }
   // Whether any lane has any of the bits of mask set.
   bool AnyBits(TIndex8 mask) const { return !_mm256_testz_si256(v, mask.v); }
+  TIndex8 Abs() const { return {_mm256_abs_epi32(v)}; }
+  // Whether any lane, read as unsigned, exceeds limit.
+  bool AnyAbove(uint32_t limit) const {
+    const __m256i top = _mm256_set1_epi32(static_cast<int32_t>(limit));
+    return _mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_max_epu32(v, top), top)) != -1;
+  }
+  // a with its sign bits flipped where the lanes of sign are negative.
+  friend TLane8 WithSignOf(TLane8 a, TIndex8 sign) {
+    const __m256i bits = _mm256_and_si256(sign.v, _mm256_set1_epi32(INT32_MIN));
+    return {_mm256_xor_ps(a.v, _mm256_castsi256_ps(bits))};
+  }
   // table[index] of every lane.
   friend TLane8 Gather(const float* table, TIndex8 index) { return {_mm256_i32gather_ps(table, index.v, 4)}; }
 };
