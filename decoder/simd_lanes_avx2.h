@@ -133,6 +133,17 @@ struct TIndex8 {
   }
   // table[index] of every lane.
   friend TLane8 Gather(const float* table, TIndex8 index) { return {_mm256_i32gather_ps(table, index.v, 4)}; }
+  // The same for indices 0..31 from a table held in four vectors: permutes within each, then
+  // blends on index bits 3 and 4 (moved to the sign bit that blendv reads).
+  friend TLane8 Lookup32(const TLane8* table, TIndex8 index) {
+    const __m256 bit3 = _mm256_castsi256_ps(_mm256_slli_epi32(index.v, 28));
+    const __m256 bit4 = _mm256_castsi256_ps(_mm256_slli_epi32(index.v, 27));
+    const __m256 low = _mm256_blendv_ps(_mm256_permutevar8x32_ps(table[0].v, index.v),
+                                        _mm256_permutevar8x32_ps(table[1].v, index.v), bit3);
+    const __m256 high = _mm256_blendv_ps(_mm256_permutevar8x32_ps(table[2].v, index.v),
+                                         _mm256_permutevar8x32_ps(table[3].v, index.v), bit3);
+    return {_mm256_blendv_ps(low, high, bit4)};
+  }
 };
 
 }  // namespace
