@@ -9,8 +9,6 @@
 #include "layer3_state.h"
 #include "layer3_tables.h"
 
-const int32_t kShortWindowTap[12] = {3, 4, 5, 5, 4, 3, 2, 1, 0, 0, 1, 2};
-
 int32_t FilterBlockType(const TMPGranuleInfo& gi) {
   return (gi.BlockType & 3) | (gi.MixedBlock ? kMixedWindowFlag : 0);
 }

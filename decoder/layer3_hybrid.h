@@ -29,7 +29,7 @@ THybridRanges HybridRangesOf(const TMPLayer3State& st, int32_t blockType, int32_
 
 // Order of the short IMDCT outputs that each tap of a 12-point short window takes (relative to
 // the window's six outputs), matching the window's stored signs.
-extern const int32_t kShortWindowTap[12];
+inline constexpr int32_t kShortWindowTap[12] = {3, 4, 5, 5, 4, 3, 2, 1, 0, 0, 1, 2};
 
 // Windowed 36-point frame of one sub-band from the IMDCT kernel outputs: z[0..17] joins the
 // previous overlap, z[18..35] is the new overlap.

@@ -18,10 +18,14 @@
 
 namespace {
 
+// The loops over rows are unrolled in full (GCC unroll pragmas): constant indices keep the rows
+// in registers and the sign choice of StoreOut out of the loop.
+
 // f[m] = sum_{j=0..8} a[j] cos(pi (2m + 1) j / 18).
 template <class V>
 inline void Dct3Of9Lanes(const V* a, V* f) {
   const TLayer3Tables& t = Layer3Tables;
+#pragma GCC unroll 18
   for (int m = 0; m < 4; ++m) {
     const float* ce = t.Dct9EvenF[m];
     const float* co = t.Dct9OddF[m];
@@ -46,6 +50,7 @@ inline void ImdctLongLanes(V* x) {
   V even[9], odd[9];
   even[0] = x[0];
   odd[0] = x[1] + x[0];
+#pragma GCC unroll 18
   for (int j = 1; j < 9; ++j) {
     even[j] = x[2 * j] + x[2 * j - 1];
     odd[j] = x[2 * j + 1] + x[2 * j];
@@ -53,10 +58,12 @@ inline void ImdctLongLanes(V* x) {
   // The odd half is a 9-point DCT-IV: its own neighbour sums, a DCT-III, the post factors.
   V z[9];
   z[0] = odd[0];
+#pragma GCC unroll 18
   for (int k = 1; k < 9; ++k) z[k] = odd[k] + odd[k - 1];
   V e[9], o[9];
   Dct3Of9Lanes(even, e);
   Dct3Of9Lanes(z, o);
+#pragma GCC unroll 18
   for (int m = 0; m < 9; ++m) {
     const V om = o[m] * V::Set(t.Dct9PostF[m]);
     x[m] = (e[m] + om) * V::Set(t.Dct18PostF[m]);
@@ -70,7 +77,9 @@ inline void ImdctShortWindowLanes(const V* x, int w, V* u) {
   const TLayer3Tables& t = Layer3Tables;
   V z[6];
   z[0] = x[w];
+#pragma GCC unroll 18
   for (int k = 1; k < 6; ++k) z[k] = x[3 * k + w] + x[3 * k - 3 + w];
+#pragma GCC unroll 18
   for (int m = 0; m < 3; ++m) {
     const V even = MulAdd(z[4], V::Set(t.Dct3EvenF[m][1]), MulAdd(z[2], V::Set(t.Dct3EvenF[m][0]), z[0]));
     V odd = z[1] * V::Set(t.Dct3OddF[m][0]);
@@ -94,8 +103,10 @@ template <class V>
 inline void LongGroup(const float* input, int32_t s, const float* window, const float* o, float* out,
                       float* next) {
   V x[18];
+#pragma GCC unroll 18
   for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
   ImdctLongLanes(x);
+#pragma GCC unroll 18
   for (int j = 0; j < 9; ++j) {
     StoreOut(MulAdd(V::Set(window[j]), x[9 + j], V::Load(o + 32 * j + s)), j, s, out);
     StoreOut(MulAdd(V::Set(window[9 + j]), x[17 - j], V::Load(o + 32 * (9 + j) + s)), 9 + j, s, out);
@@ -108,13 +119,16 @@ template <class V>
 inline void ShortGroup(const float* input, int32_t s, const float* o, float* out, float* next) {
   const float* window = Layer3Tables.Window[2];
   V x[18];
+#pragma GCC unroll 18
   for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
   V u[3][6];
+#pragma GCC unroll 18
   for (int w = 0; w < 3; ++w) ImdctShortWindowLanes(x, w, u[w]);
   // Window w covers frame slots 6 + 6w .. 17 + 6w: its first half term n, second half term
   // 6 + n. Slots 0..5 carry only the previous overlap, the new overlap ends with six zeros.
   auto first = [&](int w, int n) { return V::Set(window[n]) * u[w][kShortWindowTap[n]]; };
   auto second = [&](int w, int n) { return V::Set(window[6 + n]) * u[w][kShortWindowTap[6 + n]]; };
+#pragma GCC unroll 18
   for (int n = 0; n < 6; ++n) {
     StoreOut(V::Load(o + 32 * n + s), n, s, out);
     StoreOut(V::Load(o + 32 * (6 + n) + s) + first(0, n), 6 + n, s, out);
@@ -143,8 +157,9 @@ inline void TransposeSpectrum(const float* x, int32_t first, int32_t end, float*
     constexpr int32_t lanes = sizeof(V) / sizeof(float);
     int32_t k = 0;
     for (; k + lanes <= 18; k += lanes) V::Transpose(x + 18 * s + k, 18, input + 32 * k + s, 32);
-    for (; k < 18; ++k)
-      for (int32_t j = 0; j < lanes; ++j) input[32 * k + s + j] = x[18 * (s + j) + k];
+    // The last rows as one more block that overlaps the one before: those rows are written
+    // twice with the same values.
+    if (k < 18) V::Transpose(x + 18 * s + 18 - lanes, 18, input + 32 * (18 - lanes) + s, 32);
   });
 }
 
@@ -168,8 +183,11 @@ inline int32_t HybridFilterLanes(TMPLayer3State& st, float* x, float* o, float* 
   // Time-major copy of the live spectrum: row k holds line k of every sub-band.
   float* input = st.Reorder;
   TransposeSpectrum<Widest, Narrower...>(x, 0, std::min(r.ShortEnd, live), input);
-  for (int32_t k = 0; k < 18; ++k)
-    for (int32_t s = live; s < r.ShortEnd; ++s) input[32 * k + s] = 0.0f;
+  // Vector stores: a loop over the row's few floats would be a library call per row.
+  ForGroups<Widest, Narrower...>(live, r.ShortEnd, [&]<class V>(int32_t s) {
+#pragma GCC unroll 18
+    for (int k = 0; k < 18; ++k) V::Set(0.0f).Store(input + 32 * k + s);
+  });
   const float* normal = Layer3Tables.Window[0];
   ForGroups<Widest, Narrower...>(0, r.MixedEnd,
                                  [&]<class V>(int32_t s) { LongGroup<V>(input, s, normal, o, out, x); });
@@ -179,12 +197,14 @@ inline int32_t HybridFilterLanes(TMPLayer3State& st, float* x, float* o, float* 
                                  [&]<class V>(int32_t s) { ShortGroup<V>(input, s, o, out, x); });
   // Overlap-only sub-bands play the previous overlap; above them everything is silent.
   ForGroups<Widest, Narrower...>(r.ShortEnd, r.OverlapEnd, [&]<class V>(int32_t s) {
+#pragma GCC unroll 18
     for (int t = 0; t < 18; ++t) {
       StoreOut(V::Load(o + 32 * t + s), t, s, out);
       V::Set(0.0f).Store(x + 32 * t + s);
     }
   });
   ForGroups<Widest, Narrower...>(std::max(r.ShortEnd, r.OverlapEnd), 32, [&]<class V>(int32_t s) {
+#pragma GCC unroll 18
     for (int t = 0; t < 18; ++t) {
       V::Set(0.0f).Store(out + 32 * t + s);
       V::Set(0.0f).Store(x + 32 * t + s);

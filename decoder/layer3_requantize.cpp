@@ -98,15 +98,24 @@ void Requantize(TMPLayer3State& st, float* x, int32_t& count, const TMPScaleFact
   for (int32_t band = firstShort; band < b; ++band) {
     const int32_t n = st.ShortWidth[band];
     float* out = scratch + (pos - start);
-    for (int32_t w = 0; w < 3; ++w) {
-      const float* in = x + pos + w * n;
-      int32_t bits = 0;  // a zero value is +0.0: no bit set
-      for (int32_t i = 0; i < n; ++i) {
-        out[3 * i + w] = in[i];
-        bits |= GetSpectrumInt(in + i);
-      }
-      if (bits) extent.LastShortBand[w] = band;
+    const float* in0 = x + pos;
+    const float* in1 = in0 + n;
+    const float* in2 = in1 + n;
+    // Line by line across the windows, each step three neighbours, moved as bits: a zero
+    // value is +0.0, no bit set.
+    int32_t bits0 = 0, bits1 = 0, bits2 = 0;
+    for (int32_t i = 0; i < n; ++i) {
+      const int32_t v0 = GetSpectrumInt(in0 + i), v1 = GetSpectrumInt(in1 + i), v2 = GetSpectrumInt(in2 + i);
+      PutSpectrumInt(out + 3 * i, v0);
+      PutSpectrumInt(out + 3 * i + 1, v1);
+      PutSpectrumInt(out + 3 * i + 2, v2);
+      bits0 |= v0;
+      bits1 |= v1;
+      bits2 |= v2;
     }
+    if (bits0) extent.LastShortBand[0] = band;
+    if (bits1) extent.LastShortBand[1] = band;
+    if (bits2) extent.LastShortBand[2] = band;
     pos += 3 * n;
   }
   std::copy(scratch, scratch + (pos - start), x + start);

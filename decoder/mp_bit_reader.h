@@ -65,7 +65,7 @@ inline void RefillBits(TMPBitReader& r) {
 inline uint32_t TakeBits(TMPBitReader& r, int32_t n) {
   r.Count -= n;
   const uint32_t v = r.Acc >> r.Count;
-  r.Acc &= (r.Count == 0) ? 0u : (0xFFFFFFFFu >> (32 - r.Count));
+  r.Acc = static_cast<uint32_t>(r.Acc & ((uint64_t{1} << r.Count) - 1));  // Count may be 0 or 32
   return v;
 }
 

@@ -120,8 +120,30 @@ struct TIndex8 {
   friend TIndex8 operator+(TIndex8 a, TIndex8 b) { return {_mm256_add_epi32(a.v, b.v)}; }
   // Whether any lane has any of the bits of mask set.
   bool AnyBits(TIndex8 mask) const { return !_mm256_testz_si256(v, mask.v); }
+  TIndex8 Abs() const { return {_mm256_abs_epi32(v)}; }
+  // Whether any lane, read as unsigned, exceeds limit.
+  bool AnyAbove(uint32_t limit) const {
+    const __m256i top = _mm256_set1_epi32(static_cast<int32_t>(limit));
+    return _mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_max_epu32(v, top), top)) != -1;
+  }
+  // a with its sign bits flipped where the lanes of sign are negative.
+  friend TLane8 WithSignOf(TLane8 a, TIndex8 sign) {
+    const __m256i bits = _mm256_and_si256(sign.v, _mm256_set1_epi32(INT32_MIN));
+    return {_mm256_xor_ps(a.v, _mm256_castsi256_ps(bits))};
+  }
   // table[index] of every lane.
   friend TLane8 Gather(const float* table, TIndex8 index) { return {_mm256_i32gather_ps(table, index.v, 4)}; }
+  // The same for indices 0..31 from a table held in four vectors: permutes within each, then
+  // blends on index bits 3 and 4 (moved to the sign bit that blendv reads).
+  friend TLane8 Lookup32(const TLane8* table, TIndex8 index) {
+    const __m256 bit3 = _mm256_castsi256_ps(_mm256_slli_epi32(index.v, 28));
+    const __m256 bit4 = _mm256_castsi256_ps(_mm256_slli_epi32(index.v, 27));
+    const __m256 low = _mm256_blendv_ps(_mm256_permutevar8x32_ps(table[0].v, index.v),
+                                        _mm256_permutevar8x32_ps(table[1].v, index.v), bit3);
+    const __m256 high = _mm256_blendv_ps(_mm256_permutevar8x32_ps(table[2].v, index.v),
+                                         _mm256_permutevar8x32_ps(table[3].v, index.v), bit3);
+    return {_mm256_blendv_ps(low, high, bit4)};
+  }
 };
 
 }  // namespace
