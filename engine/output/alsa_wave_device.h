@@ -2,6 +2,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include <poll.h>
 
 #include "output/queued_wave_device.h"
 
@@ -22,9 +25,19 @@ class AlsaWaveDevice : public QueuedWaveDevice {
   void PauseOutput() override;
   void RestartOutput() override;
   bool WaitPlayedOut() override;
+  int32_t ChunkBytes(const TWaveFormat& format) const override;
+  void WakeOutput() override;
 
  private:
+  int SetParams(const TWaveFormat& format);
+  // Waits until the device takes more or a request is waiting.
+  void WaitWritable();
+  void NoteDelay();
+
   std::string deviceName_;
   _snd_pcm* pcm_ = nullptr;
+  int64_t chunkFrames_ = 0;  // a period: half the device's buffer
+  int wakeFd_ = -1;          // an eventfd: a request is waiting
+  std::vector<pollfd> pollFds_;
   bool softPaused_ = false;  // the device cannot pause: it was stopped instead
 };

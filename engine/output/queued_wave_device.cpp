@@ -25,7 +25,7 @@ int QueuedWaveDevice::Open(const TWaveFormat& format, TWaveDoneCallback done) {
   format_ = format;
   done_ = std::move(done);
   const int32_t block = std::max(1, format.BlockAlign());
-  chunkBytes_ = std::max(block, format.BytesPerSecond() / kChunksPerSecond / block * block);
+  chunkBytes_ = std::max(block, ChunkBytes(format) / block * block);
   scratch_ = std::make_unique<uint8_t[]>(static_cast<size_t>(chunkBytes_));
   {
     std::lock_guard lock(mutex_);
@@ -36,7 +36,7 @@ int QueuedWaveDevice::Open(const TWaveFormat& format, TWaveDoneCallback done) {
     UpdateAttention();
   }
   played_.store(0);
-  delayBytes_.store(0);
+  NoteOutputDelay(0);
   thread_ = std::thread([this] { Run(); });
   pthread_setname_np(thread_.native_handle(), "varo-device");
   return kWaveNoError;
@@ -117,12 +117,32 @@ int QueuedWaveDevice::TakeError() {
   return std::exchange(asyncError_, kWaveNoError);
 }
 
-int64_t QueuedWaveDevice::HeardBytes() const {
-  return std::max<int64_t>(played_.load() - delayBytes_.load(), 0);
+int32_t QueuedWaveDevice::ChunkBytes(const TWaveFormat& format) const {
+  return format.BytesPerSecond() / kChunksPerSecond;
 }
 
-void QueuedWaveDevice::NoteOutputDelay(int64_t frames) {
-  delayBytes_.store(std::max<int64_t>(frames, 0) * format_.BlockAlign());
+// A backend that writes rarely notes the delay rarely: in between, a running output has
+// played on by the time passed.
+int64_t QueuedWaveDevice::HeardBytes() const {
+  int64_t delay = 0;
+  {
+    std::lock_guard lock(delayLock_);
+    delay = delayBytes_;
+    if (delayRunning_) {
+      const auto passed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - delayAt_);
+      delay -= passed.count() * delayRate_ / 1000000;
+    }
+  }
+  return std::max<int64_t>(played_.load() - std::max<int64_t>(delay, 0), 0);
+}
+
+void QueuedWaveDevice::NoteOutputDelay(int64_t frames, bool running) {
+  const auto now = Clock::now();
+  std::lock_guard lock(delayLock_);
+  delayBytes_ = std::max<int64_t>(frames, 0) * format_.BlockAlign();
+  delayAt_ = now;
+  delayRunning_ = running;
+  delayRate_ = format_.BytesPerSecond();
 }
 
 void QueuedWaveDevice::ReportError(int error) {
@@ -138,8 +158,11 @@ bool QueuedWaveDevice::WaitUntil(Clock::time_point deadline) {
 // Called with the lock held whenever a request or the queue changes.
 void QueuedWaveDevice::UpdateAttention() {
   const bool interrupt = closing_ || resetRequest_ != resetDone_;
+  const bool control = interrupt || paused_ != outputPaused_;
   interrupt_.store(interrupt);
-  attention_.store(interrupt || paused_ != outputPaused_ || !queue_.empty());
+  attention_.store(control || !queue_.empty());
+  if (control && !control_.exchange(true)) WakeOutput();
+  if (!control) control_.store(false);
 }
 
 void QueuedWaveDevice::StopThread() {
@@ -183,7 +206,7 @@ void QueuedWaveDevice::Run() {
 void QueuedWaveDevice::HandleReset(std::unique_lock<std::mutex>& lock) {
   lock.unlock();
   DropOutput();
-  delayBytes_.store(0);
+  NoteOutputDelay(0);
   lock.lock();
   if (held_ != nullptr) queue_.push_front(std::exchange(held_, nullptr));
   offset_ = 0;

@@ -47,16 +47,24 @@ class QueuedWaveDevice : public WaveDevice {
   // The queue ran empty: true once what the output holds has been heard; false when it
   // gave up early because a request or new data is waiting (it is asked again later).
   virtual bool WaitPlayedOut() { return true; }
+  // Bytes PlayChunk is handed at a time (whole sample frames); by default a twentieth of a
+  // second. Asked once OpenOutput has succeeded.
+  virtual int32_t ChunkBytes(const TWaveFormat& format) const;
+  // A reset, pause, restart or close has just been asked for; runs with the device's lock
+  // held. A backend waiting on its output wakes here instead of waiting on.
+  virtual void WakeOutput() {}
 
   // A reset or close is waiting: long waits should end.
   bool Interrupted() const { return interrupt_.load(); }
   // Anything the device thread should attend to instead of waiting.
   bool AttentionNeeded() const { return attention_.load(); }
+  // A reset, pause, restart or close is waiting (new data does not count).
+  bool ControlPending() const { return control_.load(); }
   // Records a failure of the output found outside PlayChunk (a drain); the first one counts.
   void ReportError(int error);
   // Frames the output holds that have not been heard yet; asked after each chunk and
-  // while playing out.
-  void NoteOutputDelay(int64_t frames);
+  // while playing out. While it runs the output plays them on between two notes.
+  void NoteOutputDelay(int64_t frames, bool running = false);
   // Waits until the deadline; false when interrupted first.
   bool WaitUntil(Clock::time_point deadline);
   const TWaveFormat& Format() const { return format_; }
@@ -88,9 +96,15 @@ class QueuedWaveDevice : public WaveDevice {
   uint64_t resetRequest_ = 0;
   uint64_t resetDone_ = 0;
   int asyncError_ = 0;
-  std::atomic<int64_t> played_{0};      // bytes handed to the output
-  std::atomic<int64_t> delayBytes_{0};  // of those, still held by it
+  std::atomic<int64_t> played_{0};  // bytes handed to the output
+  // Of those, still held by it when last asked, and whether it was playing them then.
+  mutable std::mutex delayLock_;
+  int64_t delayBytes_ = 0;
+  Clock::time_point delayAt_{};
+  bool delayRunning_ = false;
+  int64_t delayRate_ = 0;  // bytes a second
   std::atomic<bool> interrupt_{false};
   std::atomic<bool> attention_{false};
+  std::atomic<bool> control_{false};
   std::thread thread_;
 };

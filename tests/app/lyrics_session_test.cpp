@@ -1,6 +1,7 @@
 // The lyrics of the playing track over the settings file and the lyrics clock: the clock's
-// interval, the lit line through pauses and seeks, a user picture that is gone, choices made
-// before any lyrics, the font size, and a track change in the middle of a scroll.
+// interval (timed lyrics: until the next line is due), the lit line through pauses and seeks,
+// a user picture that is gone, choices made before any lyrics, the font size, and a track
+// change in the middle of a scroll.
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -36,7 +37,7 @@ struct TSessionHarness {
                                [this] {
                                  if (OnPixel) OnPixel();
                                },
-                               [this] { return EnginePosition; }};
+                               [this] { return EnginePosition; }, nullptr};
     Session = std::make_unique<TLyricsSession>(Settings, Clock, BuiltIn, UserPicture, QFont(), view);
   }
   QString File(const QString& name, const QByteArray& bytes) {
@@ -100,9 +101,12 @@ class TestLyricsSession : public QObject {
     h.Session->Resume(t0 + 12s);
     QVERIFY(h.Clock.isActive());
     QCOMPARE(lit(t0 + 12900ms), 0);
+    QCOMPARE(h.Clock.interval(), 100);  // the clock sleeps until the next line is due
     QCOMPARE(lit(t0 + 13100ms), 1);
-    h.Session->Seek(500, t0 + 14s);  // back before the first line
+    QCOMPARE(h.Clock.interval(), kLongestTimedWaitMs);  // the last line: nothing more due
+    h.Session->Seek(500, t0 + 14s);                     // back before the first line
     QCOMPARE(h.Session->Model()->CurrentLine(), -1);
+    QCOMPARE(h.Clock.interval(), 500);
     QCOMPARE(lit(t0 + 14600ms), 0);
     h.Session->Pause(t0 + 15s);
     h.Session->Seek(3000, t0 + 16s);

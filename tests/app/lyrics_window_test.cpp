@@ -104,6 +104,7 @@ class TestLyricsWindow : public QObject {
     QCOMPARE(s.H.Ini().ReadInteger(kKeyKasiBack, 0), 2);
     QCOMPARE(w.Session().Model()->Composite.pixel(w.pb1->width() - 1, 0),
              w.img[1].pixel(w.pb1->width() - 1, 0));
+    QVERIFY(w.img[0].isNull() && w.img[2].isNull());  // only the background in use is kept
 
     // "その他": cancelled keeps the mark where it was; confirmed takes the picture.
     w.N4->trigger();

@@ -135,9 +135,11 @@ class TestMainWindow : public QObject {
     QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
     QVERIFY(f.Label1->isVisibleTo(&f));
     QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("default"));
-    // The playlist and lyrics windows get their skin a moment later.
+    // The lyrics window gets its skin a moment later, the playlist window once shown.
     QTRY_VERIFY(f.DeferredSkinDone);
     QVERIFY(!f.Timer3.isActive());
+    QVERIFY(h.W.Form2->FR1->Picture().isNull());
+    f.TogglePlaylistWindow();
     QCOMPARE(Rgb(h.W.Form2->FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[14]));
     QCOMPARE(Rgb(h.W.Form2->Image9->Picture()), Rgb(MakeTestSkin(0).Pieces[18]));
     QCOMPARE(h.W.Form2->gd->geometry(), MakeTestSkin(0).Grid);
@@ -413,6 +415,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(h.Errors.size(), 1);
     QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
     QCOMPARE(Rgb(h.W.Form5->fr5->Picture()), Rgb(MakeTestSkin(0).Pieces[10]));
+    f.TogglePlaylistWindow();
     QCOMPARE(Rgb(h.W.Form2->FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[14]));
   }
 

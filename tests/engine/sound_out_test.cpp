@@ -2,9 +2,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <mutex>
 #include <thread>
 
+#include "output/queued_wave_device.h"
 #include "output/software_gain.h"
 #include "output/sound_out.h"
 #include "output/wave_device_selection.h"
@@ -36,7 +40,95 @@ std::string ErrorOf(TSoundOut& out) {
   return "";
 }
 
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+// Holds what it is handed, as a sound server does, and notes all of it as not heard yet. Its
+// first chunk finds it full until a request wakes it.
+class HoldingDevice : public QueuedWaveDevice {
+ public:
+  ~HoldingDevice() override { Close(); }
+  std::atomic<int64_t> Accepted{0};
+  std::atomic<bool> Running{true};
+
+ protected:
+  int OpenOutput(const TWaveFormat&) override { return kWaveNoError; }
+  void CloseOutput() override {}
+  int PlayChunk(const uint8_t*, int32_t bytes) override {
+    if (full_) {
+      std::unique_lock lock(wakeLock_);
+      woken_.wait(lock, [this] { return wakes_ > 0; });
+      full_ = false;
+      if (ControlPending()) return kInterrupted;
+    }
+    Accepted += bytes;
+    NoteOutputDelay(Accepted.load() / Format().BlockAlign(), Running.load());
+    return kWaveNoError;
+  }
+  void WakeOutput() override {
+    std::lock_guard lock(wakeLock_);
+    ++wakes_;
+    woken_.notify_all();
+  }
+
+ private:
+  bool full_ = true;
+  std::mutex wakeLock_;
+  std::condition_variable woken_;
+  int wakes_ = 0;
+};
+
 }  // namespace
+
+// A pause does not wait for a full output to take the chunk: the output is woken, gives the
+// chunk back untouched, and it is played whole after the restart.
+TEST(QueuedWaveDevice, ARequestWakesAFullOutputAndItsChunkPlaysLater) {
+  HoldingDevice device;
+  const TWaveFormat format;
+  std::vector<uint8_t> pcm = Ramp(static_cast<size_t>(format.BytesPerSecond() / 10));
+  TWaveHeader header{pcm.data(), static_cast<int32_t>(pcm.size()), true};
+  std::atomic<int> done{0};
+  ASSERT_EQ(device.Open(format, [&done](TWaveHeader*) { ++done; }), kWaveNoError);
+  ASSERT_EQ(device.Write(header), kWaveNoError);
+  ASSERT_EQ(device.Pause(), kWaveNoError);
+  EXPECT_EQ(device.Accepted.load(), 0);
+  ASSERT_EQ(device.Restart(), kWaveNoError);
+  ASSERT_TRUE(WaitFor([&done] { return done.load() == 1; }, 5s));
+  EXPECT_EQ(device.Accepted.load(), static_cast<int64_t>(pcm.size()));
+}
+
+// What the output holds counts as heard as it plays on between two notes, and only while
+// it runs.
+TEST(QueuedWaveDevice, HeldAudioIsHeardAsTimePassesWhileTheOutputRuns) {
+  for (const bool running : {true, false}) {
+    HoldingDevice device;
+    device.Running = running;
+    const TWaveFormat format;
+    std::vector<uint8_t> pcm = Ramp(static_cast<size_t>(format.BytesPerSecond()));
+    TWaveHeader header{pcm.data(), static_cast<int32_t>(pcm.size()), true};
+    std::atomic<int> done{0};
+    ASSERT_EQ(device.Open(format, [&done](TWaveHeader*) { ++done; }), kWaveNoError);
+    ASSERT_EQ(device.Write(header), kWaveNoError);
+    ASSERT_EQ(device.Pause(), kWaveNoError);  // wakes the full output
+    ASSERT_EQ(device.Restart(), kWaveNoError);
+    ASSERT_TRUE(WaitFor([&done] { return done.load() == 1; }, 5s));
+    const int64_t before = device.HeardBytes();
+    std::this_thread::sleep_for(100ms);
+    const int64_t after = device.HeardBytes();
+    if (running) {
+      EXPECT_GE(after - before, format.BytesPerSecond() / 20);  // at least 50 of the 100 ms
+      EXPECT_LE(after, static_cast<int64_t>(pcm.size()));
+    } else {
+      EXPECT_EQ(after, before);
+    }
+  }
+}
 
 struct BufferSizeCase {
   int32_t Rate, Channels, Bits, Expected;

@@ -161,6 +161,12 @@ bool Tkasi::ShowAt(int64_t ms) {
 // than of what is to come; before the first line the first one waits there.
 int Tkasi::CurrentRowTop() const { return Composite.height() * 3 / 5 - LineHeight() / 2; }
 
+std::optional<int64_t> Tkasi::NextLineMs() const {
+  const auto next = static_cast<size_t>(FCurrent + 1);
+  if (!Timed || next >= FLyrics.TimedLines.size()) return std::nullopt;
+  return FLyrics.TimedLines[next].Ms;
+}
+
 std::optional<int64_t> Tkasi::LineTimeAt(int y) const {
   if (!Timed) return std::nullopt;
   const int offset = y - CurrentRowTop();

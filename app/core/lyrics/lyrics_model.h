@@ -84,6 +84,8 @@ class Tkasi {
   const TLyricsText& Lyrics() const { return FLyrics; }
   // Timed mode: the last line is lit, nothing more will be shown.
   bool Finished() const { return Timed && FCurrent + 1 >= static_cast<int>(FLyrics.TimedLines.size()); }
+  // Timed mode: when the line after the lit one falls due (none after the last line).
+  std::optional<int64_t> NextLineMs() const;
   // Timed mode: the time of the line drawn at height y of the picture.
   std::optional<int64_t> LineTimeAt(int y) const;
 

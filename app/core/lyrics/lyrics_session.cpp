@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 #include "core/lyrics/lyrics_speed.h"
 #include "core/platform/ui_font.h"
 #include "core/settings/settings_file.h"
@@ -36,7 +38,7 @@ void TLyricsSession::Start(const QString& lyricsFile, const QString& speedCell, 
   model->SetPixelStep(FView.PixelStep);
   model->OpenFile(lyricsFile, track);
   model->CreatePictures(FView.PaintBoxSize());
-  model->DrawBackground(FBuiltIn, FUserPicture);
+  DrawBackground(*model);
   model->Refresh();
   FModel = model;
   FClockPaused = false;
@@ -57,7 +59,25 @@ void TLyricsSession::Tick(TLyricsClock::time_point now) {
     model->ScrollTick();
     return;
   }
-  if (model->ShowAt(FPlayhead.At(now, FView.Position ? FView.Position() : 0)) && FView.Update) FView.Update();
+  const int64_t at = PlayheadAt(now);
+  if (model->ShowAt(at) && FView.Update) FView.Update();
+  WaitForNextLine(*model, at);
+}
+
+void TLyricsSession::DrawBackground(Tkasi& model) {
+  if (FView.PrepareBackground) FView.PrepareBackground(model.BackKind);
+  model.DrawBackground(FBuiltIn, FUserPicture);
+}
+
+int64_t TLyricsSession::PlayheadAt(TLyricsClock::time_point now) const {
+  return FPlayhead.At(now, FView.Position ? FView.Position() : 0);
+}
+
+// Timed lyrics change only when a line falls due: the clock sleeps until then.
+void TLyricsSession::WaitForNextLine(const Tkasi& model, int64_t atMs) {
+  const std::optional<int64_t> next = model.NextLineMs();
+  const int64_t wait = next ? *next - atMs : kLongestTimedWaitMs;
+  FClock.setInterval(static_cast<int>(std::clamp<int64_t>(wait, kShortestTimedWaitMs, kLongestTimedWaitMs)));
 }
 
 void TLyricsSession::Pause(TLyricsClock::time_point now) {
@@ -69,6 +89,7 @@ void TLyricsSession::Resume(TLyricsClock::time_point now) {
   FPlayhead.Resume(now);
   if (!FClockPaused) return;
   FClockPaused = false;
+  if (FModel && FModel->Timed) WaitForNextLine(*FModel, PlayheadAt(now));
   FClock.start();
 }
 
@@ -76,6 +97,7 @@ void TLyricsSession::Seek(qint64 ms, TLyricsClock::time_point now) {
   FPlayhead.MoveTo(ms, now);
   if (!FModel || !FModel->Timed) return;
   FModel->ShowAt(ms);
+  if (FClock.isActive()) WaitForNextLine(*FModel, ms);
   if (FView.Update) FView.Update();
 }
 
@@ -96,7 +118,7 @@ void TLyricsSession::ChooseBackground(int kind) {
   FSettings.WriteInteger(kKeyKasiBack, kind);
   ApplyToModel([this, kind](Tkasi& m) {
     m.BackKind = kind;
-    m.DrawBackground(FBuiltIn, FUserPicture);
+    DrawBackground(m);
   });
 }
 
@@ -107,7 +129,7 @@ void TLyricsSession::ChooseUserBackground(const QString& pictureFile) {
   ApplyToModel([this, &pictureFile](Tkasi& m) {
     m.BackKind = kKasiBackUser;
     m.BackFile = pictureFile;
-    m.DrawBackground(FBuiltIn, FUserPicture);
+    DrawBackground(m);
   });
 }
 
@@ -118,7 +140,7 @@ void TLyricsSession::ChooseFontSize(int size) {
   ApplyToModel([this, size](Tkasi& m) {
     m.FontSize = size;
     m.CreatePictures(FView.PaintBoxSize());
-    m.DrawBackground(FBuiltIn, FUserPicture);
+    DrawBackground(m);
   });
 }
 

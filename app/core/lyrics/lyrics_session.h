@@ -29,6 +29,9 @@ class TLyricsSession {
     std::function<void()> Update;
     std::function<void()> PixelStep;
     std::function<qint64()> Position;
+    // Before a built-in background (kind 1 ... 5) or another kind is drawn: the window keeps
+    // only the picture in use decoded.
+    std::function<void(int kind)> PrepareBackground;
   };
 
   TLyricsSession(TSettingsFile& settings, QTimer& clock,
@@ -67,6 +70,9 @@ class TLyricsSession {
 
  private:
   void ApplyToModel(const std::function<void(Tkasi&)>& change);
+  void DrawBackground(Tkasi& model);
+  int64_t PlayheadAt(TLyricsClock::time_point now) const;
+  void WaitForNextLine(const Tkasi& model, int64_t atMs);
 
   TSettingsFile& FSettings;
   QTimer& FClock;

@@ -7,6 +7,10 @@
 inline constexpr int kLyricsSpeedStepMs = 100;
 // Timed lines are lit by the music's position; the clock only looks that often.
 inline constexpr int kTimedLyricsIntervalMs = 100;
+// Timed lyrics wait for the next line's time, at least and at most this long (the engine's
+// position and the clock may drift apart a little).
+inline constexpr int kShortestTimedWaitMs = 10;
+inline constexpr int kLongestTimedWaitMs = 1000;
 inline constexpr int kUnreadableSpeedIntervalMs = 500;
 
 // The interval a scrolling lyrics file runs at: an empty speed cell keeps the current one, a

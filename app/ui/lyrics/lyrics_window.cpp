@@ -30,20 +30,16 @@ constexpr QSize kBackgroundSize(270, 157);
 
 }  // namespace
 
-std::array<QImage, kBuiltInBackgroundCount> LoadLyricsBackgrounds(const QString& picturesDir) {
+QImage LoadLyricsBackground(const QString& picturesDir, size_t index) {
   // pink, blue, green, red, orange
   static constexpr std::array<QRgb, kBuiltInBackgroundCount> fallback{0xE87FA8, 0x4F7FD8, 0x4FA86A, 0xC8404A,
                                                                       0xE8903A};
-  std::array<QImage, kBuiltInBackgroundCount> images;
-  for (size_t i = 0; i < images.size(); ++i) {
-    QImage image(QDir(picturesDir).filePath(QStringLiteral("kasi_back%1.bmp").arg(i + 1)));
-    if (image.isNull()) {
-      image = QImage(kBackgroundSize, QImage::Format_RGB32);
-      image.fill(fallback[i]);
-    }
-    images[i] = image;
+  QImage image(QDir(picturesDir).filePath(QStringLiteral("kasi_back%1.bmp").arg(index + 1)));
+  if (image.isNull()) {
+    image = QImage(kBackgroundSize, QImage::Format_RGB32);
+    image.fill(fallback.at(index));
   }
-  return images;
+  return image;
 }
 
 // Owned by its parent (the main window), as a tool window: one taskbar entry for the program,
@@ -59,8 +55,7 @@ TForm5::TForm5(TPlayerSession& session, QWidget* parent)
   Image9 = new TImageButton(this, QStringLiteral("終了"), false);
   Image15 = new TImageButton(this, QString(), false);
   Image16 = new TImageButton(this, QString(), false);
-  img = LoadLyricsBackgrounds(PicturesDir());
-  pb1->resize(img[0].size());
+  pb1->resize(kBackgroundSize);
 
   PopupMenu1 = new QMenu(this);
   O1 = PopupMenu1->addMenu(QStringLiteral("背景画像変更(&O)"));
@@ -100,6 +95,7 @@ TForm5::TForm5(TPlayerSession& session, QWidget* parent)
     QCoreApplication::processEvents();  // a long scroll keeps the program responsive
   };
   view.Position = [&session] { return session.TrackPosition(); };
+  view.PrepareBackground = [this](int kind) { KeepBackground(kind); };
   FSession = std::make_unique<TLyricsSession>(session.Settings(), session.Timer1, img, img200,
                                               InterfaceFont(), view);
   connect(&session.Timer1, &QTimer::timeout, this, &TForm5::LyricsTick);
@@ -133,6 +129,17 @@ void TForm5::ApplySkin(const TSkinLayout& layout, const std::array<QImage, 20>& 
   pb1->setGeometry(layout.PaintBox);
   fr5->BuildRegion();
   fr5->ApplyRegion();
+}
+
+// Only the built-in background in use stays decoded (a fifth of them); another is read
+// again when chosen.
+void TForm5::KeepBackground(int kind) {
+  for (size_t i = 0; i < img.size(); ++i) {
+    if (static_cast<int>(i) + 1 != kind)
+      img[i] = QImage();
+    else if (img[i].isNull())
+      img[i] = LoadLyricsBackground(PicturesDir(), i);
+  }
 }
 
 void TForm5::StartLyrics(const QString& lyricsFile, const QString& speedCell) {

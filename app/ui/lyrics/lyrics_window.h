@@ -43,7 +43,7 @@ class TForm5 : public QWidget {
   TImageButton* Image15;                            // faster
   TImageButton* Image16;                            // slower
   QImage Image1;                                    // the skin background, copied into fr5
-  std::array<QImage, kBuiltInBackgroundCount> img;  // img1 ... img5, built in (270 x 157)
+  std::array<QImage, kBuiltInBackgroundCount> img;  // img1 ... img5, built in (270 x 157), the one in use
   QImage img200;                                    // the user's background
   QMenu* PopupMenu1;
   QMenu* O1;       // background submenu
@@ -81,6 +81,7 @@ class TForm5 : public QWidget {
 
  private:
   void WriteSpeedCell(const QString& text);
+  void KeepBackground(int kind);
 
   TPlayerSession& FPlayerSession;
   QActionGroup* FBackgrounds;
@@ -88,6 +89,6 @@ class TForm5 : public QWidget {
   std::unique_ptr<TLyricsSession> FSession;
 };
 
-// The five built-in backgrounds from the pictures folder; a missing file gives a plain
+// Built-in background index (0 ... 4) from the pictures folder; a missing file gives a plain
 // picture of that colour so the window never shows garbage.
-std::array<QImage, kBuiltInBackgroundCount> LoadLyricsBackgrounds(const QString& picturesDir);
+QImage LoadLyricsBackground(const QString& picturesDir, size_t index);

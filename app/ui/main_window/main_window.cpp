@@ -204,6 +204,7 @@ bool TForm1::FormCreate() {
   BuildSongMenu();
   BuildPlaylistMenu();
   DeferredSkinDone = false;
+  PlaylistSkinPending = true;
   // Last: an error box above runs the event loop, and the deferred load must neither run
   // before the other windows exist nor find a skin name that failed and was replaced.
   Timer3.start();

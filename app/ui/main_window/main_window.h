@@ -84,8 +84,9 @@ class TForm1 : public QWidget {
   std::unique_ptr<TTaskTray> TaskTray1;
 
   // State.
-  bool PlaylistPending = false;  // the playlist window has not opened yet: it takes the list
-  bool DeferredSkinDone = false;
+  bool PlaylistPending = false;      // the playlist window has not opened yet: it takes the list
+  bool DeferredSkinDone = false;     // the lyrics window has its skin
+  bool PlaylistSkinPending = false;  // the playlist window gets its skin when first shown
   bool HiddenInTray = false;
   bool ShowRemaining = false;  // the time text counts down (kept as time_remaining)
   TSleepTimer SleepTimer;      // the minute Timer2 waits for
@@ -95,7 +96,8 @@ class TForm1 : public QWidget {
   void BuildSongMenu();
   void BuildPlaylistMenu();
   void ShowLyricsWindow();
-  // Runs the deferred load of the playlist and lyrics skins unless it already ran.
+  // Runs the deferred load of the lyrics skin unless it already ran, and of the playlist
+  // skin once the playlist window is shown.
   void RunDeferredSkinLoad();
 
   // Commands.

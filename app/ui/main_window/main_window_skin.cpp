@@ -47,6 +47,7 @@ void TForm1::LoadSkin(const QString& name, int parts) {
   if (parts & kSkinPlaylist) {
     Image6 = pictures[15];
     if (Form2) {
+      PlaylistSkinPending = false;
       Form2->ApplySkin(skin.Layout, pictures);
       Form2->CopyMainBackground(Image6);
       PlacePlaylistWindow();
@@ -88,12 +89,15 @@ void TForm1::ApplyMainSkin(const TSkinLayout& layout, const std::array<QImage, 2
   FR1->ApplyRegion();
 }
 
+// The lyrics window's part a moment after start-up; the playlist window's only once that
+// window is shown: a window never opened holds no skin pictures.
 void TForm1::RunDeferredSkinLoad() {
-  if (DeferredSkinDone) return;
+  int parts = DeferredSkinDone ? 0 : kSkinLyrics;
+  if (PlaylistSkinPending && Form2 && Form2->isVisible()) parts |= kSkinPlaylist;
   DeferredSkinDone = true;
-  RunShowingErrors([this] {
-    LoadSkin(FSession.Settings().ReadString(kKeySkin, QString::fromLatin1(kDefaultSkinName)),
-             kSkinPlaylist | kSkinLyrics);
+  if (parts == 0) return;
+  RunShowingErrors([this, parts] {
+    LoadSkin(FSession.Settings().ReadString(kKeySkin, QString::fromLatin1(kDefaultSkinName)), parts);
   });
 }
 

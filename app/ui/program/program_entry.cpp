@@ -45,11 +45,17 @@ constexpr int kFirstPaintWaitMs = 1000;
 // to the system once things have settled, instead of staying in the heap for the whole run.
 constexpr int kSettledMs = 2000;
 
+// The window and tray icon. The window system is handed every size the icon has and they are
+// held for the whole run: the 128 and 256 pixel ones (a third of a MiB) only for launchers,
+// which read the installed icon anyway.
+constexpr int kLargestWindowIcon = 64;
+
 QIcon ApplicationIcon() {
   QIcon icon;
   const QDir pictures(PicturesDir());
   for (const QString& file : pictures.entryList({QStringLiteral("varo-*.png")}, QDir::Files))
-    icon.addFile(pictures.filePath(file));
+    if (QFileInfo(file).completeBaseName().mid(5).toInt() <= kLargestWindowIcon)
+      icon.addFile(pictures.filePath(file));
   return icon;
 }
 

@@ -33,10 +33,12 @@ void TProgressLine::SetColors(const QColor& played, const QColor& rest) {
 
 void TProgressLine::SetTime(qint64 positionMs, qint64 lengthMs) {
   if (positionMs == FPosition && lengthMs == FLength) return;
+  const int drawn = ProgressPixels(Shown(), FLength, width());
   FPosition = positionMs;
   FLength = lengthMs;
   if (FLength <= 0) FDragging = false;
-  update();
+  // Most ticks move the line by less than a pixel: no repaint for those.
+  if (ProgressPixels(Shown(), FLength, width()) != drawn) update();
 }
 
 void TProgressLine::paintEvent(QPaintEvent*) {
