@@ -79,14 +79,18 @@ struct TLane4 {
 // Sixteen 16-bit samples.
 struct TSamples16 {
   __m256i v;
-  // a then b rounded to nearest even and clipped to the 16-bit range (clamped first: a float
-  // beyond the int32 range would convert to INT_MIN).
+  // a then b rounded to nearest even and clipped to the 16-bit range.
   static TSamples16 Round(TLane8 a, TLane8 b) {
-    const __m256 hi = _mm256_set1_ps(32767.0f), lo = _mm256_set1_ps(-32768.0f);
-    const __m256i ia = _mm256_cvtps_epi32(_mm256_max_ps(_mm256_min_ps(a.v, hi), lo));
-    const __m256i ib = _mm256_cvtps_epi32(_mm256_max_ps(_mm256_min_ps(b.v, hi), lo));
     // packs works per 128-bit half; put the four quarters back in order.
-    return {_mm256_permute4x64_epi64(_mm256_packs_epi32(ia, ib), 0xD8)};
+    return {_mm256_permute4x64_epi64(RoundForPairs(a, b).v, 0xD8)};
+  }
+  // As Round, but left in the order packs gives: a[0..3], b[0..3] | a[4..7], b[4..7]. Only the
+  // high end is clamped: a float beyond the int32 range converts to INT_MIN, right for the low end.
+  static TSamples16 RoundForPairs(TLane8 a, TLane8 b) {
+    const __m256 hi = _mm256_set1_ps(32767.0f);
+    const __m256i ia = _mm256_cvtps_epi32(_mm256_min_ps(a.v, hi));
+    const __m256i ib = _mm256_cvtps_epi32(_mm256_min_ps(b.v, hi));
+    return {_mm256_packs_epi32(ia, ib)};
   }
   void Store(int16_t* p) const { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
   void StoreAligned(int16_t* p) const { _mm256_store_si256(reinterpret_cast<__m256i*>(p), v); }
@@ -94,12 +98,11 @@ struct TSamples16 {
   // keep what they hold.
   void StoreEvenPlacesLow(int16_t* out) const { StoreEvenPlaces(_mm256_castsi256_si128(v), out); }
   void StoreEvenPlacesHigh(int16_t* out) const { StoreEvenPlaces(_mm256_extracti128_si256(v, 1), out); }
-  // The pairs (left[i], right[i]) into out[0..31].
+  // The pairs (left[i], right[i]) into out[0..31], both in RoundForPairs' order: each 128-bit
+  // half of the unpacked vectors is then already in place.
   friend void StorePairs(TSamples16 left, TSamples16 right, int16_t* out) {
-    // unpack works per 128-bit half: the halves hold pairs 0..3 | 8..11 and 4..7 | 12..15.
-    const __m256i low = _mm256_unpacklo_epi16(left.v, right.v), high = _mm256_unpackhi_epi16(left.v, right.v);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_permute2x128_si256(low, high, 0x20));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), _mm256_permute2x128_si256(low, high, 0x31));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_unpacklo_epi16(left.v, right.v));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), _mm256_unpackhi_epi16(left.v, right.v));
   }
 
  private:

@@ -46,14 +46,16 @@ struct TLane4 {
 // Eight 16-bit samples.
 struct TSamples8 {
   __m128i v;
-  // a then b rounded to nearest even and clipped to the 16-bit range (clamped first: a float
-  // beyond the int32 range would convert to INT_MIN).
+  // a then b rounded to nearest even and clipped to the 16-bit range. Only the high end is
+  // clamped: a float beyond the int32 range converts to INT_MIN, right for the low end.
   static TSamples8 Round(TLane4 a, TLane4 b) {
-    const __m128 hi = _mm_set1_ps(32767.0f), lo = _mm_set1_ps(-32768.0f);
-    const __m128i ia = _mm_cvtps_epi32(_mm_max_ps(_mm_min_ps(a.v, hi), lo));
-    const __m128i ib = _mm_cvtps_epi32(_mm_max_ps(_mm_min_ps(b.v, hi), lo));
+    const __m128 hi = _mm_set1_ps(32767.0f);
+    const __m128i ia = _mm_cvtps_epi32(_mm_min_ps(a.v, hi));
+    const __m128i ib = _mm_cvtps_epi32(_mm_min_ps(b.v, hi));
     return {_mm_packs_epi32(ia, ib)};
   }
+  // The order StorePairs takes is the natural one.
+  static TSamples8 RoundForPairs(TLane4 a, TLane4 b) { return Round(a, b); }
   void Store(int16_t* p) const { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
   void StoreAligned(int16_t* p) const { _mm_store_si128(reinterpret_cast<__m128i*>(p), v); }
   // Samples 0..3 (Low) or 4..7 (High) into the even places of out[0..7]; the odd places keep

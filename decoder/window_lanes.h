@@ -13,16 +13,23 @@
 
 namespace {
 
+// a then b as samples: in order, or in the order StorePairs takes (which may spare a shuffle).
+template <class S, bool ForPairs, class V>
+[[gnu::always_inline]] inline S Round(V a, V b) {
+  if constexpr (ForPairs) return S::RoundForPairs(a, b);
+  return S::Round(a, b);
+}
+
 // Vectors of a half slot (16 samples).
 template <class V>
 constexpr int32_t kHalfVectors = 16 * sizeof(float) / sizeof(V);
 
-// Samples of halves First .. First + Count - 1 of the slot at pos, half h into
-// out[h * vectors / 2 ..]: half 0 (samples 0..15) from runs 0/1 of the vector window, half 1 (samples 16..31)
-// from runs 2/3, each sum accumulated in the order its ring values lie. Four-lane vectors take one half per
-// call to stay within the registers. Q indexes the vectors of a half; every index is a constant, so that the
-// sums stay in registers.
-template <class V, class S, int32_t First, int32_t Count, int32_t... Q>
+// Samples of halves First .. First + Count - 1 of the slot at pos, half h into out[h * vectors / 2 ..]
+// (in the order StorePairs takes if ForPairs): half 0 (samples 0..15) from runs 0/1 of the vector window,
+// half 1 (samples 16..31) from runs 2/3, each sum accumulated in the order its ring values lie. Four-lane
+// vectors take one half per call to stay within the registers. Q indexes the vectors of a half; every index
+// is a constant, so that the sums stay in registers.
+template <class V, class S, bool ForPairs, int32_t First, int32_t Count, int32_t... Q>
 inline void WindowHalves(const float* ring, int32_t pos, S* out, std::integer_sequence<int32_t, Q...>) {
   constexpr int32_t lanes = sizeof(V) / sizeof(float);
   constexpr int32_t vectors = sizeof...(Q);
@@ -59,7 +66,7 @@ inline void WindowHalves(const float* ring, int32_t pos, S* out, std::integer_se
     const V sums[vectors] = {(forward[0][Q] - backward[0][vectors - 1 - Q].Reversed())...};
     (
         [&] {
-          if constexpr (Q % 2 == 0) out[Q / 2] = S::Round(sums[Q], sums[Q + 1]);
+          if constexpr (Q % 2 == 0) out[Q / 2] = Round<S, ForPairs>(sums[Q], sums[Q + 1]);
         }(),
         ...);
   }
@@ -71,21 +78,21 @@ inline void WindowHalves(const float* ring, int32_t pos, S* out, std::integer_se
         (forward[last][Q] + ReverseAcross(backward[last][vectors - 1 - Q], above[Q]))...};
     (
         [&] {
-          if constexpr (Q % 2 == 0) out[vectors / 2 + Q / 2] = S::Round(sums[Q], sums[Q + 1]);
+          if constexpr (Q % 2 == 0) out[vectors / 2 + Q / 2] = Round<S, ForPairs>(sums[Q], sums[Q + 1]);
         }(),
         ...);
   }
 }
 
 // The 32 samples of the slot at pos, as 32 / 2W sample vectors.
-template <class V, class S>
+template <class V, class S, bool ForPairs = false>
 inline void WindowSlotLanes(const float* ring, int32_t pos, S* out) {
   constexpr auto q = std::make_integer_sequence<int32_t, kHalfVectors<V>>();
   if constexpr (kHalfVectors < V >> 2) {
-    WindowHalves<V, S, 0, 1>(ring, pos, out, q);
-    WindowHalves<V, S, 1, 1>(ring, pos, out, q);
+    WindowHalves<V, S, ForPairs, 0, 1>(ring, pos, out, q);
+    WindowHalves<V, S, ForPairs, 1, 1>(ring, pos, out, q);
   } else {
-    WindowHalves<V, S, 0, 2>(ring, pos, out, q);
+    WindowHalves<V, S, ForPairs, 0, 2>(ring, pos, out, q);
   }
 }
 
@@ -135,8 +142,8 @@ inline void WindowPairsLanes(TSynthesisState& state, const float* dct0, const fl
                     StoreSlotLanes<V>(ring0, pos0, slot0);
                     StoreSlotLanes<V>(ring1, pos1, slot1);
                     S left[32 / samples], right[32 / samples];
-                    WindowSlotLanes<V, S>(ring0, pos0, left);
-                    WindowSlotLanes<V, S>(ring1, pos1, right);
+                    WindowSlotLanes<V, S, true>(ring0, pos0, left);
+                    WindowSlotLanes<V, S, true>(ring1, pos1, right);
                     for (int32_t i = 0; i < 32 / samples; ++i)
                       StorePairs(left[i], right[i], pairs + 2 * samples * i);
                   });
