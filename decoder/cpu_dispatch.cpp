@@ -12,7 +12,6 @@ THybridFilterRoutine HybridFilter = HybridFilterPlain;
 TImdctRoutine ImdctLong = ImdctLongPlain;
 TImdctRoutine ImdctShort = ImdctShortPlain;
 TAliasReduceRoutine AliasReduce = AliasReducePlain;
-TDequantizeRoutine DequantizeLines = DequantizeLinesPlain;
 
 namespace {
 
@@ -29,13 +28,11 @@ void SelectCpuRoutines(uint32_t features) {
   features &= GetCpuFeatures() | ~kVectorBits;
   if (!(features & cpu3DNow)) features &= ~uint32_t{cpuE3DNow};
 
-  // ---- Layer III rows: AliasReduce, DequantizeLines (no SSE2 form: it needs a gather) ----
+  // ---- Layer III row: AliasReduce ----
   AliasReduce = AliasReducePlain;
-  DequantizeLines = DequantizeLinesPlain;
 #if defined(VARO_X86)
   if (Has(features, cpuAVX2 | cpuFMA)) {
     AliasReduce = AliasReduceAvx2;
-    DequantizeLines = DequantizeLinesAvx2;
   } else if (Has(features, cpuSSE2)) {
     AliasReduce = AliasReduceSse2;
   }

@@ -11,12 +11,6 @@ struct TMPLayer3State;
 // sub-bands (the long part of a mixed block) use the normal window whatever the block type.
 constexpr int32_t kMixedWindowFlag = 4;
 
-// Requantisation of the long bands (a Layer III slot of its own, chosen with the others): each
-// quantised value of x (int32, see PutSpectrumInt) times |v|^(1/3) times its line's factor.
-using TDequantizeRoutine = void (*)(float* x, const float* factors, int32_t lines);
-extern TDequantizeRoutine DequantizeLines;
-
-void DequantizeLinesPlain(float* x, const float* factors, int32_t lines);
 void AliasReducePlain(float* spectrum, int32_t boundaries);
 void ImdctLongPlain(float* values);
 void ImdctShortPlain(float* values);
@@ -30,7 +24,6 @@ void ImdctShortSse2(float* values);
 int32_t HybridFilterSse2(TMPLayer3State& st, float* spectrum, float* overlap, float* samples,
                          int32_t blockType, int32_t longLines, int32_t lines, int32_t previousLines);
 
-void DequantizeLinesAvx2(float* x, const float* factors, int32_t lines);
 void AliasReduceAvx2(float* spectrum, int32_t boundaries);
 void ImdctLongAvx2(float* values);
 void ImdctShortAvx2(float* values);

@@ -1,6 +1,6 @@
 // Granule decoding: positions the reader on each channel's part of the main data, has the
-// scalefactors and spectrum decoded, then runs requantisation, stereo, alias reduction, line
-// gains and the channel routine.
+// scalefactors and the requantised spectrum decoded, then arranges the bands and runs stereo,
+// alias reduction, line gains and the channel routine.
 #include "layer3_granule.h"
 
 #include <algorithm>
@@ -63,12 +63,18 @@ void DecodeGranulePart(TMPLayer3State& st, int32_t gr, int32_t ch) {
   const int32_t big = std::min(2 * gi.BigValues, st.LineLimit);
   const int32_t r1 = std::min(st.LongBoundary[std::min(gi.Region0Count + 1, 22)], big);
   const int32_t r2 = std::min(st.LongBoundary[std::min(gi.Region0Count + gi.Region1Count + 2, 22)], big);
-  DecodeBigValues(bits, x, r1, gi.TableSelect[0]);
-  DecodeBigValues(bits, x + r1, r2 - r1, gi.TableSelect[1]);
-  DecodeBigValues(bits, x + r2, big - r2, gi.TableSelect[2]);
+  // A count1 quadruple takes a bit at least, so the bits after the scalefactors bound the lines
+  // decoded, and with them the factors needed.
+  const int32_t codeBits = std::max(gi.Part23Length - (BitPosition(bits) - skip), 0);
+  const int32_t lines = std::min(st.LineLimit, big + 4 * codeBits);
+  alignas(16) float factors[kGranuleLines + 8];
+  LineFactors(st, st.ScaleFactors[gr][ch], gi, factors, lines);
+  DecodeBigValues(bits, x, factors, r1, gi.TableSelect[0]);
+  DecodeBigValues(bits, x + r1, factors + r1, r2 - r1, gi.TableSelect[1]);
+  DecodeBigValues(bits, x + r2, factors + r2, big - r2, gi.TableSelect[2]);
 
   const int32_t bitsLeft = gi.Part23Length - (BitPosition(bits) - skip);
-  count = big + DecodeCount1(bits, x + big, st.LineLimit - big, bitsLeft, gi.Count1TableSelect);
+  count = big + DecodeCount1(bits, x + big, factors + big, lines - big, bitsLeft, gi.Count1TableSelect);
   const int32_t keep = gi.BlockType == 2 ? st.ShortLimit : st.LongLimit;
   ClearLines(x, std::min(count, keep));
   if (Layer3PartOverrun(bits)) {
@@ -104,10 +110,9 @@ void ApplyLineGains(float* x, int32_t lines) {
 void DecodeGranule(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr) {
   const int32_t channels = st.CodedChannels;
   for (int32_t ch = 0; ch < channels; ++ch) DecodeGranulePart(st, gr, ch);
-  for (int32_t ch = 0; ch < channels; ++ch) {
-    Requantize(st, Layer3Spectrum(st, ch, gr), st.LineCount[gr][ch], st.ScaleFactors[gr][ch],
-               st.Granule[gr][ch], st.Extent[gr][ch]);
-  }
+  for (int32_t ch = 0; ch < channels; ++ch)
+    ArrangeSpectrum(st, Layer3Spectrum(st, ch, gr), st.LineCount[gr][ch], st.Granule[gr][ch],
+                    st.Extent[gr][ch]);
   if (channels == 2) JointStereo(st, gr);
   const bool lineEq = LineEqFlag()->load(std::memory_order_relaxed) != 0;
   for (int32_t ch = 0; ch < channels; ++ch) {

@@ -1,11 +1,14 @@
-// Big-value and count1 Huffman decoding through the static lookup tables.
+// Big-value and count1 Huffman decoding through the static lookup tables, each value stored
+// requantised as soon as it is known.
 #include "layer3_huffman.h"
 
 #include <cstring>
 
 #include "layer3_standard_tables.h"
 #include "layer3_state.h"
+#include "layer3_tables.h"
 #include "mp_bit_reader.h"
+#include "simd_lanes_plain.h"
 
 namespace {
 
@@ -45,6 +48,12 @@ inline int32_t EscapeValue(TWideBits& w, uint32_t value, int32_t linbits) {
   return signedValue;
 }
 
+// v * |v|^(1/3) for any value a code table can give (|v| <= kLargestQuantized).
+inline float SignedPower(int32_t v) {
+  const float p = Layer3Tables.PowerLarge[v < 0 ? -v : v];
+  return v < 0 ? -p : p;
+}
+
 // Resolves one code: one peek and one load for codes within the first level, one more of each
 // per sub-table below it. Returns the leaf entry; the bits of the nodes passed are consumed,
 // the leaf's own code length is left to the caller.
@@ -65,13 +74,15 @@ inline uint32_t FindLeaf(TWideBits& w, const uint32_t* table) {
 
 // Tables without linbits: the leaf holds the signed pair and the length of code and signs, so
 // the pair leaves the window in one step (the loop's critical path).
+// The values are requantised off that path, while the next code is looked up.
 template <int32_t Width>
-TWideBits DecodePairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* table) {
+TWideBits DecodePairs(TWideBits w, float* dst, const float* factors, int32_t pairs, const uint32_t* table) {
+  const float* power = Layer3Tables.Power + 32;
   for (int32_t i = 0; i < pairs; ++i) {
     RefillWide(w, kPairBits);
     const uint32_t entry = FindLeaf<Width>(w, table);
-    PutSpectrumInt(dst + 2 * i, LeafX(entry));
-    PutSpectrumInt(dst + 2 * i + 1, LeafY(entry));
+    dst[2 * i] = factors[2 * i] * power[LeafX(entry)];
+    dst[2 * i + 1] = factors[2 * i + 1] * power[LeafY(entry)];
     ConsumeWide(w, static_cast<int32_t>(entry >> 24));
   }
   return w;
@@ -80,29 +91,33 @@ TWideBits DecodePairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* ta
 // Tables 16..31: a value of 15 is followed by linbits extra bits, then its sign, so such pairs
 // are escape leaves read field by field. Other pairs go as in DecodePairs.
 template <int32_t Width>
-TWideBits DecodeLinbitsPairs(TWideBits w, float* dst, int32_t pairs, const uint32_t* table, int32_t linbits) {
+TWideBits DecodeLinbitsPairs(TWideBits w, float* dst, const float* factors, int32_t pairs,
+                             const uint32_t* table, int32_t linbits) {
+  const float* power = Layer3Tables.Power + 32;
   for (int32_t i = 0; i < pairs; ++i) {
     RefillWide(w, kPairBits);
     const uint32_t entry = FindLeaf<Width>(w, table);
     const int32_t length = static_cast<int32_t>(entry >> 24);
     if ((entry & kEscapeLeaf) == 0) {
-      PutSpectrumInt(dst + 2 * i, LeafX(entry));
-      PutSpectrumInt(dst + 2 * i + 1, LeafY(entry));
+      dst[2 * i] = factors[2 * i] * power[LeafX(entry)];
+      dst[2 * i + 1] = factors[2 * i + 1] * power[LeafY(entry)];
       ConsumeWide(w, length);
       continue;
     }
     ConsumeWide(w, length);
     RefillWide(w, kEscapeBits);
-    PutSpectrumInt(dst + 2 * i, EscapeValue(w, entry & 0xFF, linbits));
-    PutSpectrumInt(dst + 2 * i + 1, EscapeValue(w, (entry >> 8) & 0xFF, linbits));
+    const int32_t x = EscapeValue(w, entry & 0xFF, linbits);
+    const int32_t y = EscapeValue(w, (entry >> 8) & 0xFF, linbits);
+    dst[2 * i] = factors[2 * i] * SignedPower(x);
+    dst[2 * i + 1] = factors[2 * i + 1] * SignedPower(y);
   }
   return w;
 }
 
 // The four values of a count1 quadruple by value vwxy << 4 | its sign bits as read: count1
-// values are 0 or 1, so the whole quadruple is one copy.
+// values are 0 or 1, so the requantised quadruple is one product by its factors.
 struct TQuadruples {
-  alignas(16) int32_t Values[256][4];
+  alignas(16) float Values[256][4];
 };
 constexpr TQuadruples MakeQuadruples() {
   TQuadruples q{};
@@ -113,7 +128,7 @@ constexpr TQuadruples MakeQuadruples() {
       for (int k = 0; k < 4; ++k) {
         if ((value >> (3 - k)) & 1) {
           --next;
-          q.Values[value << 4 | signs][k] = (signs >> next) & 1 ? -1 : 1;
+          q.Values[value << 4 | signs][k] = (signs >> next) & 1 ? -1.0f : 1.0f;
         }
       }
     }
@@ -123,23 +138,23 @@ constexpr TQuadruples MakeQuadruples() {
 constexpr TQuadruples kQuadruples = MakeQuadruples();
 
 // The first-level widths the generator uses get loops of their own; any other width works too.
-TWideBits DecodeRun(const TMPHuffTable& h, TWideBits w, float* dst, int32_t pairs) {
+TWideBits DecodeRun(const TMPHuffTable& h, TWideBits w, float* dst, const float* factors, int32_t pairs) {
   const uint32_t width = h.Lookup[0] & 0xFF;
   if (h.Kind == hkLinbits) {
-    return width == 10 ? DecodeLinbitsPairs<10>(w, dst, pairs, h.Lookup, h.Linbits)
-                       : DecodeLinbitsPairs<0>(w, dst, pairs, h.Lookup, h.Linbits);
+    return width == 10 ? DecodeLinbitsPairs<10>(w, dst, factors, pairs, h.Lookup, h.Linbits)
+                       : DecodeLinbitsPairs<0>(w, dst, factors, pairs, h.Lookup, h.Linbits);
   }
   switch (width) {
     case 5:
-      return DecodePairs<5>(w, dst, pairs, h.Lookup);
+      return DecodePairs<5>(w, dst, factors, pairs, h.Lookup);
     case 8:
-      return DecodePairs<8>(w, dst, pairs, h.Lookup);
+      return DecodePairs<8>(w, dst, factors, pairs, h.Lookup);
     case 9:
-      return DecodePairs<9>(w, dst, pairs, h.Lookup);
+      return DecodePairs<9>(w, dst, factors, pairs, h.Lookup);
     case 10:
-      return DecodePairs<10>(w, dst, pairs, h.Lookup);
+      return DecodePairs<10>(w, dst, factors, pairs, h.Lookup);
     default:
-      return DecodePairs<0>(w, dst, pairs, h.Lookup);
+      return DecodePairs<0>(w, dst, factors, pairs, h.Lookup);
   }
 }
 
@@ -149,7 +164,7 @@ bool Layer3PartOverrun(const TMPBitReader& r) {
   return BitPosition(r) > static_cast<int32_t>(r.End - r.Start) * 8;
 }
 
-void DecodeBigValues(TMPBitReader& bits, float* dst, int32_t lines, int32_t table) {
+void DecodeBigValues(TMPBitReader& bits, float* dst, const float* factors, int32_t lines, int32_t table) {
   if (lines <= 0) return;
   const int32_t pairs = lines / 2;
   const TMPHuffTable& h = Layer3HuffTables[table & 31];
@@ -158,7 +173,7 @@ void DecodeBigValues(TMPBitReader& bits, float* dst, int32_t lines, int32_t tabl
     return;
   }
   const TWideBits w = WidenBits(bits);
-  NarrowBits(DecodeRun(h, w, dst, pairs), bits);
+  NarrowBits(DecodeRun(h, w, dst, factors, pairs), bits);
 }
 
 namespace {
@@ -173,12 +188,13 @@ struct TCount1Result {
 inline bool PairIsZero(const float* p) { return (GetSpectrumInt(p) | GetSpectrumInt(p + 1)) == 0; }
 
 template <bool TableB>
-TCount1Result DecodeQuadruples(TWideBits w, float* dst, int32_t quadruples, int32_t bitsLeft) {
+TCount1Result DecodeQuadruples(TWideBits w, float* dst, const float* factors, int32_t quadruples,
+                               int32_t bitsLeft) {
   float* p = dst;
   float* const end = dst + 4 * quadruples;
   // The budget test before each quadruple keeps the reader within 10 bits of the part's end,
   // well inside the owner's margin: count1 decoding never runs past End.
-  for (; p != end; p += 4) {
+  for (; p != end; p += 4, factors += 4) {
     RefillWide(w, kQuadrupleBits);
     uint32_t code;
     if constexpr (!TableB) {
@@ -192,7 +208,8 @@ TCount1Result DecodeQuadruples(TWideBits w, float* dst, int32_t quadruples, int3
     ConsumeWide(w, length);
     bitsLeft -= length;
     const uint32_t pattern = code & 0xFF;
-    std::memcpy(p, kQuadruples.Values[pattern], sizeof kQuadruples.Values[pattern]);
+    const TPlainLane4 signs = TPlainLane4::Load(kQuadruples.Values[pattern]);
+    TPlainLane4{TPlainLane4::Load(factors).v * signs.v}.Store(p);
   }
   const int32_t i = static_cast<int32_t>((p - dst) >> 2);
   // The last nonzero quadruple is looked for afterwards (usually the last one read), which keeps
@@ -205,11 +222,12 @@ TCount1Result DecodeQuadruples(TWideBits w, float* dst, int32_t quadruples, int3
 
 }  // namespace
 
-int32_t DecodeCount1(TMPBitReader& bits, float* dst, int32_t maxLines, int32_t bitsLeft, int32_t select) {
+int32_t DecodeCount1(TMPBitReader& bits, float* dst, const float* factors, int32_t maxLines, int32_t bitsLeft,
+                     int32_t select) {
   const TWideBits w = WidenBits(bits);
   const int32_t quadruples = maxLines >> 2;
-  const TCount1Result r = select ? DecodeQuadruples<true>(w, dst, quadruples, bitsLeft)
-                                 : DecodeQuadruples<false>(w, dst, quadruples, bitsLeft);
+  const TCount1Result r = select ? DecodeQuadruples<true>(w, dst, factors, quadruples, bitsLeft)
+                                 : DecodeQuadruples<false>(w, dst, factors, quadruples, bitsLeft);
   NarrowBits(r.Bits, bits);
   // The last quadruple read bits of the next part: it is not data of this one.
   if (r.BitsLeft < 0 && r.Decoded > 0) std::memset(dst + 4 * (r.Decoded - 1), 0, 4 * sizeof(float));

@@ -1,5 +1,6 @@
 // Huffman decoding of one granule-channel part of the Layer III main data: the big-value pairs
-// and the count1 quadruples, read from the state's main-data reader.
+// and the count1 quadruples, read from the state's main-data reader and stored requantised:
+// value v of line i becomes factors[i] * v * |v|^(1/3).
 #pragma once
 
 #include <cstdint>
@@ -10,12 +11,13 @@
 // owner allows): the part's data cannot be trusted.
 bool Layer3PartOverrun(const TMPBitReader& r);
 
-// Decodes lines / 2 pairs with code table `table` (TableSelect) into dst as int32 values. A part
-// whose codes run past the reader's End is noticed afterwards (Layer3PartOverrun): the reader
-// never leaves its Limit, and the caller discards the part.
-void DecodeBigValues(TMPBitReader& bits, float* dst, int32_t lines, int32_t table);
+// Decodes lines / 2 pairs with code table `table` (TableSelect) into dst. A part whose codes run
+// past the reader's End is noticed afterwards (Layer3PartOverrun): the reader never leaves its
+// Limit, and the caller discards the part.
+void DecodeBigValues(TMPBitReader& bits, float* dst, const float* factors, int32_t lines, int32_t table);
 
 // Decodes quadruples into dst while lines (maxLines, rounded down to quadruples) and the part's
 // remaining bits (bitsLeft) allow. Returns the lines up to the last nonzero value, rounded up to
 // a pair. A quadruple that overspent the bit budget is zeroed again.
-int32_t DecodeCount1(TMPBitReader& bits, float* dst, int32_t maxLines, int32_t bitsLeft, int32_t select);
+int32_t DecodeCount1(TMPBitReader& bits, float* dst, const float* factors, int32_t maxLines, int32_t bitsLeft,
+                     int32_t select);

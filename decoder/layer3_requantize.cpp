@@ -1,33 +1,26 @@
-// Requantisation and short-block reordering.
+// Requantisation factors and short-block reordering.
 #include "layer3_requantize.h"
 
 #include <algorithm>
-#include <cmath>
 
-#include "layer3_forms.h"
 #include "layer3_standard_tables.h"
 #include "layer3_tables.h"
 #include "simd_lanes_plain.h"
 
-float DequantizeLarge(int32_t v, float factor) {
-  const int32_t magnitude = v < 0 ? -v : v;
-  if (magnitude > kLargestQuantized)  // cannot come from a code table
-    return factor * static_cast<float>(v * std::cbrt(static_cast<double>(magnitude)));
-  const float power = Layer3Tables.PowerLarge[magnitude];
-  return factor * (v < 0 ? -power : power);
-}
-
-void DequantizeLinesPlain(float* x, const float* factors, int32_t lines) {
-  const float* power = Layer3Tables.Power + 32;
-  for (int32_t i = 0; i < lines; ++i) {
-    const int32_t v = GetSpectrumInt(x + i);
-    x[i] = static_cast<uint32_t>(v + 32) < 64u ? factors[i] * power[v] : DequantizeLarge(v, factors[i]);
-  }
-}
-
 namespace {
 
-// The long band holding the last nonzero value below `lines` (0 when all are zero).
+// Long bands and the first short band of a granule's block type (22 and 12: no short part).
+struct TBlockBands {
+  int32_t LongBands;
+  int32_t FirstShort;
+};
+
+TBlockBands BlockBands(const TMPLayer3State& st, const TMPGranuleInfo& gi) {
+  if (gi.BlockType != 2) return {22, 12};
+  return gi.MixedBlock ? TBlockBands{st.MixedLongBands, 3} : TBlockBands{0, 0};
+}
+
+// The long band holding the last nonzero value below `lines` (-1 when all are zero).
 int32_t LastNonzeroBand(const TMPLayer3State& st, const float* x, int32_t lines) {
   int32_t last = lines - 1;
   while (last >= 0 && GetSpectrumInt(x + last) == 0) --last;
@@ -37,65 +30,70 @@ int32_t LastNonzeroBand(const TMPLayer3State& st, const float* x, int32_t lines)
   return band;
 }
 
+// n > 0 copies of f from p in steps of eight: up to seven more are written, which the next band
+// (written after it) or the slack past the granule takes.
+inline void FillFactor(float* p, int32_t n, float f) {
+  const TPlainLane4 v = TPlainLane4::Set(f);
+  for (int32_t k = 0; k < n; k += 8) {
+    v.Store(p + k);
+    v.Store(p + k + 4);
+  }
+}
+
 }  // namespace
 
-void Requantize(TMPLayer3State& st, float* x, int32_t& count, const TMPScaleFactors& sf,
-                const TMPGranuleInfo& gi, TMPBandExtent& extent) {
+void LineFactors(const TMPLayer3State& st, const TMPScaleFactors& sf, const TMPGranuleInfo& gi,
+                 float* factors, int32_t lines) {
   const TLayer3Tables& t = Layer3Tables;
-  int32_t longBands = 22;
-  int32_t firstShort = 12;
-  if (gi.BlockType == 2) {
-    longBands = gi.MixedBlock ? st.MixedLongBands : 0;
-    firstShort = gi.MixedBlock ? 3 : 0;
-  }
-  extent.HasShort = firstShort < 12 ? 1 : 0;
-  extent.FirstShortBand = firstShort;
-  extent.LongBands = longBands;
-  for (int32_t w = 0; w < 3; ++w) extent.LastShortBand[w] = firstShort - 1;
-
+  const TBlockBands bands = BlockBands(st, gi);
   const float gain = t.Gain[std::clamp(gi.GlobalGain + 6, 0, 261)];
   const int32_t s = gi.ScalefacScale & 1;
-  // Long bands: the factor of every line, band by band up to the band that reaches the count,
-  // then all lines in one pass.
   const int32_t* pretab = Layer3Pretab[gi.Preflag & 1];
-  alignas(32) float factors[kGranuleLines + 4];
   int32_t pos = 0;
-  int32_t b = 0;
-  for (; b < longBands && (b == 0 || pos < count); ++b) {
-    // Whole vectors: a band's last store may run into the next band, which is written after it.
-    const TPlainLane4 factor = TPlainLane4::Set(gain * t.Scale[s][pretab[b]][sf.Long[b] & 31]);
-    for (int32_t k = 0; k < st.LongWidth[b]; k += 4) factor.Store(factors + pos + k);
-    pos += st.LongWidth[b];
+  for (int32_t b = 0; b < bands.LongBands && pos < lines; ++b) {
+    const int32_t n = st.LongWidth[b];
+    FillFactor(factors + pos, n, gain * t.Scale[s][pretab[b]][sf.Long[b] & 31]);
+    pos += n;
   }
-  extent.LastBand = LastNonzeroBand(st, x, std::min(count, pos));
-  if (pos > 0) DequantizeLines(x, factors, pos);
-  if (longBands > 0 && pos >= count) {
-    // Everything above is zero; a short part, if any, stays as it is.
-    if (firstShort < 12) {
-      extent.LastBand = firstShort - 1;
-      count = pos;
-    }
-    return;
-  }
-  if (firstShort == 12) return;
-
-  // Short bands: the factors of each window's lines band by band, all lines in one pass, then
-  // the windows interleaved line by line through the scratch.
+  if (bands.FirstShort == 12) return;
   float windowGain[3];
   for (int32_t w = 0; w < 3; ++w) windowGain[w] = gain * t.Subblock[gi.SubblockGain[w] & 7];
-  const int32_t start = pos;
-  int32_t end = pos;
-  for (b = firstShort; b < 13 && (b == firstShort || end < count); ++b) {
+  for (int32_t b = bands.FirstShort; b < 13 && pos < lines; ++b) {
     const int32_t n = st.ShortWidth[b];
-    for (int32_t w = 0; w < 3; ++w) {
-      const TPlainLane4 factor = TPlainLane4::Set(windowGain[w] * t.Scale[s][0][sf.Short[w][b] & 31]);
-      for (int32_t k = 0; k < n; k += 4) factor.Store(factors + end + w * n + k);
-    }
-    end += 3 * n;
+    for (int32_t w = 0; w < 3; ++w)
+      FillFactor(factors + pos + w * n, n, windowGain[w] * t.Scale[s][0][sf.Short[w][b] & 31]);
+    pos += 3 * n;
   }
-  DequantizeLines(x + start, factors + start, end - start);
+}
+
+void ArrangeSpectrum(TMPLayer3State& st, float* x, int32_t& count, const TMPGranuleInfo& gi,
+                     TMPBandExtent& extent) {
+  const TBlockBands bands = BlockBands(st, gi);
+  const int32_t firstShort = bands.FirstShort;
+  extent.HasShort = firstShort < 12 ? 1 : 0;
+  extent.FirstShortBand = firstShort;
+  extent.LongBands = bands.LongBands;
+  for (int32_t w = 0; w < 3; ++w) extent.LastShortBand[w] = firstShort - 1;
+  if (firstShort == 12) {
+    extent.LastBand = LastNonzeroBand(st, x, count);
+    return;
+  }
+
+  // A mixed block's long part: when the count ends inside it, everything above is zero and the
+  // short part stays as it is.
+  int32_t pos = 0;
+  for (int32_t b = 0; b < bands.LongBands && (b == 0 || pos < count); ++b) pos += st.LongWidth[b];
+  if (bands.LongBands > 0 && pos >= count) {
+    extent.LastBand = firstShort - 1;
+    count = pos;
+    return;
+  }
+
+  // Short bands up to the one that reaches the count, the windows interleaved line by line
+  // through the scratch.
+  const int32_t start = pos;
   float* scratch = st.Reorder;
-  for (int32_t band = firstShort; band < b; ++band) {
+  for (int32_t band = firstShort; band < 13 && (band == firstShort || pos < count); ++band) {
     const int32_t n = st.ShortWidth[band];
     float* out = scratch + (pos - start);
     const float* in0 = x + pos;

@@ -33,7 +33,7 @@ struct TMPScaleFactors {
   int32_t Short[3][13];
 };
 
-// Where a requantised granule has nonzero values (written by Requantize).
+// Where a requantised granule has nonzero values (written by ArrangeSpectrum).
 struct TMPBandExtent {
   int32_t HasShort;          // the granule has a short part
   int32_t LastBand;          // long: last nonzero long band (-1 if none); else max LastShortBand
@@ -126,15 +126,14 @@ struct TMPLayer3State {
   alignas(64) float Spectrum[4 * kGranuleLines];
 };
 
-// Spectrum buffer [ch][gr]: the Huffman output (int32, see PutSpectrumInt), then the float
-// spectrum, then that channel's overlap for the next granule.
+// Spectrum buffer [ch][gr]: the requantised spectrum as the Huffman decoder stores it, then
+// that channel's overlap for the next granule.
 inline float* Layer3Spectrum(TMPLayer3State& st, int32_t ch, int32_t gr) {
   return st.Spectrum + ch * 2 * kGranuleLines + gr * kGranuleLines;
 }
 
-// The Huffman stage stores int32 values in the float buffers, and requantisation turns them into
-// floats in place. Both sides copy the bytes, so no value is ever read through the wrong type.
-// Integer 0 and float +0.0 share one representation, so zero-filling serves both views.
+// Spectrum values as their bits, for zero tests and moves without float arithmetic: every zero
+// the decoder stores is +0.0, no bit set (factors are positive).
 inline void PutSpectrumInt(float* p, int32_t v) { std::memcpy(p, &v, sizeof v); }
 inline int32_t GetSpectrumInt(const float* p) {
   int32_t v;

@@ -1,8 +1,9 @@
 // Layer III tables and Huffman decoding: the generated sources match their generator, every code
-// of every big-value table decodes to its pair (with signs and linbits), and the count1 decoder
-// keeps its bit budget and reports the right line count.
+// of every big-value table decodes to its pair (with signs and linbits) requantised by its line's
+// factor, and the count1 decoder keeps its bit budget and reports the right line count.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include <unistd.h>
 
 #include "bit_writer.h"
+#include "decoder_tables.h"
 #include "layer3_huffman.h"
 #include "layer3_standard_tables.h"
 #include "layer3_state.h"
@@ -43,8 +45,21 @@ std::vector<std::vector<std::string>> SourceRows(const std::string& name) {
   return rows;
 }
 
-// Points MainBits at the bytes, End at their last bit.
+// Line factors that differ from line to line (powers of two, so products stay exact).
+std::vector<float> Factors(size_t lines) {
+  std::vector<float> f(lines);
+  for (size_t i = 0; i < lines; ++i) f[i] = std::ldexp(1.0f, static_cast<int>(i % 7) - 3);
+  return f;
+}
+
+// The value the decoders store for v on a line with factor f.
+float Requantised(int32_t v, float f) {
+  return f * static_cast<float>(v * std::cbrt(std::fabs(static_cast<double>(v))));
+}
+
+// Points MainBits at the bytes, End at their last bit; the decoders need the power tables.
 void StartReading(const std::vector<uint8_t>& bytes) {
+  BuildDecoderTables(1);
   ResetBits(MainBits, bytes.data(), bytes.data() + bytes.size());
 }
 
@@ -100,10 +115,11 @@ TEST(Layer3Huffman, EveryCodeOfEveryTableDecodes) {
     const std::vector<uint8_t> bytes = w.Finish(bits / 8 + 8);
     StartReading(bytes);
     std::vector<float> dst(expected.size());
-    DecodeBigValues(MainBits, dst.data(), static_cast<int32_t>(expected.size()), table);
+    const std::vector<float> factors = Factors(expected.size());
+    DecodeBigValues(MainBits, dst.data(), factors.data(), static_cast<int32_t>(expected.size()), table);
     EXPECT_EQ(BitPosition(MainBits), static_cast<int32_t>(bits));
     for (size_t i = 0; i < expected.size(); ++i)
-      ASSERT_EQ(GetSpectrumInt(&dst[i]), expected[i]) << "value " << i;
+      ASSERT_EQ(dst[i], Requantised(expected[i], factors[i])) << "value " << i << " = " << expected[i];
   }
 }
 
@@ -112,7 +128,7 @@ TEST(Layer3Huffman, AllZeroTablesReadNothing) {
   for (int32_t table : {0, 4, 14}) {
     StartReading(bytes);
     std::vector<float> dst(8, 1.0f);
-    DecodeBigValues(MainBits, dst.data(), 6, table);
+    DecodeBigValues(MainBits, dst.data(), Factors(8).data(), 6, table);
     EXPECT_EQ(BitPosition(MainBits), 0) << table;
     for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(GetSpectrumInt(&dst[i]), 0);
     EXPECT_EQ(dst[6], 1.0f) << "only the pairs asked for are written";
@@ -137,9 +153,11 @@ TEST(Layer3Huffman, Count1QuadruplesOfBothTables) {
     const auto bytes = w.Finish(static_cast<size_t>(bits) / 8 + 8);
     StartReading(bytes);
     std::vector<float> dst(expected.size() + 8);
-    const int32_t lines = DecodeCount1(MainBits, dst.data(), static_cast<int32_t>(dst.size()), bits, select);
+    const std::vector<float> factors = Factors(dst.size());
+    const int32_t lines =
+        DecodeCount1(MainBits, dst.data(), factors.data(), static_cast<int32_t>(dst.size()), bits, select);
     EXPECT_EQ(BitPosition(MainBits), bits) << "table " << select;
-    for (size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(GetSpectrumInt(&dst[i]), expected[i]);
+    for (size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(dst[i], Requantised(expected[i], factors[i])) << i;
     // The last quadruple of both lists is 1 1 1 1.
     EXPECT_EQ(lines, static_cast<int32_t>(expected.size()));
   }
@@ -162,10 +180,10 @@ TEST_P(Count1Budget, DecodesWithinTheBudget) {
   for (size_t i = 0; i + 1 < c.Codes.size(); i += 2) w.Put(c.Codes[i], static_cast<int32_t>(c.Codes[i + 1]));
   const auto bytes = w.Finish(16);
   StartReading(bytes);
-  std::vector<float> dst(16);
-  for (float& v : dst) PutSpectrumInt(&v, 7);  // marks values the decoder did not write
-  EXPECT_EQ(DecodeCount1(MainBits, dst.data(), 16, c.BitsLeft, c.Select), c.Lines);
-  for (size_t i = 0; i < c.Values.size(); ++i) EXPECT_EQ(GetSpectrumInt(&dst[i]), c.Values[i]) << i;
+  std::vector<float> dst(16, 7.0f);  // marks values the decoder did not write
+  const std::vector<float> ones(16, 1.0f);
+  EXPECT_EQ(DecodeCount1(MainBits, dst.data(), ones.data(), 16, c.BitsLeft, c.Select), c.Lines);
+  for (size_t i = 0; i < c.Values.size(); ++i) EXPECT_EQ(dst[i], static_cast<float>(c.Values[i])) << i;
 }
 
 // Table A codes: 1 = 0000, 0101 = 0001 (y), 0110 = 0100 (w); table B: the value inverted.
@@ -188,12 +206,13 @@ TEST(Layer3Huffman, OverlongPartIsNoticed) {
   ResetBits(MainBits, bytes.data(), bytes.data() + bytes.size());
   SetBitsEnd(MainBits, bytes.data() + (10 + 39) / 8);
   std::vector<float> dst(576);
-  DecodeBigValues(MainBits, dst.data(), 64, 15);
+  const std::vector<float> factors = Factors(576);
+  DecodeBigValues(MainBits, dst.data(), factors.data(), 64, 15);
   EXPECT_TRUE(Layer3PartOverrun(MainBits));
   // Reading never leaves the hard limit: past it every byte reads as zero.
   ResetBits(MainBits, bytes.data(), bytes.data() + 2);
   SetBitsEnd(MainBits, bytes.data() + 2);
-  DecodeBigValues(MainBits, dst.data(), 576, 24);
+  DecodeBigValues(MainBits, dst.data(), factors.data(), 576, 24);
   EXPECT_TRUE(Layer3PartOverrun(MainBits));
 }
 

@@ -30,11 +30,12 @@ void Prepare(const std::vector<uint8_t>& mainData, uint8_t flags = 0, int32_t id
   st.IntensityStereo = 0;
   st.Granule[0][0] = TMPGranuleInfo{};
   st.Granule[0][0].ScalefacCompress = 0;  // no scalefactor bits
+  st.Granule[0][0].GlobalGain = 150;      // a factor of 1: lines hold their quantised values
   std::fill(Layer3Spectrum(layer3_test::L3(), 0, 0), Layer3Spectrum(layer3_test::L3(), 0, 0) + kGranuleLines,
             123.0f);  // stale data
 }
 
-int32_t Value(int32_t line) { return GetSpectrumInt(Layer3Spectrum(layer3_test::L3(), 0, 0) + line); }
+float Value(int32_t line) { return Layer3Spectrum(layer3_test::L3(), 0, 0)[line]; }
 
 // `pairs` pairs of (1, 1) through table 1: code 000 and two sign bits.
 std::vector<uint8_t> Ones(int32_t pairs, size_t& bits) {
@@ -60,8 +61,8 @@ TEST(Layer3Part, RegionCountsPastTheLastBandEndAtTheTop) {
   DecodeGranulePart(layer3_test::L3(), 0, 0);
   EXPECT_EQ(layer3_test::L3().LineCount[0][0], 400);
   EXPECT_EQ(layer3_test::L3().ReservoirBitPosition, static_cast<int32_t>(bits));
-  for (int32_t i = 0; i < 400; ++i) ASSERT_EQ(Value(i), 1) << i;
-  for (int32_t i = 400; i < 576; ++i) ASSERT_EQ(Value(i), 0) << "stale line " << i;
+  for (int32_t i = 0; i < 400; ++i) ASSERT_EQ(Value(i), 1.0f) << i;
+  for (int32_t i = 400; i < 576; ++i) ASSERT_EQ(Value(i), 0.0f) << "stale line " << i;
 }
 
 TEST(Layer3Part, BigValuesStopAtTheLineLimitAndTheTopBandIsDropped) {
@@ -81,7 +82,8 @@ TEST(Layer3Part, BigValuesStopAtTheLineLimitAndTheTopBandIsDropped) {
     const int32_t limit = id == 1 ? 558 : 530;
     const int32_t keep = id == 1 ? 558 : 522;
     EXPECT_EQ(layer3_test::L3().LineCount[0][0], limit) << "the count is not lowered to the keep limit";
-    for (int32_t i = 0; i < 576; ++i) ASSERT_EQ(Value(i), i < keep ? 1 : 0) << "id " << id << " line " << i;
+    for (int32_t i = 0; i < 576; ++i)
+      ASSERT_EQ(Value(i), i < keep ? 1.0f : 0.0f) << "id " << id << " line " << i;
   }
 }
 
@@ -101,7 +103,8 @@ TEST(Layer3Part, OverrunningAndMissingPartsAreCleared) {
     DecodeGranulePart(layer3_test::L3(), 0, 0);
     const bool cleared = variant != 0;
     EXPECT_EQ(layer3_test::L3().LineCount[0][0], cleared ? 0 : 200) << variant;
-    for (int32_t i = 0; i < 576; ++i) ASSERT_EQ(Value(i), !cleared && i < 200 ? 1 : 0) << variant << " " << i;
+    for (int32_t i = 0; i < 576; ++i)
+      ASSERT_EQ(Value(i), !cleared && i < 200 ? 1.0f : 0.0f) << variant << " " << i;
     EXPECT_LE(layer3_test::L3().ReservoirBitPosition, layer3_test::L3().ReservoirFill * 8)
         << "never past the data";
   }

@@ -1,9 +1,10 @@
-// Layer III spectra after Huffman decoding: requantisation with gains and scalefactors, the
+// Layer III spectra around Huffman decoding: line factors from gains and scalefactors, the
 // short-block reorder, mid/side and intensity stereo, alias reduction in every processor form.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
+#include <ranges>
 #include <vector>
 
 #include "layer3.h"
@@ -27,7 +28,7 @@ void OpenStream(int32_t sync = 1, int32_t id = 1, int32_t samplingIndex = 0, uin
             1);
 }
 
-// Both channels' spectra of granule 0 with integer values.
+// Both channels' spectra of granule 0, cleared.
 struct TSpectra {
   float* Left = Layer3Spectrum(layer3_test::L3(), 0, 0);
   float* Right = Layer3Spectrum(layer3_test::L3(), 1, 0);
@@ -47,68 +48,61 @@ TMPGranuleInfo Granule(int32_t gain, int32_t blockType = 0, int32_t mixed = 0) {
   return gi;
 }
 
-TEST(Layer3Requantize, GainAndPowerLaw) {
-  OpenStream();
-  TSpectra s;
-  const int32_t values[] = {1, 8, -40, 0, 31, -32, 1000, -8206};
-  for (int32_t i = 0; i < 8; ++i) PutSpectrumInt(s.Left + i, values[i]);
-  int32_t count = 8;
-  TMPScaleFactors sf{};
-  TMPBandExtent extent;
-  Requantize(layer3_test::L3(), s.Left, count, sf, Granule(150), extent);
-  for (int32_t i = 0; i < 8; ++i) {
-    const double v = values[i];
-    const double expected = v * std::cbrt(std::fabs(v));  // gain 150 is a factor of exactly 1
-    EXPECT_NEAR(s.Left[i], expected, std::fabs(expected) * 2e-7) << values[i];
-  }
-  EXPECT_EQ(s.Left[0], 1.0f);
-  EXPECT_EQ(s.Left[1], 16.0f);
-  EXPECT_EQ(count, 8) << "long blocks keep their count";
-  EXPECT_EQ(extent.HasShort, 0);
-  EXPECT_EQ(extent.LastBand, 1) << "lines 4..7 are band 1 at 44.1 kHz";
-  // A silent granule has no last band.
-  for (int32_t i = 0; i < 8; ++i) PutSpectrumInt(s.Left + i, 0);
-  count = 8;
-  Requantize(layer3_test::L3(), s.Left, count, sf, Granule(150), extent);
-  EXPECT_EQ(extent.LastBand, -1);
+// The factors of a granule's lines as the Huffman decoder is given them.
+std::vector<float> FactorsOf(const TMPScaleFactors& sf, const TMPGranuleInfo& gi) {
+  std::vector<float> factors(kGranuleLines + 8, -1.0f);
+  LineFactors(layer3_test::L3(), sf, gi, factors.data(), kGranuleLines);
+  return factors;
 }
 
-TEST(Layer3Requantize, ScalefactorsPretabAndScale) {
+TEST(Layer3Requantize, LongFactorsAndExtent) {
   OpenStream();
-  TSpectra s;
-  // One value of 1 in each long band; band b's start line.
-  for (int32_t b = 0; b < 22; ++b) PutSpectrumInt(s.Left + layer3_test::L3().LongBoundary[b], 1);
+  const TMPLayer3State& st = layer3_test::L3();
   TMPScaleFactors sf{};
+  // Gain 150 is a factor of exactly 1.
+  for (const float f : FactorsOf(sf, Granule(150)) | std::views::take(kGranuleLines)) ASSERT_EQ(f, 1.0f);
   for (int32_t b = 0; b < 21; ++b) sf.Long[b] = b % 4;
   TMPGranuleInfo gi = Granule(150 + 8);  // two more factors of 2
   gi.Preflag = 1;
   gi.ScalefacScale = 1;
   const int32_t pretab[22] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 3, 3, 3, 2, 0};
-  int32_t count = 576;
-  TMPBandExtent extent;
-  Requantize(layer3_test::L3(), s.Left, count, sf, gi, extent);
+  const std::vector<float> factors = FactorsOf(sf, gi);
   for (int32_t b = 0; b < 22; ++b) {
     // 2^2 * 2^(-(1 + 1) / 2 * (sf + pretab))
-    const double expected = 4.0 * std::pow(2.0, -1.0 * (sf.Long[b] + pretab[b]));
-    EXPECT_FLOAT_EQ(s.Left[layer3_test::L3().LongBoundary[b]], static_cast<float>(expected)) << "band " << b;
+    const float expected = static_cast<float>(4.0 * std::pow(2.0, -1.0 * (sf.Long[b] + pretab[b])));
+    for (int32_t i = st.LongBoundary[b]; i < st.LongBoundary[b + 1]; ++i)
+      ASSERT_EQ(factors[i], expected) << "band " << b << " line " << i;
   }
-  EXPECT_EQ(extent.LastBand, 21);
+
+  TSpectra s;
+  s.Left[5] = -2.0f;
+  int32_t count = 8;
+  TMPBandExtent extent;
+  ArrangeSpectrum(layer3_test::L3(), s.Left, count, Granule(150), extent);
+  EXPECT_EQ(s.Left[5], -2.0f);
+  EXPECT_EQ(count, 8) << "long blocks keep their count";
+  EXPECT_EQ(extent.HasShort, 0);
+  EXPECT_EQ(extent.LastBand, 1) << "lines 4..7 are band 1 at 44.1 kHz";
+  // A silent granule has no last band.
+  s.Left[5] = 0.0f;
+  ArrangeSpectrum(layer3_test::L3(), s.Left, count, Granule(150), extent);
+  EXPECT_EQ(extent.LastBand, -1);
 }
 
 TEST(Layer3Requantize, ShortBlocksInterleaveWindowsWithSubblockGains) {
   OpenStream();
   TSpectra s;
-  // Short bands 0 and 1 (4 lines each at 44.1 kHz): window w's line i of band b holds 1.
-  for (int32_t b = 0; b < 2; ++b)
-    for (int32_t w = 0; w < 3; ++w)
-      for (int32_t i = 0; i < 4; ++i) PutSpectrumInt(s.Left + 12 * b + 4 * w + i, 1);
   TMPGranuleInfo gi = Granule(150, 2);
   gi.SubblockGain[1] = 1;
   gi.SubblockGain[2] = 2;
+  const std::vector<float> factors = FactorsOf(TMPScaleFactors{}, gi);
+  // Short bands 0 and 1 (4 lines each at 44.1 kHz): window w's line i of band b holds 1.
+  for (int32_t b = 0; b < 2; ++b)
+    for (int32_t w = 0; w < 3; ++w)
+      for (int32_t i = 0; i < 4; ++i) s.Left[12 * b + 4 * w + i] = factors[12 * b + 4 * w + i];
   int32_t count = 24;
-  TMPScaleFactors sf{};
   TMPBandExtent extent;
-  Requantize(layer3_test::L3(), s.Left, count, sf, gi, extent);
+  ArrangeSpectrum(layer3_test::L3(), s.Left, count, gi, extent);
   for (int32_t b = 0; b < 2; ++b)
     for (int32_t i = 0; i < 4; ++i)
       for (int32_t w = 0; w < 3; ++w)
@@ -126,20 +120,23 @@ TEST(Layer3Requantize, ShortBlocksInterleaveWindowsWithSubblockGains) {
 TEST(Layer3Requantize, MixedBlockKeepsLongLinesAndReordersTheRest) {
   OpenStream();
   TSpectra s;
-  for (int32_t i = 0; i < 36; ++i) PutSpectrumInt(s.Left + i, i % 3 == 0 ? 1 : 0);
-  // Short band 3 (4 lines from 36): window 0 = 1, window 1 = 8, window 2 = 0.
+  TMPScaleFactors sf{};
+  sf.Long[7] = 2;      // the last long band: halved
+  sf.Short[1][3] = 4;  // window 1 of the first short band: quartered
+  const std::vector<float> factors = FactorsOf(sf, Granule(150, 2, 1));
+  for (int32_t i = 0; i < 36; ++i) s.Left[i] = i % 3 == 0 ? factors[i] : 0.0f;
+  // Short band 3 (4 lines from 36): window 0 = 1, window 1 = 8 (16 requantised), window 2 = 0.
   for (int32_t i = 0; i < 4; ++i) {
-    PutSpectrumInt(s.Left + 36 + i, 1);
-    PutSpectrumInt(s.Left + 40 + i, 8);
+    s.Left[36 + i] = factors[36 + i];
+    s.Left[40 + i] = 16.0f * factors[40 + i];
   }
   int32_t count = 48;
-  TMPScaleFactors sf{};
   TMPBandExtent extent;
-  Requantize(layer3_test::L3(), s.Left, count, sf, Granule(150, 2, 1), extent);
-  for (int32_t i = 0; i < 36; ++i) EXPECT_EQ(s.Left[i], i % 3 == 0 ? 1.0f : 0.0f);
+  ArrangeSpectrum(layer3_test::L3(), s.Left, count, Granule(150, 2, 1), extent);
+  for (int32_t i = 0; i < 36; ++i) EXPECT_EQ(s.Left[i], i % 3 ? 0.0f : i < 30 ? 1.0f : 0.5f) << i;
   for (int32_t i = 0; i < 4; ++i) {
     EXPECT_EQ(s.Left[36 + 3 * i], 1.0f);
-    EXPECT_EQ(s.Left[36 + 3 * i + 1], 16.0f);
+    EXPECT_EQ(s.Left[36 + 3 * i + 1], 4.0f);
     EXPECT_EQ(s.Left[36 + 3 * i + 2], 0.0f);
   }
   EXPECT_EQ(extent.FirstShortBand, 3);
@@ -380,42 +377,6 @@ TEST_P(AliasForms, ButterfliesAtEachBoundary) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layer3Spectrum, AliasForms, testing::ValuesIn(layer3_test::Layer3Forms()),
-                         layer3_test::Layer3FormName);
-
-class DequantizeForms : public testing::TestWithParam<layer3_test::TLayer3Form> {
- protected:
-  void TearDown() override { SelectCpuRoutines(GetCpuFeatures()); }
-};
-
-// Lines with their own factors; small values, escapes up to the largest, zeros, in runs that
-// fill whole vectors and runs that do not. A second round has small values alone, so that whole
-// vectors take the vector forms' path for small magnitudes.
-TEST_P(DequantizeForms, EveryValueTimesItsFactor) {
-  OpenStream();
-  if (!layer3_test::SelectLayer3Form(GetParam())) GTEST_SKIP() << "processor lacks " << GetParam().Name;
-  std::mt19937 random(9);
-  for (const bool smallOnly : {false, true})
-    for (int32_t lines : {0, 2, 8, 30, 576}) {
-      std::vector<float> x(576), factors(576);
-      std::vector<int32_t> values(576);
-      for (int32_t i = 0; i < lines; ++i) {
-        const int32_t kind = smallOnly ? 0 : static_cast<int32_t>(random() % 10);
-        values[i] = kind < 6   ? static_cast<int32_t>(random() % 64) - 32
-                    : kind < 9 ? static_cast<int32_t>(random() % 16413) - 8206
-                               : 0;
-        PutSpectrumInt(&x[i], values[i]);
-        factors[i] = std::ldexp(1.0f, static_cast<int>(random() % 40) - 30);
-      }
-      DequantizeLines(x.data(), factors.data(), lines);
-      for (int32_t i = 0; i < lines; ++i) {
-        const double v = values[i];
-        const double expected = v * std::cbrt(std::fabs(v)) * factors[i];
-        ASSERT_NEAR(x[i], expected, std::fabs(expected) * 3e-7) << "line " << i << " value " << values[i];
-      }
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Layer3Spectrum, DequantizeForms, testing::ValuesIn(layer3_test::Layer3Forms()),
                          layer3_test::Layer3FormName);
 
 TEST(Layer3Alias, BoundariesPerBlockKind) {
