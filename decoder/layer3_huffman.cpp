@@ -2,6 +2,7 @@
 // requantised as soon as it is known.
 #include "layer3_huffman.h"
 
+#include <bit>
 #include <cstring>
 
 #include "layer3_standard_tables.h"
@@ -25,33 +26,15 @@ constexpr uint32_t kEscapeLeaf = 1u << 16;
 inline int32_t LeafX(uint32_t entry) { return static_cast<int8_t>(entry & 0xFF); }
 inline int32_t LeafY(uint32_t entry) { return static_cast<int8_t>((entry >> 8) & 0xFF); }
 
-// Applies the sign bit at the top of bits to value; a zero value stays zero whatever that bit is.
-inline int32_t SignedBy(int32_t value, uint64_t bits) {
-  const int32_t negative = static_cast<int32_t>(bits >> 63);
-  return (value ^ -negative) + negative;
-}
-
-// Reads the sign bit of value when it is nonzero.
-inline int32_t WithSign(TWideBits& w, int32_t value) {
-  const int32_t v = SignedBy(value, w.Acc);
-  ConsumeWide(w, value != 0);
-  return v;
-}
-
-// One value of an escape pair: a 15 is followed by linbits extra bits and then, being nonzero,
-// by its sign; a smaller value has a sign bit when it is nonzero.
-inline int32_t EscapeValue(TWideBits& w, uint32_t value, int32_t linbits) {
-  if (value != 15) return WithSign(w, static_cast<int32_t>(value));
-  const int32_t v = 15 + static_cast<int32_t>(TakeWide(w, linbits));
-  const int32_t signedValue = SignedBy(v, w.Acc);
-  ConsumeWide(w, 1);
-  return signedValue;
-}
-
-// v * |v|^(1/3) for any value a code table can give (|v| <= kLargestQuantized).
-inline float SignedPower(int32_t v) {
-  const float p = Layer3Tables.PowerLarge[v < 0 ? -v : v];
-  return v < 0 ? -p : p;
+// One value of an escape pair as v * |v|^(1/3): a 15 is followed by linbits extra bits, and a
+// nonzero value by its sign bit, which goes into the float as a bit (a branch on it would be a
+// coin toss).
+inline float EscapeValue(TWideBits& w, uint32_t value, int32_t linbits) {
+  if (value == 15) value += TakeWide(w, linbits);
+  const uint32_t nonzero = value != 0;
+  const uint32_t sign = static_cast<uint32_t>(w.Acc >> 63) & nonzero;
+  ConsumeWide(w, static_cast<int32_t>(nonzero));
+  return std::bit_cast<float>(std::bit_cast<uint32_t>(Layer3Tables.PowerLarge[value]) | sign << 31);
 }
 
 // Resolves one code: one peek and one load for codes within the first level, one more of each
@@ -106,10 +89,10 @@ TWideBits DecodeLinbitsPairs(TWideBits w, float* dst, const float* factors, int3
     }
     ConsumeWide(w, length);
     RefillWide(w, kEscapeBits);
-    const int32_t x = EscapeValue(w, entry & 0xFF, linbits);
-    const int32_t y = EscapeValue(w, (entry >> 8) & 0xFF, linbits);
-    dst[2 * i] = factors[2 * i] * SignedPower(x);
-    dst[2 * i + 1] = factors[2 * i + 1] * SignedPower(y);
+    const float x = EscapeValue(w, entry & 0xFF, linbits);
+    const float y = EscapeValue(w, (entry >> 8) & 0xFF, linbits);
+    dst[2 * i] = factors[2 * i] * x;
+    dst[2 * i + 1] = factors[2 * i + 1] * y;
   }
   return w;
 }
