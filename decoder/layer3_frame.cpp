@@ -11,14 +11,14 @@
 
 namespace {
 
-// Side information is read field by field through the state's main-data reader.
+// Side information is read field by field through a 64-bit window over the state's main-data
+// reader, which refills once for several fields.
 struct TFieldReader {
-  TMPBitReader& Reader;
-  int32_t operator()(int32_t n) const { return static_cast<int32_t>(GetMainBits(Reader, n)); }
+  TWideBits& Bits;
+  int32_t operator()(int32_t n) const { return static_cast<int32_t>(GetWide(Bits, n)); }
 };
 
-void ReadGranuleInfo(TMPLayer3State& st, TMPGranuleInfo& gi, bool lsf) {
-  const TFieldReader field{st.MainDataBits};
+void ReadGranuleInfo(TMPLayer3State& st, const TFieldReader& field, TMPGranuleInfo& gi, bool lsf) {
   gi.Part23Length = field(12);
   gi.BigValues = field(9);
   gi.GlobalGain = field(8) + st.GainOffset - (st.MsStereo ? 2 : 0);
@@ -46,8 +46,7 @@ void ReadGranuleInfo(TMPLayer3State& st, TMPGranuleInfo& gi, bool lsf) {
 
 // Reads header and side information after the 12 sync bits. Returns the bytes of header and
 // side information, or 0 when the frame does not belong to the open stream.
-int32_t ReadSideInfo(TMPLayer3State& st, const uint8_t* frame, bool lsf) {
-  const TFieldReader field{st.MainDataBits};
+int32_t ReadSideInfo(TMPLayer3State& st, const TFieldReader& field, const uint8_t* frame, bool lsf) {
   st.Id = field(1);
   const int32_t layer = field(2);
   const int32_t protection = field(1);
@@ -77,13 +76,13 @@ int32_t ReadSideInfo(TMPLayer3State& st, const uint8_t* frame, bool lsf) {
     st.PrivateBits = field(st.CodedChannels == 1 ? 5 : 3);
     for (int32_t ch = 0; ch < st.CodedChannels; ++ch) st.Scfsi[ch] = field(4);
     for (int32_t gr = 0; gr < 2; ++gr)
-      for (int32_t ch = 0; ch < st.CodedChannels; ++ch) ReadGranuleInfo(st, st.Granule[gr][ch], false);
+      for (int32_t ch = 0; ch < st.CodedChannels; ++ch) ReadGranuleInfo(st, field, st.Granule[gr][ch], false);
     size = st.CodedChannels == 1 ? 21 : 36;
   } else {
     st.MainDataBegin = field(8);
     st.PrivateBits = field(st.CodedChannels == 1 ? 1 : 2);
     for (int32_t ch = 0; ch < st.CodedChannels; ++ch)
-      ReadGranuleInfo(st, st.Granule[st.GranuleParity][ch], true);
+      ReadGranuleInfo(st, field, st.Granule[st.GranuleParity][ch], true);
     size = st.CodedChannels == 1 ? 13 : 21;
   }
   return size;
@@ -102,7 +101,9 @@ TMPDecodeResult DecodeFrameWith(TMPLayer3State& st, TSynthesisState& synthesis, 
   if (lsf && sync != 0xFFF && sync != 0xFFE) return {0, 0};
   st.IsMpeg25 = sync == 0xFFE ? 1 : 0;
 
-  const int32_t size = ReadSideInfo(st, frame, lsf);
+  TWideBits fields = WidenBits(st.MainDataBits);
+  const int32_t size = ReadSideInfo(st, TFieldReader{fields}, frame, lsf);
+  NarrowBits(fields, st.MainDataBits);
   if (size == 0) return {0, 0};
   st.FrameBytes = st.FrameLength + st.Padding;
   const int32_t mainBytes = st.FrameBytes - size - st.CrcBytes;

@@ -1,20 +1,48 @@
 // Scalefactor reading for MPEG-1 and MPEG-2/2.5 Layer III.
 #include "layer3_scalefactors.h"
 
+#include <algorithm>
+
 #include "layer3_standard_tables.h"
 #include "mp_bit_reader.h"
 
 namespace {
 
-// Reads `count` long bands from `first` with `slen` bits each (0 bits read nothing and give 0).
-void ReadLongBands(TMPBitReader& bits, TMPScaleFactors& sf, int32_t first, int32_t count, int32_t slen) {
-  for (int32_t b = first; b < first + count; ++b) sf.Long[b] = static_cast<int32_t>(GetMainBits(bits, slen));
+// The next field of slen (1..5) bits from a window that holds it.
+inline int32_t TakeField(TWideBits& bits, int32_t slen) {
+  const auto v = static_cast<int32_t>(bits.Acc >> (64 - slen));
+  ConsumeWide(bits, slen);
+  return v;
+}
+
+// Fields of 1..5 bits (the longest scalefactor) that one refill of 56 bits covers.
+constexpr int32_t kFieldsPerRefill[6] = {0, 56, 28, 18, 14, 11};
+
+// Reads `count` long bands from `first` with `slen` bits each (0 bits read nothing and give 0),
+// with one refill for as many fields as 56 bits hold.
+void ReadLongBands(TWideBits& bits, TMPScaleFactors& sf, int32_t first, int32_t count, int32_t slen) {
+  const int32_t end = first + count;
+  if (slen == 0) {
+    std::fill(sf.Long + first, sf.Long + end, 0);
+    return;
+  }
+  for (int32_t b = first; b < end;) {
+    RefillWide(bits, 56);
+    for (const int32_t chunkEnd = std::min(end, b + kFieldsPerRefill[slen]); b < chunkEnd; ++b)
+      sf.Long[b] = TakeField(bits, slen);
+  }
 }
 
 // Reads `count` short bands from `first`, windows 0, 1, 2 inside each band.
-void ReadShortBands(TMPBitReader& bits, TMPScaleFactors& sf, int32_t first, int32_t count, int32_t slen) {
-  for (int32_t b = first; b < first + count; ++b)
-    for (int32_t w = 0; w < 3; ++w) sf.Short[w][b] = static_cast<int32_t>(GetMainBits(bits, slen));
+void ReadShortBands(TWideBits& bits, TMPScaleFactors& sf, int32_t first, int32_t count, int32_t slen) {
+  for (int32_t b = first; b < first + count; ++b) {
+    if (slen == 0) {
+      for (int32_t w = 0; w < 3; ++w) sf.Short[w][b] = 0;
+      continue;
+    }
+    RefillWide(bits, 3 * slen);
+    for (int32_t w = 0; w < 3; ++w) sf.Short[w][b] = TakeField(bits, slen);
+  }
 }
 
 bool IsShort(const TMPGranuleInfo& gi) { return gi.BlockType == 2; }
@@ -27,10 +55,8 @@ struct TScfsiGroup {
 };
 constexpr TScfsiGroup kScfsiGroups[4] = {{0, 6, 8}, {6, 5, 4}, {11, 5, 2}, {16, 5, 1}};
 
-}  // namespace
-
-void ReadScaleFactorsMpeg1(TMPBitReader& bits, TMPScaleFactors& sf, const TMPScaleFactors& granule0,
-                           const TMPGranuleInfo& gi, int32_t scfsi, int32_t gr) {
+void ReadMpeg1(TWideBits& bits, TMPScaleFactors& sf, const TMPScaleFactors& granule0,
+               const TMPGranuleInfo& gi, int32_t scfsi, int32_t gr) {
   const int32_t slen1 = Layer3SlenMpeg1[gi.ScalefacCompress & 15][0];
   const int32_t slen2 = Layer3SlenMpeg1[gi.ScalefacCompress & 15][1];
   if (IsShort(gi)) {
@@ -58,8 +84,8 @@ void ReadScaleFactorsMpeg1(TMPBitReader& bits, TMPScaleFactors& sf, const TMPSca
   ReadLongBands(bits, sf, 11, 10, slen2);
 }
 
-void ReadScaleFactorsLsf(TMPBitReader& bits, TMPScaleFactors& sf, TMPGranuleInfo& gi, bool rightIntensity,
-                         TMPLsfIntensity& intensity) {
+void ReadLsf(TWideBits& bits, TMPScaleFactors& sf, TMPGranuleInfo& gi, bool rightIntensity,
+             TMPLsfIntensity& intensity) {
   const int32_t c = gi.ScalefacCompress & 511;
   const int32_t kind = !IsShort(gi) ? 0 : gi.MixedBlock ? 2 : 1;
   int32_t row;
@@ -132,4 +158,21 @@ void ReadScaleFactorsLsf(TMPBitReader& bits, TMPScaleFactors& sf, TMPGranuleInfo
     }
     band += groups[g];
   }
+}
+
+}  // namespace
+
+// The fields are a few bits each: the 64-bit window refills once for many of them.
+void ReadScaleFactorsMpeg1(TMPBitReader& bits, TMPScaleFactors& sf, const TMPScaleFactors& granule0,
+                           const TMPGranuleInfo& gi, int32_t scfsi, int32_t gr) {
+  TWideBits w = WidenBits(bits);
+  ReadMpeg1(w, sf, granule0, gi, scfsi, gr);
+  NarrowBits(w, bits);
+}
+
+void ReadScaleFactorsLsf(TMPBitReader& bits, TMPScaleFactors& sf, TMPGranuleInfo& gi, bool rightIntensity,
+                         TMPLsfIntensity& intensity) {
+  TWideBits w = WidenBits(bits);
+  ReadLsf(w, sf, gi, rightIntensity, intensity);
+  NarrowBits(w, bits);
 }

@@ -167,6 +167,14 @@ inline uint32_t TakeWide(TWideBits& w, int32_t n) {
   return v;
 }
 
+// The next n (0..32) bits; 0 bits read nothing and give 0.
+inline uint32_t GetWide(TWideBits& w, int32_t n) {
+  RefillWide(w, n);
+  const uint32_t v = static_cast<uint32_t>((w.Acc >> 1) >> (63 - n));
+  ConsumeWide(w, n);
+  return v;
+}
+
 // Discards n >= 0 bits.
 inline void SkipWide(TWideBits& w, int32_t n) {
   for (; n > 48; n -= 48) {
