@@ -2,6 +2,7 @@
 #include "layer3_requantize.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "layer3_standard_tables.h"
 #include "layer3_tables.h"
@@ -38,6 +39,54 @@ inline void FillFactor(float* p, int32_t n, float f) {
     v.Store(p + k);
     v.Store(p + k + 4);
   }
+}
+
+// Interleaves the three windows of a short band (n lines each, from in) line by line into out,
+// moved as bits: a zero value is +0.0, no bit set. Returns bit w set when window w holds a
+// nonzero value.
+int32_t InterleaveWindows(const float* in, int32_t n, float* out) {
+  using TVector = TPlainLane4::TVector;
+  using TBits = int32_t __attribute__((vector_size(16)));
+  const float* in0 = in;
+  const float* in1 = in0 + n;
+  const float* in2 = in1 + n;
+  TBits any0{}, any1{}, any2{};
+  int32_t i = 0;
+  // Four lines of each window make three vectors of output.
+  for (; i + 4 <= n; i += 4) {
+    const TVector a = TPlainLane4::Load(in0 + i).v;
+    const TVector b = TPlainLane4::Load(in1 + i).v;
+    const TVector c = TPlainLane4::Load(in2 + i).v;
+    const TVector ab = __builtin_shufflevector(a, b, 0, 4, 1, 5);   // a0 b0 a1 b1
+    const TVector ab2 = __builtin_shufflevector(a, b, 2, 6, 3, 7);  // a2 b2 a3 b3
+    const TVector bc = __builtin_shufflevector(b, c, 1, 5, 1, 5);   // b1 c1
+    TPlainLane4{__builtin_shufflevector(ab, c, 0, 1, 4, 2)}.Store(out + 3 * i);
+    TPlainLane4{__builtin_shufflevector(bc, ab2, 0, 1, 4, 5)}.Store(out + 3 * i + 4);
+    TPlainLane4{__builtin_shufflevector(ab2, c, 6, 2, 3, 7)}.Store(out + 3 * i + 8);
+    any0 |= std::bit_cast<TBits>(a);
+    any1 |= std::bit_cast<TBits>(b);
+    any2 |= std::bit_cast<TBits>(c);
+  }
+  // The three windows' bits folded into the first three lanes, then the tail line by line.
+  const TBits halves01 =
+      __builtin_shufflevector(any0, any1, 0, 1, 4, 5) | __builtin_shufflevector(any0, any1, 2, 3, 6, 7);
+  const TBits halves2 =
+      __builtin_shufflevector(any2, any2, 0, 1, 0, 1) | __builtin_shufflevector(any2, any2, 2, 3, 2, 3);
+  const TBits folded = __builtin_shufflevector(halves01, halves2, 0, 2, 4, 4) |
+                       __builtin_shufflevector(halves01, halves2, 1, 3, 5, 5);
+  int32_t bits0 = folded[0];
+  int32_t bits1 = folded[1];
+  int32_t bits2 = folded[2];
+  for (; i < n; ++i) {
+    const int32_t v0 = GetSpectrumInt(in0 + i), v1 = GetSpectrumInt(in1 + i), v2 = GetSpectrumInt(in2 + i);
+    PutSpectrumInt(out + 3 * i, v0);
+    PutSpectrumInt(out + 3 * i + 1, v1);
+    PutSpectrumInt(out + 3 * i + 2, v2);
+    bits0 |= v0;
+    bits1 |= v1;
+    bits2 |= v2;
+  }
+  return (bits0 != 0 ? 1 : 0) | (bits1 != 0 ? 2 : 0) | (bits2 != 0 ? 4 : 0);
 }
 
 }  // namespace
@@ -95,25 +144,9 @@ void ArrangeSpectrum(TMPLayer3State& st, float* x, int32_t& count, const TMPGran
   float* scratch = st.Reorder;
   for (int32_t band = firstShort; band < 13 && (band == firstShort || pos < count); ++band) {
     const int32_t n = st.ShortWidth[band];
-    float* out = scratch + (pos - start);
-    const float* in0 = x + pos;
-    const float* in1 = in0 + n;
-    const float* in2 = in1 + n;
-    // Line by line across the windows, each step three neighbours, moved as bits: a zero
-    // value is +0.0, no bit set.
-    int32_t bits0 = 0, bits1 = 0, bits2 = 0;
-    for (int32_t i = 0; i < n; ++i) {
-      const int32_t v0 = GetSpectrumInt(in0 + i), v1 = GetSpectrumInt(in1 + i), v2 = GetSpectrumInt(in2 + i);
-      PutSpectrumInt(out + 3 * i, v0);
-      PutSpectrumInt(out + 3 * i + 1, v1);
-      PutSpectrumInt(out + 3 * i + 2, v2);
-      bits0 |= v0;
-      bits1 |= v1;
-      bits2 |= v2;
-    }
-    if (bits0) extent.LastShortBand[0] = band;
-    if (bits1) extent.LastShortBand[1] = band;
-    if (bits2) extent.LastShortBand[2] = band;
+    const int32_t nonzero = InterleaveWindows(x + pos, n, scratch + (pos - start));
+    for (int32_t w = 0; w < 3; ++w)
+      if (nonzero >> w & 1) extent.LastShortBand[w] = band;
     pos += 3 * n;
   }
   std::copy(scratch, scratch + (pos - start), x + start);

@@ -2,6 +2,7 @@
 // short-block reorder, mid/side and intensity stereo, alias reduction in every processor form.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <ranges>
@@ -115,6 +116,18 @@ TEST(Layer3Requantize, ShortBlocksInterleaveWindowsWithSubblockGains) {
   EXPECT_EQ(extent.FirstShortBand, 0);
   EXPECT_EQ(extent.LongBands, 0);
   EXPECT_EQ(extent.LastBand, 1);
+  for (int32_t w = 0; w < 3; ++w) EXPECT_EQ(extent.LastShortBand[w], 1) << w;
+
+  // Short band 4 (6 lines from 48): only window 2's last line, which no whole vector covers.
+  std::fill(s.Left, s.Left + kGranuleLines, 0.0f);
+  s.Left[48 + 12 + 5] = -3.0f;
+  count = 66;
+  ArrangeSpectrum(layer3_test::L3(), s.Left, count, gi, extent);
+  for (int32_t i = 0; i < 66; ++i) ASSERT_EQ(s.Left[i], i == 48 + 3 * 5 + 2 ? -3.0f : 0.0f) << i;
+  EXPECT_EQ(extent.LastShortBand[0], -1);
+  EXPECT_EQ(extent.LastShortBand[1], -1);
+  EXPECT_EQ(extent.LastShortBand[2], 4);
+  EXPECT_EQ(extent.LastBand, 4);
 }
 
 TEST(Layer3Requantize, MixedBlockKeepsLongLinesAndReordersTheRest) {
