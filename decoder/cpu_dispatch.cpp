@@ -12,6 +12,7 @@ THybridFilterRoutine HybridFilter = HybridFilterPlain;
 TImdctRoutine ImdctLong = ImdctLongPlain;
 TImdctRoutine ImdctShort = ImdctShortPlain;
 TAliasReduceRoutine AliasReduce = AliasReducePlain;
+TMidSideRoutine MidSideStereo = MidSideStereoPlain;
 
 namespace {
 
@@ -28,11 +29,13 @@ void SelectCpuRoutines(uint32_t features) {
   features &= GetCpuFeatures() | ~kVectorBits;
   if (!(features & cpu3DNow)) features &= ~uint32_t{cpuE3DNow};
 
-  // ---- Layer III row: AliasReduce ----
+  // ---- Layer III rows: AliasReduce, MidSideStereo (its plain form is SSE2 code already) ----
   AliasReduce = AliasReducePlain;
+  MidSideStereo = MidSideStereoPlain;
 #if defined(VARO_X86)
   if (Has(features, cpuAVX2 | cpuFMA)) {
     AliasReduce = AliasReduceAvx2;
+    MidSideStereo = MidSideStereoAvx2;
   } else if (Has(features, cpuSSE2)) {
     AliasReduce = AliasReduceSse2;
   }

@@ -11,6 +11,13 @@ struct TMPLayer3State;
 // sub-bands (the long part of a mixed block) use the normal window whatever the block type.
 constexpr int32_t kMixedWindowFlag = 4;
 
+// Mid/side stereo (a Layer III slot of its own): (L, R) = (L + R, L - R) for the first `lines`
+// lines of the left spectrum and the right one kRightChannelOffset after it; the 1/sqrt(2) is in
+// both gains already.
+using TMidSideRoutine = void (*)(float* left, int32_t lines);
+extern TMidSideRoutine MidSideStereo;
+
+void MidSideStereoPlain(float* left, int32_t lines);
 void AliasReducePlain(float* spectrum, int32_t boundaries);
 void ImdctLongPlain(float* values);
 void ImdctShortPlain(float* values);
@@ -24,6 +31,7 @@ void ImdctShortSse2(float* values);
 int32_t HybridFilterSse2(TMPLayer3State& st, float* spectrum, float* overlap, float* samples,
                          int32_t blockType, int32_t longLines, int32_t lines, int32_t previousLines);
 
+void MidSideStereoAvx2(float* left, int32_t lines);
 void AliasReduceAvx2(float* spectrum, int32_t boundaries);
 void ImdctLongAvx2(float* values);
 void ImdctShortAvx2(float* values);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "layer3_forms.h"
 #include "layer3_tables.h"
 
 namespace {
@@ -70,7 +71,7 @@ void IntensityRegion(const TMPLayer3State& st, float* left, const TMPBandExtent&
 
 }  // namespace
 
-void MidSideStereo(float* left, int32_t lines) {
+void MidSideStereoPlain(float* left, int32_t lines) {
   float* __restrict l = left;
   float* __restrict r = left + kRightChannelOffset;
   auto butterfly = [l, r](int32_t i) {

@@ -8,9 +8,6 @@
 
 constexpr int32_t kRightChannelOffset = 2 * kGranuleLines;
 
-// (L, R) = (L + R, L - R) for the first `lines` lines; the 1/sqrt(2) is in both gains already.
-void MidSideStereo(float* left, int32_t lines);
-
 // extent: the pair {left, right} of the granule. Bands of the right channel above its last
 // nonzero band (all bands when it has none; per window in short blocks) take the left channel's
 // values scaled by the pair of the band's position; the top band, which has none, takes that of
