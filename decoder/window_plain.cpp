@@ -20,29 +20,33 @@ template <int32_t Stride>
 void WindowPlain(const float* ring, int32_t pos, int16_t* out) {
   const float* w = SynthWindow.data();
   const float* shortRow = w + 256;
-  const int32_t p = pos;
-  const int32_t q = (p + 48) & kMask;
+  // Value i of the slot s slots older than the newest.
+  const auto at = [ring, pos](int32_t s, int32_t i) {
+    const int32_t slot = (pos + kSynthSlotSize * s) & kMask;
+    if (i == 0) return double{ring[kSynthHeads + slot / kSynthSlotSize]};
+    return double{ring[slot + (i >= 16 ? i - 16 : 32 - i)]};
+  };
 
   for (int32_t j = 0; j < 16; ++j) {
     const float* row = w + 16 * j;
     double sum = 0.0;
     for (int32_t k = 0; k < 8; ++k) {
-      sum += double{row[2 * k]} * ring[(p + 16 + j + 64 * k) & kMask];
-      sum -= double{row[2 * k + 1]} * ring[(q - j + 64 * k) & kMask];
+      sum += double{row[2 * k]} * at(2 * k, 16 + j);
+      sum -= double{row[2 * k + 1]} * at(2 * k + 1, 16 - j);
     }
     out[j * Stride] = RoundAndClip(sum);
   }
 
   double middle = 0.0;
-  for (int32_t k = 0; k < 8; ++k) middle += double{shortRow[k]} * ring[(q - 16 + 64 * k) & kMask];
+  for (int32_t k = 0; k < 8; ++k) middle += double{shortRow[k]} * at(2 * k + 1, 0);
   out[16 * Stride] = RoundAndClip(middle);
 
   for (int32_t m = 1; m < 16; ++m) {
     const float* row = w + 16 * (16 - m);
     double sum = 0.0;
     for (int32_t k = 0; k < 8; ++k) {
-      sum += double{row[15 - 2 * k]} * ring[(p + 32 - m + 64 * k) & kMask];
-      sum += double{row[14 - 2 * k]} * ring[(q - 16 + m + 64 * k) & kMask];
+      sum += double{row[15 - 2 * k]} * at(2 * k, 32 - m);
+      sum += double{row[14 - 2 * k]} * at(2 * k + 1, m);
     }
     out[(16 + m) * Stride] = RoundAndClip(sum);
   }
