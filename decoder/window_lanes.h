@@ -25,9 +25,10 @@ template <class V>
 constexpr int32_t kHalfVectors = 16 * sizeof(float) / sizeof(V);
 
 // v kept in a register: the compiler would otherwise fold each of its uses into a load of its own.
+// Only for eight lanes (AVX2): the two-operand SSE2 arithmetic does better with folded loads.
 template <class V>
 [[gnu::always_inline]] inline V InRegister(V v) {
-  asm("" : "+x"(v.v));
+  if constexpr (sizeof(V) == 32) asm("" : "+x"(v.v));
   return v;
 }
 
@@ -168,7 +169,13 @@ inline void WindowPairsLanes(TSynthesisState& state, const float* dct0, const fl
                     const float* const rings[2] = {ring0, ring1};
                     const int32_t positions[2] = {pos0, pos1};
                     S s[2][32 / samples];
-                    WindowSlotLanes<V, S, true, 2>(rings, positions, s);
+                    if constexpr (kHalfVectors < V >> 2) {
+                      // Four-lane vectors: the sums of both channels would not fit the registers.
+                      WindowSlotLanes<V, S, true, 1>(rings, positions, s);
+                      WindowSlotLanes<V, S, true, 1>(rings + 1, positions + 1, s + 1);
+                    } else {
+                      WindowSlotLanes<V, S, true, 2>(rings, positions, s);
+                    }
                     for (int32_t i = 0; i < 32 / samples; ++i)
                       StorePairs(s[0][i], s[1][i], pairs + 2 * samples * i);
                   });
