@@ -29,6 +29,12 @@ struct TLane8 {
 
   // The lanes in reverse order.
   TLane8 Reversed() const { return {_mm256_permutevar8x32_ps(v, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0))}; }
+  // The sum of the lanes: halves, then pairs, then the last two.
+  float Sum() const {
+    __m128 s = _mm_add_ps(_mm256_castps256_ps128(v), _mm256_extractf128_ps(v, 1));
+    s = _mm_add_ps(s, _mm_movehl_ps(s, s));
+    return _mm_cvtss_f32(_mm_add_ss(s, _mm_movehdup_ps(s)));
+  }
   // (low[1], ..., low[7], high[0]) reversed.
   friend TLane8 ReverseAcross(TLane8 low, TLane8 high) {
     const __m256 r = _mm256_permutevar8x32_ps(low.v, _mm256_setr_epi32(0, 7, 6, 5, 4, 3, 2, 1));

@@ -31,6 +31,11 @@ struct TLane4 {
 
   // The lanes in reverse order.
   TLane4 Reversed() const { return {_mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3))}; }
+  // The sum of the lanes: pairs, then the last two.
+  float Sum() const {
+    const __m128 s = _mm_add_ps(v, _mm_movehl_ps(v, v));
+    return _mm_cvtss_f32(_mm_add_ss(s, _mm_shuffle_ps(s, s, _MM_SHUFFLE(1, 1, 1, 1))));
+  }
   // (low[1], low[2], low[3], high[0]) reversed.
   friend TLane4 ReverseAcross(TLane4 low, TLane4 high) {
     const __m128 t = _mm_move_ss(low.v, high.v);

@@ -28,12 +28,13 @@ constexpr std::array<float, kVectorWindowSize> BuildVectorWindow() {
   std::array<float, kVectorWindowSize> v{};
   for (int32_t k = 0; k < 8; ++k) {
     float* run = v.data() + k * 4 * kVectorWindowRun;
-    for (int32_t n = 0; n < 16; ++n) {
-      run[n] = Tap(n, 2 * k);
-      run[16 + n] = Tap(15 - n, 2 * k + 1);
-      run[32 + n] = n ? Tap(16 - n, 14 - 2 * k) : kSynthWindowInitial[256 + k];
-      run[48 + n] = n ? Tap(n, 15 - 2 * k) : 0.0f;
+    for (int32_t j = 0; j < 16; ++j) {
+      run[j] = Tap(j, 2 * k);
+      run[16 + j] = -Tap(j, 2 * k + 1);
+      run[32 + j] = j ? Tap(j, 15 - 2 * k) : 0.0f;
+      run[48 + j] = j ? Tap(j, 14 - 2 * k) : 0.0f;
     }
+    v[kVectorWindowHeads + 2 * k + 1] = kSynthWindowInitial[256 + k];
   }
   return v;
 }

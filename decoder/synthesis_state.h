@@ -1,25 +1,36 @@
-// The synthesis history of one decoder: per channel a ring of the last 16 DCT results (32
-// values each) and the ring position of the newest one.
+// The synthesis history of one decoder: per channel a ring of the last 16 DCT results, kept in
+// the order the window reads them, and the ring position of the newest one.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 
-constexpr int32_t kSynthRingSize = 512;
+// A slot of 32 DCT values x is kept as x[16 + j] then x[16 - j] for j = 0..15: output samples j
+// and 32 - j weigh exactly these two values, so the window reads both runs forwards. x[0], the
+// one value left (it only feeds sample 16), goes to the slot's place in a ring of 16 heads.
+constexpr int32_t kSynthSlotSize = 32;
+constexpr int32_t kSynthRingSize = 16 * kSynthSlotSize;
+// Floats per channel: the ring twice over, then the heads twice over.
+constexpr int32_t kSynthHeads = 2 * kSynthRingSize;
+constexpr int32_t kSynthChannelSize = kSynthHeads + 2 * 16;
 
 // After each slot a channel's position steps to (pos - 32) & 511, so the slot produced s slots
-// before the newest sits at (pos + 32 s) & 511.
-constexpr int32_t NextRingPos(int32_t pos) { return (pos - 32) & (kSynthRingSize - 1); }
+// before the newest sits at (pos + 32 s) & 511, its head at (pos / 32 + s) & 15.
+constexpr int32_t NextRingPos(int32_t pos) { return (pos - kSynthSlotSize) & (kSynthRingSize - 1); }
 
-// Each ring is stored twice over (values pos and pos + 512 alike), so that the 16 slots from
-// any position on lie unbroken and the vector window forms need no wrap.
+// Ring and heads are each stored twice over (values i and i + 512, heads h and h + 16 alike), so
+// that the 16 slots from any position on lie unbroken and the vector window forms need no wrap.
 struct TSynthesisState {
-  alignas(64) float Ring[2][2 * kSynthRingSize];
+  alignas(64) float Ring[2][kSynthChannelSize];
   int32_t Pos[2];
 };
 
 // The 32 values of src as the ring's slot at pos, in both copies.
 inline void StoreRingSlot(float* ring, int32_t pos, const float* src) {
-  std::memcpy(ring + pos, src, 32 * sizeof(float));
-  std::memcpy(ring + pos + kSynthRingSize, src, 32 * sizeof(float));
+  float* slot = ring + pos;
+  std::memcpy(slot, src + 16, 16 * sizeof(float));
+  for (int32_t j = 0; j < 16; ++j) slot[16 + j] = src[16 - j];
+  std::memcpy(slot + kSynthRingSize, slot, kSynthSlotSize * sizeof(float));
+  float* heads = ring + kSynthHeads;
+  heads[pos / kSynthSlotSize] = heads[pos / kSynthSlotSize + 16] = src[0];
 }

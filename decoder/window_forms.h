@@ -1,7 +1,7 @@
 // The processor forms of the synthesis window step (the WindowMono/WindowStereo slots).
 // Every form computes the 32 samples of the slot whose DCT result is at ring position pos of a
-// doubled ring (TSynthesisState::Ring's layout: 1024 values, the upper half repeating the lower); Mono
-// writes out[0..31], Stereo out[0], out[2], ... out[62].
+// channel's ring in TSynthesisState::Ring's layout (synthesis_state.h); Mono writes out[0..31],
+// Stereo out[0], out[2], ... out[62].
 #pragma once
 
 #include <cstdint>

@@ -20,104 +20,119 @@ template <class S, bool ForPairs, class V>
   return S::Round(a, b);
 }
 
-// Vectors of a half slot (16 samples).
+// Vectors of a half slot (16 values or samples).
 template <class V>
 constexpr int32_t kHalfVectors = 16 * sizeof(float) / sizeof(V);
 
-// Samples of halves First .. First + Count - 1 of the slot at pos, half h into out[h * vectors / 2 ..]
-// (in the order StorePairs takes if ForPairs): half 0 (samples 0..15) from runs 0/1 of the vector window,
-// half 1 (samples 16..31) from runs 2/3, each sum accumulated in the order its ring values lie. Four-lane
-// vectors take one half per call to stay within the registers. Q indexes the vectors of a half; every index
-// is a constant, so that the sums stay in registers.
-template <class V, class S, bool ForPairs, int32_t First, int32_t Count, int32_t... Q>
-inline void WindowHalves(const float* ring, int32_t pos, S* out, std::integer_sequence<int32_t, Q...>) {
+// v kept in a register: the compiler would otherwise fold each of its uses into a load of its own.
+// Only for eight lanes (AVX2): the two-operand SSE2 arithmetic does better with folded loads.
+template <class V>
+[[gnu::always_inline]] inline V InRegister(V v) {
+  if constexpr (sizeof(V) == 32) asm("" : "+x"(v.v));
+  return v;
+}
+
+// Vector Q of samples 0..15 (rising[c]: sample j in lane j - W Q) and of samples 32..17 (falling[c]:
+// sample 32 - j in lane j - W Q; sample 32 does not exist) of the slots at pos[c] of rings c,
+// through runs 0..3 of the vector window. Per ring slot pair k the two ring vectors are loaded
+// once for four runs and each window vector once for all channels; the even and the odd slots'
+// products sum apart (shorter chains), then add.
+template <class V, int32_t Q, int32_t... C>
+[[gnu::always_inline]] inline void WindowVector(const float* const* rings, const int32_t* pos, V* rising,
+                                                V* falling, std::integer_sequence<int32_t, C...>) {
   constexpr int32_t lanes = sizeof(V) / sizeof(float);
-  constexpr int32_t vectors = sizeof...(Q);
-  constexpr int32_t last = Count - 1;
-  V forward[Count][vectors], backward[Count][vectors];
-  for (int32_t h = 0; h < Count; ++h) {
-    ((forward[h][Q] = V::Zero()), ...);
-    ((backward[h][Q] = V::Zero()), ...);
-  }
-  const float* w = VectorWindow.data();
-  // Unrolled: the ring addresses then fold into the loads and the window into the arithmetic.
+  constexpr int32_t at = lanes * Q;
+  V up[2][sizeof...(C)], down[2][sizeof...(C)];
+  ((up[0][C] = up[1][C] = down[0][C] = down[1][C] = V::Zero()), ...);
+  const float* w = VectorWindow.data() + at;
+  // Unrolled: the ring and window addresses then are constants from a base.
 #pragma GCC unroll 8
-  for (int32_t k = 0; k < 8; ++k, w += 64) {
-    const float* even = ring + pos + 64 * k;  // the doubled ring: no wrap
-    const float* odd = even + 32;
-    // Samples 0..15: even[16..31] forward, odd[1..16] backward.
-    // Samples 16..31: odd[0..15] forward, even[16..31] backward (the same loads).
-    const V shared[vectors] = {V::Load(even + 16 + lanes * Q)...};
-    if constexpr (First == 0) {
-      ((forward[0][Q] = MulAdd(V::LoadAligned(w + lanes * Q), shared[Q], forward[0][Q])), ...);
-      ((backward[0][Q] =
-            MulAdd(V::LoadAligned(w + 16 + lanes * Q), V::Load(odd + 1 + lanes * Q), backward[0][Q])),
-       ...);
-    }
-    if constexpr (First + Count == 2) {
-      ((forward[last][Q] =
-            MulAdd(V::LoadAligned(w + 32 + lanes * Q), V::Load(odd + lanes * Q), forward[last][Q])),
-       ...);
-      ((backward[last][Q] = MulAdd(V::LoadAligned(w + 48 + lanes * Q), shared[Q], backward[last][Q])), ...);
-    }
+  for (int32_t k = 0; k < 8; ++k, w += 4 * kVectorWindowRun) {
+    // The even slot's x[16 + j] and the odd slot's x[16 - j] (the doubled ring: no wrap).
+    const V even[] = {InRegister(V::LoadAligned(rings[C] + pos[C] + 2 * kSynthSlotSize * k + at))...};
+    const V odd[] = {
+        InRegister(V::LoadAligned(rings[C] + pos[C] + 2 * kSynthSlotSize * k + kSynthSlotSize + 16 + at))...};
+    V tap = InRegister(V::LoadAligned(w));
+    ((up[0][C] = MulAdd(tap, even[C], up[0][C])), ...);
+    tap = InRegister(V::LoadAligned(w + 16));
+    ((up[1][C] = MulAdd(tap, odd[C], up[1][C])), ...);
+    tap = InRegister(V::LoadAligned(w + 32));
+    ((down[0][C] = MulAdd(tap, even[C], down[0][C])), ...);
+    tap = InRegister(V::LoadAligned(w + 48));
+    ((down[1][C] = MulAdd(tap, odd[C], down[1][C])), ...);
   }
-  if constexpr (First == 0) {
-    // The forward sums less the backward sums reversed.
-    const V sums[vectors] = {(forward[0][Q] - backward[0][vectors - 1 - Q].Reversed())...};
+  ((rising[C] = up[0][C] + up[1][C]), ...);
+  ((falling[C] = down[0][C] + down[1][C]), ...);
+}
+
+// Sample 16 of channel c's slot: the heads of its odd ring slots, weighed.
+template <class V>
+[[gnu::always_inline]] inline float WindowMiddle(const float* ring, int32_t pos) {
+  constexpr int32_t lanes = sizeof(V) / sizeof(float);
+  const float* heads = ring + kSynthHeads + pos / kSynthSlotSize;
+  const float* w = VectorWindow.data() + kVectorWindowHeads;
+  V sum = V::LoadAligned(w) * V::Load(heads);
+#pragma GCC unroll 4
+  for (int32_t i = lanes; i < 16; i += lanes) sum = MulAdd(V::LoadAligned(w + i), V::Load(heads + i), sum);
+  return sum.Sum();
+}
+
+// The 32 samples of each channel's slot, as 32 / 2W sample vectors per channel (in the order
+// StorePairs takes if ForPairs).
+template <class V, class S, bool ForPairs, int32_t C, int32_t... Q>
+[[gnu::always_inline]] inline void WindowSlotsOf(const float* const* rings, const int32_t* pos,
+                                                 S (*out)[16 * sizeof(float) / sizeof(V)],
+                                                 std::integer_sequence<int32_t, Q...>) {
+  constexpr int32_t vectors = sizeof...(Q);
+  constexpr auto channels = std::make_integer_sequence<int32_t, C>();
+  V rising[vectors][C], falling[vectors + 1][C];
+  (WindowVector<V, Q>(rings, pos, rising[Q], falling[Q], channels), ...);
+#pragma GCC unroll 2
+  for (int32_t c = 0; c < C; ++c) {
+    falling[vectors][c] = V::Set(WindowMiddle<V>(rings[c], pos[c]));
     (
         [&] {
-          if constexpr (Q % 2 == 0) out[Q / 2] = Round<S, ForPairs>(sums[Q], sums[Q + 1]);
-        }(),
-        ...);
-  }
-  if constexpr (First + Count == 2) {
-    // Sample 16 + m takes backward sum 16 - m (none for m = 0): the sums reversed and shifted up
-    // by one lane.
-    const V above[vectors] = {(Q == 0 ? V::Zero() : backward[last][(vectors - Q) % vectors])...};
-    const V sums[vectors] = {
-        (forward[last][Q] + ReverseAcross(backward[last][vectors - 1 - Q], above[Q]))...};
-    (
-        [&] {
-          if constexpr (Q % 2 == 0) out[vectors / 2 + Q / 2] = Round<S, ForPairs>(sums[Q], sums[Q + 1]);
+          if constexpr (Q % 2 == 0) {
+            out[c][Q / 2] = Round<S, ForPairs>(rising[Q][c], rising[Q + 1][c]);
+            // Samples 16 + W Q ..: the falling sums reversed and shifted up by a lane, whose
+            // lane 0 comes from the vector above (sample 16 from the heads).
+            out[c][vectors / 2 + Q / 2] =
+                Round<S, ForPairs>(ReverseAcross(falling[vectors - 1 - Q][c], falling[vectors - Q][c]),
+                                   ReverseAcross(falling[vectors - 2 - Q][c], falling[vectors - 1 - Q][c]));
+          }
         }(),
         ...);
   }
 }
 
-// The 32 samples of the slot at pos, as 32 / 2W sample vectors.
-template <class V, class S, bool ForPairs = false>
-inline void WindowSlotLanes(const float* ring, int32_t pos, S* out) {
-  constexpr auto q = std::make_integer_sequence<int32_t, kHalfVectors<V>>();
-  if constexpr (kHalfVectors < V >> 2) {
-    WindowHalves<V, S, ForPairs, 0, 1>(ring, pos, out, q);
-    WindowHalves<V, S, ForPairs, 1, 1>(ring, pos, out, q);
-  } else {
-    WindowHalves<V, S, ForPairs, 0, 2>(ring, pos, out, q);
-  }
+template <class V, class S, bool ForPairs, int32_t C>
+inline void WindowSlotLanes(const float* const* rings, const int32_t* pos,
+                            S (*out)[16 * sizeof(float) / sizeof(V)]) {
+  WindowSlotsOf<V, S, ForPairs, C>(rings, pos, out, std::make_integer_sequence<int32_t, kHalfVectors<V>>());
 }
 
 template <class V, class S>
 inline void WindowMonoLanes(const float* ring, int32_t pos, int16_t* out) {
   constexpr int32_t samples = 2 * sizeof(V) / sizeof(float);
-  S s[32 / samples];
-  WindowSlotLanes<V, S>(ring, pos, s);
-  for (int32_t i = 0; i < 32 / samples; ++i) s[i].Store(out + samples * i);
+  S s[1][32 / samples];
+  WindowSlotLanes<V, S, false, 1>(&ring, &pos, s);
+  for (int32_t i = 0; i < 32 / samples; ++i) s[0][i].Store(out + samples * i);
 }
 
 template <class V, class S>
 inline void WindowStereoLanes(const float* ring, int32_t pos, int16_t* out) {
   constexpr int32_t samples = 2 * sizeof(V) / sizeof(float);
   constexpr int32_t count = 32 / samples;
-  S s[count];
-  WindowSlotLanes<V, S>(ring, pos, s);
+  S s[1][count];
+  WindowSlotLanes<V, S, false, 1>(&ring, &pos, s);
   for (int32_t i = 0; i < count; ++i) {
-    s[i].StoreEvenPlacesLow(out + 2 * samples * i);
-    if (i < count - 1) s[i].StoreEvenPlacesHigh(out + 2 * samples * i + samples);
+    s[0][i].StoreEvenPlacesLow(out + 2 * samples * i);
+    if (i < count - 1) s[0][i].StoreEvenPlacesHigh(out + 2 * samples * i + samples);
   }
   // The last half vector one by one: a vector would reach out[63], past the end of the buffer
   // for channel 1's last slot.
   alignas(32) int16_t rest[samples];
-  s[count - 1].StoreAligned(rest);
+  s[0][count - 1].StoreAligned(rest);
   for (int32_t i = samples / 2; i < samples; ++i) out[64 - 2 * samples + 2 * i] = rest[i];
 }
 
@@ -125,11 +140,21 @@ inline void WindowStereoLanes(const float* ring, int32_t pos, int16_t* out) {
 template <class V>
 [[gnu::always_inline]] inline void StoreSlotLanes(float* ring, int32_t pos, const float* slot) {
   constexpr int32_t lanes = sizeof(V) / sizeof(float);
-  for (int32_t i = 0; i < 32; i += lanes) {
-    const V v = V::Load(slot + i);
-    v.StoreAligned(ring + pos + i);
-    v.StoreAligned(ring + pos + kSynthRingSize + i);
+  constexpr int32_t vectors = kHalfVectors<V>;
+  V x[2 * vectors];
+#pragma GCC unroll 8
+  for (int32_t i = 0; i < 2 * vectors; ++i) x[i] = V::Load(slot + lanes * i);
+#pragma GCC unroll 4
+  for (int32_t i = 0; i < vectors; ++i) {
+    // x[16 + lanes i ..], and x[16 - lanes i] then x[15 - lanes i] down.
+    const V falling = ReverseAcross(x[vectors - 1 - i], x[vectors - i]);
+    for (int32_t copy = 0; copy < 2 * kSynthRingSize; copy += kSynthRingSize) {
+      x[vectors + i].StoreAligned(ring + copy + pos + lanes * i);
+      falling.StoreAligned(ring + copy + pos + 16 + lanes * i);
+    }
   }
+  float* heads = ring + kSynthHeads;
+  heads[pos / kSynthSlotSize] = heads[pos / kSynthSlotSize + 16] = slot[0];
 }
 
 template <class V, class S>
@@ -141,11 +166,18 @@ inline void WindowPairsLanes(TSynthesisState& state, const float* dct0, const fl
                      int32_t pos1, int16_t* pairs) {
                     StoreSlotLanes<V>(ring0, pos0, slot0);
                     StoreSlotLanes<V>(ring1, pos1, slot1);
-                    S left[32 / samples], right[32 / samples];
-                    WindowSlotLanes<V, S, true>(ring0, pos0, left);
-                    WindowSlotLanes<V, S, true>(ring1, pos1, right);
+                    const float* const rings[2] = {ring0, ring1};
+                    const int32_t positions[2] = {pos0, pos1};
+                    S s[2][32 / samples];
+                    if constexpr (kHalfVectors < V >> 2) {
+                      // Four-lane vectors: the sums of both channels would not fit the registers.
+                      WindowSlotLanes<V, S, true, 1>(rings, positions, s);
+                      WindowSlotLanes<V, S, true, 1>(rings + 1, positions + 1, s + 1);
+                    } else {
+                      WindowSlotLanes<V, S, true, 2>(rings, positions, s);
+                    }
                     for (int32_t i = 0; i < 32 / samples; ++i)
-                      StorePairs(left[i], right[i], pairs + 2 * samples * i);
+                      StorePairs(s[0][i], s[1][i], pairs + 2 * samples * i);
                   });
 }
 

@@ -20,29 +20,31 @@ template <int32_t Stride>
 void WindowPlain(const float* ring, int32_t pos, int16_t* out) {
   const float* w = SynthWindow.data();
   const float* shortRow = w + 256;
-  const int32_t p = pos;
-  const int32_t q = (p + 48) & kMask;
+  // The slot s slots older than the newest: x[16 + j] at slot(s)[j], x[16 - j] at slot(s)[16 + j]
+  // (synthesis_state.h), x[0] among the heads.
+  const auto slot = [ring, pos](int32_t s) { return ring + ((pos + kSynthSlotSize * s) & kMask); };
+  const float* heads = ring + kSynthHeads + pos / kSynthSlotSize;
 
   for (int32_t j = 0; j < 16; ++j) {
     const float* row = w + 16 * j;
     double sum = 0.0;
     for (int32_t k = 0; k < 8; ++k) {
-      sum += double{row[2 * k]} * ring[(p + 16 + j + 64 * k) & kMask];
-      sum -= double{row[2 * k + 1]} * ring[(q - j + 64 * k) & kMask];
+      sum += double{row[2 * k]} * slot(2 * k)[j];               // x[16 + j]
+      sum -= double{row[2 * k + 1]} * slot(2 * k + 1)[16 + j];  // x[16 - j]
     }
     out[j * Stride] = RoundAndClip(sum);
   }
 
   double middle = 0.0;
-  for (int32_t k = 0; k < 8; ++k) middle += double{shortRow[k]} * ring[(q - 16 + 64 * k) & kMask];
+  for (int32_t k = 0; k < 8; ++k) middle += double{shortRow[k]} * heads[2 * k + 1];
   out[16 * Stride] = RoundAndClip(middle);
 
   for (int32_t m = 1; m < 16; ++m) {
     const float* row = w + 16 * (16 - m);
     double sum = 0.0;
     for (int32_t k = 0; k < 8; ++k) {
-      sum += double{row[15 - 2 * k]} * ring[(p + 32 - m + 64 * k) & kMask];
-      sum += double{row[14 - 2 * k]} * ring[(q - 16 + m + 64 * k) & kMask];
+      sum += double{row[15 - 2 * k]} * slot(2 * k)[16 - m];      // x[32 - m]
+      sum += double{row[14 - 2 * k]} * slot(2 * k + 1)[32 - m];  // x[m]
     }
     out[(16 + m) * Stride] = RoundAndClip(sum);
   }

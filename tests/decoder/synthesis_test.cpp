@@ -119,12 +119,15 @@ TEST_P(SynthesisForms, ZeroInputGivesExactZero) {
   EXPECT_TRUE(std::all_of(pcm.begin(), pcm.end(), [](int16_t v) { return v == 0; }));
 }
 
-// Sums placed on single taps: D[1] = -1/65536 weighs ring value p + 17 into sample 1, and
-// D[256] = 75038/65536 weighs ring value p + 272 into sample 0.
-int16_t WindowSample(float value, int32_t ringIndex, int32_t sample) {
-  alignas(64) static float ring[2 * kSynthRingSize];
-  std::fill(std::begin(ring), std::end(ring), 0.0f);
-  ring[ringIndex] = ring[ringIndex + kSynthRingSize] = value;
+// Sums placed on single taps: D[1] = -1/65536 weighs value 17 of the newest slot into sample 1,
+// and D[256] = 75038/65536 weighs value 16 of the slot 8 slots older into sample 0.
+int16_t WindowSample(float value, int32_t age, int32_t index, int32_t sample) {
+  alignas(64) static float ring[kSynthChannelSize];
+  for (int32_t s = 0; s < 16; ++s) {
+    float slot[32] = {};
+    if (s == age) slot[index] = value;
+    StoreRingSlot(ring, kSynthSlotSize * s, slot);
+  }
   int16_t mono[32], stereo[64];
   WindowMono(ring, 0, mono);
   WindowStereo(ring, 0, stereo);
@@ -135,7 +138,7 @@ int16_t WindowSample(float value, int32_t ringIndex, int32_t sample) {
 // Channel 1's slot written at out = buffer + 1: only the even places from there change, and
 // nothing is touched at out[63], past the end of the buffer (the sanitizer build sees that).
 TEST_P(SynthesisForms, StereoWritesOnlyItsOwnChannel) {
-  alignas(64) static float ring[2 * kSynthRingSize];
+  alignas(64) static float ring[kSynthChannelSize];
   for (int32_t i = 0; i < 2 * kSynthRingSize; ++i) {
     ring[i] = static_cast<float>((i % kSynthRingSize * 37) % 101 - 50) * 300.0f;
   }
@@ -184,21 +187,21 @@ TEST_P(SynthesisForms, PairsAreBothMonoWindowsInterleaved) {
 }
 
 TEST_P(SynthesisForms, RoundsHalfwaySumsToEven) {
-  EXPECT_EQ(WindowSample(-2.5f * 65536, 17, 1), 2);
-  EXPECT_EQ(WindowSample(2.5f * 65536, 17, 1), -2);
-  EXPECT_EQ(WindowSample(-3.5f * 65536, 17, 1), 4);
-  EXPECT_EQ(WindowSample(-1.25f * 65536, 17, 1), 1);
+  EXPECT_EQ(WindowSample(-2.5f * 65536, 0, 17, 1), 2);
+  EXPECT_EQ(WindowSample(2.5f * 65536, 0, 17, 1), -2);
+  EXPECT_EQ(WindowSample(-3.5f * 65536, 0, 17, 1), 4);
+  EXPECT_EQ(WindowSample(-1.25f * 65536, 0, 17, 1), 1);
 }
 
 TEST_P(SynthesisForms, SaturatesInsteadOfWrapping) {
   const float tap = 75038.0f / 65536.0f;
-  EXPECT_EQ(WindowSample(32768.4f / tap, 272, 0), 32767);
-  EXPECT_EQ(WindowSample(-40000.0f / tap, 272, 0), -32768);
-  EXPECT_EQ(WindowSample(1e12f, 272, 0), 32767);
-  EXPECT_EQ(WindowSample(-1e12f, 272, 0), -32768);
+  EXPECT_EQ(WindowSample(32768.4f / tap, 8, 16, 0), 32767);
+  EXPECT_EQ(WindowSample(-40000.0f / tap, 8, 16, 0), -32768);
+  EXPECT_EQ(WindowSample(1e12f, 8, 16, 0), 32767);
+  EXPECT_EQ(WindowSample(-1e12f, 8, 16, 0), -32768);
   SetInvertPolarity(1);
   // Clipping is asymmetric: +32768.4 inverted gives -32768, not -32767.
-  EXPECT_EQ(WindowSample(32768.4f / tap, 272, 0), -32768);
+  EXPECT_EQ(WindowSample(32768.4f / tap, 8, 16, 0), -32768);
   SetInvertPolarity(0);
 }
 
