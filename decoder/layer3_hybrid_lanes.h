@@ -21,56 +21,6 @@ namespace {
 // The loops over rows are unrolled in full (GCC unroll pragmas): constant indices keep the rows
 // in registers and the sign choice of StoreOut out of the loop.
 
-// f[m] = sum_{j=0..8} a[j] cos(pi (2m + 1) j / 18).
-template <class V>
-inline void Dct3Of9Lanes(const V* a, V* f) {
-  const TLayer3Tables& t = Layer3Tables;
-#pragma GCC unroll 18
-  for (int m = 0; m < 4; ++m) {
-    const float* ce = t.Dct9EvenF[m];
-    const float* co = t.Dct9OddF[m];
-    V even = MulAdd(a[2], V::Set(ce[0]), a[0]);
-    even = MulAdd(a[4], V::Set(ce[1]), even);
-    even = MulAdd(a[6], V::Set(ce[2]), even);
-    even = MulAdd(a[8], V::Set(ce[3]), even);
-    V odd = a[1] * V::Set(co[0]);
-    odd = MulAdd(a[3], V::Set(co[1]), odd);
-    odd = MulAdd(a[5], V::Set(co[2]), odd);
-    odd = MulAdd(a[7], V::Set(co[3]), odd);
-    f[m] = even + odd;
-    f[8 - m] = even - odd;
-  }
-  f[4] = a[0] - a[2] + a[4] - a[6] + a[8];
-}
-
-// The 18-point DCT-IV of x, in place (the long IMDCT in kernel order).
-template <class V>
-inline void ImdctLongLanes(V* x) {
-  const TLayer3Tables& t = Layer3Tables;
-  V even[9], odd[9];
-  even[0] = x[0];
-  odd[0] = x[1] + x[0];
-#pragma GCC unroll 18
-  for (int j = 1; j < 9; ++j) {
-    even[j] = x[2 * j] + x[2 * j - 1];
-    odd[j] = x[2 * j + 1] + x[2 * j];
-  }
-  // The odd half is a 9-point DCT-IV: its own neighbour sums, a DCT-III, the post factors.
-  V z[9];
-  z[0] = odd[0];
-#pragma GCC unroll 18
-  for (int k = 1; k < 9; ++k) z[k] = odd[k] + odd[k - 1];
-  V e[9], o[9];
-  Dct3Of9Lanes(even, e);
-  Dct3Of9Lanes(z, o);
-#pragma GCC unroll 18
-  for (int m = 0; m < 9; ++m) {
-    const V om = o[m] * V::Set(t.Dct9PostF[m]);
-    x[m] = (e[m] + om) * V::Set(t.Dct18PostF[m]);
-    x[17 - m] = (e[m] - om) * V::Set(t.Dct18PostF[17 - m]);
-  }
-}
-
 // The 6-point DCT-IV of window w's values x[3k + w] into u[0..5].
 template <class V>
 inline void ImdctShortWindowLanes(const V* x, int w, V* u) {
@@ -99,20 +49,67 @@ template <class V>
 
 // Rows of one group of sub-bands from s: input rows 32 k + s (spectrum, time-major copy),
 // previous overlap o, output samples, new overlap next (all rows of 32).
+//
+// The 18-point DCT-IV (the long IMDCT) splits into a 9-point DCT-III of the even neighbour sums
+// and a 9-point DCT-IV of the odd ones, both through the same cosines. Step m of the two
+// DCT-IIIs yields their outputs m and 8 - m, so it finishes four IMDCT outputs, each windowed
+// into two rows at once: only the inputs of the transforms stay live across the steps.
 template <class V>
 inline void LongGroup(const float* input, int32_t s, const float* window, const float* o, float* out,
                       float* next) {
-  V x[18];
+  const TLayer3Tables& t = Layer3Tables;
+  V even[9], z[9];
+  {
+    V x[18];
 #pragma GCC unroll 18
-  for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
-  ImdctLongLanes(x);
+    for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
+    even[0] = x[0];
+    V odd = x[1] + x[0];
+    z[0] = odd;
 #pragma GCC unroll 18
-  for (int j = 0; j < 9; ++j) {
-    StoreOut(MulAdd(V::Set(window[j]), x[9 + j], V::Load(o + 32 * j + s)), j, s, out);
-    StoreOut(MulAdd(V::Set(window[9 + j]), x[17 - j], V::Load(o + 32 * (9 + j) + s)), 9 + j, s, out);
-    (V::Set(window[18 + j]) * x[8 - j]).Store(next + 32 * j + s);
-    (V::Set(window[27 + j]) * x[j]).Store(next + 32 * (9 + j) + s);
+    for (int j = 1; j < 9; ++j) {
+      even[j] = x[2 * j] + x[2 * j - 1];
+      const V sum = x[2 * j + 1] + x[2 * j];
+      z[j] = sum + odd;
+      odd = sum;
+    }
   }
+  // IMDCT outputs m and 17 - m from the transforms' outputs m; output m feeds new overlap rows
+  // 8 - m and 9 + m, output 17 - m the sample rows 8 - m and 9 + m.
+  auto emit = [&](int m, V e, V d) __attribute__((always_inline)) {
+    const V om = d * V::Set(t.Dct9PostF[m]);
+    const V low = (e + om) * V::Set(t.Dct18PostF[m]);
+    const V high = (e - om) * V::Set(t.Dct18PostF[17 - m]);
+    StoreOut(MulAdd(V::Set(window[8 - m]), high, V::Load(o + 32 * (8 - m) + s)), 8 - m, s, out);
+    StoreOut(MulAdd(V::Set(window[9 + m]), high, V::Load(o + 32 * (9 + m) + s)), 9 + m, s, out);
+    (V::Set(window[26 - m]) * low).Store(next + 32 * (8 - m) + s);
+    (V::Set(window[27 + m]) * low).Store(next + 32 * (9 + m) + s);
+  };
+#pragma GCC unroll 18
+  for (int m = 0; m < 4; ++m) {
+    // f[m] = sum_{j=0..8} a[j] cos(pi (2m + 1) j / 18), f[8 - m] with the odd terms negated.
+    const float* ce = t.Dct9EvenF[m];
+    const float* co = t.Dct9OddF[m];
+    V ee = MulAdd(even[2], V::Set(ce[0]), even[0]);
+    V ze = MulAdd(z[2], V::Set(ce[0]), z[0]);
+    ee = MulAdd(even[4], V::Set(ce[1]), ee);
+    ze = MulAdd(z[4], V::Set(ce[1]), ze);
+    ee = MulAdd(even[6], V::Set(ce[2]), ee);
+    ze = MulAdd(z[6], V::Set(ce[2]), ze);
+    ee = MulAdd(even[8], V::Set(ce[3]), ee);
+    ze = MulAdd(z[8], V::Set(ce[3]), ze);
+    V eo = even[1] * V::Set(co[0]);
+    V zo = z[1] * V::Set(co[0]);
+    eo = MulAdd(even[3], V::Set(co[1]), eo);
+    zo = MulAdd(z[3], V::Set(co[1]), zo);
+    eo = MulAdd(even[5], V::Set(co[2]), eo);
+    zo = MulAdd(z[5], V::Set(co[2]), zo);
+    eo = MulAdd(even[7], V::Set(co[3]), eo);
+    zo = MulAdd(z[7], V::Set(co[3]), zo);
+    emit(m, ee + eo, ze + zo);
+    emit(8 - m, ee - eo, ze - zo);
+  }
+  emit(4, even[0] - even[2] + even[4] - even[6] + even[8], z[0] - z[2] + z[4] - z[6] + z[8]);
 }
 
 template <class V>
