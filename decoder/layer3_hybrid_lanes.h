@@ -177,9 +177,12 @@ inline int32_t HybridFilterLanes(TMPLayer3State& st, float* x, float* o, float* 
     lastEnd = std::min(lastStart + (lastEnd - lastStart + lanes - 1) / lanes * lanes, 32);
     r.ShortEnd = std::max(r.ShortEnd, r.LongEnd);
   }
-  // Time-major copy of the live spectrum: row k holds line k of every sub-band.
+  // Time-major copy of the live spectrum: row k holds line k of every sub-band. Whole groups
+  // only: the spectrum buffer holds all 32 sub-bands, and what is copied from beyond the live
+  // ones is cleared below or never read.
   float* input = st.Reorder;
-  TransposeSpectrum<Widest, Narrower...>(x, 0, std::min(r.ShortEnd, live), input);
+  const int32_t copied = std::min(r.ShortEnd, live);
+  TransposeSpectrum<Widest>(x, 0, (copied + lanes - 1) / lanes * lanes, input);
   // Vector stores: a loop over the row's few floats would be a library call per row.
   ForGroups<Widest, Narrower...>(live, r.ShortEnd, [&]<class V>(int32_t s) {
 #pragma GCC unroll 18
