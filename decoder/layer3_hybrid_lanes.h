@@ -21,25 +21,6 @@ namespace {
 // The loops over rows are unrolled in full (GCC unroll pragmas): constant indices keep the rows
 // in registers and the sign choice of StoreOut out of the loop.
 
-// The 6-point DCT-IV of window w's values x[3k + w] into u[0..5].
-template <class V>
-inline void ImdctShortWindowLanes(const V* x, int w, V* u) {
-  const TLayer3Tables& t = Layer3Tables;
-  V z[6];
-  z[0] = x[w];
-#pragma GCC unroll 18
-  for (int k = 1; k < 6; ++k) z[k] = x[3 * k + w] + x[3 * k - 3 + w];
-#pragma GCC unroll 18
-  for (int m = 0; m < 3; ++m) {
-    const V even = MulAdd(z[4], V::Set(t.Dct3EvenF[m][1]), MulAdd(z[2], V::Set(t.Dct3EvenF[m][0]), z[0]));
-    V odd = z[1] * V::Set(t.Dct3OddF[m][0]);
-    odd = MulAdd(z[3], V::Set(t.Dct3OddF[m][1]), odd);
-    odd = MulAdd(z[5], V::Set(t.Dct3OddF[m][2]), odd);
-    u[m] = (even + odd) * V::Set(t.Dct6PostF[m]);
-    u[5 - m] = (even - odd) * V::Set(t.Dct6PostF[5 - m]);
-  }
-}
-
 // Output row t of the group at s, frequency-inverted.
 template <class V>
 [[gnu::always_inline]] inline void StoreOut(V v, int32_t t, int32_t s, float* out) {
@@ -75,11 +56,11 @@ inline void LongGroup(const float* input, int32_t s, const float* window, const 
     }
   }
   // IMDCT outputs m and 17 - m from the transforms' outputs m; output m feeds new overlap rows
-  // 8 - m and 9 + m, output 17 - m the sample rows 8 - m and 9 + m.
+  // 8 - m and 9 + m, output 17 - m the sample rows 8 - m and 9 + m. The window carries the
+  // outputs' factors.
   auto emit = [&](int m, V e, V d) __attribute__((always_inline)) {
-    const V om = d * V::Set(t.Dct9PostF[m]);
-    const V low = (e + om) * V::Set(t.Dct18PostF[m]);
-    const V high = (e - om) * V::Set(t.Dct18PostF[17 - m]);
+    const V low = MulAdd(d, V::Set(t.Dct9PostF[m]), e);
+    const V high = e - d * V::Set(t.Dct9PostF[m]);
     StoreOut(MulAdd(V::Set(window[8 - m]), high, V::Load(o + 32 * (8 - m) + s)), 8 - m, s, out);
     StoreOut(MulAdd(V::Set(window[9 + m]), high, V::Load(o + 32 * (9 + m) + s)), 9 + m, s, out);
     (V::Set(window[26 - m]) * low).Store(next + 32 * (8 - m) + s);
@@ -112,27 +93,56 @@ inline void LongGroup(const float* input, int32_t s, const float* window, const 
   emit(4, even[0] - even[2] + even[4] - even[6] + even[8], z[0] - z[2] + z[4] - z[6] + z[8]);
 }
 
+// The three 6-point DCT-IVs (the short IMDCTs) of window w's values x[3k + w], with the same
+// split as the long one: step m of their DCT-IIIs gives outputs m and 5 - m of every window,
+// which are the terms of frame slots n = 2 - m and 3 + m of each window half.
 template <class V>
 inline void ShortGroup(const float* input, int32_t s, const float* o, float* out, float* next) {
-  const float* window = Layer3Tables.Window[2];
-  V x[18];
+  const TLayer3Tables& t = Layer3Tables;
+  const float* window = t.ShortWindowPostF;
+  V z[3][6];
+  {
+    V x[18];
 #pragma GCC unroll 18
-  for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
-  V u[3][6];
+    for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
 #pragma GCC unroll 18
-  for (int w = 0; w < 3; ++w) ImdctShortWindowLanes(x, w, u[w]);
+    for (int w = 0; w < 3; ++w) {
+      z[w][0] = x[w];
+#pragma GCC unroll 18
+      for (int k = 1; k < 6; ++k) z[w][k] = x[3 * k + w] + x[3 * k - 3 + w];
+    }
+  }
   // Window w covers frame slots 6 + 6w .. 17 + 6w: its first half term n, second half term
   // 6 + n. Slots 0..5 carry only the previous overlap, the new overlap ends with six zeros.
-  auto first = [&](int w, int n) { return V::Set(window[n]) * u[w][kShortWindowTap[n]]; };
-  auto second = [&](int w, int n) { return V::Set(window[6 + n]) * u[w][kShortWindowTap[6 + n]]; };
 #pragma GCC unroll 18
   for (int n = 0; n < 6; ++n) {
     StoreOut(V::Load(o + 32 * n + s), n, s, out);
-    StoreOut(V::Load(o + 32 * (6 + n) + s) + first(0, n), 6 + n, s, out);
-    StoreOut(V::Load(o + 32 * (12 + n) + s) + second(0, n) + first(1, n), 12 + n, s, out);
-    (second(1, n) + first(2, n)).Store(next + 32 * n + s);
-    second(2, n).Store(next + 32 * (6 + n) + s);
     V::Set(0.0f).Store(next + 32 * (12 + n) + s);
+  }
+#pragma GCC unroll 18
+  for (int m = 0; m < 3; ++m) {
+    V low[3], high[3];  // outputs m and 5 - m of each window
+#pragma GCC unroll 18
+    for (int w = 0; w < 3; ++w) {
+      const V even =
+          MulAdd(z[w][4], V::Set(t.Dct3EvenF[m][1]), MulAdd(z[w][2], V::Set(t.Dct3EvenF[m][0]), z[w][0]));
+      V odd = z[w][1] * V::Set(t.Dct3OddF[m][0]);
+      odd = MulAdd(z[w][3], V::Set(t.Dct3OddF[m][1]), odd);
+      odd = MulAdd(z[w][5], V::Set(t.Dct3OddF[m][2]), odd);
+      low[w] = even + odd;
+      high[w] = even - odd;
+    }
+    // Slots 2 - m and 3 + m take output 5 - m in the first half of a window, m in the second;
+    // the window carries the outputs' factors.
+#pragma GCC unroll 18
+    for (int n : {2 - m, 3 + m}) {
+      auto first = [&](int w) { return V::Set(window[n]) * high[w]; };
+      auto second = [&](int w) { return V::Set(window[6 + n]) * low[w]; };
+      StoreOut(V::Load(o + 32 * (6 + n) + s) + first(0), 6 + n, s, out);
+      StoreOut(V::Load(o + 32 * (12 + n) + s) + second(0) + first(1), 12 + n, s, out);
+      (second(1) + first(2)).Store(next + 32 * n + s);
+      second(2).Store(next + 32 * (6 + n) + s);
+    }
   }
 }
 
@@ -188,11 +198,12 @@ inline int32_t HybridFilterLanes(TMPLayer3State& st, float* x, float* o, float* 
 #pragma GCC unroll 18
     for (int k = 0; k < 18; ++k) V::Set(0.0f).Store(input + 32 * k + s);
   });
-  const float* normal = Layer3Tables.Window[0];
+  const float* normal = Layer3Tables.WindowPostF[0];
   ForGroups<Widest, Narrower...>(0, r.MixedEnd,
                                  [&]<class V>(int32_t s) { LongGroup<V>(input, s, normal, o, out, x); });
-  ForGroups<Widest, Narrower...>(
-      r.MixedEnd, r.LongEnd, [&]<class V>(int32_t s) { LongGroup<V>(input, s, r.LongWindow, o, out, x); });
+  ForGroups<Widest, Narrower...>(r.MixedEnd, r.LongEnd, [&]<class V>(int32_t s) {
+    LongGroup<V>(input, s, r.LongWindowPost, o, out, x);
+  });
   ForGroups<Widest, Narrower...>(r.LongEnd, r.ShortEnd,
                                  [&]<class V>(int32_t s) { ShortGroup<V>(input, s, o, out, x); });
   // Overlap-only sub-bands play the previous overlap; above them everything is silent.

@@ -44,6 +44,11 @@ struct TLayer3Tables {
   float Dct9OddF[4][4];
   float Dct3EvenF[3][2];
   float Dct3OddF[3][3];
+  // Window by block type times the factor 1 / (2 cos) of the IMDCT output each entry takes, so
+  // the vector forms scale and window an output with one product; ShortWindowPostF likewise
+  // for entries 0..11 of the short window.
+  float WindowPostF[4][36];
+  float ShortWindowPostF[12];
   // Vector forms of the IMDCT slots, as matrix products: [k][m] = cos(pi (2m + 1)(2k + 1) / 4N)
   // for N = 18 and 6, rows padded to whole vectors.
   alignas(32) float ImdctLongMatrix[18][24];
