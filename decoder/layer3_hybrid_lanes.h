@@ -164,9 +164,8 @@ inline void TransposeSpectrum(const float* x, int32_t first, int32_t end, float*
     constexpr int32_t lanes = sizeof(V) / sizeof(float);
     int32_t k = 0;
     for (; k + lanes <= 18; k += lanes) V::Transpose(x + 18 * s + k, 18, input + 32 * k + s, 32);
-    // The last rows as one more block that overlaps the one before: those rows are written
-    // twice with the same values.
-    if (k < 18) V::Transpose(x + 18 * s + 18 - lanes, 18, input + 32 * (18 - lanes) + s, 32);
+    // 18 = 2 x 8 + 2 = 4 x 4 + 2: two lines left over for the wider types.
+    if (k < 18) V::TransposeTwo(x + 18 * s + k, 18, input + 32 * k + s, 32);
   });
 }
 
