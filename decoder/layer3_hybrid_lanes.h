@@ -186,17 +186,14 @@ inline int32_t HybridFilterLanes(TMPLayer3State& st, float* x, float* o, float* 
     lastEnd = std::min(lastStart + (lastEnd - lastStart + lanes - 1) / lanes * lanes, 32);
     r.ShortEnd = std::max(r.ShortEnd, r.LongEnd);
   }
-  // Time-major copy of the live spectrum: row k holds line k of every sub-band. Whole groups
-  // only: the spectrum buffer holds all 32 sub-bands, and what is copied from beyond the live
-  // ones is cleared below or never read.
+  // Time-major copy of the spectrum: row k holds line k of every sub-band, in whole groups
+  // (x holds all 32 sub-bands; what is copied from beyond ShortEnd is never read). The
+  // sub-bands from HybridBands on are cleared first, in one piece: x takes the new overlap
+  // afterwards anyway.
   float* input = st.Reorder;
-  const int32_t copied = std::min(r.ShortEnd, live);
-  TransposeSpectrum<Widest>(x, 0, (copied + lanes - 1) / lanes * lanes, input);
-  // Vector stores: a loop over the row's few floats would be a library call per row.
-  ForGroups<Widest, Narrower...>(live, r.ShortEnd, [&]<class V>(int32_t s) {
-#pragma GCC unroll 18
-    for (int k = 0; k < 18; ++k) V::Set(0.0f).Store(input + 32 * k + s);
-  });
+  const int32_t copied = (r.ShortEnd + lanes - 1) / lanes * lanes;
+  if (live < copied) std::fill(x + 18 * live, x + 18 * copied, 0.0f);
+  TransposeSpectrum<Widest>(x, 0, copied, input);
   const float* normal = Layer3Tables.WindowPostF[0];
   ForGroups<Widest, Narrower...>(0, r.MixedEnd,
                                  [&]<class V>(int32_t s) { LongGroup<V>(input, s, normal, o, out, x); });
