@@ -194,6 +194,18 @@ inline int32_t HybridFilterLanes(TMPLayer3State& st, float* x, float* o, float* 
   const int32_t copied = (r.ShortEnd + lanes - 1) / lanes * lanes;
   if (live < copied) std::fill(x + 18 * live, x + 18 * copied, 0.0f);
   TransposeSpectrum<Widest>(x, 0, copied, input);
+  // The silent sub-bands: cleared in whole groups from the one that holds the first of them,
+  // as every sub-band below is written again (x, its spectrum copied, takes the new overlap).
+  // Unrolled in full, or the compiler makes a library call of every row.
+  const int32_t silent = std::max(r.ShortEnd, r.OverlapEnd) / lanes * lanes;
+#pragma GCC unroll 8
+  for (int32_t s = 32 - lanes; s >= silent; s -= lanes) {
+#pragma GCC unroll 18
+    for (int t = 0; t < 18; ++t) {
+      Widest::Zero().Store(out + 32 * t + s);
+      Widest::Zero().Store(x + 32 * t + s);
+    }
+  }
   const float* normal = Layer3Tables.WindowPostF[0];
   ForGroups<Widest, Narrower...>(0, r.MixedEnd,
                                  [&]<class V>(int32_t s) { LongGroup<V>(input, s, normal, o, out, x); });
@@ -207,13 +219,6 @@ inline int32_t HybridFilterLanes(TMPLayer3State& st, float* x, float* o, float* 
 #pragma GCC unroll 18
     for (int t = 0; t < 18; ++t) {
       StoreOut(V::Load(o + 32 * t + s), t, s, out);
-      V::Set(0.0f).Store(x + 32 * t + s);
-    }
-  });
-  ForGroups<Widest, Narrower...>(std::max(r.ShortEnd, r.OverlapEnd), 32, [&]<class V>(int32_t s) {
-#pragma GCC unroll 18
-    for (int t = 0; t < 18; ++t) {
-      V::Set(0.0f).Store(out + 32 * t + s);
       V::Set(0.0f).Store(x + 32 * t + s);
     }
   });
