@@ -71,22 +71,18 @@ inline void LongGroup(const float* input, int32_t s, const float* window, const 
     // f[m] = sum_{j=0..8} a[j] cos(pi (2m + 1) j / 18), f[8 - m] with the odd terms negated.
     const float* ce = t.Dct9EvenF[m];
     const float* co = t.Dct9OddF[m];
-    V ee = MulAdd(even[2], V::Set(ce[0]), even[0]);
-    V ze = MulAdd(z[2], V::Set(ce[0]), z[0]);
-    ee = MulAdd(even[4], V::Set(ce[1]), ee);
-    ze = MulAdd(z[4], V::Set(ce[1]), ze);
-    ee = MulAdd(even[6], V::Set(ce[2]), ee);
-    ze = MulAdd(z[6], V::Set(ce[2]), ze);
-    ee = MulAdd(even[8], V::Set(ce[3]), ee);
-    ze = MulAdd(z[8], V::Set(ce[3]), ze);
-    V eo = even[1] * V::Set(co[0]);
-    V zo = z[1] * V::Set(co[0]);
-    eo = MulAdd(even[3], V::Set(co[1]), eo);
-    zo = MulAdd(z[3], V::Set(co[1]), zo);
-    eo = MulAdd(even[5], V::Set(co[2]), eo);
-    zo = MulAdd(z[5], V::Set(co[2]), zo);
-    eo = MulAdd(even[7], V::Set(co[3]), eo);
-    zo = MulAdd(z[7], V::Set(co[3]), zo);
+    V ee = even[0], ze = z[0];
+#pragma GCC unroll 18
+    for (int j = 0; j < 4; ++j) {
+      ee = MulAdd(even[2 * j + 2], V::Set(ce[j]), ee);
+      ze = MulAdd(z[2 * j + 2], V::Set(ce[j]), ze);
+    }
+    V eo = even[1] * V::Set(co[0]), zo = z[1] * V::Set(co[0]);
+#pragma GCC unroll 18
+    for (int j = 1; j < 4; ++j) {
+      eo = MulAdd(even[2 * j + 1], V::Set(co[j]), eo);
+      zo = MulAdd(z[2 * j + 1], V::Set(co[j]), zo);
+    }
     emit(m, ee + eo, ze + zo);
     emit(8 - m, ee - eo, ze - zo);
   }
