@@ -121,9 +121,7 @@ void BuildImdctTables(TLayer3Tables& t) {
   }
   for (int n = 0; n < 12; ++n)
     t.ShortWindowPostF[n] = static_cast<float>(WindowEntry(2, n) * t.Dct6Post[kShortWindowTap[n]]);
-  Narrow(t.Dct18Post, t.Dct18PostF, 18);
   Narrow(t.Dct9Post, t.Dct9PostF, 9);
-  Narrow(t.Dct6Post, t.Dct6PostF, 6);
   Narrow(&t.Dct9Even[0][0], &t.Dct9EvenF[0][0], 16);
   Narrow(&t.Dct9Odd[0][0], &t.Dct9OddF[0][0], 16);
   Narrow(&t.Dct3Even[0][0], &t.Dct3EvenF[0][0], 6);

@@ -36,10 +36,9 @@ struct TLayer3Tables {
   double Dct9Odd[4][4];   // cos(pi (2m + 1) (2j + 1) / 18), m = 0..3, j = 0..3
   double Dct3Even[3][2];  // cos(pi (2m + 1) j / 6), m = 0..2, j = 1..2
   double Dct3Odd[3][3];   // cos(pi (2m + 1) (2j + 1) / 12)
-  // The same in single precision for the vector forms of the hybrid filterbank.
-  float Dct18PostF[18];
+  // Those of the 9-point and 3-point transforms in single precision, for the vector forms of
+  // the hybrid filterbank (the 18- and 6-point factors are in their windows below).
   float Dct9PostF[9];
-  float Dct6PostF[6];
   float Dct9EvenF[4][4];
   float Dct9OddF[4][4];
   float Dct3EvenF[3][2];
