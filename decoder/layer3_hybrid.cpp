@@ -24,6 +24,7 @@ THybridRanges HybridRangesOf(const TMPLayer3State& st, int32_t blockType, int32_
   // the long sub-bands of a short block type are those of a mixed block.
   r.MixedEnd = (blockType & kMixedWindowFlag) ? std::min(st.MixedSubbands, r.LongEnd) : 0;
   r.LongWindow = Layer3Tables.Window[type == 2 ? 0 : type];
+  r.LongWindowPost = Layer3Tables.WindowPostF[type == 2 ? 0 : type];
   return r;
 }
 

@@ -22,7 +22,8 @@ struct THybridRanges {
   int32_t LongEnd;
   int32_t ShortEnd;
   int32_t OverlapEnd;
-  const float* LongWindow;  // sign-folded window of [MixedEnd, LongEnd)
+  const float* LongWindow;      // sign-folded window of [MixedEnd, LongEnd)
+  const float* LongWindowPost;  // the same times the IMDCT's output factors (WindowPostF)
 };
 THybridRanges HybridRangesOf(const TMPLayer3State& st, int32_t blockType, int32_t longLines, int32_t lines,
                              int32_t previousLines);

@@ -21,75 +21,6 @@ namespace {
 // The loops over rows are unrolled in full (GCC unroll pragmas): constant indices keep the rows
 // in registers and the sign choice of StoreOut out of the loop.
 
-// f[m] = sum_{j=0..8} a[j] cos(pi (2m + 1) j / 18).
-template <class V>
-inline void Dct3Of9Lanes(const V* a, V* f) {
-  const TLayer3Tables& t = Layer3Tables;
-#pragma GCC unroll 18
-  for (int m = 0; m < 4; ++m) {
-    const float* ce = t.Dct9EvenF[m];
-    const float* co = t.Dct9OddF[m];
-    V even = MulAdd(a[2], V::Set(ce[0]), a[0]);
-    even = MulAdd(a[4], V::Set(ce[1]), even);
-    even = MulAdd(a[6], V::Set(ce[2]), even);
-    even = MulAdd(a[8], V::Set(ce[3]), even);
-    V odd = a[1] * V::Set(co[0]);
-    odd = MulAdd(a[3], V::Set(co[1]), odd);
-    odd = MulAdd(a[5], V::Set(co[2]), odd);
-    odd = MulAdd(a[7], V::Set(co[3]), odd);
-    f[m] = even + odd;
-    f[8 - m] = even - odd;
-  }
-  f[4] = a[0] - a[2] + a[4] - a[6] + a[8];
-}
-
-// The 18-point DCT-IV of x, in place (the long IMDCT in kernel order).
-template <class V>
-inline void ImdctLongLanes(V* x) {
-  const TLayer3Tables& t = Layer3Tables;
-  V even[9], odd[9];
-  even[0] = x[0];
-  odd[0] = x[1] + x[0];
-#pragma GCC unroll 18
-  for (int j = 1; j < 9; ++j) {
-    even[j] = x[2 * j] + x[2 * j - 1];
-    odd[j] = x[2 * j + 1] + x[2 * j];
-  }
-  // The odd half is a 9-point DCT-IV: its own neighbour sums, a DCT-III, the post factors.
-  V z[9];
-  z[0] = odd[0];
-#pragma GCC unroll 18
-  for (int k = 1; k < 9; ++k) z[k] = odd[k] + odd[k - 1];
-  V e[9], o[9];
-  Dct3Of9Lanes(even, e);
-  Dct3Of9Lanes(z, o);
-#pragma GCC unroll 18
-  for (int m = 0; m < 9; ++m) {
-    const V om = o[m] * V::Set(t.Dct9PostF[m]);
-    x[m] = (e[m] + om) * V::Set(t.Dct18PostF[m]);
-    x[17 - m] = (e[m] - om) * V::Set(t.Dct18PostF[17 - m]);
-  }
-}
-
-// The 6-point DCT-IV of window w's values x[3k + w] into u[0..5].
-template <class V>
-inline void ImdctShortWindowLanes(const V* x, int w, V* u) {
-  const TLayer3Tables& t = Layer3Tables;
-  V z[6];
-  z[0] = x[w];
-#pragma GCC unroll 18
-  for (int k = 1; k < 6; ++k) z[k] = x[3 * k + w] + x[3 * k - 3 + w];
-#pragma GCC unroll 18
-  for (int m = 0; m < 3; ++m) {
-    const V even = MulAdd(z[4], V::Set(t.Dct3EvenF[m][1]), MulAdd(z[2], V::Set(t.Dct3EvenF[m][0]), z[0]));
-    V odd = z[1] * V::Set(t.Dct3OddF[m][0]);
-    odd = MulAdd(z[3], V::Set(t.Dct3OddF[m][1]), odd);
-    odd = MulAdd(z[5], V::Set(t.Dct3OddF[m][2]), odd);
-    u[m] = (even + odd) * V::Set(t.Dct6PostF[m]);
-    u[5 - m] = (even - odd) * V::Set(t.Dct6PostF[5 - m]);
-  }
-}
-
 // Output row t of the group at s, frequency-inverted.
 template <class V>
 [[gnu::always_inline]] inline void StoreOut(V v, int32_t t, int32_t s, float* out) {
@@ -99,43 +30,115 @@ template <class V>
 
 // Rows of one group of sub-bands from s: input rows 32 k + s (spectrum, time-major copy),
 // previous overlap o, output samples, new overlap next (all rows of 32).
+//
+// The 18-point DCT-IV (the long IMDCT) splits into a 9-point DCT-III of the even neighbour sums
+// and a 9-point DCT-IV of the odd ones, both through the same cosines. Step m of the two
+// DCT-IIIs yields their outputs m and 8 - m, so it finishes four IMDCT outputs, each windowed
+// into two rows at once: only the inputs of the transforms stay live across the steps.
 template <class V>
 inline void LongGroup(const float* input, int32_t s, const float* window, const float* o, float* out,
                       float* next) {
-  V x[18];
+  const TLayer3Tables& t = Layer3Tables;
+  V even[9], z[9];
+  {
+    V x[18];
 #pragma GCC unroll 18
-  for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
-  ImdctLongLanes(x);
+    for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
+    even[0] = x[0];
+    V odd = x[1] + x[0];
+    z[0] = odd;
 #pragma GCC unroll 18
-  for (int j = 0; j < 9; ++j) {
-    StoreOut(MulAdd(V::Set(window[j]), x[9 + j], V::Load(o + 32 * j + s)), j, s, out);
-    StoreOut(MulAdd(V::Set(window[9 + j]), x[17 - j], V::Load(o + 32 * (9 + j) + s)), 9 + j, s, out);
-    (V::Set(window[18 + j]) * x[8 - j]).Store(next + 32 * j + s);
-    (V::Set(window[27 + j]) * x[j]).Store(next + 32 * (9 + j) + s);
+    for (int j = 1; j < 9; ++j) {
+      even[j] = x[2 * j] + x[2 * j - 1];
+      const V sum = x[2 * j + 1] + x[2 * j];
+      z[j] = sum + odd;
+      odd = sum;
+    }
   }
+  // IMDCT outputs m and 17 - m from the transforms' outputs m; output m feeds new overlap rows
+  // 8 - m and 9 + m, output 17 - m the sample rows 8 - m and 9 + m. The window carries the
+  // outputs' factors.
+  auto emit = [&](int m, V e, V d) __attribute__((always_inline)) {
+    const V low = MulAdd(d, V::Set(t.Dct9PostF[m]), e);
+    const V high = e - d * V::Set(t.Dct9PostF[m]);
+    StoreOut(MulAdd(V::Set(window[8 - m]), high, V::Load(o + 32 * (8 - m) + s)), 8 - m, s, out);
+    StoreOut(MulAdd(V::Set(window[9 + m]), high, V::Load(o + 32 * (9 + m) + s)), 9 + m, s, out);
+    (V::Set(window[26 - m]) * low).Store(next + 32 * (8 - m) + s);
+    (V::Set(window[27 + m]) * low).Store(next + 32 * (9 + m) + s);
+  };
+#pragma GCC unroll 18
+  for (int m = 0; m < 4; ++m) {
+    // f[m] = sum_{j=0..8} a[j] cos(pi (2m + 1) j / 18), f[8 - m] with the odd terms negated.
+    const float* ce = t.Dct9EvenF[m];
+    const float* co = t.Dct9OddF[m];
+    V ee = even[0], ze = z[0];
+#pragma GCC unroll 18
+    for (int j = 0; j < 4; ++j) {
+      ee = MulAdd(even[2 * j + 2], V::Set(ce[j]), ee);
+      ze = MulAdd(z[2 * j + 2], V::Set(ce[j]), ze);
+    }
+    V eo = even[1] * V::Set(co[0]), zo = z[1] * V::Set(co[0]);
+#pragma GCC unroll 18
+    for (int j = 1; j < 4; ++j) {
+      eo = MulAdd(even[2 * j + 1], V::Set(co[j]), eo);
+      zo = MulAdd(z[2 * j + 1], V::Set(co[j]), zo);
+    }
+    emit(m, ee + eo, ze + zo);
+    emit(8 - m, ee - eo, ze - zo);
+  }
+  emit(4, even[0] - even[2] + even[4] - even[6] + even[8], z[0] - z[2] + z[4] - z[6] + z[8]);
 }
 
+// The three 6-point DCT-IVs (the short IMDCTs) of window w's values x[3k + w], with the same
+// split as the long one: step m of their DCT-IIIs gives outputs m and 5 - m of every window,
+// which are the terms of frame slots n = 2 - m and 3 + m of each window half.
 template <class V>
 inline void ShortGroup(const float* input, int32_t s, const float* o, float* out, float* next) {
-  const float* window = Layer3Tables.Window[2];
-  V x[18];
+  const TLayer3Tables& t = Layer3Tables;
+  const float* window = t.ShortWindowPostF;
+  V z[3][6];
+  {
+    V x[18];
 #pragma GCC unroll 18
-  for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
-  V u[3][6];
+    for (int k = 0; k < 18; ++k) x[k] = V::Load(input + 32 * k + s);
 #pragma GCC unroll 18
-  for (int w = 0; w < 3; ++w) ImdctShortWindowLanes(x, w, u[w]);
+    for (int w = 0; w < 3; ++w) {
+      z[w][0] = x[w];
+#pragma GCC unroll 18
+      for (int k = 1; k < 6; ++k) z[w][k] = x[3 * k + w] + x[3 * k - 3 + w];
+    }
+  }
   // Window w covers frame slots 6 + 6w .. 17 + 6w: its first half term n, second half term
   // 6 + n. Slots 0..5 carry only the previous overlap, the new overlap ends with six zeros.
-  auto first = [&](int w, int n) { return V::Set(window[n]) * u[w][kShortWindowTap[n]]; };
-  auto second = [&](int w, int n) { return V::Set(window[6 + n]) * u[w][kShortWindowTap[6 + n]]; };
 #pragma GCC unroll 18
   for (int n = 0; n < 6; ++n) {
     StoreOut(V::Load(o + 32 * n + s), n, s, out);
-    StoreOut(V::Load(o + 32 * (6 + n) + s) + first(0, n), 6 + n, s, out);
-    StoreOut(V::Load(o + 32 * (12 + n) + s) + second(0, n) + first(1, n), 12 + n, s, out);
-    (second(1, n) + first(2, n)).Store(next + 32 * n + s);
-    second(2, n).Store(next + 32 * (6 + n) + s);
     V::Set(0.0f).Store(next + 32 * (12 + n) + s);
+  }
+#pragma GCC unroll 18
+  for (int m = 0; m < 3; ++m) {
+    V low[3], high[3];  // outputs m and 5 - m of each window
+#pragma GCC unroll 18
+    for (int w = 0; w < 3; ++w) {
+      const V even =
+          MulAdd(z[w][4], V::Set(t.Dct3EvenF[m][1]), MulAdd(z[w][2], V::Set(t.Dct3EvenF[m][0]), z[w][0]));
+      V odd = z[w][1] * V::Set(t.Dct3OddF[m][0]);
+      odd = MulAdd(z[w][3], V::Set(t.Dct3OddF[m][1]), odd);
+      odd = MulAdd(z[w][5], V::Set(t.Dct3OddF[m][2]), odd);
+      low[w] = even + odd;
+      high[w] = even - odd;
+    }
+    // Slots 2 - m and 3 + m take output 5 - m in the first half of a window, m in the second;
+    // the window carries the outputs' factors.
+#pragma GCC unroll 18
+    for (int n : {2 - m, 3 + m}) {
+      auto first = [&](int w) { return V::Set(window[n]) * high[w]; };
+      auto second = [&](int w) { return V::Set(window[6 + n]) * low[w]; };
+      StoreOut(V::Load(o + 32 * (6 + n) + s) + first(0), 6 + n, s, out);
+      StoreOut(V::Load(o + 32 * (12 + n) + s) + second(0) + first(1), 12 + n, s, out);
+      (second(1) + first(2)).Store(next + 32 * n + s);
+      second(2).Store(next + 32 * (6 + n) + s);
+    }
   }
 }
 
@@ -157,9 +160,8 @@ inline void TransposeSpectrum(const float* x, int32_t first, int32_t end, float*
     constexpr int32_t lanes = sizeof(V) / sizeof(float);
     int32_t k = 0;
     for (; k + lanes <= 18; k += lanes) V::Transpose(x + 18 * s + k, 18, input + 32 * k + s, 32);
-    // The last rows as one more block that overlaps the one before: those rows are written
-    // twice with the same values.
-    if (k < 18) V::Transpose(x + 18 * s + 18 - lanes, 18, input + 32 * (18 - lanes) + s, 32);
+    // 18 = 2 x 8 + 2 = 4 x 4 + 2: two lines left over for the wider types.
+    if (k < 18) V::TransposeTwo(x + 18 * s + k, 18, input + 32 * k + s, 32);
   });
 }
 
@@ -180,19 +182,32 @@ inline int32_t HybridFilterLanes(TMPLayer3State& st, float* x, float* o, float* 
     lastEnd = std::min(lastStart + (lastEnd - lastStart + lanes - 1) / lanes * lanes, 32);
     r.ShortEnd = std::max(r.ShortEnd, r.LongEnd);
   }
-  // Time-major copy of the live spectrum: row k holds line k of every sub-band.
+  // Time-major copy of the spectrum: row k holds line k of every sub-band, in whole groups
+  // (x holds all 32 sub-bands; what is copied from beyond ShortEnd is never read). The
+  // sub-bands from HybridBands on are cleared first, in one piece: x takes the new overlap
+  // afterwards anyway.
   float* input = st.Reorder;
-  TransposeSpectrum<Widest, Narrower...>(x, 0, std::min(r.ShortEnd, live), input);
-  // Vector stores: a loop over the row's few floats would be a library call per row.
-  ForGroups<Widest, Narrower...>(live, r.ShortEnd, [&]<class V>(int32_t s) {
+  const int32_t copied = (r.ShortEnd + lanes - 1) / lanes * lanes;
+  if (live < copied) std::fill(x + 18 * live, x + 18 * copied, 0.0f);
+  TransposeSpectrum<Widest>(x, 0, copied, input);
+  // The silent sub-bands: cleared in whole groups from the one that holds the first of them,
+  // as every sub-band below is written again (x, its spectrum copied, takes the new overlap).
+  // Unrolled in full, or the compiler makes a library call of every row.
+  const int32_t silent = std::max(r.ShortEnd, r.OverlapEnd) / lanes * lanes;
+#pragma GCC unroll 8
+  for (int32_t s = 32 - lanes; s >= silent; s -= lanes) {
 #pragma GCC unroll 18
-    for (int k = 0; k < 18; ++k) V::Set(0.0f).Store(input + 32 * k + s);
-  });
-  const float* normal = Layer3Tables.Window[0];
+    for (int t = 0; t < 18; ++t) {
+      Widest::Zero().Store(out + 32 * t + s);
+      Widest::Zero().Store(x + 32 * t + s);
+    }
+  }
+  const float* normal = Layer3Tables.WindowPostF[0];
   ForGroups<Widest, Narrower...>(0, r.MixedEnd,
                                  [&]<class V>(int32_t s) { LongGroup<V>(input, s, normal, o, out, x); });
-  ForGroups<Widest, Narrower...>(
-      r.MixedEnd, r.LongEnd, [&]<class V>(int32_t s) { LongGroup<V>(input, s, r.LongWindow, o, out, x); });
+  ForGroups<Widest, Narrower...>(r.MixedEnd, r.LongEnd, [&]<class V>(int32_t s) {
+    LongGroup<V>(input, s, r.LongWindowPost, o, out, x);
+  });
   ForGroups<Widest, Narrower...>(r.LongEnd, r.ShortEnd,
                                  [&]<class V>(int32_t s) { ShortGroup<V>(input, s, o, out, x); });
   // Overlap-only sub-bands play the previous overlap; above them everything is silent.
@@ -200,13 +215,6 @@ inline int32_t HybridFilterLanes(TMPLayer3State& st, float* x, float* o, float* 
 #pragma GCC unroll 18
     for (int t = 0; t < 18; ++t) {
       StoreOut(V::Load(o + 32 * t + s), t, s, out);
-      V::Set(0.0f).Store(x + 32 * t + s);
-    }
-  });
-  ForGroups<Widest, Narrower...>(std::max(r.ShortEnd, r.OverlapEnd), 32, [&]<class V>(int32_t s) {
-#pragma GCC unroll 18
-    for (int t = 0; t < 18; ++t) {
-      V::Set(0.0f).Store(out + 32 * t + s);
       V::Set(0.0f).Store(x + 32 * t + s);
     }
   });

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "layer3_hybrid.h"
 #include "layer3_standard_tables.h"
 
 TLayer3Tables Layer3Tables;
@@ -75,20 +76,21 @@ void BuildAliasTables(TLayer3Tables& t) {
   }
 }
 
-void BuildWindows(TLayer3Tables& t) {
-  for (int i = 0; i < 36; ++i) {
-    const double longSine = std::sin(kPi / 36.0 * (i + 0.5));
-    double start = longSine;  // type 1
-    if (i >= 18) start = i < 24 ? 1.0 : i < 30 ? std::sin(kPi / 12.0 * (i - 18 + 0.5)) : 0.0;
-    double stop = longSine;  // type 3
-    if (i < 18) stop = i < 6 ? 0.0 : i < 12 ? std::sin(kPi / 12.0 * (i - 6 + 0.5)) : 1.0;
-    const double sign = i >= 9 ? -1.0 : 1.0;
-    t.Window[0][i] = static_cast<float>(sign * longSine);
-    t.Window[1][i] = static_cast<float>(sign * start);
-    t.Window[3][i] = static_cast<float>(sign * stop);
+// Entry i of the window of block type `type`, signed as stored in Window.
+double WindowEntry(int type, int i) {
+  if (type == 2) {
     const double shortSine = i < 12 ? std::sin(kPi / 12.0 * (i + 0.5)) : 0.0;
-    t.Window[2][i] = static_cast<float>(i >= 3 ? -shortSine : shortSine);
+    return i >= 3 ? -shortSine : shortSine;
   }
+  double w = std::sin(kPi / 36.0 * (i + 0.5));
+  if (type == 1 && i >= 18) w = i < 24 ? 1.0 : i < 30 ? std::sin(kPi / 12.0 * (i - 18 + 0.5)) : 0.0;
+  if (type == 3 && i < 18) w = i < 6 ? 0.0 : i < 12 ? std::sin(kPi / 12.0 * (i - 6 + 0.5)) : 1.0;
+  return i >= 9 ? -w : w;
+}
+
+void BuildWindows(TLayer3Tables& t) {
+  for (int type = 0; type < 4; ++type)
+    for (int i = 0; i < 36; ++i) t.Window[type][i] = static_cast<float>(WindowEntry(type, i));
 }
 
 void Narrow(const double* from, float* to, int n) {
@@ -109,9 +111,17 @@ void BuildImdctTables(TLayer3Tables& t) {
     for (int j = 0; j < 2; ++j) t.Dct3Even[m][j] = std::cos(kPi * (2 * m + 1) * (j + 1) / 6.0);
     for (int j = 0; j < 3; ++j) t.Dct3Odd[m][j] = std::cos(kPi * (2 * m + 1) * (2 * j + 1) / 12.0);
   }
-  Narrow(t.Dct18Post, t.Dct18PostF, 18);
+  // Long window entries j, 9 + j, 18 + j, 27 + j (j = 0..8) take outputs 9 + j, 17 - j, 8 - j, j.
+  for (int type = 0; type < 4; ++type) {
+    for (int i = 0; i < 36; ++i) {
+      const int j = i % 9;
+      const int output = i < 9 ? 9 + j : i < 18 ? 17 - j : i < 27 ? 8 - j : j;
+      t.WindowPostF[type][i] = static_cast<float>(WindowEntry(type, i) * t.Dct18Post[output]);
+    }
+  }
+  for (int n = 0; n < 12; ++n)
+    t.ShortWindowPostF[n] = static_cast<float>(WindowEntry(2, n) * t.Dct6Post[kShortWindowTap[n]]);
   Narrow(t.Dct9Post, t.Dct9PostF, 9);
-  Narrow(t.Dct6Post, t.Dct6PostF, 6);
   Narrow(&t.Dct9Even[0][0], &t.Dct9EvenF[0][0], 16);
   Narrow(&t.Dct9Odd[0][0], &t.Dct9OddF[0][0], 16);
   Narrow(&t.Dct3Even[0][0], &t.Dct3EvenF[0][0], 6);

@@ -36,14 +36,18 @@ struct TLayer3Tables {
   double Dct9Odd[4][4];   // cos(pi (2m + 1) (2j + 1) / 18), m = 0..3, j = 0..3
   double Dct3Even[3][2];  // cos(pi (2m + 1) j / 6), m = 0..2, j = 1..2
   double Dct3Odd[3][3];   // cos(pi (2m + 1) (2j + 1) / 12)
-  // The same in single precision for the vector forms of the hybrid filterbank.
-  float Dct18PostF[18];
+  // Those of the 9-point and 3-point transforms in single precision, for the vector forms of
+  // the hybrid filterbank (the 18- and 6-point factors are in their windows below).
   float Dct9PostF[9];
-  float Dct6PostF[6];
   float Dct9EvenF[4][4];
   float Dct9OddF[4][4];
   float Dct3EvenF[3][2];
   float Dct3OddF[3][3];
+  // Window by block type times the factor 1 / (2 cos) of the IMDCT output each entry takes, so
+  // the vector forms scale and window an output with one product; ShortWindowPostF likewise
+  // for entries 0..11 of the short window.
+  float WindowPostF[4][36];
+  float ShortWindowPostF[12];
   // Vector forms of the IMDCT slots, as matrix products: [k][m] = cos(pi (2m + 1)(2k + 1) / 4N)
   // for N = 18 and 6, rows padded to whole vectors.
   alignas(32) float ImdctLongMatrix[18][24];

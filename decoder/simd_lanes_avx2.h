@@ -65,6 +65,17 @@ struct TLane8 {
     _mm256_storeu_ps(dst + 6 * dstStride, _mm256_permute2f128_ps(u2, u6, 0x31));
     _mm256_storeu_ps(dst + 7 * dstStride, _mm256_permute2f128_ps(u3, u7, 0x31));
   }
+  // The same for the first two columns of the eight rows only.
+  [[gnu::always_inline]] static void TransposeTwo(const float* src, int srcStride, float* dst,
+                                                  int dstStride) {
+    auto pairs = [&](int i) {  // (src[i][0], src[i][1], src[i + 1][0], src[i + 1][1])
+      const __m128 low = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(src + i * srcStride)));
+      return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(src + (i + 1) * srcStride));
+    };
+    const __m256 a = _mm256_set_m128(pairs(4), pairs(0)), b = _mm256_set_m128(pairs(6), pairs(2));
+    _mm256_storeu_ps(dst, _mm256_shuffle_ps(a, b, 0x88));
+    _mm256_storeu_ps(dst + dstStride, _mm256_shuffle_ps(a, b, 0xDD));
+  }
 };
 
 struct TLane4 {
@@ -79,6 +90,9 @@ struct TLane4 {
 
   static void Transpose(const float* src, int srcStride, float* dst, int dstStride) {
     Transpose4x4(src, srcStride, dst, dstStride);
+  }
+  static void TransposeTwo(const float* src, int srcStride, float* dst, int dstStride) {
+    TransposeTwo4(src, srcStride, dst, dstStride);
   }
 };
 

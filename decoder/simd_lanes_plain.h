@@ -17,6 +17,10 @@ struct TLane1 {
   friend TLane1 operator*(TLane1 a, TLane1 b) { return {a.v * b.v}; }
   friend TLane1 MulAdd(TLane1 a, TLane1 b, TLane1 c) { return {a.v * b.v + c.v}; }
   static void Transpose(const float* src, int, float* dst, int) { *dst = *src; }
+  static void TransposeTwo(const float* src, int, float* dst, int dstStride) {
+    dst[0] = src[0];
+    dst[dstStride] = src[1];
+  }
 };
 
 // Four floats on any processor, for the short row loops the compiler would not vectorise by

@@ -46,6 +46,10 @@ struct TLane4 {
   static void Transpose(const float* src, int srcStride, float* dst, int dstStride) {
     Transpose4x4(src, srcStride, dst, dstStride);
   }
+  // The same for the first two columns of the four rows only.
+  static void TransposeTwo(const float* src, int srcStride, float* dst, int dstStride) {
+    TransposeTwo4(src, srcStride, dst, dstStride);
+  }
 };
 
 // Eight 16-bit samples.

@@ -89,6 +89,8 @@ TEST_P(HybridForms, MatchTheStandardFilterbank) {
       const int32_t lines = std::min(c.Lines, 18 * bands);
       std::vector<float> x(576, 0.0f), previous(576, 0.0f), out(576, 123.0f);
       for (int32_t i = 0; i < lines; ++i) x[i] = value(random);
+      // Lines above the reconstructed sub-bands are decoded but must never be heard.
+      for (int32_t i = 18 * bands; i < 576; ++i) x[i] = value(random);
       for (int32_t s = 0; s < (c.PreviousLines + 17) / 18; ++s)
         for (int32_t t = 0; t < 18; ++t) previous[32 * t + s] = value(random);
       const std::vector<float> spectrum = x;
