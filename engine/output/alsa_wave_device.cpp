@@ -11,10 +11,12 @@
 
 namespace {
 
-// Two periods: half of it is written at a time, when half of it is free, so the device thread
-// and the sound server's client thread wake ten times a second. A longer buffer would wake
-// them less but lag behind a volume change by as much. Requests do not wait for the device:
-// they wake the thread, and a pause or stop acts on the device at once.
+// Two periods asked for: half of it is written at a time, when half of it is free, so the
+// device thread and the sound server's client thread wake ten times a second. The pulse
+// plugin insists on three periods, so there they wake fifteen times; writing two of them at
+// once stalls it. A longer buffer would wake them less but lag behind a volume change by as
+// much. Requests do not wait for the device: they wake the thread, and a pause or stop acts
+// on the device at once.
 constexpr unsigned kBufferMicroseconds = 200000;
 // Only a lost wake-up would need it.
 constexpr int kLongestWaitMs = 1000;
