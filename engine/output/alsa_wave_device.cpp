@@ -6,18 +6,24 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <thread>
 
 namespace {
 
-// Two periods: half of it is written at a time, when half of it is free, so the device thread
-// and the sound server's client thread wake ten times a second. A longer buffer would wake
-// them less but lag behind a volume change by as much. Requests do not wait for the device:
-// they wake the thread, and a pause or stop acts on the device at once.
+// Two periods asked for: half of it is written at a time, when half of it is free, so the
+// device thread and the sound server's client thread wake ten times a second. The pulse
+// plugin insists on three periods, so there they wake fifteen times; writing two of them at
+// once stalls it. A longer buffer would wake them less but lag behind a volume change by as
+// much. Requests do not wait for the device: they wake the thread, and a pause or stop acts
+// on the device at once.
 constexpr unsigned kBufferMicroseconds = 200000;
 // Only a lost wake-up would need it.
 constexpr int kLongestWaitMs = 1000;
 constexpr auto kPollStep = std::chrono::milliseconds(10);
+// How long a device that reports no delay may keep part of its buffer: a sound server that
+// ran dry plays the last of it late, but one that never gives it back must not hold up the end.
+constexpr auto kLongestTakeBack = std::chrono::seconds(2);
 
 }  // namespace
 
@@ -60,6 +66,7 @@ int AlsaWaveDevice::SetParams(const TWaveFormat& format) {
   if (result >= 0) result = snd_pcm_get_params(pcm_, &buffer, &period);
   if (result < 0) return result;
   chunkFrames_ = static_cast<int64_t>(std::max<snd_pcm_uframes_t>(period, 1));
+  bufferFrames_ = static_cast<int64_t>(buffer);
   snd_pcm_sw_params_t* sw = nullptr;
   snd_pcm_sw_params_alloca(&sw);
   result = snd_pcm_sw_params_current(pcm_, sw);
@@ -178,7 +185,12 @@ void AlsaWaveDevice::RestartOutput() {
   NoteDelay();
 }
 
+// The delay alone does not tell the end: once the sound server has run dry (this thread was
+// held up), the pulse plugin reports none while the server still has what came after to
+// play, and closing then drops it. The room it gives back as it takes the audio must be
+// the whole buffer too.
 bool AlsaWaveDevice::WaitPlayedOut() {
+  std::optional<Clock::time_point> emptySince;
   for (;;) {
     if (AttentionNeeded()) return false;
     const snd_pcm_state_t state = snd_pcm_state(pcm_);
@@ -197,7 +209,12 @@ bool AlsaWaveDevice::WaitPlayedOut() {
     snd_pcm_sframes_t delay = 0;
     if (snd_pcm_delay(pcm_, &delay) < 0 || delay <= 0) {
       NoteOutputDelay(0);
-      return true;
+      const snd_pcm_sframes_t room = snd_pcm_avail_update(pcm_);
+      const auto now = Clock::now();
+      if (!emptySince) emptySince = now;
+      if (room < 0 || room >= bufferFrames_ || now - *emptySince >= kLongestTakeBack) return true;
+      std::this_thread::sleep_for(kPollStep);
+      continue;
     }
     NoteOutputDelay(delay, true);
     const auto remaining =

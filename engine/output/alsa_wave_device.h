@@ -37,7 +37,8 @@ class AlsaWaveDevice : public QueuedWaveDevice {
   std::string deviceName_;
   _snd_pcm* pcm_ = nullptr;
   int64_t chunkFrames_ = 0;  // a period: half the device's buffer
-  int wakeFd_ = -1;          // an eventfd: a request is waiting
+  int64_t bufferFrames_ = 0;
+  int wakeFd_ = -1;  // an eventfd: a request is waiting
   std::vector<pollfd> pollFds_;
   bool softPaused_ = false;  // the device cannot pause: it was stopped instead
 };

@@ -5,7 +5,7 @@ decodes (lined up, small RMS difference); pause must hold the audio and resume c
 without loss; volume 50 must halve it; balance 100 must silence the left channel; each end
 of track must be reported only after its last samples reached the sink; and two files played
 gaplessly must reach the sink as one sound, the second beginning at the sample after the
-first one's last.
+first one's last; a player held up near a track's end must still play its tail.
 
 usage: check_sound_path.py VARO_PLAY VARO_DECODE CORPUS_DIR
 Fails (never skips) when the sound server cannot be started.
@@ -51,6 +51,9 @@ MAX_PAUSE_SLIP = int(2 * SINK_AHEAD * RATE)  # frames
 # The silence must last as long as the pause: a pause that lets the queued buffers play out
 # (or a resume that waits for them) is shorter or longer by a buffer or more.
 MAX_PAUSE_GAP_ERROR = BUFFER / 2
+# The player is stopped with this much of a track left, for longer than the device holds.
+HELD_TAILS = (0.25, 0.3, 0.35)  # s
+HELD = 0.4  # s
 PLAYED_IN_ORDER = [    # 44.1 kHz, so the server passes them on unresampled
     "layer3/l3_mpeg1_44k_cbr32_joint_speech_en.mp3",
     "layer3/l3_mpeg1_44k_vbr_v0_joint_pink.mp3",
@@ -311,6 +314,37 @@ def check_volume_change(ctx):
     check(abs(half - 0.5) < 0.01, f"volume: gain {half:.4f} at volume 50")
 
 
+def check_tail_after_held_player(ctx):
+    """The player stopped (SIGSTOP) while the device holds a track's last part, long enough
+    for the server to run dry and fill in silence: once let go it writes the rest, and the
+    end must wait until that has been played, not close the device over it."""
+    ref = ctx.reference(NOISE)
+    for tail in HELD_TAILS:
+        run = PlayedRun(ctx.play, [os.path.join(ctx.corpus, NOISE)], ctx.env)
+        # Playing is reported as the first samples reach the sink.
+        t_start = run.wait_for("status: playing")
+        time.sleep(max(0.0, t_start + len(ref) / 2 / RATE - tail - time.monotonic()))
+        os.kill(run.process.pid, signal.SIGSTOP)
+        try:
+            time.sleep(HELD)
+        finally:
+            os.kill(run.process.pid, signal.SIGCONT)
+        status, err = run.finish(timeout=30)
+        check(status == 0, f"held player: exit status {status} ({err.strip()})")
+        t_end = run.wait_for("end: end of data")
+        samples, timeline = recording(ctx.rec, t_end)
+        lag = locate(channel(samples, 0), channel(ref, 0), timeline, t_start)
+        if not check(lag is not None, f"held player ({tail} s left): the track is not in the recording"):
+            continue
+        gapless, gaps, _ = close_gaps(samples, ref, lag, slip=XRUN_LOSS)
+        got, want = pair(gapless, without_lost(ref, gaps), 0)
+        check(len(want) == len(ref), f"held player ({tail} s left): only {len(want) // 2} of "
+                                     f"{len(ref) // 2} frames recorded")
+        last_at_sink = timeline.time(lag + sum(silent - lost for _, silent, lost in gaps) + len(ref) // 2)
+        check(t_end >= last_at_sink - MAX_END_EARLY, f"held player ({tail} s left): end reported "
+                                                     f"{1000 * (last_at_sink - t_end):.1f} ms before the last sample")
+
+
 def check_balance(ctx):
     ref = ctx.reference(NOISE)
     run = PlayedRun(ctx.play, ["--balance", "100", os.path.join(ctx.corpus, NOISE)], ctx.env)
@@ -364,7 +398,8 @@ def main():
                 SoundServer(rate=RATE) as server, MonitorRecording(server) as rec:
             ctx = Context(play, decoder, corpus, tmp, server, rec)
             for step in (check_files_in_order, check_gapless_joint, check_other_rate,
-                         check_pause_resume, check_volume_change, check_balance):
+                         check_pause_resume, check_volume_change, check_balance,
+                         check_tail_after_held_player):
                 run_step(step, ctx)
     except SoundServerError as e:
         print(f"FAIL the private sound server could not run: {e}")
