@@ -33,7 +33,7 @@ TRACK = os.path.join(ROOT, "tests", "data", "corpus", "bench", "bench_60s_mpeg1_
 LYRICS = os.path.join(ROOT, "data", "demo", "varo-demo.txt")
 # A bare Qt window showing a line of Japanese in the player's font, running (not playing): the
 # floor of resident memory for any Qt window with this program's text.
-TEXT_WINDOW = "Qt window, Japanese"
+TEXT_WINDOW = "Qt window, text"
 MAP_NOTIFY, SUBSTRUCTURE_NOTIFY_MASK = 19, 1 << 19
 TICKS = os.sysconf("SC_CLK_TCK")
 
@@ -245,7 +245,8 @@ def main():
     for name in ("bare Qt window", TEXT_WINDOW, "Audacious", "Qmmp"):
         o = by.get(name)
         if v and o and v[1] and o[1]:
-            extra = f", resident x{v[2] / o[2]:.2f}, CPU x{v[3] / o[3]:.2f}" if o[2] and o[3] else ""
+            extra = f", resident x{v[2] / o[2]:.2f}" if o[2] else ""
+            extra += f", CPU x{v[3] / o[3]:.2f}" if o[3] else ""
             print(f"varo/{name}: first window x{v[1] / o[1]:.2f}{extra}")
     if handover is not None:
         print(f"second start handing over one file: {handover:.1f} ms (median of {args.runs}; "
