@@ -3,7 +3,8 @@
 and Qmmp, in one run on one private Xvfb display (no window manager) through one private
 sound server. Per program: the time from spawn to its first window mapped (median of RUNS
 fresh starts), then, while it plays a 60 s 128 kbit/s MP3, its resident memory and its CPU
-share over a measured stretch (the player with its lyrics window open). Also the time a
+share over a measured stretch (the player with its lyrics window open). A bare Qt window with a
+line of Japanese text, measured the same way while it runs, shows the floor of any Qt window. Also the time a
 second `varo FILE` takes to hand its file to the running player and end.
 
     bench/startup/compare.py --varo BUILD/app/varo --probe BUILD/bench/startup/varo_startup_probe
@@ -30,6 +31,9 @@ from sound_server import SoundServer  # noqa: E402
 
 TRACK = os.path.join(ROOT, "tests", "data", "corpus", "bench", "bench_60s_mpeg1_l3_cbr128_joint.mp3")
 LYRICS = os.path.join(ROOT, "data", "demo", "varo-demo.txt")
+# A bare Qt window showing a line of Japanese in the player's font, running (not playing): the
+# floor of resident memory for any Qt window with this program's text.
+TEXT_WINDOW = "Qt window, text"
 MAP_NOTIFY, SUBSTRUCTURE_NOTIFY_MASK = 19, 1 << 19
 TICKS = os.sysconf("SC_CLK_TCK")
 
@@ -198,7 +202,8 @@ def main():
                 with open(playlist, "w", encoding="utf-8") as f:
                     f.write(f"{TRACK}\nbench\n{LYRICS}\n\n")
                 programs = [("varo", [args.varo, "--home", os.path.join(work, "varo-home"), playlist]),
-                            ("bare Qt window", [args.probe, "minimal", "0"])]
+                            ("bare Qt window", [args.probe, "minimal", "0"]),
+                            (TEXT_WINDOW, [args.probe, "text"])]
                 for name, exe in (("Audacious", "audacious"), ("Qmmp", "qmmp")):
                     if shutil.which(exe):
                         programs.append((name, [exe, TRACK]))
@@ -237,10 +242,11 @@ def main():
         print(f"{name:16s} {cell(start, 'ms', 1):>13s} {cell(rss, 'MiB', 1):>17s} {cell(cpu, '%', 2):>12s}")
     by = {r[0]: r for r in rows}
     v = by.get("varo")
-    for name in ("bare Qt window", "Audacious", "Qmmp"):
+    for name in ("bare Qt window", TEXT_WINDOW, "Audacious", "Qmmp"):
         o = by.get(name)
         if v and o and v[1] and o[1]:
-            extra = f", resident x{v[2] / o[2]:.2f}, CPU x{v[3] / o[3]:.2f}" if o[2] and o[3] else ""
+            extra = f", resident x{v[2] / o[2]:.2f}" if o[2] else ""
+            extra += f", CPU x{v[3] / o[3]:.2f}" if o[3] else ""
             print(f"varo/{name}: first window x{v[1] / o[1]:.2f}{extra}")
     if handover is not None:
         print(f"second start handing over one file: {handover:.1f} ms (median of {args.runs}; "

@@ -2,11 +2,14 @@
 // paint, with a home of the caller's choice) or a bare Qt window of the main window's size,
 // and prints, when the window has been painted for the first time, the time since the
 // caller's clock reading and the resident memory.
-//   varo_startup_probe varo HOME T0_NS | minimal T0_NS
+//   varo_startup_probe varo HOME T0_NS | minimal T0_NS | text
 // T0_NS: CLOCK_MONOTONIC in nanoseconds, read by the caller just before starting us.
+// `text` shows a bare Qt window with a line of Japanese in the interface font and stays until
+// ended: the least any Qt window with this program's text keeps resident.
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 
@@ -14,6 +17,7 @@
 #include <ctime>
 #include <memory>
 
+#include "core/platform/ui_font.h"
 #include "ui/dialogs/intro_time_dialog.h"
 #include "ui/dialogs/sleep_timer_dialog.h"
 #include "ui/dialogs/version_dialog.h"
@@ -68,8 +72,16 @@ class TFirstPaint : public QObject {
 
 int main(int argc, char** argv) {
   const bool varo = argc == 4 && QByteArray(argv[1]) == "varo";
+  if (argc == 2 && QByteArray(argv[1]) == "text") {
+    QApplication app(argc, argv);
+    QLabel window(QStringLiteral("再生中: 夜明けの歌 — ヴァロ"), nullptr, Qt::FramelessWindowHint);
+    window.setFont(InterfaceFont());
+    window.resize(TForm1::kClientWidth, TForm1::kClientHeight);
+    window.show();
+    return QApplication::exec();
+  }
   if (!varo && !(argc == 3 && QByteArray(argv[1]) == "minimal")) {
-    std::fprintf(stderr, "usage: %s varo HOME T0_NS | minimal T0_NS\n", argv[0]);
+    std::fprintf(stderr, "usage: %s varo HOME T0_NS | minimal T0_NS | text\n", argv[0]);
     return 2;
   }
   const long long t0 = QByteArray(argv[argc - 1]).toLongLong();

@@ -39,10 +39,10 @@
 #include "ui/widgets/form_rgn.h"
 #include "ui/widgets/image_button.h"
 #include "ui/widgets/time_widgets.h"
+#include "window_harness.h"
 
 namespace {
 
-const QString kTrack = QStringLiteral(VARO_TEST_DATA "/corpus/layer2/l2_mpeg1_32k_stereo_64_pink.mp2");
 const QString kMinute = QStringLiteral(VARO_TEST_DATA "/corpus/bench/bench_60s_mpeg1_l3_cbr128_joint.mp3");
 
 void Wheel(QWidget* w, int angle) {
@@ -65,50 +65,9 @@ QStringList Captions(const QMenu* menu) {
 
 QImage Rgb(const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); }
 
-// A home with the standard skin "default" (variant 0) and what a test adds.
-struct THarness {
-  QTemporaryDir Dir;
-  QString Home;
-  QStringList Errors;
-  TApplicationWindows W;
-
-  THarness() {
-    Home = Dir.filePath(QStringLiteral("home"));
-    WriteTestSkin(SkinDir(Home), QStringLiteral("default"), MakeTestSkin(0));
-    SetErrorBoxHandler([this](const QString& text) { Errors << text; });
-  }
-  ~THarness() {
-    Close();
-    SetErrorBoxHandler(nullptr);
-  }
-  void Close() {  // the windows refer to the session and Form1 owns the others: they go first
-    W.Form6.reset();
-    W.Form5.reset();
-    W.Form4.reset();
-    W.Form3.reset();
-    W.Form2.reset();
-    W.Form1.reset();
-    W.Session.reset();
-  }
-  QString Track(const QString& name) {  // a copy of the test track; its title is its name
-    const QString path = Dir.filePath(name);
-    if (!QFile::exists(path)) QFile::copy(kTrack, path);
-    return path;
-  }
-  TSettingsFile Ini() { return TSettingsFile(SettingsFileName(Home)); }
-  void WriteIni(const QString& text) {
-    QDir().mkpath(Home);
-    QFile f(SettingsFileName(Home));
-    f.open(QIODevice::WriteOnly);
-    f.write(text.toUtf8());
-  }
-  TForm1& Start() {
-    Close();
-    W = CreateApplicationWindows(Home);
-    if (!W.Form1) throw std::runtime_error("start-up ended the program");
-    W.Form1->show();
-    return *W.Form1;
-  }
+// The window harness with a settings file written beforehand.
+struct THarness : TWindowHarness {
+  void WriteIni(const QString& text) { WriteFile(SettingsFileName(Home), text.toUtf8()); }
   // A stored queue of the named files, belonging to a named playlist unless listName is empty.
   void StoreQueue(const QStringList& files, int current, const QString& listName) {
     QString text = QStringLiteral("[varo]\nmax=%1\nlast_music_number=%2\n").arg(files.size()).arg(current);
@@ -652,8 +611,7 @@ class TestMainWindow : public QObject {
   void startFilesOrTheDemo() {
     THarness h;
     const QString demoDir = h.Dir.filePath(QStringLiteral("demo"));
-    QDir().mkpath(demoDir);
-    QFile::copy(kTrack, demoDir + QStringLiteral("/varo-demo.mp3"));
+    h.Track(QStringLiteral("varo-demo.mp3"), demoDir);
     QFile lyrics(demoDir + QStringLiteral("/varo-demo.txt"));
     lyrics.open(QIODevice::WriteOnly);
     lyrics.write("[00:00.00]la\n");

@@ -7,27 +7,8 @@
 #   screenshot_test.sh VARO_BINARY OUTPUT_DIR TEST_DATA_DIR
 # Only processes started here are ended, each by its own process id.
 set -euo pipefail
-varo=$1
-out=$2
-data=$3
-mkdir -p "$out"
-work=$(mktemp -d)
-varo_pid=""
 . "$(dirname "$0")/xvfb_session.sh"
-cleanup() {
-  [ -n "$varo_pid" ] && kill "$varo_pid" 2>/dev/null || true
-  stop_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "$1"; [ -f "$work/varo.log" ] && cat "$work/varo.log"; exit 1; }
-
-start_xvfb "$work" || fail "no display"
-export HOME="$work/user" XDG_CONFIG_HOME="$work/user/config" XDG_CACHE_HOME="$work/user/cache"
-export XDG_RUNTIME_DIR="$work/runtime" VARO_AUDIO=null QT_QPA_PLATFORM=xcb
-# No session bus: nothing reaches the user's session, and parallel tests share no bus.
-export DBUS_SESSION_BUS_ADDRESS=disabled: DBUS_SYSTEM_BUS_ADDRESS=disabled:
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+begin_session "$@"
 home="$work/home"
 
 pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }

@@ -40,6 +40,12 @@ class TestTrayAndDialogs : public QObject {
     h.W.Form2->show();
     h.W.Form5->show();
     QCOMPARE(f.TaskTray1->IconID(), 1);
+    // The application icon comes after the first paint; the tray takes it then.
+    QPixmap picture(16, 16);
+    picture.fill(Qt::red);
+    QApplication::setWindowIcon(QIcon(picture));
+    QCOMPARE(f.TaskTray1->Icon().cacheKey(), QApplication::windowIcon().cacheKey());
+    QApplication::setWindowIcon(QIcon());
     f.Menu().N1->trigger();
     QVERIFY(!f.isVisible());
     QVERIFY(!h.W.Form2->isVisible());

@@ -1,8 +1,38 @@
 # Sourced by the screenshot scripts: an Xvfb display of their own, ended by its process id.
+#   begin_session VARO OUT DATA   the scripts' common start: sets varo, out, data and a work
+#                        folder, starts Xvfb, points home and runtime folders into the work
+#                        folder, and on exit ends the player (varo_pid) and Xvfb
+#   fail MESSAGE         says why, shows the player's log ($work/varo.log) and exits
 #   start_xvfb WORKDIR   starts Xvfb (white root) and sets DISPLAY
 #   stop_xvfb            ends that Xvfb
 #   wait_for SECONDS CMD...   runs CMD every tenth of a second until it succeeds
 xvfb_pid=""
+varo_pid=""
+
+begin_session() {
+  varo=$1 out=$2 data=$3
+  mkdir -p "$out"
+  work=$(mktemp -d)
+  trap end_session EXIT
+  start_xvfb "$work" || fail "no display"
+  export HOME="$work/user" XDG_CONFIG_HOME="$work/user/config" XDG_CACHE_HOME="$work/user/cache"
+  export XDG_RUNTIME_DIR="$work/runtime" VARO_AUDIO=null QT_QPA_PLATFORM=xcb
+  # No session bus: nothing reaches the user's session, and parallel tests share no bus.
+  export DBUS_SESSION_BUS_ADDRESS=disabled: DBUS_SYSTEM_BUS_ADDRESS=disabled:
+  mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+}
+
+end_session() {
+  [ -n "$varo_pid" ] && kill "$varo_pid" 2>/dev/null || true
+  stop_xvfb
+  rm -rf "$work"
+}
+
+fail() {
+  echo "$1"
+  [ -f "$work/varo.log" ] && cat "$work/varo.log"
+  exit 1
+}
 
 start_xvfb() {
   local work=$1 number=""

@@ -16,15 +16,20 @@ void TForm1::CreateTaskTray() {
     // Another main window holds 1 (tests run several): this one keeps the number it got.
   }
   TaskTray1->SetPopupMenuR(FMenu.PopupMenu1);
-  QIcon icon = QApplication::windowIcon();
-  if (icon.isNull()) icon = style()->standardIcon(QStyle::SP_MediaPlay);
-  TaskTray1->SetIcon(icon);
+  // The application icon is set after the first paint; the tray takes it then (event()).
+  TaskTray1->SetIcon(QApplication::windowIcon());
   TaskTray1->OnDblClick = [this](TTaskTray&, Qt::MouseButton) { RestoreFromTray(); };
   // Status-notifier hosts report a left click (an activation) and never a double click.
   TaskTray1->OnMouseUp = [this](TTaskTray&, Qt::MouseButton button, Qt::MouseButtons, int, int) {
     if (button == Qt::LeftButton) RestoreFromTray();
   };
   TaskTray1->Loaded();
+}
+
+bool TForm1::event(QEvent* event) {
+  if (event->type() == QEvent::ApplicationWindowIconChange && TaskTray1)
+    TaskTray1->SetIcon(QApplication::windowIcon());
+  return QWidget::event(event);
 }
 
 void TForm1::ToggleTaskTray() {
@@ -37,6 +42,7 @@ void TForm1::ToggleTaskTray() {
 void TForm1::HideToTray() {
   // The icon comes first: where the desktop shows none the window is not hidden, so it can
   // never be lost.
+  if (TaskTray1->Icon().isNull()) TaskTray1->SetIcon(style()->standardIcon(QStyle::SP_MediaPlay));
   try {
     TaskTray1->SetRegistered(true);
   } catch (...) {
