@@ -69,14 +69,27 @@ void DecodeGranulePart(TMPLayer3State& st, int32_t gr, int32_t ch) {
   const int32_t lines = std::min(st.LineLimit, big + 4 * codeBits);
   alignas(16) float factors[kGranuleLines + 8];
   LineFactors(st, st.ScaleFactors[gr][ch], gi, factors, lines);
-  DecodeBigValues(bits, x, factors, r1, gi.TableSelect[0]);
-  DecodeBigValues(bits, x + r1, factors + r1, r2 - r1, gi.TableSelect[1]);
-  DecodeBigValues(bits, x + r2, factors + r2, big - r2, gi.TableSelect[2]);
+  const bool isShort = gi.BlockType == 2;
+  const int16_t* order = isShort ? st.ShortOrder[gi.MixedBlock & 1] : nullptr;
+  const auto from = [order](int32_t i) { return order ? order + i : nullptr; };
+  const auto into = [x, order](int32_t i) { return order ? x : x + i; };
+  DecodeBigValues(bits, into(0), factors, r1, gi.TableSelect[0], from(0));
+  DecodeBigValues(bits, into(r1), factors + r1, r2 - r1, gi.TableSelect[1], from(r1));
+  DecodeBigValues(bits, into(r2), factors + r2, big - r2, gi.TableSelect[2], from(r2));
 
   const int32_t bitsLeft = gi.Part23Length - (BitPosition(bits) - skip);
-  count = big + DecodeCount1(bits, x + big, factors + big, lines - big, bitsLeft, gi.Count1TableSelect);
-  const int32_t keep = gi.BlockType == 2 ? st.ShortLimit : st.LongLimit;
-  ClearLines(x, std::min(count, keep));
+  count = big + DecodeCount1(bits, into(big), factors + big, lines - big, bitsLeft, gi.Count1TableSelect,
+                             from(big));
+  const int32_t clearFrom = std::min(count, isShort ? st.ShortLimit : st.LongLimit);
+  int32_t clearTo = clearFrom;
+  if (order && clearFrom > st.ShortBoundary3[gi.MixedBlock ? 3 : 0]) {
+    // The rest of the short band holding clearFrom lies among its stored lines.
+    int32_t b = 1;
+    while (st.ShortBoundary3[b] < clearFrom) ++b;
+    clearTo = st.ShortBoundary3[b];
+    for (int32_t i = clearFrom; i < clearTo; ++i) x[order[i]] = 0.0f;
+  }
+  ClearLines(x, clearTo);
   if (Layer3PartOverrun(bits)) {
     ClearLines(x, 0);
     count = 0;
@@ -111,8 +124,8 @@ void DecodeGranule(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* outp
   const int32_t channels = st.CodedChannels;
   for (int32_t ch = 0; ch < channels; ++ch) DecodeGranulePart(st, gr, ch);
   for (int32_t ch = 0; ch < channels; ++ch)
-    ArrangeSpectrum(st, Layer3Spectrum(st, ch, gr), st.LineCount[gr][ch], st.Granule[gr][ch],
-                    st.Extent[gr][ch]);
+    SpectrumExtent(st, Layer3Spectrum(st, ch, gr), st.LineCount[gr][ch], st.Granule[gr][ch],
+                   st.Extent[gr][ch]);
   if (channels == 2) JointStereo(st, gr);
   const bool lineEq = LineEqFlag()->load(std::memory_order_relaxed) != 0;
   for (int32_t ch = 0; ch < channels; ++ch) {

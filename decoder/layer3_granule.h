@@ -9,7 +9,7 @@
 // Reads the part of granule gr, channel ch at the reservoir bit position (which moves on by the
 // part's length): scalefactors and spectrum with its line count, lines above the
 // limits cleared, and the whole part cleared when its data overruns or lies past the reservoir.
-// The spectrum is stored requantised, short bands still window by window.
+// The spectrum is stored requantised, short bands with their windows interleaved.
 void DecodeGranulePart(TMPLayer3State& st, int32_t gr, int32_t ch);
 
 // Decodes granule gr from the reservoir bit position and hands it to ChannelRoutine.

@@ -58,8 +58,35 @@ inline uint32_t FindLeaf(TWideBits& w, const uint32_t* table) {
 // Tables without linbits: the leaf holds the signed pair and the length of code and signs, so
 // the pair leaves the window in one step (the loop's critical path).
 // The values are requantised off that path, while the next code is looked up.
-template <int32_t Width>
-TWideBits DecodePairs(TWideBits w, float* dst, const float* factors, int32_t pairs, const uint32_t* table) {
+// Where line i goes: dst + i, or dst + order[i] for short blocks stored windows interleaved.
+template <bool Scatter>
+struct TLinePlace {
+  float* Dst;
+  const int16_t* Order;
+  float& operator[](int32_t i) const {
+    if constexpr (Scatter) return Dst[Order[i]];
+    return Dst[i];
+  }
+  void Advance(int32_t n) {
+    if constexpr (Scatter)
+      Order += n;
+    else
+      Dst += n;
+  }
+  int32_t Since(const TLinePlace& base) const {
+    if constexpr (Scatter) return static_cast<int32_t>(Order - base.Order);
+    return static_cast<int32_t>(Dst - base.Dst);
+  }
+};
+
+// Zeroes lines from..to-1 of a call.
+void ClearPlaced(float* dst, const int16_t* order, int32_t from, int32_t to) {
+  for (int32_t i = from; i < to; ++i) (order ? dst[order[i]] : dst[i]) = 0.0f;
+}
+
+template <int32_t Width, bool Scatter>
+TWideBits DecodePairs(TWideBits w, TLinePlace<Scatter> dst, const float* factors, int32_t pairs,
+                      const uint32_t* table) {
   const float* power = Layer3Tables.Power + 32;
   for (int32_t i = 0; i < pairs; ++i) {
     RefillWide(w, kPairBits);
@@ -73,8 +100,8 @@ TWideBits DecodePairs(TWideBits w, float* dst, const float* factors, int32_t pai
 
 // Tables 16..31: a value of 15 is followed by linbits extra bits, then its sign, so such pairs
 // are escape leaves read field by field. Other pairs go as in DecodePairs.
-template <int32_t Width>
-TWideBits DecodeLinbitsPairs(TWideBits w, float* dst, const float* factors, int32_t pairs,
+template <int32_t Width, bool Scatter>
+TWideBits DecodeLinbitsPairs(TWideBits w, TLinePlace<Scatter> dst, const float* factors, int32_t pairs,
                              const uint32_t* table, int32_t linbits) {
   const float* power = Layer3Tables.Power + 32;
   for (int32_t i = 0; i < pairs; ++i) {
@@ -121,23 +148,25 @@ constexpr TQuadruples MakeQuadruples() {
 constexpr TQuadruples kQuadruples = MakeQuadruples();
 
 // The first-level widths the generator uses get loops of their own; any other width works too.
-TWideBits DecodeRun(const TMPHuffTable& h, TWideBits w, float* dst, const float* factors, int32_t pairs) {
+template <bool Scatter>
+TWideBits DecodeRun(const TMPHuffTable& h, TWideBits w, TLinePlace<Scatter> dst, const float* factors,
+                    int32_t pairs) {
   const uint32_t width = h.Lookup[0] & 0xFF;
   if (h.Kind == hkLinbits) {
-    return width == 10 ? DecodeLinbitsPairs<10>(w, dst, factors, pairs, h.Lookup, h.Linbits)
-                       : DecodeLinbitsPairs<0>(w, dst, factors, pairs, h.Lookup, h.Linbits);
+    return width == 10 ? DecodeLinbitsPairs<10, Scatter>(w, dst, factors, pairs, h.Lookup, h.Linbits)
+                       : DecodeLinbitsPairs<0, Scatter>(w, dst, factors, pairs, h.Lookup, h.Linbits);
   }
   switch (width) {
     case 5:
-      return DecodePairs<5>(w, dst, factors, pairs, h.Lookup);
+      return DecodePairs<5, Scatter>(w, dst, factors, pairs, h.Lookup);
     case 8:
-      return DecodePairs<8>(w, dst, factors, pairs, h.Lookup);
+      return DecodePairs<8, Scatter>(w, dst, factors, pairs, h.Lookup);
     case 9:
-      return DecodePairs<9>(w, dst, factors, pairs, h.Lookup);
+      return DecodePairs<9, Scatter>(w, dst, factors, pairs, h.Lookup);
     case 10:
-      return DecodePairs<10>(w, dst, factors, pairs, h.Lookup);
+      return DecodePairs<10, Scatter>(w, dst, factors, pairs, h.Lookup);
     default:
-      return DecodePairs<0>(w, dst, factors, pairs, h.Lookup);
+      return DecodePairs<0, Scatter>(w, dst, factors, pairs, h.Lookup);
   }
 }
 
@@ -147,16 +176,19 @@ bool Layer3PartOverrun(const TMPBitReader& r) {
   return BitPosition(r) > static_cast<int32_t>(r.End - r.Start) * 8;
 }
 
-void DecodeBigValues(TMPBitReader& bits, float* dst, const float* factors, int32_t lines, int32_t table) {
+void DecodeBigValues(TMPBitReader& bits, float* dst, const float* factors, int32_t lines, int32_t table,
+                     const int16_t* order) {
   if (lines <= 0) return;
   const int32_t pairs = lines / 2;
   const TMPHuffTable& h = Layer3HuffTables[table & 31];
   if (h.Kind == hkZero) {
-    std::memset(dst, 0, sizeof(float) * 2 * static_cast<size_t>(pairs));
+    ClearPlaced(dst, order, 0, 2 * pairs);
     return;
   }
   const TWideBits w = WidenBits(bits);
-  NarrowBits(DecodeRun(h, w, dst, factors, pairs), bits);
+  NarrowBits(order ? DecodeRun<true>(h, w, {dst, order}, factors, pairs)
+                   : DecodeRun<false>(h, w, {dst, nullptr}, factors, pairs),
+             bits);
 }
 
 namespace {
@@ -168,16 +200,19 @@ struct TCount1Result {
   int32_t Lines;  // up to the last nonzero value, rounded up to a pair
 };
 
-inline bool PairIsZero(const float* p) { return (GetSpectrumInt(p) | GetSpectrumInt(p + 1)) == 0; }
+template <bool Scatter>
+inline bool PairIsZero(TLinePlace<Scatter> dst, int32_t i) {
+  return (GetSpectrumInt(&dst[i]) | GetSpectrumInt(&dst[i + 1])) == 0;
+}
 
-template <bool TableB>
-TCount1Result DecodeQuadruples(TWideBits w, float* dst, const float* factors, int32_t quadruples,
+template <bool TableB, bool Scatter>
+TCount1Result DecodeQuadruples(TWideBits w, TLinePlace<Scatter> dst, const float* factors, int32_t quadruples,
                                int32_t bitsLeft) {
-  float* p = dst;
-  float* const end = dst + 4 * quadruples;
+  TLinePlace<Scatter> at = dst;
+  const float* const end = factors + 4 * quadruples;
   // The budget test before each quadruple keeps the reader within 10 bits of the part's end,
   // well inside the owner's margin: count1 decoding never runs past End.
-  for (; p != end; p += 4, factors += 4) {
+  for (; factors != end; at.Advance(4), factors += 4) {
     RefillWide(w, kQuadrupleBits);
     uint32_t code;
     if constexpr (!TableB) {
@@ -192,27 +227,38 @@ TCount1Result DecodeQuadruples(TWideBits w, float* dst, const float* factors, in
     bitsLeft -= length;
     const uint32_t pattern = code & 0xFF;
     const TPlainLane4 signs = TPlainLane4::Load(kQuadruples.Values[pattern]);
-    TPlainLane4{TPlainLane4::Load(factors).v * signs.v}.Store(p);
+    const TPlainLane4 values{TPlainLane4::Load(factors).v * signs.v};
+    if constexpr (Scatter) {
+      for (int32_t k = 0; k < 4; ++k) at[k] = values.v[k];
+    } else {
+      values.Store(at.Dst);
+    }
   }
-  const int32_t i = static_cast<int32_t>((p - dst) >> 2);
+  const int32_t q = at.Since(dst) >> 2;
   // The last nonzero quadruple is looked for afterwards (usually the last one read), which keeps
   // that bookkeeping out of the loop.
-  int32_t last = i - 1;
-  while (last >= 0 && PairIsZero(dst + 4 * last) && PairIsZero(dst + 4 * last + 2)) --last;
-  const int32_t lines = last < 0 ? 0 : 4 * (last + 1) - (PairIsZero(dst + 4 * last + 2) ? 2 : 0);
-  return {w, i, bitsLeft, lines};
+  int32_t last = q - 1;
+  while (last >= 0 && PairIsZero(dst, 4 * last) && PairIsZero(dst, 4 * last + 2)) --last;
+  const int32_t lines = last < 0 ? 0 : 4 * (last + 1) - (PairIsZero(dst, 4 * last + 2) ? 2 : 0);
+  return {w, q, bitsLeft, lines};
 }
 
 }  // namespace
 
 int32_t DecodeCount1(TMPBitReader& bits, float* dst, const float* factors, int32_t maxLines, int32_t bitsLeft,
-                     int32_t select) {
+                     int32_t select, const int16_t* order) {
   const TWideBits w = WidenBits(bits);
   const int32_t quadruples = maxLines >> 2;
-  const TCount1Result r = select ? DecodeQuadruples<true>(w, dst, factors, quadruples, bitsLeft)
-                                 : DecodeQuadruples<false>(w, dst, factors, quadruples, bitsLeft);
+  TCount1Result r;
+  if (order) {
+    r = select ? DecodeQuadruples<true, true>(w, {dst, order}, factors, quadruples, bitsLeft)
+               : DecodeQuadruples<false, true>(w, {dst, order}, factors, quadruples, bitsLeft);
+  } else {
+    r = select ? DecodeQuadruples<true, false>(w, {dst, nullptr}, factors, quadruples, bitsLeft)
+               : DecodeQuadruples<false, false>(w, {dst, nullptr}, factors, quadruples, bitsLeft);
+  }
   NarrowBits(r.Bits, bits);
   // The last quadruple read bits of the next part: it is not data of this one.
-  if (r.BitsLeft < 0 && r.Decoded > 0) std::memset(dst + 4 * (r.Decoded - 1), 0, 4 * sizeof(float));
+  if (r.BitsLeft < 0 && r.Decoded > 0) ClearPlaced(dst, order, 4 * (r.Decoded - 1), 4 * r.Decoded);
   return r.Lines;
 }

@@ -11,13 +11,17 @@
 // owner allows): the part's data cannot be trusted.
 bool Layer3PartOverrun(const TMPBitReader& r);
 
+// Line i of a call goes to dst[i], or to dst[order[i]] when order is given (short blocks stored
+// with their windows interleaved).
+
 // Decodes lines / 2 pairs with code table `table` (TableSelect) into dst. A part whose codes run
 // past the reader's End is noticed afterwards (Layer3PartOverrun): the reader never leaves its
 // Limit, and the caller discards the part.
-void DecodeBigValues(TMPBitReader& bits, float* dst, const float* factors, int32_t lines, int32_t table);
+void DecodeBigValues(TMPBitReader& bits, float* dst, const float* factors, int32_t lines, int32_t table,
+                     const int16_t* order = nullptr);
 
 // Decodes quadruples into dst while lines (maxLines, rounded down to quadruples) and the part's
 // remaining bits (bitsLeft) allow. Returns the lines up to the last nonzero value, rounded up to
 // a pair. A quadruple that overspent the bit budget is zeroed again.
 int32_t DecodeCount1(TMPBitReader& bits, float* dst, const float* factors, int32_t maxLines, int32_t bitsLeft,
-                     int32_t select);
+                     int32_t select, const int16_t* order = nullptr);

@@ -21,6 +21,20 @@ void CopyBands(TMPLayer3State& st, int32_t set, int32_t samplingIndex) {
   for (int32_t b = 0; b < 13; ++b) st.ShortWidth[b] = bounds[23 + b + 1] - bounds[23 + b];
 }
 
+void MakeShortOrder(TMPLayer3State& st) {
+  for (int32_t mixed = 0; mixed < 2; ++mixed) {
+    int16_t* order = st.ShortOrder[mixed];
+    const int32_t firstShort = mixed ? 3 : 0;
+    for (int32_t i = 0; i < st.ShortBoundary3[firstShort]; ++i) order[i] = static_cast<int16_t>(i);
+    for (int32_t b = firstShort; b < 13; ++b) {
+      const int32_t start = st.ShortBoundary3[b];
+      const int32_t n = st.ShortWidth[b];
+      for (int32_t w = 0; w < 3; ++w)
+        for (int32_t j = 0; j < n; ++j) order[start + w * n + j] = static_cast<int16_t>(start + 3 * j + w);
+    }
+  }
+}
+
 }  // namespace
 
 int32_t Layer3Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength,
@@ -51,6 +65,7 @@ int32_t Layer3Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t
   st.SubbandLimit = static_cast<int32_t>(std::min<int64_t>((cutoff * 64 + rate / 2) / rate, maxSubbands));
   const int32_t set = mpeg1 ? 1 : mpeg25 ? 2 : 0;
   CopyBands(st, set, header.SamplingIndex);
+  MakeShortOrder(st);
   const bool allBands = mpeg1 || fullBand;
   const int32_t longTop = st.LongBoundary[allBands ? 22 : 21];
   const int32_t shortTop = st.ShortBoundary3[allBands ? 13 : 12];

@@ -1,4 +1,4 @@
-// Requantisation factors and short-block reordering.
+// Requantisation factors and the band extent of a requantised granule.
 #include "layer3_requantize.h"
 
 #include <algorithm>
@@ -41,52 +41,22 @@ inline void FillFactor(float* p, int32_t n, float f) {
   }
 }
 
-// Interleaves the three windows of a short band (n lines each, from in) line by line into out,
-// moved as bits: a zero value is +0.0, no bit set. Returns bit w set when window w holds a
-// nonzero value.
-int32_t InterleaveWindows(const float* in, int32_t n, float* out) {
-  using TVector = TPlainLane4::TVector;
+// Bit w set when window w of the short band at x (n lines each, interleaved) holds a nonzero
+// value: a zero is +0.0, no bit set.
+int32_t NonzeroWindows(const float* x, int32_t n) {
   using TBits = int32_t __attribute__((vector_size(16)));
-  const float* in0 = in;
-  const float* in1 = in0 + n;
-  const float* in2 = in1 + n;
-  TBits any0{}, any1{}, any2{};
-  int32_t i = 0;
-  // Four lines of each window make three vectors of output.
-  for (; i + 4 <= n; i += 4) {
-    const TVector a = TPlainLane4::Load(in0 + i).v;
-    const TVector b = TPlainLane4::Load(in1 + i).v;
-    const TVector c = TPlainLane4::Load(in2 + i).v;
-    const TVector ab = __builtin_shufflevector(a, b, 0, 4, 1, 5);   // a0 b0 a1 b1
-    const TVector ab2 = __builtin_shufflevector(a, b, 2, 6, 3, 7);  // a2 b2 a3 b3
-    const TVector bc = __builtin_shufflevector(b, c, 1, 5, 1, 5);   // b1 c1
-    TPlainLane4{__builtin_shufflevector(ab, c, 0, 1, 4, 2)}.Store(out + 3 * i);
-    TPlainLane4{__builtin_shufflevector(bc, ab2, 0, 1, 4, 5)}.Store(out + 3 * i + 4);
-    TPlainLane4{__builtin_shufflevector(ab2, c, 6, 2, 3, 7)}.Store(out + 3 * i + 8);
-    any0 |= std::bit_cast<TBits>(a);
-    any1 |= std::bit_cast<TBits>(b);
-    any2 |= std::bit_cast<TBits>(c);
+  // Four lines of the three windows are three vectors whose lanes hold windows 0120 1201 2012.
+  TBits a{}, b{}, c{};
+  int32_t j = 0;
+  for (; j + 12 <= 3 * n; j += 12) {
+    a |= std::bit_cast<TBits>(TPlainLane4::Load(x + j).v);
+    b |= std::bit_cast<TBits>(TPlainLane4::Load(x + j + 4).v);
+    c |= std::bit_cast<TBits>(TPlainLane4::Load(x + j + 8).v);
   }
-  // The three windows' bits folded into the first three lanes, then the tail line by line.
-  const TBits halves01 =
-      __builtin_shufflevector(any0, any1, 0, 1, 4, 5) | __builtin_shufflevector(any0, any1, 2, 3, 6, 7);
-  const TBits halves2 =
-      __builtin_shufflevector(any2, any2, 0, 1, 0, 1) | __builtin_shufflevector(any2, any2, 2, 3, 2, 3);
-  const TBits folded = __builtin_shufflevector(halves01, halves2, 0, 2, 4, 4) |
-                       __builtin_shufflevector(halves01, halves2, 1, 3, 5, 5);
-  int32_t bits0 = folded[0];
-  int32_t bits1 = folded[1];
-  int32_t bits2 = folded[2];
-  for (; i < n; ++i) {
-    const int32_t v0 = GetSpectrumInt(in0 + i), v1 = GetSpectrumInt(in1 + i), v2 = GetSpectrumInt(in2 + i);
-    PutSpectrumInt(out + 3 * i, v0);
-    PutSpectrumInt(out + 3 * i + 1, v1);
-    PutSpectrumInt(out + 3 * i + 2, v2);
-    bits0 |= v0;
-    bits1 |= v1;
-    bits2 |= v2;
-  }
-  return (bits0 != 0 ? 1 : 0) | (bits1 != 0 ? 2 : 0) | (bits2 != 0 ? 4 : 0);
+  int32_t bits[3] = {a[0] | a[3] | b[2] | c[1], a[1] | b[0] | b[3] | c[2], a[2] | b[1] | c[0] | c[3]};
+  for (; j < 3 * n; j += 3)
+    for (int32_t w = 0; w < 3; ++w) bits[w] |= GetSpectrumInt(x + j + w);
+  return (bits[0] != 0 ? 1 : 0) | (bits[1] != 0 ? 2 : 0) | (bits[2] != 0 ? 4 : 0);
 }
 
 }  // namespace
@@ -115,8 +85,8 @@ void LineFactors(const TMPLayer3State& st, const TMPScaleFactors& sf, const TMPG
   }
 }
 
-void ArrangeSpectrum(TMPLayer3State& st, float* x, int32_t& count, const TMPGranuleInfo& gi,
-                     TMPBandExtent& extent) {
+void SpectrumExtent(const TMPLayer3State& st, const float* x, int32_t& count, const TMPGranuleInfo& gi,
+                    TMPBandExtent& extent) {
   const TBlockBands bands = BlockBands(st, gi);
   const int32_t firstShort = bands.FirstShort;
   extent.HasShort = firstShort < 12 ? 1 : 0;
@@ -128,8 +98,7 @@ void ArrangeSpectrum(TMPLayer3State& st, float* x, int32_t& count, const TMPGran
     return;
   }
 
-  // A mixed block's long part: when the count ends inside it, everything above is zero and the
-  // short part stays as it is.
+  // A mixed block's long part: when the count ends inside it, everything above is zero.
   int32_t pos = 0;
   for (int32_t b = 0; b < bands.LongBands && (b == 0 || pos < count); ++b) pos += st.LongWidth[b];
   if (bands.LongBands > 0 && pos >= count) {
@@ -138,18 +107,16 @@ void ArrangeSpectrum(TMPLayer3State& st, float* x, int32_t& count, const TMPGran
     return;
   }
 
-  // Short bands up to the one that reaches the count, the windows interleaved line by line
-  // through the scratch.
-  const int32_t start = pos;
-  float* scratch = st.Reorder;
-  for (int32_t band = firstShort; band < 13 && (band == firstShort || pos < count); ++band) {
-    const int32_t n = st.ShortWidth[band];
-    const int32_t nonzero = InterleaveWindows(x + pos, n, scratch + (pos - start));
+  // The short band that reaches the count, then downwards until every window has its last band.
+  int32_t top = firstShort;
+  while (top < 12 && st.ShortBoundary3[top + 1] < count) ++top;
+  count = st.ShortBoundary3[top + 1];
+  int32_t missing = 7;
+  for (int32_t band = top; band >= firstShort && missing != 0; --band) {
+    const int32_t found = NonzeroWindows(x + st.ShortBoundary3[band], st.ShortWidth[band]) & missing;
     for (int32_t w = 0; w < 3; ++w)
-      if (nonzero >> w & 1) extent.LastShortBand[w] = band;
-    pos += 3 * n;
+      if (found >> w & 1) extent.LastShortBand[w] = band;
+    missing &= ~found;
   }
-  std::copy(scratch, scratch + (pos - start), x + start);
-  count = pos;
   extent.LastBand = std::max({extent.LastShortBand[0], extent.LastShortBand[1], extent.LastShortBand[2]});
 }

@@ -1,6 +1,5 @@
 // Layer III requantisation: the factor of every line from the global gain, scalefactors and
-// subblock gains (the Huffman decoder applies them), and the spectrum's band extent with short
-// bands reordered so the three windows interleave line by line.
+// subblock gains (the Huffman decoder applies them), and the spectrum's band extent.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +11,8 @@
 void LineFactors(const TMPLayer3State& st, const TMPScaleFactors& sf, const TMPGranuleInfo& gi,
                  float* factors, int32_t lines);
 
-// Works in place on the requantised values of x up to `count` lines; count becomes the end of the
-// last band processed for granules with a short part. Fills extent. The state gives the stream's
-// bands and the scratch for the reordering.
-void ArrangeSpectrum(TMPLayer3State& st, float* x, int32_t& count, const TMPGranuleInfo& gi,
-                     TMPBandExtent& extent);
+// The band extent of the requantised values of x up to `count` lines (short bands interleaved,
+// zero above the count); count becomes the end of the short band reaching it for granules with a
+// short part.
+void SpectrumExtent(const TMPLayer3State& st, const float* x, int32_t& count, const TMPGranuleInfo& gi,
+                    TMPBandExtent& extent);

@@ -80,6 +80,9 @@ struct TMPLayer3State {
   int32_t ShortBoundary3[14];  // 3 x the short band boundaries: 0 .. 576
   int32_t LongWidth[22];
   int32_t ShortWidth[13];
+  // Where coded line i of a pure short [0] and a mixed [1] block is stored: short bands with
+  // their three windows interleaved line by line.
+  int16_t ShortOrder[2][kGranuleLines];
   int32_t StreamId;  // Id and MPEG-2.5 flag of the opened stream: frames must match them
   int32_t StreamMpeg25;
   TGranuleOutput OutputRoutine;

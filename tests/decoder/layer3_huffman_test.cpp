@@ -24,6 +24,13 @@
 
 namespace {
 
+// A line order storing line i at n - 1 - i.
+std::vector<int16_t> Reversed(size_t n) {
+  std::vector<int16_t> order(n);
+  for (size_t i = 0; i < n; ++i) order[i] = static_cast<int16_t>(n - 1 - i);
+  return order;
+}
+
 // The reader the decoding routines are given, as a decoder state gives its own.
 TMPBitReader MainBits{};
 
@@ -120,6 +127,14 @@ TEST(Layer3Huffman, EveryCodeOfEveryTableDecodes) {
     EXPECT_EQ(BitPosition(MainBits), static_cast<int32_t>(bits));
     for (size_t i = 0; i < expected.size(); ++i)
       ASSERT_EQ(dst[i], Requantised(expected[i], factors[i])) << "value " << i << " = " << expected[i];
+    // Stored through a line order, reversed here: the same values and bits.
+    const std::vector<int16_t> order = Reversed(expected.size());
+    std::vector<float> placed(expected.size());
+    StartReading(bytes);
+    DecodeBigValues(MainBits, placed.data(), factors.data(), static_cast<int32_t>(expected.size()), table,
+                    order.data());
+    EXPECT_EQ(BitPosition(MainBits), static_cast<int32_t>(bits));
+    for (size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(placed[order[i]], dst[i]) << i;
   }
 }
 
@@ -184,6 +199,13 @@ TEST_P(Count1Budget, DecodesWithinTheBudget) {
   const std::vector<float> ones(16, 1.0f);
   EXPECT_EQ(DecodeCount1(MainBits, dst.data(), ones.data(), 16, c.BitsLeft, c.Select), c.Lines);
   for (size_t i = 0; i < c.Values.size(); ++i) EXPECT_EQ(dst[i], static_cast<float>(c.Values[i])) << i;
+  // The same through a reversed line order.
+  const std::vector<int16_t> order = Reversed(16);
+  std::vector<float> placed(16, 7.0f);
+  StartReading(bytes);
+  EXPECT_EQ(DecodeCount1(MainBits, placed.data(), ones.data(), 16, c.BitsLeft, c.Select, order.data()),
+            c.Lines);
+  for (size_t i = 0; i < 16; ++i) EXPECT_EQ(GetSpectrumInt(&placed[order[i]]), GetSpectrumInt(&dst[i])) << i;
 }
 
 // Table A codes: 1 = 0000, 0101 = 0001 (y), 0110 = 0100 (w); table B: the value inverted.

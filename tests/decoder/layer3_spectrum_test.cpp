@@ -1,5 +1,5 @@
 // Layer III spectra around Huffman decoding: line factors from gains and scalefactors, the
-// short-block reorder, mid/side and intensity stereo, alias reduction in every processor form.
+// short-block line order and extent, mid/side and intensity stereo, alias reduction in every processor form.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -79,14 +79,14 @@ TEST(Layer3Requantize, LongFactorsAndExtent) {
   s.Left[5] = -2.0f;
   int32_t count = 8;
   TMPBandExtent extent;
-  ArrangeSpectrum(layer3_test::L3(), s.Left, count, Granule(150), extent);
+  SpectrumExtent(layer3_test::L3(), s.Left, count, Granule(150), extent);
   EXPECT_EQ(s.Left[5], -2.0f);
   EXPECT_EQ(count, 8) << "long blocks keep their count";
   EXPECT_EQ(extent.HasShort, 0);
   EXPECT_EQ(extent.LastBand, 1) << "lines 4..7 are band 1 at 44.1 kHz";
   // A silent granule has no last band.
   s.Left[5] = 0.0f;
-  ArrangeSpectrum(layer3_test::L3(), s.Left, count, Granule(150), extent);
+  SpectrumExtent(layer3_test::L3(), s.Left, count, Granule(150), extent);
   EXPECT_EQ(extent.LastBand, -1);
 }
 
@@ -97,13 +97,15 @@ TEST(Layer3Requantize, ShortBlocksInterleaveWindowsWithSubblockGains) {
   gi.SubblockGain[1] = 1;
   gi.SubblockGain[2] = 2;
   const std::vector<float> factors = FactorsOf(TMPScaleFactors{}, gi);
+  // Coded lines go where the Huffman decoder stores them.
+  const int16_t* order = layer3_test::L3().ShortOrder[0];
   // Short bands 0 and 1 (4 lines each at 44.1 kHz): window w's line i of band b holds 1.
   for (int32_t b = 0; b < 2; ++b)
     for (int32_t w = 0; w < 3; ++w)
-      for (int32_t i = 0; i < 4; ++i) s.Left[12 * b + 4 * w + i] = factors[12 * b + 4 * w + i];
+      for (int32_t i = 0; i < 4; ++i) s.Left[order[12 * b + 4 * w + i]] = factors[12 * b + 4 * w + i];
   int32_t count = 24;
   TMPBandExtent extent;
-  ArrangeSpectrum(layer3_test::L3(), s.Left, count, gi, extent);
+  SpectrumExtent(layer3_test::L3(), s.Left, count, gi, extent);
   for (int32_t b = 0; b < 2; ++b)
     for (int32_t i = 0; i < 4; ++i)
       for (int32_t w = 0; w < 3; ++w)
@@ -120,9 +122,9 @@ TEST(Layer3Requantize, ShortBlocksInterleaveWindowsWithSubblockGains) {
 
   // Short band 4 (6 lines from 48): only window 2's last line, which no whole vector covers.
   std::fill(s.Left, s.Left + kGranuleLines, 0.0f);
-  s.Left[48 + 12 + 5] = -3.0f;
+  s.Left[order[48 + 12 + 5]] = -3.0f;
   count = 66;
-  ArrangeSpectrum(layer3_test::L3(), s.Left, count, gi, extent);
+  SpectrumExtent(layer3_test::L3(), s.Left, count, gi, extent);
   for (int32_t i = 0; i < 66; ++i) ASSERT_EQ(s.Left[i], i == 48 + 3 * 5 + 2 ? -3.0f : 0.0f) << i;
   EXPECT_EQ(extent.LastShortBand[0], -1);
   EXPECT_EQ(extent.LastShortBand[1], -1);
@@ -130,7 +132,7 @@ TEST(Layer3Requantize, ShortBlocksInterleaveWindowsWithSubblockGains) {
   EXPECT_EQ(extent.LastBand, 4);
 }
 
-TEST(Layer3Requantize, MixedBlockKeepsLongLinesAndReordersTheRest) {
+TEST(Layer3Requantize, MixedBlockKeepsLongLinesAndInterleavesTheRest) {
   OpenStream();
   TSpectra s;
   TMPScaleFactors sf{};
@@ -139,13 +141,14 @@ TEST(Layer3Requantize, MixedBlockKeepsLongLinesAndReordersTheRest) {
   const std::vector<float> factors = FactorsOf(sf, Granule(150, 2, 1));
   for (int32_t i = 0; i < 36; ++i) s.Left[i] = i % 3 == 0 ? factors[i] : 0.0f;
   // Short band 3 (4 lines from 36): window 0 = 1, window 1 = 8 (16 requantised), window 2 = 0.
+  const int16_t* order = layer3_test::L3().ShortOrder[1];
   for (int32_t i = 0; i < 4; ++i) {
-    s.Left[36 + i] = factors[36 + i];
-    s.Left[40 + i] = 16.0f * factors[40 + i];
+    s.Left[order[36 + i]] = factors[36 + i];
+    s.Left[order[40 + i]] = 16.0f * factors[40 + i];
   }
   int32_t count = 48;
   TMPBandExtent extent;
-  ArrangeSpectrum(layer3_test::L3(), s.Left, count, Granule(150, 2, 1), extent);
+  SpectrumExtent(layer3_test::L3(), s.Left, count, Granule(150, 2, 1), extent);
   for (int32_t i = 0; i < 36; ++i) EXPECT_EQ(s.Left[i], i % 3 ? 0.0f : i < 30 ? 1.0f : 0.5f) << i;
   for (int32_t i = 0; i < 4; ++i) {
     EXPECT_EQ(s.Left[36 + 3 * i], 1.0f);
