@@ -23,7 +23,7 @@ constexpr int32_t kOverrunMarginBits = 39;
 
 // Clears lines from `from` to 575: up to the next sub-band edge, then whole sub-bands (fixed-size
 // clears the compiler writes out as a few vector stores).
-void ClearLines(float* x, int32_t from) {
+[[gnu::always_inline]] inline void ClearLines(float* x, int32_t from) {
   int32_t i = from;
   for (; i < kGranuleLines && i % 18 != 0; ++i) x[i] = 0.0f;
   for (; i < kGranuleLines; i += 18) std::memset(x + i, 0, 18 * sizeof(float));
@@ -69,8 +69,18 @@ void DecodeGranulePart(TMPLayer3State& st, int32_t gr, int32_t ch) {
   const int32_t lines = std::min(st.LineLimit, big + 4 * codeBits);
   alignas(16) float factors[kGranuleLines + 8];
   LineFactors(st, st.ScaleFactors[gr][ch], gi, factors, lines);
-  const bool isShort = gi.BlockType == 2;
-  const int16_t* order = isShort ? st.ShortOrder[gi.MixedBlock & 1] : nullptr;
+  const int16_t* order = gi.BlockType == 2 ? st.ShortOrder[gi.MixedBlock & 1] : nullptr;
+  if (order) {
+    // Short bands are stored windows interleaved: clearing from the band holding the end of the
+    // big values on, before decoding, leaves every line the decoders do not write at zero.
+    int32_t clearFrom = big;
+    if (big > st.ShortBoundary3[gi.MixedBlock ? 3 : 0]) {
+      int32_t b = 12;
+      while (st.ShortBoundary3[b] > big) --b;
+      clearFrom = st.ShortBoundary3[b];
+    }
+    ClearLines(x, clearFrom);
+  }
   const auto from = [order](int32_t i) { return order ? order + i : nullptr; };
   const auto into = [x, order](int32_t i) { return order ? x : x + i; };
   DecodeBigValues(bits, into(0), factors, r1, gi.TableSelect[0], from(0));
@@ -80,16 +90,11 @@ void DecodeGranulePart(TMPLayer3State& st, int32_t gr, int32_t ch) {
   const int32_t bitsLeft = gi.Part23Length - (BitPosition(bits) - skip);
   count = big + DecodeCount1(bits, into(big), factors + big, lines - big, bitsLeft, gi.Count1TableSelect,
                              from(big));
-  const int32_t clearFrom = std::min(count, isShort ? st.ShortLimit : st.LongLimit);
-  int32_t clearTo = clearFrom;
-  if (order && clearFrom > st.ShortBoundary3[gi.MixedBlock ? 3 : 0]) {
-    // The rest of the short band holding clearFrom lies among its stored lines.
-    int32_t b = 1;
-    while (st.ShortBoundary3[b] < clearFrom) ++b;
-    clearTo = st.ShortBoundary3[b];
-    for (int32_t i = clearFrom; i < clearTo; ++i) x[order[i]] = 0.0f;
+  if (order) {
+    for (int32_t i = st.ShortLimit; i < count; ++i) x[order[i]] = 0.0f;
+  } else {
+    ClearLines(x, std::min(count, st.LongLimit));
   }
-  ClearLines(x, clearTo);
   if (Layer3PartOverrun(bits)) {
     ClearLines(x, 0);
     count = 0;
