@@ -7,7 +7,7 @@
 #include "decoder/mp_equalizer.h"
 #include "synthesis_dct_lanes.h"
 
-float DctCoefficients[31];
+alignas(32) float DctCoefficients[31][8];
 TDctRoutine SubbandDctForm = SubbandDctPlain;
 
 void BuildDctCoefficients() {
@@ -15,7 +15,9 @@ void BuildDctCoefficients() {
   int32_t index = 0;
   for (int32_t n = 16; n >= 1; n /= 2) {
     for (int32_t j = 0; j < n; ++j) {
-      DctCoefficients[index++] = static_cast<float>(0.5 / std::cos(pi * (2 * j + 1) / (4.0 * n)));
+      const auto factor = static_cast<float>(0.5 / std::cos(pi * (2 * j + 1) / (4.0 * n)));
+      for (float& lane : DctCoefficients[index]) lane = factor;
+      ++index;
     }
   }
 }

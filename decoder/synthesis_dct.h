@@ -4,9 +4,10 @@
 
 #include <cstdint>
 
-// Butterfly factors 0.5 / cos(pi (2j + 1) / 4n) for n = 16, 8, 4, 2, 1; built by
+// Butterfly factors 0.5 / cos(pi (2j + 1) / 4n) for n = 16, 8, 4, 2, 1, each repeated over
+// eight lanes so that a vector form multiplies by one straight from memory; built by
 // BuildDctCoefficients (through BuildDecoderTables).
-extern float DctCoefficients[31];
+alignas(32) extern float DctCoefficients[31][8];
 void BuildDctCoefficients();
 
 // Offset in DctCoefficients of the factors of the N-point stage: 32 -> 0, 16 -> 16, 8 -> 24,

@@ -23,13 +23,13 @@ template <class V, int32_t N>
     out[0] = x[0];
   } else {
     constexpr int32_t half = N / 2;
-    const float* c = DctCoefficients + DctCoefficientOffset(N);
+    const float(*c)[8] = DctCoefficients + DctCoefficientOffset(N);
     V sums[half], diffs[half];
 #pragma GCC unroll 16
     for (int32_t k = 0; k < half; ++k) {
       const V a = x[k], b = x[N - 1 - k];
       sums[k] = a + b;
-      diffs[k] = (a - b) * V::Set(c[k]);
+      diffs[k] = (a - b) * V::Load(c[k]);
     }
     V even[half], odd[half];
     DctStageLanes<V, half>(sums, even);
@@ -46,9 +46,10 @@ template <class V, int32_t N>
 
 // The DCT of W slots whose column vectors (one slot per lane) are at cols + i * W: the inputs
 // picked by Layout (Single: columns 0..31, Channel0/1: every other column, Mixed: the mean of
-// neighbouring columns), the results transposed back to one slot per 32 values of dest.
+// neighbouring columns), the results transposed back to one slot per 32 values of dest. The
+// columns are read where they lie, so that the first stage takes them straight from memory.
 template <class V, int32_t W, TDctRows Layout>
-[[gnu::always_inline]] inline void DctOfColumns(const float* cols, const float* gains, float* dest) {
+[[gnu::always_inline]] inline void DctOfColumns(const float* cols, float* dest) {
   V x[32];
 #pragma GCC unroll 32
   for (int32_t k = 0; k < 32; ++k) {
@@ -59,10 +60,6 @@ template <class V, int32_t W, TDctRows Layout>
     } else {
       x[k] = V::Load(cols + (2 * k + (Layout == TDctRows::Channel1)) * W);
     }
-  }
-  if (gains) {
-#pragma GCC unroll 32
-    for (int32_t k = 0; k < 32; ++k) x[k] = x[k] * V::Set(gains[k]);
   }
   V y[32];
   DctStageLanes<V, 32>(x, y);
@@ -77,22 +74,30 @@ template <class V, int32_t W, TDctRows Layout>
   }
 }
 
-// W consecutive slots: their rows transposed so that column i is one vector, then the DCT of
-// the layout's inputs into dest (Both: channel 0 into dest, channel 1 into dest1).
+// W consecutive slots: their rows transposed so that column i is one vector (times the gain
+// of its sub-band when there are gains), then the DCT of the layout's inputs into dest (Both:
+// channel 0 into dest, channel 1 into dest1).
 template <class V, int32_t W, TDctRows Layout>
 void DctSlotBlock(const float* rows, int32_t rowSize, const float* gains, float* dest, float* dest1) {
+  constexpr int32_t width = Layout == TDctRows::Single ? 32 : 64;
   const float* cols = rows;  // one lane: the row is its own column vector
-  alignas(32) float columns[W == 1 ? 1 : 64 * W];
+  alignas(32) float columns[64 * W];
   if constexpr (W > 1) {
-    constexpr int32_t width = Layout == TDctRows::Single ? 32 : 64;
     for (int32_t i = 0; i < width; i += W) V::Transpose(rows + i, rowSize, columns + i * W, W);
     cols = columns;
   }
+  if (gains) {
+    // Two-channel rows hold sub-band k at columns 2k and 2k + 1.
+    constexpr int32_t shift = width == 64 ? 1 : 0;
+    for (int32_t i = 0; i < width; ++i)
+      (V::Load(cols + i * W) * V::Set(gains[i >> shift])).Store(columns + i * W);
+    cols = columns;
+  }
   if constexpr (Layout == TDctRows::Both) {
-    DctOfColumns<V, W, TDctRows::Channel0>(cols, gains, dest);
-    DctOfColumns<V, W, TDctRows::Channel1>(cols, gains, dest1);
+    DctOfColumns<V, W, TDctRows::Channel0>(cols, dest);
+    DctOfColumns<V, W, TDctRows::Channel1>(cols, dest1);
   } else {
-    DctOfColumns<V, W, Layout>(cols, gains, dest);
+    DctOfColumns<V, W, Layout>(cols, dest);
   }
 }
 
