@@ -1,5 +1,5 @@
 // Granule decoding: positions the reader on each channel's part of the main data, has the
-// scalefactors and the requantised spectrum decoded, then arranges the bands and runs stereo,
+// scalefactors and the requantised spectrum decoded, then finds its band extent and runs stereo,
 // alias reduction, line gains and the channel routine.
 #include "layer3_granule.h"
 

@@ -33,7 +33,7 @@ struct TMPScaleFactors {
   int32_t Short[3][13];
 };
 
-// Where a requantised granule has nonzero values (written by ArrangeSpectrum).
+// Where a requantised granule has nonzero values (written by SpectrumExtent).
 struct TMPBandExtent {
   int32_t HasShort;          // the granule has a short part
   int32_t LastBand;          // long: last nonzero long band (-1 if none); else max LastShortBand

@@ -36,7 +36,7 @@ class AlsaWaveDevice : public QueuedWaveDevice {
 
   std::string deviceName_;
   _snd_pcm* pcm_ = nullptr;
-  int64_t chunkFrames_ = 0;  // a period: half the device's buffer
+  int64_t chunkFrames_ = 0;  // a period: half the buffer asked for (a third behind the pulse plugin)
   int64_t bufferFrames_ = 0;
   int wakeFd_ = -1;  // an eventfd: a request is waiting
   std::vector<pollfd> pollFds_;
