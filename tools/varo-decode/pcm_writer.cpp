@@ -9,6 +9,7 @@
 namespace {
 
 constexpr uint64_t kMaxWavDataBytes = 0xFFFFFFFFull - 36;
+constexpr size_t kPieceBytes = size_t{1} << 20;
 
 void PutLe(std::vector<uint8_t>& out, uint32_t value, int32_t bytes) {
   for (int32_t i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -53,7 +54,7 @@ TPcmWriter::TPcmWriter(const std::string& path, bool wav, int32_t channels, int3
     if (!file_) throw TOutputError("cannot create '" + path + "': " + Reason());
     ownsFile_ = true;
   }
-  std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
+  pending_.reserve(kPieceBytes);
   if (wav) {
     const auto header = WavHeader(channels, sampleRate, static_cast<uint32_t>(dataBytes));
     Put(header.data(), header.size());
@@ -62,13 +63,22 @@ TPcmWriter::TPcmWriter(const std::string& path, bool wav, int32_t channels, int3
 }
 
 TPcmWriter::~TPcmWriter() {
+  // Not closed (an error is on its way): what was decoded still goes out, as far as it can.
+  if (file_ && !pending_.empty()) std::fwrite(pending_.data(), 1, pending_.size(), file_);
   if (ownsFile_ && file_) std::fclose(file_);
 }
 
 void TPcmWriter::Put(const void* bytes, size_t size) {
-  if (std::fwrite(bytes, 1, size, file_) != size)
-    throw TOutputError("cannot write " + path_ + ": " + Reason());
+  const auto* first = static_cast<const uint8_t*>(bytes);
+  pending_.insert(pending_.end(), first, first + size);
   writtenBytes_ += size;
+  if (pending_.size() >= kPieceBytes) Drain();
+}
+
+void TPcmWriter::Drain() {
+  if (!pending_.empty() && std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size())
+    throw TOutputError("cannot write " + path_ + ": " + Reason());
+  pending_.clear();
 }
 
 void TPcmWriter::Write(const int16_t* samples, size_t count) {
@@ -90,6 +100,7 @@ void TPcmWriter::Close() {
     throw TOutputError("the audio written (" + std::to_string(writtenBytes_) +
                        " bytes) differs from the WAV header's " + std::to_string(declaredBytes_));
   }
+  Drain();
   const bool failed = std::fflush(file_) != 0;
   const std::string reason = failed ? Reason() : std::string();
   if (ownsFile_) {

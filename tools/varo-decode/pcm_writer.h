@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 struct TOutputError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -25,10 +26,14 @@ class TPcmWriter {
 
  private:
   void Put(const void* bytes, size_t size);
+  void Drain();  // hands the pending bytes to the file
   std::string path_;
   bool wav_;
   uint64_t declaredBytes_;
   uint64_t writtenBytes_ = 0;
   FILE* file_ = nullptr;
   bool ownsFile_ = false;
+  // Written in large pieces: stdio's own buffer is one page, and a system call per page costs as
+  // much as a tenth of the decoding.
+  std::vector<uint8_t> pending_;
 };
