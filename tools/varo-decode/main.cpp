@@ -85,13 +85,14 @@ int Decode(const TDecodeOptions& options, TMPStream& input) {
     track.WalkAll();
     dataBytes = static_cast<uint64_t>(std::max<int64_t>(track.TotalSamples(), 0)) * blockBytes;
   }
-  std::vector<int16_t> pcm(static_cast<size_t>(track.BytesPerFrame()) / sizeof(int16_t));
+  const auto frameSamples = static_cast<size_t>(track.BytesPerFrame()) / sizeof(int16_t);
   TPcmWriter writer(options.Output, !options.Raw, format.Channels, format.SampleRate, dataBytes);
   int32_t bytes = 0;
   for (;;) {
-    const TMPTrackDecoder::TStep step = track.DecodeNext(reinterpret_cast<uint8_t*>(pcm.data()), bytes);
+    int16_t* pcm = writer.SampleRoom(frameSamples);
+    const TMPTrackDecoder::TStep step = track.DecodeNext(reinterpret_cast<uint8_t*>(pcm), bytes);
     if (step == TMPTrackDecoder::TStep::Ended) break;
-    if (bytes > 0) writer.Write(pcm.data(), static_cast<size_t>(bytes) / sizeof(int16_t));
+    if (bytes > 0) writer.Commit(static_cast<size_t>(bytes) / sizeof(int16_t));
   }
   WarnAboutEnd(EndOfWalk(track), track.Reader().Position());
   writer.Close();

@@ -4,12 +4,13 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr uint64_t kMaxWavDataBytes = 0xFFFFFFFFull - 36;
-constexpr size_t kPieceBytes = size_t{1} << 20;
+constexpr size_t kPieceBytes = size_t{1} << 16;
 
 void PutLe(std::vector<uint8_t>& out, uint32_t value, int32_t bytes) {
   for (int32_t i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -54,7 +55,7 @@ TPcmWriter::TPcmWriter(const std::string& path, bool wav, int32_t channels, int3
     if (!file_) throw TOutputError("cannot create '" + path + "': " + Reason());
     ownsFile_ = true;
   }
-  pending_.reserve(kPieceBytes);
+  pending_.resize(kPieceBytes);
   if (wav) {
     const auto header = WavHeader(channels, sampleRate, static_cast<uint32_t>(dataBytes));
     Put(header.data(), header.size());
@@ -64,34 +65,40 @@ TPcmWriter::TPcmWriter(const std::string& path, bool wav, int32_t channels, int3
 
 TPcmWriter::~TPcmWriter() {
   // Not closed (an error is on its way): what was decoded still goes out, as far as it can.
-  if (file_ && !pending_.empty()) std::fwrite(pending_.data(), 1, pending_.size(), file_);
+  if (file_ && used_ > 0) std::fwrite(pending_.data(), 1, used_, file_);
   if (ownsFile_ && file_) std::fclose(file_);
 }
 
 void TPcmWriter::Put(const void* bytes, size_t size) {
-  const auto* first = static_cast<const uint8_t*>(bytes);
-  pending_.insert(pending_.end(), first, first + size);
+  std::memcpy(Room(size), bytes, size);
+  used_ += size;
   writtenBytes_ += size;
-  if (pending_.size() >= kPieceBytes) Drain();
 }
 
 void TPcmWriter::Drain() {
-  if (!pending_.empty() && std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size())
+  if (used_ > 0 && std::fwrite(pending_.data(), 1, used_, file_) != used_)
     throw TOutputError("cannot write " + path_ + ": " + Reason());
-  pending_.clear();
+  used_ = 0;
 }
 
-void TPcmWriter::Write(const int16_t* samples, size_t count) {
-  if constexpr (std::endian::native == std::endian::little) {
-    Put(samples, count * sizeof(int16_t));
-  } else {
-    std::vector<uint8_t> bytes(count * 2);
-    for (size_t i = 0; i < count; ++i) {
-      bytes[2 * i] = static_cast<uint8_t>(samples[i]);
-      bytes[2 * i + 1] = static_cast<uint8_t>(static_cast<uint16_t>(samples[i]) >> 8);
-    }
-    Put(bytes.data(), bytes.size());
+uint8_t* TPcmWriter::Room(size_t bytes) {
+  if (used_ + bytes > pending_.size()) Drain();
+  if (bytes > pending_.size()) pending_.resize(bytes);
+  return pending_.data() + used_;
+}
+
+int16_t* TPcmWriter::SampleRoom(size_t count) {
+  // The pieces are whole samples from an aligned start, so every sample place is aligned.
+  return reinterpret_cast<int16_t*>(Room(count * sizeof(int16_t)));
+}
+
+void TPcmWriter::Commit(size_t count) {
+  if constexpr (std::endian::native == std::endian::big) {
+    uint8_t* bytes = pending_.data() + used_;
+    for (size_t i = 0; i < count; ++i) std::swap(bytes[2 * i], bytes[2 * i + 1]);
   }
+  used_ += count * sizeof(int16_t);
+  writtenBytes_ += count * sizeof(int16_t);
 }
 
 void TPcmWriter::Close() {

@@ -21,11 +21,15 @@ class TPcmWriter {
   TPcmWriter(const TPcmWriter&) = delete;
   TPcmWriter& operator=(const TPcmWriter&) = delete;
 
-  void Write(const int16_t* samples, size_t count);
+  // Room for `count` more samples, to be filled and then handed over by Commit: decoding straight
+  // into the output piece spares a copy of every sample.
+  int16_t* SampleRoom(size_t count);
+  void Commit(size_t count);
   void Close();  // flushes; errors surface here at the latest
 
  private:
   void Put(const void* bytes, size_t size);
+  uint8_t* Room(size_t bytes);
   void Drain();  // hands the pending bytes to the file
   std::string path_;
   bool wav_;
@@ -36,4 +40,5 @@ class TPcmWriter {
   // Written in large pieces: stdio's own buffer is one page, and a system call per page costs as
   // much as a tenth of the decoding.
   std::vector<uint8_t> pending_;
+  size_t used_ = 0;
 };
