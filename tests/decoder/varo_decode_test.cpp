@@ -107,6 +107,11 @@ TEST(VaroDecode, MissingInputAndUnwritableOutputAreNamed) {
   EXPECT_EQ(run.Status, 1);
   EXPECT_TRUE(OneLine(run.Err));
   EXPECT_NE(run.Err.find(unwritable), std::string::npos) << run.Err;
+
+  // A full disk shows only when the buffered samples go out.
+  run = RunTool(folder, {kDecoder, "--raw", kLayer2File, "/dev/full"});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_NE(run.Err.find(std::strerror(ENOSPC)), std::string::npos) << run.Err;
 }
 
 TEST(VaroDecode, UsageErrorsExitWithStatusTwo) {
