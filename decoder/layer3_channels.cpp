@@ -45,7 +45,15 @@ void AddSpectrum(float* left, const float* right, int32_t lines) {
 void Layer3OutStereo(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr) {
   FilterChannel(st, 0, gr, st.GranuleSamples);
   FilterChannel(st, 1, gr, st.GranuleSamples + kGranuleLines);
-  SynthesizeGranuleStereo(synthesis, st.GranuleSamples, output);
+  SynthesizeGranuleStereo(synthesis, st.GranuleSamples, output, 18);
+}
+
+void Layer3OutStereoFrame(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr) {
+  FilterChannel(st, 0, gr, st.GranuleSamples + gr * kGranuleLines);
+  FilterChannel(st, 1, gr, st.GranuleSamples + (2 + gr) * kGranuleLines);
+  if (gr == 0) return;
+  // Granule 1's output follows granule 0's directly.
+  SynthesizeGranuleStereo(synthesis, st.GranuleSamples, output - st.GranuleOutputOffset / 2, 36);
 }
 
 void Layer3OutLeft(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr) {

@@ -87,6 +87,8 @@ int32_t Layer3Open(TMPDecoderState& state, const TMPFrameHeader& header, int32_t
   static constexpr TChannelRoutine kChannelRoutines[4] = {Layer3OutStereo, Layer3OutMix, Layer3OutLeft,
                                                           Layer3OutRight};
   st.ChannelRoutine = header.Mode == 3 ? Layer3OutLeft : kChannelRoutines[channelForm];
+  // Frames of two granules synthesise both at once.
+  if (st.ChannelRoutine == Layer3OutStereo && mpeg1) st.ChannelRoutine = Layer3OutStereoFrame;
   st.FrameLength = frameLength;
   st.StreamId = header.Id;
   st.StreamMpeg25 = mpeg25 ? 1 : 0;

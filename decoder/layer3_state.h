@@ -122,8 +122,9 @@ struct TMPLayer3State {
   TMPLsfIntensity LsfIntensity;
   int32_t GranuleParity;
 
-  // Per channel (stereo output: channel 1 after channel 0) time slot t, sub-band s at 32t + s.
-  alignas(32) float GranuleSamples[2 * kGranuleLines];
+  // Per channel time slot t, sub-band s at 32t + s. Stereo output: channel 1 after channel 0,
+  // and in two-granule frames granule 1 after granule 0 within each channel (Layer3OutStereoFrame).
+  alignas(32) float GranuleSamples[4 * kGranuleLines];
   alignas(32) float Reorder[kGranuleLines];
   // [ch][gr], see Layer3Spectrum.
   alignas(64) float Spectrum[4 * kGranuleLines];

@@ -86,11 +86,11 @@ void SynthesizeGranuleChannel(TSynthesisState& state, const float* samples, int1
                     64);
 }
 
-void SynthesizeGranuleStereo(TSynthesisState& state, const float* samples, int16_t* out) {
+void SynthesizeGranuleStereo(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
   TSubbandGains gains;
   TakeSubbandGains(gains);
-  // Both channels' slots in one DCT call: 36 rows fill whole vectors where 18 would not.
-  alignas(32) float dct[2 * kGranuleSlots * 32];
-  SubbandDctForm(samples, kGranuleRow, TDctRows::Single, 2 * kGranuleSlots, gains.Gains, dct);
-  WindowPairs(state, dct, dct + 32 * kGranuleSlots, kGranuleSlots, out);
+  // Both channels' slots in one DCT call: 72 rows fill whole vectors of eight where 36 do not.
+  alignas(32) float dct[4 * kGranuleSlots * 32];
+  SubbandDctForm(samples, kGranuleRow, TDctRows::Single, 2 * slots, gains.Gains, dct);
+  WindowPairs(state, dct, dct + 32 * slots, slots, out);
 }

@@ -24,5 +24,6 @@ void SynthesizeRight(TSynthesisState& state, const float* samples, int16_t* out,
 using TGranuleOutput = void (*)(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel);
 void SynthesizeGranuleMono(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel);
 void SynthesizeGranuleChannel(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel);
-// Both channels of a granule: 2 x 18 rows (channel 1's after channel 0's), 32 pairs per slot.
-void SynthesizeGranuleStereo(TSynthesisState& state, const float* samples, int16_t* out);
+// Both channels of `slots` time slots (18: a granule, 36: both granules of a frame): channel
+// 1's rows after channel 0's, 32 pairs per slot.
+void SynthesizeGranuleStereo(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots);
