@@ -10,8 +10,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
-#include <QMimeData>
-#include <QUrl>
 
 #include "core/platform/platform_session.h"
 #include "core/platform/ui_font.h"
@@ -25,6 +23,7 @@
 #include "ui/lyrics/lyrics_window.h"
 #include "ui/playlist/playlist_window.h"
 #include "ui/tray/task_tray.h"
+#include "ui/widgets/file_drops.h"
 #include "ui/widgets/form_rgn.h"
 #include "ui/widgets/image_button.h"
 #include "ui/widgets/window_dragger.h"
@@ -40,14 +39,6 @@ QLabel* TitleLabel(QWidget* parent, const QColor& color, QRect geometry) {
   label->setPalette(palette);
   label->setGeometry(geometry);
   return label;
-}
-
-QStringList LocalFiles(const QMimeData* data) {
-  QStringList files;
-  if (!data) return files;
-  for (const QUrl& url : data->urls())
-    if (url.isLocalFile()) files.append(url.toLocalFile());
-  return files;
 }
 
 }  // namespace
@@ -252,13 +243,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-  if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
-}
+void TForm1::dragEnterEvent(QDragEnterEvent* event) { AcceptFileDrag(event); }
 
 void TForm1::dropEvent(QDropEvent* event) {
-  const QStringList files = LocalFiles(event->mimeData());
-  event->acceptProposedAction();
+  const QStringList files = TakeFileDrop(event);
   RunShowingErrors([this, files] { FilesDropped(files); });
 }
 

@@ -9,9 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
 #include <QTableWidget>
-#include <QUrl>
 
 #include "core/platform/platform_session.h"
 #include "core/playback/track_tags.h"
@@ -26,6 +24,7 @@
 #include "ui/dialogs/dialogs.h"
 #include "ui/dialogs/error_box.h"
 #include "ui/playlist/playlist_edits.h"
+#include "ui/widgets/file_drops.h"
 #include "ui/widgets/form_rgn.h"
 #include "ui/widgets/image_button.h"
 #include "ui/widgets/window_dragger.h"
@@ -49,14 +48,6 @@ QTableWidget* NewGrid(QWidget* parent) {
       "QHeaderView::section { background: #0080c0; color: white; font-size: 11px;"
       " padding: 0px; border: 1px solid #006090; }"));
   return gd;
-}
-
-QStringList LocalFiles(const QMimeData* data) {
-  QStringList files;
-  if (!data) return files;
-  for (const QUrl& url : data->urls())
-    if (url.isLocalFile()) files.append(url.toLocalFile());
-  return files;
 }
 
 QString TagTitle(const QString& path) { return ReadTrackTags(path).Title; }
@@ -282,13 +273,10 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TForm2::dragEnterEvent(QDragEnterEvent* event) {
-  if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
-}
+void TForm2::dragEnterEvent(QDragEnterEvent* event) { AcceptFileDrag(event); }
 
 void TForm2::dropEvent(QDropEvent* event) {
-  const QStringList files = LocalFiles(event->mimeData());
-  event->acceptProposedAction();
+  const QStringList files = TakeFileDrop(event);
   RunShowingErrors([this, &files] { FilesDropped(files); });
 }
 
