@@ -34,11 +34,12 @@ void SynthesizeChannel(TSynthesisState& state, const float* samples, int32_t row
   float* ring = state.Ring[c];
   int32_t pos = state.Pos[c];
   alignas(32) float dct[kBlockSlots * 32];
+  float heads[kBlockSlots];
   for (int32_t first = 0; first < slots; first += kBlockSlots) {
     const int32_t count = std::min(kBlockSlots, slots - first);
-    SubbandDctForm(samples + first * rowSize, rowSize, layout, count, gains.Gains, dct);
+    SubbandDctForm(samples + first * rowSize, rowSize, layout, count, gains.Gains, dct, heads);
     for (int32_t r = 0; r < count; ++r) {
-      StoreRingSlot(ring, pos, dct + 32 * r);
+      StoreRingSlot(ring, pos, dct + 32 * r, heads[r]);
       window(ring, pos, out + (first + r) * outStep);
       pos = NextRingPos(pos);
     }
@@ -64,11 +65,12 @@ void SynthesizeStereo(TSynthesisState& state, const float* samples, int16_t* out
   TSubbandGains gains;
   TakeSubbandGains(gains);
   alignas(32) float dct[2 * kBlockSlots * 32];
+  float heads[2 * kBlockSlots];
   for (int32_t first = 0; first < slots; first += kBlockSlots) {
     const int32_t count = std::min(kBlockSlots, slots - first);
     const float* rows = samples + first * kSubbandRow;
-    SubbandDctForm(rows, kSubbandRow, TDctRows::Both, count, gains.Gains, dct);
-    WindowPairs(state, dct, dct + 32 * count, count, out + 64 * first);
+    SubbandDctForm(rows, kSubbandRow, TDctRows::Both, count, gains.Gains, dct, heads);
+    WindowPairs(state, dct, heads, count, out + 64 * first);
   }
 }
 
@@ -91,6 +93,7 @@ void SynthesizeGranuleStereo(TSynthesisState& state, const float* samples, int16
   TakeSubbandGains(gains);
   // Both channels' slots in one DCT call: 72 rows fill whole vectors of eight where 36 do not.
   alignas(32) float dct[4 * kGranuleSlots * 32];
-  SubbandDctForm(samples, kGranuleRow, TDctRows::Single, 2 * slots, gains.Gains, dct);
-  WindowPairs(state, dct, dct + 32 * slots, slots, out);
+  float heads[4 * kGranuleSlots];
+  SubbandDctForm(samples, kGranuleRow, TDctRows::Single, 2 * slots, gains.Gains, dct, heads);
+  WindowPairs(state, dct, heads, slots, out);
 }

@@ -23,8 +23,8 @@ void BuildDctCoefficients() {
 }
 
 void SubbandDctPlain(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
-                     float* dest) {
-  DctSlotsLanes<TLane1, 1, TLane1, 1>(rows, rowSize, layout, slots, gains, dest);
+                     float* dest, float* heads) {
+  DctSlotsLanes<TLane1, 1, TLane1, 1>(rows, rowSize, layout, slots, gains, dest, heads);
 }
 
 void TakeSubbandGains(TSubbandGains& snapshot) {

@@ -20,22 +20,24 @@ constexpr int32_t DctCoefficientOffset(int32_t n) { return n == 32 ? 0 : DctCoef
 enum class TDctRows : int32_t { Single, Channel0, Channel1, Mixed, Both };
 
 // The DCT of `slots` rows (row r at rows + r * rowSize; rowSize 32 or 64, 64 for the
-// interleaved layouts), each input times gains[k] when gains is not null, the 32 results of
-// slot r written to dest[32 r .. 32 r + 31] (Both: channel 1's to dest[32 (slots + r) ..]).
+// interleaved layouts), each input times gains[k] when gains is not null. The results of slot r
+// come in the ring's order (synthesis_state.h), so that storing them is a plain copy: place p at
+// dest[32 r + p] holds X[RingOrderValue(p)], and X[0] goes to heads[r] (Both: channel 1's slots
+// follow channel 0's, at dest[32 (slots + r) ..] and heads[slots + r]).
 // Through the form chosen by SelectCpuRoutines.
 using TDctRoutine = void (*)(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots,
-                             const float* gains, float* dest);
+                             const float* gains, float* dest, float* heads);
 extern TDctRoutine SubbandDctForm;
 
 // Processor forms: all are the same butterfly factorisation in single precision; the vector
 // forms run one slot per lane.
 void SubbandDctPlain(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
-                     float* dest);
+                     float* dest, float* heads);
 #if defined(VARO_X86)
 void SubbandDctSse2(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
-                    float* dest);
+                    float* dest, float* heads);
 void SubbandDctAvx2(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
-                    float* dest);
+                    float* dest, float* heads);
 #endif
 
 // The sub-band gains as they stood when a block of slots began (null gains: equalizer off).

@@ -4,6 +4,6 @@
 #include "synthesis_dct_lanes.h"
 
 void SubbandDctAvx2(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
-                    float* dest) {
-  DctSlotsLanes<TLane8, 8, TLane8, 8>(rows, rowSize, layout, slots, gains, dest);
+                    float* dest, float* heads) {
+  DctSlotsLanes<TLane8, 8, TLane8, 8>(rows, rowSize, layout, slots, gains, dest, heads);
 }

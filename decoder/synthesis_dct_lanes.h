@@ -12,6 +12,7 @@
 
 #include "simd_lanes_plain.h"
 #include "synthesis_dct.h"
+#include "synthesis_state.h"
 
 namespace {
 
@@ -46,10 +47,11 @@ template <class V, int32_t N>
 
 // The DCT of W slots whose column vectors (one slot per lane) are at cols + i * W: the inputs
 // picked by Layout (Single: columns 0..31, Channel0/1: every other column, Mixed: the mean of
-// neighbouring columns), the results transposed back to one slot per 32 values of dest. The
-// columns are read where they lie, so that the first stage takes them straight from memory.
+// neighbouring columns), the results in ring order transposed back to one slot per 32 values of
+// dest, and X[0] of each slot into heads (one per lane as it stands). The columns are read where
+// they lie, so that the first stage takes them straight from memory.
 template <class V, int32_t W, TDctRows Layout>
-[[gnu::always_inline]] inline void DctOfColumns(const float* cols, float* dest) {
+[[gnu::always_inline]] inline void DctOfColumns(const float* cols, float* dest, float* heads) {
   V x[32];
 #pragma GCC unroll 32
   for (int32_t k = 0; k < 32; ++k) {
@@ -63,22 +65,24 @@ template <class V, int32_t W, TDctRows Layout>
   }
   V y[32];
   DctStageLanes<V, 32>(x, y);
+  y[0].Store(heads);
   if constexpr (W == 1) {
 #pragma GCC unroll 32
-    for (int32_t i = 0; i < 32; ++i) y[i].Store(dest + i);
+    for (int32_t p = 0; p < 32; ++p) y[RingOrderValue(p)].Store(dest + p);
   } else {
     alignas(32) float results[32 * W];
 #pragma GCC unroll 32
-    for (int32_t i = 0; i < 32; ++i) y[i].Store(results + i * W);
-    for (int32_t i = 0; i < 32; i += W) V::Transpose(results + i * W, W, dest + i, 32);
+    for (int32_t p = 0; p < 32; ++p) y[RingOrderValue(p)].Store(results + p * W);
+    for (int32_t p = 0; p < 32; p += W) V::Transpose(results + p * W, W, dest + p, 32);
   }
 }
 
 // W consecutive slots: their rows transposed so that column i is one vector (times the gain
-// of its sub-band when there are gains), then the DCT of the layout's inputs into dest (Both:
-// channel 0 into dest, channel 1 into dest1).
+// of its sub-band when there are gains), then the DCT of the layout's inputs into dest and heads
+// (Both: channel 0 there, channel 1 into dest1 and heads1).
 template <class V, int32_t W, TDctRows Layout>
-void DctSlotBlock(const float* rows, int32_t rowSize, const float* gains, float* dest, float* dest1) {
+void DctSlotBlock(const float* rows, int32_t rowSize, const float* gains, float* dest, float* heads,
+                  float* dest1, float* heads1) {
   constexpr int32_t width = Layout == TDctRows::Single ? 32 : 64;
   const float* cols = rows;  // one lane: the row is its own column vector
   alignas(32) float columns[64 * W];
@@ -94,10 +98,10 @@ void DctSlotBlock(const float* rows, int32_t rowSize, const float* gains, float*
     cols = columns;
   }
   if constexpr (Layout == TDctRows::Both) {
-    DctOfColumns<V, W, TDctRows::Channel0>(cols, dest);
-    DctOfColumns<V, W, TDctRows::Channel1>(cols, dest1);
+    DctOfColumns<V, W, TDctRows::Channel0>(cols, dest, heads);
+    DctOfColumns<V, W, TDctRows::Channel1>(cols, dest1, heads1);
   } else {
-    DctOfColumns<V, W, Layout>(cols, dest);
+    DctOfColumns<V, W, Layout>(cols, dest, heads);
   }
 }
 
@@ -105,45 +109,48 @@ void DctSlotBlock(const float* rows, int32_t rowSize, const float* gains, float*
 // the end is moved back to end at the last slot (its first slots are computed twice, to the same
 // values). Fewer slots than Tail lanes go one at a time.
 template <class V, int32_t W, class Tail, int32_t TailW, TDctRows Layout>
-void DctSlotsOf(const float* rows, int32_t rowSize, int32_t slots, const float* gains, float* dest) {
+void DctSlotsOf(const float* rows, int32_t rowSize, int32_t slots, const float* gains, float* dest,
+                float* heads) {
   float* dest1 = dest + 32 * slots;
+  float* heads1 = heads + slots;
   int32_t first = 0;
   for (; first + W <= slots; first += W) {
-    DctSlotBlock<V, W, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first, dest1 + 32 * first);
+    DctSlotBlock<V, W, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first, heads + first,
+                               dest1 + 32 * first, heads1 + first);
   }
   if (first < slots && slots >= TailW) {
     for (;; first += TailW) {
       if (first + TailW > slots) first = slots - TailW;
       DctSlotBlock<Tail, TailW, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first,
-                                        dest1 + 32 * first);
+                                        heads + first, dest1 + 32 * first, heads1 + first);
       if (first + TailW == slots) break;
     }
     return;
   }
   for (; first < slots; ++first) {
-    DctSlotBlock<TLane1, 1, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first,
-                                    dest1 + 32 * first);
+    DctSlotBlock<TLane1, 1, Layout>(rows + first * rowSize, rowSize, gains, dest + 32 * first, heads + first,
+                                    dest1 + 32 * first, heads1 + first);
   }
 }
 
 template <class V, int32_t W, class Tail, int32_t TailW>
 void DctSlotsLanes(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots, const float* gains,
-                   float* dest) {
+                   float* dest, float* heads) {
   switch (layout) {
     case TDctRows::Single:
-      DctSlotsOf<V, W, Tail, TailW, TDctRows::Single>(rows, rowSize, slots, gains, dest);
+      DctSlotsOf<V, W, Tail, TailW, TDctRows::Single>(rows, rowSize, slots, gains, dest, heads);
       break;
     case TDctRows::Channel0:
-      DctSlotsOf<V, W, Tail, TailW, TDctRows::Channel0>(rows, rowSize, slots, gains, dest);
+      DctSlotsOf<V, W, Tail, TailW, TDctRows::Channel0>(rows, rowSize, slots, gains, dest, heads);
       break;
     case TDctRows::Channel1:
-      DctSlotsOf<V, W, Tail, TailW, TDctRows::Channel1>(rows, rowSize, slots, gains, dest);
+      DctSlotsOf<V, W, Tail, TailW, TDctRows::Channel1>(rows, rowSize, slots, gains, dest, heads);
       break;
     case TDctRows::Mixed:
-      DctSlotsOf<V, W, Tail, TailW, TDctRows::Mixed>(rows, rowSize, slots, gains, dest);
+      DctSlotsOf<V, W, Tail, TailW, TDctRows::Mixed>(rows, rowSize, slots, gains, dest, heads);
       break;
     case TDctRows::Both:
-      DctSlotsOf<V, W, Tail, TailW, TDctRows::Both>(rows, rowSize, slots, gains, dest);
+      DctSlotsOf<V, W, Tail, TailW, TDctRows::Both>(rows, rowSize, slots, gains, dest, heads);
       break;
   }
 }

@@ -25,12 +25,14 @@ struct TSynthesisState {
   int32_t Pos[2];
 };
 
-// The 32 values of src as the ring's slot at pos, in both copies.
-inline void StoreRingSlot(float* ring, int32_t pos, const float* src) {
-  float* slot = ring + pos;
-  std::memcpy(slot, src + 16, 16 * sizeof(float));
-  for (int32_t j = 0; j < 16; ++j) slot[16 + j] = src[16 - j];
-  std::memcpy(slot + kSynthRingSize, slot, kSynthSlotSize * sizeof(float));
+// The DCT value at place p of a slot in ring order: x[16 + p], then x[16 - (p - 16)].
+constexpr int32_t RingOrderValue(int32_t p) { return p < 16 ? 16 + p : 32 - p; }
+
+// A slot already in ring order (its 32 places, and x[0] as head) as the ring's slot at pos, in
+// both copies.
+inline void StoreRingSlot(float* ring, int32_t pos, const float* slot, float head) {
+  std::memcpy(ring + pos, slot, kSynthSlotSize * sizeof(float));
+  std::memcpy(ring + pos + kSynthRingSize, slot, kSynthSlotSize * sizeof(float));
   float* heads = ring + kSynthHeads;
-  heads[pos / kSynthSlotSize] = heads[pos / kSynthSlotSize + 16] = src[0];
+  heads[pos / kSynthSlotSize] = heads[pos / kSynthSlotSize + 16] = head;
 }

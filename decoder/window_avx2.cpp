@@ -10,7 +10,7 @@ void WindowStereoAvx2(const float* ring, int32_t pos, int16_t* out) {
   WindowStereoLanes<TLane8, TSamples16>(ring, pos, out);
 }
 
-void WindowPairsAvx2(TSynthesisState& state, const float* dct0, const float* dct1, int32_t count,
+void WindowPairsAvx2(TSynthesisState& state, const float* dct, const float* heads, int32_t count,
                      int16_t* out) {
-  WindowPairsLanes<TLane8, TSamples16>(state, dct0, dct1, count, out);
+  WindowPairsLanes<TLane8, TSamples16>(state, dct, heads, count, out);
 }

@@ -138,34 +138,27 @@ inline void WindowStereoLanes(const float* ring, int32_t pos, int16_t* out) {
 
 // StoreRingSlot in whole vectors: each value is loaded once for both copies.
 template <class V>
-[[gnu::always_inline]] inline void StoreSlotLanes(float* ring, int32_t pos, const float* slot) {
+[[gnu::always_inline]] inline void StoreSlotLanes(float* ring, int32_t pos, const float* slot, float head) {
   constexpr int32_t lanes = sizeof(V) / sizeof(float);
-  constexpr int32_t vectors = kHalfVectors<V>;
-  V x[2 * vectors];
 #pragma GCC unroll 8
-  for (int32_t i = 0; i < 2 * vectors; ++i) x[i] = V::Load(slot + lanes * i);
-#pragma GCC unroll 4
-  for (int32_t i = 0; i < vectors; ++i) {
-    // x[16 + lanes i ..], and x[16 - lanes i] then x[15 - lanes i] down.
-    const V falling = ReverseAcross(x[vectors - 1 - i], x[vectors - i]);
-    for (int32_t copy = 0; copy < 2 * kSynthRingSize; copy += kSynthRingSize) {
-      x[vectors + i].StoreAligned(ring + copy + pos + lanes * i);
-      falling.StoreAligned(ring + copy + pos + 16 + lanes * i);
-    }
+  for (int32_t i = 0; i < kSynthSlotSize; i += lanes) {
+    const V x = V::Load(slot + i);
+    x.StoreAligned(ring + pos + i);
+    x.StoreAligned(ring + kSynthRingSize + pos + i);
   }
   float* heads = ring + kSynthHeads;
-  heads[pos / kSynthSlotSize] = heads[pos / kSynthSlotSize + 16] = slot[0];
+  heads[pos / kSynthSlotSize] = heads[pos / kSynthSlotSize + 16] = head;
 }
 
 template <class V, class S>
-inline void WindowPairsLanes(TSynthesisState& state, const float* dct0, const float* dct1, int32_t count,
+inline void WindowPairsLanes(TSynthesisState& state, const float* dct, const float* heads, int32_t count,
                              int16_t* out) {
   constexpr int32_t samples = 2 * sizeof(V) / sizeof(float);
-  WindowPairsWith(state, dct0, dct1, count, out,
-                  [](const float* slot0, const float* slot1, float* ring0, int32_t pos0, float* ring1,
-                     int32_t pos1, int16_t* pairs) {
-                    StoreSlotLanes<V>(ring0, pos0, slot0);
-                    StoreSlotLanes<V>(ring1, pos1, slot1);
+  WindowPairsWith(state, dct, heads, count, out,
+                  [](const float* slot0, const float* slot1, float head0, float head1, float* ring0,
+                     int32_t pos0, float* ring1, int32_t pos1, int16_t* pairs) {
+                    StoreSlotLanes<V>(ring0, pos0, slot0, head0);
+                    StoreSlotLanes<V>(ring1, pos1, slot1, head1);
                     const float* const rings[2] = {ring0, ring1};
                     const int32_t positions[2] = {pos0, pos1};
                     S s[2][32 / samples];

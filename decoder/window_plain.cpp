@@ -56,13 +56,13 @@ void WindowMonoPlain(const float* ring, int32_t pos, int16_t* out) { WindowPlain
 
 void WindowStereoPlain(const float* ring, int32_t pos, int16_t* out) { WindowPlain<2>(ring, pos, out); }
 
-void WindowPairsPlain(TSynthesisState& state, const float* dct0, const float* dct1, int32_t count,
+void WindowPairsPlain(TSynthesisState& state, const float* dct, const float* heads, int32_t count,
                       int16_t* out) {
-  WindowPairsWith(state, dct0, dct1, count, out,
-                  [](const float* slot0, const float* slot1, float* ring0, int32_t pos0, float* ring1,
-                     int32_t pos1, int16_t* pairs) {
-                    StoreRingSlot(ring0, pos0, slot0);
-                    StoreRingSlot(ring1, pos1, slot1);
+  WindowPairsWith(state, dct, heads, count, out,
+                  [](const float* slot0, const float* slot1, float head0, float head1, float* ring0,
+                     int32_t pos0, float* ring1, int32_t pos1, int16_t* pairs) {
+                    StoreRingSlot(ring0, pos0, slot0, head0);
+                    StoreRingSlot(ring1, pos1, slot1, head1);
                     WindowPlain<2>(ring0, pos0, pairs);
                     WindowPlain<2>(ring1, pos1, pairs + 1);
                   });

@@ -11,7 +11,7 @@ void WindowStereoSse2(const float* ring, int32_t pos, int16_t* out) {
   WindowStereoLanes<TLane4, TSamples8>(ring, pos, out);
 }
 
-void WindowPairsSse2(TSynthesisState& state, const float* dct0, const float* dct1, int32_t count,
+void WindowPairsSse2(TSynthesisState& state, const float* dct, const float* heads, int32_t count,
                      int16_t* out) {
-  WindowPairsLanes<TLane4, TSamples8>(state, dct0, dct1, count, out);
+  WindowPairsLanes<TLane4, TSamples8>(state, dct, heads, count, out);
 }

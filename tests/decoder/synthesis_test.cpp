@@ -119,14 +119,15 @@ TEST_P(SynthesisForms, ZeroInputGivesExactZero) {
   EXPECT_TRUE(std::all_of(pcm.begin(), pcm.end(), [](int16_t v) { return v == 0; }));
 }
 
-// Sums placed on single taps: D[1] = -1/65536 weighs value 17 of the newest slot into sample 1,
-// and D[256] = 75038/65536 weighs value 16 of the slot 8 slots older into sample 0.
-int16_t WindowSample(float value, int32_t age, int32_t index, int32_t sample) {
+// Sums placed on single taps: D[1] = -1/65536 weighs value 17 (ring place 1) of the newest slot
+// into sample 1, and D[256] = 75038/65536 weighs value 16 (place 0) of the slot 8 slots older
+// into sample 0.
+int16_t WindowSample(float value, int32_t age, int32_t place, int32_t sample) {
   alignas(64) static float ring[kSynthChannelSize];
   for (int32_t s = 0; s < 16; ++s) {
     float slot[32] = {};
-    if (s == age) slot[index] = value;
-    StoreRingSlot(ring, kSynthSlotSize * s, slot);
+    if (s == age) slot[place] = value;
+    StoreRingSlot(ring, kSynthSlotSize * s, slot, 0.0f);
   }
   int16_t mono[32], stereo[64];
   WindowMono(ring, 0, mono);
@@ -160,7 +161,7 @@ TEST_P(SynthesisForms, StereoWritesOnlyItsOwnChannel) {
 TEST_P(SynthesisForms, PairsAreBothMonoWindowsInterleaved) {
   auto state = std::make_unique<TSynthesisState>();
   auto mono = std::make_unique<TSynthesisState>();
-  std::vector<float> dct(2 * 3 * 32);
+  std::vector<float> dct(2 * 3 * 33);  // the slots, then their heads
   for (size_t i = 0; i < dct.size(); ++i) dct[i] = static_cast<float>((i * 53) % 97) * 400.0f - 19000.0f;
   for (int32_t i = 0; i < 2 * kSynthRingSize; ++i) {
     state->Ring[0][i] = static_cast<float>((i % kSynthRingSize * 37) % 101 - 50) * 300.0f;
@@ -170,11 +171,11 @@ TEST_P(SynthesisForms, PairsAreBothMonoWindowsInterleaved) {
   state->Pos[1] = 480;
   *mono = *state;
   std::vector<int16_t> pairs(3 * 64);
-  WindowPairs(*state, dct.data(), dct.data() + 3 * 32, 3, pairs.data());
+  WindowPairs(*state, dct.data(), dct.data() + 6 * 32, 3, pairs.data());
   for (int32_t r = 0; r < 3; ++r) {
     for (int32_t c = 0; c < 2; ++c) {
       int16_t expected[32];
-      StoreRingSlot(mono->Ring[c], mono->Pos[c], dct.data() + 32 * (3 * c + r));
+      StoreRingSlot(mono->Ring[c], mono->Pos[c], dct.data() + 32 * (3 * c + r), dct[6 * 32 + 3 * c + r]);
       WindowMono(mono->Ring[c], mono->Pos[c], expected);
       mono->Pos[c] = NextRingPos(mono->Pos[c]);
       for (int32_t i = 0; i < 32; ++i)
@@ -187,21 +188,21 @@ TEST_P(SynthesisForms, PairsAreBothMonoWindowsInterleaved) {
 }
 
 TEST_P(SynthesisForms, RoundsHalfwaySumsToEven) {
-  EXPECT_EQ(WindowSample(-2.5f * 65536, 0, 17, 1), 2);
-  EXPECT_EQ(WindowSample(2.5f * 65536, 0, 17, 1), -2);
-  EXPECT_EQ(WindowSample(-3.5f * 65536, 0, 17, 1), 4);
-  EXPECT_EQ(WindowSample(-1.25f * 65536, 0, 17, 1), 1);
+  EXPECT_EQ(WindowSample(-2.5f * 65536, 0, 1, 1), 2);
+  EXPECT_EQ(WindowSample(2.5f * 65536, 0, 1, 1), -2);
+  EXPECT_EQ(WindowSample(-3.5f * 65536, 0, 1, 1), 4);
+  EXPECT_EQ(WindowSample(-1.25f * 65536, 0, 1, 1), 1);
 }
 
 TEST_P(SynthesisForms, SaturatesInsteadOfWrapping) {
   const float tap = 75038.0f / 65536.0f;
-  EXPECT_EQ(WindowSample(32768.4f / tap, 8, 16, 0), 32767);
-  EXPECT_EQ(WindowSample(-40000.0f / tap, 8, 16, 0), -32768);
-  EXPECT_EQ(WindowSample(1e12f, 8, 16, 0), 32767);
-  EXPECT_EQ(WindowSample(-1e12f, 8, 16, 0), -32768);
+  EXPECT_EQ(WindowSample(32768.4f / tap, 8, 0, 0), 32767);
+  EXPECT_EQ(WindowSample(-40000.0f / tap, 8, 0, 0), -32768);
+  EXPECT_EQ(WindowSample(1e12f, 8, 0, 0), 32767);
+  EXPECT_EQ(WindowSample(-1e12f, 8, 0, 0), -32768);
   SetInvertPolarity(1);
   // Clipping is asymmetric: +32768.4 inverted gives -32768, not -32767.
-  EXPECT_EQ(WindowSample(32768.4f / tap, 8, 16, 0), -32768);
+  EXPECT_EQ(WindowSample(32768.4f / tap, 8, 0, 0), -32768);
   SetInvertPolarity(0);
 }
 
@@ -235,9 +236,9 @@ TEST_P(SynthesisForms, DctMatchesItsDefinitionForEveryRowLayout) {
       // Exact-size heap rows: reading past the last row is caught by the sanitizer.
       auto rows = std::make_unique<float[]>(slots * rowSize);
       for (int32_t i = 0; i < slots * rowSize; ++i) rows[i] = value(random);
-      std::vector<float> out(64 * slots);
-      SubbandDctForm(rows.get(), rowSize, layout, slots, nullptr, out.data());
-      // Both: channel 0's results, then channel 1's.
+      std::vector<float> out(64 * slots), heads(2 * slots);
+      SubbandDctForm(rows.get(), rowSize, layout, slots, nullptr, out.data(), heads.data());
+      // Both: channel 0's results, then channel 1's; X[0] among the heads, the rest in ring order.
       for (int32_t part = 0; part < (layout == TDctRows::Both ? 2 : 1); ++part) {
         const int32_t channel = layout == TDctRows::Both ? part : layout == TDctRows::Channel1;
         for (int32_t r = 0; r < slots; ++r) {
@@ -249,12 +250,14 @@ TEST_P(SynthesisForms, DctMatchesItsDefinitionForEveryRowLayout) {
                                                    : row[2 * k + channel];
             magnitude += std::abs(input[k]);
           }
-          for (int32_t i = 0; i < 32; ++i) {
+          for (int32_t p = -1; p < 32; ++p) {
+            const int32_t i = p < 0 ? 0 : p < 16 ? 16 + p : 32 - p;
             double exact = 0.0;
             for (int32_t k = 0; k < 32; ++k) exact += input[k] * std::cos(i * pi * (2 * k + 1) / 64);
+            const float actual = p < 0 ? heads[part * slots + r] : out[32 * (part * slots + r) + p];
             // Single precision throughout: about a part in 10^6 of the inputs' magnitude.
-            ASSERT_NEAR(out[32 * (part * slots + r) + i], exact, 1e-6 * magnitude)
-                << "layout " << static_cast<int>(layout) << " slot " << r << " output " << i;
+            ASSERT_NEAR(actual, exact, 1e-6 * magnitude)
+                << "layout " << static_cast<int>(layout) << " slot " << r << " place " << p;
           }
         }
       }
