@@ -37,8 +37,8 @@ class TPcmWriter {
   uint64_t writtenBytes_ = 0;
   FILE* file_ = nullptr;
   bool ownsFile_ = false;
-  // Written in large pieces: stdio's own buffer is one page, and a system call per page costs as
-  // much as a tenth of the decoding.
+  // Written in large pieces: stdio's own buffer is one page, and a system call per page cost
+  // several per cent of the decoding time.
   std::vector<uint8_t> pending_;
   size_t used_ = 0;
 };
