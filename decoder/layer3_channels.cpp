@@ -45,7 +45,7 @@ void AddSpectrum(float* left, const float* right, int32_t lines) {
 void Layer3OutStereo(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr) {
   FilterChannel(st, 0, gr, st.GranuleSamples);
   FilterChannel(st, 1, gr, st.GranuleSamples + kGranuleLines);
-  SynthesizeGranuleStereo(synthesis, st.GranuleSamples, output, 18);
+  SynthesizeGranuleStereo(synthesis, st.GranuleSamples, output, kGranuleSlots);
 }
 
 void Layer3OutStereoFrame(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr) {
@@ -53,7 +53,8 @@ void Layer3OutStereoFrame(TMPLayer3State& st, TSynthesisState& synthesis, int16_
   FilterChannel(st, 1, gr, st.GranuleSamples + (2 + gr) * kGranuleLines);
   if (gr == 0) return;
   // Granule 1's output follows granule 0's directly.
-  SynthesizeGranuleStereo(synthesis, st.GranuleSamples, output - st.GranuleOutputOffset / 2, 36);
+  SynthesizeGranuleStereo(synthesis, st.GranuleSamples, output - st.GranuleOutputOffset / 2,
+                          2 * kGranuleSlots);
 }
 
 void Layer3OutLeft(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* output, int32_t gr) {

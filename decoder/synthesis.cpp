@@ -19,7 +19,6 @@ namespace {
 // Layer I/II rows hold 64 floats; in two-channel rows channel c of sub-band k is at 2k + c.
 constexpr int32_t kSubbandRow = 64;
 constexpr int32_t kGranuleRow = 32;
-constexpr int32_t kGranuleSlots = 18;
 // Slots whose DCT is run in one call: a Layer II frame's 36 (Layer III gives 18, Layer I 12).
 constexpr int32_t kBlockSlots = 36;
 

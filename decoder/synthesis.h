@@ -18,12 +18,15 @@ void SynthesizeMix(TSynthesisState& state, const float* samples, int16_t* out, i
 void SynthesizeLeft(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots);
 void SynthesizeRight(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots);
 
+// Time slots of a Layer III granule.
+constexpr int32_t kGranuleSlots = 18;
+
 // Layer III output routines: 18 rows of 32 floats of one channel. Mono writes 32 samples per
 // slot contiguously; Channel writes every other sample, channel 1 starting at out + 1, each
 // channel with its own ring and position.
 using TGranuleOutput = void (*)(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel);
 void SynthesizeGranuleMono(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel);
 void SynthesizeGranuleChannel(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel);
-// Both channels of `slots` time slots (18: a granule, 36: both granules of a frame): channel
-// 1's rows after channel 0's, 32 pairs per slot.
+// Both channels of `slots` time slots (kGranuleSlots, or twice that for both granules of a frame,
+// the most it takes): channel 1's rows after channel 0's, 32 pairs per slot.
 void SynthesizeGranuleStereo(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots);
