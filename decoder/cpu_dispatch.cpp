@@ -1,22 +1,48 @@
-// The routine slots and the one place where each slot's form is chosen from a feature word.
+// The forms of each processor family and the one place where a feature word chooses them.
 #include "decoder/mp_cpu.h"
-#include "layer3_forms.h"
-#include "synthesis_dct.h"
-#include "window_forms.h"
+#include "decoder_forms.h"
+#include "decoder_state.h"
+#include "synth_window.h"
 
-TWindowRoutine WindowMono = WindowMonoPlain;
-TWindowRoutine WindowStereo = WindowStereoPlain;
-TWindowPairsRoutine WindowPairs = WindowPairsPlain;
-
-THybridFilterRoutine HybridFilter = HybridFilterPlain;
-TImdctRoutine ImdctLong = ImdctLongPlain;
-TImdctRoutine ImdctShort = ImdctShortPlain;
-TAliasReduceRoutine AliasReduce = AliasReducePlain;
-TMidSideRoutine MidSideStereo = MidSideStereoPlain;
+constexpr TDecoderForms PlainDecoderForms = {"plain",
+                                             WindowMonoPlain,
+                                             WindowStereoPlain,
+                                             WindowPairsPlain,
+                                             SubbandDctPlain,
+                                             HybridFilterPlain,
+                                             ImdctLongPlain,
+                                             ImdctShortPlain,
+                                             AliasReducePlain,
+                                             MidSideStereoPlain,
+                                             {SynthWindow[0].data(), SynthWindow[1].data()}};
 
 namespace {
 
-const char* WindowFormName = "plain";
+#if defined(VARO_X86)
+// SSE2 has no mid/side form of its own: the plain one is SSE2 code already.
+constexpr TDecoderForms Sse2Forms = {"sse2",
+                                     WindowMonoSse2,
+                                     WindowStereoSse2,
+                                     WindowPairsSse2,
+                                     SubbandDctSse2,
+                                     HybridFilterSse2,
+                                     ImdctLongSse2,
+                                     ImdctShortSse2,
+                                     AliasReduceSse2,
+                                     MidSideStereoPlain,
+                                     {VectorWindow[0].data(), VectorWindow[1].data()}};
+constexpr TDecoderForms Avx2Forms = {"avx2",
+                                     WindowMonoAvx2,
+                                     WindowStereoAvx2,
+                                     WindowPairsAvx2,
+                                     SubbandDctAvx2,
+                                     HybridFilterAvx2,
+                                     ImdctLongAvx2,
+                                     ImdctShortAvx2,
+                                     AliasReduceAvx2,
+                                     MidSideStereoAvx2,
+                                     {VectorWindow[0].data(), VectorWindow[1].data()}};
+#endif
 
 constexpr uint32_t kVectorBits = cpuSSE2 | cpuAVX2 | cpuFMA;
 
@@ -24,60 +50,38 @@ constexpr uint32_t kVectorBits = cpuSSE2 | cpuAVX2 | cpuFMA;
 
 }  // namespace
 
-void SelectCpuRoutines(uint32_t features) {
+const TDecoderForms& DecoderFormsFor(uint32_t features) {
   // A vector form runs only where the processor really has it, whatever word the caller made.
   features &= GetCpuFeatures() | ~kVectorBits;
-  if (!(features & cpu3DNow)) features &= ~uint32_t{cpuE3DNow};
-
-  // ---- Layer III rows: AliasReduce, MidSideStereo (its plain form is SSE2 code already) ----
-  AliasReduce = AliasReducePlain;
-  MidSideStereo = MidSideStereoPlain;
 #if defined(VARO_X86)
-  if (Has(features, cpuAVX2 | cpuFMA)) {
-    AliasReduce = AliasReduceAvx2;
-    MidSideStereo = MidSideStereoAvx2;
-  } else if (Has(features, cpuSSE2)) {
-    AliasReduce = AliasReduceSse2;
-  }
+  if (Has(features, cpuAVX2 | cpuFMA)) return Avx2Forms;
+  if (Has(features, cpuSSE2)) return Sse2Forms;
 #endif
-
-  // ---- Synthesis: window (WindowMono, WindowStereo and WindowPairs always together) and DCT ----
-  WindowMono = WindowMonoPlain;
-  WindowStereo = WindowStereoPlain;
-  WindowPairs = WindowPairsPlain;
-  SubbandDctForm = SubbandDctPlain;
-  WindowFormName = "plain";
-#if defined(VARO_X86)
-  if (Has(features, cpuAVX2 | cpuFMA)) {
-    WindowMono = WindowMonoAvx2;
-    WindowStereo = WindowStereoAvx2;
-    WindowPairs = WindowPairsAvx2;
-    SubbandDctForm = SubbandDctAvx2;
-    WindowFormName = "avx2";
-  } else if (Has(features, cpuSSE2)) {
-    WindowMono = WindowMonoSse2;
-    WindowStereo = WindowStereoSse2;
-    WindowPairs = WindowPairsSse2;
-    SubbandDctForm = SubbandDctSse2;
-    WindowFormName = "sse2";
-  }
-#endif
-
-  // ---- Layer III rows: HybridFilter, ImdctLong, ImdctShort (always of one family) ----
-  HybridFilter = HybridFilterPlain;
-  ImdctLong = ImdctLongPlain;
-  ImdctShort = ImdctShortPlain;
-#if defined(VARO_X86)
-  if (Has(features, cpuAVX2 | cpuFMA)) {
-    HybridFilter = HybridFilterAvx2;
-    ImdctLong = ImdctLongAvx2;
-    ImdctShort = ImdctShortAvx2;
-  } else if (Has(features, cpuSSE2)) {
-    HybridFilter = HybridFilterSse2;
-    ImdctLong = ImdctLongSse2;
-    ImdctShort = ImdctShortSse2;
-  }
-#endif
+  return PlainDecoderForms;
 }
 
-const char* SelectedWindowForm() { return WindowFormName; }
+void UseDecoderForms(TMPDecoderState& state, const TDecoderForms& forms, int32_t inverted) {
+  state.Forms = &forms;
+  state.Inverted = inverted ? 1 : 0;
+  state.Synthesis.Forms = &forms;
+  state.Synthesis.Window = forms.Window[state.Inverted];
+  state.Layer3.Forms = &forms;
+}
+
+void SelectCpuRoutines(TMPDecoderState& state, uint32_t features) {
+  UseDecoderForms(state, DecoderFormsFor(features), state.Inverted);
+}
+
+void SelectCpuRoutines(uint32_t features) { SelectCpuRoutines(ProcessDecoderState(), features); }
+
+const char* SelectedWindowForm(const TMPDecoderState& state) { return state.Forms->Name; }
+
+const char* SelectedWindowForm() { return SelectedWindowForm(ProcessDecoderState()); }
+
+void SetInvertPolarity(TMPDecoderState& state, int32_t on) { UseDecoderForms(state, *state.Forms, on); }
+
+int32_t GetInvertPolarity(const TMPDecoderState& state) { return state.Inverted; }
+
+void SetInvertPolarity(int32_t on) { SetInvertPolarity(ProcessDecoderState(), on); }
+
+int32_t GetInvertPolarity() { return GetInvertPolarity(ProcessDecoderState()); }

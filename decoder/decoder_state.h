@@ -1,7 +1,7 @@
-// One decoder's whole state: the open stream's set-up and everything decoding changes (the
-// Layer I/II frame and its sub-band samples, the Layer III reservoir, granules and overlap, the
-// synthesis rings). Only the tables, the routine slots, the equalizer gains and the polarity
-// are process-wide.
+// One decoder's whole state: the processor forms and the polarity chosen for it, the open
+// stream's set-up and everything decoding changes (the Layer I/II frame and its sub-band
+// samples, the Layer III reservoir, granules and overlap, the synthesis rings). Only the tables
+// and the equalizer gains are process-wide.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,8 @@ using TFrameDecoder = TMPDecodeResult (*)(TMPDecoderState& state, const uint8_t*
                                           void* pcm);
 
 struct TMPDecoderState {
+  const TDecoderForms* Forms = &PlainDecoderForms;
+  int32_t Inverted = 0;  // polarity: 1 reads the negated window
   // Null until a stream is open (and after an open fails): every frame is then rejected, so
   // nothing is ever decoded with a half set-up state.
   TFrameDecoder FrameDecoder;
@@ -26,3 +28,6 @@ struct TMPDecoderState {
 
 // The state the entry points without a state use.
 TMPDecoderState& ProcessDecoderState();
+
+// Puts forms and polarity into the state and where its loops read them.
+void UseDecoderForms(TMPDecoderState& state, const TDecoderForms& forms, int32_t inverted);

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "decoder/mp_cpu.h"
+#include "decoder_forms.h"
 #include "layer3_hybrid.h"
 #include "layer3_state.h"
 #include "synthesis.h"
@@ -26,8 +26,8 @@ void FilterChannel(TMPLayer3State& st, int32_t ch, int32_t gr, float* samples) {
   const TMPGranuleInfo& gi = st.Granule[gr][ch];
   const int32_t lines = LiveLines(st, gr, ch);
   st.LineCount[gr][ch] =
-      HybridFilter(st, Layer3Spectrum(st, ch, gr), Layer3Spectrum(st, ch, gr ^ 1), samples,
-                   FilterBlockType(gi), LongLines(st, gi, lines), lines, st.LineCount[gr ^ 1][ch]);
+      st.Forms->HybridFilter(st, Layer3Spectrum(st, ch, gr), Layer3Spectrum(st, ch, gr ^ 1), samples,
+                             FilterBlockType(gi), LongLines(st, gi, lines), lines, st.LineCount[gr ^ 1][ch]);
 }
 
 void OutputChannel(TMPLayer3State& st, TSynthesisState& synthesis, int32_t ch, int32_t gr, int16_t* output,
@@ -76,12 +76,13 @@ void Layer3OutMix(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* outpu
     // Same windows in every sub-band: one filterbank over the summed spectra.
     const int32_t n = std::min(std::max(count0, count1), st.LineLimit);
     AddSpectrum(left, Layer3Spectrum(st, 1, gr), n);
-    count0 = HybridFilter(st, left, Layer3Spectrum(st, 0, gr ^ 1), st.GranuleSamples, FilterBlockType(g0),
-                          LongLines(st, g0, n), n, st.LineCount[gr ^ 1][0]);
+    count0 = st.Forms->HybridFilter(st, left, Layer3Spectrum(st, 0, gr ^ 1), st.GranuleSamples,
+                                    FilterBlockType(g0), LongLines(st, g0, n), n, st.LineCount[gr ^ 1][0]);
   } else {
     const int32_t lines0 = LiveLines(st, gr, 0);
-    count0 = HybridFilter(st, left, Layer3Spectrum(st, 0, gr ^ 1), st.GranuleSamples, FilterBlockType(g0),
-                          LongLines(st, g0, lines0), lines0, st.LineCount[gr ^ 1][0]);
+    count0 = st.Forms->HybridFilter(st, left, Layer3Spectrum(st, 0, gr ^ 1), st.GranuleSamples,
+                                    FilterBlockType(g0), LongLines(st, g0, lines0), lines0,
+                                    st.LineCount[gr ^ 1][0]);
     // left now holds channel 0's new overlap and takes channel 1's as well.
     const int32_t lines1 = LiveLines(st, gr, 1);
     count1 = HybridFilterAdd(st, Layer3Spectrum(st, 1, gr), left, st.GranuleSamples, FilterBlockType(g1),

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "decoder/mp_cpu.h"
 #include "decoder/mp_equalizer.h"
+#include "decoder_forms.h"
 #include "layer3_channels.h"
 #include "layer3_huffman.h"
 #include "layer3_requantize.h"
@@ -137,7 +137,7 @@ void DecodeGranule(TMPLayer3State& st, TSynthesisState& synthesis, int16_t* outp
     float* x = Layer3Spectrum(st, ch, gr);
     int32_t& count = st.LineCount[gr][ch];
     const int32_t boundaries = AliasBoundaries(st.Extent[gr][ch], count);
-    if (boundaries > 0) AliasReduce(x, boundaries);
+    if (boundaries > 0) st.Forms->AliasReduce(x, boundaries);
     if (lineEq) ApplyLineGains(x, count);
   }
   if (channels == 1 && st.ChannelRoutine != Layer3OutLeft) CopyChannel0To1(st, gr);

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "decoder/mp_cpu.h"
+#include "decoder_forms.h"
 #include "layer3_forms.h"
 #include "layer3_state.h"
 #include "layer3_tables.h"
@@ -109,7 +109,7 @@ int32_t HybridFilterPlain(TMPLayer3State& st, float* x, float* o, float* out, in
 int32_t HybridFilterAdd(const TMPLayer3State& st, float* x, float* shared, float* out, int32_t blockType,
                         int32_t longLines, int32_t lines) {
   const THybridRanges r = HybridRangesOf(st, blockType, longLines, lines, 0);
-  FilterAll(x, r, ImdctLong, ImdctShort, [&](int32_t s, const float* z) {
+  FilterAll(x, r, st.Forms->ImdctLong, st.Forms->ImdctShort, [&](int32_t s, const float* z) {
     for (int32_t t = 0; t < 18; ++t) {
       out[32 * t + s] += z[t] * InversionSign(t, s);
       shared[32 * t + s] += z[18 + t];

@@ -88,6 +88,7 @@ struct TMPLayer3State {
   TGranuleOutput OutputRoutine;
   TChannelRoutine ChannelRoutine;
   TFrameRoutine FrameRoutine;
+  const TDecoderForms* Forms = &PlainDecoderForms;  // the decoder state's (UseDecoderForms)
 
   // Per frame (side information).
   int32_t Id;

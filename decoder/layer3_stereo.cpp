@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "layer3_forms.h"
+#include "decoder_forms.h"
 #include "layer3_tables.h"
 
 namespace {
@@ -139,7 +139,7 @@ void JointStereo(TMPLayer3State& st, int32_t gr) {
     // Lines above both counts are zero in both channels and need nothing.
     int32_t lines = std::max(leftCount, rightCount);
     if (st.IntensityStereo) lines = std::min(lines, IntensityStart(st, extent[1]));
-    MidSideStereo(left, lines);
+    st.Forms->MidSideStereo(left, lines);
   }
   if (st.IntensityStereo) {
     const TMPScaleFactors& right = st.ScaleFactors[gr][1];

@@ -2,6 +2,8 @@
 // frame decode through the state's frame decoder; the process-wide state and new ones.
 #include "decoder/mp3_decoder.h"
 
+#include "decoder/mp_cpu.h"
+#include "decoder_forms.h"
 #include "decoder_state.h"
 #include "decoder_tables.h"
 #include "layer12.h"
@@ -9,8 +11,9 @@
 
 namespace {
 
-// Zero-initialised: no stream open.
-TMPDecoderState ProcessState;
+// No stream open, the plain forms; constant-initialised, so ready before any other static
+// initialisation runs.
+constinit TMPDecoderState ProcessState{};
 
 }  // namespace
 
@@ -18,7 +21,11 @@ TMPDecoderState& ProcessDecoderState() { return ProcessState; }
 
 void TMPDecoderStateDelete::operator()(TMPDecoderState* state) const { delete state; }
 
-TMPDecoderStatePtr NewDecoderState() { return TMPDecoderStatePtr(new TMPDecoderState{}); }
+TMPDecoderStatePtr NewDecoderState() {
+  TMPDecoderStatePtr state(new TMPDecoderState{});
+  UseDecoderForms(*state, DecoderFormsFor(GetCpuFeatures()), 0);
+  return state;
+}
 
 int32_t OpenDecoderStream(TMPDecoderState& state, const TMPFrameHeader& header, int32_t frameLength,
                           int32_t downShift, int32_t reserved, uint8_t outputFlags, int32_t cutoffHz) {

@@ -1,10 +1,10 @@
-// The synthesis window tables, built at compile time from the standard's window, and the
-// polarity switch that negates them in place.
+// The synthesis window tables, built at compile time from the standard's window, as built and
+// negated.
 #include "synth_window.h"
 
 #include <array>
+#include <cstddef>
 
-#include "decoder/mp3_decoder.h"
 #include "tables/synth_window_table.h"
 
 namespace {
@@ -39,20 +39,18 @@ constexpr std::array<float, kVectorWindowSize> BuildVectorWindow() {
   return v;
 }
 
-int32_t Inverted = 0;
+template <std::size_t N>
+constexpr std::array<float, N> Negated(std::array<float, N> w) {
+  for (float& x : w) x = -x;
+  return w;
+}
+
+constexpr std::array<float, kVectorWindowSize> kVectorWindowInitial = BuildVectorWindow();
 
 }  // namespace
 
-// Constant-initialised, so they are ready before any other static initialisation runs.
-std::array<float, kSynthWindowSize> SynthWindow = kSynthWindowInitial;
-alignas(64) std::array<float, kVectorWindowSize> VectorWindow = BuildVectorWindow();
-
-void SetInvertPolarity(int32_t on) {
-  const int32_t state = on ? 1 : 0;
-  if (state == Inverted) return;
-  for (float& w : SynthWindow) w = -w;
-  for (float& w : VectorWindow) w = -w;
-  Inverted = state;
-}
-
-int32_t GetInvertPolarity() { return Inverted; }
+// Constant-initialised and read-only: every decoder state reads them.
+const std::array<float, kSynthWindowSize> SynthWindow[2] = {kSynthWindowInitial,
+                                                            Negated(kSynthWindowInitial)};
+alignas(64) const std::array<float, kVectorWindowSize> VectorWindow[2] = {kVectorWindowInitial,
+                                                                          Negated(kVectorWindowInitial)};

@@ -1,4 +1,4 @@
-// The synthesis window in the two layouts the window forms read, and its polarity.
+// The synthesis window in the two layouts the window forms read, each in both polarities.
 #pragma once
 
 #include <array>
@@ -7,7 +7,8 @@
 constexpr int32_t kSynthWindowSize = 264;
 
 // 16 rows of 16 taps (row j, tap t = D[32t + j]) and one short row of 8 taps (-D[64k + 48]).
-extern std::array<float, kSynthWindowSize> SynthWindow;
+// [0] as built, [1] negated: a state of inverted polarity reads the second.
+extern const std::array<float, kSynthWindowSize> SynthWindow[2];
 
 // The same taps regrouped for the vector forms, in the order they are used. Output samples j and
 // 32 - j (j = 1..15) weigh the same ring values: even[16 + j] and odd[16 - j] of each pair k =
@@ -22,4 +23,4 @@ extern std::array<float, kSynthWindowSize> SynthWindow;
 constexpr int32_t kVectorWindowRun = 16;
 constexpr int32_t kVectorWindowHeads = 8 * 4 * kVectorWindowRun;
 constexpr int32_t kVectorWindowSize = kVectorWindowHeads + 16;
-extern std::array<float, kVectorWindowSize> VectorWindow;
+extern const std::array<float, kVectorWindowSize> VectorWindow[2];

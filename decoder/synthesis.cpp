@@ -1,13 +1,11 @@
 // The synthesis output routines: per slot a DCT into the channel's ring and a window step
-// through the routine slots, for the Layer I/II channel forms and the Layer III granules.
+// through the state's forms, for the Layer I/II channel forms and the Layer III granules.
 #include "synthesis.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "decoder/mp_cpu.h"
-#include "synthesis_dct.h"
-#include "window_forms.h"
+#include "decoder_forms.h"
 
 void ResetSynthesis(TSynthesisState& state) {
   std::memset(state.Ring, 0, sizeof state.Ring);
@@ -26,7 +24,11 @@ constexpr int32_t kBlockSlots = 36;
 // slot its result into the ring and the window step into out + slot * outStep. The results
 // wait outside the ring because each window step reads all 16 ring slots.
 void SynthesizeChannel(TSynthesisState& state, const float* samples, int32_t rowSize, TDctRows layout,
-                       int32_t slots, int32_t c, TWindowRoutine window, int16_t* out, int32_t outStep) {
+                       int32_t slots, int32_t c, TWindowRoutine TDecoderForms::*step, int16_t* out,
+                       int32_t outStep) {
+  const TDctRoutine dctForm = state.Forms->SubbandDct;
+  const TWindowRoutine windowForm = state.Forms->*step;
+  const float* window = state.Window;
   TSubbandGains gains;
   TakeSubbandGains(gains);
   if (layout == TDctRows::Mixed) gains.Gains = nullptr;
@@ -36,10 +38,10 @@ void SynthesizeChannel(TSynthesisState& state, const float* samples, int32_t row
   float heads[kBlockSlots];
   for (int32_t first = 0; first < slots; first += kBlockSlots) {
     const int32_t count = std::min(kBlockSlots, slots - first);
-    SubbandDctForm(samples + first * rowSize, rowSize, layout, count, gains.Gains, dct, heads);
+    dctForm(samples + first * rowSize, rowSize, layout, count, gains.Gains, dct, heads);
     for (int32_t r = 0; r < count; ++r) {
       StoreRingSlot(ring, pos, dct + 32 * r, heads[r]);
-      window(ring, pos, out + (first + r) * outStep);
+      windowForm(ring, pos, window, out + (first + r) * outStep);
       pos = NextRingPos(pos);
     }
   }
@@ -49,15 +51,18 @@ void SynthesizeChannel(TSynthesisState& state, const float* samples, int32_t row
 }  // namespace
 
 void SynthesizeMono(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
-  SynthesizeChannel(state, samples, kSubbandRow, TDctRows::Single, slots, 0, WindowMono, out, 32);
+  SynthesizeChannel(state, samples, kSubbandRow, TDctRows::Single, slots, 0, &TDecoderForms::WindowMono, out,
+                    32);
 }
 
 void SynthesizeLeft(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
-  SynthesizeChannel(state, samples, kSubbandRow, TDctRows::Channel0, slots, 0, WindowMono, out, 32);
+  SynthesizeChannel(state, samples, kSubbandRow, TDctRows::Channel0, slots, 0, &TDecoderForms::WindowMono,
+                    out, 32);
 }
 
 void SynthesizeRight(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
-  SynthesizeChannel(state, samples, kSubbandRow, TDctRows::Channel1, slots, 0, WindowMono, out, 32);
+  SynthesizeChannel(state, samples, kSubbandRow, TDctRows::Channel1, slots, 0, &TDecoderForms::WindowMono,
+                    out, 32);
 }
 
 void SynthesizeStereo(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
@@ -68,23 +73,25 @@ void SynthesizeStereo(TSynthesisState& state, const float* samples, int16_t* out
   for (int32_t first = 0; first < slots; first += kBlockSlots) {
     const int32_t count = std::min(kBlockSlots, slots - first);
     const float* rows = samples + first * kSubbandRow;
-    SubbandDctForm(rows, kSubbandRow, TDctRows::Both, count, gains.Gains, dct, heads);
-    WindowPairs(state, dct, heads, count, out + 64 * first);
+    state.Forms->SubbandDct(rows, kSubbandRow, TDctRows::Both, count, gains.Gains, dct, heads);
+    state.Forms->WindowPairs(state, dct, heads, count, out + 64 * first);
   }
 }
 
 void SynthesizeMix(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
-  SynthesizeChannel(state, samples, kSubbandRow, TDctRows::Mixed, slots, 0, WindowMono, out, 32);
+  SynthesizeChannel(state, samples, kSubbandRow, TDctRows::Mixed, slots, 0, &TDecoderForms::WindowMono, out,
+                    32);
 }
 
 void SynthesizeGranuleMono(TSynthesisState& state, const float* samples, int16_t* out, int32_t /*channel*/) {
-  SynthesizeChannel(state, samples, kGranuleRow, TDctRows::Single, kGranuleSlots, 0, WindowMono, out, 32);
+  SynthesizeChannel(state, samples, kGranuleRow, TDctRows::Single, kGranuleSlots, 0,
+                    &TDecoderForms::WindowMono, out, 32);
 }
 
 void SynthesizeGranuleChannel(TSynthesisState& state, const float* samples, int16_t* out, int32_t channel) {
   const int32_t c = channel & 1;
-  SynthesizeChannel(state, samples, kGranuleRow, TDctRows::Single, kGranuleSlots, c, WindowStereo, out + c,
-                    64);
+  SynthesizeChannel(state, samples, kGranuleRow, TDctRows::Single, kGranuleSlots, c,
+                    &TDecoderForms::WindowStereo, out + c, 64);
 }
 
 void SynthesizeGranuleStereo(TSynthesisState& state, const float* samples, int16_t* out, int32_t slots) {
@@ -93,6 +100,6 @@ void SynthesizeGranuleStereo(TSynthesisState& state, const float* samples, int16
   // Both channels' slots in one DCT call: 72 rows fill whole vectors of eight where 36 do not.
   alignas(32) float dct[4 * kGranuleSlots * 32];
   float heads[4 * kGranuleSlots];
-  SubbandDctForm(samples, kGranuleRow, TDctRows::Single, 2 * slots, gains.Gains, dct, heads);
-  WindowPairs(state, dct, heads, slots, out);
+  state.Forms->SubbandDct(samples, kGranuleRow, TDctRows::Single, 2 * slots, gains.Gains, dct, heads);
+  state.Forms->WindowPairs(state, dct, heads, slots, out);
 }

@@ -8,7 +8,6 @@
 #include "synthesis_dct_lanes.h"
 
 alignas(32) float DctCoefficients[31][8];
-TDctRoutine SubbandDctForm = SubbandDctPlain;
 
 void BuildDctCoefficients() {
   const double pi = 3.14159265358979323846;

@@ -24,10 +24,9 @@ enum class TDctRows : int32_t { Single, Channel0, Channel1, Mixed, Both };
 // come in the ring's order (synthesis_state.h), so that storing them is a plain copy: place p at
 // dest[32 r + p] holds X[RingOrderValue(p)], and X[0] goes to heads[r] (Both: channel 1's slots
 // follow channel 0's, at dest[32 (slots + r) ..] and heads[slots + r]).
-// Through the form chosen by SelectCpuRoutines.
+// Through the form chosen for the decoder state (decoder_forms.h).
 using TDctRoutine = void (*)(const float* rows, int32_t rowSize, TDctRows layout, int32_t slots,
                              const float* gains, float* dest, float* heads);
-extern TDctRoutine SubbandDctForm;
 
 // Processor forms: all are the same butterfly factorisation in single precision; the vector
 // forms run one slot per lane.

@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <cstring>
 
+#include "synth_window.h"
+
+struct TDecoderForms;
+extern const TDecoderForms PlainDecoderForms;
+
 // A slot of 32 DCT values x is kept as x[16 + j] then x[16 - j] for j = 0..15: output samples j
 // and 32 - j weigh exactly these two values, so the window reads both runs forwards. x[0], the
 // one value left (it only feeds sample 16), goes to the slot's place in a ring of 16 heads.
@@ -20,9 +25,13 @@ constexpr int32_t NextRingPos(int32_t pos) { return (pos - kSynthSlotSize) & (kS
 
 // Ring and heads are each stored twice over (values i and i + 512, heads h and h + 16 alike), so
 // that the 16 slots from any position on lie unbroken and the vector window forms need no wrap.
+// Forms and Window are the decoder state's choice (UseDecoderForms), kept where the window
+// steps read them.
 struct TSynthesisState {
   alignas(64) float Ring[2][kSynthChannelSize];
   int32_t Pos[2];
+  const TDecoderForms* Forms = &PlainDecoderForms;
+  const float* Window = SynthWindow[0].data();  // in the layout of Forms' window step
 };
 
 // The DCT value at place p of a slot in ring order: x[16 + p], then x[16 - (p - 16)].

@@ -38,13 +38,14 @@ template <class V>
 // once for four runs and each window vector once for all channels; the even and the odd slots'
 // products sum apart (shorter chains), then add.
 template <class V, int32_t Q, int32_t... C>
-[[gnu::always_inline]] inline void WindowVector(const float* const* rings, const int32_t* pos, V* rising,
-                                                V* falling, std::integer_sequence<int32_t, C...>) {
+[[gnu::always_inline]] inline void WindowVector(const float* const* rings, const int32_t* pos,
+                                                const float* window, V* rising, V* falling,
+                                                std::integer_sequence<int32_t, C...>) {
   constexpr int32_t lanes = sizeof(V) / sizeof(float);
   constexpr int32_t at = lanes * Q;
   V up[2][sizeof...(C)], down[2][sizeof...(C)];
   ((up[0][C] = up[1][C] = down[0][C] = down[1][C] = V::Zero()), ...);
-  const float* w = VectorWindow.data() + at;
+  const float* w = window + at;
   // Unrolled: the ring and window addresses then are constants from a base.
 #pragma GCC unroll 8
   for (int32_t k = 0; k < 8; ++k, w += 4 * kVectorWindowRun) {
@@ -67,10 +68,10 @@ template <class V, int32_t Q, int32_t... C>
 
 // Sample 16 of channel c's slot: the heads of its odd ring slots, weighed.
 template <class V>
-[[gnu::always_inline]] inline float WindowMiddle(const float* ring, int32_t pos) {
+[[gnu::always_inline]] inline float WindowMiddle(const float* ring, int32_t pos, const float* window) {
   constexpr int32_t lanes = sizeof(V) / sizeof(float);
   const float* heads = ring + kSynthHeads + pos / kSynthSlotSize;
-  const float* w = VectorWindow.data() + kVectorWindowHeads;
+  const float* w = window + kVectorWindowHeads;
   V sum = V::LoadAligned(w) * V::Load(heads);
 #pragma GCC unroll 4
   for (int32_t i = lanes; i < 16; i += lanes) sum = MulAdd(V::LoadAligned(w + i), V::Load(heads + i), sum);
@@ -81,15 +82,16 @@ template <class V>
 // StorePairs takes if ForPairs).
 template <class V, class S, bool ForPairs, int32_t C, int32_t... Q>
 [[gnu::always_inline]] inline void WindowSlotsOf(const float* const* rings, const int32_t* pos,
+                                                 const float* window,
                                                  S (*out)[16 * sizeof(float) / sizeof(V)],
                                                  std::integer_sequence<int32_t, Q...>) {
   constexpr int32_t vectors = sizeof...(Q);
   constexpr auto channels = std::make_integer_sequence<int32_t, C>();
   V rising[vectors][C], falling[vectors + 1][C];
-  (WindowVector<V, Q>(rings, pos, rising[Q], falling[Q], channels), ...);
+  (WindowVector<V, Q>(rings, pos, window, rising[Q], falling[Q], channels), ...);
 #pragma GCC unroll 2
   for (int32_t c = 0; c < C; ++c) {
-    falling[vectors][c] = V::Set(WindowMiddle<V>(rings[c], pos[c]));
+    falling[vectors][c] = V::Set(WindowMiddle<V>(rings[c], pos[c], window));
     (
         [&] {
           if constexpr (Q % 2 == 0) {
@@ -106,25 +108,26 @@ template <class V, class S, bool ForPairs, int32_t C, int32_t... Q>
 }
 
 template <class V, class S, bool ForPairs, int32_t C>
-inline void WindowSlotLanes(const float* const* rings, const int32_t* pos,
+inline void WindowSlotLanes(const float* const* rings, const int32_t* pos, const float* window,
                             S (*out)[16 * sizeof(float) / sizeof(V)]) {
-  WindowSlotsOf<V, S, ForPairs, C>(rings, pos, out, std::make_integer_sequence<int32_t, kHalfVectors<V>>());
+  WindowSlotsOf<V, S, ForPairs, C>(rings, pos, window, out,
+                                   std::make_integer_sequence<int32_t, kHalfVectors<V>>());
 }
 
 template <class V, class S>
-inline void WindowMonoLanes(const float* ring, int32_t pos, int16_t* out) {
+inline void WindowMonoLanes(const float* ring, int32_t pos, const float* window, int16_t* out) {
   constexpr int32_t samples = 2 * sizeof(V) / sizeof(float);
   S s[1][32 / samples];
-  WindowSlotLanes<V, S, false, 1>(&ring, &pos, s);
+  WindowSlotLanes<V, S, false, 1>(&ring, &pos, window, s);
   for (int32_t i = 0; i < 32 / samples; ++i) s[0][i].Store(out + samples * i);
 }
 
 template <class V, class S>
-inline void WindowStereoLanes(const float* ring, int32_t pos, int16_t* out) {
+inline void WindowStereoLanes(const float* ring, int32_t pos, const float* window, int16_t* out) {
   constexpr int32_t samples = 2 * sizeof(V) / sizeof(float);
   constexpr int32_t count = 32 / samples;
   S s[1][count];
-  WindowSlotLanes<V, S, false, 1>(&ring, &pos, s);
+  WindowSlotLanes<V, S, false, 1>(&ring, &pos, window, s);
   for (int32_t i = 0; i < count; ++i) {
     s[0][i].StoreEvenPlacesLow(out + 2 * samples * i);
     if (i < count - 1) s[0][i].StoreEvenPlacesHigh(out + 2 * samples * i + samples);
@@ -154,9 +157,10 @@ template <class V, class S>
 inline void WindowPairsLanes(TSynthesisState& state, const float* dct, const float* heads, int32_t count,
                              int16_t* out) {
   constexpr int32_t samples = 2 * sizeof(V) / sizeof(float);
+  const float* window = state.Window;
   WindowPairsWith(state, dct, heads, count, out,
-                  [](const float* slot0, const float* slot1, float head0, float head1, float* ring0,
-                     int32_t pos0, float* ring1, int32_t pos1, int16_t* pairs) {
+                  [window](const float* slot0, const float* slot1, float head0, float head1, float* ring0,
+                           int32_t pos0, float* ring1, int32_t pos1, int16_t* pairs) {
                     StoreSlotLanes<V>(ring0, pos0, slot0, head0);
                     StoreSlotLanes<V>(ring1, pos1, slot1, head1);
                     const float* const rings[2] = {ring0, ring1};
@@ -164,10 +168,10 @@ inline void WindowPairsLanes(TSynthesisState& state, const float* dct, const flo
                     S s[2][32 / samples];
                     if constexpr (kHalfVectors < V >> 2) {
                       // Four-lane vectors: the sums of both channels would not fit the registers.
-                      WindowSlotLanes<V, S, true, 1>(rings, positions, s);
-                      WindowSlotLanes<V, S, true, 1>(rings + 1, positions + 1, s + 1);
+                      WindowSlotLanes<V, S, true, 1>(rings, positions, window, s);
+                      WindowSlotLanes<V, S, true, 1>(rings + 1, positions + 1, window, s + 1);
                     } else {
-                      WindowSlotLanes<V, S, true, 2>(rings, positions, s);
+                      WindowSlotLanes<V, S, true, 2>(rings, positions, window, s);
                     }
                     for (int32_t i = 0; i < 32 / samples; ++i)
                       StorePairs(s[0][i], s[1][i], pairs + 2 * samples * i);

@@ -17,8 +17,7 @@ int16_t RoundAndClip(double sum) {
 }
 
 template <int32_t Stride>
-void WindowPlain(const float* ring, int32_t pos, int16_t* out) {
-  const float* w = SynthWindow.data();
+void WindowPlain(const float* ring, int32_t pos, const float* w, int16_t* out) {
   const float* shortRow = w + 256;
   // The slot s slots older than the newest: x[16 + j] at slot(s)[j], x[16 - j] at slot(s)[16 + j]
   // (synthesis_state.h), x[0] among the heads.
@@ -52,18 +51,23 @@ void WindowPlain(const float* ring, int32_t pos, int16_t* out) {
 
 }  // namespace
 
-void WindowMonoPlain(const float* ring, int32_t pos, int16_t* out) { WindowPlain<1>(ring, pos, out); }
+void WindowMonoPlain(const float* ring, int32_t pos, const float* window, int16_t* out) {
+  WindowPlain<1>(ring, pos, window, out);
+}
 
-void WindowStereoPlain(const float* ring, int32_t pos, int16_t* out) { WindowPlain<2>(ring, pos, out); }
+void WindowStereoPlain(const float* ring, int32_t pos, const float* window, int16_t* out) {
+  WindowPlain<2>(ring, pos, window, out);
+}
 
 void WindowPairsPlain(TSynthesisState& state, const float* dct, const float* heads, int32_t count,
                       int16_t* out) {
+  const float* window = state.Window;
   WindowPairsWith(state, dct, heads, count, out,
-                  [](const float* slot0, const float* slot1, float head0, float head1, float* ring0,
-                     int32_t pos0, float* ring1, int32_t pos1, int16_t* pairs) {
+                  [window](const float* slot0, const float* slot1, float head0, float head1, float* ring0,
+                           int32_t pos0, float* ring1, int32_t pos1, int16_t* pairs) {
                     StoreRingSlot(ring0, pos0, slot0, head0);
                     StoreRingSlot(ring1, pos1, slot1, head1);
-                    WindowPlain<2>(ring0, pos0, pairs);
-                    WindowPlain<2>(ring1, pos1, pairs + 1);
+                    WindowPlain<2>(ring0, pos0, window, pairs);
+                    WindowPlain<2>(ring1, pos1, window, pairs + 1);
                   });
 }

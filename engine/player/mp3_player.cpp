@@ -39,6 +39,8 @@ TMP3Player::TMP3Player()
   window_ = std::make_unique<TMPPlayerMessageQueue>();
   track_ = std::make_unique<TMPTrackDecoder>();
   decodeTrack_ = track_.get();
+  cpuFeatures_ = CpuFeatureWord();
+  UseForms(*track_);
   soundOut_ = std::make_unique<TSoundOut>();
   soundOut_->SetNotifyInterval(changePosStep_);
   soundOut_->OnThreadException = [this](const std::exception& error, bool& handled) {
@@ -141,12 +143,20 @@ void TMP3Player::SetNeedInfoType(TMP3InfoType value) { info_->SetNeedInfoType(va
 
 bool TMP3Player::InvertPolarity() const {
   TMPLock lock(*decoderLock_);
-  return GetInvertPolarity() != 0;
+  return invertPolarity_;
 }
 
 void TMP3Player::SetInvertPolarity(bool value) {
   TMPLock lock(*decoderLock_);
-  ::SetInvertPolarity(value ? 1 : 0);
+  invertPolarity_ = value;
+  ::SetInvertPolarity(track_->DecoderState(), value ? 1 : 0);
+  if (next_) ::SetInvertPolarity(next_->DecoderState(), value ? 1 : 0);
+}
+
+// Under the decoder lock.
+void TMP3Player::UseForms(TMPTrackDecoder& track) {
+  SelectCpuRoutines(track.DecoderState(), cpuFeatures_);
+  ::SetInvertPolarity(track.DecoderState(), invertPolarity_ ? 1 : 0);
 }
 
 void TMP3Player::SetVolBalance(int value) {
@@ -246,7 +256,9 @@ void TMP3Player::Play() {
   if (!IsOpen() || status_ != mpsStopped) return;
   {
     TMPLock lock(*decoderLock_);
-    SelectCpuRoutines(CpuFeatureWord());
+    cpuFeatures_ = CpuFeatureWord();
+    UseForms(*track_);
+    if (next_) UseForms(*next_);
   }
   {
     TMPLock decoder(*decoderLock_);

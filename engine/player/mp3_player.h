@@ -185,6 +185,7 @@ class TMP3Player {
   void PostSwitchWhenHeard();
   void UpdateTotal();
   uint32_t CpuFeatureWord() const;
+  void UseForms(TMPTrackDecoder& track);
 
   std::unique_ptr<TMPStream> ownedStream_;
   TMPStream* stream_ = nullptr;
@@ -217,6 +218,10 @@ class TMP3Player {
   std::unique_ptr<uint64_t[]> pcmBuffer_;  // one frame of PCM, 8-byte aligned
   int32_t pendingBytes_ = 0;
   uint64_t generation_ = 0;  // bumped by every Stop and Seek: a step of an older play ends quietly
+  // The forms chosen at the last Play and the polarity, put into each track's decoder state:
+  // nothing process-wide, so that other players and decoders run undisturbed.
+  uint32_t cpuFeatures_ = 0;
+  bool invertPolarity_ = false;
   TMPTrackDecoder* decodeTrack_ = nullptr;  // track_, or next_ once its PCM follows track_'s
   std::unique_ptr<TMPTrackDecoder> next_;   // the next file, opened ahead
   std::unique_ptr<TMPStream> nextStream_;

@@ -103,6 +103,7 @@ void TMP3Player::PrepareNext() {
     TMPLock decoder(*decoderLock_);
     if (switched_) return;  // the last next track is already playing on
     nextSeekable_ = stream->CanSeek();
+    UseForms(*track);
     next_ = std::move(track);
     nextStream_ = std::move(stream);
   } catch (const std::exception&) {

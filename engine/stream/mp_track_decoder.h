@@ -47,6 +47,8 @@ class TMPTrackDecoder {
   const TMP3Info& Info() const { return info_; }
   TMPFrameWalker& Walker() { return walker_; }
   TMPStreamReader& Reader() { return reader_; }
+  // Its own decoder state: its owner chooses the processor forms and the polarity there.
+  TMPDecoderState& DecoderState() { return *state_; }
   // The encoder's delay and padding are being trimmed.
   bool Trimmed() const { return startTrim_ > 0 || endSample_ >= 0; }
 

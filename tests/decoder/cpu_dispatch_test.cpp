@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "decoder/mp_cpu.h"
-#include "window_forms.h"
+#include "processor_forms.h"
 
 namespace {
 
@@ -32,9 +32,9 @@ TEST_F(CpuDispatch, DetectionAgreesWithTheCompilersOwnProbe) {
 TEST_F(CpuDispatch, PlainWordSelectsPlainForms) {
   SelectCpuRoutines(cpuFPU);
   EXPECT_STREQ(SelectedWindowForm(), "plain");
-  EXPECT_EQ(WindowMono, &WindowMonoPlain);
-  EXPECT_EQ(WindowStereo, &WindowStereoPlain);
-  EXPECT_EQ(WindowPairs, &WindowPairsPlain);
+  EXPECT_EQ(ProcessForms().WindowMono, &WindowMonoPlain);
+  EXPECT_EQ(ProcessForms().WindowStereo, &WindowStereoPlain);
+  EXPECT_EQ(ProcessForms().WindowPairs, &WindowPairsPlain);
   // The old vendor and family bits select nothing on their own.
   SelectCpuRoutines(cpuFPU | cpuIntel | cpuFamily6 | cpuCMOV | cpuKNI | cpuMMX | cpuEMMX);
   EXPECT_STREQ(SelectedWindowForm(), "plain");
@@ -57,9 +57,9 @@ TEST_F(CpuDispatch, VectorFormsFollowTheWordWhereTheProcessorHasThem) {
   EXPECT_STREQ(SelectedWindowForm(), avx2 ? "avx2" : (sse2 ? "sse2" : "plain"));
 #if defined(VARO_X86)
   if (avx2) {
-    EXPECT_EQ(WindowMono, &WindowMonoAvx2);
-    EXPECT_EQ(WindowStereo, &WindowStereoAvx2);
-    EXPECT_EQ(WindowPairs, &WindowPairsAvx2);
+    EXPECT_EQ(ProcessForms().WindowMono, &WindowMonoAvx2);
+    EXPECT_EQ(ProcessForms().WindowStereo, &WindowStereoAvx2);
+    EXPECT_EQ(ProcessForms().WindowPairs, &WindowPairsAvx2);
   }
 #endif
 }

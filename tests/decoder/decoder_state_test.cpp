@@ -1,7 +1,10 @@
 // Decoder states: streams of every layer decoded side by side, interleaved frame by frame in one
-// thread and at once in several, each exactly as it decodes alone.
+// thread and at once in several, each exactly as it decodes alone; processor forms and polarity
+// belong to the state they were chosen for.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,8 +32,11 @@ std::vector<std::vector<uint8_t>> ReadStreams() {
   return files;
 }
 
-TDecodedFile DecodeAlone(const std::vector<uint8_t>& data) {
+TDecodedFile DecodeAlone(const std::vector<uint8_t>& data, uint32_t features = GetCpuFeatures(),
+                         int32_t inverted = 0) {
   TMPDecoderStatePtr state = NewDecoderState();
+  SelectCpuRoutines(*state, features);
+  SetInvertPolarity(*state, inverted);
   TFileDecode decode(data, *state, mofFullBand);
   while (decode.Next()) {
   }
@@ -73,6 +79,49 @@ TEST(DecoderStates, ThreadsOfTheirOwnEachDecodeAsAlone) {
   }
   for (std::thread& t : threads) t.join();
   for (size_t i = 0; i < files.size(); ++i) ExpectSameDecode(together[i], alone[i], kStreams[i]);
+}
+
+// Two states of other forms and polarity, interleaved, while a third thread keeps switching the
+// process-wide state's forms and polarity and decoding on it: each gives its own decode alone.
+TEST(DecoderStates, FormsAndPolarityStayWithTheirState) {
+  const auto data = ReadFile(DataPath("conformance/l3-compl.bit"));
+  ASSERT_FALSE(data.empty());
+  const uint32_t best = GetCpuFeatures();
+  const TDecodedFile plainAlone = DecodeAlone(data, cpuFPU, 0);
+  const TDecodedFile invertedAlone = DecodeAlone(data, best, 1);
+  const TDecodedFile bestAlone = DecodeAlone(data, best, 0);
+
+  std::atomic<bool> done{false};
+  std::thread other([&] {
+    for (int32_t round = 0; !done.load(); ++round) {
+      SelectCpuRoutines(round % 2 ? cpuFPU : best);
+      SetInvertPolarity(round % 2);
+      TFileDecode decode(data, ProcessDecoderState(), mofFullBand);
+      for (int32_t frames = 0; frames < 20 && decode.Next(); ++frames) {
+      }
+    }
+  });
+  TMPDecoderStatePtr plain = NewDecoderState(), inverted = NewDecoderState();
+  SelectCpuRoutines(*plain, cpuFPU);
+  SetInvertPolarity(*inverted, 1);
+  EXPECT_STREQ(SelectedWindowForm(*plain), "plain");
+  EXPECT_EQ(GetInvertPolarity(*inverted), 1);
+  TFileDecode a(data, *plain, mofFullBand), b(data, *inverted, mofFullBand);
+  for (bool any = true; any;) {
+    const bool moreA = a.Next();
+    any = b.Next() || moreA;
+  }
+  done = true;
+  other.join();
+  SelectCpuRoutines(best);
+  SetInvertPolarity(0);
+
+  ExpectSameDecode(a.Result(), plainAlone, "plain forms");
+  ExpectSameDecode(b.Result(), invertedAlone, "inverted polarity");
+  // The inverted state negates every sample its forms give (clipping aside).
+  ASSERT_EQ(invertedAlone.Pcm.size(), bestAlone.Pcm.size());
+  for (size_t i = 0; i < bestAlone.Pcm.size(); ++i)
+    if (std::abs(bestAlone.Pcm[i]) < 32767) ASSERT_EQ(invertedAlone.Pcm[i], -bestAlone.Pcm[i]) << i;
 }
 
 }  // namespace

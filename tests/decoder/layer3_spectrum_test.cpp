@@ -386,7 +386,7 @@ TEST_P(AliasForms, ButterfliesAtEachBoundary) {
         expected[18 * k + 18 + j] = static_cast<float>(b * cs + a * ca);
       }
     }
-    AliasReduce(x.data(), boundaries);
+    layer3_test::L3().Forms->AliasReduce(x.data(), boundaries);
     for (int32_t i = 0; i < 576; ++i)
       ASSERT_NEAR(x[i], expected[i], 2e-3) << "line " << i << " of " << boundaries;
   }

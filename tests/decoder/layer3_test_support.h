@@ -15,10 +15,10 @@
 #include "decoder/mp3_decoder.h"
 #include "decoder/mp_cpu.h"
 #include "decoder/mp_frame_header.h"
+#include "decoder_forms.h"
 #include "decoder_state.h"
 #include "decoder_tables.h"
 #include "layer3.h"
-#include "layer3_forms.h"
 #include "layer3_state.h"
 
 namespace layer3_test {
@@ -74,7 +74,7 @@ inline std::string Layer3FormName(const testing::TestParamInfo<TLayer3Form>& inf
 // Selects the form; false when the processor lacks it.
 inline bool SelectLayer3Form(const TLayer3Form& form) {
   SelectCpuRoutines(form.Features);
-  return HybridFilter == form.Hybrid;
+  return ProcessDecoderState().Forms->HybridFilter == form.Hybrid;
 }
 
 // Restores the best forms after a test that changed them.

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "decoder/mp_cpu.h"
+#include "decoder_forms.h"
+#include "decoder_state.h"
 
 struct TProcessorForm {
   std::string Name;
@@ -20,7 +22,11 @@ inline std::string FormTestName(const testing::TestParamInfo<TProcessorForm>& in
   return info.param.Name;
 }
 
-// Selects the form; false when the processor does not have it (the plain form is chosen then).
+// The forms of the process-wide state, which SelectProcessorForm chooses.
+inline const TDecoderForms& ProcessForms() { return *ProcessDecoderState().Forms; }
+
+// Selects the form for the process-wide state; false when the processor does not have it (the plain form is
+// chosen then).
 inline bool SelectProcessorForm(const TProcessorForm& form) {
   SelectCpuRoutines(form.Features);
   return form.Name == SelectedWindowForm();

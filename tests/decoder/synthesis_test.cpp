@@ -24,9 +24,10 @@ namespace {
 
 constexpr int32_t kRow = 64;
 
-// The synthesis history these tests run through (tables built as a stream open builds them).
+// The synthesis history these tests run through: the process-wide state's, whose forms and
+// polarity the process-wide selection sets (tables built as a stream open builds them).
 TSynthesisState& Synth() {
-  static TSynthesisState state{};
+  TSynthesisState& state = ProcessDecoderState().Synthesis;
   static const bool tablesBuilt = (BuildDecoderTables(2), true);
   (void)tablesBuilt;
   return state;
@@ -130,8 +131,8 @@ int16_t WindowSample(float value, int32_t age, int32_t place, int32_t sample) {
     StoreRingSlot(ring, kSynthSlotSize * s, slot, 0.0f);
   }
   int16_t mono[32], stereo[64];
-  WindowMono(ring, 0, mono);
-  WindowStereo(ring, 0, stereo);
+  ProcessForms().WindowMono(ring, 0, Synth().Window, mono);
+  ProcessForms().WindowStereo(ring, 0, Synth().Window, stereo);
   EXPECT_EQ(mono[sample], stereo[2 * sample]);
   return mono[sample];
 }
@@ -144,9 +145,9 @@ TEST_P(SynthesisForms, StereoWritesOnlyItsOwnChannel) {
     ring[i] = static_cast<float>((i % kSynthRingSize * 37) % 101 - 50) * 300.0f;
   }
   int16_t mono[32];
-  WindowMono(ring, 96, mono);
+  ProcessForms().WindowMono(ring, 96, Synth().Window, mono);
   std::vector<int16_t> buffer(64, 0x5A5A);
-  WindowStereo(ring, 96, buffer.data() + 1);
+  ProcessForms().WindowStereo(ring, 96, Synth().Window, buffer.data() + 1);
   for (int32_t i = 0; i < 64; ++i) {
     if (i % 2 == 1) {
       EXPECT_EQ(buffer[i], mono[i / 2]) << "sample " << i / 2;
@@ -169,14 +170,16 @@ TEST_P(SynthesisForms, PairsAreBothMonoWindowsInterleaved) {
   }
   state->Pos[0] = 96;
   state->Pos[1] = 480;
+  state->Forms = &ProcessForms();
+  state->Window = Synth().Window;
   *mono = *state;
   std::vector<int16_t> pairs(3 * 64);
-  WindowPairs(*state, dct.data(), dct.data() + 6 * 32, 3, pairs.data());
+  ProcessForms().WindowPairs(*state, dct.data(), dct.data() + 6 * 32, 3, pairs.data());
   for (int32_t r = 0; r < 3; ++r) {
     for (int32_t c = 0; c < 2; ++c) {
       int16_t expected[32];
       StoreRingSlot(mono->Ring[c], mono->Pos[c], dct.data() + 32 * (3 * c + r), dct[6 * 32 + 3 * c + r]);
-      WindowMono(mono->Ring[c], mono->Pos[c], expected);
+      ProcessForms().WindowMono(mono->Ring[c], mono->Pos[c], mono->Window, expected);
       mono->Pos[c] = NextRingPos(mono->Pos[c]);
       for (int32_t i = 0; i < 32; ++i)
         ASSERT_EQ(pairs[64 * r + 2 * i + c], expected[i]) << r << c << " " << i;
@@ -237,7 +240,7 @@ TEST_P(SynthesisForms, DctMatchesItsDefinitionForEveryRowLayout) {
       auto rows = std::make_unique<float[]>(slots * rowSize);
       for (int32_t i = 0; i < slots * rowSize; ++i) rows[i] = value(random);
       std::vector<float> out(64 * slots), heads(2 * slots);
-      SubbandDctForm(rows.get(), rowSize, layout, slots, nullptr, out.data(), heads.data());
+      ProcessForms().SubbandDct(rows.get(), rowSize, layout, slots, nullptr, out.data(), heads.data());
       // Both: channel 0's results, then channel 1's; X[0] among the heads, the rest in ring order.
       for (int32_t part = 0; part < (layout == TDctRows::Both ? 2 : 1); ++part) {
         const int32_t channel = layout == TDctRows::Both ? part : layout == TDctRows::Channel1;
@@ -396,13 +399,13 @@ TEST_F(SynthesisRoutines, GranuleChannelsKeepTheirOwnPositions) {
 
 TEST(SynthesisWindow, HoldsTheStandardWindowRearranged) {
   SetInvertPolarity(0);
-  const float* row0 = SynthWindow.data();
+  const float* row0 = SynthWindow[0].data();
   EXPECT_FLOAT_EQ(row0[0], 0.0f);
   EXPECT_NEAR(row0[1], -0.000442505, 1e-9);
   EXPECT_NEAR(row0[2], 0.003250122, 1e-9);
   EXPECT_NEAR(row0[3], -0.007003784, 1e-9);
   EXPECT_NEAR(row0[8], 1.144989014, 1e-9);
-  const float* shortRow = SynthWindow.data() + 256;
+  const float* shortRow = SynthWindow[0].data() + 256;
   EXPECT_NEAR(shortRow[0], 0.001586914, 1e-9);
   EXPECT_NEAR(shortRow[1], 0.023910522, 1e-9);
   EXPECT_NEAR(shortRow[2], 0.148422241, 1e-9);

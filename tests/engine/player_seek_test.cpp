@@ -24,9 +24,9 @@ constexpr int32_t kBlock = 4;                                                // 
 // The straight decode of a file, trimmed as the player trims it, with the processor forms
 // the player chooses.
 Bytes Straight(const std::string& file) {
-  SelectCpuRoutines(GetCpuFeatures());
   TMemoryStream stream(ReadFileBytes(CorpusPath(file)));
   TMPTrackDecoder track;
+  SelectCpuRoutines(track.DecoderState(), GetCpuFeatures());
   track.Open(&stream, true);
   Bytes pcm, frame(static_cast<size_t>(track.BytesPerFrame()));
   int32_t bytes = 0;

@@ -68,7 +68,6 @@ TWalkEnd EndOfWalk(TMPTrackDecoder& track) {
 int Decode(const TDecodeOptions& options, TMPStream& input) {
   uint32_t features = 0;
   if (!FeaturesFor(options.Cpu, features)) return Fail("this processor has no " + options.Cpu + " form");
-  SelectCpuRoutines(features);
 
   TMPTrackOptions trackOptions;
   trackOptions.Gapless = options.Gapless;
@@ -77,6 +76,7 @@ int Decode(const TDecodeOptions& options, TMPStream& input) {
   trackOptions.CutoffHz = options.CutoffHz;
   input.Seek(0, TMPSeekOrigin::soBeginning);
   TMPTrackDecoder track;
+  SelectCpuRoutines(track.DecoderState(), features);
   track.Open(&input, true, trackOptions);
   const TMPOutputFormat& format = track.Format();
   const uint64_t blockBytes = static_cast<uint64_t>(format.Channels) * sizeof(int16_t);

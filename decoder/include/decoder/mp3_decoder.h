@@ -2,7 +2,8 @@
 // decode one frame at a time. A decoder state holds one stream; the calls without a state use
 // the process-wide one. No allocation while decoding. Calls on one state are serialised by the
 // caller (the player holds its DecoderLock); different states may be used by different threads.
-// The equalizer gains and the polarity are process-wide and may be written concurrently.
+// The equalizer gains are process-wide and may be written concurrently; the processor forms and
+// the polarity belong to a state.
 #pragma once
 
 #include <cstdint>
@@ -57,6 +58,10 @@ int32_t OpenDecoderStream(const TMPFrameHeader& header, int32_t frameLength, int
 void GetOutputFormat(TMPOutputFormat& format);
 void DecodeFrame(TMPDecodeResult& result, const uint8_t* frame, int32_t available, void* pcm);
 
-// Inverts the sign of the synthesis window (and so of every output sample).
+// Inverts the sign of the state's synthesis window (and so of every output sample it decodes);
+// 0 or 1, initially 0. Calls on one state are serialised with its decoding by the caller.
+void SetInvertPolarity(TMPDecoderState& state, int32_t on);
+int32_t GetInvertPolarity(const TMPDecoderState& state);
+// The same for the process-wide state.
 void SetInvertPolarity(int32_t on);
 int32_t GetInvertPolarity();

@@ -1,5 +1,5 @@
-// Processor features, the routine slots of the heaviest loops and their run-time choice.
-// Every slot starts with its plain form; SelectCpuRoutines fills all of them together.
+// Processor features and the run-time choice of the forms a decoder state runs its heaviest
+// loops with.
 #pragma once
 
 #include <cstdint>
@@ -26,31 +26,20 @@ enum : uint32_t {
   cpuFamily6 = 0x400000,
 };
 
-// Window step of the polyphase synthesis: the 32 samples of the slot whose DCT result is at
-// ring position pos; Mono writes out[0..31], Stereo out[0], out[2], ... out[62].
-using TWindowRoutine = void (*)(const float* ring, int32_t pos, int16_t* out);
-// Layer III hybrid filterbank of one channel; returns the lines whose overlap may be nonzero.
-// The state gives the stream's sub-band limits and the scratch.
-struct TMPLayer3State;
-using THybridFilterRoutine = int32_t (*)(TMPLayer3State& st, float* spectrum, float* overlap, float* samples,
-                                         int32_t blockType, int32_t longLines, int32_t lines,
-                                         int32_t previousLines);
-using TImdctRoutine = void (*)(float* values);  // 18 values, in place
-using TAliasReduceRoutine = void (*)(float* spectrum, int32_t boundaries);
-
-extern TWindowRoutine WindowMono;
-extern TWindowRoutine WindowStereo;
-extern THybridFilterRoutine HybridFilter;
-extern TImdctRoutine ImdctLong;
-extern TImdctRoutine ImdctShort;
-extern TAliasReduceRoutine AliasReduce;
+// One decoder's state (mp3_decoder.h); each carries the forms chosen for it.
+struct TMPDecoderState;
 
 // Detected feature word (cached after the first detection).
 uint32_t GetCpuFeatures();
 
-// Fills every slot from a feature word; forms the processor lacks are never chosen by a
-// word that GetCpuFeatures produced.
+// Chooses the forms of the state's heaviest loops (synthesis window and DCT, Layer III hybrid
+// filter, IMDCT, alias reduction, mid/side stereo) from a feature word; forms the processor
+// lacks are never chosen, whatever the word says. A new state starts with the best forms the
+// processor has; the process-wide state starts with the plain ones.
+void SelectCpuRoutines(TMPDecoderState& state, uint32_t features);
+// The same for the process-wide state.
 void SelectCpuRoutines(uint32_t features);
 
-// Names of the forms currently in the slots, for tools and tests ("plain", "sse2", "avx2").
+// Name of the window form a state uses, for tools and tests ("plain", "sse2", "avx2").
+const char* SelectedWindowForm(const TMPDecoderState& state);
 const char* SelectedWindowForm();
