@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-#include "output/mp_ring_queue.h"
+#include "base/mp_ring_queue.h"
 #include "output/wave_device.h"
 
 class QueuedWaveDevice : public WaveDevice {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <thread>
 
-#include "output/mp_messages.h"
+#include "base/engine_error.h"
+#include "base/mp_messages.h"
 #include "output/wave_device_selection.h"
-#include "stream/engine_error.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <mutex>
 #include <string>
 
-#include "output/mp_loop_thread.h"
-#include "output/mp_simple_event.h"
-#include "output/mp_simple_mutex.h"
+#include "base/mp_loop_thread.h"
+#include "base/mp_simple_event.h"
+#include "base/mp_simple_mutex.h"
 #include "output/wave_device.h"
 
 class TSoundOut final : private TMPMessageTarget {

@@ -4,13 +4,13 @@
 
 #include <cerrno>
 
+#include "base/engine_error.h"
+#include "base/mp_loop_thread.h"
+#include "base/mp_messages.h"
+#include "base/mp_simple_mutex.h"
 #include "decoder/mp3_decoder.h"
-#include "output/mp_loop_thread.h"
-#include "output/mp_messages.h"
-#include "output/mp_simple_mutex.h"
 #include "output/sound_out.h"
 #include "player/player_message_queue.h"
-#include "stream/engine_error.h"
 #include "stream/mp_frame_walker.h"
 #include "stream/mp_stream_reader.h"
 #include "stream/mp_track_decoder.h"

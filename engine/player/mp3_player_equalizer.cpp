@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/mp_messages.h"
 #include "decoder/mp3_decoder.h"
-#include "output/mp_messages.h"
 #include "player/mp3_player.h"
 
 namespace {

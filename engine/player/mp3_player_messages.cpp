@@ -2,9 +2,9 @@
 // and the events it raises.
 #include <cstdio>
 
-#include "output/application_error.h"
-#include "output/mp_messages.h"
-#include "output/mp_simple_event.h"
+#include "base/application_error.h"
+#include "base/mp_messages.h"
+#include "base/mp_simple_event.h"
 #include "player/mp3_player.h"
 #include "player/player_message_queue.h"
 #include "stream/mp_stream_reader.h"

@@ -1,13 +1,13 @@
 // TMP3Player's time: the track's length, the position heard, seeking and the gapless follow-on.
 #include <algorithm>
 
-#include "output/mp_loop_thread.h"
-#include "output/mp_messages.h"
-#include "output/mp_simple_mutex.h"
+#include "base/engine_error.h"
+#include "base/mp_loop_thread.h"
+#include "base/mp_messages.h"
+#include "base/mp_simple_mutex.h"
 #include "output/sound_out.h"
 #include "player/mp3_player.h"
 #include "player/player_message_queue.h"
-#include "stream/engine_error.h"
 #include "stream/mp_track_decoder.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "output/mp_simple_event.h"
+#include "base/mp_simple_event.h"
 
 void TMPPlayerMessageQueue::SetNotifier(std::function<void()> notifier) {
   std::lock_guard lock(mutex_);

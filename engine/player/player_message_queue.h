@@ -9,7 +9,7 @@
 #include <functional>
 #include <mutex>
 
-#include "output/mp_ring_queue.h"
+#include "base/mp_ring_queue.h"
 
 class TMPSimpleEvent;
 

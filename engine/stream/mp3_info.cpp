@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "stream/engine_error.h"
+#include "base/engine_error.h"
 #include "stream/frame_facts.h"
 #include "stream/mp_stream_reader.h"
 #include "stream/unicode_text.h"

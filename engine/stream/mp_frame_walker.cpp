@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "stream/engine_error.h"
+#include "base/engine_error.h"
 #include "stream/frame_facts.h"
 #include "stream/mp3_info.h"
 #include "stream/mp_stream_reader.h"

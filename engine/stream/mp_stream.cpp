@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "stream/engine_error.h"
+#include "base/engine_error.h"
 
 namespace {
 

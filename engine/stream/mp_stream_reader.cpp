@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "stream/engine_error.h"
+#include "base/engine_error.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "stream/engine_error.h"
+#include "base/engine_error.h"
 #include "stream/frame_facts.h"
 
 namespace {

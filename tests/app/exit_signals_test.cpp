@@ -8,8 +8,8 @@
 #include <csignal>
 
 #include "core/settings/application_home.h"
-#include "core/settings/settings_file.h"
-#include "core/settings/settings_keys.h"
+#include "formats/settings_file.h"
+#include "formats/settings_keys.h"
 #include "skin_fixture.h"
 
 class TestExitSignals : public QObject {

@@ -9,8 +9,8 @@
 
 #include "core/lyrics/lyrics_session.h"
 #include "core/lyrics/lyrics_speed.h"
-#include "core/settings/settings_file.h"
-#include "core/settings/settings_keys.h"
+#include "formats/settings_file.h"
+#include "formats/settings_keys.h"
 
 using namespace std::chrono_literals;
 

@@ -11,7 +11,7 @@
 #include "core/lyrics/lyrics_session.h"
 #include "core/lyrics/lyrics_speed.h"
 #include "core/session/player_session.h"
-#include "core/settings/settings_keys.h"
+#include "formats/settings_keys.h"
 #include "player/mp3_player.h"
 #include "window_harness.h"
 

@@ -12,8 +12,8 @@
 #include "core/playback/track_tags.h"
 #include "core/session/player_session.h"
 #include "core/settings/application_home.h"
-#include "core/settings/settings_file.h"
-#include "core/settings/settings_keys.h"
+#include "formats/settings_file.h"
+#include "formats/settings_keys.h"
 #include "player/mp3_player.h"
 
 namespace {

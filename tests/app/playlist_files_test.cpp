@@ -6,8 +6,8 @@
 #include <QtTest>
 
 #include "core/playlist/open_selection.h"
-#include "core/playlist/playlist_files.h"
-#include "core/settings/text_lines.h"
+#include "formats/playlist_files.h"
+#include "formats/text_lines.h"
 
 Q_DECLARE_METATYPE(TOpenKind)
 

@@ -15,7 +15,7 @@
 
 #include "core/playback/play_queue.h"
 #include "core/session/player_session.h"
-#include "core/settings/settings_keys.h"
+#include "formats/settings_keys.h"
 #include "player/mp3_player.h"
 #include "ui/playlist/playlist_window.h"
 #include "window_harness.h"

@@ -10,8 +10,8 @@
 #include "core/playback/play_state.h"
 #include "core/playback/queue_restore.h"
 #include "core/playback/track_time.h"
-#include "core/settings/settings_file.h"
-#include "core/settings/settings_keys.h"
+#include "formats/settings_file.h"
+#include "formats/settings_keys.h"
 
 Q_DECLARE_METATYPE(TPlayState)
 

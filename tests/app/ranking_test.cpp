@@ -5,8 +5,8 @@
 
 #include "core/playback/ranking.h"
 #include "core/playlist/text_columns.h"
-#include "core/settings/settings_file.h"
-#include "core/settings/settings_keys.h"
+#include "formats/settings_file.h"
+#include "formats/settings_keys.h"
 
 namespace {
 

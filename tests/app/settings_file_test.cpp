@@ -13,8 +13,8 @@
 
 #include "core/playback/play_queue.h"
 #include "core/playback/queue_restore.h"
-#include "core/settings/settings_file.h"
-#include "core/settings/settings_keys.h"
+#include "formats/settings_file.h"
+#include "formats/settings_keys.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <stdexcept>
 
-#include "core/skin/skin_pieces.h"
+#include "formats/skin_pieces.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "core/settings/file_errors.h"
-#include "core/skin/region_runs.h"
-#include "core/skin/skin_layout.h"
-#include "core/skin/skin_pack.h"
-#include "core/skin/skin_time_places.h"
+#include "formats/file_errors.h"
+#include "formats/region_runs.h"
+#include "formats/skin_layout.h"
+#include "formats/skin_pack.h"
+#include "formats/skin_time_places.h"
 #include "skin_fixture.h"
 
 namespace {

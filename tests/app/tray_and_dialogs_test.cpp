@@ -11,7 +11,7 @@
 
 #include "core/platform/memory_status.h"
 #include "core/playback/ranking.h"
-#include "core/settings/settings_keys.h"
+#include "formats/settings_keys.h"
 #include "player/mp3_player.h"
 #include "ui/tray/qt_tray_shell.h"
 #include "ui/widgets/image_button.h"

@@ -19,7 +19,7 @@
 #include "core/platform/desktop_open.h"
 #include "core/playback/power_off.h"
 #include "core/settings/application_home.h"
-#include "core/settings/settings_file.h"
+#include "formats/settings_file.h"
 #include "skin_fixture.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/dialogs/error_box.h"

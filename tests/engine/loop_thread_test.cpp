@@ -7,10 +7,10 @@
 #include <thread>
 #include <vector>
 
-#include "output/application_error.h"
-#include "output/mp_loop_thread.h"
-#include "output/mp_messages.h"
-#include "stream/engine_error.h"
+#include "base/application_error.h"
+#include "base/engine_error.h"
+#include "base/mp_loop_thread.h"
+#include "base/mp_messages.h"
 
 namespace {
 

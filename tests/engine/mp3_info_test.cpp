@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "stream/engine_error.h"
+#include "base/engine_error.h"
 #include "stream/frame_facts.h"
 #include "stream/mp3_info.h"
 #include "tag_builders.h"

@@ -16,7 +16,7 @@
 #include <mutex>
 #include <thread>
 
-#include "output/application_error.h"
+#include "base/application_error.h"
 #include "player_harness.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <atomic>
 #include <thread>
 
-#include "output/mp_messages.h"
-#include "output/mp_simple_event.h"
+#include "base/mp_messages.h"
+#include "base/mp_simple_event.h"
 #include "player/player_message_queue.h"
 
 TEST(PlayerMessageQueue, PostOnceCoalescesAndKeepsTheOrder) {

@@ -5,8 +5,8 @@
 #include <random>
 #include <thread>
 
+#include "base/engine_error.h"
 #include "player_harness.h"
-#include "stream/engine_error.h"
 #include "stream/mp_frame_walker.h"
 #include "stream/mp_stream_reader.h"
 

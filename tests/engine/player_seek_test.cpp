@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/engine_error.h"
 #include "decoder/mp_cpu.h"
 #include "player_harness.h"
-#include "stream/engine_error.h"
 #include "stream/mp_track_decoder.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <atomic>
 #include <thread>
 
+#include "base/application_error.h"
+#include "base/engine_error.h"
 #include "decoder/mp3_decoder.h"
-#include "output/application_error.h"
 #include "player_harness.h"
-#include "stream/engine_error.h"
 
 namespace {
 

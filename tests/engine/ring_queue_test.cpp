@@ -3,7 +3,7 @@
 #include <deque>
 #include <random>
 
-#include "output/mp_ring_queue.h"
+#include "base/mp_ring_queue.h"
 
 // Against std::deque over a long random mix of pushes, pops and removals, through growth and
 // wrap-around.

@@ -8,11 +8,11 @@
 #include <mutex>
 #include <thread>
 
+#include "base/engine_error.h"
 #include "output/queued_wave_device.h"
 #include "output/software_gain.h"
 #include "output/sound_out.h"
 #include "output/wave_device_selection.h"
-#include "stream/engine_error.h"
 #include "test_support.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <numeric>
 
-#include "stream/engine_error.h"
+#include "base/engine_error.h"
 #include "stream/mp_stream_reader.h"
 #include "test_support.h"
 

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "stream/engine_error.h"
+#include "base/engine_error.h"
 
 namespace {
 

@@ -33,10 +33,10 @@
 #include <cstring>
 #include <vector>
 
+#include "base/engine_error.h"
 #include "decoder/mp3_decoder.h"
 #include "fuzz_input.h"
 #include "input_frames.h"
-#include "stream/engine_error.h"
 #include "test_support.h"
 
 namespace {

@@ -18,8 +18,8 @@
 #include <exception>
 #include <vector>
 
-#include "core/settings/settings_file.h"
-#include "core/settings/settings_keys.h"
+#include "formats/settings_file.h"
+#include "formats/settings_keys.h"
 #include "fuzz_input.h"
 #include "fuzz_temp_dir.h"
 

@@ -20,9 +20,9 @@
 #include <cstdint>
 #include <exception>
 
-#include "core/settings/file_errors.h"
-#include "core/skin/region_runs.h"
-#include "core/skin/skin_pack.h"
+#include "formats/file_errors.h"
+#include "formats/region_runs.h"
+#include "formats/skin_pack.h"
 #include "fuzz_input.h"
 #include "fuzz_temp_dir.h"
 

@@ -20,11 +20,11 @@
 #include <memory>
 #include <vector>
 
+#include "base/engine_error.h"
 #include "chunked_stream.h"
 #include "decoder/mp3_decoder.h"
 #include "fuzz_input.h"
 #include "player/mp3_player.h"
-#include "stream/engine_error.h"
 #include "stream/frame_facts.h"
 #include "stream/mp3_info.h"
 #include "stream/mp_frame_walker.h"

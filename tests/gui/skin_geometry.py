@@ -2,7 +2,7 @@
 headers in its pack, so the test clicks where the skin puts each button.
 
 The Python tests' one reader of the skin files; the C++ side (player, skin generator and
-their tests) reads and writes them through the varo_skin_format library."""
+their tests) reads and writes them through the varo_formats library."""
 import os
 import struct
 from dataclasses import dataclass

@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "core/skin/skin_pieces.h"
-#include "core/skin/skin_windows.h"
+#include "formats/skin_pieces.h"
+#include "formats/skin_windows.h"
 #include "generated_art.h"
 
 namespace {

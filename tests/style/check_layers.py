@@ -1,7 +1,9 @@
-"""The layers depend one way: decoder <- stream <- output <- player <- app core <- app ui, and
-stream <- lyrics <- app core (lyrics is the engine's peer, not under it).
+"""The layers depend one way: decoder <- stream <- player <- app core <- app ui, with the engine
+base (errors, thread kit, messages) under both stream and output, output <- player, and
+stream <- lyrics <- app core (lyrics is the engine's peer, not under it); stream <- formats
+(the file formats, Qt Gui only) <- app core and the skin generator.
 Fails on an include that reaches up (or sideways into a layer the library does not link) and on
-the toolkit anywhere below the application."""
+the toolkit anywhere below the application and the formats (widgets nowhere but the app ui)."""
 
 import os
 import re
@@ -13,17 +15,26 @@ from check_support import Failures  # noqa: E402
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]', re.M)
 
+ENGINE_ABOVE_BASE = ("decoder/", "stream/", "lyrics/", "output/", "player/", "formats/")
+APP = ("core/", "ui/")
+WIDGETS = ("QtWidgets", "QWidget", "QDialog", "QMenu", "QLabel", "QMessageBox", "QApplication",
+           "QTable", "QHeaderView", "QPushButton", "QSystemTrayIcon")
+# The thread kit of the engine base, kept out of the layers without threads.
+THREAD_KIT = ("base/mp_loop_thread", "base/mp_simple_", "base/mp_ring_queue", "thread", "mutex")
+
 # folder -> include prefixes it must never use
 FORBIDDEN = {
-    "decoder": ("stream/", "output/", "player/", "core/", "ui/", "Q"),
-    "engine/stream": ("lyrics/", "output/", "player/", "core/", "ui/", "Q", "alsa/", "thread", "mutex"),
-    "engine/lyrics": ("output/", "player/", "core/", "ui/", "Q", "alsa/", "thread", "mutex"),
-    "engine/output": ("lyrics/", "player/", "core/", "ui/", "Q"),
-    "engine/player": ("lyrics/", "core/", "ui/", "Q"),
-    "app/core": ("ui/", "QtWidgets", "QWidget", "QDialog", "QMenu", "QLabel", "QMessageBox",
-                 "QApplication", "QTable", "QHeaderView", "QPushButton", "QSystemTrayIcon"),
-    "tools/varo-decode": ("lyrics/", "output/", "player/", "core/", "ui/", "Q"),
-    "tools/varo-play": ("core/", "ui/", "Q"),
+    "decoder": ("base/",) + ENGINE_ABOVE_BASE[1:] + APP + ("Q",),
+    "engine/base": ENGINE_ABOVE_BASE + APP + ("Q", "alsa/"),
+    "engine/stream": ("lyrics/", "output/", "player/", "formats/") + APP + ("Q", "alsa/") + THREAD_KIT,
+    "engine/lyrics": ("output/", "player/", "formats/") + APP + ("Q", "alsa/") + THREAD_KIT,
+    "engine/output": ("decoder/", "stream/", "lyrics/", "player/", "formats/") + APP + ("Q",),
+    "engine/player": ("lyrics/", "formats/") + APP + ("Q",),
+    "formats": ("decoder/", "lyrics/", "output/", "player/", "alsa/") + APP + WIDGETS + THREAD_KIT,
+    "app/core": ("ui/",) + WIDGETS,
+    "tools/varo-decode": ("lyrics/", "output/", "player/", "formats/") + APP + ("Q",),
+    "tools/varo-play": ("formats/",) + APP + ("Q",),
+    "tools/skin-gen": ENGINE_ABOVE_BASE[:-1] + ("base/",) + APP + WIDGETS,
 }
 
 

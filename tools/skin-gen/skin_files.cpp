@@ -1,7 +1,7 @@
 #include "skin_files.h"
 
 #include "bmp_file.h"
-#include "core/skin/skin_pieces.h"
+#include "formats/skin_pieces.h"
 #include "skin_geometry.h"
 #include "window_art.h"
 

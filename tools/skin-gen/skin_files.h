@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "core/skin/skin_layout.h"
+#include "formats/skin_layout.h"
 #include "theme.h"
 
 namespace skingen {

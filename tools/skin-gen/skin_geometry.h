@@ -10,7 +10,7 @@
 
 #include <array>
 
-#include "core/skin/skin_windows.h"
+#include "formats/skin_windows.h"
 
 namespace skingen::geometry {
 

@@ -7,7 +7,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "core/skin/skin_pieces.h"
+#include "formats/skin_pieces.h"
 #include "program_icon.h"
 
 namespace skingen {

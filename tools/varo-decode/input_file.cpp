@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "stream/engine_error.h"
+#include "base/engine_error.h"
 
 namespace {
 

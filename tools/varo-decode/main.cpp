@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "base/engine_error.h"
 #include "decoder/mp3_decoder.h"
 #include "input_file.h"
 #include "input_frames.h"
 #include "options.h"
 #include "pcm_writer.h"
-#include "stream/engine_error.h"
 #include "stream/mp_track_decoder.h"
 #include "stream_summary.h"
 

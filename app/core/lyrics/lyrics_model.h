@@ -18,7 +18,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/settings/text_lines.h"
+#include "formats/text_lines.h"
 #include "lyrics/lyrics_text.h"
 
 inline constexpr int kDefaultKasiBack = 1;

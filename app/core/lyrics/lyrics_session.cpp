@@ -6,8 +6,8 @@
 
 #include "core/lyrics/lyrics_speed.h"
 #include "core/platform/ui_font.h"
-#include "core/settings/settings_file.h"
-#include "core/settings/settings_keys.h"
+#include "formats/settings_file.h"
+#include "formats/settings_keys.h"
 
 bool LoadPictureKeeping(QImage& target, const QString& fileName) {
   QImage picture;

@@ -6,8 +6,8 @@
 #include <exception>
 
 #include "core/playback/play_queue.h"
-#include "core/settings/settings_file.h"
-#include "core/settings/settings_keys.h"
+#include "formats/settings_file.h"
+#include "formats/settings_keys.h"
 
 void RestoreQueue(TPlayQueue& queue, const TSettingsFile& settings,
                   const std::function<QString(const QString&)>& readTitle) {

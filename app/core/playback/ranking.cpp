@@ -1,10 +1,10 @@
 #include "core/playback/ranking.h"
 
 #include "core/playlist/text_columns.h"
-#include "core/settings/atomic_file.h"
-#include "core/settings/settings_file.h"
-#include "core/settings/settings_keys.h"
 #include "core/settings/settings_update.h"
+#include "formats/atomic_file.h"
+#include "formats/settings_file.h"
+#include "formats/settings_keys.h"
 
 void TRanking::Read() {
   FTitles.clear();

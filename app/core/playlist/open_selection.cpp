@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-#include "core/playlist/playlist_files.h"
+#include "formats/playlist_files.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include "core/playback/ranking.h"
 #include "core/playback/track_tags.h"
 #include "core/playback/track_time.h"
-#include "core/playlist/playlist_files.h"
 #include "core/settings/application_home.h"
-#include "core/settings/settings_file.h"
-#include "core/settings/settings_keys.h"
+#include "formats/playlist_files.h"
+#include "formats/settings_file.h"
+#include "formats/settings_keys.h"
 #include "lyrics/track_lyrics.h"
 #include "player/mp3_player.h"
 

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "core/settings/file_errors.h"
+#include "formats/file_errors.h"
 
 QString ChooseApplicationHome(const THomeCandidates& c) {
   if (!c.CommandLine.isEmpty()) return QDir(c.CommandLine).absolutePath();

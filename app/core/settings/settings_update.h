@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "core/settings/settings_file.h"
+#include "formats/settings_file.h"
 
 template <typename TWrites>
 void InOneSettingsUpdate(TSettingsFile& settings, TWrites&& writes) {

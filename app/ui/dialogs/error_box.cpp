@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "output/application_error.h"
+#include "base/application_error.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "core/lyrics/lyrics_model.h"
-#include "core/skin/skin_windows.h"
+#include "formats/skin_windows.h"
 
 class QAction;
 class QActionGroup;

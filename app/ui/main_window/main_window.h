@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "core/playback/sleep_timer.h"
-#include "core/skin/skin_windows.h"
+#include "formats/skin_windows.h"
 #include "ui/main_window/main_popup_menu.h"
 
 class QLabel;

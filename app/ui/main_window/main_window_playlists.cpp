@@ -3,8 +3,8 @@
 #include <QActionGroup>
 #include <QMenu>
 
-#include "core/playlist/playlist_files.h"
 #include "core/session/player_session.h"
+#include "formats/playlist_files.h"
 #include "ui/main_window/main_window.h"
 #include "ui/playlist/playlist_window.h"
 

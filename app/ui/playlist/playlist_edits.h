@@ -11,7 +11,7 @@
 
 #include <functional>
 
-#include "core/playlist/playlist_files.h"
+#include "formats/playlist_files.h"
 
 class TPlayQueue;
 class TPlaylistGrid;

@@ -8,7 +8,7 @@
 
 #include <array>
 
-#include "core/skin/skin_windows.h"
+#include "formats/skin_windows.h"
 #include "ui/playlist/playlist_grid.h"
 
 class QAction;

@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QIcon>
 
-#include "output/window_messages.h"
+#include "base/window_messages.h"
 
 class QObject;
 

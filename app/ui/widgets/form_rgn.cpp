@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "core/skin/region_runs.h"
+#include "formats/region_runs.h"
 
 TFormRgn::TFormRgn(QWidget* parent) : QWidget(parent) {}
 

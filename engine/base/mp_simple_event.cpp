@@ -1,4 +1,4 @@
-#include "output/mp_simple_event.h"
+#include "base/mp_simple_event.h"
 
 #include <chrono>
 

@@ -1,4 +1,4 @@
-#include "output/mp_loop_thread.h"
+#include "base/mp_loop_thread.h"
 
 #include <pthread.h>
 #include <sys/resource.h>
@@ -9,8 +9,8 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "output/application_error.h"
-#include "output/mp_messages.h"
+#include "base/application_error.h"
+#include "base/mp_messages.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/skin/skin_time_places.h"
+#include "formats/skin_time_places.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "output/window_messages.h"
+#include "base/window_messages.h"
 
 // Loop threads.
 inline constexpr uint32_t MPM_QUIT = WM_USER + 30;

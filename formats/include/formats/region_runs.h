@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/skin/skin_layout.h"
+#include "formats/skin_layout.h"
 
 struct TRegionRun {
   int Y;

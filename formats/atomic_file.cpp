@@ -1,10 +1,10 @@
-#include "core/settings/atomic_file.h"
+#include "formats/atomic_file.h"
 
 #include <QSaveFile>
 
 #include <cerrno>
 
-#include "core/settings/file_errors.h"
+#include "formats/file_errors.h"
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);

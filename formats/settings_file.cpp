@@ -1,4 +1,4 @@
-#include "core/settings/settings_file.h"
+#include "formats/settings_file.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -11,8 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/settings/decimal_integer.h"
-#include "core/settings/file_errors.h"
+#include "decimal_integer.h"
+#include "formats/file_errors.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <mutex>
 #include <thread>
 
-#include "output/mp_ring_queue.h"
-#include "output/mp_simple_event.h"
+#include "base/mp_ring_queue.h"
+#include "base/mp_simple_event.h"
 
 struct TMPMessage {
   uint32_t Msg = 0;

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "core/skin/skin_pieces.h"
+#include "formats/skin_pieces.h"
 
 inline constexpr const char* kDefaultSkinName = "default";
 

@@ -1,9 +1,9 @@
-#include "core/skin/skin_layout.h"
+#include "formats/skin_layout.h"
 
 #include <QList>
 #include <QString>
 
-#include "core/settings/decimal_integer.h"
+#include "decimal_integer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/settings/file_errors.h"
+#include "formats/file_errors.h"
 
 #include <QFile>
 

@@ -1,11 +1,11 @@
-#include "core/skin/skin_pack.h"
+#include "formats/skin_pack.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
 
-#include "core/settings/file_errors.h"
+#include "formats/file_errors.h"
 
 QString ResolveSkinName(const QString& skinDir, const QString& name) {
   const QFileInfo pack(QDir(skinDir).filePath(name + QStringLiteral(".bmp")));

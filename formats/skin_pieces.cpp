@@ -1,4 +1,4 @@
-#include "core/skin/skin_pieces.h"
+#include "formats/skin_pieces.h"
 
 QImage TSkin::Picture(int piece) const {
   const QByteArray& bytes = Pieces[piece - 1];

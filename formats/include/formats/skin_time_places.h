@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "core/skin/skin_layout.h"
+#include "formats/skin_layout.h"
 
 // The title and artist labels' places when a skin leaves the label left at 0.
 inline constexpr int kDefaultTitleTop = 48;

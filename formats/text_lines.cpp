@@ -1,4 +1,4 @@
-#include "core/settings/text_lines.h"
+#include "formats/text_lines.h"
 
 #include <string_view>
 

@@ -1,10 +1,10 @@
-#include "core/playlist/playlist_files.h"
+#include "formats/playlist_files.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
-#include "core/settings/text_lines.h"
+#include "formats/text_lines.h"
 
 TPlaylistKind PlaylistKindOf(const QString& name) {
   if (name.endsWith(QLatin1String(".vrl"))) return TPlaylistKind::Vrl;

@@ -1,4 +1,4 @@
-#include "stream/engine_error.h"
+#include "base/engine_error.h"
 
 void RaiseAssertionFailure() { throw EMP3Error(kAssertionFailureText); }
 

@@ -1,4 +1,4 @@
-#include "output/application_error.h"
+#include "base/application_error.h"
 
 #include <cstdio>
 #include <mutex>

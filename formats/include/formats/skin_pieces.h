@@ -9,7 +9,7 @@
 
 #include <array>
 
-#include "core/skin/skin_layout.h"
+#include "formats/skin_layout.h"
 
 using TSkinPieces = std::array<QByteArray, kSkinPieceCount>;  // piece i+1 at [i]
 

@@ -1,4 +1,4 @@
-#include "core/skin/region_runs.h"
+#include "formats/region_runs.h"
 
 std::vector<TRegionRun> BuildRegionRuns(const QImage& picture, uint32_t transparentColorRef) {
   std::vector<TRegionRun> runs;
