@@ -120,8 +120,11 @@ TEST(DecoderStates, FormsAndPolarityStayWithTheirState) {
   ExpectSameDecode(b.Result(), invertedAlone, "inverted polarity");
   // The inverted state negates every sample its forms give (clipping aside).
   ASSERT_EQ(invertedAlone.Pcm.size(), bestAlone.Pcm.size());
-  for (size_t i = 0; i < bestAlone.Pcm.size(); ++i)
-    if (std::abs(bestAlone.Pcm[i]) < 32767) ASSERT_EQ(invertedAlone.Pcm[i], -bestAlone.Pcm[i]) << i;
+  for (size_t i = 0; i < bestAlone.Pcm.size(); ++i) {
+    if (std::abs(bestAlone.Pcm[i]) < 32767) {
+      ASSERT_EQ(invertedAlone.Pcm[i], -bestAlone.Pcm[i]) << i;
+    }
+  }
 }
 
 }  // namespace
