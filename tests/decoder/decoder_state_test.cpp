@@ -52,7 +52,9 @@ void ExpectSameDecode(const TDecodedFile& actual, const TDecodedFile& alone, con
 
 TEST(DecoderStates, InterleavedFrameByFrameEachDecodesAsAlone) {
   const auto files = ReadStreams();
-  // The first stream runs on the process-wide state, the others on states of their own.
+  // The first stream runs on the process-wide state, the others on states of their own; all
+  // with the forms a new state starts with, which the process-wide state does not.
+  SelectCpuRoutines(ProcessDecoderState(), GetCpuFeatures());
   std::vector<TMPDecoderStatePtr> own;
   std::vector<TFileDecode> decodes;
   decodes.reserve(files.size());
