@@ -1,4 +1,4 @@
-// Fuzz target: a playlist load as the playlist window does it, without its grid (a widget):
+// Fuzz target: a playlist load as the session's playlist does it, without the tag reader:
 // the list's path from its name, the file read, parsed as its extension says, and its
 // entries put into the play queue, which held another list before.
 //
@@ -35,13 +35,12 @@ constexpr const char* kExtensions[4] = {".vrl", ".m3u", ".m3u8", ".txt"};
 constexpr TPlaylistKind kKinds[4] = {TPlaylistKind::Vrl, TPlaylistKind::M3u, TPlaylistKind::M3u8,
                                      TPlaylistKind::Other};
 
-// The window's fill: the queue emptied, then one entry per list entry while there is room.
+// The playlist's fill: the queue emptied, then one entry per list entry while there is room.
 int Fill(TPlayQueue& queue, const QList<TPlaylistEntry>& entries) {
   queue.Clear();
   for (const TPlaylistEntry& e : entries) {
     if (queue.IsFull()) break;
-    queue.Append(e.FileName, e.Title);
-    queue.Slot(queue.QueueCount() - 1).LyricsFile = e.LyricsFile;
+    queue.Append({e.FileName, e.LyricsFile, e.Title, e.Speed});
   }
   return queue.QueueCount();
 }
@@ -84,10 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QString name = (control & 4) ? written : fileName;
 
   TPlayQueue queue;
-  for (int i = 0; i < (control >> 3) * 8; ++i) {
-    queue.Append(QStringLiteral("/before/%1.mp3").arg(i), QStringLiteral("before"));
-    queue.Slot(i).LyricsFile = QStringLiteral("/before/lyrics.txt");
-  }
+  for (int i = 0; i < (control >> 3) * 8; ++i)
+    queue.Append({QStringLiteral("/before/%1.mp3").arg(i), QStringLiteral("/before/lyrics.txt"),
+                  QStringLiteral("before"), QString()});
 
   try {
     const QString path = PlaylistPath(home, name);

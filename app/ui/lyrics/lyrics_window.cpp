@@ -14,6 +14,8 @@
 #include "core/platform/data_paths.h"
 #include "core/platform/platform_session.h"
 #include "core/platform/ui_font.h"
+#include "core/playback/play_queue.h"
+#include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_keys.h"
@@ -96,9 +98,9 @@ TForm5::TForm5(TPlayerSession& session, QWidget* parent)
   };
   view.Position = [&session] { return session.TrackPosition(); };
   view.PrepareBackground = [this](int kind) { KeepBackground(kind); };
-  FSession = std::make_unique<TLyricsSession>(session.Settings(), session.Timer1, img, img200,
+  FSession = std::make_unique<TLyricsSession>(session.Settings(), session.Timer1(), img, img200,
                                               InterfaceFont(), view);
-  connect(&session.Timer1, &QTimer::timeout, this, &TForm5::LyricsTick);
+  connect(&session.Timer1(), &QTimer::timeout, this, &TForm5::LyricsTick);
   connect(&session, &TPlayerSession::LyricsStarted, this, &TForm5::StartLyrics);
   connect(&session, &TPlayerSession::LyricsStopped, this, &TForm5::CloseLyricsFile);
   connect(&session, &TPlayerSession::LyricsPaused, this, &TForm5::PauseLyrics);
@@ -143,7 +145,7 @@ void TForm5::KeepBackground(int kind) {
 }
 
 void TForm5::StartLyrics(const QString& lyricsFile, const QString& speedCell) {
-  FSession->Start(lyricsFile, speedCell, TLyricsClock::now(), FPlayerSession.LyricsTrack);
+  FSession->Start(lyricsFile, speedCell, TLyricsClock::now(), FPlayerSession.LyricsTrack());
 }
 
 void TForm5::CloseLyricsFile() { FSession->CloseFile(); }
@@ -179,7 +181,7 @@ void TForm5::Font1Click() {
 }
 
 void TForm5::WriteSpeedCell(const QString& text) {
-  FPlayerSession.SetLyricsSpeed(FPlayerSession.Queue().CurrentIndex, text);
+  FPlayerSession.Playlist().SetLyricsSpeed(FPlayerSession.Queue().CurrentIndex(), text);
 }
 
 void TForm5::Image15Click() { WriteSpeedCell(FSession->Faster()); }
