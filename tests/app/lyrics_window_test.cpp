@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "core/lyrics/lyrics_session.h"
+#include "core/lyrics/lyrics_display.h"
 #include "core/lyrics/lyrics_speed.h"
 #include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
@@ -52,7 +52,7 @@ class TestLyricsWindow : public QObject {
     QVERIFY(s.S.LyricsActive());
     QVERIFY(s.S.Timer1().isActive());
     QCOMPARE(s.S.Timer1().interval(), kTimedLyricsIntervalMs);
-    const auto& model = s.W.Session().Model();
+    const auto& model = s.W.Lyrics().Model();
     QVERIFY(model && model->Timed);
     QCOMPARE(model->CurrentLine(), 0);  // the line tagged 0:00 is lit from the start
     QVERIFY(HasWhite(model->Composite));
@@ -92,10 +92,10 @@ class TestLyricsWindow : public QObject {
     w.N3->trigger();  // "なし"
     QCOMPARE(s.H.Ini().ReadInteger(kKeyKasiBack, 0), 100);
     QVERIFY(w.N3->isChecked());
-    QCOMPARE(w.Session().Model()->Composite.pixel(w.pb1->width() - 1, 0), 0xFF000000u);
+    QCOMPARE(w.Lyrics().Model()->Composite.pixel(w.pb1->width() - 1, 0), 0xFF000000u);
     w.N2->trigger();
     QCOMPARE(s.H.Ini().ReadInteger(kKeyKasiBack, 0), 2);
-    QCOMPARE(w.Session().Model()->Composite.pixel(w.pb1->width() - 1, 0),
+    QCOMPARE(w.Lyrics().Model()->Composite.pixel(w.pb1->width() - 1, 0),
              w.img[1].pixel(w.pb1->width() - 1, 0));
     QVERIFY(w.img[0].isNull() && w.img[2].isNull());  // only the background in use is kept
 
@@ -113,12 +113,12 @@ class TestLyricsWindow : public QObject {
     QCOMPARE(s.H.Ini().ReadInteger(kKeyKasiBack, 0), 200);
     QCOMPARE(s.H.Ini().ReadString(kKeyKasiBackFile, QString()), file);
     QCOMPARE(s.H.Ini().ReadString(kKeyOpenDir, QString()), file);
-    QCOMPARE(w.Session().Model()->Composite.pixel(w.pb1->width() - 1, 0), 0xFF224466u);
+    QCOMPARE(w.Lyrics().Model()->Composite.pixel(w.pb1->width() - 1, 0), 0xFF224466u);
 
     s.H.FontAnswer = 15;
     w.Font1->trigger();
     QCOMPARE(s.H.Ini().ReadInteger(kKeyKasiFontSize, 0), 15);
-    QCOMPARE(w.Session().Model()->FontSize, 15);
+    QCOMPARE(w.Lyrics().Model()->FontSize, 15);
   }
 
   void anEntryWithoutLyricsClosesTheWindow() {
@@ -145,7 +145,7 @@ class TestLyricsWindow : public QObject {
     s.StartEntry(0);
     QVERIFY(s.LyricsActive());
     QCOMPARE(s.LyricsFileName(), lrc);
-    const auto& model = w.Session().Model();
+    const auto& model = w.Lyrics().Model();
     QVERIFY(model && model->Timed);
     emit s.Sought(30000);
     QCOMPARE(model->CurrentLine(), 1);

@@ -67,6 +67,8 @@ QStringList Captions(const QMenu* menu) {
 
 QImage Rgb(const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); }
 
+QLabel& Label(const TForm1& f, int n) { return Ctl<QLabel>(f, ("Label" + std::to_string(n)).c_str()); }
+
 // The window harness with a settings file written beforehand.
 struct THarness : TWindowHarness {
   void WriteIni(const QString& text) { WriteFile(SettingsFileName(Home), text.toUtf8()); }
@@ -93,8 +95,8 @@ class TestMainWindow : public QObject {
     QCOMPARE(f.Session().Queue().QueueCount(), 0);
     QCOMPARE(f.Session().mp3().Status(), mpsStopped);
     QVERIFY(f.Menu().music1->actions().isEmpty());
-    QCOMPARE(Rgb(Ctl<TFormRgn>(f, "FR1").Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
-    QVERIFY(Ctl<QLabel>(f, "Label1").isVisibleTo(&f));
+    QCOMPARE(Rgb(FR1(f).Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QVERIFY(Label(f, 1).isVisibleTo(&f));
     QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("default"));
     // The lyrics window gets its skin a moment later, the playlist window once shown.
     QTRY_VERIFY(F1::DeferredSkinDone(f));
@@ -120,7 +122,7 @@ class TestMainWindow : public QObject {
     THarness h;
     TForm1& f = h.MainWindow();
     const QImage background = MakeTestSkin(0).Pieces[0];
-    QCOMPARE(f.mask(), RegionFromRuns(BuildRegionRuns(background, 0), Ctl<TFormRgn>(f, "FR1").pos()));
+    QCOMPARE(f.mask(), RegionFromRuns(BuildRegionRuns(background, 0), FR1(f).pos()));
     QVERIFY(!f.mask().contains(QPoint(1, 1)));  // a black corner
     QVERIFY(f.mask().contains(QPoint(background.width() / 2, background.height() / 2)));
   }
@@ -135,7 +137,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(f.Session().Queue().Entry(1).FileName, c);
     QCOMPARE(f.Session().mp3().Status(), mpsPlaying);
     QCOMPARE(QString::fromStdString(f.Session().mp3().FileName()), c);
-    QCOMPARE(Ctl<QLabel>(f, "Label1").text(), QStringLiteral("c.mp2"));
+    QCOMPARE(Label(f, 1).text(), QStringLiteral("c.mp2"));
     QCOMPARE(Captions(f.Menu().music1), (QStringList{"&1 a.mp2 [ ]", "&2 c.mp2 [x]"}));
     f.ExitProgram();
     QCOMPARE(h.Ini().ReadInteger(kKeyMax, 0), 2);
@@ -160,7 +162,7 @@ class TestMainWindow : public QObject {
     TForm1& f = h.MainWindow();
     QCOMPARE(f.Session().Queue().QueueCount(), 1);
     QCOMPARE(f.Session().Queue().CurrentIndex(), 0);
-    QCOMPARE(Ctl<QLabel>(f, "Label1").text(), QStringLiteral("a.mp2"));
+    QCOMPARE(Label(f, 1).text(), QStringLiteral("a.mp2"));
   }
 
   void windowZeroHidesTheTitleButSetsTheShadows() {
@@ -168,11 +170,11 @@ class TestMainWindow : public QObject {
     h.StoreQueue({h.Track(QStringLiteral("a.mp2"))}, 0, QStringLiteral("mine.vrl"));
     TSettingsFile(SettingsFileName(h.Home)).WriteInteger(kKeyWindow, 0);
     TForm1& f = h.MainWindow();
-    QVERIFY(!Ctl<QLabel>(f, "Label1").isVisible());
-    QVERIFY(!Ctl<QLabel>(f, "Label2").isVisible());
-    QVERIFY(Ctl<QLabel>(f, "Label3").isVisible());
-    QCOMPARE(Ctl<QLabel>(f, "Label3").text(), QStringLiteral("a.mp2"));
-    QCOMPARE(Ctl<QLabel>(f, "Label1").text(), QStringLiteral("a.mp2"));
+    QVERIFY(!Label(f, 1).isVisible());
+    QVERIFY(!Label(f, 2).isVisible());
+    QVERIFY(Label(f, 3).isVisible());
+    QCOMPARE(Label(f, 3).text(), QStringLiteral("a.mp2"));
+    QCOMPARE(Label(f, 1).text(), QStringLiteral("a.mp2"));
   }
 
   void storedSettingsAreRead() {
@@ -258,7 +260,7 @@ class TestMainWindow : public QObject {
     QTRY_COMPARE(f.Session().Player().PlayState(), psPlaying);
     QCOMPARE(f.Session().mp3().Status(), mpsPlaying);
     QVERIFY(h.W.Form2->isVisible());
-    QCOMPARE(h.W.Form2->pos(), QPoint(f.x() + Ctl<TFormRgn>(f, "FR1").width(), f.y()));
+    QCOMPARE(h.W.Form2->pos(), QPoint(f.x() + FR1(f).width(), f.y()));
     QCOMPARE(h.W.Form2->RowTitle(4), QStringLiteral("z.mp2"));
     QCOMPARE(f.Menu().music1->actions().size(), 4);
     QVERIFY(h.Errors.isEmpty());
@@ -323,13 +325,13 @@ class TestMainWindow : public QObject {
     const QList<QAction*> items = f.Menu().SKINI1->actions();
     items.last()->trigger();  // b
     const TTestSkin b = MakeTestSkin(2);
-    QCOMPARE(Rgb(Ctl<TFormRgn>(f, "FR1").Picture()), Rgb(b.Pieces[0]));
+    QCOMPARE(Rgb(FR1(f).Picture()), Rgb(b.Pieces[0]));
     QCOMPARE(Rgb(h.W.Form2->FR1->Picture()), Rgb(b.Pieces[14]));
     QCOMPARE(Rgb(h.W.Form5->fr5->Picture()), Rgb(b.Pieces[10]));
     QCOMPARE(f.mask(), RegionFromRuns(BuildRegionRuns(b.Pieces[0], 0), QPoint(0, 0)));
     QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("b"));
     f.Menu().H1->trigger();
-    QCOMPARE(Rgb(Ctl<TFormRgn>(f, "FR1").Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QCOMPARE(Rgb(FR1(f).Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
     QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("default"));
     // No piece file is left behind.
     QCOMPARE(QDir(SkinDir(h.Home)).entryList({QStringLiteral("ss*")}, QDir::Files), QStringList());
@@ -339,7 +341,7 @@ class TestMainWindow : public QObject {
     THarness h;
     h.WriteIni(QStringLiteral("[varo]\nskin=vanished\n"));
     TForm1& f = h.MainWindow();
-    QCOMPARE(Rgb(Ctl<TFormRgn>(f, "FR1").Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QCOMPARE(Rgb(FR1(f).Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
     QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("default"));
     QVERIFY(h.Errors.isEmpty());
   }
@@ -356,7 +358,7 @@ class TestMainWindow : public QObject {
     f.Menu().SKINI1->actions().last()->trigger();
     QCOMPARE(h.Errors.size(), 1);
     QVERIFY(h.Errors[0].contains(QStringLiteral("thirty")));
-    QCOMPARE(Rgb(Ctl<TFormRgn>(f, "FR1").Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QCOMPARE(Rgb(FR1(f).Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
     QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("default"));
   }
 
@@ -375,7 +377,7 @@ class TestMainWindow : public QObject {
     TForm1& f = h.Start();
     QTRY_VERIFY(F1::DeferredSkinDone(f));
     QCOMPARE(h.Errors.size(), 1);
-    QCOMPARE(Rgb(Ctl<TFormRgn>(f, "FR1").Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QCOMPARE(Rgb(FR1(f).Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
     QCOMPARE(Rgb(h.W.Form5->fr5->Picture()), Rgb(MakeTestSkin(0).Pieces[10]));
     f.TogglePlaylistWindow();
     QCOMPARE(Rgb(h.W.Form2->FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[14]));
@@ -387,23 +389,21 @@ class TestMainWindow : public QObject {
     WriteTestSkin(SkinDir(h.Home), QStringLiteral("default"), skin);
     TForm1& f = h.MainWindow();
     const QRect l = skin.Label;
-    QCOMPARE(Ctl<QLabel>(f, "Label1").geometry(), l);
-    QCOMPARE(Ctl<QLabel>(f, "Label3").geometry(), QRect(l.x() + 1, l.y() + 1, l.width(), l.height()));
-    QCOMPARE(Ctl<QLabel>(f, "Label2").geometry(),
-             QRect(l.x() + 1, l.y() + l.height() + 3, l.width(), l.height()));
-    QCOMPARE(Ctl<QLabel>(f, "Label4").geometry(),
-             QRect(l.x() + 1, l.y() + l.height() + 4, l.width(), l.height()));
-    QCOMPARE(Ctl<QLabel>(f, "Label1").palette().color(QPalette::WindowText), QColor(255, 255, 0));
-    QCOMPARE(Ctl<QLabel>(f, "Label3").palette().color(QPalette::WindowText), QColor(Qt::black));
-    QCOMPARE(Ctl<QLabel>(f, "Label4").font().pixelSize(), 12);  // 9 points at 96 dpi
-    QVERIFY(Ctl<QLabel>(f, "Label4").font().bold());
+    QCOMPARE(Label(f, 1).geometry(), l);
+    QCOMPARE(Label(f, 3).geometry(), QRect(l.x() + 1, l.y() + 1, l.width(), l.height()));
+    QCOMPARE(Label(f, 2).geometry(), QRect(l.x() + 1, l.y() + l.height() + 3, l.width(), l.height()));
+    QCOMPARE(Label(f, 4).geometry(), QRect(l.x() + 1, l.y() + l.height() + 4, l.width(), l.height()));
+    QCOMPARE(Label(f, 1).palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    QCOMPARE(Label(f, 3).palette().color(QPalette::WindowText), QColor(Qt::black));
+    QCOMPARE(Label(f, 4).font().pixelSize(), 12);  // 9 points at 96 dpi
+    QVERIFY(Label(f, 4).font().bold());
 
     skin.Label = QRect();  // left 0: the default layout over the full width
     WriteTestSkin(SkinDir(h.Home), QStringLiteral("plain"), skin);
     f.LoadSkin(QStringLiteral("plain"), kSkinMain);
-    QCOMPARE(Ctl<QLabel>(f, "Label1").geometry().topLeft(), QPoint(0, 48));
-    QCOMPARE(Ctl<QLabel>(f, "Label2").geometry().topLeft(), QPoint(0, 58));
-    QCOMPARE(Ctl<QLabel>(f, "Label1").width(), Ctl<TFormRgn>(f, "FR1").width());
+    QCOMPARE(Label(f, 1).geometry().topLeft(), QPoint(0, 48));
+    QCOMPARE(Label(f, 2).geometry().topLeft(), QPoint(0, 58));
+    QCOMPARE(Label(f, 1).width(), FR1(f).width());
   }
 
   void regionFailuresKeepThePreviousRegion() {
@@ -481,11 +481,9 @@ class TestMainWindow : public QObject {
     s.StartEntry(0);
     QVERIFY(s.TrackOpen());
     QTest::mouseClick(&time, Qt::LeftButton);
-    QVERIFY(F1::ShowRemaining(f));
     QCOMPARE(h.Ini().ReadInteger(kKeyTimeRemaining, 0), 1);
     QCOMPARE(time.text(), FormatTrackTime(s.TrackPosition(), s.TrackLength(), true));
     QTest::mouseClick(&time, Qt::LeftButton);
-    QVERIFY(!F1::ShowRemaining(f));
     QCOMPARE(h.Ini().ReadInteger(kKeyTimeRemaining, 1), 0);
     QVERIFY(s.TrackLength() > 0);
 
@@ -526,9 +524,9 @@ class TestMainWindow : public QObject {
     const QRect screen = f.screen()->availableGeometry();
     const QPoint grab(60, 60);  // on FR1, in window coordinates
     auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
-      QMouseEvent e(type, Ctl<TFormRgn>(f, "FR1").mapFromGlobal(global), global,
+      QMouseEvent e(type, FR1(f).mapFromGlobal(global), global,
                     type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
-      QApplication::sendEvent(&Ctl<TFormRgn>(f, "FR1"), &e);
+      QApplication::sendEvent(&FR1(f), &e);
     };
     send(QEvent::MouseButtonPress, f.pos() + grab, Qt::LeftButton);
     send(QEvent::MouseMove, QPoint(screen.x() + left, 300) + grab, Qt::LeftButton);
@@ -556,7 +554,7 @@ class TestMainWindow : public QObject {
     TForm1& f = h.Start();
     f.Menu().L1->trigger();
     QVERIFY(h.W.Form2->isVisible());
-    QCOMPARE(h.W.Form2->pos(), QPoint(f.x() + Ctl<TFormRgn>(f, "FR1").width(), f.y()));
+    QCOMPARE(h.W.Form2->pos(), QPoint(f.x() + FR1(f).width(), f.y()));
     QCOMPARE(h.W.Form2->combo->currentText(), QStringLiteral("旅.vrl"));
     QVERIFY(!F1::PlaylistPending(f));
     QVERIFY(F1::DeferredSkinDone(f));  // shown before the timer: it loaded its skin itself
@@ -647,7 +645,6 @@ class TestMainWindow : public QObject {
     TForm1& f = h.Start();
     QCOMPARE(Captions(f.Menu().list1), (QStringList{"旅.vrl [x]", "a.m3u [ ]"}));
     f.TogglePlaylistWindow();
-    QVERIFY(!F1::PlaylistPending(f));
     QCOMPARE(h.W.Form2->RowTitle(1), QStringLiteral("旅の歌"));
     QCOMPARE(h.W.Form2->SpeedCell(1), QStringLiteral("3"));
     QCOMPARE(h.W.Form2->combo->count(), 2);
@@ -669,7 +666,7 @@ class TestMainWindow : public QObject {
       QCOMPARE(f.Session().mp3().Status(), mpsPlaying);
       QVERIFY(f.Session().LyricsActive());
       QVERIFY(h.W.Form5->isVisible());
-      QCOMPARE(h.W.Form5->pos(), QPoint(f.x(), f.y() + Ctl<TFormRgn>(f, "FR1").height()));
+      QCOMPARE(h.W.Form5->pos(), QPoint(f.x(), f.y() + FR1(f).height()));
     }
     {  // A home started before: no demo, and an unnamed list keeps nothing.
       TForm1& f = h.Start();

@@ -47,11 +47,12 @@ T& Ctl(const QObject& window, const char* name) {
   return *control;
 }
 
+inline TFormRgn& FR1(const QWidget& window) { return Ctl<TFormRgn>(window, "FR1"); }
+
 // The main window's state behind its controls.
 struct TForm1TestAccess {
   static bool DeferredSkinDone(const TForm1& f) { return f.FDeferredSkinDone; }
   static bool PlaylistPending(const TForm1& f) { return f.FPlaylistPending; }
-  static bool ShowRemaining(const TForm1& f) { return f.FShowRemaining; }
   static const TSleepTimer& SleepTimer(const TForm1& f) { return f.FSleepTimer; }
   static void SetSleepClock(TForm1& f, std::function<QTime()> clock) { f.FSleepClock = std::move(clock); }
 };

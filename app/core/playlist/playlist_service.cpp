@@ -164,4 +164,6 @@ void TPlaylistService::AttachLyrics(int index, const QString& lyricsFile) {
   FSettings.WriteString(kKeyOpenDir, lyricsFile);
 }
 
-void TPlaylistService::SetLyricsSpeed(int index, const QString& speed) { FQueue.SetLyricsSpeed(index, speed); }
+void TPlaylistService::SetLyricsSpeed(int index, const QString& speed) {
+  FQueue.SetLyricsSpeed(index, speed);
+}

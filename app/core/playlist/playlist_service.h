@@ -43,8 +43,9 @@ class TPlaylistService : public QObject {
 
  public:
   // startIfIdle starts the first entry unless something plays (the session's start).
-  TPlaylistService(TPlayQueue& queue, TSettingsFile& settings, QString home, std::function<void()> startIfIdle,
-                   TTitleReader readTitle = TagTitle, QObject* parent = nullptr);
+  TPlaylistService(TPlayQueue& queue, TSettingsFile& settings, QString home,
+                   std::function<void()> startIfIdle, TTitleReader readTitle = TagTitle,
+                   QObject* parent = nullptr);
 
   // The current list's name (the playlist window's combo): "再生リスト" for an unnamed one.
   const QString& ListName() const { return FListName; }

@@ -11,8 +11,8 @@
 #include <QLabel>
 #include <QMenu>
 
-#include "core/platform/platform_session.h"
 #include "core/platform/ui_font.h"
+#include "core/platform/window_system.h"
 #include "core/playback/play_queue.h"
 #include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
@@ -246,7 +246,7 @@ void TForm1::ExitProgram() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  // Closed by the window manager or the session (Alt+F4, logging out): keep what the exit
+  // Closed by the window manager or the desktop (Alt+F4, logging out): keep what the exit
   // command keeps.
   if (!FExitStateWritten) {
     FExitStateWritten = true;

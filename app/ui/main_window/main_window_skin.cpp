@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QMenu>
 
-#include "core/platform/platform_session.h"
 #include "core/platform/ui_font.h"
+#include "core/platform/window_system.h"
 #include "core/session/player_session.h"
 #include "core/settings/application_home.h"
 #include "core/settings/settings_file.h"

@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-#include "core/platform/platform_session.h"
+#include "core/platform/window_system.h"
 #include "core/playback/play_queue.h"
 #include "core/playlist/playlist_files.h"
 #include "core/playlist/playlist_service.h"
