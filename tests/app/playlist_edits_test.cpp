@@ -183,19 +183,6 @@ class TestPlaylistEdits : public QObject {
     QVERIFY(!h.Settings.KeyExists(kKeyListFileName));
     QCOMPARE(h.Playlist.ListName(), QStringLiteral("list.m3u"));  // as typed
   }
-
-  // New: one blank row, no name; a lyrics file comes with the speed 5.
-  void aNewListAndALyricsFile() {
-    TPlaylistHarness h;
-    h.FillAbc();
-    h.Playlist.AttachLyrics(1, QStringLiteral("/l/b.txt"));
-    QCOMPARE(h.Queue.Entry(1).LyricsFile, QStringLiteral("/l/b.txt"));
-    QCOMPARE(h.Queue.Entry(1).LyricsSpeed, QStringLiteral("5"));
-    QCOMPARE(h.Playlist.OpenDir(), QStringLiteral("/l/b.txt"));
-    h.Playlist.NewPlaylist();
-    QCOMPARE(h.Titles(), QStringList{""});
-    QCOMPARE(h.Playlist.ListName(), QStringLiteral("再生リスト"));
-  }
 };
 
 QTEST_GUILESS_MAIN(TestPlaylistEdits)
