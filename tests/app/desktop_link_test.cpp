@@ -18,6 +18,7 @@
 
 #include "core/platform/mpris_service.h"
 #include "core/platform/single_instance.h"
+#include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
 #include "player/mp3_player.h"
 
@@ -127,11 +128,11 @@ class TestDesktopLink : public QObject {
     QCOMPARE(mpris.PlaybackStatus(), QStringLiteral("Stopped"));
     QVERIFY(!mpris.CanPlay());
     mpris.Play();  // an empty queue: nothing
-    s.AppendToQueue(kTrack);
+    s.Playlist().AppendToQueue(kTrack);
     mpris.PlayPause();
     QCOMPARE(mpris.PlaybackStatus(), QStringLiteral("Playing"));
     mpris.Play();  // playing already: not restarted
-    QCOMPARE(s.Player().PlayState, psPlaying);
+    QCOMPARE(s.Player().PlayState(), psPlaying);
     mpris.Pause();
     QCOMPARE(mpris.PlaybackStatus(), QStringLiteral("Paused"));
     QCOMPARE(s.mp3().Status(), mpsPaused);

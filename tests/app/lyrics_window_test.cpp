@@ -1,15 +1,15 @@
-// The lyrics window with the session's lyrics clock: lyrics starting with a track, the speed
-// buttons writing the playlist's speed column, the background and font menus, and the
-// window staying away while the application is in the tray; and the window with a player
-// session alone, without the main window or the playlist window.
+// The lyrics window over a player session of its own, with the session's lyrics clock:
+// lyrics starting with a track, the speed buttons setting the entry's speed, the background
+// and font menus, lyrics found beside the track, seeks and clicks on timed lines.
 #include <QAction>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
-#include "core/lyrics/lyrics_session.h"
+#include "core/lyrics/lyrics_display.h"
 #include "core/lyrics/lyrics_speed.h"
+#include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
 #include "formats/settings_keys.h"
 #include "player/mp3_player.h"
@@ -28,20 +28,15 @@ bool HasWhite(const QImage& picture) {
 
 struct TLyricsStart {
   TWindowHarness H;
-  TForm1* F = nullptr;
-  TForm5* W = nullptr;
+  TPlayerSession& S = H.Session();
+  TForm5 W{S};
 
-  // One queue entry with a lyrics file and the given speed cell, started.
+  // One queue entry with a lyrics file and the given speed, started.
   void Play(const QByteArray& lyrics, const QString& speed) {
-    F = &H.Start();
-    W = H.W.Form5.get();
-    const QString track = H.Track(QStringLiteral("song.mp3"));
-    const QString file = H.WriteFile(H.Dir.filePath(QStringLiteral("song.txt")), lyrics);
-    H.OpenAnswers = {{track}, {file}};
-    H.W.Form2->Image3Click();
-    H.W.Form2->gdDblClick(1, kLyricsColumn);
-    H.W.Form2->SetSpeedCell(1, speed);
-    H.W.Form2->gdDblClick(1, kTitleColumn);
+    H.Queue({H.Track(QStringLiteral("song.mp3"))});
+    S.Playlist().AttachLyrics(0, H.WriteFile(H.Dir.filePath(QStringLiteral("song.txt")), lyrics));
+    S.Playlist().SetLyricsSpeed(0, speed);
+    S.Player().PlayRow(1);
   }
 };
 
@@ -54,55 +49,53 @@ class TestLyricsWindow : public QObject {
   void timedLyricsStartWithTheTrack() {
     TLyricsStart s;
     s.Play("[00:00.00]はじまり\n[00:30.00]later\n", QStringLiteral("5"));
-    TForm1& f = *s.F;
-    QVERIFY(f.Session().LyricsActive);
-    QVERIFY(s.W->isVisible());
-    QCOMPARE(s.W->pos(), QPoint(f.x(), f.y() + f.FR1->height()));
-    QVERIFY(f.Session().Timer1.isActive());
-    QCOMPARE(f.Session().Timer1.interval(), kTimedLyricsIntervalMs);
-    const auto& model = s.W->Session().Model();
+    QVERIFY(s.S.LyricsActive());
+    QVERIFY(s.S.Timer1().isActive());
+    QCOMPARE(s.S.Timer1().interval(), kTimedLyricsIntervalMs);
+    const auto& model = s.W.Lyrics().Model();
     QVERIFY(model && model->Timed);
     QCOMPARE(model->CurrentLine(), 0);  // the line tagged 0:00 is lit from the start
     QVERIFY(HasWhite(model->Composite));
-    s.W->LyricsTick();
+    s.W.LyricsTick();
     QCOMPARE(model->PendingText, QStringLiteral("later"));
-    QCOMPARE(s.W->pb1->grab().toImage().convertToFormat(QImage::Format_RGB32),
+    QCOMPARE(s.W.pb1->grab().toImage().convertToFormat(QImage::Format_RGB32),
              model->Composite.convertToFormat(QImage::Format_RGB32));
 
-    f.Session().Player().StopCommand();
-    QVERIFY(!f.Session().Timer1.isActive());
-    QVERIFY(!f.Session().LyricsActive);
+    s.S.Player().StopCommand();
+    QVERIFY(!s.S.Timer1().isActive());
+    QVERIFY(!s.S.LyricsActive());
   }
 
-  void speedButtonsWriteTheSpeedColumn() {
+  // The entry keeps the speed the buttons leave, and its next start runs at it.
+  void speedButtonsSetTheEntrysSpeed() {
     TLyricsStart s;
     s.Play("la\nla\n", QStringLiteral("1"));
-    TForm1& f = *s.F;
-    QCOMPARE(f.Session().Timer1.interval(), 100);
-    s.W->Image15Click();  // faster at 100 ms stays
-    QCOMPARE(f.Session().Timer1.interval(), 100);
-    QCOMPARE(s.H.W.Form2->SpeedCell(1), QStringLiteral("1"));
-    s.W->Image16Click();
-    s.W->Image16Click();
-    QCOMPARE(f.Session().Timer1.interval(), 300);
-    QCOMPARE(s.H.W.Form2->SpeedCell(1), QStringLiteral("3"));
-    QVERIFY(f.Session().Timer1.isActive());
-    // The next start of that entry runs at the speed the buttons left.
-    s.H.W.Form2->gdDblClick(1, kTitleColumn);
-    QCOMPARE(f.Session().Timer1.interval(), 300);
+    QCOMPARE(s.S.Timer1().interval(), 100);
+    s.W.Image15Click();  // faster at 100 ms stays
+    QCOMPARE(s.S.Timer1().interval(), 100);
+    QCOMPARE(s.S.Queue().Entry(0).LyricsSpeed, QStringLiteral("1"));
+    s.W.Image16Click();
+    s.W.Image16Click();
+    QCOMPARE(s.S.Timer1().interval(), 300);
+    QCOMPARE(s.S.Queue().Entry(0).LyricsSpeed, QStringLiteral("3"));
+    QVERIFY(s.S.Timer1().isActive());
+    s.S.Player().StopCommand();
+    s.S.Timer1().setInterval(100);
+    s.S.Player().PlayRow(1);
+    QCOMPARE(s.S.Timer1().interval(), 300);
   }
 
   void theBackgroundAndFontMenus() {
     TLyricsStart s;
     s.Play("WWW\n", QString());
-    TForm5& w = *s.W;
+    TForm5& w = s.W;
     w.N3->trigger();  // "なし"
     QCOMPARE(s.H.Ini().ReadInteger(kKeyKasiBack, 0), 100);
     QVERIFY(w.N3->isChecked());
-    QCOMPARE(w.Session().Model()->Composite.pixel(w.pb1->width() - 1, 0), 0xFF000000u);
+    QCOMPARE(w.Lyrics().Model()->Composite.pixel(w.pb1->width() - 1, 0), 0xFF000000u);
     w.N2->trigger();
     QCOMPARE(s.H.Ini().ReadInteger(kKeyKasiBack, 0), 2);
-    QCOMPARE(w.Session().Model()->Composite.pixel(w.pb1->width() - 1, 0),
+    QCOMPARE(w.Lyrics().Model()->Composite.pixel(w.pb1->width() - 1, 0),
              w.img[1].pixel(w.pb1->width() - 1, 0));
     QVERIFY(w.img[0].isNull() && w.img[2].isNull());  // only the background in use is kept
 
@@ -120,60 +113,39 @@ class TestLyricsWindow : public QObject {
     QCOMPARE(s.H.Ini().ReadInteger(kKeyKasiBack, 0), 200);
     QCOMPARE(s.H.Ini().ReadString(kKeyKasiBackFile, QString()), file);
     QCOMPARE(s.H.Ini().ReadString(kKeyOpenDir, QString()), file);
-    QCOMPARE(w.Session().Model()->Composite.pixel(w.pb1->width() - 1, 0), 0xFF224466u);
+    QCOMPARE(w.Lyrics().Model()->Composite.pixel(w.pb1->width() - 1, 0), 0xFF224466u);
 
     s.H.FontAnswer = 15;
     w.Font1->trigger();
     QCOMPARE(s.H.Ini().ReadInteger(kKeyKasiFontSize, 0), 15);
-    QCOMPARE(w.Session().Model()->FontSize, 15);
+    QCOMPARE(w.Lyrics().Model()->FontSize, 15);
   }
 
   void anEntryWithoutLyricsClosesTheWindow() {
     TLyricsStart s;
     s.Play("la\n", QString());
-    s.H.OpenAnswers = {{s.H.Track(QStringLiteral("plain.mp3"))}};
-    s.H.W.Form2->Image3Click();
-    s.H.W.Form2->gdDblClick(2, kTitleColumn);
-    QVERIFY(!s.W->isVisible());
-    QVERIFY(!s.F->Session().Timer1.isActive());
-    QVERIFY(!s.F->Session().LyricsActive);
-  }
-
-  void aSessionWithoutTheOtherWindowsIsEnough() {
-    TWindowHarness h;  // the application is not started
-    TPlayerSession s(h.Home);
-    TForm5 w(s);
-    QVERIFY(!w.parentWidget());
-    s.AppendToQueue(h.Track(QStringLiteral("song.mp3")));
-    s.Queue().Slot(0).LyricsFile = h.WriteFile(h.Dir.filePath(QStringLiteral("song.txt")), "la\nla\n");
-    s.SetLyricsSpeed(0, QStringLiteral("2"));
-    s.StartEntry(0);
-    QVERIFY(s.LyricsActive);
-    QVERIFY(w.Session().Model());
-    QVERIFY(s.Timer1.isActive());
-    QCOMPARE(s.Timer1.interval(), 200);  // the entry's own speed
-    w.Image16Click();                    // slower: the entry keeps the new speed
-    QCOMPARE(s.Timer1.interval(), 300);
-    QCOMPARE(s.Queue().Entry(0).LyricsSpeed, QStringLiteral("3"));
-    s.Player().StopCommand();
-    QVERIFY(!s.Timer1.isActive());
-    QVERIFY(!s.LyricsActive);
+    s.W.show();
+    s.H.Queue({s.H.Track(QStringLiteral("plain.mp3"))});
+    s.S.Player().PlayRow(2);
+    QVERIFY(!s.W.isVisible());
+    QVERIFY(!s.S.Timer1().isActive());
+    QVERIFY(!s.S.LyricsActive());
   }
 
   // No lyrics file in the entry: NAME.lrc beside the track (its case aside) starts; a seek
   // lights the line due there, and a click on a line seeks.
   void lyricsBesideTheTrackFollowSeeksAndClicks() {
     TWindowHarness h;
-    TPlayerSession s(h.Home);
+    TPlayerSession& s = h.Session();
     TForm5 w(s);
-    s.AppendToQueue(h.Track(QStringLiteral("found.mp3")));
+    h.Queue({h.Track(QStringLiteral("found.mp3"))});
     const QString lrc =
         h.WriteFile(h.Dir.filePath(QStringLiteral("FOUND.LRC")), "[00:00]first\n[00:30]later\n");
     h.WriteFile(h.Dir.filePath(QStringLiteral("found.txt")), "not this one\n");
     s.StartEntry(0);
-    QVERIFY(s.LyricsActive);
-    QCOMPARE(s.LyricsFileName, lrc);
-    const auto& model = w.Session().Model();
+    QVERIFY(s.LyricsActive());
+    QCOMPARE(s.LyricsFileName(), lrc);
+    const auto& model = w.Lyrics().Model();
     QVERIFY(model && model->Timed);
     emit s.Sought(30000);
     QCOMPARE(model->CurrentLine(), 1);
@@ -190,10 +162,11 @@ class TestLyricsWindow : public QObject {
   void theMenuOpensOnTheLyricsPicture() {
     TLyricsStart s;
     s.Play("la\n", QString());
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(3, 3), s.W->pb1->mapToGlobal(QPoint(3, 3)));
-    QCoreApplication::sendEvent(s.W->pb1, &event);
-    QVERIFY(s.W->PopupMenu1->isVisible());
-    s.W->PopupMenu1->close();
+    s.W.show();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(3, 3), s.W.pb1->mapToGlobal(QPoint(3, 3)));
+    QCoreApplication::sendEvent(s.W.pb1, &event);
+    QVERIFY(s.W.PopupMenu1->isVisible());
+    s.W.PopupMenu1->close();
   }
 };
 

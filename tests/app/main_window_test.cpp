@@ -18,8 +18,10 @@
 
 #include <memory>
 
+#include "core/playback/play_queue.h"
 #include "core/playback/ranking.h"
 #include "core/playback/track_time.h"
+#include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
 #include "core/settings/application_home.h"
 #include "formats/region_runs.h"
@@ -65,6 +67,8 @@ QStringList Captions(const QMenu* menu) {
 
 QImage Rgb(const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); }
 
+QLabel& Label(const TForm1& f, int n) { return Ctl<QLabel>(f, ("Label" + std::to_string(n)).c_str()); }
+
 // The window harness with a settings file written beforehand.
 struct THarness : TWindowHarness {
   void WriteIni(const QString& text) { WriteFile(SettingsFileName(Home), text.toUtf8()); }
@@ -91,12 +95,12 @@ class TestMainWindow : public QObject {
     QCOMPARE(f.Session().Queue().QueueCount(), 0);
     QCOMPARE(f.Session().mp3().Status(), mpsStopped);
     QVERIFY(f.Menu().music1->actions().isEmpty());
-    QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
-    QVERIFY(f.Label1->isVisibleTo(&f));
+    QCOMPARE(Rgb(FR1(f).Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QVERIFY(Label(f, 1).isVisibleTo(&f));
     QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("default"));
     // The lyrics window gets its skin a moment later, the playlist window once shown.
-    QTRY_VERIFY(f.DeferredSkinDone);
-    QVERIFY(!f.Timer3.isActive());
+    QTRY_VERIFY(F1::DeferredSkinDone(f));
+    QVERIFY(!Ctl<QTimer>(f, "Timer3").isActive());
     QVERIFY(h.W.Form2->FR1->Picture().isNull());
     f.TogglePlaylistWindow();
     QCOMPARE(Rgb(h.W.Form2->FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[14]));
@@ -110,15 +114,15 @@ class TestMainWindow : public QObject {
   void aMissingStandardSkinEndsTheProgram() {
     THarness h;
     QFile::remove(SkinDir(h.Home) + QStringLiteral("/default.bmp"));
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, h.Start());
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, h.MainWindow());
     QCOMPARE(h.Errors, QStringList{QStringLiteral("SKINファイルが存在しません")});
   }
 
   void theWindowIsCutToTheSkinsOutline() {
     THarness h;
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     const QImage background = MakeTestSkin(0).Pieces[0];
-    QCOMPARE(f.mask(), RegionFromRuns(BuildRegionRuns(background, 0), f.FR1->pos()));
+    QCOMPARE(f.mask(), RegionFromRuns(BuildRegionRuns(background, 0), FR1(f).pos()));
     QVERIFY(!f.mask().contains(QPoint(1, 1)));  // a black corner
     QVERIFY(f.mask().contains(QPoint(background.width() / 2, background.height() / 2)));
   }
@@ -128,12 +132,12 @@ class TestMainWindow : public QObject {
     THarness h;
     const QString a = h.Track(QStringLiteral("a.mp2")), c = h.Track(QStringLiteral("c.mp2"));
     h.StoreQueue({a, h.Dir.filePath(QStringLiteral("b.mp2")), c}, 1, QStringLiteral("mine.vrl"));
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     QCOMPARE(f.Session().Queue().QueueCount(), 2);
     QCOMPARE(f.Session().Queue().Entry(1).FileName, c);
     QCOMPARE(f.Session().mp3().Status(), mpsPlaying);
     QCOMPARE(QString::fromStdString(f.Session().mp3().FileName()), c);
-    QCOMPARE(f.Label1->text(), QStringLiteral("c.mp2"));
+    QCOMPARE(Label(f, 1).text(), QStringLiteral("c.mp2"));
     QCOMPARE(Captions(f.Menu().music1), (QStringList{"&1 a.mp2 [ ]", "&2 c.mp2 [x]"}));
     f.ExitProgram();
     QCOMPARE(h.Ini().ReadInteger(kKeyMax, 0), 2);
@@ -145,7 +149,7 @@ class TestMainWindow : public QObject {
     h.StoreQueue({h.Track(QStringLiteral("a.mp2")), h.Track(QStringLiteral("b.mp2")),
                   h.Track(QStringLiteral("c.mp2"))},
                  0, QStringLiteral("再生リスト"));
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     QCOMPARE(f.Session().Queue().QueueCount(), 0);
     QCOMPARE(f.Session().mp3().Status(), mpsStopped);
     QVERIFY(f.Menu().music1->actions().isEmpty());
@@ -155,31 +159,31 @@ class TestMainWindow : public QObject {
     THarness h;
     h.StoreQueue({h.Track(QStringLiteral("a.mp2")), h.Dir.filePath(QStringLiteral("gone.mp2"))}, 1,
                  QStringLiteral("mine.vrl"));
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     QCOMPARE(f.Session().Queue().QueueCount(), 1);
-    QCOMPARE(f.Session().Queue().CurrentIndex, 0);
-    QCOMPARE(f.Label1->text(), QStringLiteral("a.mp2"));
+    QCOMPARE(f.Session().Queue().CurrentIndex(), 0);
+    QCOMPARE(Label(f, 1).text(), QStringLiteral("a.mp2"));
   }
 
   void windowZeroHidesTheTitleButSetsTheShadows() {
     THarness h;
     h.StoreQueue({h.Track(QStringLiteral("a.mp2"))}, 0, QStringLiteral("mine.vrl"));
     TSettingsFile(SettingsFileName(h.Home)).WriteInteger(kKeyWindow, 0);
-    TForm1& f = h.Start();
-    QVERIFY(!f.Label1->isVisible());
-    QVERIFY(!f.Label2->isVisible());
-    QVERIFY(f.Label3->isVisible());
-    QCOMPARE(f.Label3->text(), QStringLiteral("a.mp2"));
-    QCOMPARE(f.Label1->text(), QStringLiteral("a.mp2"));
+    TForm1& f = h.MainWindow();
+    QVERIFY(!Label(f, 1).isVisible());
+    QVERIFY(!Label(f, 2).isVisible());
+    QVERIFY(Label(f, 3).isVisible());
+    QCOMPARE(Label(f, 3).text(), QStringLiteral("a.mp2"));
+    QCOMPARE(Label(f, 1).text(), QStringLiteral("a.mp2"));
   }
 
   void storedSettingsAreRead() {
     THarness h;
     h.WriteIni(QStringLiteral("[varo]\nwindow_x=37\nwindow_y=41\nrepeat=3\nstaytop=1\n"));
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     QCOMPARE(f.pos(), QPoint(37, 41));
     QVERIFY(f.Menu().rep3->isChecked());
-    QCOMPARE(f.Session().Player().PlayMode, int(pmRandom));
+    QCOMPARE(f.Session().Player().PlayMode(), int(pmRandom));
     QVERIFY(f.Menu().staytop1->isChecked());
     QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
   }
@@ -187,7 +191,7 @@ class TestMainWindow : public QObject {
   void aModeOutsideOneToFourChecksNone() {
     THarness h;
     h.WriteIni(QStringLiteral("[varo]\nrepeat=9\n"));
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     for (int mode = 1; mode <= 4; ++mode) QVERIFY(!f.Menu().ModeItem(mode)->isChecked());
     f.Menu().rep1->trigger();
     QVERIFY(f.Menu().rep1->isChecked());
@@ -198,9 +202,9 @@ class TestMainWindow : public QObject {
     THarness h;
     const QString a = h.Track(QStringLiteral("a.mp2")), b = h.Track(QStringLiteral("b.mp2"));
     h.StoreQueue({a, b, h.Track(QStringLiteral("c.mp2"))}, 0, QStringLiteral("mine.vrl"));
-    TForm1& f = h.Start();
-    f.Session().Queue().SetQueueCount(2);
-    f.Session().Queue().CurrentIndex = 1;
+    TForm1& f = h.MainWindow();
+    f.Session().Playlist().DeleteEntry(2);
+    f.Session().Player().PlaySongMenuEntry(1);
     QVERIFY(f.close());
     const TSettingsFile ini = h.Ini();
     QCOMPARE(ini.ReadInteger(kKeyMax, 0), 2);
@@ -215,10 +219,10 @@ class TestMainWindow : public QObject {
     for (const char* n : {"1.mp2", "2.mp2", "3.mp2", "4.mp2", "5.mp2"})
       files << h.Track(QString::fromLatin1(n));
     h.StoreQueue(files, 4, QStringLiteral("mine.vrl"));
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     QCOMPARE(f.Session().Queue().QueueCount(), 5);
-    f.Session().Queue().SetQueueCount(2);
-    f.Session().Queue().CurrentIndex = 1;
+    for (int i = 0; i < 3; ++i) f.Session().Playlist().DeleteEntry(2);
+    f.Session().Player().PlaySongMenuEntry(1);
     f.move(55, 66);
     f.ExitProgram();
     QVERIFY(!f.isVisible());
@@ -240,7 +244,7 @@ class TestMainWindow : public QObject {
     TForm1& f = h.Start();
     f.Session().mp3().SetAudioDevice("null:1");
     f.Session().Player().PlayCommand();
-    QTRY_COMPARE(f.Session().Player().PlayState, psPlaying);  // the restart's own end report came
+    QTRY_COMPARE(f.Session().Player().PlayState(), psPlaying);  // the restart's own end report came
     f.Session().Player().PauseCommand();
     QCOMPARE(f.Session().mp3().Status(), mpsPaused);
     QFile notAudio(h.Dir.filePath(QStringLiteral("readme.mp3")));
@@ -251,12 +255,12 @@ class TestMainWindow : public QObject {
                     h.Track(QStringLiteral("z.mp2"))});
     QCOMPARE(f.Session().Queue().QueueCount(), 4);
     QCOMPARE(f.Session().Queue().Entry(3).Title, QStringLiteral("z.mp2"));
-    QCOMPARE(f.Session().Queue().CurrentIndex, 0);
+    QCOMPARE(f.Session().Queue().CurrentIndex(), 0);
     QCOMPARE(QString::fromStdString(f.Session().mp3().FileName()), first);
-    QTRY_COMPARE(f.Session().Player().PlayState, psPlaying);
+    QTRY_COMPARE(f.Session().Player().PlayState(), psPlaying);
     QCOMPARE(f.Session().mp3().Status(), mpsPlaying);
     QVERIFY(h.W.Form2->isVisible());
-    QCOMPARE(h.W.Form2->pos(), QPoint(f.x() + f.FR1->width(), f.y()));
+    QCOMPARE(h.W.Form2->pos(), QPoint(f.x() + FR1(f).width(), f.y()));
     QCOMPARE(h.W.Form2->RowTitle(4), QStringLiteral("z.mp2"));
     QCOMPARE(f.Menu().music1->actions().size(), 4);
     QVERIFY(h.Errors.isEmpty());
@@ -264,11 +268,12 @@ class TestMainWindow : public QObject {
 
   void droppingOntoAFullQueueSaysSoOnce() {
     THarness h;
-    TForm1& f = h.Start();
     const QString track = h.Track(QStringLiteral("t.mp2"));
-    while (f.Session().Queue().QueueCount() < TPlayQueue::Capacity - 1)
-      f.Session().Queue().Append(track, QStringLiteral("t"));
-    f.Session().Player().PlayState = psPlaying;  // nothing to start
+    h.WriteFile(h.Home + QStringLiteral("/long.vrl"),
+                (track + "\nt\n\n\n").repeated(TPlayQueue::Capacity - 1).toUtf8());
+    h.StoreQueue({track}, 0, QStringLiteral("long.vrl"));
+    TForm1& f = h.MainWindow();  // plays: nothing to start
+    f.Session().Playlist().LoadPlaylist(QStringLiteral("long.vrl"));
     f.FilesDropped({track, track, track});
     QCOMPARE(f.Session().Queue().QueueCount(), TPlayQueue::Capacity);
     QCOMPARE(h.Errors.size(), 1);
@@ -278,7 +283,7 @@ class TestMainWindow : public QObject {
     THarness h;
     WriteTestSkin(SkinDir(h.Home), QStringLiteral("b"), MakeTestSkin(2));
     WriteTestSkin(SkinDir(h.Home), QStringLiteral("a"), MakeTestSkin(1));
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     const QStringList expected{
         "再生(&P)",
         "停止(&Q)",
@@ -316,17 +321,17 @@ class TestMainWindow : public QObject {
     THarness h;
     WriteTestSkin(SkinDir(h.Home), QStringLiteral("b"), MakeTestSkin(2));
     TForm1& f = h.Start();
-    QTRY_VERIFY(f.DeferredSkinDone);
+    QTRY_VERIFY(F1::DeferredSkinDone(f));
     const QList<QAction*> items = f.Menu().SKINI1->actions();
     items.last()->trigger();  // b
     const TTestSkin b = MakeTestSkin(2);
-    QCOMPARE(Rgb(f.FR1->Picture()), Rgb(b.Pieces[0]));
+    QCOMPARE(Rgb(FR1(f).Picture()), Rgb(b.Pieces[0]));
     QCOMPARE(Rgb(h.W.Form2->FR1->Picture()), Rgb(b.Pieces[14]));
     QCOMPARE(Rgb(h.W.Form5->fr5->Picture()), Rgb(b.Pieces[10]));
     QCOMPARE(f.mask(), RegionFromRuns(BuildRegionRuns(b.Pieces[0], 0), QPoint(0, 0)));
     QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("b"));
     f.Menu().H1->trigger();
-    QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QCOMPARE(Rgb(FR1(f).Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
     QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("default"));
     // No piece file is left behind.
     QCOMPARE(QDir(SkinDir(h.Home)).entryList({QStringLiteral("ss*")}, QDir::Files), QStringList());
@@ -335,8 +340,8 @@ class TestMainWindow : public QObject {
   void aStoredSkinThatIsGoneFallsBackToTheStandardOne() {
     THarness h;
     h.WriteIni(QStringLiteral("[varo]\nskin=vanished\n"));
-    TForm1& f = h.Start();
-    QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    TForm1& f = h.MainWindow();
+    QCOMPARE(Rgb(FR1(f).Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
     QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("default"));
     QVERIFY(h.Errors.isEmpty());
   }
@@ -348,12 +353,12 @@ class TestMainWindow : public QObject {
     layout.open(QIODevice::WriteOnly);
     layout.write("10\r\n20\r\nthirty\r\n");
     layout.close();
-    TForm1& f = h.Start();
-    QTRY_VERIFY(f.DeferredSkinDone);
+    TForm1& f = h.MainWindow();
+    QTRY_VERIFY(F1::DeferredSkinDone(f));
     f.Menu().SKINI1->actions().last()->trigger();
     QCOMPARE(h.Errors.size(), 1);
     QVERIFY(h.Errors[0].contains(QStringLiteral("thirty")));
-    QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QCOMPARE(Rgb(FR1(f).Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
     QCOMPARE(h.Ini().ReadString(kKeySkin, QString()), QStringLiteral("default"));
   }
 
@@ -370,9 +375,9 @@ class TestMainWindow : public QObject {
       QTest::qWait(400);
     });
     TForm1& f = h.Start();
-    QTRY_VERIFY(f.DeferredSkinDone);
+    QTRY_VERIFY(F1::DeferredSkinDone(f));
     QCOMPARE(h.Errors.size(), 1);
-    QCOMPARE(Rgb(f.FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
+    QCOMPARE(Rgb(FR1(f).Picture()), Rgb(MakeTestSkin(0).Pieces[0]));
     QCOMPARE(Rgb(h.W.Form5->fr5->Picture()), Rgb(MakeTestSkin(0).Pieces[10]));
     f.TogglePlaylistWindow();
     QCOMPARE(Rgb(h.W.Form2->FR1->Picture()), Rgb(MakeTestSkin(0).Pieces[14]));
@@ -382,23 +387,23 @@ class TestMainWindow : public QObject {
     THarness h;
     TTestSkin skin = MakeTestSkin(0);
     WriteTestSkin(SkinDir(h.Home), QStringLiteral("default"), skin);
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     const QRect l = skin.Label;
-    QCOMPARE(f.Label1->geometry(), l);
-    QCOMPARE(f.Label3->geometry(), QRect(l.x() + 1, l.y() + 1, l.width(), l.height()));
-    QCOMPARE(f.Label2->geometry(), QRect(l.x() + 1, l.y() + l.height() + 3, l.width(), l.height()));
-    QCOMPARE(f.Label4->geometry(), QRect(l.x() + 1, l.y() + l.height() + 4, l.width(), l.height()));
-    QCOMPARE(f.Label1->palette().color(QPalette::WindowText), QColor(255, 255, 0));
-    QCOMPARE(f.Label3->palette().color(QPalette::WindowText), QColor(Qt::black));
-    QCOMPARE(f.Label4->font().pixelSize(), 12);  // 9 points at 96 dpi
-    QVERIFY(f.Label4->font().bold());
+    QCOMPARE(Label(f, 1).geometry(), l);
+    QCOMPARE(Label(f, 3).geometry(), QRect(l.x() + 1, l.y() + 1, l.width(), l.height()));
+    QCOMPARE(Label(f, 2).geometry(), QRect(l.x() + 1, l.y() + l.height() + 3, l.width(), l.height()));
+    QCOMPARE(Label(f, 4).geometry(), QRect(l.x() + 1, l.y() + l.height() + 4, l.width(), l.height()));
+    QCOMPARE(Label(f, 1).palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    QCOMPARE(Label(f, 3).palette().color(QPalette::WindowText), QColor(Qt::black));
+    QCOMPARE(Label(f, 4).font().pixelSize(), 12);  // 9 points at 96 dpi
+    QVERIFY(Label(f, 4).font().bold());
 
     skin.Label = QRect();  // left 0: the default layout over the full width
     WriteTestSkin(SkinDir(h.Home), QStringLiteral("plain"), skin);
     f.LoadSkin(QStringLiteral("plain"), kSkinMain);
-    QCOMPARE(f.Label1->geometry().topLeft(), QPoint(0, 48));
-    QCOMPARE(f.Label2->geometry().topLeft(), QPoint(0, 58));
-    QCOMPARE(f.Label1->width(), f.FR1->width());
+    QCOMPARE(Label(f, 1).geometry().topLeft(), QPoint(0, 48));
+    QCOMPARE(Label(f, 2).geometry().topLeft(), QPoint(0, 58));
+    QCOMPARE(Label(f, 1).width(), FR1(f).width());
   }
 
   void regionFailuresKeepThePreviousRegion() {
@@ -421,12 +426,12 @@ class TestMainWindow : public QObject {
 
   void transparentButtonsLeaveOutTheirKeyColour() {
     THarness h;
-    TForm1& f = h.Start();
-    QCOMPARE(qAlpha(f.Image1->DrawnPicture().pixel(0, 0)), 0);
-    QCOMPARE(qAlpha(f.Image1->DrawnPicture().pixel(12, 10)), 255);
-    QCOMPARE(qAlpha(f.Image9->DrawnPicture().pixel(0, 0)), 255);  // drawn opaque
-    QCOMPARE(f.Image1->toolTip(), QStringLiteral("再生"));
-    QCOMPARE(f.Image1->pos(), MakeTestSkin(0).Positions[1]);
+    TForm1& f = h.MainWindow();
+    QCOMPARE(qAlpha(Ctl<TImageButton>(f, "Image1").DrawnPicture().pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(Ctl<TImageButton>(f, "Image1").DrawnPicture().pixel(12, 10)), 255);
+    QCOMPARE(qAlpha(Ctl<TImageButton>(f, "Image9").DrawnPicture().pixel(0, 0)), 255);  // drawn opaque
+    QCOMPARE(Ctl<TImageButton>(f, "Image1").toolTip(), QStringLiteral("再生"));
+    QCOMPARE(Ctl<TImageButton>(f, "Image1").pos(), MakeTestSkin(0).Positions[1]);
   }
 
   // A drag shows its target and seeks once, on release; the wheel asks for 5 s a notch, half
@@ -465,32 +470,32 @@ class TestMainWindow : public QObject {
   void theTrackTimeAndItsSeekingInputs() {
     THarness h;
     h.StoreQueue({kMinute}, 0, QStringLiteral("a.vrl"));
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
+    TTimeLabel& time = Ctl<TTimeLabel>(f, "TimeLabel");
+    TProgressLine& line = Ctl<TProgressLine>(f, "ProgressLine");
     // The test skin has no time lines: under its labels (20, 30, 240 x 14).
-    QCOMPARE(f.TimeLabel->geometry(), QRect(20, 64, 241, 16));
-    QCOMPARE(f.ProgressLine->geometry(), QRect(28, 82, 225, 6));
+    QCOMPARE(time.geometry(), QRect(20, 64, 241, 16));
+    QCOMPARE(line.geometry(), QRect(28, 82, 225, 6));
     TPlayerSession& s = f.Session();
     s.mp3().SetAudioDevice("null:1");
     s.StartEntry(0);
     QVERIFY(s.TrackOpen());
-    QTest::mouseClick(f.TimeLabel, Qt::LeftButton);
-    QVERIFY(f.ShowRemaining);
+    QTest::mouseClick(&time, Qt::LeftButton);
     QCOMPARE(h.Ini().ReadInteger(kKeyTimeRemaining, 0), 1);
-    QCOMPARE(f.TimeLabel->text(), FormatTrackTime(s.TrackPosition(), s.TrackLength(), true));
-    QTest::mouseClick(f.TimeLabel, Qt::LeftButton);
-    QVERIFY(!f.ShowRemaining);
+    QCOMPARE(time.text(), FormatTrackTime(s.TrackPosition(), s.TrackLength(), true));
+    QTest::mouseClick(&time, Qt::LeftButton);
     QCOMPARE(h.Ini().ReadInteger(kKeyTimeRemaining, 1), 0);
     QVERIFY(s.TrackLength() > 0);
 
     QSignalSpy sought(&s, &TPlayerSession::Sought);
     auto near = [&sought](int i, qint64 ms) { return qAbs(sought[i][0].toLongLong() - ms) < 500; };
-    QTest::mouseClick(f.ProgressLine, Qt::LeftButton, {}, QPoint(f.ProgressLine->width() / 2, 3));
+    QTest::mouseClick(&line, Qt::LeftButton, {}, QPoint(line.width() / 2, 3));
     QCOMPARE(sought.size(), 1);
     QVERIFY(near(0, s.TrackLength() / 2));
-    QCOMPARE(f.TimeLabel->text(), FormatTrackTime(s.TrackPosition(), s.TrackLength(), false));
+    QCOMPARE(time.text(), FormatTrackTime(s.TrackPosition(), s.TrackLength(), false));
     QTest::keyClick(&f, Qt::Key_Right);
     QTest::keyClick(&f, Qt::Key_Left);
-    Wheel(f.ProgressLine, -120);
+    Wheel(&line, -120);
     QCOMPARE(sought.size(), 4);
     QVERIFY(near(1, sought[0][0].toLongLong() + kSeekStepMs));
     QVERIFY(near(2, sought[1][0].toLongLong() - kSeekStepMs));
@@ -515,13 +520,13 @@ class TestMainWindow : public QObject {
     QFETCH(int, left);
     QFETCH(int, landed);
     THarness h;
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     const QRect screen = f.screen()->availableGeometry();
     const QPoint grab(60, 60);  // on FR1, in window coordinates
     auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
-      QMouseEvent e(type, f.FR1->mapFromGlobal(global), global,
+      QMouseEvent e(type, FR1(f).mapFromGlobal(global), global,
                     type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
-      QApplication::sendEvent(f.FR1, &e);
+      QApplication::sendEvent(&FR1(f), &e);
     };
     send(QEvent::MouseButtonPress, f.pos() + grab, Qt::LeftButton);
     send(QEvent::MouseMove, QPoint(screen.x() + left, 300) + grab, Qt::LeftButton);
@@ -533,7 +538,7 @@ class TestMainWindow : public QObject {
 
   void stayOnTopIsToggledAndStored() {
     THarness h;
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     f.Menu().staytop1->trigger();
     QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(f.isVisible());
@@ -549,10 +554,10 @@ class TestMainWindow : public QObject {
     TForm1& f = h.Start();
     f.Menu().L1->trigger();
     QVERIFY(h.W.Form2->isVisible());
-    QCOMPARE(h.W.Form2->pos(), QPoint(f.x() + f.FR1->width(), f.y()));
+    QCOMPARE(h.W.Form2->pos(), QPoint(f.x() + FR1(f).width(), f.y()));
     QCOMPARE(h.W.Form2->combo->currentText(), QStringLiteral("旅.vrl"));
-    QVERIFY(!f.PlaylistPending);
-    QVERIFY(f.DeferredSkinDone);  // shown before the timer: it loaded its skin itself
+    QVERIFY(!F1::PlaylistPending(f));
+    QVERIFY(F1::DeferredSkinDone(f));  // shown before the timer: it loaded its skin itself
     QCOMPARE(Rgb(h.W.Form2->Image1->Picture()), Rgb(MakeTestSkin(0).Pieces[15]));
     f.Menu().L1->trigger();
     QVERIFY(!h.W.Form2->isVisible());
@@ -570,7 +575,7 @@ class TestMainWindow : public QObject {
       QCOMPARE(w->parentWidget(), &f);
       QCOMPARE(w->windowHandle()->transientParent(), f.windowHandle());
     }
-    QTRY_VERIFY(f.DeferredSkinDone);
+    QTRY_VERIFY(F1::DeferredSkinDone(f));
     QVERIFY(!h.W.Form2->mask().isEmpty());
     QVERIFY(!h.W.Form5->mask().isEmpty());
   }
@@ -608,6 +613,43 @@ class TestMainWindow : public QObject {
     }
   }
 
+  // The song menu follows what the queue says: added files and whole lists at once, a move
+  // or a delete at the next track start; a saved playlist joins the playlist menu.
+  void theMenusFollowTheQueue() {
+    THarness h;
+    TForm1& f = h.MainWindow();
+    TPlaylistService& playlist = f.Session().Playlist();
+    playlist.AddFiles({h.Track(QStringLiteral("a.mp2")), h.Track(QStringLiteral("b.mp2"))},
+                      TAddPolicy::OpenDialog);
+    QCOMPARE(Captions(f.Menu().music1), (QStringList{"&1 a.mp2 [x]", "&2 b.mp2 [ ]"}));
+    playlist.DeleteEntry(0);
+    QCOMPARE(f.Menu().music1->actions().size(), 2);
+    f.Session().StartEntry(0);
+    QCOMPARE(Captions(f.Menu().music1), QStringList{"&1 b.mp2 [x]"});
+    playlist.SavePlaylist(h.Home + QStringLiteral("/mine.vrl"));
+    QCOMPARE(Captions(f.Menu().list1), QStringList{"mine.vrl [ ]"});
+    playlist.NewPlaylist();
+    QVERIFY(f.Menu().music1->actions().isEmpty());
+    f.Menu().list1->actions().first()->trigger();
+    QCOMPARE(Captions(f.Menu().music1), QStringList{"&1 b.mp2 [x]"});
+    QVERIFY(f.Menu().list1->actions().first()->isChecked());
+    QVERIFY(h.Errors.isEmpty());
+  }
+
+  void theFirstShowingLoadsTheStoredList() {
+    THarness h;
+    const QString one = h.Track(QStringLiteral("one.mp3"));
+    h.WriteFile(h.Home + QStringLiteral("/旅.vrl"), (one + "\n旅の歌\n\n3\n").toUtf8());
+    h.WriteFile(h.Home + QStringLiteral("/a.m3u"), "");
+    h.WriteIni(QStringLiteral("[varo]\nlistfilename=旅.vrl\n"));
+    TForm1& f = h.Start();
+    QCOMPARE(Captions(f.Menu().list1), (QStringList{"旅.vrl [x]", "a.m3u [ ]"}));
+    f.TogglePlaylistWindow();
+    QCOMPARE(h.W.Form2->RowTitle(1), QStringLiteral("旅の歌"));
+    QCOMPARE(h.W.Form2->SpeedCell(1), QStringLiteral("3"));
+    QCOMPARE(h.W.Form2->combo->count(), 2);
+  }
+
   void startFilesOrTheDemo() {
     THarness h;
     const QString demoDir = h.Dir.filePath(QStringLiteral("demo"));
@@ -622,9 +664,9 @@ class TestMainWindow : public QObject {
       QCOMPARE(f.Session().Queue().QueueCount(), 1);
       QCOMPARE(f.Session().Queue().Entry(0).LyricsFile, lyrics.fileName());
       QCOMPARE(f.Session().mp3().Status(), mpsPlaying);
-      QVERIFY(f.Session().LyricsActive);
+      QVERIFY(f.Session().LyricsActive());
       QVERIFY(h.W.Form5->isVisible());
-      QCOMPARE(h.W.Form5->pos(), QPoint(f.x(), f.y() + f.FR1->height()));
+      QCOMPARE(h.W.Form5->pos(), QPoint(f.x(), f.y() + FR1(f).height()));
     }
     {  // A home started before: no demo, and an unnamed list keeps nothing.
       TForm1& f = h.Start();

@@ -8,8 +8,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/playback/play_queue.h"
 #include "core/playback/ranking.h"
 #include "core/playback/track_tags.h"
+#include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
 #include "core/settings/application_home.h"
 #include "formats/settings_file.h"
@@ -52,24 +54,21 @@ class TestPlayerSession : public QObject {
     s.mp3().SetAudioDevice("null:1");  // long enough to look at
     const QString plain = dir.filePath(QStringLiteral("plain.mp2"));
     QVERIFY(QFile::copy(kPlain, plain));
-    QSignalSpy appended(&s, &TPlayerSession::EntryAppended);
-    s.AppendToQueue(plain);
-    s.AppendToQueue(kTagged);
-    QCOMPARE(appended.size(), 2);
-    QCOMPARE(appended[1][0].toInt(), 1);
-    s.Queue().Slot(1).LyricsFile = dir.filePath(QStringLiteral("song.txt"));
-    QSignalSpy changed(&s, &TPlayerSession::EntryChanged);
-    s.SetLyricsSpeed(1, QStringLiteral("3"));
-    s.SetLyricsSpeed(7, QStringLiteral("4"));  // no such entry: nothing
-    QCOMPARE(changed.size(), 1);
+    int changes = 0;
+    connect(&s.Queue(), &TPlayQueue::Changed, this, [&changes] { ++changes; });
+    s.Playlist().AppendToQueue(plain);
+    s.Playlist().AppendToQueue(kTagged, dir.filePath(QStringLiteral("song.txt")));
+    s.Playlist().SetLyricsSpeed(1, QStringLiteral("3"));
+    s.Playlist().SetLyricsSpeed(7, QStringLiteral("4"));  // no such entry: nothing
+    QCOMPARE(changes, 3);
     QCOMPARE(s.Queue().Entry(1).LyricsSpeed, QStringLiteral("3"));
 
     QSignalSpy started(&s, &TPlayerSession::TrackStarted);
     QSignalSpy songs(&s, &TPlayerSession::SongListChanged);
     QSignalSpy lyrics(&s, &TPlayerSession::LyricsStarted);
     s.StartEntry(1);
-    QCOMPARE(s.Queue().CurrentIndex, 1);
-    QCOMPARE(s.Player().PlayState, psPlaying);
+    QCOMPARE(s.Queue().CurrentIndex(), 1);
+    QCOMPARE(s.Player().PlayState(), psPlaying);
     QCOMPARE(s.mp3().Status(), mpsPlaying);
     QCOMPARE(QString::fromStdString(s.mp3().FileName()), kTagged);
     // The engine's own open gives what a separate read of the tags gives.
@@ -83,11 +82,11 @@ class TestPlayerSession : public QObject {
     QCOMPARE(lyrics.size(), 1);
     QCOMPARE(lyrics[0][0].toString(), s.Queue().Entry(1).LyricsFile);
     QCOMPARE(lyrics[0][1].toString(), QStringLiteral("3"));
-    QVERIFY(s.LyricsActive);
+    QVERIFY(s.LyricsActive());
 
     s.Player().StopCommand();
-    QVERIFY(!s.LyricsActive);
-    QVERIFY(!s.Timer1.isActive());
+    QVERIFY(!s.LyricsActive());
+    QVERIFY(!s.Timer1().isActive());
   }
 
   void gaplessIsOnUnlessTheSettingsSayZero() {

@@ -1,24 +1,37 @@
-// The edge cases of the playlist window's edits on the queue and its grid: deleting and
-// moving at the ends, a full queue, a queue without rows, an unreadable file in a list.
-#include <QTableWidget>
+// The session's playlist on the queue and its rows, without any window: deleting and moving
+// at the ends, the rows each way of adding leaves, a full queue, an unreadable file in a list,
+// and what each add policy does with files that cannot be read.
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <stdexcept>
 
 #include "core/playback/play_queue.h"
-#include "ui/playlist/playlist_edits.h"
-#include "ui/playlist/playlist_grid.h"
+#include "core/playlist/playlist_service.h"
+#include "formats/settings_file.h"
+#include "formats/settings_keys.h"
+
+Q_DECLARE_METATYPE(TAddPolicy)
 
 namespace {
 
-struct TGridHarness {
-  QTableWidget Table{0, kGridColumns};
-  TPlaylistGrid Grid{Table};
-  TPlayQueue Queue;
+// Titles are the file names; a name with "bad" in it is not MPEG audio.
+QString FakeTitle(const QString& path) {
+  if (path.contains(QLatin1String("bad"))) throw std::runtime_error("unknown MPEG Audio format.");
+  return path.section(u'/', -1);
+}
 
-  QStringList Titles() const {  // the title column of every data row
+struct TPlaylistHarness {
+  QTemporaryDir Dir;
+  TSettingsFile Settings{Dir.filePath(QStringLiteral("varo.ini"))};
+  TPlayQueue Queue;
+  int Starts = 0;
+  TPlaylistService Playlist{Queue, Settings, Dir.path(), [this] { ++Starts; }, FakeTitle};
+
+  QStringList Titles() const {  // every row's title; rows past the entries are blank
     QStringList titles;
-    for (int r = 1; r < Grid.RowCount(); ++r) titles << Grid.Cell(kTitleColumn, r);
+    for (int i = 0; i < Queue.Rows(); ++i) titles << Queue.Entry(i).Title;
     return titles;
   }
   QStringList Files() const {
@@ -26,17 +39,27 @@ struct TGridHarness {
     for (int i = 0; i < Queue.QueueCount(); ++i) files << Queue.Entry(i).FileName;
     return files;
   }
+  void Load(const QString& name, const QByteArray& text) {
+    QFile f(Dir.filePath(name));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    f.close();
+    Playlist.LoadPlaylist(name);
+  }
   void FillAbc() {
-    FillFromVrl(Grid, Queue,
-                {{"/a.mp3", "A", "/a.txt", "3"}, {"/b.mp3", "B", "", ""}, {"/c.mp3", "C", "/c.txt", "9"}});
+    Load(QStringLiteral("abc.vrl"), "/a.mp3\nA\n/a.txt\n3\n/b.mp3\nB\n\n\n/c.mp3\nC\n/c.txt\n9\n");
+  }
+  // A's lyrics speed is 3, C's 9, B has none.
+  void CheckSpeedsTravelWithTheirTitles() const {
+    for (int i = 0; i < Queue.QueueCount(); ++i) {
+      const TQueueEntry& e = Queue.Entry(i);
+      QCOMPARE(e.LyricsSpeed, e.Title == u"A"   ? QStringLiteral("3")
+                              : e.Title == u"C" ? QStringLiteral("9")
+                                                : QString());
+      QCOMPARE(e.FileName, u'/' + e.Title.toLower() + QStringLiteral(".mp3"));
+    }
   }
 };
-
-// Titles are the file names; a name with "bad" in it is not MPEG audio.
-QString FakeTitle(const QString& path) {
-  if (path.contains(QLatin1String("bad"))) throw std::runtime_error("unknown MPEG Audio format.");
-  return path.section(u'/', -1);
-}
 
 }  // namespace
 
@@ -45,116 +68,122 @@ class TestPlaylistEdits : public QObject {
 
  private slots:
   void deletingAtTheEdges_data() {
-    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("index");
     QTest::addColumn<QStringList>("titles");
-    QTest::newRow("first") << 1 << QStringList{"B", "C", ""};
-    QTest::newRow("middle") << 2 << QStringList{"A", "C", ""};
-    QTest::newRow("last") << 3 << QStringList{"A", "B", ""};
-    QTest::newRow("header row") << 0 << QStringList{"A", "B", "C"};
-    QTest::newRow("below the entries") << 4 << QStringList{"A", "B", "C"};
+    QTest::newRow("first") << 0 << QStringList{"B", "C", ""};
+    QTest::newRow("middle") << 1 << QStringList{"A", "C", ""};
+    QTest::newRow("last") << 2 << QStringList{"A", "B", ""};
+    QTest::newRow("no row") << -1 << QStringList{"A", "B", "C"};
+    QTest::newRow("below the entries") << 3 << QStringList{"A", "B", "C"};
   }
   void deletingAtTheEdges() {
-    QFETCH(int, row);
-    TGridHarness h;
+    QFETCH(int, index);
+    TPlaylistHarness h;
     h.FillAbc();
-    h.Grid.AddRow();  // an empty row below the entries
-    const bool deleted = DeleteRow(h.Grid, h.Queue, row);
+    h.Queue.AddRow();  // an empty row below the entries
+    h.Playlist.DeleteEntry(index);
     QFETCH(QStringList, titles);
-    QCOMPARE(h.Titles(), titles + QStringList{""});
-    QCOMPARE(h.Grid.RowCount(), 5);  // the grid keeps its rows
-    QCOMPARE(h.Queue.QueueCount(), deleted ? 2 : 3);
-    QCOMPARE(h.Queue.Slot(2).FileName, deleted ? QString() : QStringLiteral("/c.mp3"));  // nothing stale
-    for (int r = 1; r <= h.Queue.QueueCount(); ++r)  // lyrics and speed travel with their title
-      QCOMPARE(h.Grid.Cell(kSpeedColumn, r), h.Titles()[r - 1] == u"A"   ? QStringLiteral("3")
-                                             : h.Titles()[r - 1] == u"C" ? QStringLiteral("9")
-                                                                         : QString());
+    QCOMPARE(h.Titles(), titles + QStringList{""});  // the rows stay
+    QCOMPARE(h.Queue.QueueCount(), titles.last().isEmpty() ? 2 : 3);
+    h.CheckSpeedsTravelWithTheirTitles();
   }
 
   void aFullQueueCanDeleteItsLastEntry() {
-    TGridHarness h;
-    QList<TPlaylistEntry> many;
+    TPlaylistHarness h;
+    QByteArray text;
     for (int i = 0; i < TPlayQueue::Capacity; ++i)
-      many.append({QStringLiteral("/%1.mp3").arg(i), QString::number(i), QString(), QString()});
-    FillFromVrl(h.Grid, h.Queue, many);
-    QVERIFY(DeleteRow(h.Grid, h.Queue, TPlayQueue::Capacity));
+      text += QStringLiteral("/%1.mp3\n%1\n\n\n").arg(i).toUtf8();
+    h.Load(QStringLiteral("full.vrl"), text);
+    h.Playlist.DeleteEntry(TPlayQueue::Capacity - 1);
     QCOMPARE(h.Queue.QueueCount(), TPlayQueue::Capacity - 1);
-    QCOMPARE(h.Grid.Cell(kTitleColumn, TPlayQueue::Capacity), QString());
+    QCOMPARE(h.Queue.Rows(), TPlayQueue::Capacity);
+    QCOMPARE(h.Titles().last(), QString());
   }
 
   void moving_data() {
     QTest::addColumn<bool>("down");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<bool>("moved");
+    QTest::addColumn<int>("index");
     QTest::addColumn<QStringList>("titles");
-    QTest::newRow("last down") << true << 3 << false << QStringList{"A", "B", "C"};
-    QTest::newRow("first up") << false << 1 << false << QStringList{"A", "B", "C"};
-    QTest::newRow("first down") << true << 1 << true << QStringList{"B", "A", "C"};
-    QTest::newRow("last up") << false << 3 << true << QStringList{"A", "C", "B"};
-    QTest::newRow("empty row up") << false << 4 << false << QStringList{"A", "B", "C"};
-    QTest::newRow("nothing selected") << true << 0 << false << QStringList{"A", "B", "C"};
+    QTest::newRow("last down") << true << 2 << QStringList{"A", "B", "C"};
+    QTest::newRow("first up") << false << 0 << QStringList{"A", "B", "C"};
+    QTest::newRow("first down") << true << 0 << QStringList{"B", "A", "C"};
+    QTest::newRow("last up") << false << 2 << QStringList{"A", "C", "B"};
+    QTest::newRow("empty row up") << false << 3 << QStringList{"A", "B", "C"};
+    QTest::newRow("nothing selected") << true << -1 << QStringList{"A", "B", "C"};
   }
   void moving() {
     QFETCH(bool, down);
-    QFETCH(int, row);
-    TGridHarness h;
+    QFETCH(int, index);
+    TPlaylistHarness h;
     h.FillAbc();
-    h.Grid.AddRow();
-    h.Queue.CurrentIndex = 1;
-    const bool moved = down ? MoveRowDown(h.Grid, h.Queue, row) : MoveRowUp(h.Grid, h.Queue, row);
-    QTEST(moved, "moved");
+    h.Queue.AddRow();
+    h.Queue.SetCurrentIndex(1);
+    if (down)
+      h.Playlist.MoveEntryDown(index);
+    else
+      h.Playlist.MoveEntryUp(index);
     QFETCH(QStringList, titles);
     QCOMPARE(h.Titles(), titles + QStringList{""});
-    // Files, lyrics and speed travel with their title; the current index stays.
-    for (int r = 1; r <= 3; ++r) {
-      const QString t = h.Grid.Cell(kTitleColumn, r).toLower();
-      QCOMPARE(h.Queue.Entry(r - 1).FileName, u'/' + t + QStringLiteral(".mp3"));
-      QCOMPARE(h.Grid.Cell(kSpeedColumn, r), t == u"a"   ? QStringLiteral("3")
-                                             : t == u"c" ? QStringLiteral("9")
-                                                         : QString());
-    }
-    QCOMPARE(h.Queue.CurrentIndex, 1);
+    h.CheckSpeedsTravelWithTheirTitles();
+    QCOMPARE(h.Queue.CurrentIndex(), 1);
   }
 
-  void addingToAQueueThatHasNoRowsYetShowsTheTitleInItsRow() {
-    TGridHarness h;  // a queue restored at start-up is not in the grid
-    h.Queue.Append(QStringLiteral("/m/old1.mp3"), QStringLiteral("old1"));
-    h.Queue.Append(QStringLiteral("/m/old2.mp3"), QStringLiteral("old2"));
-    AddMusicFiles(h.Grid, h.Queue, {"/m/new.mp3"}, FakeTitle);
-    QCOMPARE(h.Grid.Cell(kTitleColumn, 3), QStringLiteral("new.mp3"));
+  // Files x, bad, y (bad is no MPEG audio) added to a list of one, as each policy says.
+  void eachWayOfAddingFiles_data() {
+    QTest::addColumn<TAddPolicy>("policy");
+    QTest::addColumn<QStringList>("titles");  // every row
+    QTest::addColumn<bool>("raised");
+    QTest::addColumn<int>("starts");
+    QTest::newRow("main window drop")
+        << TAddPolicy::MainWindowDrop << QStringList{"one", "x", "y"} << false << 1;
+    QTest::newRow("start files") << TAddPolicy::StartFiles << QStringList{"one", "x", "y"} << false << 1;
+    QTest::newRow("playlist drop") << TAddPolicy::PlaylistDrop << QStringList{"one", "x"} << true << 0;
+    QTest::newRow("open dialog") << TAddPolicy::OpenDialog << QStringList{"one", "x", "y", ""} << false << 0;
+    QTest::newRow("enqueue") << TAddPolicy::Enqueue << QStringList{"one", "x", "y"} << false << 0;
+  }
+  void eachWayOfAddingFiles() {
+    QFETCH(TAddPolicy, policy);
+    TPlaylistHarness h;
+    h.Playlist.AppendToQueue(QStringLiteral("/m/one"));
+    bool raised = false;
+    try {
+      h.Playlist.AddFiles({"/m/x", "/m/bad", "/m/y"}, policy);
+    } catch (const std::runtime_error& e) {
+      raised = true;
+      QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("unknown MPEG Audio format."));
+    }
+    QTEST(h.Titles(), "titles");
+    QTEST(raised, "raised");
+    QTEST(h.Starts, "starts");
+  }
+
+  // Each policy says so when the queue is full, except the one that plays on unasked; what
+  // fits is added either way.
+  void aFullQueueTakesNoMore() {
+    TPlaylistHarness h;
+    QByteArray text;
+    for (int i = 0; i < 300; ++i) text += QStringLiteral("/m/%1.mp3\n").arg(i).toUtf8();
+    QVERIFY_THROWS_EXCEPTION(EQueueFull, h.Load(QStringLiteral("long.m3u"), text));
+    QCOMPARE(h.Queue.QueueCount(), TPlayQueue::Capacity);
+    QCOMPARE(h.Queue.Rows(), TPlayQueue::Capacity);
+    QCOMPARE(h.Settings.ReadString(kKeyListFileName, QString()), QStringLiteral("long.m3u"));
+    QVERIFY_THROWS_EXCEPTION(EQueueFull, h.Playlist.AddFiles({"/m/more.mp3"}, TAddPolicy::OpenDialog));
+    QVERIFY_THROWS_EXCEPTION(EQueueFull, h.Playlist.AddFiles({"/m/more.mp3"}, TAddPolicy::MainWindowDrop));
+    QCOMPARE(h.Starts, 1);  // the drop still starts what is there
+    h.Playlist.AddFiles({"/m/more.mp3"}, TAddPolicy::Enqueue);
+    QVERIFY_THROWS_EXCEPTION(EQueueFull, h.Playlist.AppendToQueue(QStringLiteral("/m/more.mp3")));
+    QCOMPARE(h.Queue.QueueCount(), TPlayQueue::Capacity);
   }
 
   void anUnreadableFileEndsAnM3uLoadKeepingWhatCameBefore() {
-    TGridHarness h;
-    QVERIFY_THROWS_EXCEPTION(
-        std::runtime_error,
-        FillFromPaths(h.Grid, h.Queue, {"/m/one.mp3", "/m/bad.mp3", "/m/x.mp3"}, FakeTitle));
+    TPlaylistHarness h;
+    h.Load(QStringLiteral("list.m3u"), "/m/one.mp3\n/m/bad.mp3\n/m/x.mp3\n");
     QCOMPARE(h.Files(), QStringList{"/m/one.mp3"});
     QCOMPARE(h.Titles(), (QStringList{"one.mp3", ""}));
-  }
-
-  void aFullQueueTakesNoMore() {
-    TGridHarness h;
-    QStringList paths;
-    for (int i = 0; i < 300; ++i) paths << QStringLiteral("/m/%1.mp3").arg(i);
-    const TFillResult r = FillFromPaths(h.Grid, h.Queue, paths, FakeTitle);
-    QCOMPARE(r.Added, TPlayQueue::Capacity);
-    QVERIFY(r.QueueFull);
-    QCOMPARE(h.Grid.RowCount(), TPlayQueue::Capacity + 1);
-    const TFillResult more = AddMusicFiles(h.Grid, h.Queue, {"/m/more.mp3"}, FakeTitle);
-    QCOMPARE(more.Added, 0);
-    QVERIFY(more.QueueFull);
-  }
-
-  void columnWidthsFollowTheGridWidth() {
-    TGridHarness h;
-    h.Table.resize(250, 100);
-    h.Grid.SetColumnWidths();
-    QCOMPARE(h.Table.columnWidth(0), 0);
-    QCOMPARE(h.Table.columnWidth(1), 108);
-    QCOMPARE(h.Table.columnWidth(2), 96);
-    QCOMPARE(h.Table.columnWidth(3), 24);
+    QVERIFY(!h.Settings.KeyExists(kKeyListFileName));
+    QCOMPARE(h.Playlist.ListName(), QStringLiteral("list.m3u"));  // as typed
   }
 };
 
-QTEST_MAIN(TestPlaylistEdits)
+QTEST_GUILESS_MAIN(TestPlaylistEdits)
 #include "playlist_edits_test.moc"

@@ -2,6 +2,7 @@
 // command and each play mode does when tracks end, are switched, paused or stopped, and the
 // entry the engine is told to follow on with gaplessly.
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -61,11 +62,13 @@ class TestQueuePlayer : public QObject {
     ApplyMainPlayerSettings(*FEngine);
     FPump = std::make_unique<TEngineMessagePump>(*FEngine);
     FHost = std::make_unique<TRecordingHost>();
-    FPlayer = std::make_unique<TQueuePlayer>(*FEngine, *FHost);
+    FQueue = std::make_unique<TPlayQueue>();
+    FPlayer = std::make_unique<TQueuePlayer>(*FEngine, *FQueue, *FHost);
   }
 
   void cleanup() {
     FPlayer.reset();
+    FQueue.reset();
     FPump.reset();
     FEngine.reset();
     FHost.reset();
@@ -77,7 +80,7 @@ class TestQueuePlayer : public QObject {
     // Gapless, the fast null device goes through a track every few ticks: look at the start.
     QTRY_VERIFY_WITH_TIMEOUT(FHost->Shown.size() >= 2, 5000);
     QCOMPARE(FHost->Shown.mid(0, 2), (QStringList{"c.mp2", "a.mp2"}));
-    QCOMPARE(FPlayer->Queue.CurrentIndex, (FHost->Shown.size() + 1) % 3);
+    QCOMPARE(FQueue->CurrentIndex(), (FHost->Shown.size() + 1) % 3);
   }
 
   void previousAndNextWrapAround() {
@@ -85,21 +88,21 @@ class TestQueuePlayer : public QObject {
     Fill(5);
     StartAt(0);
     FPlayer->PreviousCommand();
-    QCOMPARE(FPlayer->Queue.CurrentIndex, 4);
+    QCOMPARE(FQueue->CurrentIndex(), 4);
     QCOMPARE(FHost->Shown.last(), QStringLiteral("e.mp2"));
     FPlayer->NextCommand();
-    QCOMPARE(FPlayer->Queue.CurrentIndex, 0);
+    QCOMPARE(FQueue->CurrentIndex(), 0);
     QCOMPARE(FHost->Shown.last(), QStringLiteral("a.mp2"));
     QCOMPARE(FEngine->Status(), mpsPlaying);
   }
 
   void repeatOneReplaysAndCountsEveryTime() {
     Fill(2);
-    FPlayer->PlayMode = pmRepeatOne;
+    FPlayer->SetPlayMode(pmRepeatOne);
     StartAt(1);
     QTRY_VERIFY_WITH_TIMEOUT(FHost->Counted.size() >= 3, 5000);
     for (const QString& title : FHost->Counted) QCOMPARE(title, QStringLiteral("b.mp2"));
-    QCOMPARE(FPlayer->Queue.CurrentIndex, 1);
+    QCOMPARE(FQueue->CurrentIndex(), 1);
   }
 
   // The stop inside the switch reports an end; it must not move the queue a second time.
@@ -108,10 +111,10 @@ class TestQueuePlayer : public QObject {
     Fill(3);
     StartAt(0);
     FPlayer->NextCommand();
-    QCOMPARE(FPlayer->PlayState, psSwitching);
-    QTRY_COMPARE_WITH_TIMEOUT(FPlayer->PlayState, psPlaying, 5000);  // the report arrived
+    QCOMPARE(FPlayer->PlayState(), psSwitching);
+    QTRY_COMPARE_WITH_TIMEOUT(FPlayer->PlayState(), psPlaying, 5000);  // the report arrived
     QTest::qWait(50);
-    QCOMPARE(FPlayer->Queue.CurrentIndex, 1);
+    QCOMPARE(FQueue->CurrentIndex(), 1);
     QCOMPARE(FHost->Shown, (QStringList{"a.mp2", "b.mp2"}));
     QCOMPARE(FEngine->Status(), mpsPlaying);
   }
@@ -120,23 +123,23 @@ class TestQueuePlayer : public QObject {
   // one, and the queue goes on after it.
   void nextAfterStopKeepsTheQueueGoing() {
     Fill(3);
-    FPlayer->PlayMode = pmRepeatAll;
+    FPlayer->SetPlayMode(pmRepeatAll);
     StartAt(0);
     FPlayer->StopCommand();
     QCOMPARE(FHost->Stopped, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(FPlayer->PlayState, psStopped, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(FPlayer->PlayState(), psStopped, 5000);
     QTest::qWait(20);  // the stop's own report is ignored
     FPlayer->NextCommand();
-    QCOMPARE(FPlayer->PlayState, psPlaying);
+    QCOMPARE(FPlayer->PlayState(), psPlaying);
     QTRY_VERIFY_WITH_TIMEOUT(FHost->Shown.size() >= 3, 5000);
     QCOMPARE(FHost->Shown.mid(0, 3), (QStringList{"a.mp2", "b.mp2", "c.mp2"}));
   }
 
   void playAfterTheQueueShrankStartsAtItsFirstEntry() {
     Fill(3);
-    FPlayer->Queue.CurrentIndex = 7;  // left from a longer list
+    FQueue->SetCurrentIndex(7);  // left from a longer list
     FPlayer->PlayCommand();
-    QCOMPARE(FPlayer->Queue.CurrentIndex, 0);
+    QCOMPARE(FQueue->CurrentIndex(), 0);
     QCOMPARE(FEngine->Status(), mpsPlaying);
     QCOMPARE(FHost->Shown, QStringList{"a.mp2"});
   }
@@ -147,10 +150,10 @@ class TestQueuePlayer : public QObject {
     StartAt(0);
     FPlayer->PauseCommand();
     QCOMPARE(FEngine->Status(), mpsPaused);
-    QCOMPARE(FPlayer->PlayState, psPaused);
+    QCOMPARE(FPlayer->PlayState(), psPaused);
     QCOMPARE(FHost->Paused, 1);
     FPlayer->NextCommand();
-    QTRY_COMPARE_WITH_TIMEOUT(FPlayer->PlayState, psPlaying, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(FPlayer->PlayState(), psPlaying, 5000);
     QTest::qWait(50);
     QCOMPARE(FEngine->Status(), mpsPlaying);
     QCOMPARE(QString::fromStdString(FEngine->FileName()), FFiles[1]);
@@ -166,11 +169,11 @@ class TestQueuePlayer : public QObject {
     QCOMPARE(FHost->Resumed, 0);
     FPlayer->PauseCommand();
     QCOMPARE(FEngine->Status(), mpsPlaying);
-    QCOMPARE(FPlayer->PlayState, psPlaying);
+    QCOMPARE(FPlayer->PlayState(), psPlaying);
     QCOMPARE(FHost->Resumed, 1);  // the lyrics go on with the music
     FPlayer->StopCommand();
     FPlayer->PauseCommand();  // stopped: nothing to pause
-    QCOMPARE(FPlayer->PlayState, psStopped);
+    QCOMPARE(FPlayer->PlayState(), psStopped);
     QCOMPARE(FEngine->Status(), mpsStopped);
   }
 
@@ -178,11 +181,11 @@ class TestQueuePlayer : public QObject {
   void introModeCyclesThroughTheQueue() {
     Slow();
     Fill(4);
-    FPlayer->intro_timer.setInterval(120);
-    FPlayer->Queue.CurrentIndex = 2;
+    FPlayer->SetIntroInterval(120);
+    FQueue->SetCurrentIndex(2);
     FPlayer->ChoosePlayMode(pmIntro);
-    QCOMPARE(FPlayer->Queue.CurrentIndex, 0);
-    QVERIFY(FPlayer->intro_timer.isActive());
+    QCOMPARE(FQueue->CurrentIndex(), 0);
+    QVERIFY(FPlayer->IntroRunning());
     QTRY_VERIFY_WITH_TIMEOUT(FHost->Shown.size() >= 2, 5000);
     FPlayer->StopCommand();
     QTRY_VERIFY_WITH_TIMEOUT(FHost->Shown.size() >= 6, 5000);
@@ -191,32 +194,32 @@ class TestQueuePlayer : public QObject {
 
   void choosingRepeatAllEndsTheIntroCycle() {
     Fill(3);
-    FPlayer->intro_timer.setInterval(60000);
+    FPlayer->SetIntroInterval(60000);
     FPlayer->ChoosePlayMode(pmIntro);
     FPlayer->ChoosePlayMode(pmRepeatAll);
-    QVERIFY(!FPlayer->intro_timer.isActive());
+    QVERIFY(!FPlayer->IntroRunning());
     QTRY_VERIFY_WITH_TIMEOUT(FHost->Shown.size() >= 2, 5000);  // the track ends, the queue goes on
     QCOMPARE(FHost->Shown.mid(0, 2), (QStringList{"a.mp2", "b.mp2"}));
   }
 
   void nextAndPreviousOnAnEmptyQueueChangeNothing() {
-    const TPlayState before = FPlayer->PlayState;
+    const TPlayState before = FPlayer->PlayState();
     FPlayer->NextCommand();
     FPlayer->PreviousCommand();
-    QCOMPARE(FPlayer->PlayState, before);
-    QCOMPARE(FPlayer->Queue.CurrentIndex, 0);
+    QCOMPARE(FPlayer->PlayState(), before);
+    QCOMPARE(FQueue->CurrentIndex(), 0);
     QVERIFY(FHost->Shown.isEmpty());
   }
 
   void introModeWithAnEmptyQueueStartsNothing() {
     FPlayer->ChoosePlayMode(pmIntro);
-    QVERIFY(!FPlayer->intro_timer.isActive());
-    QCOMPARE(FPlayer->PlayMode, int(pmIntro));
+    QVERIFY(!FPlayer->IntroRunning());
+    QCOMPARE(FPlayer->PlayMode(), int(pmIntro));
   }
 
   void randomModeStaysInsideTheQueue() {
     Fill(3);
-    FPlayer->PlayMode = pmRandom;
+    FPlayer->SetPlayMode(pmRandom);
     StartAt(0);
     QTRY_VERIFY_WITH_TIMEOUT(FHost->Shown.size() >= 6, 10000);
     for (const QString& title : FHost->Shown)
@@ -225,11 +228,12 @@ class TestQueuePlayer : public QObject {
 
   void failuresEndPlayEntryQuietly() {
     // An end of play with an empty queue asks for entry 0, which does not exist.
-    FPlayer->PlayState = psPlaying;
+    FPlayer->StartEntry(0);
+    QCOMPARE(FPlayer->PlayState(), psPlaying);
     FPlayer->mp3EndPlay();
     QVERIFY(FHost->Shown.isEmpty());
     // A file that is no MPEG audio: labels and menus keep what they had.
-    FPlayer->Queue.Append(FNotAudio, QStringLiteral("notes"));
+    Append(FNotAudio);
     FPlayer->PlayEntry(0);
     FPlayer->PlayEntry(-3);
     FPlayer->PlayEntry(400);
@@ -241,7 +245,7 @@ class TestQueuePlayer : public QObject {
   void theEntrysLyricsStartOrTheWindowCloses() {
     Slow();
     Fill(2);
-    FPlayer->Queue.Slot(1).LyricsFile = QStringLiteral("/lyrics/b.txt");
+    FQueue->SetLyrics(1, QStringLiteral("/lyrics/b.txt"), QString());
     StartAt(0);
     QCOMPARE(FHost->Dropped, 1);
     FPlayer->NextCommand();
@@ -250,16 +254,19 @@ class TestQueuePlayer : public QObject {
     QCOMPARE(FHost->Counted, (QStringList{"a.mp2", "b.mp2"}));
   }
 
-  // The follow-on (the play-mode rule's entry) changes with the queue and the mode, and goes
-  // with stop and with gapless off.
+  // The follow-on (the play-mode rule's entry) changes with the queue as soon as it says so,
+  // and with the mode, and goes with stop and with gapless off.
   void theFollowOnIsKeptCurrent() {
     Slow();
     Fill(3);
     StartAt(2);
     QCOMPARE(NextFile(), FFiles[0]);
-    FPlayer->AppendToQueue(FFiles[3]);
-    FPlayer->UpdateNextFile();
+    Append(FFiles[3]);
     QCOMPARE(NextFile(), FFiles[3]);
+    FQueue->Move(3, 0);
+    QCOMPARE(NextFile(), FFiles[2]);  // the current index stays: entry 3 is c now
+    FQueue->Remove(0);
+    QCOMPARE(NextFile(), FFiles[0]);
     FPlayer->ChoosePlayMode(pmRepeatOne);
     QCOMPARE(NextFile(), FFiles[2]);
     FEngine->SetGapless(false);
@@ -270,7 +277,7 @@ class TestQueuePlayer : public QObject {
     QCOMPARE(NextFile(), FFiles[2]);
     FPlayer->StopCommand();
     QCOMPARE(NextFile(), QString());
-    FPlayer->UpdateNextFile();  // a tick after the stop must not bring it back
+    Append(FFiles[4]);  // a change of the queue after the stop must not bring it back
     QCOMPARE(NextFile(), QString());
   }
 
@@ -278,7 +285,7 @@ class TestQueuePlayer : public QObject {
   void theRandomDrawIsKeptUntilTheTrackEnds() {
     Slow();
     Fill(5);
-    FPlayer->PlayMode = pmRandom;
+    FPlayer->SetPlayMode(pmRandom);
     StartAt(0);
     const int drawn = FPlayer->NextIndex();
     QVERIFY(drawn >= 0 && drawn < 5);
@@ -286,7 +293,7 @@ class TestQueuePlayer : public QObject {
     QCOMPARE(FPlayer->NextIndex(), drawn);
     QCOMPARE(NextFile(), FFiles[drawn]);
     FPlayer->mp3EndPlay();  // as when the engine could not go on into it
-    QCOMPARE(FPlayer->Queue.CurrentIndex, drawn);
+    QCOMPARE(FQueue->CurrentIndex(), drawn);
   }
 
   // Through the engine: gapless, the queue goes on without a single end report, each entry
@@ -305,8 +312,8 @@ class TestQueuePlayer : public QObject {
         ++ends;
         FPlayer->mp3EndPlay();
       };
-      for (const QString& file : FMinutes) FPlayer->AppendToQueue(file);
-      FPlayer->Queue.Slot(1).LyricsFile = QStringLiteral("/lyrics/m2.txt");
+      for (const QString& file : FMinutes) Append(file);
+      FQueue->SetLyrics(1, QStringLiteral("/lyrics/m2.txt"), QString());
       StartAt(0);
       QTRY_VERIFY_WITH_TIMEOUT(FHost->Shown.size() >= 3, 10000);
       QCOMPARE(FHost->Shown.mid(0, 3), (QStringList{"m1.mp3", "m2.mp3", "m1.mp3"}));
@@ -318,24 +325,13 @@ class TestQueuePlayer : public QObject {
     }
   }
 
-  void appendingReadsTagsAndStopsAtAFullQueue() {
-    FPlayer->AppendToQueue(FFiles[2]);
-    QCOMPARE(FPlayer->Queue.Entry(0).Title, QStringLiteral("c.mp2"));
-    QVERIFY_THROWS_EXCEPTION(std::exception, FPlayer->AppendToQueue(FNotAudio));
-    QCOMPARE(FPlayer->Queue.QueueCount(), 1);
-    while (!FPlayer->Queue.IsFull()) FPlayer->Queue.Append(FFiles[0], QStringLiteral("a"));
-    QVERIFY_THROWS_EXCEPTION(EQueueFull, FPlayer->AppendToQueue(FFiles[1]));
-    QCOMPARE(FPlayer->Queue.QueueCount(), TPlayQueue::Capacity);
-  }
-
  private:
+  void Append(const QString& file) { FQueue->Append({file, {}, QFileInfo(file).fileName(), {}}); }
   void Fill(int count) {
-    for (int i = 0; i < count; ++i) FPlayer->AppendToQueue(FFiles[i]);
+    for (int i = 0; i < count; ++i) Append(FFiles[i]);
   }
   void StartAt(int index) {
-    FPlayer->Queue.CurrentIndex = index;
-    FPlayer->PlayState = psPlaying;
-    FPlayer->PlayEntry(index);
+    FPlayer->StartEntry(index);
     QCOMPARE(FEngine->Status(), mpsPlaying);
   }
   QString NextFile() const { return QString::fromStdString(FEngine->NextFileName()); }
@@ -349,6 +345,7 @@ class TestQueuePlayer : public QObject {
   std::unique_ptr<TMP3Player> FEngine;
   std::unique_ptr<TEngineMessagePump> FPump;
   std::unique_ptr<TRecordingHost> FHost;
+  std::unique_ptr<TPlayQueue> FQueue;
   std::unique_ptr<TQueuePlayer> FPlayer;
 };
 

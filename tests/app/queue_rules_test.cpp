@@ -17,11 +17,15 @@ Q_DECLARE_METATYPE(TPlayState)
 
 namespace {
 
-TPlayQueue QueueOf(int count, int current) {
-  TPlayQueue q;
-  for (int i = 0; i < count; ++i) q.Append(QStringLiteral("/m/%1.mp3").arg(i), QString::number(i));
-  q.CurrentIndex = current;
-  return q;
+void Fill(TPlayQueue& q, int count, int current = 0) {
+  for (int i = 0; i < count; ++i) q.Append({QStringLiteral("/m/%1.mp3").arg(i), {}, QString::number(i), {}});
+  q.SetCurrentIndex(current);
+}
+
+QStringList Titles(const TPlayQueue& q) {
+  QStringList titles;
+  for (int i = 0; i < q.QueueCount(); ++i) titles << q.Entry(i).Title;
+  return titles;
 }
 
 void Touch(const QString& path) {
@@ -51,33 +55,70 @@ class TestQueueRules : public QObject {
   void nextAndPreviousWrapAround() {
     QFETCH(int, count);
     QFETCH(int, current);
-    const TPlayQueue q = QueueOf(count, current);
+    TPlayQueue q;
+    Fill(q, count, current);
     QTEST(q.NextIndex(), "next");
     QTEST(q.PreviousIndex(), "previous");
   }
 
   void theTableHolds256Entries() {
-    TPlayQueue q = QueueOf(TPlayQueue::Capacity, 0);
+    TPlayQueue q;
+    Fill(q, TPlayQueue::Capacity);
     QVERIFY(q.IsFull());
-    QVERIFY_THROWS_EXCEPTION(EQueueFull, q.Append(QStringLiteral("/x.mp3"), QStringLiteral("x")));
+    QVERIFY_THROWS_EXCEPTION(EQueueFull, q.Append({QStringLiteral("/x.mp3"), {}, QStringLiteral("x"), {}}));
     QCOMPARE(q.QueueCount(), 256);
     QCOMPARE(q.Entry(255).Title, QStringLiteral("255"));
   }
 
   void entriesOutsideTheUsedOnesReadEmpty() {
-    TPlayQueue q = QueueOf(3, 0);
-    q.Slot(5).FileName = QStringLiteral("/stale.mp3");
-    for (int i : {-1, 3, 5, 256, 100000}) QVERIFY(q.Entry(i).FileName.isEmpty());
+    TPlayQueue q;
+    Fill(q, 3);
+    q.Remove(2);
+    for (int i : {-1, 2, 3, 256, 100000}) QVERIFY(q.Entry(i).FileName.isEmpty());
     q.Clear();
     QCOMPARE(q.QueueCount(), 0);
     QVERIFY(q.Entry(0).FileName.isEmpty());
   }
 
-  void appendKeepsTheSlotsLyricsFile() {
+  // Every write says what changed and where; the rows stay when entries go, and a batch
+  // sends its appends as one insertion (anything else as a reset).
+  void theQueueAnnouncesItsChanges() {
     TPlayQueue q;
-    q.Slot(0).LyricsFile = QStringLiteral("/l.txt");
-    q.Append(QStringLiteral("/a.mp3"), QStringLiteral("A"));
-    QCOMPARE(q.Entry(0).LyricsFile, QStringLiteral("/l.txt"));
+    QStringList said;
+    connect(&q, &TPlayQueue::Changed, this, [&said](const TQueueChange& c) {
+      static const char* const kinds[] = {"inserted", "removed", "moved", "changed", "reset", "rows"};
+      said << QStringLiteral("%1 %2 %3 %4")
+                  .arg(QLatin1String(kinds[c.Kind]))
+                  .arg(c.First)
+                  .arg(c.Count)
+                  .arg(c.To);
+    });
+    connect(&q, &TPlayQueue::CurrentChanged, this,
+            [&said](int i) { said << QStringLiteral("current %1").arg(i); });
+    Fill(q, 2, 1);
+    q.Append({QStringLiteral("/m/2.mp3"), {}, QStringLiteral("2"), {}});
+    q.Move(0, 2);
+    q.Move(2, 3);  // past the entries: nothing
+    q.Remove(0);
+    q.SetLyrics(1, QStringLiteral("/l.txt"), QStringLiteral("5"));
+    q.SetLyricsSpeed(4, QStringLiteral("7"));  // no such entry: nothing
+    QCOMPARE(Titles(q), (QStringList{"2", "0"}));
+    QCOMPARE(q.Rows(), 3);
+    {
+      const TPlayQueue::TBatch batch(q);
+      q.AddRow();
+      Fill(q, 2, 1);
+    }
+    QCOMPARE(q.Rows(), 4);
+    {
+      const TPlayQueue::TBatch batch(q);
+      q.Clear();
+      q.SetRows(1);
+    }
+    QCOMPARE(q.Rows(), 1);
+    QCOMPARE(said,
+             (QStringList{"inserted 0 1 -1", "inserted 1 1 -1", "current 1", "inserted 2 1 -1", "moved 0 1 2",
+                          "removed 0 1 -1", "changed 1 1 -1", "inserted 2 2 -1", "reset 0 0 -1"}));
   }
 
   void playStateRules_data() {

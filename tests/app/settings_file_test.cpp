@@ -187,8 +187,8 @@ class TestSettingsFile : public QObject {
              "[varo]\nmax=5\nlist1=/1\nlist2=/2\nlist3=/3\nlist4=/4\nlist5=/5\nlist05=keep\n"
              "listfilename=mine.vrl\nlist6=beyond max\n");
     TPlayQueue queue;
-    queue.Append(QStringLiteral("/a.mp3"), QStringLiteral("A"));
-    queue.Append(QStringLiteral("/b.mp3"), QStringLiteral("B"));
+    queue.Append({QStringLiteral("/a.mp3"), {}, QStringLiteral("A"), {}});
+    queue.Append({QStringLiteral("/b.mp3"), {}, QStringLiteral("B"), {}});
     TSettingsFile ini(FPath);
     StoreQueue(queue, ini);
     const TSettingsFile after(FPath);

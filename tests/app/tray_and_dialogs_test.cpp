@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "core/platform/memory_status.h"
+#include "core/playback/queue_player.h"
 #include "core/playback/ranking.h"
 #include "formats/settings_keys.h"
 #include "player/mp3_player.h"
@@ -39,18 +40,18 @@ class TestTrayAndDialogs : public QObject {
     TForm1& f = h.Start();
     h.W.Form2->show();
     h.W.Form5->show();
-    QCOMPARE(f.TaskTray1->IconID(), 1);
+    QCOMPARE(Ctl<TTaskTray>(f, "TaskTray1").IconID(), 1);
     // The application icon comes after the first paint; the tray takes it then.
     QPixmap picture(16, 16);
     picture.fill(Qt::red);
     QApplication::setWindowIcon(QIcon(picture));
-    QCOMPARE(f.TaskTray1->Icon().cacheKey(), QApplication::windowIcon().cacheKey());
+    QCOMPARE(Ctl<TTaskTray>(f, "TaskTray1").Icon().cacheKey(), QApplication::windowIcon().cacheKey());
     QApplication::setWindowIcon(QIcon());
     f.Menu().N1->trigger();
     QVERIFY(!f.isVisible());
     QVERIFY(!h.W.Form2->isVisible());
     QVERIFY(!h.W.Form5->isVisible());
-    QVERIFY(f.TaskTray1->Registered());
+    QVERIFY(Ctl<TTaskTray>(f, "TaskTray1").Registered());
     QCOMPARE(f.Menu().N1->text(), QStringLiteral("元のサイズに戻す(&T)"));
     QCOMPARE(h.TrayShell.Calls.back().first, NIM_ADD);
     f.ShowLyricsWindow();  // nothing while in the tray
@@ -66,12 +67,12 @@ class TestTrayAndDialogs : public QObject {
     TTaskTray::SetMenuRunner(nullptr);
     QCOMPARE(opened, std::vector<QMenu*>{f.Menu().PopupMenu1});
     QVERIFY(f.isVisible());
-    QVERIFY(!f.TaskTray1->Registered());
+    QVERIFY(!Ctl<TTaskTray>(f, "TaskTray1").Registered());
     QCOMPARE(h.TrayShell.Calls.back().first, NIM_DELETE);
     QCOMPARE(f.Menu().N1->text(), QStringLiteral("タスクトレイにしまう(&T)"));
     QVERIFY(!h.W.Form2->isVisible());  // they stay hidden
 
-    QTest::mouseClick(f.Image10, Qt::LeftButton);
+    QTest::mouseClick(&Ctl<TImageButton>(f, "Image10"), Qt::LeftButton);
     QVERIFY(!f.isVisible());
     TNotifyWindow::IconMessage(1, WM_RBUTTONDBLCLK, QPoint());
     QVERIFY(f.isVisible());
@@ -80,34 +81,33 @@ class TestTrayAndDialogs : public QObject {
 
   void withoutANotificationAreaTheWindowStays() {
     TWindowHarness h;
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     SetTrayShell(nullptr);  // the offscreen platform has none
     f.Menu().N1->trigger();
     QCOMPARE(h.Errors, QStringList{"タスクトレイに登録できません"});
     QVERIFY(f.isVisible());
-    QVERIFY(!f.TaskTray1->Registered());
+    QVERIFY(!Ctl<TTaskTray>(f, "TaskTray1").Registered());
     QCOMPARE(f.Menu().N1->text(), QStringLiteral("タスクトレイにしまう(&T)"));
   }
 
   void theTipIsTheTitleCutTo63Columns() {
     TWindowHarness h;
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     // Two columns a character: the 32nd would end past column 63, so it goes whole.
     const QString name = QStringLiteral("あ").repeated(32) + QStringLiteral(".mp3");
-    h.OpenAnswers = {{h.Track(name)}};
-    h.W.Form2->Image3Click();
-    h.W.Form2->gdDblClick(1, kTitleColumn);
-    QCOMPARE(f.TaskTray1->TipString(), name);
+    h.Queue({h.Track(name)});
+    f.Session().Player().PlayRow(1);
+    QCOMPARE(Ctl<TTaskTray>(f, "TaskTray1").TipString(), name);
     f.Menu().N1->trigger();
     QCOMPARE(h.TrayShell.Calls.back().second.szTip, QStringLiteral("あ").repeated(31).toUtf8());
   }
 
   void aClickOnTheIconRestoresAsADoubleClickDoes() {
     TWindowHarness h;
-    TForm1& f = h.Start();
+    TForm1& f = h.MainWindow();
     // Stands for the desktop's icon: its activations reach the program as they would.
     QSystemTrayIcon icon;
-    ConnectTrayMessages(icon, f.TaskTray1->IconID());
+    ConnectTrayMessages(icon, Ctl<TTaskTray>(f, "TaskTray1").IconID());
     using R = QSystemTrayIcon::ActivationReason;
     // A status-notifier host reports a click alone; an XEmbed host a click, then the double.
     for (const QList<R>& reasons : {QList<R>{QSystemTrayIcon::Trigger},
@@ -119,7 +119,7 @@ class TestTrayAndDialogs : public QObject {
       QTRY_VERIFY(f.isVisible());
       QCoreApplication::sendPostedEvents();
       QVERIFY(f.isVisible());
-      QVERIFY(!f.TaskTray1->Registered());
+      QVERIFY(!Ctl<TTaskTray>(f, "TaskTray1").Registered());
       QCOMPARE(f.Menu().N1->text(), QStringLiteral("タスクトレイにしまう(&T)"));
     }
     QVERIFY(h.Errors.isEmpty());
@@ -140,15 +140,14 @@ class TestTrayAndDialogs : public QObject {
       QTimer::singleShot(200, &scope, [] { QCoreApplication::exit(7); });
     });
     QCOMPARE(QApplication::exec(), 7);  // 0 had the last closed window ended it
-    QVERIFY(f.TaskTray1->Registered());
+    QVERIFY(Ctl<TTaskTray>(f, "TaskTray1").Registered());
   }
 
   void everyStartIsCountedAndTheHistoryOpens() {
     TWindowHarness h;
-    TForm1& f = h.Start();
-    h.OpenAnswers = {{h.Track(QStringLiteral("a.mp3")), h.Track(QStringLiteral("b.mp3"))}};
-    h.W.Form2->Image3Click();
-    for (int row : {2, 1, 2}) h.W.Form2->gdDblClick(row, kTitleColumn);
+    TForm1& f = h.MainWindow();
+    h.Queue({h.Track(QStringLiteral("a.mp3")), h.Track(QStringLiteral("b.mp3"))});
+    for (int row : {2, 1, 2}) f.Session().Player().PlayRow(row);
     QCOMPARE(f.Session().Ranking().RankTitles(), (QStringList{"b.mp3", "a.mp3"}));
     QCOMPARE(h.Ini().ReadInteger(RankPcntKey(1), 0), 2);
     f.Menu().N8->trigger();
@@ -160,8 +159,7 @@ class TestTrayAndDialogs : public QObject {
   void theSleepTimerSavesThenSwitchesOffOnceInItsMinute() {
     TWindowHarness h;
     TForm1& f = h.Start();
-    h.OpenAnswers = {{h.Track(QStringLiteral("a.mp3"))}};
-    h.W.Form2->Image3Click();
+    h.Queue({h.Track(QStringLiteral("a.mp3"))});
     f.move(123, 45);
     TForm4& d = *h.W.Form4;
     WhenShown(&d, [&d] {
@@ -170,51 +168,47 @@ class TestTrayAndDialogs : public QObject {
       d.Button1->click();
     });
     f.Menu().O1->trigger();
-    QVERIFY(f.Timer2.isActive());
+    QVERIFY(Ctl<QTimer>(f, "Timer2").isActive());
     QVERIFY(f.Menu().O1->isChecked());
-    QCOMPARE(f.SleepTimer.SleepFrom, QStringLiteral("23:50:00"));
+    QCOMPARE(F1::SleepTimer(f).SleepFrom, QStringLiteral("23:50:00"));
 
     // What the power-off finds in the settings file.
     int savedQueue = -1;
     h.PowerOff.OnPowerOff = [&] { savedQueue = h.Ini().ReadInteger(kKeyMax, -1); };
-    f.SleepClock = [] { return QTime(23, 50, 0); };
+    F1::SetSleepClock(f, [] { return QTime(23, 50, 0); });
     f.Timer2Timer();
     QCOMPARE(h.PowerOff.Asked, 0);
-    f.SleepClock = [] { return QTime(23, 50, 1); };
+    F1::SetSleepClock(f, [] { return QTime(23, 50, 1); });
     f.Timer2Timer();
     QCOMPARE(h.PowerOff.Asked, 1);
     QCOMPARE(savedQueue, 1);
     QCOMPARE(h.Ini().ReadString(ListKey(1), QString()), f.Session().Queue().Entry(0).FileName);
     QCOMPARE(h.Ini().ReadInteger(kKeyWindowX, 0), 123);
     // Asked once: a refused or cancelled power-off is not asked again every second.
-    QVERIFY(!f.Timer2.isActive());
+    QVERIFY(!Ctl<QTimer>(f, "Timer2").isActive());
     QVERIFY(!f.Menu().O1->isChecked());
-    f.SleepClock = [] { return QTime(23, 50, 58); };
+    F1::SetSleepClock(f, [] { return QTime(23, 50, 58); });
     f.Timer2Timer();
     QCOMPARE(h.PowerOff.Asked, 1);
 
     WhenShown(&d, [&d] { d.Button2->click(); });
     f.Menu().O1->trigger();
-    QVERIFY(!f.Timer2.isActive());
+    QVERIFY(!Ctl<QTimer>(f, "Timer2").isActive());
     QVERIFY(!f.Menu().O1->isChecked());
   }
 
   void aPowerOffThatIsRefusedIsToldAndTheTimerIsOff() {
     TWindowHarness h;
     TForm1& f = h.Start();
-    auto arm = [&f] {
-      f.SleepTimer.Set(QStringLiteral("7"), QStringLiteral("10"));
-      f.Timer2.start();
-      f.Menu().O1->setChecked(true);
-    };
-    f.SleepClock = [] { return QTime(7, 10, 5); };
+    auto arm = [&h] { h.W.Form4->OnSet(QStringLiteral("7"), QStringLiteral("10")); };  // as the dialog does
+    F1::SetSleepClock(f, [] { return QTime(7, 10, 5); });
     arm();
     h.PowerOff.Can = false;
     f.Timer2Timer();
     QCOMPARE(h.PowerOff.Asked, 0);
     QCOMPARE(h.Errors.size(), 1);
     QVERIFY(h.Errors[0].contains(QStringLiteral("おやすみタイマー")));
-    QVERIFY(!f.Timer2.isActive());
+    QVERIFY(!Ctl<QTimer>(f, "Timer2").isActive());
     QVERIFY(!f.Menu().O1->isChecked());
 
     // Allowed, then refused: no authorisation given.
@@ -225,7 +219,7 @@ class TestTrayAndDialogs : public QObject {
     QCOMPARE(h.PowerOff.Asked, 1);
     QCOMPARE(h.Errors.size(), 2);
     QVERIFY(h.Errors[1].contains(QStringLiteral("許可されませんでした")));
-    QVERIFY(!f.Timer2.isActive());
+    QVERIFY(!Ctl<QTimer>(f, "Timer2").isActive());
   }
 
   void aSleepTimeThatIsNoTimeKeepsTheDialogOpen() {
@@ -242,7 +236,7 @@ class TestTrayAndDialogs : public QObject {
     f.Menu().O1->trigger();
     QVERIFY(stillOpen);
     QCOMPARE(h.Errors, QStringList{"'xx' is not a valid integer value"});
-    QVERIFY(!f.Timer2.isActive());
+    QVERIFY(!Ctl<QTimer>(f, "Timer2").isActive());
     QVERIFY(!f.Menu().O1->isChecked());
   }
 
@@ -260,14 +254,14 @@ class TestTrayAndDialogs : public QObject {
     });
     f.Menu().S2->trigger();
     QVERIFY(stillOpen);
-    QCOMPARE(f.Session().Player().intro_timer.interval(), 8000);
+    QCOMPARE(f.Session().Player().IntroInterval(), 8000);
     QCOMPARE(f.Menu().rep4->title(), QStringLiteral("イントロ再生：8秒(&I)"));
     WhenShown(&d, [&d] {
       d.Edit1->setText(QStringLiteral("3"));
       d.Button2->click();
     });
     f.Menu().S2->trigger();
-    QCOMPARE(f.Session().Player().intro_timer.interval(), 8000);
+    QCOMPARE(f.Session().Player().IntroInterval(), 8000);
   }
 
   void theVersionDialog() {

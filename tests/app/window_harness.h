@@ -1,6 +1,8 @@
 // The application's windows on the offscreen platform with a temporary home, and fakes for
 // everything that would reach out of the test: the common dialogs, the notification area,
-// the desktop's opener, the power-off and the error box.
+// the desktop's opener, the power-off and the error box. A window is tested over a session
+// of its own (Session(), then the window), the main window alone (MainWindow()), or all the
+// program's windows as the program entry wires them (Start()).
 #pragma once
 
 #include <QDir>
@@ -14,10 +16,14 @@
 #include <deque>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "core/platform/desktop_open.h"
+#include "core/playback/play_queue.h"
 #include "core/playback/power_off.h"
+#include "core/playlist/playlist_service.h"
+#include "core/session/player_session.h"
 #include "core/settings/application_home.h"
 #include "formats/settings_file.h"
 #include "skin_fixture.h"
@@ -32,6 +38,25 @@
 #include "ui/program/program_entry.h"
 #include "ui/tray/task_tray.h"
 #include "ui/widgets/form_rgn.h"
+
+// A control of a window by its object name (Image1, Timer2, ...), not one of the windows it owns.
+template <class T = QWidget>
+T& Ctl(const QObject& window, const char* name) {
+  T* control = window.findChild<T*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+  if (!control) throw std::runtime_error(std::string("no control ") + name);
+  return *control;
+}
+
+inline TFormRgn& FR1(const QWidget& window) { return Ctl<TFormRgn>(window, "FR1"); }
+
+// The main window's state behind its controls.
+struct TForm1TestAccess {
+  static bool DeferredSkinDone(const TForm1& f) { return f.FDeferredSkinDone; }
+  static bool PlaylistPending(const TForm1& f) { return f.FPlaylistPending; }
+  static const TSleepTimer& SleepTimer(const TForm1& f) { return f.FSleepTimer; }
+  static void SetSleepClock(TForm1& f, std::function<QTime()> clock) { f.FSleepClock = std::move(clock); }
+};
+using F1 = TForm1TestAccess;
 
 class TFakePowerOff : public TPowerOff {
  public:
@@ -117,6 +142,22 @@ struct TWindowHarness {
     if (!W.Form1) throw std::runtime_error("start-up ended the program");
     W.Form1->show();
     return *W.Form1;
+  }
+  TPlayerSession& Session() {
+    if (!W.Session) W.Session = std::make_unique<TPlayerSession>(Home);
+    return *W.Session;
+  }
+  // The main window over a session of its own, started up and shown; no other window.
+  TForm1& MainWindow() {
+    Close();
+    W.Form1 = std::make_unique<TForm1>(Session());
+    if (!W.Form1->FormCreate()) throw std::runtime_error("start-up ended the program");
+    W.Form1->show();
+    return *W.Form1;
+  }
+  // Entries of the session's queue, tag titles read from the files.
+  void Queue(const QStringList& files) {
+    for (const QString& file : files) Session().Playlist().AppendToQueue(file);
   }
   // A copy of the test track under name (its title is its name when it has no tags).
   QString Track(const QString& name, const QString& folder = QString()) {

@@ -1,4 +1,4 @@
-// SIGTERM and SIGHUP (the session ending, a system shutdown, kill) are only noted where they
+// SIGTERM and SIGHUP (logging out, a system shutdown, kill) are only noted where they
 // arrive and acted on from the event loop, so the program can end the way it always does.
 #pragma once
 

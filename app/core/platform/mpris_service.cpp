@@ -119,14 +119,15 @@ TMprisService::TMprisService(TPlayerSession& session, QObject* parent)
     FTitle = title;
     FArtist = artist;
     const TPlayQueue& queue = FSession.Queue();
-    const int i = queue.CurrentIndex;
+    const int i = queue.CurrentIndex();
     FUrl = i >= 0 && i < queue.QueueCount() ? QUrl::fromLocalFile(queue.Entry(i).FileName).toString()
                                             : QString();
     Publish();
   });
   connect(&session, &TPlayerSession::PlayStateChanged, this, &TMprisService::Publish);
   connect(&session, &TPlayerSession::PlayModeChanged, this, &TMprisService::Publish);
-  connect(&session, &TPlayerSession::EntryAppended, this, &TMprisService::Publish);
+  // An empty queue can neither play nor step: the controls follow every change of it.
+  connect(&session.Queue(), &TPlayQueue::Changed, this, &TMprisService::Publish);
   connect(&session, &TPlayerSession::Sought, player, [player](qint64 ms) { emit player->Seeked(ms * 1000); });
 }
 
@@ -166,23 +167,23 @@ void TMprisService::Run(Command&& command) {
 void TMprisService::Play() {
   Run([this] {
     TQueuePlayer& p = FSession.Player();
-    if (p.PlayState == psPaused)
+    if (p.PlayState() == psPaused)
       p.PauseCommand();  // resumes where it paused
-    else if (p.PlayState != psPlaying)
+    else if (p.PlayState() != psPlaying)
       p.PlayCommand();
   });
 }
 
 void TMprisService::Pause() {
   Run([this] {
-    if (FSession.Player().PlayState == psPlaying) FSession.Player().PauseCommand();
+    if (FSession.Player().PlayState() == psPlaying) FSession.Player().PauseCommand();
   });
 }
 
 void TMprisService::PlayPause() {
   Run([this] {
     TQueuePlayer& p = FSession.Player();
-    if (p.PlayState == psPlaying || p.PlayState == psPaused)
+    if (p.PlayState() == psPlaying || p.PlayState() == psPaused)
       p.PauseCommand();
     else
       p.PlayCommand();
@@ -232,7 +233,7 @@ void TMprisService::OpenUri(const QString& uri) {
 }
 
 QString TMprisService::PlaybackStatus() const {
-  switch (FSession.Player().PlayState) {
+  switch (FSession.Player().PlayState()) {
     case psPlaying:
     case psSwitching:
       return QStringLiteral("Playing");
@@ -245,18 +246,18 @@ QString TMprisService::PlaybackStatus() const {
 
 // Repeat one is "Track"; repeat all, random and the intro cycle all go round the list.
 QString TMprisService::LoopStatus() const {
-  return FSession.Player().PlayMode == pmRepeatOne ? QStringLiteral("Track") : QStringLiteral("Playlist");
+  return FSession.Player().PlayMode() == pmRepeatOne ? QStringLiteral("Track") : QStringLiteral("Playlist");
 }
 
 void TMprisService::SetLoopStatus(const QString& status) {
   // There is no mode that stops at the end of the list, so "None" changes nothing.
   if (status == QLatin1String("Track"))
     emit PlayModeRequested(pmRepeatOne);
-  else if (status == QLatin1String("Playlist") && FSession.Player().PlayMode == pmRepeatOne)
+  else if (status == QLatin1String("Playlist") && FSession.Player().PlayMode() == pmRepeatOne)
     emit PlayModeRequested(pmRepeatAll);
 }
 
-bool TMprisService::Shuffle() const { return FSession.Player().PlayMode == pmRandom; }
+bool TMprisService::Shuffle() const { return FSession.Player().PlayMode() == pmRandom; }
 
 void TMprisService::SetShuffle(bool on) {
   if (on != Shuffle()) emit PlayModeRequested(on ? pmRandom : pmRepeatAll);

@@ -15,7 +15,7 @@ TSleepInhibitor::TSleepInhibitor(TPlayerSession& session, QObject* parent)
 TSleepInhibitor::~TSleepInhibitor() { delete FPending; }
 
 void TSleepInhibitor::Follow() {
-  const TPlayState state = FSession.Player().PlayState;
+  const TPlayState state = FSession.Player().PlayState();
   const bool playing = state == psPlaying || state == psSwitching;
   if (!playing) {
     FLock = QDBusUnixFileDescriptor();

@@ -6,10 +6,18 @@
 #include "core/playback/track_tags.h"
 #include "player/mp3_player.h"
 
-TQueuePlayer::TQueuePlayer(TMP3Player& engine, TQueuePlayerHost& host, QObject* parent)
-    : QObject(parent), FEngine(engine), FHost(host), FRandom(std::random_device{}()) {
-  intro_timer.setInterval(kDefaultIntroMs);
-  connect(&intro_timer, &QTimer::timeout, this, &TQueuePlayer::intro_timerTimer);
+TQueuePlayer::TQueuePlayer(TMP3Player& engine, TPlayQueue& queue, TQueuePlayerHost& host, QObject* parent)
+    : QObject(parent), FEngine(engine), FQueue(queue), FHost(host), FRandom(std::random_device{}()) {
+  FIntroTimer.setInterval(kDefaultIntroMs);
+  connect(&FIntroTimer, &QTimer::timeout, this, &TQueuePlayer::intro_timerTimer);
+  // Entries added, moved or deleted may change the entry that follows the playing one.
+  connect(&FQueue, &TPlayQueue::Changed, this, [this] {
+    try {
+      UpdateNextFile();
+    } catch (const std::exception&) {
+      // The engine would not take the follow-on: the queue goes on by the end of the track.
+    }
+  });
   FEngine.OnEndPlay = [this](TMP3Player&, TMP3EndPlayReason) { mp3EndPlay(); };
   FEngine.OnTrackChanged = [this](TMP3Player&) { mp3TrackChanged(); };
 }
@@ -27,14 +35,14 @@ void TQueuePlayer::PlayEntry(int index) {
     FEngine.SetNextFileName(std::string());
     if (FEngine.Status() == mpsPaused) {
       FEngine.Resume();
-      PlayState = psSwitching;
+      SetPlayState(psSwitching);
     }
     if (FEngine.Status() != mpsStopped) FEndReportPending = true;
     FEngine.Stop();
     // Nothing was playing, so no end report will come for this switch: a switching state
     // left behind would swallow the end of the new track and halt the queue after it.
-    if (PlayState == psSwitching && !FEndReportPending) PlayState = psPlaying;
-    const TQueueEntry entry = Queue.Entry(index);
+    if (FPlayState == psSwitching && !FEndReportPending) SetPlayState(psPlaying);
+    const TQueueEntry entry = FQueue.Entry(index);
     FEngine.SetFileName(EnginePath(entry.FileName));  // opens the file and reads its tags
     if (!FEngine.IsOpen()) return;                    // no such entry: there was no file to open
     const TTrackTags tags = OpenedTrackTags(FEngine, entry.FileName);
@@ -57,20 +65,20 @@ void TQueuePlayer::AnnounceStart(const TQueueEntry& entry, const QString& title)
 }
 
 int TQueuePlayer::ChooseFollowing() {
-  const int count = Queue.QueueCount();
-  if (PlayMode == pmRandom && (FRandomPick < 0 || FRandomPick >= std::max(count, 1))) {
+  const int count = FQueue.QueueCount();
+  if (FPlayMode == pmRandom && (FRandomPick < 0 || FRandomPick >= std::max(count, 1))) {
     std::uniform_int_distribution<int> pick(0, std::max(count - 1, 0));
     FRandomPick = pick(FRandom);
   }
-  return FollowingIndex(PlayMode, Queue.CurrentIndex, count, FRandomPick);
+  return FollowingIndex(FPlayMode, FQueue.CurrentIndex(), count, FRandomPick);
 }
 
 void TQueuePlayer::UpdateNextFile() {
   int index = -1;
-  if (FEngine.Gapless() && FEngine.IsOpen() && FEngine.Status() != mpsStopped && PlayState != psStopped &&
-      Queue.QueueCount() > 0)
+  if (FEngine.Gapless() && FEngine.IsOpen() && FEngine.Status() != mpsStopped && FPlayState != psStopped &&
+      FQueue.QueueCount() > 0)
     index = ChooseFollowing();
-  const QString file = Queue.Entry(index).FileName;
+  const QString file = FQueue.Entry(index).FileName;
   FNextIndex = file.isEmpty() ? -1 : index;
   const std::string path = file.isEmpty() ? std::string() : EnginePath(file);
   if (path != FEngine.NextFileName()) FEngine.SetNextFileName(path);
@@ -81,16 +89,16 @@ void TQueuePlayer::mp3TrackChanged() {
   // holds the file heard now.
   const std::string heard = FEngine.FileName();
   int index = FNextIndex;
-  if (EnginePath(Queue.Entry(index).FileName) != heard) {
+  if (EnginePath(FQueue.Entry(index).FileName) != heard) {
     index = -1;
-    for (int i = 0; i < Queue.QueueCount() && index < 0; ++i)
-      if (EnginePath(Queue.Entry(i).FileName) == heard) index = i;
+    for (int i = 0; i < FQueue.QueueCount() && index < 0; ++i)
+      if (EnginePath(FQueue.Entry(i).FileName) == heard) index = i;
   }
-  if (index >= 0) Queue.CurrentIndex = index;
+  if (index >= 0) FQueue.SetCurrentIndex(index);
   FRandomPick = -1;
   FNextIndex = -1;
   try {
-    const TQueueEntry entry = Queue.Entry(index);
+    const TQueueEntry entry = FQueue.Entry(index);
     const TTrackTags tags =
         OpenedTrackTags(FEngine, entry.FileName.isEmpty() ? QString::fromStdString(heard) : entry.FileName);
     FHost.ShowTrack(tags.Title, tags.Artist);
@@ -102,29 +110,33 @@ void TQueuePlayer::mp3TrackChanged() {
 }
 
 void TQueuePlayer::StartEntry(int index) {
-  Queue.CurrentIndex = index;
-  PlayState = psPlaying;
+  MarkStarted(index);
   PlayEntry(index);
 }
 
-void TQueuePlayer::AppendToQueue(const QString& path) {
-  if (Queue.IsFull()) throw EQueueFull();
-  const TTrackTags tags = ReadTrackTags(path);
-  Queue.Append(path, tags.Title);
+void TQueuePlayer::MarkStarted(int index) {
+  FQueue.SetCurrentIndex(index);
+  SetPlayState(psPlaying);
+}
+
+void TQueuePlayer::SetPlayState(TPlayState state) {
+  if (state == FPlayState) return;
+  FPlayState = state;
+  emit PlayStateChanged();
 }
 
 void TQueuePlayer::SwitchTo(int index) {
-  Queue.CurrentIndex = index;
-  PlayState = psSwitching;
+  FQueue.SetCurrentIndex(index);
+  SetPlayState(psSwitching);
   PlayEntry(index);
 }
 
 void TQueuePlayer::PlayCommand() {
-  if (Queue.QueueCount() == 0) return;
+  if (FQueue.QueueCount() == 0) return;
   // A shorter list was loaded since the index was set: play from its start, not nothing.
-  if (Queue.CurrentIndex < 0 || Queue.CurrentIndex >= Queue.QueueCount()) Queue.CurrentIndex = 0;
-  PlayState = PlayCommandState(PlayState);
-  PlayEntry(Queue.CurrentIndex);
+  if (FQueue.CurrentIndex() < 0 || FQueue.CurrentIndex() >= FQueue.QueueCount()) FQueue.SetCurrentIndex(0);
+  SetPlayState(PlayCommandState(FPlayState));
+  PlayEntry(FQueue.CurrentIndex());
 }
 
 void TQueuePlayer::StopCommand() {
@@ -133,17 +145,17 @@ void TQueuePlayer::StopCommand() {
   FNextIndex = -1;
   FEngine.Stop();
   FHost.StopLyrics();
-  PlayState = psStopped;
+  SetPlayState(psStopped);
 }
 
 void TQueuePlayer::PauseCommand() {
-  if (PlayState == psPlaying) {
+  if (FPlayState == psPlaying) {
     FEngine.Pause();
-    PlayState = psPaused;
+    SetPlayState(psPaused);
     FHost.PauseLyrics();
-  } else if (PlayState == psPaused) {
+  } else if (FPlayState == psPaused) {
     FEngine.Resume();
-    PlayState = psPlaying;
+    SetPlayState(psPlaying);
     FHost.ResumeLyrics();
   }
 }
@@ -151,50 +163,51 @@ void TQueuePlayer::PauseCommand() {
 // On an empty queue there is nothing to switch to: the play state stays as it is, so files
 // dropped afterwards still start playing.
 void TQueuePlayer::NextCommand() {
-  if (Queue.QueueCount() > 0) SwitchTo(Queue.NextIndex());
+  if (FQueue.QueueCount() > 0) SwitchTo(FQueue.NextIndex());
 }
 
 void TQueuePlayer::PreviousCommand() {
-  if (Queue.QueueCount() > 0) SwitchTo(Queue.PreviousIndex());
+  if (FQueue.QueueCount() > 0) SwitchTo(FQueue.PreviousIndex());
 }
 
 void TQueuePlayer::PlaySongMenuEntry(int index) { SwitchTo(index); }
 
 void TQueuePlayer::PlayRow(int row) {
-  Queue.CurrentIndex = row - 1;
-  PlayState = RowDoubleClickState(PlayState);
-  PlayEntry(Queue.CurrentIndex);
+  FQueue.SetCurrentIndex(row - 1);
+  SetPlayState(RowDoubleClickState(FPlayState));
+  PlayEntry(row - 1);
 }
 
 void TQueuePlayer::ChoosePlayMode(int mode) {
-  PlayMode = mode;
+  FPlayMode = mode;
   FRandomPick = -1;
   if (mode != pmIntro) {
-    intro_timer.stop();
+    FIntroTimer.stop();
     UpdateNextFile();
     return;
   }
-  if (Queue.QueueCount() > 0) {
+  if (FQueue.QueueCount() > 0) {
     SwitchTo(0);
-    intro_timer.start();
+    FIntroTimer.start();
   }
 }
 
 void TQueuePlayer::mp3EndPlay() {
   FEndReportPending = false;
-  switch (EndPlayAction(PlayState)) {
+  switch (EndPlayAction(FPlayState)) {
     case TEndPlayAction::Ignore:
       return;
     case TEndPlayAction::Swallow:
-      PlayState = psPlaying;
+      SetPlayState(psPlaying);
       return;
     case TEndPlayAction::PlayNext:
       break;
   }
   // The same choice a gapless follow-on was told, when the engine could not take it.
-  Queue.CurrentIndex = ChooseFollowing();
-  PlayState = psPlaying;
-  PlayEntry(Queue.CurrentIndex);
+  const int following = ChooseFollowing();
+  FQueue.SetCurrentIndex(following);
+  SetPlayState(psPlaying);
+  PlayEntry(following);
 }
 
-void TQueuePlayer::intro_timerTimer() { SwitchTo(Queue.NextIndex()); }
+void TQueuePlayer::intro_timerTimer() { SwitchTo(FQueue.NextIndex()); }

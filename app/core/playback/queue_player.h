@@ -34,13 +34,19 @@ class TQueuePlayer : public QObject {
  public:
   static constexpr int kDefaultIntroMs = 5000;
 
-  TQueuePlayer(TMP3Player& engine, TQueuePlayerHost& host, QObject* parent = nullptr);
+  // queue: the entries played; only the current index is written here.
+  TQueuePlayer(TMP3Player& engine, TPlayQueue& queue, TQueuePlayerHost& host, QObject* parent = nullptr);
   ~TQueuePlayer() override;
 
-  TPlayQueue Queue;
-  int PlayMode = pmRepeatAll;
-  TPlayState PlayState = psIdle;
-  QTimer intro_timer;
+  const TPlayQueue& Queue() const { return FQueue; }
+  int PlayMode() const { return FPlayMode; }
+  TPlayState PlayState() const { return FPlayState; }
+  int IntroInterval() const { return FIntroTimer.interval(); }
+  bool IntroRunning() const { return FIntroTimer.isActive(); }
+  // The intro time dialog: a running intro cycle restarts with the new interval.
+  void SetIntroInterval(int ms) { FIntroTimer.setInterval(ms); }
+  // The mode alone, as start-up restores it: a restored intro mode starts no cycle.
+  void SetPlayMode(int mode) { FPlayMode = mode; }
 
   // Makes entry index the current track and plays it. Any failure ends it silently at the
   // failing step. Title and artist are those the engine read when it opened the file.
@@ -48,9 +54,9 @@ class TQueuePlayer : public QObject {
   // Starts playing entry index from a halt: it becomes the current entry, the play state
   // playing, and PlayEntry plays it (start-up, dropped files, a loaded list, the demo).
   void StartEntry(int index);
-
-  // Reads the tags of path and appends it; raises the tag reader's error or EQueueFull.
-  void AppendToQueue(const QString& path);
+  // The entry becomes the current one and the state playing, without opening anything yet
+  // (a start held until the main window is on screen).
+  void MarkStarted(int index);
 
   void PlayCommand();
   void StopCommand();
@@ -67,8 +73,8 @@ class TQueuePlayer : public QObject {
   void intro_timerTimer();
 
   // Tells the engine the entry that follows the playing one by the end-of-track rules (none
-  // while stopped, with gapless off or on an empty queue). Called whenever the queue, the
-  // mode or the current entry may have changed; the engine hears only real changes.
+  // while stopped, with gapless off or on an empty queue). Runs whenever the queue, the mode
+  // or the current entry has changed; the engine hears only real changes.
   void UpdateNextFile();
   // The engine went on into the next file without a gap: that entry becomes the current one
   // and is announced as a track start, without restarting the engine.
@@ -76,7 +82,11 @@ class TQueuePlayer : public QObject {
   // The entry told to the engine as the next one, -1 for none.
   int NextIndex() const { return FNextIndex; }
 
+ signals:
+  void PlayStateChanged();  // read PlayState()
+
  private:
+  void SetPlayState(TPlayState state);
   void SwitchTo(int index);
   // What every track start announces after the title: the count, the song menu, the lyrics.
   void AnnounceStart(const TQueueEntry& entry, const QString& title);
@@ -84,7 +94,11 @@ class TQueuePlayer : public QObject {
   int ChooseFollowing();
 
   TMP3Player& FEngine;
+  TPlayQueue& FQueue;
   TQueuePlayerHost& FHost;
+  int FPlayMode = pmRepeatAll;
+  TPlayState FPlayState = psIdle;
+  QTimer FIntroTimer;
   std::mt19937 FRandom;
   // A stop of a playing engine has queued an end report that has not arrived yet.
   bool FEndReportPending = false;

@@ -11,6 +11,7 @@
 
 void RestoreQueue(TPlayQueue& queue, const TSettingsFile& settings,
                   const std::function<QString(const QString&)>& readTitle) {
+  const TPlayQueue::TBatch batch(queue);
   queue.Clear();
   // We never store more than the queue holds, so list keys past that are not ours.
   const int stored = std::clamp(settings.ReadInteger(kKeyMax, 0), 0, TPlayQueue::Capacity);
@@ -18,7 +19,7 @@ void RestoreQueue(TPlayQueue& queue, const TSettingsFile& settings,
     const QString path = settings.ReadString(ListKey(n), QString());
     if (path.isEmpty() || !QFileInfo(path).isFile()) continue;
     try {
-      queue.Append(path, readTitle(path));
+      queue.Append({path, {}, readTitle(path), {}});
     } catch (const std::exception&) {
       // A stored file that is no longer MPEG audio is left out like a missing one.
     }

@@ -12,6 +12,7 @@
 #include "core/playback/ranking.h"
 #include "core/playback/track_tags.h"
 #include "core/playback/track_time.h"
+#include "core/playlist/playlist_service.h"
 #include "core/settings/application_home.h"
 #include "formats/playlist_files.h"
 #include "formats/settings_file.h"
@@ -23,19 +24,28 @@ TPlayerSession::TPlayerSession(const QString& home, QObject* parent) : QObject(p
   Fmp3 = std::make_unique<TMP3Player>();
   ApplyMainPlayerSettings(*Fmp3);
   FPump = std::make_unique<TEngineMessagePump>(*Fmp3);
-  TQueuePlayerHost& host = *this;
-  FPlayer = std::make_unique<TQueuePlayer>(*Fmp3, host);
   FFirstStart = !QFileInfo::exists(SettingsFileName(FHome));
   FSettings = std::make_unique<TSettingsFile>(SettingsFileName(FHome));
+  FQueue = std::make_unique<TPlayQueue>();
+  TQueuePlayerHost& host = *this;
+  FPlayer = std::make_unique<TQueuePlayer>(*Fmp3, *FQueue, host);
+  FPlaylist = std::make_unique<TPlaylistService>(*FQueue, *FSettings, FHome, [this] { StartIfIdle(); });
   FRanking = std::make_unique<TRanking>(*FSettings);
   Fmp3->SetGapless(FSettings->ReadInteger(kKeyGapless, 1) != 0);
-  Fmp3->OnChangePosition = [this](TMP3Player& mp3) {
-    // Rows moved or deleted in the grid tell nobody: the follow-on is checked on every tick.
-    FPlayer->UpdateNextFile();
-    emit PositionChanged(mp3.Position());
-  };
+  Fmp3->OnChangePosition = [this](TMP3Player& mp3) { emit PositionChanged(mp3.Position()); };
   Fmp3->OnChangeStatus = [this](TMP3Player& mp3) { emit PositionChanged(mp3.Position()); };
-  Timer1.setInterval(100);
+  // The queue player changes its state in the middle of its work: the news goes out after.
+  connect(FPlayer.get(), &TQueuePlayer::PlayStateChanged, this, [this] {
+    if (std::exchange(FPlayStateNewsQueued, true)) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          FPlayStateNewsQueued = false;
+          emit PlayStateChanged();
+        },
+        Qt::QueuedConnection);
+  });
+  FTimer1.setInterval(100);
 }
 
 TPlayerSession::~TPlayerSession() {
@@ -44,36 +54,28 @@ TPlayerSession::~TPlayerSession() {
 }
 
 void TPlayerSession::RestoreState() {
-  TPlayQueue& queue = FPlayer->Queue;
+  TPlayQueue& queue = *FQueue;
   queue.Clear();
-  FPlayer->PlayMode = FSettings->ReadInteger(kKeyRepeat, kDefaultRepeat);
-  ListFileName = FSettings->ReadString(kKeyListFileName, kUnnamedListName);
+  FPlayer->SetPlayMode(FSettings->ReadInteger(kKeyRepeat, kDefaultRepeat));
+  FListFileName = FSettings->ReadString(kKeyListFileName, kUnnamedListName);
   // Only a queue that belongs to a named playlist is kept, so an unnamed one is not read.
-  if (ListFileName != kUnnamedListName)
-    RestoreQueue(queue, *FSettings, [](const QString& path) { return ReadTrackTags(path).Title; });
+  if (FListFileName != kUnnamedListName) RestoreQueue(queue, *FSettings, TagTitle);
   FRanking->Read();
-  queue.CurrentIndex = FSettings->ReadInteger(kKeyLastMusicNumber, 0);
+  int current = FSettings->ReadInteger(kKeyLastMusicNumber, 0);
   // A stored index past the restored queue (files gone since) starts at the first entry, and
   // from its beginning: the stored position was another track's.
-  bool resume = true;
-  if (queue.CurrentIndex < 0 || queue.CurrentIndex >= queue.QueueCount()) {
-    queue.CurrentIndex = 0;
-    resume = false;
-  }
+  const bool resume = current >= 0 && current < queue.QueueCount();
+  if (!resume) current = 0;
+  queue.SetCurrentIndex(current);
   if (queue.QueueCount() == 0) return;
-  StartEntryAt(queue.CurrentIndex, resume ? FSettings->ReadInteger(kKeyLastMusicPosition, 0) : 0);
+  StartEntryAt(current, resume ? FSettings->ReadInteger(kKeyLastMusicPosition, 0) : 0);
 }
 
 void TPlayerSession::StoreQueueState() {
-  StoreQueue(FPlayer->Queue, *FSettings);
-  FSettings->WriteInteger(kKeyLastMusicNumber, FPlayer->Queue.CurrentIndex);
+  StoreQueue(*FQueue, *FSettings);
+  FSettings->WriteInteger(kKeyLastMusicNumber, FQueue->CurrentIndex());
   FSettings->WriteInteger(kKeyLastMusicPosition,
                           static_cast<int>(std::clamp<qint64>(TrackPosition(), 0, INT_MAX)));
-}
-
-void TPlayerSession::NotifySongListChanged() {
-  FPlayer->UpdateNextFile();
-  emit SongListChanged();
 }
 
 void TPlayerSession::StartEntry(int index) { StartEntryAt(index, 0); }
@@ -84,8 +86,7 @@ void TPlayerSession::StartEntryAt(int index, qint64 resumeMs) {
     ResumeAt(resumeMs);
     return;
   }
-  FPlayer->Queue.CurrentIndex = index;
-  FPlayer->PlayState = psPlaying;
+  FPlayer->MarkStarted(index);
   FHeldStart = index;
   FHeldResume = resumeMs;
 }
@@ -105,7 +106,7 @@ void TPlayerSession::ReleaseStarts() {
   const int index = std::exchange(FHeldStart, -1);
   const qint64 resumeMs = std::exchange(FHeldResume, 0);
   // Something since (a stop, another entry) has taken over from the held start.
-  if (index < 0 || FPlayer->PlayState != psPlaying || FPlayer->Queue.CurrentIndex != index ||
+  if (index < 0 || FPlayer->PlayState() != psPlaying || FQueue->CurrentIndex() != index ||
       Fmp3->Status() != mpsStopped)
     return;
   FPlayer->StartEntry(index);
@@ -124,17 +125,14 @@ void TPlayerSession::SeekTo(qint64 ms) {
   emit Sought(Fmp3->Position());
 }
 
-void TPlayerSession::AppendToQueue(const QString& path) {
-  FPlayer->AppendToQueue(path);
-  FPlayer->UpdateNextFile();  // the new last entry may be the one that follows
-  emit EntryAppended(FPlayer->Queue.QueueCount() - 1);
+// Files dropped on the main window, or named at start: what plays goes on.
+void TPlayerSession::StartIfIdle() {
+  if (FPlayer->PlayState() != psPlaying) StartEntry(0);
 }
 
-void TPlayerSession::SetLyricsSpeed(int index, const QString& speed) {
-  TPlayQueue& queue = FPlayer->Queue;
-  if (index < 0 || index >= queue.QueueCount()) return;
-  queue.Slot(index).LyricsSpeed = speed;
-  emit EntryChanged(index);
+void TPlayerSession::QueueDemoTrack(const QString& mp3File, const QString& lyricsFile) {
+  FPlaylist->AppendToQueue(mp3File, QFileInfo(lyricsFile).isFile() ? lyricsFile : QString());
+  StartEntry(FQueue->QueueCount() - 1);
 }
 
 void TPlayerSession::ChoosePlayMode(int mode) {
@@ -142,7 +140,7 @@ void TPlayerSession::ChoosePlayMode(int mode) {
     FPlayer->ChoosePlayMode(mode);
     FSettings->WriteInteger(kKeyRepeat, mode);
   } else {  // kept before the intro cycle starts its first entry
-    FPlayer->PlayMode = mode;
+    FPlayer->SetPlayMode(mode);
     FSettings->WriteInteger(kKeyRepeat, mode);
     FPlayer->ChoosePlayMode(mode);
   }
@@ -151,13 +149,6 @@ void TPlayerSession::ChoosePlayMode(int mode) {
 
 void TPlayerSession::ShowTrack(const QString& title, const QString& artist) {
   emit TrackStarted(title, artist);
-  AnnouncePlayState();
-}
-
-// The queue player calls its host before it sets the new state: the news goes out after.
-void TPlayerSession::AnnouncePlayState() {
-  QMetaObject::invokeMethod(
-      this, [this] { emit PlayStateChanged(); }, Qt::QueuedConnection);
 }
 
 void TPlayerSession::CountPlay(const QString& title) { FRanking->CountPlay(title); }
@@ -165,42 +156,39 @@ void TPlayerSession::CountPlay(const QString& title) { FRanking->CountPlay(title
 void TPlayerSession::BuildSongMenu() { emit SongListChanged(); }
 
 void TPlayerSession::StartEntryLyrics(const QString& lyricsFile) {
-  const TQueueEntry entry = FPlayer->Queue.Entry(FPlayer->Queue.CurrentIndex);
-  LyricsFileName = lyricsFile;
-  LyricsTrack = entry.FileName;
-  LyricsActive = true;
-  emit LyricsStarted(LyricsFileName, entry.LyricsSpeed);
+  const TQueueEntry entry = FQueue->Entry(FQueue->CurrentIndex());
+  FLyricsFileName = lyricsFile;
+  FLyricsTrack = entry.FileName;
+  FLyricsActive = true;
+  emit LyricsStarted(FLyricsFileName, entry.LyricsSpeed);
 }
 
 // The entry names no lyrics file: lyrics beside the track or in its tags start all the same.
 void TPlayerSession::DropLyrics() {
-  const QString track = FPlayer->Queue.Entry(FPlayer->Queue.CurrentIndex).FileName;
+  const QString track = FQueue->Entry(FQueue->CurrentIndex()).FileName;
   const TTrackLyrics found = FindTrackLyrics(EnginePath(track));
   if (found.Source != TLyricsSource::None) {
     StartEntryLyrics(found.Source == TLyricsSource::File ? QFile::decodeName(found.File.c_str()) : track);
     return;
   }
-  Timer1.stop();
+  FTimer1.stop();
   emit LyricsDropped();
-  LyricsActive = false;
+  FLyricsActive = false;
 }
 
 void TPlayerSession::StopLyrics() {
-  Timer1.stop();
-  if (LyricsActive) emit LyricsStopped();
-  LyricsActive = false;
-  AnnouncePlayState();
+  FTimer1.stop();
+  if (FLyricsActive) emit LyricsStopped();
+  FLyricsActive = false;
 }
 
 void TPlayerSession::PauseLyrics() {
-  if (LyricsActive) emit LyricsPaused();
-  Timer1.stop();
-  AnnouncePlayState();
+  if (FLyricsActive) emit LyricsPaused();
+  FTimer1.stop();
 }
 
 // The lyrics follow the music again: a clock left off after a pause froze them for the rest
 // of the track.
 void TPlayerSession::ResumeLyrics() {
-  if (LyricsActive) emit LyricsResumed();
-  AnnouncePlayState();
+  if (FLyricsActive) emit LyricsResumed();
 }

@@ -1,7 +1,7 @@
 // The player session: everything the application owns apart from its windows (the settings
-// file, the engine and its message pump, the queue player, the ranking, the current list and
-// the lyrics clock). The windows take the session and hear from it through its signals; the
-// queue is the model the playlist grid and the song menu show.
+// file, the engine and its message pump, the queue with its player and its lists, the
+// ranking, the current list and the lyrics clock). The windows take the session, hear from it
+// through its signals and the queue's, and change the queue only through its operations.
 #pragma once
 
 #include <QObject>
@@ -14,6 +14,7 @@
 
 class TEngineMessagePump;
 class TMP3Player;
+class TPlaylistService;
 class TRanking;
 class TSettingsFile;
 
@@ -30,17 +31,24 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   bool FirstStart() const { return FFirstStart; }  // the home had no settings file before
   TSettingsFile& Settings() { return *FSettings; }
   TMP3Player& mp3() { return *Fmp3; }
+  // The transport commands and the play modes; the queue's state is read here.
   TQueuePlayer& Player() { return *FPlayer; }
-  TPlayQueue& Queue() { return FPlayer->Queue; }
+  const TQueuePlayer& Player() const { return *FPlayer; }
+  // The model the windows show; its Changed and CurrentChanged say what changed.
+  const TPlayQueue& Queue() const { return *FQueue; }
+  // Every write of the queue's entries: lists, added files, moves, deletes, lyrics.
+  TPlaylistService& Playlist() { return *FPlaylist; }
   const TRanking& Ranking() const { return *FRanking; }
 
-  QTimer Timer1;              // the lyrics clock; its ticks drive the lyrics window
-  bool LyricsActive = false;  // the current entry's lyrics run
-  QString LyricsFileName;     // the lyrics file started last; the track itself for lyrics in its tags
-  QString LyricsTrack;        // the track those lyrics belong to
+  // The lyrics clock; its ticks drive the lyrics window.
+  QTimer& Timer1() { return FTimer1; }
+  bool LyricsActive() const { return FLyricsActive; }  // the current entry's lyrics run
+  // The lyrics file started last (the track itself for lyrics in its tags), and its track.
+  const QString& LyricsFileName() const { return FLyricsFileName; }
+  const QString& LyricsTrack() const { return FLyricsTrack; }
   // The current list as the settings file named it at start-up (listfilename); the playlist
   // window takes it when it first opens.
-  QString ListFileName;
+  const QString& ListFileName() const { return FListFileName; }
 
   // The start-up part of the session: the play mode, the current list and, for a named list,
   // the stored queue, the ranking and the current index; a restored queue starts playing
@@ -58,13 +66,8 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   // the sound server. The last start asked for wins.
   void HoldStarts() { FStartsHeld = true; }
   void ReleaseStarts();
-  // Reads the tags of path and appends it (EntryAppended); raises the tag reader's error or
-  // EQueueFull.
-  void AppendToQueue(const QString& path);
-  // The speed of entry index (the lyrics window's buttons); EntryChanged tells the views.
-  void SetLyricsSpeed(int index, const QString& speed);
-  // The queue's titles or order changed as a whole: the song menu is built anew.
-  void NotifySongListChanged();
+  // The demo track with its lyrics file (when there is one), queued and started.
+  void QueueDemoTrack(const QString& mp3File, const QString& lyricsFile);
   // The play mode chosen (1 ... 4), kept as repeat in the settings file.
   void ChoosePlayMode(int mode);
 
@@ -78,9 +81,8 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
 
  signals:
   void TrackStarted(const QString& title, const QString& artist);
+  // A track started: the song menu is built anew (its mark on the current entry).
   void SongListChanged();
-  void EntryAppended(int index);
-  void EntryChanged(int index);
   // An entry with lyrics started: its lyrics file (the playlist's, else one found beside the
   // track, else the track for lyrics in its tags) and its speed; the clock is the session's.
   void LyricsStarted(const QString& lyricsFile, const QString& speed);
@@ -91,7 +93,7 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   void Sought(qint64 ms);
   // The position heard moved: the engine's ticks while playing, and a stop's rewind.
   void PositionChanged(qint64 ms);
-  // After a transport change has settled (read Player().PlayState); may come more than once.
+  // After a transport change has settled (read Player().PlayState()).
   void PlayStateChanged();
   void PlayModeChanged(int mode);
 
@@ -105,19 +107,27 @@ class TPlayerSession : public QObject, private TQueuePlayerHost {
   void StopLyrics() override;
   void PauseLyrics() override;
   void ResumeLyrics() override;
-  void AnnouncePlayState();
   // Starts entry index, then seeks to the stored resume position when it lies inside the track.
   void StartEntryAt(int index, qint64 resumeMs);
   void ResumeAt(qint64 storedMs);
+  void StartIfIdle();
 
   QString FHome;
   bool FFirstStart = false;
   bool FStartsHeld = false;
   int FHeldStart = -1;
   qint64 FHeldResume = 0;
+  bool FPlayStateNewsQueued = false;
+  QTimer FTimer1;
+  bool FLyricsActive = false;
+  QString FLyricsFileName;
+  QString FLyricsTrack;
+  QString FListFileName;
   std::unique_ptr<TSettingsFile> FSettings;
   std::unique_ptr<TMP3Player> Fmp3;
   std::unique_ptr<TEngineMessagePump> FPump;
+  std::unique_ptr<TPlayQueue> FQueue;
   std::unique_ptr<TQueuePlayer> FPlayer;
+  std::unique_ptr<TPlaylistService> FPlaylist;
   std::unique_ptr<TRanking> FRanking;
 };

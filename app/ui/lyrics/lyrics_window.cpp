@@ -10,10 +10,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "core/lyrics/lyrics_session.h"
+#include "core/lyrics/lyrics_display.h"
 #include "core/platform/data_paths.h"
-#include "core/platform/platform_session.h"
 #include "core/platform/ui_font.h"
+#include "core/platform/window_system.h"
+#include "core/playback/play_queue.h"
+#include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
 #include "formats/settings_file.h"
 #include "formats/settings_keys.h"
@@ -45,7 +47,7 @@ QImage LoadLyricsBackground(const QString& picturesDir, size_t index) {
 // Owned by its parent (the main window), as a tool window: one taskbar entry for the program,
 // and the window manager keeps it with the main window.
 TForm5::TForm5(TPlayerSession& session, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), FPlayerSession(session) {
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), FSession(session) {
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(QStringLiteral("歌詞"));
   if (IsNativeWayland()) setAttribute(Qt::WA_TranslucentBackground);
@@ -87,7 +89,7 @@ TForm5::TForm5(TPlayerSession& session, QWidget* parent)
   connect(Image15, &TImageButton::clicked, this, &TForm5::Image15Click);
   connect(Image16, &TImageButton::clicked, this, &TForm5::Image16Click);
 
-  TLyricsSession::TView view;
+  TLyricsDisplay::TView view;
   view.PaintBoxSize = [this] { return pb1->size(); };
   view.Update = [this] { pb1->update(); };
   view.PixelStep = [this] {
@@ -96,15 +98,15 @@ TForm5::TForm5(TPlayerSession& session, QWidget* parent)
   };
   view.Position = [&session] { return session.TrackPosition(); };
   view.PrepareBackground = [this](int kind) { KeepBackground(kind); };
-  FSession = std::make_unique<TLyricsSession>(session.Settings(), session.Timer1, img, img200,
-                                              InterfaceFont(), view);
-  connect(&session.Timer1, &QTimer::timeout, this, &TForm5::LyricsTick);
+  FLyrics = std::make_unique<TLyricsDisplay>(session.Settings(), session.Timer1(), img, img200,
+                                             InterfaceFont(), view);
+  connect(&session.Timer1(), &QTimer::timeout, this, &TForm5::LyricsTick);
   connect(&session, &TPlayerSession::LyricsStarted, this, &TForm5::StartLyrics);
   connect(&session, &TPlayerSession::LyricsStopped, this, &TForm5::CloseLyricsFile);
   connect(&session, &TPlayerSession::LyricsPaused, this, &TForm5::PauseLyrics);
   connect(&session, &TPlayerSession::LyricsResumed, this, &TForm5::ResumeLyrics);
   connect(&session, &TPlayerSession::Sought, this,
-          [this](qint64 ms) { FSession->Seek(ms, TLyricsClock::now()); });
+          [this](qint64 ms) { FLyrics->Seek(ms, TLyricsClock::now()); });
   connect(&session, &TPlayerSession::LyricsDropped, this, [this] {
     if (isVisible()) close();
   });
@@ -143,59 +145,59 @@ void TForm5::KeepBackground(int kind) {
 }
 
 void TForm5::StartLyrics(const QString& lyricsFile, const QString& speedCell) {
-  FSession->Start(lyricsFile, speedCell, TLyricsClock::now(), FPlayerSession.LyricsTrack);
+  FLyrics->Start(lyricsFile, speedCell, TLyricsClock::now(), FSession.LyricsTrack());
 }
 
-void TForm5::CloseLyricsFile() { FSession->CloseFile(); }
+void TForm5::CloseLyricsFile() { FLyrics->CloseFile(); }
 
-void TForm5::LyricsTick() { FSession->Tick(TLyricsClock::now()); }
+void TForm5::LyricsTick() { FLyrics->Tick(TLyricsClock::now()); }
 
-void TForm5::PauseLyrics() { FSession->Pause(TLyricsClock::now()); }
+void TForm5::PauseLyrics() { FLyrics->Pause(TLyricsClock::now()); }
 
-void TForm5::ResumeLyrics() { FSession->Resume(TLyricsClock::now()); }
+void TForm5::ResumeLyrics() { FLyrics->Resume(TLyricsClock::now()); }
 
-void TForm5::ChooseBackground(int kind) { FSession->ChooseBackground(kind); }
+void TForm5::ChooseBackground(int kind) { FLyrics->ChooseBackground(kind); }
 
 void TForm5::N4Click() {
-  TSettingsFile& settings = FPlayerSession.Settings();
+  TSettingsFile& settings = FSession.Settings();
   const QStringList files =
-      Dialogs().OpenFiles(this, settings.ReadString(kKeyOpenDir, FPlayerSession.Home()), kBackgroundFilter);
+      Dialogs().OpenFiles(this, settings.ReadString(kKeyOpenDir, FSession.Home()), kBackgroundFilter);
   if (files.isEmpty()) {  // the mark goes back to the background still shown
     N4->setChecked(false);
     if (FChosenBackground) FChosenBackground->setChecked(true);
     return;
   }
-  FSession->ChooseUserBackground(files.first());
+  FLyrics->ChooseUserBackground(files.first());
   N4->setChecked(true);
   FChosenBackground = N4;
   settings.WriteString(kKeyOpenDir, files.first());
 }
 
 void TForm5::Font1Click() {
-  const int current = FSession->Model()
-                          ? FSession->Model()->FontSize
-                          : FPlayerSession.Settings().ReadInteger(kKeyKasiFontSize, kDefaultKasiFontSize);
-  if (const std::optional<int> size = Dialogs().FontSize(this, current)) FSession->ChooseFontSize(*size);
+  const int current = FLyrics->Model()
+                          ? FLyrics->Model()->FontSize
+                          : FSession.Settings().ReadInteger(kKeyKasiFontSize, kDefaultKasiFontSize);
+  if (const std::optional<int> size = Dialogs().FontSize(this, current)) FLyrics->ChooseFontSize(*size);
 }
 
 void TForm5::WriteSpeedCell(const QString& text) {
-  FPlayerSession.SetLyricsSpeed(FPlayerSession.Queue().CurrentIndex, text);
+  FSession.Playlist().SetLyricsSpeed(FSession.Queue().CurrentIndex(), text);
 }
 
-void TForm5::Image15Click() { WriteSpeedCell(FSession->Faster()); }
+void TForm5::Image15Click() { WriteSpeedCell(FLyrics->Faster()); }
 
-void TForm5::Image16Click() { WriteSpeedCell(FSession->Slower()); }
+void TForm5::Image16Click() { WriteSpeedCell(FLyrics->Slower()); }
 
 void TForm5::LineClick(int y) {
-  const auto& model = FSession->Model();
+  const auto& model = FLyrics->Model();
   if (!model) return;
   if (const std::optional<int64_t> ms = model->LineTimeAt(y))
-    RunShowingErrors([this, ms] { FPlayerSession.SeekTo(*ms); });
+    RunShowingErrors([this, ms] { FSession.SeekTo(*ms); });
 }
 
 bool TForm5::eventFilter(QObject* watched, QEvent* event) {
   if (watched == pb1 && event->type() == QEvent::Paint) {
-    if (const auto& model = FSession->Model()) {
+    if (const auto& model = FLyrics->Model()) {
       QPainter painter(pb1);
       painter.drawImage(QPoint(0, 0), model->Composite);
     }

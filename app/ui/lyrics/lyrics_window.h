@@ -19,7 +19,7 @@ class QActionGroup;
 class QMenu;
 class TFormRgn;
 class TImageButton;
-class TLyricsSession;
+class TLyricsDisplay;
 class TPlayerSession;
 struct TSkinLayout;
 
@@ -66,7 +66,7 @@ class TForm5 : public QWidget {
   void LyricsTick();
   void PauseLyrics();
   void ResumeLyrics();
-  TLyricsSession& Session() { return *FSession; }
+  TLyricsDisplay& Lyrics() { return *FLyrics; }
 
   // The menu and button commands.
   void ChooseBackground(int kind);
@@ -83,10 +83,10 @@ class TForm5 : public QWidget {
   void WriteSpeedCell(const QString& text);
   void KeepBackground(int kind);
 
-  TPlayerSession& FPlayerSession;
+  TPlayerSession& FSession;
   QActionGroup* FBackgrounds;
   QAction* FChosenBackground = nullptr;  // the last background confirmed
-  std::unique_ptr<TLyricsSession> FSession;
+  std::unique_ptr<TLyricsDisplay> FLyrics;
 };
 
 // Built-in background index (0 ... 4) from the pictures folder; a missing file gives a plain

@@ -11,8 +11,10 @@
 #include <QLabel>
 #include <QMenu>
 
-#include "core/platform/platform_session.h"
 #include "core/platform/ui_font.h"
+#include "core/platform/window_system.h"
+#include "core/playback/play_queue.h"
+#include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
 #include "core/settings/application_home.h"
 #include "core/settings/settings_update.h"
@@ -30,8 +32,14 @@
 
 namespace {
 
-QLabel* TitleLabel(QWidget* parent, const QColor& color, QRect geometry) {
-  auto* label = new QLabel(parent);
+template <class T>
+T* Named(T* control, const char* name) {
+  control->setObjectName(QLatin1String(name));
+  return control;
+}
+
+QLabel* TitleLabel(QWidget* parent, const char* name, const QColor& color, QRect geometry) {
+  auto* label = Named(new QLabel(parent), name);
   label->setAlignment(Qt::AlignCenter);
   label->setFont(LabelFont(TForm1::kDefaultLabelPixels));
   QPalette palette = label->palette();
@@ -49,10 +57,12 @@ TForm1::TForm1(TPlayerSession& session)
   setWindowTitle(QStringLiteral("VARO"));
   if (IsNativeWayland()) setAttribute(Qt::WA_TranslucentBackground);
   resize(kClientWidth, kClientHeight);
-  Timer2.setInterval(1000);
-  Timer3.setInterval(100);
-  connect(&Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
-  connect(&Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+  Timer2 = Named(new QTimer(this), "Timer2");
+  Timer3 = Named(new QTimer(this), "Timer3");
+  Timer2->setInterval(1000);
+  Timer3->setInterval(100);
+  connect(Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
+  connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
   CreateControls();
   ConnectSession();
   ConnectMenu();
@@ -63,21 +73,21 @@ TForm1::TForm1(TPlayerSession& session)
 TForm1::~TForm1() = default;
 
 void TForm1::CreateControls() {
-  FR1 = new TFormRgn(this);
+  FR1 = Named(new TFormRgn(this), "FR1");
   // The shadows first, so the white text lies above them.
-  Label3 = TitleLabel(this, Qt::black, QRect(1, 49, kClientWidth, 20));
-  Label4 = TitleLabel(this, Qt::black, QRect(1, 69, kClientWidth, 20));
-  Label1 = TitleLabel(this, Qt::white, QRect(0, 48, kClientWidth, 20));
-  Label2 = TitleLabel(this, Qt::white, QRect(0, 68, kClientWidth, 20));
-  Image1 = new TImageButton(this, QStringLiteral("再生"), true);
-  Image2 = new TImageButton(this, QStringLiteral("停止"), true);
-  Image3 = new TImageButton(this, QStringLiteral("一時停止"), true);
-  Image11 = new TImageButton(this, QStringLiteral("前の曲"), true);
-  Image12 = new TImageButton(this, QStringLiteral("次の曲"), true);
-  Image8 = new TImageButton(this, QStringLiteral("再生リスト"), true);
-  Image10 = new TImageButton(this, QStringLiteral("最小化"), false);
-  Image9 = new TImageButton(this, QStringLiteral("終了"), false);
-  Image14 = new TImageButton(this, QString(), false);
+  Label3 = TitleLabel(this, "Label3", Qt::black, QRect(1, 49, kClientWidth, 20));
+  Label4 = TitleLabel(this, "Label4", Qt::black, QRect(1, 69, kClientWidth, 20));
+  Label1 = TitleLabel(this, "Label1", Qt::white, QRect(0, 48, kClientWidth, 20));
+  Label2 = TitleLabel(this, "Label2", Qt::white, QRect(0, 68, kClientWidth, 20));
+  Image1 = Named(new TImageButton(this, QStringLiteral("再生"), true), "Image1");
+  Image2 = Named(new TImageButton(this, QStringLiteral("停止"), true), "Image2");
+  Image3 = Named(new TImageButton(this, QStringLiteral("一時停止"), true), "Image3");
+  Image11 = Named(new TImageButton(this, QStringLiteral("前の曲"), true), "Image11");
+  Image12 = Named(new TImageButton(this, QStringLiteral("次の曲"), true), "Image12");
+  Image8 = Named(new TImageButton(this, QStringLiteral("再生リスト"), true), "Image8");
+  Image10 = Named(new TImageButton(this, QStringLiteral("最小化"), false), "Image10");
+  Image9 = Named(new TImageButton(this, QStringLiteral("終了"), false), "Image9");
+  Image14 = Named(new TImageButton(this, QString(), false), "Image14");
   CreateTimeControls();
 
   FDragger = new TWindowDragger(this, [this] { return FR1->size(); });
@@ -91,6 +101,14 @@ void TForm1::CreateControls() {
 void TForm1::ConnectSession() {
   connect(&FSession, &TPlayerSession::TrackStarted, this, &TForm1::ShowTrack);
   connect(&FSession, &TPlayerSession::SongListChanged, this, &TForm1::BuildSongMenu);
+  // Added files and whole lists show in the song menu; a move or a delete waits for the next
+  // track start.
+  connect(&FSession.Queue(), &TPlayQueue::Changed, this, [this](const TQueueChange& change) {
+    if (change.Kind == TQueueChange::Inserted || change.Kind == TQueueChange::Reset ||
+        change.Kind == TQueueChange::Rows)
+      BuildSongMenu();
+  });
+  connect(&FSession.Playlist(), &TPlaylistService::PlaylistSaved, this, &TForm1::BuildPlaylistMenu);
   connect(&FSession, &TPlayerSession::LyricsStarted, this, &TForm1::ShowLyricsWindow);
   ConnectTime();
 }
@@ -102,7 +120,8 @@ void TForm1::ConnectButtons() {
   connect(Image3, &TImageButton::clicked, this, [&p] { p.PauseCommand(); });
   connect(Image11, &TImageButton::clicked, this, [&p] { p.PreviousCommand(); });
   connect(Image12, &TImageButton::clicked, this, [&p] { p.NextCommand(); });
-  connect(Image8, &TImageButton::clicked, this, &TForm1::TogglePlaylistWindow);
+  connect(Image8, &TImageButton::clicked, this,
+          [this] { RunShowingErrors([this] { TogglePlaylistWindow(); }); });
   connect(Image10, &TImageButton::clicked, this, [this] { RunShowingErrors([this] { ToggleTaskTray(); }); });
   connect(Image9, &TImageButton::clicked, this, &TForm1::ExitProgram);
   connect(Image14, &TImageButton::clicked, this, &TForm1::ShowVersionDialog);
@@ -177,30 +196,34 @@ bool TForm1::FormCreate() {
   if (CanPlaceWindows())
     move(settings.ReadInteger(kKeyWindowX, kDefaultWindowPos),
          settings.ReadInteger(kKeyWindowY, kDefaultWindowPos));
-  ShowRemaining = settings.ReadInteger(kKeyTimeRemaining, 0) == 1;
+  FShowRemaining = settings.ReadInteger(kKeyTimeRemaining, 0) == 1;
 
   // The play mode, the stored queue, the ranking; a restored queue starts playing.
   FSession.RestoreState();
   ShowTime();
   for (QAction* item : FMenu.repGroup->actions()) item->setChecked(false);
-  if (QAction* item = FMenu.ModeItem(FSession.Player().PlayMode)) item->setChecked(true);
+  if (QAction* item = FMenu.ModeItem(FSession.Player().PlayMode())) item->setChecked(true);
 
   if (!CanStayOnTop()) FMenu.staytop1->setEnabled(false);
   if (settings.ReadInteger(kKeyStayTop, 0) == 1 && CanStayOnTop()) {
     FMenu.staytop1->setChecked(true);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
   }
-  PlaylistPending = true;
+  FPlaylistPending = true;
   FillSkinMenu();
   BuildSongMenu();
   BuildPlaylistMenu();
-  DeferredSkinDone = false;
-  PlaylistSkinPending = true;
+  FDeferredSkinDone = false;
+  FPlaylistSkinPending = true;
   // Last: an error box above runs the event loop, and the deferred load must neither run
   // before the other windows exist nor find a skin name that failed and was replaced.
-  Timer3.start();
+  StartDeferredSkinLoad();
   return true;
 }
+
+void TForm1::HoldDeferredSkinLoad() { Timer3->stop(); }
+
+void TForm1::StartDeferredSkinLoad() { Timer3->start(); }
 
 void TForm1::WriteExitState() {
   // One replace of the file for the whole queue: an exit cut short leaves the old queue.
@@ -223,7 +246,7 @@ void TForm1::ExitProgram() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  // Closed by the window manager or the session (Alt+F4, logging out): keep what the exit
+  // Closed by the window manager or the desktop (Alt+F4, logging out): keep what the exit
   // command keeps.
   if (!FExitStateWritten) {
     FExitStateWritten = true;
@@ -250,31 +273,11 @@ void TForm1::dropEvent(QDropEvent* event) {
   RunShowingErrors([this, files] { FilesDropped(files); });
 }
 
-void TForm1::FilesDropped(const QStringList& paths) {
+// Unreadable files are skipped without a word; then the queue starts unless it plays.
+void TForm1::FilesDropped(const QStringList& paths, TAddPolicy policy) {
   PlacePlaylistWindow();
   if (Form2) Form2->show();
-  bool full = false;
-  for (const QString& path : paths) {
-    try {
-      FSession.AppendToQueue(path);
-    } catch (const EQueueFull&) {
-      full = true;
-      break;
-    } catch (const std::exception&) {
-      // Not MPEG audio (or unreadable): skipped without a word.
-    }
-  }
-  BuildSongMenu();
-  if (FSession.Player().PlayState != psPlaying) FSession.StartEntry(0);
-  if (full) ShowErrorBox(QString::fromUtf8(EQueueFull().what()));
-}
-
-void TForm1::QueueDemoTrack(const QString& mp3File, const QString& lyricsFile) {
-  FSession.AppendToQueue(mp3File);
-  const int index = FSession.Queue().QueueCount() - 1;
-  if (QFileInfo(lyricsFile).isFile()) FSession.Queue().Slot(index).LyricsFile = lyricsFile;
-  BuildSongMenu();
-  FSession.StartEntry(index);
+  RunShowingErrors([this, &paths, policy] { FSession.Playlist().AddFiles(paths, policy); });
 }
 
 void TForm1::PlacePlaylistWindow() {
@@ -289,11 +292,12 @@ void TForm1::TogglePlaylistWindow() {
   }
   PlacePlaylistWindow();
   Form2->show();
-  if (PlaylistPending) {
-    Form2->SetListName(FSession.ListFileName);
-    if (Form2->ListName() != kUnnamedListName) Form2->LoadPlaylist();
+  if (FPlaylistPending) {
+    TPlaylistService& playlist = FSession.Playlist();
+    playlist.SetListName(FSession.ListFileName());
+    FPlaylistPending = false;
+    if (playlist.ListName() != kUnnamedListName) playlist.LoadPlaylist(playlist.ListName());
   }
-  PlaylistPending = false;
 }
 
 void TForm1::ChoosePlayMode(int mode) {
@@ -317,7 +321,7 @@ void TForm1::SetStayOnTop(bool on) {
 }
 
 void TForm1::ShowLyricsWindow() {
-  if (HiddenInTray || !Form5) return;
+  if (FHiddenInTray || !Form5) return;
   if (CanPlaceWindows()) Form5->move(x(), y() + FR1->height());
   Form5->show();
 }

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "core/playback/sleep_timer.h"
+#include "core/playlist/playlist_service.h"
 #include "formats/skin_windows.h"
 #include "ui/main_window/main_popup_menu.h"
 
@@ -40,7 +41,8 @@ inline constexpr int kSkinLyrics = 4;
 
 inline const QString kMissingSkinText = QStringLiteral("SKINファイルが存在しません");
 
-// Form1 (the original design's name): the main window.
+// Form1 (the original design's name): the main window. Its controls are found by their
+// object names (FR1, Label1, Image1, Timer2, TaskTray1, ...).
 class TForm1 : public QWidget {
   Q_OBJECT
 
@@ -60,48 +62,28 @@ class TForm1 : public QWidget {
 
   TPlayerSession& Session() const { return FSession; }
   TMainPopupMenu& Menu() { return FMenu; }
+  bool HiddenInTray() const { return FHiddenInTray; }
 
-  // Controls.
-  TFormRgn* FR1;                // the skin background that shapes the window
-  QLabel* Label1;               // title
-  QLabel* Label2;               // artist
-  QLabel* Label3;               // title shadow
-  QLabel* Label4;               // artist shadow
-  TImageButton* Image1;         // play
-  TImageButton* Image2;         // stop
-  TImageButton* Image3;         // pause
-  TImageButton* Image11;        // previous
-  TImageButton* Image12;        // next
-  TImageButton* Image8;         // playlist
-  TImageButton* Image10;        // minimise
-  TImageButton* Image9;         // exit
-  TImageButton* Image14;        // version
-  TTimeLabel* TimeLabel;        // elapsed or remaining time; a click switches
-  TProgressLine* ProgressLine;  // the track; a click, a drag or the wheel seeks
-  QImage Image6;                // the playlist window's background
-  QTimer Timer2;                // sleep timer check
-  QTimer Timer3;                // deferred skin load
-  std::unique_ptr<TTaskTray> TaskTray1;
-
-  // State.
-  bool PlaylistPending = false;      // the playlist window has not opened yet: it takes the list
-  bool DeferredSkinDone = false;     // the lyrics window has its skin
-  bool PlaylistSkinPending = false;  // the playlist window gets its skin when first shown
-  bool HiddenInTray = false;
-  bool ShowRemaining = false;  // the time text counts down (kept as time_remaining)
-  TSleepTimer SleepTimer;      // the minute Timer2 waits for
-  std::function<QTime()> SleepClock = &QTime::currentTime;  // replaced by tests
+  // The deferred skin load of the playlist and lyrics windows: held until the windows it
+  // skins exist, then let run.
+  void HoldDeferredSkinLoad();
+  void StartDeferredSkinLoad();
+  // Runs the deferred load of the lyrics skin unless it already ran, and of the playlist
+  // skin once the playlist window is shown.
+  void RunDeferredSkinLoad();
+  // What the user asked to open at start is the list: the first showing of the playlist
+  // window does not replace it with the stored one.
+  void KeepStartList() { FPlaylistPending = false; }
 
   void LoadSkin(const QString& name, int parts);
   void BuildSongMenu();
   void BuildPlaylistMenu();
   void ShowLyricsWindow();
-  // Runs the deferred load of the lyrics skin unless it already ran, and of the playlist
-  // skin once the playlist window is shown.
-  void RunDeferredSkinLoad();
 
   // Commands.
-  void FilesDropped(const QStringList& paths);
+  // Files dropped on the main window (or named at start, as if dropped): the playlist window
+  // shows them.
+  void FilesDropped(const QStringList& paths, TAddPolicy policy = TAddPolicy::MainWindowDrop);
   void TogglePlaylistWindow();
   void ChoosePlayMode(int mode);
   void SetStayOnTop(bool on);
@@ -113,8 +95,6 @@ class TForm1 : public QWidget {
   void RestoreFromTray();
   void WriteHistory();  // N8
   void Timer2Timer();   // the sleep timer check
-  // The demo track with its lyrics, queued and started (a start without files to play).
-  void QueueDemoTrack(const QString& mp3File, const QString& lyricsFile);
 
   // A track started: the labels and the tray tip.
   void ShowTrack(const QString& title, const QString& artist);
@@ -134,6 +114,8 @@ class TForm1 : public QWidget {
   bool event(QEvent* event) override;
 
  private:
+  friend struct TForm1TestAccess;  // the tests' look at the state behind the controls
+
   void CreateControls();
   void CreateTimeControls();
   void ConnectSession();
@@ -153,12 +135,45 @@ class TForm1 : public QWidget {
   void ShowIntroTimeDialog();
 
   TPlayerSession& FSession;
+
+  // Controls.
+  TFormRgn* FR1;                // the skin background that shapes the window
+  QLabel* Label1;               // title
+  QLabel* Label2;               // artist
+  QLabel* Label3;               // title shadow
+  QLabel* Label4;               // artist shadow
+  TImageButton* Image1;         // play
+  TImageButton* Image2;         // stop
+  TImageButton* Image3;         // pause
+  TImageButton* Image11;        // previous
+  TImageButton* Image12;        // next
+  TImageButton* Image8;         // playlist
+  TImageButton* Image10;        // minimise
+  TImageButton* Image9;         // exit
+  TImageButton* Image14;        // version
+  TTimeLabel* TimeLabel;        // elapsed or remaining time; a click switches
+  TProgressLine* ProgressLine;  // the track; a click, a drag or the wheel seeks
+  QImage Image6;                // the playlist window's background
+  QTimer* Timer2;               // sleep timer check
+  QTimer* Timer3;               // deferred skin load
+  std::unique_ptr<TTaskTray> TaskTray1;
+
+  // The other windows.
   TForm2* Form2 = nullptr;  // playlist
   TForm3* Form3 = nullptr;  // version
   TForm4* Form4 = nullptr;  // sleep timer
   TForm5* Form5 = nullptr;  // lyrics
   TForm6* Form6 = nullptr;  // intro time
+
+  // State.
   TMainPopupMenu FMenu;
   TWindowDragger* FDragger = nullptr;
+  bool FPlaylistPending = false;      // the playlist window has not opened yet: it takes the list
+  bool FDeferredSkinDone = false;     // the lyrics window has its skin
+  bool FPlaylistSkinPending = false;  // the playlist window gets its skin when first shown
+  bool FHiddenInTray = false;
+  bool FShowRemaining = false;  // the time text counts down (kept as time_remaining)
   bool FExitStateWritten = false;
+  TSleepTimer FSleepTimer;                                   // the minute Timer2 waits for
+  std::function<QTime()> FSleepClock = &QTime::currentTime;  // the time Timer2 checks
 };

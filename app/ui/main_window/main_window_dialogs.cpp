@@ -16,18 +16,18 @@
 void TForm1::ConnectDialogs() {
   if (Form4) {
     Form4->OnSet = [this](const QString& hour, const QString& minute) {
-      SleepTimer.Set(hour, minute);  // raises for a text that is no time: nothing is armed
-      Timer2.start();
+      FSleepTimer.Set(hour, minute);  // raises for a text that is no time: nothing is armed
+      Timer2->start();
       FMenu.O1->setChecked(true);
     };
     Form4->OnClear = [this] {
-      Timer2.stop();
+      Timer2->stop();
       FMenu.O1->setChecked(false);
     };
   }
   if (Form6) {
     Form6->OnSet = [this](int seconds, const QString& text) {
-      FSession.Player().intro_timer.setInterval(seconds * 1000);  // a running intro cycle restarts
+      FSession.Player().SetIntroInterval(seconds * 1000);  // a running intro cycle restarts
       FMenu.rep4->setTitle(IntroCaption(text));
     };
   }
@@ -35,17 +35,17 @@ void TForm1::ConnectDialogs() {
 
 void TForm1::ShowSleepTimerDialog() {
   if (Form4) Form4->exec();
-  FMenu.O1->setChecked(Timer2.isActive());  // the mark follows the timer, not the click
+  FMenu.O1->setChecked(Timer2->isActive());  // the mark follows the timer, not the click
 }
 
 void TForm1::Timer2Timer() {
-  const QTime now = SleepClock();
-  if (!Timer2.isActive() || !SleepTimer.InWindow(now)) return;  // a tick queued before it stopped
+  const QTime now = FSleepClock();
+  if (!Timer2->isActive() || !FSleepTimer.InWindow(now)) return;  // a tick queued before it stopped
   // One attempt per setting: a power-off refused, or cancelled in the system's prompt, is not
   // asked for again every second of the minute.
-  Timer2.stop();
+  Timer2->stop();
   FMenu.O1->setChecked(false);
-  SleepTimer.Check(
+  FSleepTimer.Check(
       now,
       [this] {
         try {

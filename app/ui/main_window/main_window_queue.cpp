@@ -29,6 +29,6 @@ void TForm1::BuildSongMenu() {
     FMenu.music1Group->addAction(item);
     connect(item, &QAction::triggered, this,
             [&player, i] { RunShowingErrors([&player, i] { player.PlaySongMenuEntry(i); }); });
-    if (i == queue.CurrentIndex) item->setChecked(true);
+    if (i == queue.CurrentIndex()) item->setChecked(true);
   }
 }

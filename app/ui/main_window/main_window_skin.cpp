@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QMenu>
 
-#include "core/platform/platform_session.h"
 #include "core/platform/ui_font.h"
+#include "core/platform/window_system.h"
 #include "core/session/player_session.h"
 #include "core/settings/application_home.h"
 #include "formats/region_runs.h"
@@ -47,7 +47,7 @@ void TForm1::LoadSkin(const QString& name, int parts) {
   if (parts & kSkinPlaylist) {
     Image6 = pictures[15];
     if (Form2) {
-      PlaylistSkinPending = false;
+      FPlaylistSkinPending = false;
       Form2->ApplySkin(skin.Layout, pictures);
       Form2->CopyMainBackground(Image6);
       PlacePlaylistWindow();
@@ -92,9 +92,9 @@ void TForm1::ApplyMainSkin(const TSkinLayout& layout, const std::array<QImage, 2
 // The lyrics window's part a moment after start-up; the playlist window's only once that
 // window is shown: a window never opened holds no skin pictures.
 void TForm1::RunDeferredSkinLoad() {
-  int parts = DeferredSkinDone ? 0 : kSkinLyrics;
-  if (PlaylistSkinPending && Form2 && Form2->isVisible()) parts |= kSkinPlaylist;
-  DeferredSkinDone = true;
+  int parts = FDeferredSkinDone ? 0 : kSkinLyrics;
+  if (FPlaylistSkinPending && Form2 && Form2->isVisible()) parts |= kSkinPlaylist;
+  FDeferredSkinDone = true;
   if (parts == 0) return;
   RunShowingErrors([this, parts] {
     LoadSkin(FSession.Settings().ReadString(kKeySkin, QString::fromLatin1(kDefaultSkinName)), parts);
@@ -103,7 +103,7 @@ void TForm1::RunDeferredSkinLoad() {
 
 void TForm1::Timer3Timer() {
   // Off first: an error box must not find the timer still running behind it.
-  Timer3.stop();
+  Timer3->stop();
   RunDeferredSkinLoad();
 }
 

@@ -45,12 +45,12 @@ void TForm1::ShowTime() {
   const qint64 length = FSession.TrackLength();
   ProgressLine->SetTime(FSession.TrackPosition(), length);
   // While the line is dragged the text tells where a release goes.
-  TimeLabel->setText(FormatTrackTime(ProgressLine->Shown(), length, ShowRemaining));
+  TimeLabel->setText(FormatTrackTime(ProgressLine->Shown(), length, FShowRemaining));
 }
 
 void TForm1::ToggleRemaining() {
-  ShowRemaining = !ShowRemaining;
-  FSession.Settings().WriteInteger(kKeyTimeRemaining, ShowRemaining ? 1 : 0);
+  FShowRemaining = !FShowRemaining;
+  FSession.Settings().WriteInteger(kKeyTimeRemaining, FShowRemaining ? 1 : 0);
   ShowTime();
 }
 

@@ -10,6 +10,7 @@
 
 void TForm1::CreateTaskTray() {
   TaskTray1 = std::make_unique<TTaskTray>(this);
+  TaskTray1->setObjectName(QStringLiteral("TaskTray1"));
   try {
     TaskTray1->SetIconID(1);
   } catch (const EInvalidOperation&) {
@@ -50,7 +51,7 @@ void TForm1::HideToTray() {
     throw;
   }
   FMenu.N1->setText(kTrayRestoreCaption);
-  HiddenInTray = true;
+  FHiddenInTray = true;
   hide();
   for (QWidget* w : std::initializer_list<QWidget*>{Form2, Form5})
     if (w && w->isVisible()) w->hide();
@@ -59,9 +60,9 @@ void TForm1::HideToTray() {
 void TForm1::RestoreFromTray() {
   // An XEmbed double click arrives as a click, then the double click: the second finds the
   // window back already.
-  if (!HiddenInTray && !TaskTray1->Registered()) return;
+  if (!FHiddenInTray && !TaskTray1->Registered()) return;
   FMenu.N1->setText(kTrayHideCaption);
-  HiddenInTray = false;
+  FHiddenInTray = false;
   show();
   TaskTray1->SetRegistered(false);
 }

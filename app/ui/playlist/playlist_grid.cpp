@@ -13,12 +13,6 @@ void TPlaylistGrid::SetRowCount(int count) {
   for (int r = old; r < FTable.rowCount(); ++r) FTable.setRowHeight(r, kGridRowHeight);
 }
 
-void TPlaylistGrid::AddRow() { SetRowCount(RowCount() + 1); }
-
-void TPlaylistGrid::EnsureRow(int row) {
-  if (row >= RowCount()) SetRowCount(row + 1);
-}
-
 QString TPlaylistGrid::Cell(int column, int row) const {
   const QTableWidgetItem* item = row >= 1 ? FTable.item(row - 1, column) : nullptr;
   return item ? item->text() : QString();
@@ -32,23 +26,7 @@ void TPlaylistGrid::SetCell(int column, int row, const QString& text) {
     FTable.setItem(row - 1, column, new QTableWidgetItem(text));
 }
 
-void TPlaylistGrid::ClearRow(int row) {
-  for (int c = 0; c < kGridColumns; ++c) SetCell(c, row, QString());
-}
-
-void TPlaylistGrid::SwapRows(int a, int b) {
-  for (int c = 0; c < kGridColumns; ++c) {
-    const QString cellA = Cell(c, a);
-    SetCell(c, a, Cell(c, b));
-    SetCell(c, b, cellA);
-  }
-}
-
 int TPlaylistGrid::SelectedRow() const { return FTable.currentRow() + 1; }
-
-int TPlaylistGrid::SelectedColumn() const { return FTable.currentColumn(); }
-
-void TPlaylistGrid::Select(int column, int row) { FTable.setCurrentCell(row - 1, column); }
 
 void TPlaylistGrid::SetColumnWidths() {
   const int unit = FTable.width() / 20;

@@ -11,19 +11,16 @@
 #include <QMenu>
 #include <QTableWidget>
 
-#include "core/platform/platform_session.h"
-#include "core/playback/track_tags.h"
-#include "core/playlist/open_selection.h"
+#include <algorithm>
+
+#include "core/platform/window_system.h"
+#include "core/playback/play_queue.h"
+#include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
-#include "formats/atomic_file.h"
-#include "formats/file_errors.h"
 #include "formats/playlist_files.h"
-#include "formats/settings_file.h"
-#include "formats/settings_keys.h"
 #include "formats/skin_layout.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/dialogs/error_box.h"
-#include "ui/playlist/playlist_edits.h"
 #include "ui/widgets/file_drops.h"
 #include "ui/widgets/form_rgn.h"
 #include "ui/widgets/image_button.h"
@@ -50,8 +47,6 @@ QTableWidget* NewGrid(QWidget* parent) {
   return gd;
 }
 
-QString TagTitle(const QString& path) { return ReadTrackTags(path).Title; }
-
 }  // namespace
 
 // Owned by its parent (the main window) as a tool window, like the lyrics window.
@@ -67,7 +62,7 @@ TForm2::TForm2(TPlayerSession& session, QWidget* parent)
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
   combo->addItems(PlaylistFilesIn(FSession.Home()));
-  combo->setEditText(kUnnamedListName);
+  combo->setEditText(FSession.Playlist().ListName());
   Image1 = new TImageButton(this, QStringLiteral("再生リスト新規作成"), false);
   Image3 = new TImageButton(this, QStringLiteral("音楽ファイル、再生リストファイルを開く"), false);
   Image4 = new TImageButton(this, QStringLiteral("再生リストファイルに名前をつけて保存"), false);
@@ -96,13 +91,13 @@ TForm2::TForm2(TPlayerSession& session, QWidget* parent)
   connect(combo, &QComboBox::textActivated, this, &TForm2::ComboEdited);
   connect(combo->lineEdit(), &QLineEdit::textEdited, this, &TForm2::ComboEdited);
   gd->installEventFilter(this);
-  connect(&FSession, &TPlayerSession::EntryAppended, this, &TForm2::ShowAppendedEntry);
-  connect(&FSession, &TPlayerSession::EntryChanged, this,
-          [this](int index) { ShowRow(FGrid, FSession.Queue(), index + 1); });
+  TPlaylistService& playlist = FSession.Playlist();
+  connect(&FSession.Queue(), &TPlayQueue::Changed, this, &TForm2::ShowChange);
+  connect(&playlist, &TPlaylistService::ListNameChanged, this, &TForm2::ShowListName);
+  connect(&playlist, &TPlaylistService::PlaylistSaved, combo,
+          [this](const QString& name) { combo->addItem(name); });
 
-  // The queue as it is (restored at start-up): one row per entry.
-  FGrid.EnsureRow(FSession.Queue().QueueCount());
-  ShowQueue(FGrid, FSession.Queue());
+  ShowChange({TQueueChange::Reset});  // the queue as it is (restored at start-up)
   FGrid.SetColumnWidths();
   setAcceptDrops(true);
   FDragger = new TWindowDragger(this);
@@ -127,130 +122,86 @@ void TForm2::CopyMainBackground(const QImage& background) {
   FR1->ApplyRegion();
 }
 
-// An entry appended elsewhere (a drop, the demo track): the grid grows by one row.
-void TForm2::ShowAppendedEntry(int index) {
-  FGrid.AddRow();
-  FGrid.EnsureRow(index + 1);
-  ShowRow(FGrid, FSession.Queue(), index + 1);
+void TForm2::ShowRow(int row) {
+  const TQueueEntry& entry = FSession.Queue().Entry(row - 1);
+  FGrid.SetCell(kTitleColumn, row, entry.Title);
+  FGrid.SetCell(kLyricsColumn, row, entry.LyricsFile);
+  FGrid.SetCell(kSpeedColumn, row, entry.LyricsSpeed);
 }
 
-void TForm2::SetSpeedCell(int row, const QString& text) { FSession.SetLyricsSpeed(row - 1, text); }
+// The grid takes the queue's rows, then shows the entries that changed (new rows are blank).
+void TForm2::ShowChange(const TQueueChange& change) {
+  const int rows = FSession.Queue().Rows();
+  FGrid.SetRowCount(rows + 1);
+  int first = 0;
+  int last = rows - 1;
+  switch (change.Kind) {
+    case TQueueChange::Inserted:
+    case TQueueChange::Changed:
+      first = change.First;
+      last = change.First + change.Count - 1;
+      break;
+    case TQueueChange::Moved:
+      first = std::min(change.First, change.To);
+      last = std::max(change.First, change.To);
+      break;
+    case TQueueChange::Removed:
+      first = change.First;  // the entries after it moved up
+      break;
+    case TQueueChange::Rows:
+      return;
+    case TQueueChange::Reset:
+      break;
+  }
+  for (int i = first; i <= last; ++i) ShowRow(i + 1);
+}
 
 QString TForm2::ListName() const { return combo->currentText(); }
 
-void TForm2::SetListName(const QString& name) { combo->setEditText(name); }
-
-void TForm2::ClearQueue() { ::ClearQueue(FGrid, FSession.Queue()); }
-
-void TForm2::ShowQueueFull(const TFillResult& result) {
-  if (result.QueueFull) ShowErrorBox(QString::fromUtf8(EQueueFull().what()));
-}
-
-void TForm2::LoadPlaylist() {
-  ClearQueue();
-  TFillResult result;
-  try {
-    const QString name = ListName();
-    const QString path = PlaylistPath(FSession.Home(), name);
-    const QByteArray bytes = ReadWholeFile(path);
-    switch (const TPlaylistKind kind = PlaylistKindOf(name)) {
-      case TPlaylistKind::Vrl:
-        result = FillFromVrl(FGrid, FSession.Queue(), ParseVrl(bytes));
-        break;
-      case TPlaylistKind::M3u:
-      case TPlaylistKind::M3u8: {
-        const QStringList paths = ParseM3u(bytes, QFileInfo(path).absolutePath(), kind);
-        result = FillFromPaths(FGrid, FSession.Queue(), paths, TagTitle);
-        break;
-      }
-      case TPlaylistKind::Other:
-        break;
-    }
-    FSession.Settings().WriteString(kKeyListFileName, name);
-    FSession.NotifySongListChanged();
-  } catch (const std::exception&) {
-    return;  // a list that cannot be read loads as far as it could, without a word
-  }
-  ShowQueueFull(result);
+void TForm2::ShowListName(const QString& name) {
+  if (combo->currentText() != name) combo->setEditText(name);
 }
 
 void TForm2::ComboEdited(const QString& text) {
   // Typing or choosing loads a list once the name names one; until then the queue stays as
   // it is.
   if (PlaylistKindOf(text) != TPlaylistKind::Other && QFileInfo(PlaylistPath(FSession.Home(), text)).isFile())
-    LoadPlaylist();
+    RunShowingErrors([this, &text] { FSession.Playlist().LoadPlaylist(text); });
 }
 
-void TForm2::Image1Click() {
-  ClearQueue();
-  FGrid.SetRowCount(2);
-  SetListName(kUnnamedListName);
-  FSession.NotifySongListChanged();  // the song menu of an empty queue
-}
+void TForm2::Image1Click() { FSession.Playlist().NewPlaylist(); }
 
 void TForm2::Image3Click() {
-  TSettingsFile& settings = FSession.Settings();
-  const QStringList files =
-      Dialogs().OpenFiles(this, settings.ReadString(kKeyOpenDir, FSession.Home()), kOpenFilter);
-  if (files.isEmpty()) return;
-  TFillResult result;
-  switch (OpenKindOf(files)) {
-    case TOpenKind::Music:
-      result = AddMusicFiles(FGrid, FSession.Queue(), MusicFilesOf(files), TagTitle);
-      break;
-    case TOpenKind::Playlist:
-      SetListName(PlaylistName(FSession.Home(), files.first()));
-      LoadPlaylist();
-      break;
-    case TOpenKind::Nothing:
-      break;
-  }
-  FSession.NotifySongListChanged();
-  settings.WriteString(kKeyOpenDir, files.first());
-  ShowQueueFull(result);
+  TPlaylistService& playlist = FSession.Playlist();
+  playlist.OpenFiles(Dialogs().OpenFiles(this, playlist.OpenDir(), kOpenFilter));
 }
 
 void TForm2::Image4Click() {
   const QString path =
       Dialogs().SaveFile(this, kSaveTitle, FSession.Home(), kSaveFilter, QStringLiteral("vrl"));
-  if (path.isEmpty()) return;
-  WriteFileAtomically(path, FormatVrl(EntriesToSave(FSession.Queue())));
-  const QString name = PlaylistName(FSession.Home(), path);
-  SetListName(name);
-  combo->addItem(name);
-  emit PlaylistSaved();
+  if (!path.isEmpty()) FSession.Playlist().SavePlaylist(path);
 }
 
-void TForm2::U1Click() { MoveRowUp(FGrid, FSession.Queue(), FGrid.SelectedRow()); }
+void TForm2::U1Click() { FSession.Playlist().MoveEntryUp(FGrid.SelectedRow() - 1); }
 
-void TForm2::L1Click() { MoveRowDown(FGrid, FSession.Queue(), FGrid.SelectedRow()); }
+void TForm2::L1Click() { FSession.Playlist().MoveEntryDown(FGrid.SelectedRow() - 1); }
 
-void TForm2::Delete1Click() { DeleteRow(FGrid, FSession.Queue(), FGrid.SelectedRow()); }
+void TForm2::Delete1Click() { FSession.Playlist().DeleteEntry(FGrid.SelectedRow() - 1); }
 
 void TForm2::gdDblClick(int row, int column) {
   if (column == kTitleColumn) {
-    if (!FGrid.Cell(kTitleColumn, row).isEmpty()) FSession.Player().PlayRow(row);
+    if (!FSession.Queue().Entry(row - 1).Title.isEmpty()) FSession.Player().PlayRow(row);
     return;
   }
   if (column != kLyricsColumn) return;
-  TSettingsFile& settings = FSession.Settings();
-  const QStringList files =
-      Dialogs().OpenFiles(this, settings.ReadString(kKeyOpenDir, FSession.Home()), kLyricsFilter);
-  if (files.isEmpty()) return;
-  SetRowLyrics(FGrid, FSession.Queue(), row, files.first());
-  settings.WriteString(kKeyOpenDir, files.first());
+  TPlaylistService& playlist = FSession.Playlist();
+  const QStringList files = Dialogs().OpenFiles(this, playlist.OpenDir(), kLyricsFilter);
+  if (!files.isEmpty()) playlist.AttachLyrics(row - 1, files.first());
 }
 
+// The first file that cannot be added stops the drop with its error.
 void TForm2::FilesDropped(const QStringList& paths) {
-  try {
-    for (const QString& path : paths) FSession.AppendToQueue(path);
-  } catch (...) {
-    // The first file that cannot be added stops the drop; the song menu still shows the
-    // files added before it.
-    FSession.NotifySongListChanged();
-    throw;
-  }
-  FSession.NotifySongListChanged();
+  FSession.Playlist().AddFiles(paths, TAddPolicy::PlaylistDrop);
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {

@@ -1,7 +1,7 @@
-// Form2, the playlist window: the session's queue as a grid (a view of the queue), the
-// playlist name, and the buttons to open, save and start a list. Shaped by its own skin
-// background FR1. It takes the session only; what the main window must hear goes out as
-// signals, wired in the program entry.
+// Form2, the playlist window: a view of the session's queue as a grid, redrawn where the
+// queue says it changed, the current list's name, and the buttons to open, save and start a
+// list, which hand their work to the session's playlist. Shaped by its own skin background
+// FR1. It takes the session only.
 #pragma once
 
 #include <QWidget>
@@ -19,7 +19,7 @@ class TFormRgn;
 class TImageButton;
 class TPlayerSession;
 class TWindowDragger;
-struct TFillResult;
+struct TQueueChange;
 struct TSkinLayout;
 
 inline const QString kOpenFilter =
@@ -63,17 +63,8 @@ class TForm2 : public QWidget {
   int GridRowCount() const { return FGrid.RowCount(); }
   // The lyrics speed grid row `row` shows (its entry's).
   QString SpeedCell(int row) const { return FGrid.Cell(kSpeedColumn, row); }
-  // Sets the lyrics speed of the entry grid row `row` shows.
-  void SetSpeedCell(int row, const QString& text);
-
   // The playlist name in combo; its list holds the playlists of the home.
   QString ListName() const;
-  void SetListName(const QString& name);
-
-  // Loads the playlist named by combo's text into the queue. Any error ends it silently,
-  // keeping what was loaded so far.
-  void LoadPlaylist();
-  void ClearQueue();
 
   // The commands.
   void Image1Click();                    // new list
@@ -86,8 +77,7 @@ class TForm2 : public QWidget {
   void FilesDropped(const QStringList& paths);
 
  signals:
-  void PlaylistSaved();  // a new playlist file: the main window's playlist menu changes
-  void Shown();          // the window is shown (the deferred skin load runs then)
+  void Shown();  // the window is shown (the deferred skin load runs then)
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -96,10 +86,11 @@ class TForm2 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void CreateGrid();
   void ComboEdited(const QString& text);
-  void ShowQueueFull(const TFillResult& result);
-  void ShowAppendedEntry(int index);
+  void ShowListName(const QString& name);
+  // Grid row `row` shows entry row - 1 (blank past the queue).
+  void ShowRow(int row);
+  void ShowChange(const TQueueChange& change);
 
   TPlayerSession& FSession;
   TPlaylistGrid FGrid;

@@ -19,10 +19,11 @@
 #include "core/platform/data_paths.h"
 #include "core/platform/exit_signals.h"
 #include "core/platform/mpris_service.h"
-#include "core/platform/platform_session.h"
 #include "core/platform/single_instance.h"
 #include "core/platform/sleep_inhibitor.h"
+#include "core/platform/window_system.h"
 #include "core/playback/play_queue.h"
+#include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
 #include "core/settings/application_home.h"
 #include "formats/playlist_files.h"
@@ -61,12 +62,10 @@ QIcon ApplicationIcon() {
 
 // A playlist file is loaded as the list, as if chosen in the playlist window, and played
 // from its first entry unless something plays already. False for other files.
-bool LoadStartPlaylist(TApplicationWindows& w, const QString& file) {
-  if (PlaylistKindOf(file) == TPlaylistKind::Other || !w.Form2) return false;
-  w.Form2->SetListName(PlaylistName(w.Session->Home(), file));
-  w.Form2->LoadPlaylist();
-  if (w.Session->Queue().QueueCount() > 0 && w.Session->Player().PlayState != psPlaying)
-    w.Session->StartEntry(0);
+bool LoadStartPlaylist(TPlayerSession& s, const QString& file) {
+  if (PlaylistKindOf(file) == TPlaylistKind::Other) return false;
+  RunShowingErrors([&] { s.Playlist().LoadPlaylist(PlaylistName(s.Home(), file)); });
+  if (s.Queue().QueueCount() > 0 && s.Player().PlayState() != psPlaying) s.StartEntry(0);
   return true;
 }
 
@@ -144,21 +143,8 @@ THandOver HandOverOf(const TStartOptions& options) {
   return {options.Files, options.Enqueue, LauncherActivationToken()};
 }
 
-// Appends what can be read, skipping the rest, and starts nothing.
-void EnqueueFiles(TApplicationWindows& w, const QStringList& files) {
-  for (const QString& file : files) {
-    try {
-      w.Session->AppendToQueue(file);
-    } catch (const EQueueFull&) {
-      break;
-    } catch (const std::exception&) {
-    }
-  }
-  w.Form1->BuildSongMenu();
-}
-
 void RaiseMainWindow(TForm1& form1, const QString& activationToken) {
-  if (form1.HiddenInTray) form1.RestoreFromTray();
+  if (form1.HiddenInTray()) form1.RestoreFromTray();
   ActivateForLaunch(&form1, activationToken);
 }
 
@@ -233,9 +219,7 @@ TApplicationWindows CreateApplicationWindows(const QString& home) {
 }
 
 void ConnectWindows(TApplicationWindows& w) {
-  TForm1* form1 = w.Form1.get();
-  QObject::connect(w.Form2.get(), &TForm2::PlaylistSaved, form1, &TForm1::BuildPlaylistMenu);
-  QObject::connect(w.Form2.get(), &TForm2::Shown, form1, &TForm1::RunDeferredSkinLoad);
+  QObject::connect(w.Form2.get(), &TForm2::Shown, w.Form1.get(), &TForm1::RunDeferredSkinLoad);
 }
 
 void ConnectDesktop(TApplicationWindows& w, TSingleInstance* instance, TMprisService* mpris) {
@@ -245,7 +229,7 @@ void ConnectDesktop(TApplicationWindows& w, TSingleInstance* instance, TMprisSer
                      [&w, form1](const QStringList& files, bool enqueue, const QString& token) {
                        RunShowingErrors([&] {
                          if (enqueue) {
-                           EnqueueFiles(w, files);
+                           w.Session->Playlist().AddFiles(files, TAddPolicy::Enqueue);
                            return;
                          }
                          if (!files.isEmpty()) QueueStartFiles(w, files, QString());
@@ -266,18 +250,18 @@ void ConnectDesktop(TApplicationWindows& w, TSingleInstance* instance, TMprisSer
 
 void QueueStartFiles(TApplicationWindows& w, const QStringList& files, const QString& demoDir) {
   TForm1& form1 = *w.Form1;
+  TPlayerSession& s = *w.Session;
   if (!files.isEmpty()) {
     QStringList tracks;
     for (const QString& file : files)
-      if (!LoadStartPlaylist(w, file)) tracks.append(file);
-    if (!tracks.isEmpty()) form1.FilesDropped(tracks);
-    // What the user asked to open is not replaced by the stored list later.
-    form1.PlaylistPending = false;
+      if (!LoadStartPlaylist(s, file)) tracks.append(file);
+    if (!tracks.isEmpty()) form1.FilesDropped(tracks, TAddPolicy::StartFiles);
+    form1.KeepStartList();
     return;
   }
   const QString demo = demoDir + QStringLiteral("/varo-demo.mp3");
-  if (w.Session->FirstStart() && w.Session->Queue().QueueCount() == 0 && QFileInfo(demo).isFile())
-    form1.QueueDemoTrack(demo, demoDir + QStringLiteral("/varo-demo.txt"));
+  if (s.FirstStart() && s.Queue().QueueCount() == 0 && QFileInfo(demo).isFile())
+    s.QueueDemoTrack(demo, demoDir + QStringLiteral("/varo-demo.txt"));
 }
 
 int RunProgram(const QStringList& arguments) {
@@ -303,7 +287,7 @@ int RunProgram(const QStringList& arguments) {
   }
   if (!windows.Form1) return 1;
   // The deferred skin load waits for the windows it skins.
-  windows.Form1->Timer3.stop();
+  windows.Form1->HoldDeferredSkinLoad();
   TMprisService mpris(*windows.Session);
   TSleepInhibitor inhibitor(*windows.Session);
   windows.Form1->show();
@@ -319,7 +303,7 @@ int RunProgram(const QStringList& arguments) {
       windows.Form1->close();
       return;
     }
-    windows.Form1->Timer3.start();
+    windows.Form1->StartDeferredSkinLoad();
     // Decoding the icon's sizes is not worth a later first window either.
     QApplication::setWindowIcon(ApplicationIcon());
     ConnectDesktop(windows, &instance, &mpris);

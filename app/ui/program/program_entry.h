@@ -53,8 +53,8 @@ TApplicationWindows CreateApplicationWindows(const QString& home);
 TApplicationWindows CreateMainWindow(const QString& home, bool holdStarts);
 void CreateOtherWindows(TApplicationWindows& windows);
 
-// The signals the windows speak back with, each wired once: a saved playlist changes the main
-// window's playlist menu, and the playlist window's first showing runs the deferred skin load.
+// What the windows tell each other, wired once: the playlist window's first showing runs the
+// deferred skin load.
 void ConnectWindows(TApplicationWindows& windows);
 
 // The desktop's requests: files handed over by a later start (added as dropped, or only

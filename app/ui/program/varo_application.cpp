@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "core/platform/platform_session.h"
 #include "core/platform/ui_font.h"
+#include "core/platform/window_system.h"
 #include "ui/dialogs/error_box.h"
 
 TVaroApplication::TVaroApplication(int& argc, char** argv) : QApplication(argc, argv) {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/platform/platform_session.h"
+#include "core/platform/window_system.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "core/platform/platform_session.h"
+#include "core/platform/window_system.h"
 #include "core/skin/edge_snap.h"
 
 TWindowDragger::TWindowDragger(QWidget* window, std::function<QSize()> snapSize)

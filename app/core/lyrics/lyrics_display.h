@@ -19,9 +19,9 @@
 class QTimer;
 class TSettingsFile;
 
-class TLyricsSession {
+class TLyricsDisplay {
  public:
-  // What the session needs of the window: the paint box's size, a repaint when the picture
+  // What the display needs of the window: the paint box's size, a repaint when the picture
   // changed, the step after every scrolled pixel (show it at once, let events run), and the
   // engine's position in ms (none, or 0: the engine cannot tell).
   struct TView {
@@ -34,7 +34,7 @@ class TLyricsSession {
     std::function<void(int kind)> PrepareBackground;
   };
 
-  TLyricsSession(TSettingsFile& settings, QTimer& clock,
+  TLyricsDisplay(TSettingsFile& settings, QTimer& clock,
                  const std::array<QImage, kBuiltInBackgroundCount>& builtIn, QImage& userPicture, QFont face,
                  TView view);
 

@@ -1,4 +1,4 @@
-#include "core/platform/platform_session.h"
+#include "core/platform/window_system.h"
 
 #include <QGuiApplication>
 #include <QtGlobal>

@@ -1,4 +1,4 @@
-#include "core/lyrics/lyrics_session.h"
+#include "core/lyrics/lyrics_display.h"
 
 #include <QTimer>
 
@@ -16,7 +16,7 @@ bool LoadPictureKeeping(QImage& target, const QString& fileName) {
   return true;
 }
 
-TLyricsSession::TLyricsSession(TSettingsFile& settings, QTimer& clock,
+TLyricsDisplay::TLyricsDisplay(TSettingsFile& settings, QTimer& clock,
                                const std::array<QImage, kBuiltInBackgroundCount>& builtIn,
                                QImage& userPicture, QFont face, TView view)
     : FSettings(settings),
@@ -26,7 +26,7 @@ TLyricsSession::TLyricsSession(TSettingsFile& settings, QTimer& clock,
       FFace(std::move(face)),
       FView(std::move(view)) {}
 
-void TLyricsSession::Start(const QString& lyricsFile, const QString& speedCell, TLyricsClock::time_point now,
+void TLyricsDisplay::Start(const QString& lyricsFile, const QString& speedCell, TLyricsClock::time_point now,
                            const QString& track) {
   auto model = std::make_shared<Tkasi>(
       FSettings.ReadInteger(kKeyKasiBack, kDefaultKasiBack),
@@ -51,7 +51,7 @@ void TLyricsSession::Start(const QString& lyricsFile, const QString& speedCell, 
   if (FView.Update) FView.Update();
 }
 
-void TLyricsSession::Tick(TLyricsClock::time_point now) {
+void TLyricsDisplay::Tick(TLyricsClock::time_point now) {
   // Held for the whole tick: a track change during its scroll replaces FModel, not this one.
   const std::shared_ptr<Tkasi> model = FModel;
   if (!model) return;
@@ -64,28 +64,28 @@ void TLyricsSession::Tick(TLyricsClock::time_point now) {
   WaitForNextLine(*model, at);
 }
 
-void TLyricsSession::DrawBackground(Tkasi& model) {
+void TLyricsDisplay::DrawBackground(Tkasi& model) {
   if (FView.PrepareBackground) FView.PrepareBackground(model.BackKind);
   model.DrawBackground(FBuiltIn, FUserPicture);
 }
 
-int64_t TLyricsSession::PlayheadAt(TLyricsClock::time_point now) const {
+int64_t TLyricsDisplay::PlayheadAt(TLyricsClock::time_point now) const {
   return FPlayhead.At(now, FView.Position ? FView.Position() : 0);
 }
 
 // Timed lyrics change only when a line falls due: the clock sleeps until then.
-void TLyricsSession::WaitForNextLine(const Tkasi& model, int64_t atMs) {
+void TLyricsDisplay::WaitForNextLine(const Tkasi& model, int64_t atMs) {
   const std::optional<int64_t> next = model.NextLineMs();
   const int64_t wait = next ? *next - atMs : kLongestTimedWaitMs;
   FClock.setInterval(static_cast<int>(std::clamp<int64_t>(wait, kShortestTimedWaitMs, kLongestTimedWaitMs)));
 }
 
-void TLyricsSession::Pause(TLyricsClock::time_point now) {
+void TLyricsDisplay::Pause(TLyricsClock::time_point now) {
   FPlayhead.Pause(now);
   if (FModel && FClock.isActive()) FClockPaused = true;
 }
 
-void TLyricsSession::Resume(TLyricsClock::time_point now) {
+void TLyricsDisplay::Resume(TLyricsClock::time_point now) {
   FPlayhead.Resume(now);
   if (!FClockPaused) return;
   FClockPaused = false;
@@ -93,7 +93,7 @@ void TLyricsSession::Resume(TLyricsClock::time_point now) {
   FClock.start();
 }
 
-void TLyricsSession::Seek(qint64 ms, TLyricsClock::time_point now) {
+void TLyricsDisplay::Seek(qint64 ms, TLyricsClock::time_point now) {
   FPlayhead.MoveTo(ms, now);
   if (!FModel || !FModel->Timed) return;
   FModel->ShowAt(ms);
@@ -101,12 +101,12 @@ void TLyricsSession::Seek(qint64 ms, TLyricsClock::time_point now) {
   if (FView.Update) FView.Update();
 }
 
-void TLyricsSession::CloseFile() {
+void TLyricsDisplay::CloseFile() {
   FClockPaused = false;
   if (FModel) FModel->CloseFile();
 }
 
-void TLyricsSession::ApplyToModel(const std::function<void(Tkasi&)>& change) {
+void TLyricsDisplay::ApplyToModel(const std::function<void(Tkasi&)>& change) {
   const std::shared_ptr<Tkasi> model = FModel;
   if (!model) return;
   change(*model);
@@ -114,7 +114,7 @@ void TLyricsSession::ApplyToModel(const std::function<void(Tkasi&)>& change) {
   if (FView.Update) FView.Update();
 }
 
-void TLyricsSession::ChooseBackground(int kind) {
+void TLyricsDisplay::ChooseBackground(int kind) {
   FSettings.WriteInteger(kKeyKasiBack, kind);
   ApplyToModel([this, kind](Tkasi& m) {
     m.BackKind = kind;
@@ -122,7 +122,7 @@ void TLyricsSession::ChooseBackground(int kind) {
   });
 }
 
-void TLyricsSession::ChooseUserBackground(const QString& pictureFile) {
+void TLyricsDisplay::ChooseUserBackground(const QString& pictureFile) {
   LoadPictureKeeping(FUserPicture, pictureFile);
   FSettings.WriteInteger(kKeyKasiBack, kKasiBackUser);
   FSettings.WriteString(kKeyKasiBackFile, pictureFile);
@@ -133,7 +133,7 @@ void TLyricsSession::ChooseUserBackground(const QString& pictureFile) {
   });
 }
 
-void TLyricsSession::ChooseFontSize(int size) {
+void TLyricsDisplay::ChooseFontSize(int size) {
   if (size < 1) return;
   size = ClampFontSize(size);
   FSettings.WriteInteger(kKeyKasiFontSize, size);
@@ -144,12 +144,12 @@ void TLyricsSession::ChooseFontSize(int size) {
   });
 }
 
-QString TLyricsSession::Faster() {
+QString TLyricsDisplay::Faster() {
   FClock.setInterval(FasterLyricsInterval(FClock.interval()));
   return LyricsSpeedCell(FClock.interval());
 }
 
-QString TLyricsSession::Slower() {
+QString TLyricsDisplay::Slower() {
   FClock.setInterval(SlowerLyricsInterval(FClock.interval()));
   return LyricsSpeedCell(FClock.interval());
 }
