@@ -206,6 +206,10 @@ bool TMP3Info::ReadID3v2() {
         }
         const std::string name = FrameName(id, version);
         id3v2Values_.AddPair(name, value);
+        // XRVA: RVA2 put into a 2.3 tag by writers that keep to 2.3.
+        if (name == "TXXX") ReadTxxxGain(payload.data(), payload.size(), gains_[mgsTXXX - 1]);
+        if (name == "RVA2" || name == "XRVA")
+          ReadRva2Gain(payload.data(), payload.size(), gains_[mgsRVA2 - 1]);
         if (name == "SYLT" || name == "USLT")
           id3v2Lyrics_.emplace_back(name, std::string(payload.begin(), payload.end()));
       }
