@@ -54,16 +54,27 @@ void SetGain(TMP3Gain& gain, TMP3GainSource source, double db) {
   gain.Gain = db;
 }
 
-// The four ReplayGain fields by name, each into its slot of one source (the first value of a
-// field counts); anything else is passed over.
+enum class TField { None, TrackGain, TrackPeak, AlbumGain, AlbumPeak };
+
+TField FieldNamed(std::string_view name) {
+  if (name.size() != 21 || !SameText(name.substr(0, 11), "REPLAYGAIN_")) return TField::None;
+  const bool track = SameText(name.substr(11, 6), "TRACK_"), album = SameText(name.substr(11, 6), "ALBUM_");
+  const bool gain = SameText(name.substr(17), "GAIN"), peak = SameText(name.substr(17), "PEAK");
+  if (track && gain) return TField::TrackGain;
+  if (track && peak) return TField::TrackPeak;
+  if (album && gain) return TField::AlbumGain;
+  if (album && peak) return TField::AlbumPeak;
+  return TField::None;
+}
+
+// One of the four fields into its slot of one source (the first value of a field counts).
 void SetNamedValue(std::string_view name, std::string_view value, TMP3GainSource source,
                    TMP3ReplayGain& gains) {
-  const bool track = SameText(name, "REPLAYGAIN_TRACK_GAIN") || SameText(name, "REPLAYGAIN_TRACK_PEAK");
-  const bool album = SameText(name, "REPLAYGAIN_ALBUM_GAIN") || SameText(name, "REPLAYGAIN_ALBUM_PEAK");
-  if (!track && !album) return;
-  TMP3Gain& gain = track ? gains.Track : gains.Album;
+  const TField field = FieldNamed(name);
+  if (field == TField::None) return;
+  TMP3Gain& gain = field == TField::TrackGain || field == TField::TrackPeak ? gains.Track : gains.Album;
   double number = 0;
-  if (SameText(name.substr(name.size() - 4), "GAIN")) {
+  if (field == TField::TrackGain || field == TField::AlbumGain) {
     if (ParseGainText(value, number)) SetGain(gain, source, number);
   } else if (gain.Peak < 0 && ParsePeakText(value, number)) {
     gain.Peak = number;  // kept until its gain arrives, whichever frame comes first
@@ -86,6 +97,20 @@ size_t TextEnd(uint8_t encoding, const uint8_t* p, size_t n) {
   }
   while (end < n && p[end] != 0) ++end;
   return end;
+}
+
+// The description and the value of a TXXX payload; false when it has no description's end.
+bool TxxxFields(const uint8_t* payload, size_t n, std::string& description, std::string& value) {
+  if (n < 2) return false;
+  const uint8_t encoding = payload[0];
+  const uint8_t* text = payload + 1;
+  const size_t size = n - 1;
+  const size_t descriptionEnd = TextEnd(encoding, text, size);
+  if (descriptionEnd >= size) return false;
+  const size_t valueStart = descriptionEnd + (encoding == 1 || encoding == 2 ? 2 : 1);
+  description = EncodedText(encoding, text, descriptionEnd);
+  value = EncodedText(encoding, text + valueStart, TextEnd(encoding, text + valueStart, size - valueStart));
+  return true;
 }
 
 }  // namespace
@@ -120,18 +145,14 @@ bool ParsePeakText(std::string_view text, double& peak) {
 }
 
 void ReadTxxxGain(const uint8_t* payload, size_t n, TMP3ReplayGain& gains) {
-  if (n < 2) return;
-  const uint8_t encoding = payload[0];
-  const uint8_t* text = payload + 1;
-  const size_t size = n - 1;
-  const size_t descriptionEnd = TextEnd(encoding, text, size);
-  const size_t terminator = encoding == 1 || encoding == 2 ? 2 : 1;
-  if (descriptionEnd >= size) return;
-  const size_t valueStart = descriptionEnd + terminator;
-  const std::string name = EncodedText(encoding, text, descriptionEnd);
-  const std::string value =
-      EncodedText(encoding, text + valueStart, TextEnd(encoding, text + valueStart, size - valueStart));
-  SetNamedValue(TrimBlanks(name), value, mgsTXXX, gains);
+  std::string description, value;
+  if (TxxxFields(payload, n, description, value))
+    SetNamedValue(TrimBlanks(description), value, mgsTXXX, gains);
+}
+
+bool IsReplayGainTxxx(const uint8_t* payload, size_t n) {
+  std::string description, value;
+  return TxxxFields(payload, n, description, value) && FieldNamed(TrimBlanks(description)) != TField::None;
 }
 
 void ReadRva2Gain(const uint8_t* payload, size_t n, TMP3ReplayGain& gains) {

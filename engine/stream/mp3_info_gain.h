@@ -40,6 +40,8 @@ bool ParsePeakText(std::string_view text, double& peak);
 // identified "album" (album) or anything else (track), its master volume channel. A value
 // already read is kept.
 void ReadTxxxGain(const uint8_t* payload, size_t n, TMP3ReplayGain& gains);
+// A TXXX payload described as one of those four fields, whatever its value.
+bool IsReplayGainTxxx(const uint8_t* payload, size_t n);
 void ReadRva2Gain(const uint8_t* payload, size_t n, TMP3ReplayGain& gains);
 // The APEv2 text items REPLAYGAIN_TRACK_GAIN, … (keys in any case).
 void ReadApeGains(const TMPStringList& items, TMP3ReplayGain& gains);

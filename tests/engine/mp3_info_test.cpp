@@ -272,9 +272,9 @@ Bytes Rva2(const std::string& id, std::initializer_list<Bytes> channels) {
 
 Bytes Rva2Channel(uint8_t type, double db, Bytes peak, uint8_t bits) {
   const auto adjustment = static_cast<uint16_t>(static_cast<int16_t>(db * 512));
-  Bytes c = {type, static_cast<uint8_t>(adjustment >> 8), static_cast<uint8_t>(adjustment), bits};
-  c.insert(c.end(), peak.begin(), peak.end());
-  return c;
+  peak.insert(peak.begin(),
+              {type, static_cast<uint8_t>(adjustment >> 8), static_cast<uint8_t>(adjustment), bits});
+  return peak;
 }
 
 // The corpus stream with its LAME tag's peak and gain fields set.
