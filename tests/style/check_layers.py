@@ -1,5 +1,6 @@
 """The layers depend one way: decoder <- stream <- output <- player <- app core <- app ui, and
-stream <- lyrics <- app core (lyrics is the engine's peer, not under it).
+stream <- lyrics <- app core, stream <- loudness <- app core (lyrics and loudness are the
+engine's peers, not under it).
 Fails on an include that reaches up (or sideways into a layer the library does not link) and on
 the toolkit anywhere below the application."""
 
@@ -16,13 +17,15 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]', re.M)
 # folder -> include prefixes it must never use
 FORBIDDEN = {
     "decoder": ("stream/", "output/", "player/", "core/", "ui/", "Q"),
-    "engine/stream": ("lyrics/", "output/", "player/", "core/", "ui/", "Q", "alsa/", "thread", "mutex"),
-    "engine/lyrics": ("output/", "player/", "core/", "ui/", "Q", "alsa/", "thread", "mutex"),
-    "engine/output": ("lyrics/", "player/", "core/", "ui/", "Q"),
-    "engine/player": ("lyrics/", "core/", "ui/", "Q"),
+    "engine/stream": ("lyrics/", "loudness/", "output/", "player/", "core/", "ui/", "Q", "alsa/", "thread",
+                      "mutex", "ebur128"),
+    "engine/lyrics": ("loudness/", "output/", "player/", "core/", "ui/", "Q", "alsa/", "thread", "mutex"),
+    "engine/loudness": ("lyrics/", "output/", "player/", "core/", "ui/", "Q", "alsa/"),
+    "engine/output": ("lyrics/", "loudness/", "player/", "core/", "ui/", "Q"),
+    "engine/player": ("lyrics/", "loudness/", "core/", "ui/", "Q"),
     "app/core": ("ui/", "QtWidgets", "QWidget", "QDialog", "QMenu", "QLabel", "QMessageBox",
                  "QApplication", "QTable", "QHeaderView", "QPushButton", "QSystemTrayIcon"),
-    "tools/varo-decode": ("lyrics/", "output/", "player/", "core/", "ui/", "Q"),
+    "tools/varo-decode": ("lyrics/", "loudness/", "output/", "player/", "core/", "ui/", "Q"),
     "tools/varo-play": ("core/", "ui/", "Q"),
 }
 
