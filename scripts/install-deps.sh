@@ -11,7 +11,7 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev valgrind mpg123 ffmpeg
                clang clang-format libclang-rt-14-dev llvm
                xvfb xauth x11-utils xdotool imagemagick openbox trayer
                pulseaudio pulseaudio-utils libasound2-plugins alsa-utils dbus
-               desktop-file-utils shared-mime-info qemu-user playerctl loudgain)
+               desktop-file-utils shared-mime-info qemu-user playerctl loudgain time)
 
 packages=("${run_packages[@]}")
 [ "$kind" = test ] && packages+=("${test_packages[@]}")
