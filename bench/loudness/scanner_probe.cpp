@@ -68,8 +68,8 @@ int main(int argc, char** argv) {
     std::unique_lock lock(mutex);
     arrived.wait(lock, [&] { return results == files.size(); });
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%s: files %zu failed %zu from_cache %zu audio_s %.1f cpu_s %.3f wall_s %.3f\n", pass, results, failed,
-                fromCache, audioSeconds, CpuSeconds() - cpu, wall);
+    std::printf("%s: files %zu failed %zu from_cache %zu audio_s %.1f cpu_s %.3f wall_s %.3f\n", pass,
+                results, failed, fromCache, audioSeconds, CpuSeconds() - cpu, wall);
   }
   std::printf("rss_before_kb %ld peak_rss_kb %ld\n", residentBefore, ResidentKb("VmHWM:"));
   return 0;
