@@ -18,7 +18,6 @@ TLoudnessMeter::TLoudnessMeter(int32_t channels, int32_t sampleRate, bool truePe
                                int64_t keepFrom)
     : channels_(channels),
       measureTruePeak_(truePeak),
-      start_(start),
       keepFrom_(keepFrom),
       step_(BlockStep(sampleRate)),
       position_(start) {

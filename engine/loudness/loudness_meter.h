@@ -36,7 +36,6 @@ class TLoudnessMeter {
   std::unique_ptr<TLibraryState> library_;
   int32_t channels_;
   bool measureTruePeak_;
-  int64_t start_;
   int64_t keepFrom_;
   int64_t step_;
   int64_t position_;
