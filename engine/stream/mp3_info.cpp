@@ -4,6 +4,7 @@
 
 #include "base/engine_error.h"
 #include "stream/frame_facts.h"
+#include "stream/mp_info_frame.h"
 #include "stream/mp_stream_reader.h"
 #include "stream/unicode_text.h"
 
@@ -45,6 +46,7 @@ void TMP3Info::Clear() {
   apeStart_ = 0;
   hasFirstFrame_ = false;
   firstFrame_ = TMPFrameHeader{};
+  for (TMP3ReplayGain& g : gains_) g = {};
 }
 
 void TMP3Info::Attach(TMPStreamReader* reader) {
@@ -87,7 +89,7 @@ bool TMP3Info::ReadFrontTags() {
 bool TMP3Info::FindFirstFrame() {
   const int32_t n = reader_->EnsureUpTo(kFrameSearch + 3 + kLargestFrame + 4);
   const uint8_t* bytes = reader_->Data();
-  int32_t chosen = -1;
+  int32_t chosen = -1, chosenLength = 0;
   TMPFrameHeader chosenHeader{};
   for (int32_t i = 0; i < kFrameSearch && i + 4 <= n; ++i) {
     TMPFrameHeader header{};
@@ -98,11 +100,17 @@ bool TMP3Info::FindFirstFrame() {
     const bool confirmed = length > 0 && FollowedByMatchingFrame(bytes, n, i, length + PaddingBytes(header));
     if (chosen < 0 || confirmed) {
       chosen = i;
+      chosenLength = length;
       chosenHeader = header;
     }
     if (confirmed) break;
   }
   if (chosen < 0) return false;
+  // The LAME tag's gains, when the first frame is its Info frame.
+  if (chosenLength > 0)
+    gains_[mgsLAME - 1] =
+        ParseInfoFrame(chosenHeader, bytes + chosen, chosenLength + PaddingBytes(chosenHeader), n - chosen)
+            .Gains;
   reader_->Skip(chosen);
   dataStart_ = reader_->Position();
   hasFirstFrame_ = true;
@@ -125,7 +133,10 @@ bool TMP3Info::ReadTrailingTags() {
   }
   if (ReadID3v1()) found_.Include(mitID3V1);
   if (ReadLyrics3()) found_.Include(mitLyrics);
-  if (ReadApe()) found_.Include(mitAPE);
+  if (ReadApe()) {
+    found_.Include(mitAPE);
+    ReadApeGains(apeValues_, gains_[mgsAPE - 1]);
+  }
   return true;
 }
 

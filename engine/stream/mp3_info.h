@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "decoder/mp_frame_header.h"
+#include "stream/mp3_info_gain.h"
 #include "stream/mp_set.h"
 #include "stream/mp_string_list.h"
 
@@ -77,6 +78,11 @@ class TMP3Info {
   int64_t RiffDataStart() const { return riffDataStart_; }
   int64_t RiffDataLength() const { return riffDataLength_; }
 
+  // The ReplayGain the file carries: track and album each from the first source that gives it
+  // (ID3v2 TXXX, ID3v2 RVA2, APEv2, the LAME tag of the first frame FindFirstFrame found).
+  TMP3ReplayGain ReplayGain() const { return ChooseReplayGain(gains_); }
+  const TMP3ReplayGain& ReplayGainFrom(TMP3GainSource source) const { return gains_[source - 1]; }
+
   // The header of the first frame FindFirstFrame found; HasFirstFrame false before that.
   bool HasFirstFrame() const { return hasFirstFrame_; }
   const TMPFrameHeader& FirstFrameHeader() const { return firstFrame_; }
@@ -121,4 +127,5 @@ class TMP3Info {
   int64_t apeStart_ = 0;
   bool hasFirstFrame_ = false;
   TMPFrameHeader firstFrame_{};
+  TMP3ReplayGain gains_[kGainSourceCount];  // by source, mgsTXXX first
 };

@@ -9,6 +9,7 @@
 
 #include "stream/legacy_text.h"
 #include "stream/mp3_info.h"
+#include "stream/mp3_info_id3v2_frame.h"
 #include "stream/mp_stream_reader.h"
 #include "stream/tag_bytes.h"
 #include "stream/unicode_text.h"
@@ -66,17 +67,6 @@ class MemorySource final : public TagSource {
   std::vector<uint8_t> bytes_;
   int64_t position_ = 0;
 };
-
-// 0xFF 0x00 back to 0xFF.
-std::vector<uint8_t> RemoveUnsynchronisation(const uint8_t* p, size_t n) {
-  std::vector<uint8_t> out;
-  out.reserve(n);
-  for (size_t i = 0; i < n; ++i) {
-    out.push_back(p[i]);
-    if (p[i] == 0xFF && i + 1 < n && p[i + 1] == 0x00) ++i;
-  }
-  return out;
-}
 
 // Frame ids of version 2.2 under their 2.3 names.
 struct IdPair {
@@ -160,44 +150,21 @@ bool TMP3Info::ReadID3v2() {
       return false;
   }
 
-  const int32_t header = version == 2 ? 6 : 10;
+  const int32_t header = Id3v2FrameHeaderSize(version);
   while (source->Position() + header <= bodyEnd) {
     const uint8_t* fh = source->Bytes(header);
     if (fh == nullptr) return false;
-    int64_t f;
-    if (version == 2) {
-      f = ReadBigEndian24(fh + 3);
-    } else if (version == 3) {
-      f = static_cast<int32_t>(ReadBigEndian32(fh + 4));
-    } else {
-      // Some writers put plain sizes into 2.4 tags; a byte with its top bit set tells.
-      const bool plain = ((fh[4] | fh[5] | fh[6] | fh[7]) & 0x80) != 0;
-      f = plain ? ReadBigEndian32(fh + 4) : ReadSyncSafe32(fh + 4);
-    }
+    const int64_t f = Id3v2FrameSize(fh, version);
     if (f <= 0 || fh[0] == 0) {
       if (!source->Skip(bodyEnd - source->Position())) return false;
       break;
     }
     const std::string id(FixedFieldBytes(fh, version == 2 ? 3 : 4));
-    const uint8_t formatFlags = version == 2 ? 0 : fh[9];
     if (f + header <= source->Largest()) {
       const uint8_t* frame = source->Bytes(f + header);
       if (frame == nullptr) return false;
-      std::vector<uint8_t> payload(frame + header, frame + header + f);
-      bool readableFrame = true;
-      size_t skip = 0;
-      if (version == 3) {
-        readableFrame = (formatFlags & 0xC0) == 0;  // compressed or encrypted
-        if (formatFlags & 0x20) skip = 1;           // group id
-      } else if (version == 4) {
-        readableFrame = (formatFlags & 0x0C) == 0;
-        if (formatFlags & 0x40) skip += 1;
-        if (formatFlags & 0x01) skip += 4;  // data length indicator
-        if ((formatFlags & 0x02) || unsynchronised)
-          payload = RemoveUnsynchronisation(payload.data(), payload.size());
-      }
-      if (readableFrame && skip <= payload.size()) {
-        payload.erase(payload.begin(), payload.begin() + static_cast<ptrdiff_t>(skip));
+      std::vector<uint8_t> payload;
+      if (Id3v2FramePayload(frame, frame + header, f, version, unsynchronised, payload)) {
         std::string value;
         if (!payload.empty()) {
           const uint8_t* text = payload.data() + 1;
@@ -206,6 +173,10 @@ bool TMP3Info::ReadID3v2() {
         }
         const std::string name = FrameName(id, version);
         id3v2Values_.AddPair(name, value);
+        // XRVA: RVA2 put into a 2.3 tag by writers that keep to 2.3.
+        if (name == "TXXX") ReadTxxxGain(payload.data(), payload.size(), gains_[mgsTXXX - 1]);
+        if (name == "RVA2" || name == "XRVA")
+          ReadRva2Gain(payload.data(), payload.size(), gains_[mgsRVA2 - 1]);
         if (name == "SYLT" || name == "USLT")
           id3v2Lyrics_.emplace_back(name, std::string(payload.begin(), payload.end()));
       }
@@ -217,4 +188,41 @@ bool TMP3Info::ReadID3v2() {
   if (footer && !reader_->Skip(kTagHeader)) return false;
   if (reader_->Position() != tagEnd) return false;
   return finish();
+}
+
+std::vector<uint8_t> RemoveUnsynchronisation(const uint8_t* p, size_t n) {
+  std::vector<uint8_t> out;
+  out.reserve(n);
+  for (size_t i = 0; i < n; ++i) {
+    out.push_back(p[i]);
+    if (p[i] == 0xFF && i + 1 < n && p[i + 1] == 0x00) ++i;
+  }
+  return out;
+}
+
+int64_t Id3v2FrameSize(const uint8_t* header, int32_t version) {
+  if (version == 2) return ReadBigEndian24(header + 3);
+  if (version == 3) return static_cast<int32_t>(ReadBigEndian32(header + 4));
+  const bool plain = ((header[4] | header[5] | header[6] | header[7]) & 0x80) != 0;
+  return plain ? ReadBigEndian32(header + 4) : ReadSyncSafe32(header + 4);
+}
+
+bool Id3v2FramePayload(const uint8_t* header, const uint8_t* data, int64_t size, int32_t version,
+                       bool tagUnsynchronised, std::vector<uint8_t>& payload) {
+  payload.assign(data, data + size);
+  const uint8_t formatFlags = version == 2 ? 0 : header[9];
+  size_t skip = 0;
+  if (version == 3) {
+    if (formatFlags & 0xC0) return false;  // compressed or encrypted
+    if (formatFlags & 0x20) skip = 1;      // group id
+  } else if (version == 4) {
+    if (formatFlags & 0x0C) return false;
+    if (formatFlags & 0x40) skip += 1;
+    if (formatFlags & 0x01) skip += 4;  // data length indicator
+    if ((formatFlags & 0x02) || tagUnsynchronised)
+      payload = RemoveUnsynchronisation(payload.data(), payload.size());
+  }
+  if (skip > payload.size()) return false;
+  payload.erase(payload.begin(), payload.begin() + static_cast<ptrdiff_t>(skip));
+  return true;
 }

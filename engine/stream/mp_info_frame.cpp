@@ -13,6 +13,7 @@ constexpr uint32_t kXingQuality = 0x8;
 // The LAME extension behind the Xing fields: encoder name (9), revision (1), lowpass (1),
 // peak (4), two gains (2 + 2), flags (1), bit rate (1), then delay and padding (12 bits each).
 constexpr int32_t kLameDelayAt = 21;
+constexpr int32_t kLamePeakAt = 11;  // then the radio and the audiophile gain
 
 uint32_t BigEndian32(const uint8_t* p) {
   return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
@@ -80,6 +81,7 @@ TMPInfoFrame ParseInfoFrame(const TMPFrameHeader& header, const uint8_t* frame, 
       const uint8_t* d = frame + at + kLameDelayAt;
       info.EncoderDelay = d[0] << 4 | d[1] >> 4;
       info.EncoderPadding = (d[1] & 0x0F) << 8 | d[2];
+      info.Gains = ReadLameGains(frame + at + kLamePeakAt);
     }
   } else if (std::memcmp(p, "VBRI", 4) == 0) {
     info.Kind = TMPInfoFrame::TKind::Vbri;

@@ -1,11 +1,12 @@
 // The Xing/Info or VBRI frame an encoder puts in front of the audio: frame and byte counts,
-// the table of contents and the LAME tag's encoder delay and padding.
+// the table of contents and the LAME tag's encoder delay and padding, peak and gains.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 #include "decoder/mp_frame_header.h"
+#include "stream/mp3_info_gain.h"
 
 struct TMPInfoFrame {
   enum class TKind { None, Xing, Vbri };
@@ -18,6 +19,8 @@ struct TMPInfoFrame {
   int32_t EncoderDelay = -1;
   int32_t EncoderPadding = -1;
   bool HasGapless() const { return EncoderDelay >= 0 && EncoderPadding >= 0; }
+  // The LAME tag's ReplayGain (radio gain as the track's, audiophile gain as the album's).
+  TMP3ReplayGain Gains;
 };
 
 // Reads the information frame at frame[0..available), a frame of frameSize bytes whose header

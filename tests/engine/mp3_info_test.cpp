@@ -255,3 +255,123 @@ TEST(TagReader, FileThatCannotBeOpenedRaisesAndClears) {
   }
   EXPECT_EQ(info.FileName(), "");
 }
+
+namespace {
+
+Bytes Txxx(const std::string& description, const std::string& value, int version = 4) {
+  return Id3v2Frame("TXXX", Text(std::string(1, '\0') + description + std::string(1, '\0') + value), version);
+}
+
+// An RVA2 frame: identification, then (channel, adjustment in 512ths of a dB, peak bits, peak).
+Bytes Rva2(const std::string& id, std::initializer_list<Bytes> channels) {
+  Bytes payload = Text(id);
+  payload.push_back(0);
+  for (const Bytes& c : channels) payload.insert(payload.end(), c.begin(), c.end());
+  return Id3v2Frame("RVA2", payload, 4);
+}
+
+Bytes Rva2Channel(uint8_t type, double db, Bytes peak, uint8_t bits) {
+  const auto adjustment = static_cast<uint16_t>(static_cast<int16_t>(db * 512));
+  peak.insert(peak.begin(),
+              {type, static_cast<uint8_t>(adjustment >> 8), static_cast<uint8_t>(adjustment), bits});
+  return peak;
+}
+
+// The corpus stream with its LAME tag's peak and gain fields set.
+Bytes LameTagged(uint32_t peak, uint16_t radio, uint16_t audiophile) {
+  Bytes audio = BaseAudio();
+  const size_t lame = AsString(audio).find("LAME3.100");
+  const uint8_t fields[] = {static_cast<uint8_t>(peak >> 24),      static_cast<uint8_t>(peak >> 16),
+                            static_cast<uint8_t>(peak >> 8),       static_cast<uint8_t>(peak),
+                            static_cast<uint8_t>(radio >> 8),      static_cast<uint8_t>(radio),
+                            static_cast<uint8_t>(audiophile >> 8), static_cast<uint8_t>(audiophile)};
+  std::copy(std::begin(fields), std::end(fields), audio.begin() + static_cast<ptrdiff_t>(lame + 11));
+  return audio;
+}
+
+struct GainCase {
+  const char* Name;
+  Bytes File;
+  TMP3GainSource TrackSource;
+  double Track, TrackPeak;  // peak -1: none
+  TMP3GainSource AlbumSource;
+  double Album, AlbumPeak;
+};
+
+}  // namespace
+
+// Every form a gain comes in, damaged values passed over, and which one counts when a file
+// carries several: TXXX, then RVA2, then APE, then the LAME tag (-4.4 dB in the corpus stream).
+TEST(TagReader, ReplayGainFromEveryFormAndTheirOrder) {
+  const Bytes utf16Album = {1,   0xFF, 0xFE, 'R',  0,   'E', 0,   'P', 0,   'L', 0,   'A', 0,   'Y', 0,
+                            'G', 0,    'A',  0,    'I', 0,   'N', 0,   '_', 0,   'A', 0,   'L', 0,   'B',
+                            0,   'U',  0,    'M',  0,   '_', 0,   'G', 0,   'A', 0,   'I', 0,   'N', 0,
+                            0,   0,    0xFF, 0xFE, '-', 0,   '1', 0,   ',', 0,   '5', 0,   0,   0};
+  const GainCase cases[] = {
+      {"TXXX in 2.3, any case, peak first, UTF-16, a decimal comma",
+       Concat({Id3v2Tag(
+                   3, 0,
+                   Concat({Txxx("replaygain_track_peak", "0.988553", 3),
+                           Txxx("Replaygain_Track_Gain", "-7.89 dB", 3), Id3v2Frame("TXXX", utf16Album, 3)})),
+               BaseAudio()}),
+       mgsTXXX, -7.89, 0.988553, mgsTXXX, -1.5, -1},
+      {"damaged TXXX values fall through to the LAME tag",
+       Concat(
+           {Id3v2Tag(4, 0,
+                     Concat({Txxx("REPLAYGAIN_TRACK_GAIN", "inf dB"), Txxx("REPLAYGAIN_TRACK_GAIN", "-99 dB"),
+                             Txxx("REPLAYGAIN_TRACK_GAIN", "loud"), Txxx("REPLAYGAIN_ALBUM_GAIN", "1e3 dB"),
+                             Txxx("REPLAYGAIN_ALBUM_GAIN", "-3 dBFS")})),
+            BaseAudio()}),
+       mgsLAME, -4.4, -1, mgsNone, 0, -1},
+      {"RVA2: master channel, another channel in front, 16-bit peak",
+       Concat({Id3v2Tag(
+                   4, 0,
+                   Concat({Rva2("track", {Rva2Channel(1, -3.5, {0x80, 0x00}, 16)}),
+                           Rva2("album", {Rva2Channel(2, 9, {0x40, 0}, 16), Rva2Channel(1, 2.25, {}, 0)})})),
+               BaseAudio()}),
+       mgsRVA2, -3.5, 1.0, mgsRVA2, 2.25, -1},
+      {"APEv2 items behind the audio",
+       Concat({BaseAudio(), ApeTag({{"REPLAYGAIN_TRACK_GAIN", "+1.50 dB"},
+                                    {"replaygain_track_peak", "0.5"},
+                                    {"REPLAYGAIN_ALBUM_GAIN", "-0.25 dB"}})}),
+       mgsAPE, 1.5, 0.5, mgsAPE, -0.25, -1},
+      {"all at once: TXXX track, RVA2 album, APE and LAME below them",
+       Concat(
+           {Id3v2Tag(
+                4, 0,
+                Concat({Rva2("ALBUM", {Rva2Channel(1, -6, {}, 0)}), Txxx("REPLAYGAIN_TRACK_GAIN", "-2.19 dB"),
+                        Txxx("REPLAYGAIN_TRACK_PEAK", "0.475349")})),
+            BaseAudio(), ApeTag({{"REPLAYGAIN_TRACK_GAIN", "+1 dB"}, {"REPLAYGAIN_ALBUM_GAIN", "+2 dB"}})}),
+       mgsTXXX, -2.19, 0.475349, mgsRVA2, -6, -1},
+      {"LAME: 9.23 fixed-point peak, radio and audiophile gain",
+       LameTagged(0x00733333u, 1 << 13 | 3 << 10 | 1 << 9 | 57, 2 << 13 | 2 << 10 | 12), mgsLAME, -5.7,
+       0x733333 / 8388608.0, mgsLAME, 1.2, -1},
+      {"LAME: a float peak, a field without originator", LameTagged(0x3F400000u, 1 << 13 | 0 << 10 | 57, 0),
+       mgsNone, 0, -1, mgsNone, 0, -1},
+  };
+  TTempDir dir;
+  for (const GainCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMP3Info info;
+    ReadBytes(dir, c.File, info);
+    const TMP3ReplayGain g = info.ReplayGain();
+    EXPECT_EQ(g.Track.Source, c.TrackSource);
+    EXPECT_EQ(g.Album.Source, c.AlbumSource);
+    if (c.TrackSource != mgsNone) {
+      EXPECT_NEAR(g.Track.Gain, c.Track, 1e-9);
+      EXPECT_NEAR(g.Track.Peak, c.TrackPeak, 1e-9);
+    }
+    if (c.AlbumSource != mgsNone) {
+      EXPECT_NEAR(g.Album.Gain, c.Album, 1e-9);
+      EXPECT_NEAR(g.Album.Peak, c.AlbumPeak, 1e-9);
+    }
+  }
+  // The float peak is read as a float, though no gain came with it.
+  TMP3Info info;
+  ReadBytes(dir, LameTagged(0x3F400000u, 1 << 13 | 3 << 10, 0), info);
+  EXPECT_EQ(info.ReplayGain().Track.Peak, 0.75);
+  // The lines of the tag stay what they were: a TXXX line holds its description.
+  ReadBytes(dir, Concat({Id3v2Tag(3, 0, Txxx("REPLAYGAIN_TRACK_GAIN", "-7.89 dB", 3)), BaseAudio()}), info);
+  ASSERT_EQ(info.ID3v2Values().Count(), 1u);
+  EXPECT_EQ(info.ID3v2Values()[0], "TXXX=REPLAYGAIN_TRACK_GAIN");
+}

@@ -64,3 +64,27 @@ Bytes Lyrics3v2Block(const std::vector<std::pair<std::string, std::string>>& fie
   std::snprintf(number, sizeof number, "%06zu", block.size());
   return Text(block + number + "LYRICS200");
 }
+
+Bytes ApeTag(const std::vector<std::pair<std::string, std::string>>& items) {
+  auto little = [](Bytes& b, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  Bytes body;
+  for (const auto& [key, value] : items) {
+    little(body, static_cast<uint32_t>(value.size()));
+    little(body, 0);  // a text item
+    body.insert(body.end(), key.begin(), key.end());
+    body.push_back(0);
+    body.insert(body.end(), value.begin(), value.end());
+  }
+  auto block = [&](uint32_t flags) {
+    Bytes b = Text("APETAGEX");
+    little(b, 2000);
+    little(b, static_cast<uint32_t>(body.size() + 32));
+    little(b, static_cast<uint32_t>(items.size()));
+    little(b, flags);
+    b.resize(b.size() + 8, 0);
+    return b;
+  };
+  return Concat({block(0xA0000000u), body, block(0x80000000u)});
+}

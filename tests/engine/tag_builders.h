@@ -1,5 +1,5 @@
-// Tag bytes built in tests around a corpus frame: ID3v2 frames and tags of every version and
-// Lyrics3 v2 blocks.
+// Tag bytes built in tests around a corpus frame: ID3v2 frames and tags of every version,
+// Lyrics3 v2 blocks and APEv2 tags.
 #pragma once
 
 #include <cstdint>
@@ -23,3 +23,5 @@ Bytes Id3v2Tag(int version, uint8_t flags, const Bytes& body);
 Bytes Unsynchronised(const Bytes& bytes);
 // A Lyrics3 v2 block holding the fields given (id, value).
 Bytes Lyrics3v2Block(const std::vector<std::pair<std::string, std::string>>& fields);
+// An APEv2 tag (header and footer) holding the text items given (key, value).
+Bytes ApeTag(const std::vector<std::pair<std::string, std::string>>& items);

@@ -1,7 +1,8 @@
 """The layers depend one way: decoder <- stream <- player <- app core <- app ui, with the engine
 base (errors, thread kit, messages) under both stream and output, output <- player, and
-stream <- lyrics <- app core (lyrics is the engine's peer, not under it); stream <- formats
-(the file formats, Qt Gui only) <- app core and the skin generator.
+stream <- lyrics <- app core, stream <- loudness <- app core (lyrics and loudness are the
+engine's peers, not under it); stream <- formats (the file formats, Qt Gui only) <- app core
+and the skin generator.
 Fails on an include that reaches up (or sideways into a layer the library does not link) and on
 the toolkit anywhere below the application and the formats (widgets nowhere but the app ui)."""
 
@@ -15,7 +16,7 @@ from check_support import Failures  # noqa: E402
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]', re.M)
 
-ENGINE_ABOVE_BASE = ("decoder/", "stream/", "lyrics/", "output/", "player/", "formats/")
+ENGINE_ABOVE_BASE = ("decoder/", "stream/", "lyrics/", "loudness/", "output/", "player/", "formats/")
 APP = ("core/", "ui/")
 WIDGETS = ("QtWidgets", "QWidget", "QDialog", "QMenu", "QLabel", "QMessageBox", "QApplication",
            "QTable", "QHeaderView", "QPushButton", "QSystemTrayIcon")
@@ -26,13 +27,14 @@ THREAD_KIT = ("base/mp_loop_thread", "base/mp_simple_", "base/mp_ring_queue", "t
 FORBIDDEN = {
     "decoder": ("base/",) + ENGINE_ABOVE_BASE[1:] + APP + ("Q",),
     "engine/base": ENGINE_ABOVE_BASE + APP + ("Q", "alsa/"),
-    "engine/stream": ("lyrics/", "output/", "player/", "formats/") + APP + ("Q", "alsa/") + THREAD_KIT,
-    "engine/lyrics": ("output/", "player/", "formats/") + APP + ("Q", "alsa/") + THREAD_KIT,
-    "engine/output": ("decoder/", "stream/", "lyrics/", "player/", "formats/") + APP + ("Q",),
-    "engine/player": ("lyrics/", "formats/") + APP + ("Q",),
-    "formats": ("decoder/", "lyrics/", "output/", "player/", "alsa/") + APP + WIDGETS + THREAD_KIT,
+    "engine/stream": ("lyrics/", "loudness/", "output/", "player/", "formats/") + APP + ("Q", "alsa/", "ebur128") + THREAD_KIT,
+    "engine/lyrics": ("loudness/", "output/", "player/", "formats/") + APP + ("Q", "alsa/") + THREAD_KIT,
+    "engine/loudness": ("lyrics/", "output/", "player/", "formats/") + APP + ("Q", "alsa/"),
+    "engine/output": ("decoder/", "stream/", "lyrics/", "loudness/", "player/", "formats/") + APP + ("Q",),
+    "engine/player": ("lyrics/", "loudness/", "formats/") + APP + ("Q",),
+    "formats": ("decoder/", "lyrics/", "loudness/", "output/", "player/", "alsa/") + APP + WIDGETS + THREAD_KIT,
     "app/core": ("ui/",) + WIDGETS,
-    "tools/varo-decode": ("lyrics/", "output/", "player/", "formats/") + APP + ("Q",),
+    "tools/varo-decode": ("lyrics/", "loudness/", "output/", "player/", "formats/") + APP + ("Q",),
     "tools/varo-play": ("formats/",) + APP + ("Q",),
     "tools/skin-gen": ENGINE_ABOVE_BASE[:-1] + ("base/",) + APP + WIDGETS,
 }

@@ -1,5 +1,6 @@
 #include "info_report.h"
 
+#include <cstdio>
 #include <exception>
 
 #include "stream/frame_facts.h"
@@ -40,6 +41,34 @@ void PrintTags(std::ostream& out, const TMP3Info& info) {
   PrintLines(out, "APE", info.ApeValues());
   out << "  Title: " << info.Title() << '\n';
   out << "  Artist: " << info.Artist() << '\n';
+}
+
+std::string GainText(const TMP3Gain& gain) {
+  char text[64];
+  if (gain.HasPeak())
+    std::snprintf(text, sizeof text, "%.2f dB, peak %.6f", gain.Gain, gain.Peak);
+  else
+    std::snprintf(text, sizeof text, "%.2f dB", gain.Gain);
+  return text;
+}
+
+// What each source gives, then the track and album gain that count.
+void PrintGains(std::ostream& out, const TMP3Info& info) {
+  for (int s = mgsTXXX; s <= mgsLAME; ++s) {
+    const auto source = static_cast<TMP3GainSource>(s);
+    const TMP3ReplayGain& g = info.ReplayGainFrom(source);
+    if (g.Empty()) continue;
+    out << "  ReplayGain " << GainSourceName(source) << ':';
+    if (g.Track.Known()) out << " track " << GainText(g.Track) << (g.Album.Known() ? ";" : "");
+    if (g.Album.Known()) out << " album " << GainText(g.Album);
+    out << '\n';
+  }
+  const TMP3ReplayGain chosen = info.ReplayGain();
+  if (chosen.Empty()) out << "  ReplayGain: none\n";
+  if (chosen.Track.Known())
+    out << "  track gain: " << GainText(chosen.Track) << " (" << GainSourceName(chosen.Track.Source) << ")\n";
+  if (chosen.Album.Known())
+    out << "  album gain: " << GainText(chosen.Album) << " (" << GainSourceName(chosen.Album.Source) << ")\n";
 }
 
 const char* VersionText(int32_t version) {
@@ -84,5 +113,6 @@ bool ReportFileInfo(const std::string& fileName, std::ostream& out, std::ostream
   out << "  version: " << VersionText(VersionNumber(h)) << '\n';
   out << "  sample rate: " << StreamSampleRate(h) << '\n';
   out << "  channels: " << StreamChannels(h) << '\n';
+  PrintGains(out, info);
   return true;
 }

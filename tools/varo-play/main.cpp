@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "info_report.h"
+#include "loudness_command.h"
 #include "output/wave_device_selection.h"
 #include "play_commands.h"
 #include "play_session.h"
@@ -22,6 +23,7 @@ void Usage(std::ostream& out) {
          "                 [--balance N] [--repeat] [--no-gapless] [--start SECONDS]\n"
          "                 [--timestamps] [--control] [--lyrics] FILE...\n"
          "       varo-play --info FILE...\n"
+         "       varo-play --loudness [--true-peak] [--write-tags] FILE...\n"
          "       varo-play --help | --version\n"
          "Plays MPEG audio files on the default ALSA device (or VARO_AUDIO's choice) and\n"
          "reports file, status and end of each track. The files play gaplessly: the encoder\n"
@@ -41,7 +43,12 @@ void Usage(std::ostream& out) {
          "                  the reports; the lyrics are NAME.lrc or NAME.txt beside FILE, else\n"
          "                  its ID3v2 SYLT or USLT frame, else its Lyrics3 LYR field (lyrics\n"
          "                  without times print at once)\n"
-         "  --info          show the tags and stream facts instead of playing\n";
+         "  --info          show the tags and stream facts instead of playing\n"
+         "  --loudness      measure each file's loudness (EBU R128), its peak and its ReplayGain\n"
+         "                  2.0 gain (to -18 LUFS), then the album's: the files are one album\n"
+         "  --true-peak     with --loudness: the true peak too, written as the peak\n"
+         "  --write-tags    with --loudness: write the gains and peaks into each file's ID3v2\n"
+         "                  tag as TXXX REPLAYGAIN_TRACK_GAIN, _PEAK, _ALBUM_GAIN, _PEAK\n";
 }
 
 bool ParseInt(const char* text, int low, int high, int& value) {
@@ -57,12 +64,20 @@ bool ParseInt(const char* text, int low, int high, int& value) {
 int main(int argc, char** argv) {
   TPlayOptions options;
   bool info = false;
+  bool loudness = false;
+  TLoudnessCommandOptions loudnessOptions;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
     if (arg == "--info") {
       info = true;
+    } else if (arg == "--loudness") {
+      loudness = true;
+    } else if (arg == "--write-tags") {
+      loudnessOptions.WriteTags = true;
+    } else if (arg == "--true-peak") {
+      loudnessOptions.TruePeak = true;
     } else if (arg == "--repeat") {
       options.Repeat = true;
     } else if (arg == "--timestamps") {
@@ -118,6 +133,11 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  if ((loudnessOptions.WriteTags || loudnessOptions.TruePeak) && !loudness) {
+    std::cerr << "varo-play: --write-tags and --true-peak go with --loudness\n";
+    return 2;
+  }
+  if (loudness) return RunLoudnessCommand(files, loudnessOptions, std::cout, std::cerr);
   if (info) {
     bool ok = true;
     for (const std::string& file : files) ok = ReportFileInfo(file, std::cout, std::cerr) && ok;
