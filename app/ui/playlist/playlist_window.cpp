@@ -15,6 +15,7 @@
 
 #include "core/platform/window_system.h"
 #include "core/playback/play_queue.h"
+#include "core/playback/queue_player.h"
 #include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
 #include "formats/playlist_files.h"
@@ -102,6 +103,7 @@ TForm2::TForm2(TPlayerSession& session, QWidget* parent)
   TPlaylistService& playlist = FSession.Playlist();
   connect(&FSession.Queue(), &TPlayQueue::Changed, this, &TForm2::ShowChange);
   connect(&FSession.Queue(), &TPlayQueue::CurrentChanged, this, &TForm2::ShowPlayingEntry);
+  connect(&FSession, &TPlayerSession::PlayStateChanged, this, &TForm2::ShowPlayingEntry);
   connect(&playlist, &TPlaylistService::ListNameChanged, this, &TForm2::ShowListName);
   connect(&playlist, &TPlaylistService::PlaylistSaved, combo,
           [this](const QString& name) { combo->addItem(name); });
@@ -171,10 +173,12 @@ void TForm2::ShowChange(const TQueueChange& change) {
   ShowPlayingEntry();  // entries came or went under the current index
 }
 
+// The current entry once something has been started (stopped, it is the one play starts).
 void TForm2::ShowPlayingEntry() {
   const TPlayQueue& queue = FSession.Queue();
   const int current = queue.CurrentIndex();
-  FGrid.SetPlayingRow(current >= 0 && current < queue.QueueCount() ? current + 1 : 0);
+  const bool marked = FSession.Player().PlayState() != psIdle && current >= 0 && current < queue.QueueCount();
+  FGrid.SetPlayingRow(marked ? current + 1 : 0);
 }
 
 QString TForm2::ListName() const { return combo->currentText(); }

@@ -91,7 +91,7 @@ class TForm2 : public QWidget {
   // Grid row `row` shows entry row - 1 (blank past the queue).
   void ShowRow(int row);
   void ShowChange(const TQueueChange& change);
-  // Marks the queue's current entry in the grid, when it is one.
+  // Marks the queue's current entry in the grid, when it is one and has been started.
   void ShowPlayingEntry();
 
   TPlayerSession& FSession;
