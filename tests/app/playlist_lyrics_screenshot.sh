@@ -33,23 +33,10 @@ wait_for 30 test -s "$home/skin/default.bmp" || fail "no skin in the home"
 sleep 0.5  # the deferred skin load; the clicks below are checked by what they open
 
 # Places from the skin (the home got the installed skins): the main window sits at (100, 100).
-read -r main_w main_h list_x list_y play_x play_y exit_x exit_y gd_x gd_y gd_w gd_h pb_x pb_y pb_w pb_h text \
-  < <(python3 - "$home/skin/default.txt" "$home/skin/default.bmp" <<'PY'
-import struct, sys
-v = [int(x) if x.strip() else 0 for x in open(sys.argv[1]).read().split('\n')[:107]]
-pack = open(sys.argv[2], 'rb').read()
-off, sizes = 0, []
-for i in range(19):
-    w, h = struct.unpack('<ii', pack[off + 18:off + 26])
-    sizes.append((w, abs(h)))
-    b, r = v[38 + i], v[57 + i]
-    off += (b - 2) * 2048 + r if b > 2 else r
-centre = lambda i: (100 + v[2 * i] + sizes[i][0] // 2, 100 + v[2 * i + 1] + sizes[i][1] // 2)
-mw, mh = sizes[0]
-text = '#%02x%02x%02x' % (v[106] & 255, v[106] >> 8 & 255, v[106] >> 16 & 255)  # the grid's
-print(mw, mh, 100 + mw, 100, *centre(6), *centre(8), *v[80:84], *v[84:88], text)
-PY
-)
+read -r main_w main_h play_x play_y exit_x exit_y gd_x gd_y gd_w gd_h pb_x pb_y pb_w pb_h text < <(
+  "$(dirname "$0")/skin_places.py" "$home/skin/default.txt" "$home/skin/default.bmp" 100 1 \
+    size:1 centre:7 centre:9 rect:81 rect:85 colour:107)
+list_x=$((100 + main_w)) list_y=100
 
 # Open the playlist window (its first showing loads the stored list), then start the first
 # entry by a double click on its title: it carries the lyrics.

@@ -54,26 +54,10 @@ shoot() {
 
   # From the skin: the main picture's width, the playlist and exit buttons' middles, the
   # grid's rectangle and colours (lines 106 on: rows, text, header; 113: playing).
-  local main_w list_x list_y exit_x exit_y gd_x gd_y gd_w gd_h rows text header playing
-  read -r main_w list_x list_y exit_x exit_y gd_x gd_y gd_w gd_h rows text header playing \
-    < <(python3 - "$home/skin/$skin.txt" "$home/skin/$skin.bmp" "$scale" "$origin" <<'PY'
-import struct, sys
-lines = open(sys.argv[1]).read().split('\n')
-v = [int(x) if x.strip() else 0 for x in lines]
-pack = open(sys.argv[2], 'rb').read()
-s, o = int(sys.argv[3]), int(sys.argv[4])
-off, sizes = 0, []
-for i in range(19):
-    w, h = struct.unpack('<ii', pack[off + 18:off + 26])
-    sizes.append((w, abs(h)))
-    b, r = v[38 + i], v[57 + i]
-    off += (b - 2) * 2048 + r if b > 2 else r
-centre = lambda i: (s * (o + v[2 * i] + sizes[i][0] // 2), s * (o + v[2 * i + 1] + sizes[i][1] // 2))
-rgb = lambda ref: '#%02x%02x%02x' % (ref & 255, ref >> 8 & 255, ref >> 16 & 255)
-print(sizes[0][0], *centre(6), *centre(8), *[s * x for x in v[80:84]],
-      rgb(v[105]), rgb(v[106]), rgb(v[107]), rgb(v[112]))
-PY
-  )
+  local main_w main_h list_x list_y exit_x exit_y gd_x gd_y gd_w gd_h rows text header playing
+  read -r main_w main_h list_x list_y exit_x exit_y gd_x gd_y gd_w gd_h rows text header playing < <(
+    "$(dirname "$0")/skin_places.py" "$home/skin/$skin.txt" "$home/skin/$skin.bmp" "$origin" "$scale" \
+      size:1 centre:7 centre:9 rect:81 colour:106 colour:107 colour:108 colour:113)
   local px=$((scale * (origin + main_w))) py=$((scale * origin))  # the playlist window
   local gx=$((px + gd_x)) gy=$((py + gd_y))
 
