@@ -29,6 +29,12 @@ constexpr int kProgressRectLine = 5;
 constexpr int kProgressColorLine = 9;
 constexpr int kProgressBackColorLine = 10;
 
+// The grid colours in the order of their lines.
+std::array<std::optional<uint32_t>*, kSkinGridLines> GridFields(TSkinGridLines& g) {
+  return {&g.Color,     &g.TextColor,   &g.FixedColor,      &g.FixedTextColor,
+          &g.LineColor, &g.SelectColor, &g.SelectTextColor, &g.PlayingColor};
+}
+
 // Lines holding positions and sizes: the pieces' places, the three rectangles and the label's.
 bool IsGeometry(int line) {
   return line < kFirstBlockLine || (line >= kComboLine && line < kFontSizeLine) || line >= kLabelLine;
@@ -62,44 +68,65 @@ void PutRect(TLayoutValues& v, int first, const QRect& r) {
   v[first + 3] = r.height();
 }
 
-// The time lines are read leniently: what is missing or no number is unset, as is a rectangle
-// without area or reaching beyond any screen.
+// The optional lines after line 94 are read leniently: what is missing or no number is unset.
+std::optional<int> OptionalLine(const QList<QByteArray>& lines, int at) {
+  int value = 0;
+  if (at < lines.size() && ParseDecimalInteger(QString::fromUtf8(lines[at]), value)) return value;
+  return std::nullopt;
+}
+
+// A colour is unset beyond 0x00FFFFFF.
+std::optional<uint32_t> OptionalColor(const QList<QByteArray>& lines, int at) {
+  const std::optional<int> v = OptionalLine(lines, at);
+  if (!v || *v < 0 || *v > 0xFFFFFF) return std::nullopt;
+  return static_cast<uint32_t>(*v);
+}
+
+// A rectangle without area or reaching beyond any screen is unset too.
 TSkinTimeLines ParseTimeLines(const QList<QByteArray>& lines) {
-  std::array<std::optional<int>, kSkinTimeLines> v{};
-  for (int i = 0; i < kSkinTimeLines; ++i) {
-    const qsizetype at = kSkinLayoutLines + i;
-    int value = 0;
-    if (at < lines.size() && ParseDecimalInteger(QString::fromUtf8(lines[at]), value)) v[i] = value;
-  }
-  auto rect = [&v](int first) {
-    for (int i = first; i < first + 4; ++i)
-      if (!v[i] || *v[i] < -kLargestCoordinate || *v[i] > kLargestCoordinate) return QRect();
-    const QRect r(*v[first], *v[first + 1], *v[first + 2], *v[first + 3]);
+  auto rect = [&lines](int first) {
+    std::array<int, 4> v{};
+    for (int i = 0; i < 4; ++i) {
+      const std::optional<int> value = OptionalLine(lines, kSkinLayoutLines + first + i);
+      if (!value || *value < -kLargestCoordinate || *value > kLargestCoordinate) return QRect();
+      v[i] = *value;
+    }
+    const QRect r(v[0], v[1], v[2], v[3]);
     return r.width() > 0 && r.height() > 0 ? r : QRect();
   };
-  auto color = [&v](int i) -> std::optional<uint32_t> {
-    if (!v[i] || *v[i] < 0 || *v[i] > 0xFFFFFF) return std::nullopt;
-    return static_cast<uint32_t>(*v[i]);
-  };
+  auto color = [&lines](int line) { return OptionalColor(lines, kSkinLayoutLines + line); };
   return {rect(kTimeRectLine), color(kTimeColorLine), rect(kProgressRectLine), color(kProgressColorLine),
           color(kProgressBackColorLine)};
 }
 
+TSkinGridLines ParseGridLines(const QList<QByteArray>& lines) {
+  TSkinGridLines g;
+  int at = kSkinLayoutLines + kSkinTimeLines;
+  for (std::optional<uint32_t>* field : GridFields(g)) *field = OptionalColor(lines, at++);
+  return g;
+}
+
+void FormatColor(QByteArray& text, const std::optional<uint32_t>& c) {
+  text += (c ? QByteArray::number(*c) : QByteArray()) + '\n';
+}
+
 QByteArray FormatTimeLines(const TSkinTimeLines& t) {
-  if (t.IsEmpty()) return {};
   QByteArray text;
   auto rect = [&text](const QRect& r) {
     for (int value : {r.x(), r.y(), r.width(), r.height()})
       text += (r.isEmpty() ? QByteArray() : QByteArray::number(value)) + '\n';
   };
-  auto color = [&text](const std::optional<uint32_t>& c) {
-    text += (c ? QByteArray::number(*c) : QByteArray()) + '\n';
-  };
   rect(t.Time);
-  color(t.TimeColor);
+  FormatColor(text, t.TimeColor);
   rect(t.Progress);
-  color(t.ProgressColor);
-  color(t.ProgressBackColor);
+  FormatColor(text, t.ProgressColor);
+  FormatColor(text, t.ProgressBackColor);
+  return text;
+}
+
+QByteArray FormatGridLines(TSkinGridLines g) {
+  QByteArray text;
+  for (const std::optional<uint32_t>* field : GridFields(g)) FormatColor(text, *field);
   return text;
 }
 
@@ -183,6 +210,7 @@ TSkinLayout ParseSkinLayout(const QByteArray& text) {
   layout.LabelColor = static_cast<uint32_t>(v[kColorLine]);
   layout.Label = RectAt(v, kLabelLine);
   layout.TimeLines = ParseTimeLines(lines);
+  layout.GridLines = ParseGridLines(lines);
   return layout;
 }
 
@@ -202,5 +230,8 @@ QByteArray FormatSkinLayout(const TSkinLayout& layout) {
   PutRect(v, kLabelLine, layout.Label);
   QByteArray text;
   for (qint64 value : v) text += QByteArray::number(value) + '\n';
-  return text + FormatTimeLines(layout.TimeLines);
+  // Older layouts end after line 94; the grid lines come after the time lines, set or not.
+  if (!layout.TimeLines.IsEmpty() || !layout.GridLines.IsEmpty()) text += FormatTimeLines(layout.TimeLines);
+  if (!layout.GridLines.IsEmpty()) text += FormatGridLines(layout.GridLines);
+  return text;
 }

@@ -6,7 +6,8 @@ set -euo pipefail
 
 kind=${1:-run}
 run_packages=(build-essential cmake ninja-build pkg-config python3
-              qt6-base-dev qt6-wayland libxcb1-dev libasound2-dev libebur128-dev fonts-noto-cjk)
+              qt6-base-dev qt6-wayland qt6-translations-l10n libxcb1-dev libasound2-dev libebur128-dev
+              fonts-noto-cjk)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev valgrind mpg123 ffmpeg
                clang clang-format libclang-rt-14-dev llvm
                xvfb xauth x11-utils xdotool imagemagick openbox trayer

@@ -33,22 +33,10 @@ wait_for 30 test -s "$home/skin/default.bmp" || fail "no skin in the home"
 sleep 0.5  # the deferred skin load; the clicks below are checked by what they open
 
 # Places from the skin (the home got the installed skins): the main window sits at (100, 100).
-read -r main_w main_h list_x list_y play_x play_y exit_x exit_y gd_x gd_y gd_w gd_h pb_x pb_y pb_w pb_h \
-  < <(python3 - "$home/skin/default.txt" "$home/skin/default.bmp" <<'PY'
-import struct, sys
-v = [int(x) if x.strip() else 0 for x in open(sys.argv[1]).read().split('\n')[:94]]
-pack = open(sys.argv[2], 'rb').read()
-off, sizes = 0, []
-for i in range(19):
-    w, h = struct.unpack('<ii', pack[off + 18:off + 26])
-    sizes.append((w, abs(h)))
-    b, r = v[38 + i], v[57 + i]
-    off += (b - 2) * 2048 + r if b > 2 else r
-centre = lambda i: (100 + v[2 * i] + sizes[i][0] // 2, 100 + v[2 * i + 1] + sizes[i][1] // 2)
-mw, mh = sizes[0]
-print(mw, mh, 100 + mw, 100, *centre(6), *centre(8), *v[80:84], *v[84:88])
-PY
-)
+read -r main_w main_h play_x play_y exit_x exit_y gd_x gd_y gd_w gd_h pb_x pb_y pb_w pb_h text < <(
+  "$(dirname "$0")/skin_places.py" "$home/skin/default.txt" "$home/skin/default.bmp" 100 1 \
+    size:1 centre:7 centre:9 rect:81 rect:85 colour:107)
+list_x=$((100 + main_w)) list_y=100
 
 # Open the playlist window (its first showing loads the stored list), then start the first
 # entry by a double click on its title: it carries the lyrics.
@@ -59,14 +47,14 @@ count() {  # colour w h x y
   convert "$out/varo-windows.png" -crop "$2x$3+$4+$5" +repage -fuzz 25% -fill black +opaque "$1" \
     -fill white -opaque "$1" -format '%[fx:round(mean*w*h)]' info:
 }
-navy=0 white=0
+written=0 white=0
 list_shown() {
   import -window root "$out/varo-windows.png"
-  navy=$(count navy "$gd_w" "$gd_h" $((list_x + gd_x)) $((list_y + gd_y)))
-  [ "$navy" -gt 300 ]
+  written=$(count "$text" "$gd_w" "$gd_h" $((list_x + gd_x)) $((list_y + gd_y)))
+  [ "$written" -gt 300 ]
 }
-wait_for 30 list_shown || fail "the grid shows no list ($navy text pixels)"
-xdotool mousemove $((list_x + gd_x + 40)) $((list_y + gd_y + 22)) click --repeat 2 --delay 80 1
+wait_for 30 list_shown || fail "the grid shows no list ($written text pixels)"
+xdotool mousemove $((list_x + gd_x + 40)) $((list_y + gd_y + 30)) click --repeat 2 --delay 80 1
 wait_for 30 shown '^歌詞$' || fail "the lyrics window did not appear"
 # White text over the picture: some white, but far from all of it (that would be the root).
 lyrics_shown() {
@@ -79,7 +67,7 @@ sleep 3  # the lines tagged up to 3 seconds, for the picture only
 import -window root "$out/varo-windows.png"
 convert "$out/varo-windows.png" -crop "404x438+$list_x+$list_y" +repage "$out/varo-playlist-window.png"
 convert "$out/varo-windows.png" -crop "411x396+100+$((100 + main_h))" +repage "$out/varo-lyrics-window.png"
-echo "grid text pixels: $navy, lyrics text pixels: $white of $((pb_w * pb_h))"
+echo "grid text pixels: $written, lyrics text pixels: $white of $((pb_w * pb_h))"
 
 xdotool mousemove "$exit_x" "$exit_y" click 1
 ended() { ! kill -0 "$varo_pid" 2>/dev/null; }

@@ -1,11 +1,12 @@
 // The playlist window over a player session of its own, on the offscreen platform: open,
 // save, new, .vrl and .m3u lists from the home and from elsewhere, typing or choosing a name,
 // moving and deleting by menu and keys, double clicks, drops, a list longer than the queue,
-// and the grid as a view of the queue.
+// the grid as a view of the queue, and its look: skin colours, row heights, the playing mark.
 #include <QAction>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -17,6 +18,8 @@
 #include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
 #include "formats/settings_keys.h"
+#include "formats/skin_grid_colors.h"
+#include "formats/skin_layout.h"
 #include "player/mp3_player.h"
 #include "ui/playlist/playlist_window.h"
 #include "window_harness.h"
@@ -268,14 +271,83 @@ class TestPlaylistWindow : public QObject {
     QCOMPARE(RowTitles(w), (QStringList{"", ""}));
   }
 
-  void columnWidthsFollowTheGridWidth() {
+  // The title takes the width the others leave; rows and header are as tall as the font needs
+  // (bold too), never below 12 and 15 pixels.
+  void theGridFitsItsFontAndGivesTheTitleTheRoom() {
     TPlaylistWindow h;
-    h.W2.gd->resize(250, 100);
+    QTableWidget& gd = *h.W2.gd;
+    h.Queue({h.Track(QStringLiteral("lrc_test.mp3"))});
+    gd.resize(250, 100);
     h.W2.Grid().SetColumnWidths();
-    QCOMPARE(h.W2.gd->columnWidth(0), 0);
-    QCOMPARE(h.W2.gd->columnWidth(1), 108);
-    QCOMPARE(h.W2.gd->columnWidth(2), 96);
-    QCOMPARE(h.W2.gd->columnWidth(3), 24);
+    h.W2.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h.W2));
+    QCOMPARE(gd.columnWidth(0), 0);
+    QCOMPARE(gd.columnWidth(kLyricsColumn), 75);
+    const QFontMetrics metrics(gd.font());
+    QVERIFY(gd.columnWidth(kSpeedColumn) > metrics.horizontalAdvance(QStringLiteral("速度")));
+    QCOMPARE(gd.columnWidth(kTitleColumn) + gd.columnWidth(kLyricsColumn) + gd.columnWidth(kSpeedColumn),
+             gd.viewport()->width());
+    QFont bold = gd.font();
+    bold.setBold(true);
+    QVERIFY(gd.rowHeight(0) > std::max(QFontMetrics(bold).height(), kGridRowHeight));
+    QVERIFY(gd.horizontalHeader()->height() > std::max(metrics.height(), kHeaderRowHeight));
+  }
+
+  // The skin's grid lines colour the grid and the name box; a skin without them gets colours
+  // from its picture.
+  void theGridIsDrawnInTheSkinsColours() {
+    TPlaylistWindow h;
+    TForm2& w = h.W2;
+    const TTestSkin skin = MakeTestSkin(1);
+    TSkinLayout layout = ParseSkinLayout(TestSkinFiles(skin).Layout);
+    std::array<QImage, 20> pictures;
+    for (size_t i = 0; i < skin.Pieces.size(); ++i) pictures[i + 1] = skin.Pieces[i];
+    w.ApplySkin(layout, pictures);
+    QCOMPARE(w.Grid().Colors().TextColor, PlaylistGridColors(layout, pictures[15]).TextColor);
+    layout.GridLines.Color = 0x00336699;
+    w.ApplySkin(layout, pictures);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QImage shot = w.gd->viewport()->grab().toImage();
+    QCOMPARE(QColor(shot.pixel(shot.width() / 2, shot.height() - 3)), QColor(0x99, 0x66, 0x33));
+    QCOMPARE(w.combo->palette().color(QPalette::Base), QColor(0x99, 0x66, 0x33));
+  }
+
+  // The entry that plays is drawn in the playing colour with its mark, in its row only, and
+  // the grid scrolls to it when it changes.
+  void thePlayingEntryIsMarkedAndKeptInSight() {
+    TPlaylistWindow h;
+    TForm2& w = h.W2;
+    h.Queue(QStringList(40, h.Track(QStringLiteral("a.mp3"))));
+    w.gd->setGeometry(0, 0, 300, 150);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.Grid().PlayingRow(), 0);  // nothing started yet
+    h.S.StartEntry(30);
+    QTRY_COMPARE(w.Grid().PlayingRow(), 31);
+    QTableWidget& gd = *w.gd;
+    auto rowRect = [&gd](int row) {
+      return gd.visualRect(gd.model()->index(row, kTitleColumn)) |
+             gd.visualRect(gd.model()->index(row, kSpeedColumn));
+    };
+    QVERIFY(gd.viewport()->rect().contains(rowRect(30)));
+    const QImage shot = gd.viewport()->grab().toImage();
+    const QColor playing(w.Grid().Colors().PlayingColor);
+    auto playingPixels = [&](const QRect& r) {
+      int n = 0;
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+          const QColor c(shot.pixel(x, y));
+          n += std::abs(c.red() - playing.red()) + std::abs(c.green() - playing.green()) +
+                   std::abs(c.blue() - playing.blue()) <
+               24;
+        }
+      return n;
+    };
+    QVERIFY(playingPixels(rowRect(30)) > 20);
+    QCOMPARE(playingPixels(rowRect(29)), 0);
+    h.S.Playlist().ClearQueue();
+    QCOMPARE(w.Grid().PlayingRow(), 0);
   }
 };
 

@@ -27,19 +27,8 @@ run_and_shoot() {
   # (piece 1) and of the exit button (piece 9); the window sits at (100, 100).
   wait_for 30 test -s "$home/skin/default.bmp" || fail "no skin in the home"
   local mx my ex ey
-  read -r mx my ex ey < <(python3 - "$home/skin/default.txt" "$home/skin/default.bmp" <<'EOF'
-import struct, sys
-v = open(sys.argv[1]).read().split('\n')
-pack = open(sys.argv[2], 'rb').read()
-off, centres = 0, []
-for i in range(9):
-    b, r = int(v[38 + i]), int(v[57 + i])
-    w, h = struct.unpack('<ii', pack[off + 18:off + 26])
-    centres.append((100 + int(v[2 * i]) + w // 2, 100 + int(v[2 * i + 1]) + abs(h) // 2))
-    off += (b - 2) * 2048 + r if b > 2 else r
-print(*centres[0], *centres[8])
-EOF
-  )
+  read -r mx my ex ey < <("$(dirname "$0")/skin_places.py" "$home/skin/default.txt" \
+    "$home/skin/default.bmp" 100 1 centre:1 centre:9)
   # The skin is loaded after the window shows: photograph once its middle is painted.
   skin_shown() { import -window root "$shot" && ! is_white "$(pixel "$shot" "$mx" "$my")"; }
   wait_for 30 skin_shown || true

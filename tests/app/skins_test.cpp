@@ -1,12 +1,16 @@
 // Skin pictures and files: the outline runs, the layout, cutting the pack, the fallback.
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cmath>
+
 #include "formats/file_errors.h"
 #include "formats/region_runs.h"
+#include "formats/skin_grid_colors.h"
 #include "formats/skin_layout.h"
 #include "formats/skin_pack.h"
 #include "formats/skin_time_places.h"
@@ -24,6 +28,19 @@ QImage Picture(const QStringList& rows) {  // '#' body, '.' black
 
 // The outline as it must come out: every pixel not of the transparent colour, except row 0
 // and column 0.
+// WCAG contrast of two colours (1 ... 21).
+double Contrast(QRgb a, QRgb b) {
+  auto luminance = [](QRgb c) {
+    auto channel = [](int v) {
+      const double x = v / 255.0;
+      return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 QRegion ExpectedOutline(const QImage& image, QRgb transparent) {
   QRegion region;
   for (int y = 1; y < image.height(); ++y)
@@ -211,6 +228,54 @@ class TestSkins : public QObject {
     QCOMPARE(ParseSkinLayout(FormatSkinLayout(written)).TimeLines.Progress, part.Progress);
     QVERIFY(FormatSkinLayout(written).endsWith("\n0\n\n\n\n\n\n5\n6\n70\n8\n\n\n"));
     QVERIFY(!ParseSkinLayout(old + "1\n2\n3\n4\n16777216\n").TimeLines.TimeColor);  // beyond 0xFFFFFF
+  }
+
+  // The grid lines follow the time lines (written empty when unset) and read back whole; an
+  // old layout has none, and neither has one with time lines only.
+  void theGridLinesFollowTheTimeLines() {
+    const QByteArray old = LayoutWith(1, "0");
+    QVERIFY(ParseSkinLayout(old).GridLines.IsEmpty());
+    QVERIFY(ParseSkinLayout(old + "1\n2\n3\n4\n5\n").GridLines.IsEmpty());
+    TSkinLayout layout = ParseSkinLayout(old);
+    layout.GridLines.Color = 0x102030;
+    layout.GridLines.PlayingColor = 0;  // black is a colour
+    const QByteArray written = FormatSkinLayout(layout);
+    QVERIFY(written.endsWith(QByteArray(11, '\n') + "1056816\n\n\n\n\n\n\n0\n"));
+    const TSkinGridLines back = ParseSkinLayout(written).GridLines;
+    QCOMPARE(back.Color, std::optional<uint32_t>(0x102030));
+    QCOMPARE(back.PlayingColor, std::optional<uint32_t>(0));
+    QVERIFY(ParseSkinLayout(written).TimeLines.IsEmpty() && !back.TextColor && !back.SelectColor);
+    QVERIFY(!ParseSkinLayout(old + QByteArray(11, '\n') + "x\n-1\n16777216\n").GridLines.Color);
+  }
+
+  // Without grid lines the grid takes dark rows and light text in the hue of the frame around
+  // it, on a light skin as on a dark one; a picture of nothing gives a dark slate; what the
+  // skin gives wins.
+  void gridColorsComeFromTheFrameAroundTheGrid() {
+    TSkinLayout layout = ParseSkinLayout(LayoutWith(1, "0"));  // the grid at (10, 40), 260 x 200
+    for (const QColor& frame :
+         {QColor(0xf4, 0xc4, 0xd5), QColor(0x10, 0x30, 0x18), QColor(0x80, 0x80, 0x80)}) {
+      QImage picture(300, 300, QImage::Format_RGB32);
+      picture.fill(frame);
+      QPainter(&picture).fillRect(layout.Grid, Qt::white);  // what the grid covers counts not
+      const TGridColors c = PlaylistGridColors(layout, picture);
+      const QByteArray what = frame.name().toLatin1();
+      QVERIFY2(QColor(c.Color).lightnessF() < 0.2, what);
+      if (frame.hslSaturationF() > 0.1)
+        QVERIFY2(std::abs(QColor(c.Color).hslHueF() - frame.hslHueF()) < 0.03, what);
+      for (QRgb text : {c.TextColor, c.PlayingColor, c.SelectTextColor})
+        QVERIFY2(Contrast(text, c.Color) >= 4.5, what);
+      QVERIFY2(Contrast(c.FixedTextColor, c.FixedColor) >= 4.5, what);
+      QVERIFY2(Contrast(c.SelectTextColor, c.SelectColor) >= 4.5, what);
+      QVERIFY2(c.PlayingColor != c.TextColor, what);
+    }
+    QImage outside(300, 300, QImage::Format_RGB32);
+    outside.fill(Qt::black);  // all of it outside the window
+    const TGridColors slate = PlaylistGridColors(layout, outside);
+    QCOMPARE(PlaylistGridColors(layout, QImage()).Color, slate.Color);
+    QVERIFY(QColor(slate.Color).lightnessF() < 0.2 && Contrast(slate.TextColor, slate.Color) >= 4.5);
+    layout.GridLines.TextColor = 0x0000FF;  // red, as 0x00BBGGRR
+    QCOMPARE(PlaylistGridColors(layout, outside).TextColor, qRgb(0xFF, 0, 0));
   }
 
   // A skin without time lines places them under its labels, in the labels' colour; what a

@@ -1,12 +1,17 @@
 // The main window's tray icon, ranking and history, and its three dialogs (sleep timer with a
-// fake clock and a fake power-off, intro time, version) on the offscreen platform.
+// fake clock and a fake power-off, intro time, version) on the offscreen platform, and Qt's
+// own dialogs in Japanese.
 #include <QAction>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QTranslator>
 #include <QtTest>
 
 #include "core/platform/memory_status.h"
@@ -14,6 +19,7 @@
 #include "core/playback/ranking.h"
 #include "formats/settings_keys.h"
 #include "player/mp3_player.h"
+#include "ui/program/varo_application.h"
 #include "ui/tray/qt_tray_shell.h"
 #include "ui/widgets/image_button.h"
 #include "window_harness.h"
@@ -268,9 +274,15 @@ class TestTrayAndDialogs : public QObject {
     TWindowHarness h;
     TForm1& f = h.Start();
     TForm3& d = *h.W.Form3;
+    // The program icon comes after the windows are made (after the first paint).
+    QPixmap picture(32, 32);
+    picture.fill(Qt::red);
+    QApplication::setWindowIcon(QIcon(picture));
     QString figure;
+    QImage icon;
     WhenShown(&d, [&] {
       figure = d.Label6->text();
+      icon = d.Image1->pixmap().toImage();
       QTest::mouseClick(d.Label4, Qt::LeftButton);
       d.Button1->click();
     });
@@ -281,6 +293,43 @@ class TestTrayAndDialogs : public QObject {
     QCOMPARE(d.Label6->text(), QStringLiteral("25.0"));
     QCOMPARE(d.Label2->text(), QStringLiteral("Ver1.09"));
     QCOMPARE(d.size(), QSize(240, 163));
+    QApplication::setWindowIcon(QIcon());
+    QVERIFY(!icon.isNull());
+    QCOMPARE(QColor(icon.pixel(icon.width() / 2, icon.height() / 2)), QColor(Qt::red));
+
+    // The program says the same version, without a display.
+    QProcess varo;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(QStringLiteral("DISPLAY"), QString());
+    environment.insert(QStringLiteral("WAYLAND_DISPLAY"), QString());
+    varo.setProcessEnvironment(environment);
+    varo.start(QStringLiteral(VARO_EXECUTABLE), {QStringLiteral("--version")});
+    QVERIFY(varo.waitForFinished(30000));
+    QCOMPARE(varo.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(varo.readAllStandardOutput()), "VARO " + d.Label2->text().mid(3) + "\n");
+  }
+
+  // Qt's own dialogs and buttons speak Japanese with the program's translator.
+  void qtsDialogsReadJapanese() {
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+    const QString english = buttons.button(QDialogButtonBox::Cancel)->text();
+    std::unique_ptr<QTranslator> translator(InstallQtTranslations());
+    QVERIFY2(translator, "qt6-translations-l10n is not installed");
+    QDialogButtonBox translated(QDialogButtonBox::Ok | QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    auto label = [&files](const char* name) {
+      const QLabel* l = files.findChild<QLabel*>(QLatin1String(name));
+      return l ? l->text() : QString();
+    };
+    const QString lookIn = label("lookInLabel"), fileName = label("fileNameLabel");
+    translator.reset();
+    QVERIFY(english.contains(QStringLiteral("Cancel")));
+    QCOMPARE(translated.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    QCOMPARE(translated.button(QDialogButtonBox::Save)->text(), QStringLiteral("保存"));
+    QCOMPARE(lookIn, QStringLiteral("アドレス:"));
+    QCOMPARE(fileName, QStringLiteral("ファイル名(&N):"));
   }
 };
 

@@ -3,7 +3,8 @@
 #                        folder, starts Xvfb, points home and runtime folders into the work
 #                        folder, and on exit ends the player (varo_pid) and Xvfb
 #   fail MESSAGE         says why, shows the player's log ($work/varo.log) and exits
-#   start_xvfb WORKDIR   starts Xvfb (white root) and sets DISPLAY
+#   start_xvfb WORKDIR   starts Xvfb (white root, $xvfb_screen: 1024x768x24 unless set) and
+#                        sets DISPLAY
 #   stop_xvfb            ends that Xvfb
 #   wait_for SECONDS CMD...   runs CMD every tenth of a second until it succeeds
 xvfb_pid=""
@@ -41,7 +42,7 @@ start_xvfb() {
   # -noreset: a server that resets when its last client leaves refuses the next one for a
   # moment, and each start of the player is such a next client.
   : >"$work/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -wr -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${xvfb_screen:-1024x768x24}" -wr -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 300); do
     number=$(head -n 1 "$work/display")

@@ -38,7 +38,7 @@ QImage playlistBackground(const Theme& theme) {
   // Recesses for the playlist name box and the list; the widgets fill their middles.
   paintWell(p, QRectF(g::kCombo).adjusted(-3, -3, 3, 3), 6, theme);
   paintWell(p, QRectF(g::kGrid).adjusted(-4, -4, 4, 4), 7, theme);
-  p.fillRect(g::kGrid, Qt::white);
+  p.fillRect(g::kGrid, theme.listRows);
   for (std::size_t i = 0; i < g::kListPills.size(); ++i) {
     const QRectF r = pillRect(i);
     paintSocket(p, r, r.height() / 2, theme);

@@ -43,10 +43,13 @@ SkinContent drawSkin(const Theme& theme) {
   skin.layout.PaintBox = g::kPaintBox;
   skin.layout.Label = g::kLabel;
   skin.layout.LabelFontSize = g::kLabelFontSize;
-  skin.layout.LabelColor = ColorRefFromRgb(theme.labelColour.rgb());
+  auto ref = [](const QColor& c) { return ColorRefFromRgb(c.rgb()); };
+  skin.layout.LabelColor = ref(theme.labelColour);
   // The time stands on the body, so it takes the word mark's colour rather than the labels'.
-  skin.layout.TimeLines = {g::kTime, ColorRefFromRgb(theme.markA.rgb()), g::kProgress,
-                           ColorRefFromRgb(theme.accentA.rgb()), ColorRefFromRgb(theme.wellEdge.rgb())};
+  skin.layout.TimeLines = {g::kTime, ref(theme.markA), g::kProgress, ref(theme.accentA), ref(theme.wellEdge)};
+  skin.layout.GridLines = {ref(theme.listRows),       ref(theme.listText),   ref(theme.listHeader),
+                           ref(theme.listHeaderText), ref(theme.listLines),  ref(theme.listSelect),
+                           ref(theme.listSelectText), ref(theme.listPlaying)};
   return skin;
 }
 

@@ -31,6 +31,9 @@ struct Theme {
   QColor closeGlyph;
   QColor ornamentColour;
   QColor labelColour;  // title/artist text
+  // The playlist grid: rows, their text, the header row and its text, grid lines, the
+  // selected row and its text, the entry that plays.
+  QColor listRows, listText, listHeader, listHeaderText, listLines, listSelect, listSelectText, listPlaying;
 };
 
 const Theme& defaultTheme();

@@ -28,6 +28,8 @@ QLabel* TextLabel(QWidget* parent, const QString& text, QRect geometry, const QC
 
 }  // namespace
 
+QString VersionText() { return QStringLiteral("Ver" VARO_VERSION); }
+
 TForm3::TForm3(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(QStringLiteral("バージョン情報"));
@@ -44,9 +46,8 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
 
   Image1 = new QLabel(this);
   Image1->setGeometry(14, 13, 32, 32);
-  Image1->setPixmap(QApplication::windowIcon().pixmap(32, 32));
   Label1 = TextLabel(this, QStringLiteral("VARO  "), QRect(58, 8, 170, 22), Qt::cyan, true, 18);
-  Label2 = TextLabel(this, kVersionText, QRect(58, 32, 170, 18), Qt::white, true, 13);
+  Label2 = TextLabel(this, VersionText(), QRect(58, 32, 170, 18), Qt::white, true, 13);
   Label3 = TextLabel(this, QStringLiteral("© VARO contributors"), QRect(14, 66, 212, 16),
                      palette().color(QPalette::WindowText), false, 12);
   Label4 = TextLabel(this, QString(), QRect(14, 84, 212, 16), QColor(0, 0, 0x80), false, 12);
@@ -77,6 +78,11 @@ void TForm3::SetLink(const QString& caption, const QUrl& url) {
 
 void TForm3::Label4Click() {
   if (FLink.isValid()) OpenWithDesktop(FLink);
+}
+
+void TForm3::showEvent(QShowEvent* event) {
+  Image1->setPixmap(QApplication::windowIcon().pixmap(QSize(32, 32), devicePixelRatio()));
+  QDialog::showEvent(event);
 }
 
 bool TForm3::eventFilter(QObject* watched, QEvent* event) {

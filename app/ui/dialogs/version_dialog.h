@@ -9,7 +9,8 @@ class QLabel;
 struct TMemoryStatus;
 class QPushButton;
 
-inline const QString kVersionText = QStringLiteral("Ver1.09");
+// "Ver" and the program's version, the one `varo --version` prints: "Ver1.09".
+QString VersionText();
 
 // Form3 (the original design's name): the version dialog.
 class TForm3 : public QDialog {
@@ -39,6 +40,8 @@ class TForm3 : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Takes the program icon: the application gets it after the windows are made.
+  void showEvent(QShowEvent* event) override;
 
  private:
   QUrl FLink;

@@ -15,9 +15,11 @@
 
 #include "core/platform/window_system.h"
 #include "core/playback/play_queue.h"
+#include "core/playback/queue_player.h"
 #include "core/playlist/playlist_service.h"
 #include "core/session/player_session.h"
 #include "formats/playlist_files.h"
+#include "formats/skin_grid_colors.h"
 #include "formats/skin_layout.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/dialogs/error_box.h"
@@ -33,18 +35,25 @@ QTableWidget* NewGrid(QWidget* parent) {
   gd->setHorizontalHeaderLabels(
       {QString(), QStringLiteral("MP3"), QStringLiteral("歌詞"), QStringLiteral("速度")});
   gd->verticalHeader()->hide();
-  gd->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
-  gd->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
-  gd->horizontalHeader()->setFixedHeight(kHeaderRowHeight);
-  gd->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   gd->setEditTriggers(QAbstractItemView::NoEditTriggers);
   gd->setSelectionMode(QAbstractItemView::SingleSelection);
   gd->setContextMenuPolicy(Qt::CustomContextMenu);
-  gd->setStyleSheet(QStringLiteral(
-      "QTableWidget { background: white; color: navy; font-size: 11px; gridline-color: #c0c0c0; }"
-      "QHeaderView::section { background: #0080c0; color: white; font-size: 11px;"
-      " padding: 0px; border: 1px solid #006090; }"));
   return gd;
+}
+
+// The name box in the grid's colours.
+void PaintCombo(QComboBox* combo, const TGridColors& colors) {
+  QPalette palette = combo->palette();
+  const std::pair<QPalette::ColorRole, QRgb> roles[] = {{QPalette::Base, colors.Color},
+                                                        {QPalette::Text, colors.TextColor},
+                                                        {QPalette::Window, colors.FixedColor},
+                                                        {QPalette::WindowText, colors.TextColor},
+                                                        {QPalette::Button, colors.FixedColor},
+                                                        {QPalette::ButtonText, colors.FixedTextColor},
+                                                        {QPalette::Highlight, colors.SelectColor},
+                                                        {QPalette::HighlightedText, colors.SelectTextColor}};
+  for (const auto& [role, rgb] : roles) palette.setColor(role, QColor(rgb));
+  combo->setPalette(palette);
 }
 
 }  // namespace
@@ -93,12 +102,15 @@ TForm2::TForm2(TPlayerSession& session, QWidget* parent)
   gd->installEventFilter(this);
   TPlaylistService& playlist = FSession.Playlist();
   connect(&FSession.Queue(), &TPlayQueue::Changed, this, &TForm2::ShowChange);
+  connect(&FSession.Queue(), &TPlayQueue::CurrentChanged, this, &TForm2::ShowPlayingEntry);
+  connect(&FSession, &TPlayerSession::PlayStateChanged, this, &TForm2::ShowPlayingEntry);
   connect(&playlist, &TPlaylistService::ListNameChanged, this, &TForm2::ShowListName);
   connect(&playlist, &TPlaylistService::PlaylistSaved, combo,
           [this](const QString& name) { combo->addItem(name); });
 
   ShowChange({TQueueChange::Reset});  // the queue as it is (restored at start-up)
   FGrid.SetColumnWidths();
+  PaintCombo(combo, FGrid.Colors());
   setAcceptDrops(true);
   FDragger = new TWindowDragger(this);
   FDragger->AddHandle(FR1);
@@ -114,6 +126,10 @@ void TForm2::ApplySkin(const TSkinLayout& layout, const std::array<QImage, 20>& 
   combo->setGeometry(layout.Combo);
   gd->setGeometry(layout.Grid);
   FGrid.SetColumnWidths();
+  const TGridColors colors = PlaylistGridColors(layout, pictures[15]);
+  FGrid.SetColors(colors);
+  PaintCombo(combo, colors);
+  FGrid.ScrollToPlayingRow();
 }
 
 void TForm2::CopyMainBackground(const QImage& background) {
@@ -154,6 +170,15 @@ void TForm2::ShowChange(const TQueueChange& change) {
       break;
   }
   for (int i = first; i <= last; ++i) ShowRow(i + 1);
+  ShowPlayingEntry();  // entries came or went under the current index
+}
+
+// The current entry once something has been started (stopped, it is the one play starts).
+void TForm2::ShowPlayingEntry() {
+  const TPlayQueue& queue = FSession.Queue();
+  const int current = queue.CurrentIndex();
+  const bool marked = FSession.Player().PlayState() != psIdle && current >= 0 && current < queue.QueueCount();
+  FGrid.SetPlayingRow(marked ? current + 1 : 0);
 }
 
 QString TForm2::ListName() const { return combo->currentText(); }
@@ -233,5 +258,6 @@ void TForm2::dropEvent(QDropEvent* event) {
 
 void TForm2::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  FGrid.ScrollToPlayingRow();  // it may have changed while the window was hidden
   emit Shown();
 }

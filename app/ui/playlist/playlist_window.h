@@ -1,7 +1,7 @@
-// Form2, the playlist window: a view of the session's queue as a grid, redrawn where the
-// queue says it changed, the current list's name, and the buttons to open, save and start a
-// list, which hand their work to the session's playlist. Shaped by its own skin background
-// FR1. It takes the session only.
+// Form2, the playlist window: a view of the session's queue as a grid in the skin's colours,
+// redrawn where the queue says it changed and marking its current entry, the current list's
+// name, and the buttons to open, save and start a list, which hand their work to the session's
+// playlist. Shaped by its own skin background FR1. It takes the session only.
 #pragma once
 
 #include <QWidget>
@@ -91,6 +91,8 @@ class TForm2 : public QWidget {
   // Grid row `row` shows entry row - 1 (blank past the queue).
   void ShowRow(int row);
   void ShowChange(const TQueueChange& change);
+  // Marks the queue's current entry in the grid, when it is one and has been started.
+  void ShowPlayingEntry();
 
   TPlayerSession& FSession;
   TPlaylistGrid FGrid;

@@ -34,6 +34,7 @@
 #include "ui/lyrics/lyrics_window.h"
 #include "ui/main_window/main_window.h"
 #include "ui/playlist/playlist_window.h"
+#include "ui/program/varo_application.h"
 #include "ui/widgets/window_activation.h"
 
 namespace {
@@ -167,10 +168,13 @@ TStartOptions ParseCommandLine(const QStringList& arguments) {
 
 int HandOverStart(const QStringList& arguments) {
   TStartParser p;
-  // Help, the version and mistakes are answered by the full start.
-  if (!p.Parser.parse(arguments) || p.Parser.isSet(QStringLiteral("help")) ||
-      p.Parser.isSet(QStringLiteral("version")) || p.Parser.isSet(p.ExitAfter))
-    return -1;
+  // The version needs no display; help and mistakes are answered by the full start.
+  const bool parsed = p.Parser.parse(arguments);
+  if (parsed && p.Parser.isSet(QStringLiteral("version"))) {
+    std::fputs("VARO " VARO_VERSION "\n", stdout);
+    return 0;
+  }
+  if (!parsed || p.Parser.isSet(QStringLiteral("help")) || p.Parser.isSet(p.ExitAfter)) return -1;
   const TStartOptions options = p.Options();
   const QString home = ChooseApplicationHome(ProcessHomeCandidates(options.Home));
   switch (HandOverToRunningInstance(home, HandOverOf(options))) {
@@ -266,6 +270,8 @@ void QueueStartFiles(TApplicationWindows& w, const QStringList& files, const QSt
 
 int RunProgram(const QStringList& arguments) {
   const TStartOptions options = ParseCommandLine(arguments);
+  // After the command line: its help is written in English, and Qt's part of it stays so.
+  InstallQtTranslations();
   const QString home = ChooseApplicationHome(ProcessHomeCandidates(options.Home));
   TSingleInstance instance(home);
   instance.HoldHandOvers();

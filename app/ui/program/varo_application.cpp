@@ -1,5 +1,9 @@
 #include "ui/program/varo_application.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 #include <exception>
 
 #include "core/platform/ui_font.h"
@@ -26,4 +30,14 @@ bool TVaroApplication::notify(QObject* receiver, QEvent* event) {
 void PrepareApplicationStart() {
   PreferXcbUnderWayland();
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+}
+
+QTranslator* InstallQtTranslations() {
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      QCoreApplication::installTranslator(translator))
+    return translator;
+  delete translator;
+  return nullptr;
 }

@@ -1,7 +1,7 @@
 // The layout file of a skin: 94 decimal integers, one per line, placing the 19 pieces of
 // the pack, telling how many bytes each piece takes, and placing the playlist combo and grid,
 // the lyrics paint box and the title labels; then optional lines for the time text and the
-// progress line of the main window.
+// progress line of the main window, and for the colours of the playlist grid.
 #pragma once
 
 #include <QByteArray>
@@ -19,6 +19,8 @@ inline constexpr int kSkinLayoutLines = 94;
 // The optional lines after them: time text left, top, width, height, colour; progress line
 // left, top, width, height, played colour, rest colour.
 inline constexpr int kSkinTimeLines = 11;
+// After those: the playlist grid's colours (see TSkinGridLines).
+inline constexpr int kSkinGridLines = 8;
 inline constexpr int kSkinBlockSize = 2048;
 
 class ESkinError : public std::runtime_error {
@@ -50,6 +52,23 @@ struct TSkinTimeLines {
   }
 };
 
+// The playlist grid's colours, Windows colour values 0x00BBGGRR, each unset when the file
+// lacks it or holds no colour there.
+struct TSkinGridLines {
+  std::optional<uint32_t> Color;            // the rows
+  std::optional<uint32_t> TextColor;        // their text
+  std::optional<uint32_t> FixedColor;       // the header row
+  std::optional<uint32_t> FixedTextColor;   // its text
+  std::optional<uint32_t> LineColor;        // the grid lines
+  std::optional<uint32_t> SelectColor;      // the selected row
+  std::optional<uint32_t> SelectTextColor;  // its text
+  std::optional<uint32_t> PlayingColor;     // the text and mark of the entry that plays
+  bool IsEmpty() const {
+    return !Color && !TextColor && !FixedColor && !FixedTextColor && !LineColor && !SelectColor &&
+           !SelectTextColor && !PlayingColor;
+  }
+};
+
 struct TSkinLayout {
   std::array<QPoint, kSkinPieceCount> Positions{};  // piece i+1 at Positions[i]
   std::array<int, kSkinPieceCount> Blocks{};        // B(i)
@@ -61,6 +80,7 @@ struct TSkinLayout {
   uint32_t LabelColor = 0;  // Windows colour value 0x00BBGGRR
   QRect Label;              // left 0 selects the default label layout
   TSkinTimeLines TimeLines;
+  TSkinGridLines GridLines;
 
   // Bytes piece number (1 ... 19) takes in the pack.
   qint64 PieceSize(int piece) const;
@@ -75,6 +95,7 @@ uint32_t ColorRefFromRgb(QRgb rgb);
 // lenient: empty or not a number counts as 0), or a block count or remainder out of range.
 TSkinLayout ParseSkinLayout(const QByteArray& text);
 
-// The 94 lines, each ended by a line feed, and the time lines when any of them is set (an
-// unset one as an empty line).
+// The 94 lines, each ended by a line feed, then the time lines when any of them or of the
+// grid lines is set, then the grid lines when any of them is set (an unset line as an empty
+// line).
 QByteArray FormatSkinLayout(const TSkinLayout& layout);
